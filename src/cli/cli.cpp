@@ -1,0 +1,40 @@
+#include "cli/cli.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdlib>
+#include <ostream>
+
+#include "config/program_folder.h"
+#include "text/error.h"
+
+namespace tabrin::cli {
+
+int RunCli(const std::vector<std::string>& args, CliStreams streams) {
+  CLI::App app{"Tabrin: moves master data between Excel 97-2003 workbooks and the point-of-sale database.",
+               "tabrin-cli"};
+  app.require_subcommand(0, 1);
+  std::string home;
+  app.add_option("--home", home,
+                 "Program folder holding Config.ini, SETUP.ini, Database.ini and Database.mdb "
+                 "(default: $TABRIN_HOME, else the executable's folder)");
+  CommandContext context{streams};
+  RegisterCommands(app, context);
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+    InitProgramFolder(home);
+    for (auto& [subcommand, action] : context.actions) {
+      if (subcommand->parsed()) return action();
+    }
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e, streams.out, streams.err);
+  } catch (const std::exception& e) {
+    streams.err << ErrorBoxText(e.what()) << "\n";
+    return 1;
+  }
+  streams.out << app.help();
+  return 0;
+}
+
+}  // namespace tabrin::cli

@@ -1,0 +1,13 @@
+#include <unistd.h>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  tabrin::cli::CliStreams streams{std::cout, std::cerr, isatty(STDERR_FILENO) != 0};
+  return tabrin::cli::RunCli(args, streams);
+}

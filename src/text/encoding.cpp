@@ -1,0 +1,248 @@
+#include "text/encoding.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+namespace tabrin {
+
+namespace detail {
+
+char32_t DecodeUtf8(std::string_view text, std::size_t& pos) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(pos);
+  if (lead < 0x80) {
+    ++pos;
+    return lead;
+  }
+  int extra = 0;
+  char32_t cp = 0;
+  char32_t minimum = 0;
+  if ((lead & 0xE0) == 0xC0) {
+    extra = 1, cp = lead & 0x1F, minimum = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    extra = 2, cp = lead & 0x0F, minimum = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    extra = 3, cp = lead & 0x07, minimum = 0x10000;
+  } else {
+    ++pos;
+    return 0xFFFD;
+  }
+  if (pos + extra >= text.size()) {  // truncated at the end
+    ++pos;
+    return 0xFFFD;
+  }
+  for (int i = 1; i <= extra; ++i) {
+    const unsigned char next = byte(pos + i);
+    if ((next & 0xC0) != 0x80) {
+      ++pos;
+      return 0xFFFD;
+    }
+    cp = (cp << 6) | (next & 0x3F);
+  }
+  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    ++pos;
+    return 0xFFFD;
+  }
+  pos += extra + 1;
+  return cp;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+}  // namespace detail
+
+namespace {
+
+using detail::AppendUtf8;
+using detail::DecodeUtf8;
+
+// One iconv descriptor per direction and thread, opened on first use.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+    if (cd_ == reinterpret_cast<iconv_t>(-1)) {
+      throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " + to);
+    }
+  }
+  ~Converter() { iconv_close(cd_); }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  // Converts in; on a sequence it cannot convert, appends `replacement` and
+  // skips `skip` input bytes.
+  std::string Convert(std::string_view in, std::string_view replacement, std::size_t skip) {
+    std::string out;
+    out.reserve(in.size() * 2);
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    char* src = const_cast<char*>(in.data());
+    std::size_t srcLeft = in.size();
+    char buffer[4096];
+    while (srcLeft > 0) {
+      char* dst = buffer;
+      std::size_t dstLeft = sizeof buffer;
+      const std::size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+      out.append(buffer, static_cast<std::size_t>(dst - buffer));
+      if (rc != static_cast<std::size_t>(-1)) continue;
+      if (errno == E2BIG) continue;
+      // EILSEQ or EINVAL (truncated sequence at the end): substitute and go on.
+      out += replacement;
+      std::size_t step = skip;
+      if (errno == EINVAL || step > srcLeft) step = srcLeft;
+      // For UTF-8 input skip a whole character, not just its first byte.
+      if (skip == 0) {
+        std::size_t pos = 0;
+        DecodeUtf8(std::string_view(src, srcLeft), pos);
+        step = pos;
+      }
+      src += step;
+      srcLeft -= step;
+      iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    }
+    return out;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+Converter& Big5Decoder() {
+  thread_local Converter c("UTF-8", "CP950");
+  return c;
+}
+Converter& Big5Encoder() {
+  thread_local Converter c("CP950", "UTF-8");
+  return c;
+}
+Converter& Cp1252Decoder() {
+  thread_local Converter c("UTF-8", "CP1252");
+  return c;
+}
+
+bool IsAscii(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t start = pos;
+    const char32_t cp = DecodeUtf8(text, pos);
+    if (cp == 0xFFFD && pos == start + 1 && static_cast<unsigned char>(text[start]) >= 0x80) return false;
+  }
+  return true;
+}
+
+std::string Big5ToUtf8(std::string_view big5) {
+  if (IsAscii(big5)) return std::string(big5);
+  return Big5Decoder().Convert(big5, "\xEF\xBF\xBD", 1);
+}
+
+std::string Utf8ToBig5(std::string_view utf8) {
+  if (IsAscii(utf8)) return std::string(utf8);
+  return Big5Encoder().Convert(utf8, "?", 0);
+}
+
+std::string Cp1252ToUtf8(std::string_view cp1252) {
+  if (IsAscii(cp1252)) return std::string(cp1252);
+  return Cp1252Decoder().Convert(cp1252, "\xEF\xBF\xBD", 1);
+}
+
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+  std::u16string out;
+  out.reserve(utf8.size());
+  std::size_t pos = 0;
+  while (pos < utf8.size()) {
+    const char32_t cp = DecodeUtf8(utf8, pos);
+    if (cp < 0x10000) {
+      out += static_cast<char16_t>(cp);
+    } else {
+      const char32_t v = cp - 0x10000;
+      out += static_cast<char16_t>(0xD800 + (v >> 10));
+      out += static_cast<char16_t>(0xDC00 + (v & 0x3FF));
+    }
+  }
+  return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view utf16) {
+  std::string out;
+  out.reserve(utf16.size() * 3);
+  for (std::size_t i = 0; i < utf16.size(); ++i) {
+    const char16_t unit = utf16[i];
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+        utf16[i + 1] <= 0xDFFF) {
+      AppendUtf8(out, 0x10000 + ((char32_t(unit) - 0xD800) << 10) + (char32_t(utf16[i + 1]) - 0xDC00));
+      ++i;
+    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+      AppendUtf8(out, 0xFFFD);
+    } else {
+      AppendUtf8(out, unit);
+    }
+  }
+  return out;
+}
+
+std::size_t Utf16Length(std::string_view utf8) {
+  std::size_t units = 0;
+  std::size_t pos = 0;
+  while (pos < utf8.size()) units += DecodeUtf8(utf8, pos) >= 0x10000 ? 2 : 1;
+  return units;
+}
+
+std::size_t Big5Length(std::string_view utf8) {
+  std::size_t bytes = 0;
+  std::size_t pos = 0;
+  while (pos < utf8.size()) bytes += DecodeUtf8(utf8, pos) < 0x80 ? 1 : 2;
+  return bytes;
+}
+
+std::string CutToBig5Bytes(std::string_view utf8, std::size_t maxBytes) {
+  std::size_t bytes = 0;
+  std::size_t pos = 0;
+  while (pos < utf8.size()) {
+    std::size_t next = pos;
+    const std::size_t width = DecodeUtf8(utf8, next) < 0x80 ? 1 : 2;
+    if (bytes + width > maxBytes) break;
+    bytes += width;
+    pos = next;
+  }
+  return std::string(utf8.substr(0, pos));
+}
+
+std::string CutToUtf16Units(std::string_view utf8, std::size_t maxUnits) {
+  std::size_t units = 0;
+  std::size_t pos = 0;
+  while (pos < utf8.size()) {
+    std::size_t next = pos;
+    const std::size_t width = DecodeUtf8(utf8, next) >= 0x10000 ? 2 : 1;
+    if (units + width > maxUnits) break;
+    units += width;
+    pos = next;
+  }
+  return std::string(utf8.substr(0, pos));
+}
+
+}  // namespace tabrin

@@ -1,0 +1,40 @@
+#pragma once
+// printf-like formatting of the system's messages.  %s takes a text, %d an
+// integer, %g a number in the general form (FormatGeneral), %% a percent sign.
+// Arguments are given as MessageArg, so a caller cannot mismatch them.
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace tabrin {
+
+// The general number text: at most 15 significant digits, trailing zeros
+// dropped, "." as decimal separator and no thousands separators; scientific
+// notation ("1.5E-6", "1E20") only when the value has more than 15 integer
+// digits or is non-zero and smaller in magnitude than 0.00001.
+std::string FormatGeneral(double value, char decimalSeparator = '.');
+
+class MessageArg {
+ public:
+  MessageArg(std::string_view text) : value_(std::string(text)) {}
+  MessageArg(const std::string& text) : value_(text) {}
+  MessageArg(const char* text) : value_(std::string(text)) {}
+  MessageArg(double number) : value_(number) {}
+  MessageArg(int number) : value_(static_cast<std::int64_t>(number)) {}
+  MessageArg(long number) : value_(static_cast<std::int64_t>(number)) {}
+  MessageArg(long long number) : value_(static_cast<std::int64_t>(number)) {}
+  MessageArg(unsigned number) : value_(static_cast<std::int64_t>(number)) {}
+  MessageArg(unsigned long number) : value_(static_cast<std::int64_t>(number)) {}
+
+  std::string AsText() const;
+  std::string AsGeneral() const;
+
+ private:
+  std::variant<std::string, double, std::int64_t> value_;
+};
+
+std::string FormatMessage(std::string_view pattern, std::initializer_list<MessageArg> args);
+
+}  // namespace tabrin
