@@ -1,0 +1,293 @@
+#include "config/ini_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "text/encoding.h"
+#include "text/error.h"
+#include "text/format.h"
+#include "text/regional.h"
+
+namespace tabrin {
+
+namespace {
+
+constexpr std::size_t kMaxValueBytes = 2047;
+const std::string kUtf8Bom = "\xEF\xBB\xBF";
+
+enum class FileEncoding { Big5, Utf8, Utf8WithBom };
+
+// The file as UTF-8 lines, with what a write needs to put it back as it was.
+struct IniText {
+  bool exists = false;
+  FileEncoding encoding = FileEncoding::Big5;
+  std::string lineEnding = "\r\n";
+  bool endsWithNewline = true;
+  std::vector<std::string> lines;
+};
+
+bool ReadFileBytes(const std::string& fileName, std::string& bytes) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  bytes = buffer.str();
+  return true;
+}
+
+bool HasNonAscii(std::string_view bytes) {
+  for (const char c : bytes) {
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  }
+  return false;
+}
+
+IniText LoadIni(const std::string& fileName) {
+  IniText ini;
+  std::string bytes;
+  if (!ReadFileBytes(fileName, bytes)) return ini;
+  ini.exists = true;
+  std::string text;
+  if (bytes.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0) {
+    ini.encoding = FileEncoding::Utf8WithBom;
+    text = bytes.substr(kUtf8Bom.size());
+  } else if (HasNonAscii(bytes) && IsValidUtf8(bytes)) {
+    ini.encoding = FileEncoding::Utf8;
+    text = bytes;
+  } else {
+    // Plain ASCII files count as Big5: the store's other programs write Big5.
+    ini.encoding = FileEncoding::Big5;
+    text = Big5ToUtf8(bytes);
+  }
+  const std::size_t firstNewline = text.find('\n');
+  ini.lineEnding = (firstNewline != std::string::npos && firstNewline > 0 && text[firstNewline - 1] == '\r')
+                       ? "\r\n"
+                       : (firstNewline == std::string::npos ? "\r\n" : "\n");
+  ini.endsWithNewline = text.empty() || text.back() == '\n';
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    ini.lines.push_back(std::move(line));
+    start = end + 1;
+  }
+  return ini;
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
+  return text;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// "[name]" gives name; any other line gives false.
+bool SectionName(std::string_view line, std::string_view& name) {
+  line = Trim(line);
+  if (line.size() < 2 || line.front() != '[') return false;
+  const std::size_t close = line.find(']');
+  if (close == std::string_view::npos) return false;
+  name = Trim(line.substr(1, close - 1));
+  return true;
+}
+
+bool KeyLine(std::string_view line, std::string_view& key, std::string_view& value) {
+  const std::string_view trimmed = Trim(line);
+  if (trimmed.empty() || trimmed.front() == ';') return false;
+  const std::size_t equals = line.find('=');
+  if (equals == std::string_view::npos) return false;
+  key = Trim(line.substr(0, equals));
+  value = Trim(line.substr(equals + 1));
+  return true;
+}
+
+// Index of the section's line, or -1.
+long FindSection(const IniText& ini, std::string_view section) {
+  for (std::size_t i = 0; i < ini.lines.size(); ++i) {
+    std::string_view name;
+    if (SectionName(ini.lines[i], name) && EqualNoCase(name, section)) return static_cast<long>(i);
+  }
+  return -1;
+}
+
+// Index of the key's line inside the section starting at sectionLine, or -1.
+long FindKey(const IniText& ini, long sectionLine, std::string_view key, std::string_view* value) {
+  for (std::size_t i = static_cast<std::size_t>(sectionLine) + 1; i < ini.lines.size(); ++i) {
+    std::string_view name;
+    if (SectionName(ini.lines[i], name)) break;
+    std::string_view k, v;
+    if (KeyLine(ini.lines[i], k, v) && EqualNoCase(k, key)) {
+      if (value) *value = v;
+      return static_cast<long>(i);
+    }
+  }
+  return -1;
+}
+
+std::string Unquote(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return CutToBig5Bytes(value, kMaxValueBytes);
+}
+
+std::string Serialise(const IniText& ini) {
+  std::string text;
+  for (std::size_t i = 0; i < ini.lines.size(); ++i) {
+    text += ini.lines[i];
+    if (i + 1 < ini.lines.size() || ini.endsWithNewline) text += ini.lineEnding;
+  }
+  switch (ini.encoding) {
+    case FileEncoding::Utf8WithBom:
+      return kUtf8Bom + text;
+    case FileEncoding::Utf8:
+      return text;
+    case FileEncoding::Big5:
+      break;
+  }
+  return Utf8ToBig5(text);
+}
+
+std::string FolderOf(const std::string& fileName) {
+  const std::size_t slash = fileName.rfind('/');
+  return slash == std::string::npos ? "." : fileName.substr(0, slash == 0 ? 1 : slash);
+}
+
+// Writes the whole file beside the target and renames it over the target, so
+// that a failure at any point leaves the old file as it was.
+bool ReplaceFileAtomically(const std::string& fileName, const std::string& bytes) {
+  std::string pattern = FolderOf(fileName) + "/.tabrin-ini-XXXXXX";
+  const int fd = mkstemp(pattern.data());
+  if (fd < 0) return false;
+  struct stat old {};
+  fchmod(fd, stat(fileName.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+  std::size_t done = 0;
+  bool ok = true;
+  while (done < bytes.size()) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = false;
+      break;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  ok = ok && fsync(fd) == 0;
+  ok = close(fd) == 0 && ok;
+  ok = ok && std::rename(pattern.c_str(), fileName.c_str()) == 0;
+  if (!ok) unlink(pattern.c_str());
+  return ok;
+}
+
+}  // namespace
+
+bool ParseIniInteger(std::string_view text, int& value) {
+  text = Trim(text);
+  if (text.empty()) return false;
+  bool negative = false;
+  std::size_t pos = 0;
+  if (text[0] == '+' || text[0] == '-') {
+    negative = text[0] == '-';
+    pos = 1;
+  }
+  int base = 10;
+  if (pos < text.size() && text[pos] == '$') {
+    base = 16;
+    pos += 1;
+  } else if (text.size() - pos > 2 && text[pos] == '0' && (text[pos + 1] == 'x' || text[pos + 1] == 'X')) {
+    base = 16;
+    pos += 2;
+  }
+  if (pos >= text.size()) return false;
+  long long result = 0;
+  for (; pos < text.size(); ++pos) {
+    const int c = std::tolower(static_cast<unsigned char>(text[pos]));
+    int digit;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    else return false;
+    result = result * base + digit;
+    // Hexadecimal texts may spell a negative number as its 32-bit pattern.
+    if (result > (base == 16 ? 0xFFFFFFFFLL : 0x80000000LL)) return false;
+  }
+  if (base == 16 && result > INT_MAX) result -= 0x100000000LL;
+  if (negative) result = -result;
+  if (result > INT_MAX || result < INT_MIN) return false;
+  value = static_cast<int>(result);
+  return true;
+}
+
+TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view def) const {
+  const IniText ini = LoadIni(fileName_);
+  const long sectionLine = FindSection(ini, section);
+  if (sectionLine < 0) return std::string(def);
+  std::string_view value;
+  if (FindKey(ini, sectionLine, key, &value) < 0) return std::string(def);
+  return Unquote(value);
+}
+
+int TIniFile::ReadInteger(std::string_view section, std::string_view key, int def) const {
+  int value = def;
+  return ParseIniInteger(ReadString(section, key, ""), value) ? value : def;
+}
+
+bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def) const {
+  return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+double TIniFile::ReadFloat(std::string_view section, std::string_view key, double def) const {
+  const std::string text = ReadString(section, key, "");
+  if (text.empty()) return def;
+  return TRegionalFormats::System().ParseFloat(text).value_or(def);
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  IniText ini = LoadIni(fileName_);
+  const std::string line = std::string(key) + "=" + std::string(value);
+  const long sectionLine = FindSection(ini, section);
+  if (sectionLine < 0) {
+    if (!ini.lines.empty() && !Trim(ini.lines.back()).empty()) ini.lines.emplace_back();
+    ini.lines.push_back("[" + std::string(section) + "]");
+    ini.lines.push_back(line);
+    ini.endsWithNewline = true;
+  } else if (const long keyLine = FindKey(ini, sectionLine, key, nullptr); keyLine >= 0) {
+    ini.lines[static_cast<std::size_t>(keyLine)] = line;
+  } else {
+    // After the section's last non-blank line.
+    std::size_t insertAt = static_cast<std::size_t>(sectionLine) + 1;
+    for (std::size_t i = insertAt; i < ini.lines.size(); ++i) {
+      std::string_view name;
+      if (SectionName(ini.lines[i], name)) break;
+      if (!Trim(ini.lines[i]).empty()) insertAt = i + 1;
+    }
+    ini.lines.insert(ini.lines.begin() + static_cast<long>(insertAt), line);
+    if (insertAt == ini.lines.size() - 1) ini.endsWithNewline = true;
+  }
+  if (!ReplaceFileAtomically(fileName_, Serialise(ini))) {
+    throw TabrinError(FormatMessage("Unable to write to %s", {fileName_}));
+  }
+}
+
+}  // namespace tabrin

@@ -1,0 +1,79 @@
+#include "config/program_folder.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <vector>
+
+namespace tabrin {
+
+namespace {
+
+std::string WithSlash(std::string_view folder) {
+  std::string result(folder.empty() ? "." : folder);
+  if (result.back() != '/') result += '/';
+  return result;
+}
+
+std::string ExecutableFolder() {
+  std::vector<char> buffer(4096);
+  const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+  if (n <= 0) return "./";
+  std::string path(buffer.data(), static_cast<std::size_t>(n));
+  return path.substr(0, path.rfind('/') + 1);
+}
+
+std::string& Folder() {
+  static std::string folder = ExecutableFolder();
+  return folder;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+const std::string& ProgramFolder() { return Folder(); }
+
+void SetProgramFolder(std::string_view folder) { Folder() = WithSlash(folder); }
+
+void InitProgramFolder(std::string_view homeOption) {
+  if (!homeOption.empty()) {
+    SetProgramFolder(homeOption);
+  } else if (const char* env = std::getenv("TABRIN_HOME"); env != nullptr && *env != '\0') {
+    SetProgramFolder(env);
+  }
+}
+
+std::string FindFileNoCase(std::string_view folder, std::string_view name) {
+  const std::string dir = WithSlash(folder);
+  const std::string exact = dir + std::string(name);
+  struct stat info {};
+  if (stat(exact.c_str(), &info) == 0) return exact;
+  if (DIR* handle = opendir(dir.c_str())) {
+    std::string found;
+    while (const dirent* entry = readdir(handle)) {
+      if (EqualNoCase(entry->d_name, name)) {
+        found = dir + entry->d_name;
+        break;
+      }
+    }
+    closedir(handle);
+    if (!found.empty()) return found;
+  }
+  return exact;
+}
+
+std::string ProgramFile(std::string_view name) { return FindFileNoCase(ProgramFolder(), name); }
+
+}  // namespace tabrin
