@@ -18,7 +18,7 @@ int RunCli(const std::vector<std::string>& args, CliStreams streams) {
   app.add_option("--home", home,
                  "Program folder holding Config.ini, SETUP.ini, Database.ini and Database.mdb "
                  "(default: $TABRIN_HOME, else the executable's folder)");
-  CommandContext context{streams};
+  CommandContext context{streams, {}};
   RegisterCommands(app, context);
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {
