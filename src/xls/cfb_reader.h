@@ -1,0 +1,78 @@
+#pragma once
+// Reading the streams of a compound document (the container of Excel 97-2003
+// workbooks): header, FAT with its DIFAT, mini FAT and mini stream, and the
+// directory, for sector sizes of 512 (version 3) and 4096 bytes (version 4).
+//
+// Every offset, length and sector number read from the file is checked, and
+// sector chains are followed with a visited mark, so damaged input ends in an
+// exception, never in a crash or an endless loop.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "text/error.h"
+
+namespace tabrin::detail {
+
+// The bytes do not start with the compound document signature.
+class TNotCompoundDocument : public TabrinError {
+ public:
+  using TabrinError::TabrinError;
+};
+
+// A compound document whose structure is broken; the message says how.
+class TDamagedDocument : public TabrinError {
+ public:
+  using TabrinError::TabrinError;
+};
+
+class TCompoundFileReader {
+ public:
+  // The bytes must outlive the reader.
+  explicit TCompoundFileReader(std::string_view bytes);
+
+  // Names (UTF-8) of the streams directly inside the root storage.
+  std::vector<std::string> RootStreamNames() const;
+  // The contents of a stream of the root storage, its name matched without
+  // regard to ASCII letter case; nullopt when there is none.
+  std::optional<std::string> ReadRootStream(std::string_view name) const;
+
+ private:
+  struct TDirectoryEntry {
+    std::string name;  // UTF-8
+    std::uint8_t type = 0;
+    std::uint32_t left = 0, right = 0, child = 0;
+    std::uint32_t start = 0;
+    std::uint64_t size = 0;
+  };
+
+  void ReadHeader();
+  void ReadFat();
+  void ReadDirectory();
+  void ReadMiniFat();
+  std::string_view Sector(std::uint32_t index, std::size_t length) const;
+  std::vector<std::uint32_t> FollowChain(const std::vector<std::uint32_t>& table, std::uint32_t start,
+                                         std::size_t needed, const char* what) const;
+  std::string ReadRegularStream(std::uint32_t start, std::uint64_t size, const char* what) const;
+  std::string ReadMiniStream(std::uint32_t start, std::uint64_t size) const;
+  std::vector<std::uint32_t> RootChildren() const;
+
+  std::string_view bytes_;
+  unsigned sectorShift_ = 9;
+  std::size_t sectorSize_ = 512;
+  std::uint32_t miniCutoff_ = 4096;
+  std::uint32_t fatSectorCount_ = 0;
+  std::uint32_t firstDirectorySector_ = 0;
+  std::uint32_t firstMiniFatSector_ = 0;
+  std::uint32_t miniFatSectorCount_ = 0;
+  std::uint32_t firstDifatSector_ = 0;
+  std::uint32_t difatSectorCount_ = 0;
+  bool version4_ = false;
+  std::vector<std::uint32_t> fat_;
+  std::vector<std::uint32_t> miniFat_;
+  std::vector<TDirectoryEntry> entries_;
+};
+
+}  // namespace tabrin::detail

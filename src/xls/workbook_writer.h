@@ -1,0 +1,142 @@
+#pragma once
+// The workbook file writer: turns sheets of cells into an Excel 97-2003
+// workbook (BIFF8 in a compound document with one stream "Workbook").
+//
+// Use, in this order:
+//   TxlsWorkbookWriter w;
+//   w.CreateWorkbookFile("out.xls");   // opens the output (temporary file)
+//   w.BeginWorkbook();
+//   per sheet:
+//     w.ColumnWidths() = {...};        // width in characters per column
+//     w.BeginSheet(head);
+//     w.UsedRanges().NoteUsedCell(head.SheetIndex, r, c);  // before each cell
+//     w.WriteLabelSst(r, c, u8"文字", xf); w.WriteNumber(...); ...
+//     w.MeasureCellWidth(text, xf, i); ... w.PatchColumnWidths();  (optional)
+//     w.EndSheet(tail);
+//   w.FinishWorkbook();
+//   w.CloseWorkbookFile();             // writes the file, replaces the target
+//
+// Cell formats (XF indices) come from w.Formats().GetOrCreate(...) or are 15.
+// Rows and columns are 0-based; a row above 65535 or a column above 255
+// raises TabrinError.  Closing before FinishWorkbook (or destroying the
+// writer) discards the output and leaves an existing target file untouched.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "xls/format_registry.h"
+#include "xls/output_sink.h"
+#include "xls/sheet_objects.h"
+#include "xls/sst_strings.h"
+#include "xls/used_range.h"
+#include "xls/workbook_file.h"
+#include "xls/xls_stream.h"
+
+namespace tabrin {
+
+class TxlsTextMeasurer;
+
+class TxlsWorkbookWriter {
+ public:
+  TxlsWorkbookWriter();
+  ~TxlsWorkbookWriter();
+  TxlsWorkbookWriter(const TxlsWorkbookWriter&) = delete;
+  TxlsWorkbookWriter& operator=(const TxlsWorkbookWriter&) = delete;
+
+  // --- output --------------------------------------------------------------
+  // Opens the output: fresh registries, string table, used ranges, lists and
+  // record buffer; a temporary file beside fileName (UTF-8).  sinkFactory
+  // lets tests wrap the file writes.
+  void CreateWorkbookFile(const std::string& fileName, TOutputSinkFactory sinkFactory = {});
+  // Writes and renames the file when FinishWorkbook has run, else discards
+  // it.  Frees everything CreateWorkbookFile made.  Raises "Error writing
+  // output file" when the file cannot be written (no target is left then).
+  void CloseWorkbookFile();
+  bool IsOpen() const { return file_ != nullptr; }
+
+  // --- records -------------------------------------------------------------
+  // The 8224-byte record buffer that directly written records are built in.
+  std::uint8_t* Buffer() { return buffer_.data(); }
+  // Zero-fills the first length buffer bytes and returns the buffer.
+  std::uint8_t* ClearBuffer(std::size_t length, std::uint8_t fill = 0);
+  // Writes id, length and the first length buffer bytes (checked writes).
+  void WriteRecord(std::uint16_t id, std::uint16_t length);
+  void WriteWordRecord(std::uint16_t id, std::uint16_t value);
+  // The workbook stream (before CloseWorkbookFile).
+  TxlsMemoryStream& Stream();
+
+  // --- workbook ------------------------------------------------------------
+  void BeginWorkbook();
+  void FinishWorkbook();
+  bool Finished() const { return finished_; }
+
+  // --- sheets --------------------------------------------------------------
+  // Validates the title, creates the sheet entry and writes the head.
+  void BeginSheet(const TxlsSheetHead& head);
+  // Writes the extra cells, MERGEDCELLS, WINDOW2, SELECTION and EOF.
+  void EndSheet(const TxlsSheetTail& tail = {});
+
+  void WriteLabelSst(int row, int col, std::string_view utf8, std::uint16_t xf);
+  void WriteLabelSst(int row, int col, std::u16string_view utf16, std::uint16_t xf);
+  void WriteNumber(int row, int col, double value, std::uint16_t xf);
+  void WriteBoolean(int row, int col, bool value, std::uint16_t xf);
+  void WriteBlank(int row, int col, std::uint16_t xf);
+  // =SUM/AVERAGE/MIN/MAX(col firstRow : col lastRow), computed on load;
+  // aggNone (or any other value) gives COUNT.
+  void WriteAggregateFormula(int row, int col, std::uint16_t xf, TxlsAggregate aggregate,
+                             int firstRow, int lastRow);
+
+  // Raises entry `column` of the column-width list so the text fits.
+  void MeasureCellWidth(std::string_view utf8, std::uint16_t xf, int column);
+  // Notes the height the XF's font needs in that row (row-height list).
+  void MeasureRowHeight(std::uint16_t xf, int row);
+  // Rewrites the COLINFO widths of the current sheet from the width list.
+  void PatchColumnWidths();
+
+  // --- state the export pipeline reads and fills -----------------------------
+  TxlsFormatRegistry& Formats() { return *formats_; }
+  TsstStrings& SharedStrings() { return *sst_; }
+  TxlsBoundSheetList& UsedRanges() { return *sheets_; }
+  std::vector<int>& ColumnWidths() { return columnWidths_; }
+  // Row -> height in twips (largest noted).
+  std::map<int, int>& RowHeights() { return rowHeights_; }
+  // Width in pixels of "0" in the default font (arial 10).
+  int DefaultZeroWidth();
+  // Replaces the text measurer (default: TxlsTextMeasurer::Shared()).
+  void SetMeasurer(TxlsTextMeasurer* measurer) { measurer_ = measurer; }
+
+ private:
+  void RequireOpen() const;
+  void CheckCell(int row, int col) const;
+  void WriteCellHeader(std::uint8_t* body, int row, int col, std::uint16_t xf);
+  void WritePageText(std::uint16_t id, const std::string& text);
+  void WriteColumnInfos(std::uint8_t startCol);
+  void WriteExtraCells(const TxlsSheetTail& tail);
+  void WriteMergedCells(const std::vector<TxlsMergedCells>& ranges);
+  void FixDimensions();
+  void BuildGlobalsTail(TxlsMemoryStream& tail);
+  void WriteFonts(TxlsStream& tail);
+  void WriteCellFormats(TxlsStream& tail);
+  void WritePalette(TxlsStream& tail);
+  TxlsTextMeasurer& Measurer();
+
+  std::unique_ptr<TWorkbookFile> file_;
+  std::vector<std::uint8_t> buffer_;
+  std::unique_ptr<TxlsFormatRegistry> formats_;
+  std::unique_ptr<TsstStrings> sst_;
+  std::unique_ptr<TxlsBoundSheetList> sheets_;
+  std::vector<int> columnWidths_;
+  std::map<int, int> rowHeights_;
+  std::uint64_t insertionPoint_ = 0;
+  std::uint64_t firstColInfoPosition_ = 0;
+  bool workbookBegun_ = false;
+  bool finished_ = false;
+  bool sheetOpen_ = false;
+  int zeroWidth_ = 0;
+  TxlsTextMeasurer* measurer_ = nullptr;
+};
+
+}  // namespace tabrin

@@ -1,0 +1,72 @@
+#pragma once
+// Seekable byte streams that the workbook writer builds its output in.
+//
+// TxlsStream is what records are written to: Write returns the number of
+// bytes it took (record writers compare it and raise "Error writing output
+// file" on a short write), Seek moves anywhere inside the stream so fix-ups
+// can overwrite bytes already written.  TxlsMemoryStream keeps the bytes in
+// fixed-size chunks, so growing a large stream never copies it and never
+// holds two copies at once; Insert opens a gap in place (used once, to put
+// the workbook globals in front of the sheets).
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace tabrin {
+
+enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
+
+class TxlsStream {
+ public:
+  virtual ~TxlsStream() = default;
+  // Writes count bytes at the current position (overwriting, then growing the
+  // stream) and returns the number written.
+  virtual std::size_t Write(const void* data, std::size_t count) = 0;
+  // Reads up to count bytes from the current position; returns the number read.
+  virtual std::size_t Read(void* data, std::size_t count) = 0;
+  // Returns the new position.  Seeking before the start raises.
+  virtual std::uint64_t Seek(std::int64_t offset, TSeekOrigin origin) = 0;
+  virtual std::uint64_t Position() const = 0;
+  virtual std::uint64_t Size() const = 0;
+};
+
+class TxlsMemoryStream : public TxlsStream {
+ public:
+  static constexpr std::size_t kChunkSize = 1u << 20;
+
+  std::size_t Write(const void* data, std::size_t count) override;
+  std::size_t Read(void* data, std::size_t count) override;
+  std::uint64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+  std::uint64_t Position() const override { return position_; }
+  std::uint64_t Size() const override { return size_; }
+
+  // Inserts count bytes at position, moving everything behind it down; the
+  // stream position ends after the inserted bytes.
+  void Insert(std::uint64_t position, const void* data, std::size_t count);
+  // Calls visit(pointer, length) for the whole content, front to back.
+  template <typename Visit>
+  void ForEachBlock(Visit&& visit) const {
+    std::uint64_t left = size_;
+    for (const auto& chunk : chunks_) {
+      if (left == 0) break;
+      const std::size_t n = left < kChunkSize ? static_cast<std::size_t>(left) : kChunkSize;
+      visit(chunk.get(), n);
+      left -= n;
+    }
+  }
+  // The whole content as one vector (for tests and small streams).
+  std::vector<std::uint8_t> Bytes() const;
+  void Clear();
+
+ private:
+  void Reserve(std::uint64_t size);
+  void CopyIn(std::uint64_t at, const std::uint8_t* data, std::size_t count);
+  void CopyOut(std::uint64_t at, std::uint8_t* data, std::size_t count) const;
+
+  std::vector<std::unique_ptr<std::uint8_t[]>> chunks_;
+  std::uint64_t size_ = 0;
+  std::uint64_t position_ = 0;
+};
+
+}  // namespace tabrin
