@@ -1,0 +1,96 @@
+#pragma once
+// The backend interface behind TConnection: one implementation per kind of
+// store (SQLite file, ODBC server, workbook).  A connection string is handed
+// to the first registered provider that accepts it.
+//
+// To add a store (the workbook reader does this):
+//
+//   class TWorkbookBackend : public TBackend { ... };
+//   RegisterWorkbookBackend([](const TConnectionProperties& p) {
+//     return std::make_unique<TWorkbookBackend>(p.Get("Data Source"));
+//   });
+//
+// A backend only has to run statements: Prepare returns a statement object
+// that the connection keeps and executes again with new parameters.  A
+// statement's Execute returns every row of a SELECT (the query is static) or
+// the number of rows changed by another statement.  Errors are raised as
+// TabrinError with the store's message; never put the connection string or a
+// password in a message.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/connection_string.h"
+#include "db/field_type.h"
+#include "db/value.h"
+
+namespace tabrin {
+
+struct TColumnInfo {
+  std::string name;
+  TFieldType type = TFieldType::ftString;
+  int size = 0;  // declared width of text columns (characters), else 0
+};
+
+using TRow = std::vector<TValue>;
+
+struct TStatementResult {
+  std::vector<TColumnInfo> columns;  // empty for statements without a result
+  std::vector<TRow> rows;            // every row, each columns.size() values
+  std::int64_t rowsAffected = -1;    // for INSERT/UPDATE/DELETE; -1 otherwise
+};
+
+class TPreparedStatement {
+ public:
+  virtual ~TPreparedStatement() = default;
+  // Binds params to the "?" markers in order and runs the statement.
+  virtual TStatementResult Execute(std::span<const TValue> params) = 0;
+};
+
+// What the data layer needs to know of a table to write it back.
+struct TTableInfo {
+  bool exists = false;
+  std::vector<std::string> keyColumns;  // primary key, in key order; may be empty
+  // A hidden row identity the backend can select, e.g. "rowid" on SQLite;
+  // empty when there is none.
+  std::string rowLocator;
+};
+
+class TBackend {
+ public:
+  virtual ~TBackend() = default;
+
+  virtual std::unique_ptr<TPreparedStatement> Prepare(const std::string& sql) = 0;
+
+  // Identifier quoting for SQL the data layer builds ("INSERT INTO ...").
+  virtual std::string QuoteIdentifier(std::string_view name) const;
+
+  // Default: a table that cannot be written through the data layer.
+  virtual TTableInfo DescribeTable(std::string_view table);
+
+  // Default: raise "Transactions are not supported by this connection".
+  virtual void BeginTransaction();
+  virtual void Commit();
+  virtual void Rollback();
+};
+
+using TBackendFactory = std::function<std::unique_ptr<TBackend>(const TConnectionProperties&)>;
+using TBackendAcceptor = std::function<bool(const TConnectionProperties&)>;
+
+// Adds a provider tried before the built-in ones (SQLite file, ODBC server).
+void RegisterBackend(std::string name, TBackendAcceptor accepts, TBackendFactory factory);
+// The provider for workbook connection strings
+// ("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=<file>;Extended Properties=IMEX=1;Excel 8.0;...").
+// Registering again replaces the earlier factory.
+void RegisterWorkbookBackend(TBackendFactory factory);
+// True for the workbook form of a connection string.
+bool IsWorkbookConnection(const TConnectionProperties& properties);
+
+// Opens the backend for a connection string (used by TConnection::Open).
+std::unique_ptr<TBackend> OpenBackend(std::string_view connectionString);
+
+}  // namespace tabrin

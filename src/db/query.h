@@ -1,0 +1,135 @@
+#pragma once
+// TQuery: a static, fully fetched query on a connection (ADO data set).
+//
+//   TQuery lookup(schema::DBCLSQuery(), connection);  // declared fields
+//   lookup.Close();
+//   lookup.SetSql("SELECT * from Classify where ClsNo=?");
+//   lookup.SetParameters({TValue::Text(code)});       // bound, never pasted
+//   lookup.Open();                                    // runs, fetches all rows
+//   if (lookup.RecordCount() == 0) { lookup.Append(); ... lookup.Post(); }
+//   else { lookup.Edit(); lookup.FieldByName("ClsName").SetAsString(n); lookup.Post(); }
+//
+//   TQuery sheet("ADOCLSQuery", xlsConnection);       // no declared fields:
+//   sheet.SetSql("SELECT * FROM [sheet1$]  ");        // fields = result columns
+//   sheet.Open(); for (sheet.First(); !sheet.Eof(); sheet.Next()) ...
+//
+// Errors raised on behalf of the query carry "<Name>: " in front
+// ("OrvellaItemQuery: Field 'HealthTax' not found").  Opening with a declared
+// list binds every declared field to the result column of that name (without
+// regard to case) and checks the kind family ("Type mismatch for field '%s',
+// expecting: %s actual: %s").  Only declared fields are visible then; other
+// columns are neither read nor written.
+//
+// Writing: Append starts an empty record (only the fields written are
+// inserted, so the others get the table's defaults); Edit starts editing the
+// current record; Post writes through prepared statements with bound
+// parameters and checks that exactly one row changed.  An edited record is
+// found again by the table's primary key, else SQLite's rowid, else all the
+// values it was read with.  Writes need a query over one table
+// ("SELECT ... FROM <table> [WHERE ...]").
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/backend.h"
+#include "db/field.h"
+#include "db/schema.h"
+#include "db/value.h"
+
+namespace tabrin {
+
+class TConnection;
+
+enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
+
+class TQuery {
+ public:
+  TQuery(std::string name, TConnection* connection = nullptr);
+  TQuery(std::string name, TConnection& connection) : TQuery(std::move(name), &connection) {}
+  // A table query: name, SQL and declared fields from the definition.
+  TQuery(const TQueryDef& def, TConnection& connection);
+  ~TQuery();
+  TQuery(const TQuery&) = delete;
+  TQuery& operator=(const TQuery&) = delete;
+
+  const std::string& Name() const { return name_; }
+  void SetConnection(TConnection* connection);  // only while closed
+  TConnection* Connection() const { return connection_; }
+
+  // Declared field list (empty span = fields come from the result columns).
+  void SetDeclaredFields(std::span<const TFieldDef> fields);  // only while closed
+
+  // SQL text: ClearSql + AddSql (lines joined by a line break), or SetSql.
+  void ClearSql();
+  void AddSql(std::string_view line);
+  void SetSql(std::string_view sql);
+  const std::string& Sql() const { return sql_; }
+  // Values for the "?" markers, in order.
+  void SetParameters(std::vector<TValue> params) { params_ = std::move(params); }
+  void SetParameter(std::size_t index, TValue value);
+  const std::vector<TValue>& Parameters() const { return params_; }
+
+  void Open();   // positioned on the first row; opening an open query does nothing
+  void Close();  // drops an unposted edit
+  bool Active() const { return state_ != TDataSetState::dsInactive; }
+  TDataSetState State() const { return state_; }
+
+  void First();
+  void Next();
+  bool Eof() const;
+  int RecordCount() const;
+  bool IsEmpty() const { return RecordCount() == 0; }
+  int RecNo() const { return current_; }  // 0-based position of the current row
+
+  // Suspend/resume attached controls (nesting counted).
+  void DisableControls() { ++controlsDisabled_; }
+  void EnableControls() { if (controlsDisabled_ > 0) --controlsDisabled_; }
+  bool ControlsDisabled() const { return controlsDisabled_ > 0; }
+
+  int FieldCount() const;
+  TField& Fields(int index);
+  // Raises "<Name>: Field '%s' not found".
+  TField& FieldByName(std::string_view name);
+  TField* FindField(std::string_view name);
+
+  void Append();
+  void Edit();
+  void Post();
+  void Cancel();
+
+ private:
+  friend class TField;
+  // Raised with "<Name>: " in front.
+  [[noreturn]] void Fail(const std::string& message) const;
+  void CheckActive() const;
+  const TValue& CurrentValue(int column) const;
+  void StoreValue(int column, TValue value);
+  void BindFields();
+  void ReadTableName();
+
+  std::string name_;
+  TConnection* connection_ = nullptr;
+  std::vector<TFieldDef> declared_;
+  std::string sql_;
+  std::vector<TValue> params_;
+
+  TDataSetState state_ = TDataSetState::dsInactive;
+  std::vector<TColumnInfo> columns_;
+  std::vector<TRow> rows_;
+  int current_ = 0;
+  bool eof_ = true;
+  int controlsDisabled_ = 0;
+  std::vector<std::unique_ptr<TField>> fields_;
+
+  // Write support.
+  std::string table_;            // base table, empty when not writable
+  int locatorColumn_ = -1;       // hidden row identity column, if any
+  TRow editBuffer_;              // record being edited/appended
+  std::vector<bool> modified_;   // per result column
+};
+
+}  // namespace tabrin
