@@ -1,0 +1,256 @@
+// How a sheet writes its rows: header and footer lines, the caption row, the
+// data rows and the aggregate row, each cell with its registered format.
+#include <algorithm>
+#include <optional>
+
+#include "export/ferran3_xls.h"
+#include "export/xls_sheet.h"
+#include "text/encoding.h"
+#include "text/error.h"
+#include "text/format.h"
+#include "text/regional.h"
+#include "xls/workbook_writer.h"
+
+namespace tabrin {
+
+namespace {
+
+constexpr int kTextLineColumns = 256;
+
+// Part c of a line, parts ending at each tab character.
+std::vector<std::string_view> TabParts(std::string_view line) {
+  std::vector<std::string_view> parts;
+  std::size_t start = 0;
+  for (std::size_t tab = line.find('\t'); tab != std::string_view::npos; tab = line.find('\t', start)) {
+    parts.push_back(line.substr(start, tab - start));
+    start = tab + 1;
+  }
+  return parts;
+}
+
+bool IsNumberKind(TFerranColType kind) {
+  return kind == ectInteger || kind == ectBigint || kind == ectFloat || kind == ectCurrency;
+}
+
+bool IsDateKind(TFerranColType kind) { return kind == ectDate || kind == ectTime || kind == ectDateTime; }
+
+}  // namespace
+
+void TxlsSheet::PrepareSheet() {
+  runIndex_ = SheetIndex();
+  CurrentRow = 0;
+  RecordCounter = 0;
+  columns_.Clear();
+  columns_.Build(false);
+  row_.Build(columns_);
+  RegisterStripeFormats();
+  if (StripType == ssNone || StripStyles.empty()) {
+    for (int i = 0; i < columns_.Count(); ++i) RegisterColumnFormat(i);
+  }
+  HasImages = std::any_of(Images.begin(), Images.end(), [&](const TxlsImage& image) {
+    return std::any_of(owner_.Pictures.begin(), owner_.Pictures.end(),
+                       [&](const TxlsPicture& picture) { return SameText(picture.Name, image.PictureName); });
+  });
+}
+
+int TxlsSheet::DataStartRow() const {
+  const int headerLines = HeaderRows != 0 ? HeaderRows : static_cast<int>(Header.size());
+  return headerLines + (AllowCaptions ? 1 : 0);
+}
+
+void TxlsSheet::CheckRowFits() const {
+  if (CurrentRow >= kMaxSheetRows) {
+    throw TabrinError(FormatMessage("Sheet %s cannot hold all records: a worksheet has at most %d rows",
+                                    {Title, kMaxSheetRows}));
+  }
+}
+
+void TxlsSheet::WriteHeaderLines() { WriteTextLines(TextLines::Header); }
+void TxlsSheet::WriteFooterLines() { WriteTextLines(TextLines::Footer); }
+
+void TxlsSheet::WriteTextLines(TextLines which) {
+  const bool header = which == TextLines::Header;
+  const TStringList& lines = header ? Header : Footer;
+  const int setting = header ? HeaderRows : FooterRows;
+  TxlsFormat& format = header ? Options.HeaderFormat : Options.FooterFormat;
+  const auto& event = header ? owner_.OnGetHeaderParams : owner_.OnGetFooterParams;
+  TxlsWorkbookWriter& writer = *owner_.Writer();
+
+  const int n = setting != 0 ? setting : static_cast<int>(lines.size());
+  for (int r = 0; r < n; ++r) {
+    std::string line = r < static_cast<int>(lines.size()) ? lines[static_cast<std::size_t>(r)] : std::string();
+    if (!line.empty() && line.back() != '\t') line += '\t';
+    const std::vector<std::string_view> parts = TabParts(line);
+    CheckRowFits();
+    for (int c = 0; c < kTextLineColumns; ++c) {
+      std::string text = c < static_cast<int>(parts.size()) ? std::string(parts[static_cast<std::size_t>(c)]) : "";
+      if (event) event(*this, runIndex_, c, CurrentRow, format, text);
+      if (text.empty()) continue;
+      const std::uint16_t xf = ResolveCellFormat("General", &format);
+      NoteUsedCell(CurrentRow, c);
+      writer.WriteLabelSst(CurrentRow, c, text, xf);
+      if (HasImages) writer.MeasureRowHeight(xf, CurrentRow);
+    }
+    ++CurrentRow;
+  }
+}
+
+void TxlsSheet::WriteCaptionRow() {
+  TxlsWorkbookWriter& writer = *owner_.Writer();
+  CheckRowFits();
+  WriteBeforeDataCells();
+  for (int i = 0; i < columns_.Count(); ++i) {
+    TxlsFormat format;
+    format.Assign(Options.CaptionsFormat);
+    std::string text = columns_.Items(i).Caption;
+    const int col = StartDataCol + i;
+    if (owner_.OnGetCaptionParams) owner_.OnGetCaptionParams(*this, runIndex_, col, format, text);
+    if (text.empty()) continue;
+    const std::uint16_t xf = format.IsDefault() ? kDefaultXfIndex : ResolveCellFormat("General", &format);
+    NoteUsedCell(CurrentRow, col);
+    writer.WriteLabelSst(CurrentRow, col, text, xf);
+    if (AutoCalcColWidth) writer.MeasureCellWidth(text, xf, i);
+  }
+  ++CurrentRow;
+}
+
+void TxlsSheet::WriteBeforeDataCells() {
+  if (!owner_.OnGetBeforeDataParams || StartDataCol == 0) return;
+  TxlsWorkbookWriter& writer = *owner_.Writer();
+  for (int c = 0; c < StartDataCol; ++c) {
+    TxlsFormat format;
+    format.Assign(Options.DataFormat);
+    std::string text;
+    owner_.OnGetBeforeDataParams(*this, runIndex_, c, CurrentRow, format, text);
+    if (text.empty()) continue;
+    const std::uint16_t xf = ResolveCellFormat("General", &format);
+    NoteUsedCell(CurrentRow, c);
+    writer.WriteLabelSst(CurrentRow, c, text, xf);
+  }
+}
+
+void TxlsSheet::WriteDataRow() {
+  TxlsWorkbookWriter& writer = *owner_.Writer();
+  CheckRowFits();
+  WriteBeforeDataCells();
+  for (int p = 0; p < row_.Count(); ++p) {
+    const int col = StartDataCol + p;
+    NoteDataCell(row_.Items(p).Name, CurrentRow, col);
+    const std::uint16_t xf = WriteDataCell(p, col);
+    if (HasImages) writer.MeasureRowHeight(xf, CurrentRow);
+  }
+  ++CurrentRow;
+}
+
+std::uint16_t TxlsSheet::WriteDataCell(int p, int col) {
+  TxlsWorkbookWriter& writer = *owner_.Writer();
+  const TFerranColumn& column = columns_.Items(p);
+  std::string text = row_.Items(p).Value;
+  if (owner_.OnGetExportText) owner_.OnGetExportText(*this, p, text);
+  if (owner_.OnAdvancedGetExportText) owner_.OnAdvancedGetExportText(*this, runIndex_, p, text);
+  const std::uint16_t xf = DataCellFormat(p);
+  const TRegionalFormats& regional = TRegionalFormats::System();
+
+  const auto label = [&](const std::string& value) {
+    NoteUsedCell(CurrentRow, col);
+    writer.WriteLabelSst(CurrentRow, col, value, xf);
+  };
+  const auto number = [&](double value) {
+    NoteUsedCell(CurrentRow, col);
+    writer.WriteNumber(CurrentRow, col, value, xf);
+  };
+
+  if (text.empty()) {
+    NoteUsedCell(CurrentRow, col);
+    writer.WriteBlank(CurrentRow, col, xf);
+  } else if (text == Formats.NullString()) {
+    label(text);
+  } else if (IsNumberKind(column.Kind)) {
+    number(regional.ParseFloat(text).value_or(0.0));
+  } else if (IsDateKind(column.Kind)) {
+    const double v = regional.ParseDateTime(text).value_or(0.0);
+    if (v <= 1) {
+      // Day 0 and 1 are not dates a worksheet shows: written as text.
+      text = column.Format.empty() ? regional.DateTimeToText(v) : regional.FormatDateTime(column.Format, v);
+      label(text);
+    } else {
+      // The worksheet counts the non-existent 29 February 1900 as a day.
+      number(v <= 60 ? v - 1 : v);
+    }
+  } else if (column.Kind == ectString) {
+    label(text);
+  } else if (column.Kind == ectBoolean) {
+    NoteUsedCell(CurrentRow, col);
+    writer.WriteBoolean(CurrentRow, col, SameText(text, Formats.BooleanTrue()), xf);
+  } else {
+    return xf;  // a column of unknown kind is left out
+  }
+  if (AutoCalcColWidth) writer.MeasureCellWidth(text, xf, p);
+  return xf;
+}
+
+void TxlsSheet::WriteAggregateRow() {
+  TFerranColumns& columns = columns_;
+  for (int i = 0; i < columns.Count(); ++i) columns.Items(i).AggregateSlot = 0;
+  bool anySlot = false;
+  for (std::size_t k = 0; k < FieldFormats.size(); ++k) {
+    const int i = columns.IndexOfName(FieldFormats[k].FieldName);
+    if (i < 0 || FieldFormats[k].Aggregate == aggNone) continue;
+    columns.Items(i).AggregateSlot = static_cast<int>(k) + 1;
+    anySlot = true;
+  }
+  if (!anySlot) return;
+
+  TxlsWorkbookWriter& writer = *owner_.Writer();
+  CheckRowFits();
+  bool written = false;
+  for (int i = 0; i < columns.Count(); ++i) {
+    const TFerranColumn& column = columns.Items(i);
+    const int col = StartDataCol + i;
+    TxlsFormat format;
+    format.Assign(Options.AggregateFormat);
+    std::string value;
+    if (column.AggregateSlot != 0) {
+      std::string fmt = column.Format.empty() ? "General" : column.Format;
+      if (owner_.OnGetAggregateParams) owner_.OnGetAggregateParams(*this, runIndex_, i, format, fmt, value);
+      if (fmt.empty()) fmt = "General";
+      const std::uint16_t xf =
+          (fmt == "General" && format.IsDefault()) ? kDefaultXfIndex : ResolveCellFormat(fmt, &format);
+      NoteUsedCell(CurrentRow, col);
+      writer.WriteAggregateFormula(CurrentRow, col, xf,
+                                   FieldFormats[static_cast<std::size_t>(column.AggregateSlot - 1)].Aggregate,
+                                   DataStartRow(), CurrentRow - 1);
+      if (HasImages) writer.MeasureRowHeight(xf, CurrentRow);
+      written = true;
+    } else if (owner_.OnGetAggregateParams) {
+      std::string fmt = "General";
+      owner_.OnGetAggregateParams(*this, runIndex_, i, format, fmt, value);
+      if (value.empty()) continue;
+      const std::uint16_t xf = ResolveCellFormat("General", &format);
+      NoteUsedCell(CurrentRow, col);
+      writer.WriteLabelSst(CurrentRow, col, value, xf);
+      if (AutoCalcColWidth) writer.MeasureCellWidth(value, xf, i);
+      if (HasImages) writer.MeasureRowHeight(xf, CurrentRow);
+      written = true;
+    }
+  }
+  if (written) ++CurrentRow;
+}
+
+TxlsSheetTail TxlsSheet::BuildTail() {
+  TxlsSheetTail tail;
+  const TRegionalFormats& regional = TRegionalFormats::System();
+  for (TxlsCell& cell : Cells) {
+    if (cell.Row == 0 || cell.Col == 0) continue;
+    if (cell.DateTimeFormat.empty()) cell.DateTimeFormat = regional.shortDate + " " + regional.longTime;
+    std::string numberFormat = "General";
+    if (cell.CellType == ctDateTime) numberFormat = cell.DateTimeFormat;
+    if (cell.CellType == ctNumeric) numberFormat = cell.NumericFormat;
+    tail.Cells.push_back(TxlsResolvedCell{&cell, ResolveCellFormat(numberFormat, &cell.Format)});
+  }
+  tail.MergedCells = MergedCells;
+  tail.HasImages = HasImages;
+  return tail;
+}
+
+}  // namespace tabrin

@@ -1,0 +1,76 @@
+#pragma once
+// The one set of source operations an export walks, answered for each of the
+// five source kinds (data set, list view, data grid, string grid, custom).
+#include <string>
+#include <string_view>
+
+#include "export/ferran_types.h"
+
+namespace tabrin {
+
+class TQuery;
+class TfrCustomSource;
+class TListViewModel;
+class TDataGridModel;
+class TStringGridModel;
+class TFerranFormats;
+
+// The source selection of a holder: its kind and one reference per kind
+// (not owned; only the one of the selected kind is used).
+struct TFerranSourceRefs {
+  TFerranSource ExportSource = esDataSet;
+  TQuery* DataSet = nullptr;
+  TfrCustomSource* CustomSource = nullptr;
+  TListViewModel* ListView = nullptr;
+  TDataGridModel* DBGrid = nullptr;
+  TStringGridModel* StringGrid = nullptr;
+
+  // Clears every reference to a component that goes away.
+  void Forget(const void* removed);
+};
+
+struct TFerranWalkState {
+  int RecordCounter = 0;
+  int SkipRecCount = 0;
+  int ExportRecCount = 0;
+};
+
+class TFerranSourceAdapter {
+ public:
+  explicit TFerranSourceAdapter(const TFerranSourceRefs& refs) : refs_(refs) {}
+
+  TFerranSource Kind() const { return refs_.ExportSource; }
+  // Raise the export messages 34014 and 34016 with the kind's name.
+  void CheckAssigned() const;
+  void CheckActive() const;
+  bool IsEmpty() const;
+  void Suspend() const;
+  void Resume() const;
+  void First() const;
+  // The caller has added 1 to the record counter already.
+  void Next() const;
+  bool Eof(const TFerranWalkState& walk) const;
+  int ItemCount() const;  // list items (list view only; 0 otherwise)
+  // Number of records the source holds, or -1 when it cannot tell (custom).
+  int KnownRecordCount() const;
+
+  int ColumnCount() const;
+  // Source position of a column named in ExportedFields, or -1.
+  int IndexOfName(std::string_view name, bool onlyVisible) const;
+  // Source position i when it is exported with ExportedFields empty, or -1.
+  int IndexAtPosition(int i, bool allowBlob, bool onlyVisible) const;
+  std::string ColumnName(int index) const;
+  TFerranColType ColumnKind(int index, bool autoCalcStrType, const TFerranFormats* formats) const;
+  std::string ColumnCaption(int index, int captionRow) const;
+  int ColumnWidth(int index) const;
+  std::string ValueText(int index, const TFerranWalkState& walk) const;
+
+ private:
+  TFerranSourceRefs refs_;
+};
+
+// Kind guessed from a text: empty -> string, Boolean texts -> Boolean, then
+// integer, float, date / time / date-time, else string.
+TFerranColType GuessColType(std::string_view text, const TFerranFormats* formats);
+
+}  // namespace tabrin

@@ -1,0 +1,150 @@
+#include "export/xls_sheet.h"
+
+#include "export/ferran3_xls.h"
+#include "text/format.h"
+#include "xls/workbook_writer.h"
+
+namespace tabrin {
+
+namespace {
+
+void Widen(int& first, int& last, int value) {
+  if (first < 0 || value < first) first = value;
+  if (last < 0 || value > last) last = value;
+}
+
+}  // namespace
+
+void TxlsColumnList::NoteDataCell(std::string_view name, int row, int col) {
+  TxlsColumn* entry = nullptr;
+  for (TxlsColumn& column : items_) {
+    if (SameText(column.Name, name)) {
+      entry = &column;
+      break;
+    }
+  }
+  if (entry == nullptr) {
+    items_.push_back(TxlsColumn{std::string(name)});
+    entry = &items_.back();
+  }
+  Widen(entry->FirstRow, entry->LastRow, row);
+  Widen(entry->FirstCol, entry->LastCol, col);
+}
+
+const TxlsColumn* TxlsColumnList::Find(std::string_view name) const {
+  for (const TxlsColumn& column : items_) {
+    if (SameText(column.Name, name)) return &column;
+  }
+  return nullptr;
+}
+
+TxlsSheet::TxlsSheet(TFerran3XLS& owner, std::string title)
+    : Title(std::move(title)), owner_(owner), columns_(*this) {}
+
+void TxlsSheet::Assign(const TxlsSheet& source) {
+  if (&source == this) return;
+  Title = source.Title;
+  ExportSource = source.ExportSource;
+  DataSet = source.DataSet;
+  CustomSource = source.CustomSource;
+  ListView = source.ListView;
+  DBGrid = source.DBGrid;
+  StringGrid = source.StringGrid;
+  ExportedFields = source.ExportedFields;
+  Header = source.Header;
+  Captions = source.Captions;
+  Footer = source.Footer;
+  UserFormats = source.UserFormats;
+  ColumnsWidth = source.ColumnsWidth;
+  Formats.Assign(source.Formats);
+  Options.Assign(source.Options);
+  FieldFormats = source.FieldFormats;
+  StripStyles = source.StripStyles;
+  Hyperlinks = source.Hyperlinks;
+  Notes = source.Notes;
+  Charts = source.Charts;
+  Images = source.Images;
+  Cells = source.Cells;
+  MergedCells = source.MergedCells;
+  Background = source.Background;
+  StripType = source.StripType;
+  HeaderRows = source.HeaderRows;
+  FooterRows = source.FooterRows;
+  StartDataCol = source.StartDataCol;
+  AllowCaptions = source.AllowCaptions;
+  GoToFirstRecord = source.GoToFirstRecord;
+  ExportRecCount = source.ExportRecCount;
+  SkipRecCount = source.SkipRecCount;
+  CurrentRecordOnly = source.CurrentRecordOnly;
+  OnlyVisibleFields = source.OnlyVisibleFields;
+  AutoCalcStrType = source.AutoCalcStrType;
+  CaptionRow = source.CaptionRow;
+  AutoCalcColWidth = source.AutoCalcColWidth;
+}
+
+void TxlsSheet::Forget(const void* removed) {
+  TFerranSourceRefs refs = SourceRefs();
+  refs.Forget(removed);
+  DataSet = refs.DataSet;
+  CustomSource = refs.CustomSource;
+  ListView = refs.ListView;
+  DBGrid = refs.DBGrid;
+  StringGrid = refs.StringGrid;
+}
+
+TFerranSourceRefs TxlsSheet::SourceRefs() const {
+  return TFerranSourceRefs{ExportSource, DataSet, CustomSource, ListView, DBGrid, StringGrid};
+}
+
+TFerranHolderSettings TxlsSheet::HolderSettings() const {
+  TFerranHolderSettings settings;
+  settings.ExportedFields = &ExportedFields;
+  settings.Sources = SourceRefs();
+  settings.OnlyVisibleFields = OnlyVisibleFields;
+  settings.Formats = &Formats;
+  settings.AutoCalcStrType = AutoCalcStrType;
+  settings.CaptionRow = CaptionRow;
+  settings.UserFormats = &UserFormats;
+  settings.ColumnsWidth = &ColumnsWidth;
+  settings.Captions = &Captions;
+  settings.SkipRecCount = SkipRecCount;
+  settings.ExportRecCount = ExportRecCount;
+  return settings;
+}
+
+int TxlsSheet::SheetIndex() const { return owner_.Sheets.IndexOf(*this); }
+
+void TxlsSheet::NoteUsedCell(int row, int col) {
+  if (TxlsWorkbookWriter* writer = owner_.Writer()) writer->UsedRanges().NoteUsedCell(runIndex_, row, col);
+}
+
+void TxlsSheet::NoteDataCell(std::string_view name, int row, int col) { columnList_.NoteDataCell(name, row, col); }
+
+void TxlsSheet::DataRange(std::string_view name, TxlsChartDataRange& range) const {
+  const TxlsColumn* column = columnList_.Find(name);
+  if (column == nullptr) return;
+  range.FirstCol = column->FirstCol + 1;
+  range.FirstRow = column->FirstRow + 1;
+  range.LastCol = column->LastCol + 1;
+  range.LastRow = column->LastRow + 1;
+}
+
+TxlsSheet& TxlsSheets::Add() {
+  const int number = Count() + 1;
+  items_.push_back(std::make_unique<TxlsSheet>(owner_, FormatMessage("Sheet %d", {number})));
+  return *items_.back();
+}
+
+int TxlsSheets::IndexOf(const TxlsSheet& sheet) const {
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    if (items_[i].get() == &sheet) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void TxlsSheets::Delete(int index) {
+  if (index < 0 || index >= Count()) return;
+  items_.erase(items_.begin() + index);
+}
+
+}  // namespace tabrin

@@ -1,0 +1,174 @@
+#pragma once
+// The sheet model: one TxlsSheet per worksheet to write, kept in the export
+// component's TxlsSheets.  A sheet carries its own source, column and record
+// settings, formats and page texts; while it is written it also holds its
+// columns, its current row and the data ranges of its columns.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "export/ferran_columns.h"
+#include "export/ferran_formats.h"
+#include "export/sheet_extras.h"
+#include "export/string_list.h"
+#include "export/xls_options.h"
+#include "xls/format_model.h"
+#include "xls/sheet_objects.h"
+
+namespace tabrin {
+
+class TFerran3XLS;
+class TQuery;
+class TfrCustomSource;
+class TListViewModel;
+class TDataGridModel;
+class TStringGridModel;
+
+enum TxlsStripType : std::uint8_t { ssNone, ssCol, ssRow };
+
+// Where the data cells of one column went (0-based; -1 until set).
+struct TxlsColumn {
+  std::string Name;
+  int FirstRow = -1, LastRow = -1, FirstCol = -1, LastCol = -1;
+};
+
+// The 1-based range a chart series reads.
+struct TxlsChartDataRange {
+  int FirstCol = 0, FirstRow = 0, LastCol = 0, LastRow = 0;
+};
+
+class TxlsColumnList {
+ public:
+  void Clear() { items_.clear(); }
+  // Widens the range of the entry of that name (any letter case), creating
+  // the entry when missing.
+  void NoteDataCell(std::string_view name, int row, int col);
+  const TxlsColumn* Find(std::string_view name) const;
+  int Count() const { return static_cast<int>(items_.size()); }
+
+ private:
+  std::vector<TxlsColumn> items_;
+};
+
+class TxlsSheet : public TFerranColumnHolder {
+ public:
+  explicit TxlsSheet(TFerran3XLS& owner, std::string title);
+
+  TFerran3XLS& Owner() const { return owner_; }
+
+  // --- settings -------------------------------------------------------------
+  std::string Title;
+  bool Exported = true;
+  std::int32_t Tag = 0;
+
+  TFerranSource ExportSource = esDataSet;
+  TQuery* DataSet = nullptr;
+  TfrCustomSource* CustomSource = nullptr;
+  TListViewModel* ListView = nullptr;
+  TDataGridModel* DBGrid = nullptr;
+  TStringGridModel* StringGrid = nullptr;
+
+  TStringList ExportedFields, Header, Captions, Footer, UserFormats, ColumnsWidth;
+  TFerranFormats Formats;
+  TXLSOptions Options;
+  std::vector<TxlsFieldFormat> FieldFormats;
+  std::vector<TxlsFormat> StripStyles;
+  std::vector<TxlsHyperlink> Hyperlinks;
+  std::vector<TxlsNote> Notes;
+  std::vector<TxlsChart> Charts;
+  std::vector<TxlsImage> Images;
+  std::vector<TxlsCell> Cells;
+  std::vector<TxlsMergedCells> MergedCells;
+  std::string Background;  // picture file name; empty = none
+  TxlsStripType StripType = ssNone;
+  std::uint16_t HeaderRows = 0, FooterRows = 0;
+  std::uint8_t StartDataCol = 0;
+  double DefRowHeight = 12.75;
+  std::int32_t DefColWidth = 8;
+  bool AllowCaptions = true;
+  bool GoToFirstRecord = true;
+  std::int32_t ExportRecCount = 0, SkipRecCount = 0;
+  bool CurrentRecordOnly = false;
+  bool OnlyVisibleFields = true;
+  bool AutoCalcStrType = false;
+  std::int32_t CaptionRow = -1;
+  bool AutoCalcColWidth = false;
+
+  // The title, when it is not empty, names the sheet.
+  const std::string& DisplayName() const { return Title; }
+  // Copies every setting except DefRowHeight, DefColWidth, Exported and Tag.
+  void Assign(const TxlsSheet& source);
+  // Clears every source reference to a component that goes away.
+  void Forget(const void* removed);
+
+  TFerranSourceRefs SourceRefs() const;
+  TFerranHolderSettings HolderSettings() const override;
+
+  // --- run state ------------------------------------------------------------
+  TFerranColumns& Columns() { return columns_; }
+  const TFerranColumns& Columns() const { return columns_; }
+  TFerranRow& Row() { return row_; }
+  int CurrentRow = 0;       // next worksheet row to write (0-based)
+  int RecordCounter = 0;    // records passed in this sheet's walk
+  bool HasImages = false;
+  TxlsColumnList& ColumnList() { return columnList_; }
+
+  void NoteUsedCell(int row, int col);
+  void NoteDataCell(std::string_view name, int row, int col);
+  // Fills range with the 1-based data range of that column; nothing when no
+  // cell of it was noted.
+  void DataRange(std::string_view name, TxlsChartDataRange& range) const;
+
+  // --- writing (used by the exporter while this sheet is written) -----------
+  void PrepareSheet();
+  void WriteHeaderLines();
+  void WriteFooterLines();
+  void WriteCaptionRow();
+  void WriteDataRow();
+  void WriteAggregateRow();
+  void RegisterStripeFormats();
+  void RegisterColumnFormat(int column);
+  std::uint16_t DataCellFormat(int column);
+  // The cell format for a number-format text and an optional look.
+  std::uint16_t ResolveCellFormat(std::string_view numberFormat, const TxlsFormat* format);
+  int DataStartRow() const;
+  // The extra cells and merged ranges EndSheet writes.
+  TxlsSheetTail BuildTail();
+  // Position of this sheet in the owner's Sheets.
+  int SheetIndex() const;
+
+ private:
+  enum class TextLines { Header, Footer };
+  void WriteTextLines(TextLines which);
+  void WriteBeforeDataCells();
+  // Writes one data cell; returns its cell format.
+  std::uint16_t WriteDataCell(int position, int col);
+  void CheckRowFits() const;
+
+  TFerran3XLS& owner_;
+  int runIndex_ = 0;  // SheetIndex() as of PrepareSheet
+  TFerranColumns columns_;
+  TFerranRow row_;
+  TxlsColumnList columnList_;
+};
+
+class TxlsSheets {
+ public:
+  explicit TxlsSheets(TFerran3XLS& owner) : owner_(owner) {}
+  // Appends a sheet titled "Sheet n" (n = count after adding).
+  TxlsSheet& Add();
+  int Count() const { return static_cast<int>(items_.size()); }
+  TxlsSheet& Items(int index) { return *items_.at(static_cast<std::size_t>(index)); }
+  const TxlsSheet& Items(int index) const { return *items_.at(static_cast<std::size_t>(index)); }
+  int IndexOf(const TxlsSheet& sheet) const;
+  void Delete(int index);
+  void Clear() { items_.clear(); }
+
+ private:
+  TFerran3XLS& owner_;
+  std::vector<std::unique_ptr<TxlsSheet>> items_;
+};
+
+}  // namespace tabrin
