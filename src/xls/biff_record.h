@@ -103,6 +103,18 @@ inline std::uint32_t GetU32(const std::uint8_t* at) {
   return GetU16(at) | (static_cast<std::uint32_t>(GetU16(at + 2)) << 16);
 }
 
+namespace detail {
+// BOF body (16 bytes) of the globals (type 0x0005) or a worksheet (0x0010).
+inline void PutBofBody(std::uint8_t* body, std::uint16_t type) {
+  PutU16(body + 0, 0x0600);
+  PutU16(body + 2, type);
+  PutU16(body + 4, 3515);
+  PutU16(body + 6, 1996);
+  PutU32(body + 8, 0);
+  PutU32(body + 12, 0x0206);
+}
+}  // namespace detail
+
 // Writes count bytes and raises "Error writing output file" unless all went.
 void WriteChecked(TxlsStream& stream, const void* data, std::size_t count);
 void WriteU16Checked(TxlsStream& stream, std::uint16_t value);

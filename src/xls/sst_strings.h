@@ -9,6 +9,7 @@
 // record, are split on character boundaries; every later piece starts a
 // CONTINUE record with the option byte 0x01.
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -37,10 +38,10 @@ class TsstStrings {
   const std::vector<std::int32_t>& RecordLengths() const { return recordLengths_; }
 
  private:
-  void PlanEntry(std::size_t units);
+  void PlanEntry(const std::u16string& text);
 
-  std::vector<TsstString> entries_;
-  std::unordered_map<std::u16string, std::uint32_t> lookup_;
+  std::deque<TsstString> entries_;  // stable addresses: lookup_ views their texts
+  std::unordered_map<std::u16string_view, std::uint32_t> lookup_;
   std::vector<std::int32_t> recordLengths_;
   std::int32_t fill_ = 8;
   std::uint32_t totalCount_ = 0;

@@ -106,7 +106,10 @@ class TxlsWorkbookWriter {
   // Width in pixels of "0" in the default font (arial 10).
   int DefaultZeroWidth();
   // Replaces the text measurer (default: TxlsTextMeasurer::Shared()).
-  void SetMeasurer(TxlsTextMeasurer* measurer) { measurer_ = measurer; }
+  void SetMeasurer(TxlsTextMeasurer* measurer) {
+    measurer_ = measurer;
+    zeroWidth_ = 0;
+  }
 
  private:
   void RequireOpen() const;
@@ -132,6 +135,7 @@ class TxlsWorkbookWriter {
   std::map<int, int> rowHeights_;
   std::uint64_t insertionPoint_ = 0;
   std::uint64_t firstColInfoPosition_ = 0;
+  std::size_t colInfoCount_ = 0;
   bool workbookBegun_ = false;
   bool finished_ = false;
   bool sheetOpen_ = false;

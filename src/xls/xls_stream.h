@@ -44,6 +44,7 @@ class TxlsMemoryStream : public TxlsStream {
   // Inserts count bytes at position, moving everything behind it down; the
   // stream position ends after the inserted bytes.
   void Insert(std::uint64_t position, const void* data, std::size_t count);
+  void Insert(std::uint64_t position, const TxlsMemoryStream& source);
   // Calls visit(pointer, length) for the whole content, front to back.
   template <typename Visit>
   void ForEachBlock(Visit&& visit) const {
@@ -61,6 +62,7 @@ class TxlsMemoryStream : public TxlsStream {
 
  private:
   void Reserve(std::uint64_t size);
+  void OpenGap(std::uint64_t position, std::uint64_t count);
   void CopyIn(std::uint64_t at, const std::uint8_t* data, std::size_t count);
   void CopyOut(std::uint64_t at, std::uint8_t* data, std::size_t count) const;
 
