@@ -389,6 +389,8 @@ void TWorkbookReader::ReadSheetRecords(TWorksheet& sheet, std::uint32_t offset) 
 
   const std::uint32_t sharedCount = sharedStrings_->Count();
   TSheetCollector sheetCells(sheet.cells_, sheet.ownTexts_, sharedCount);
+  // Tells a date from a number by its cell format and moves 1904-based
+  // dates to the usual day count.
   const auto numberKind = [&](std::uint16_t xf, double& value) {
     if (!IsDateXf(xf)) return TCellKind::ckNumber;
     if (dates1904_) value += k1904Offset;
@@ -424,13 +426,15 @@ void TWorkbookReader::ReadSheetRecords(TWorksheet& sheet, std::uint32_t offset) 
       case biff::kNumber: {
         const std::uint16_t row = body.U16(), column = body.U16(), xf = body.U16();
         double value = body.F64();
-        sheetCells.Add(row, column, numberKind(xf, value), value);
+        const TCellKind kind = numberKind(xf, value);
+        sheetCells.Add(row, column, kind, value);
         break;
       }
       case biff::kRk: {
         const std::uint16_t row = body.U16(), column = body.U16(), xf = body.U16();
         double value = detail::DecodeRk(body.U32());
-        sheetCells.Add(row, column, numberKind(xf, value), value);
+        const TCellKind kind = numberKind(xf, value);
+        sheetCells.Add(row, column, kind, value);
         break;
       }
       case biff::kMulRk: {
@@ -440,7 +444,8 @@ void TWorkbookReader::ReadSheetRecords(TWorksheet& sheet, std::uint32_t offset) 
         for (std::size_t i = 0; i < count; ++i) {
           const std::uint16_t xf = body.U16();
           double value = detail::DecodeRk(body.U32());
-          sheetCells.Add(row, static_cast<std::uint16_t>(first + i), numberKind(xf, value), value);
+          const TCellKind kind = numberKind(xf, value);
+          sheetCells.Add(row, static_cast<std::uint16_t>(first + i), kind, value);
         }
         break;
       }
@@ -492,7 +497,8 @@ void TWorkbookReader::ReadSheetRecords(TWorksheet& sheet, std::uint32_t offset) 
           }
         } else {
           double value = body.F64();
-          sheetCells.Add(row, column, numberKind(xf, value), value);
+          const TCellKind kind = numberKind(xf, value);
+          sheetCells.Add(row, column, kind, value);
         }
         break;
       }
