@@ -42,6 +42,8 @@ struct TStatementResult {
   std::vector<TColumnInfo> columns;  // empty for statements without a result
   std::vector<TRow> rows;            // every row, each columns.size() values
   std::int64_t rowsAffected = -1;    // for INSERT/UPDATE/DELETE; -1 otherwise
+  // After an INSERT: the new row's identity (see TTableInfo::rowLocator), or null.
+  TValue insertedRowLocator;
 };
 
 class TPreparedStatement {

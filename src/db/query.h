@@ -33,6 +33,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "db/backend.h"
@@ -109,7 +110,11 @@ class TQuery {
   const TValue& CurrentValue(int column) const;
   void StoreValue(int column, TValue value);
   void BindFields();
-  void ReadTableName();
+  void CheckBrowseMode();
+  void CheckWritable() const;
+  void PostInsert();
+  void PostUpdate();
+  bool RecordCondition(std::string& where, std::vector<TValue>& params) const;
 
   std::string name_;
   TConnection* connection_ = nullptr;
@@ -124,6 +129,13 @@ class TQuery {
   bool eof_ = true;
   int controlsDisabled_ = 0;
   std::vector<std::unique_ptr<TField>> fields_;
+  std::unordered_map<std::string, int> fieldIndex_;  // lower-case name -> field
+  std::vector<TColumnInfo> boundColumns_;            // columns the fields were bound to
+
+  // The last SQL analysed for writing, and what it gave.
+  std::string analysedSql_;
+  std::string analysedTable_;
+  std::size_t analysedSelectAt_ = 0;
 
   // Write support.
   std::string table_;            // base table, empty when not writable

@@ -1,0 +1,107 @@
+#include "db/backend.h"
+
+#include <algorithm>
+#include <cctype>
+#include <mutex>
+
+#include "db/odbc_backend.h"
+#include "db/sqlite_backend.h"
+#include "text/error.h"
+
+namespace tabrin {
+namespace {
+
+struct TProvider {
+  std::string name;
+  TBackendAcceptor accepts;
+  TBackendFactory factory;
+};
+
+struct TRegistry {
+  std::mutex mutex;
+  std::vector<TProvider> providers;
+  TBackendFactory workbook;
+};
+
+TRegistry& Registry() {
+  static TRegistry registry;
+  return registry;
+}
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return lower;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && Lower(text.substr(0, prefix.size())) == Lower(prefix);
+}
+
+}  // namespace
+
+std::string TBackend::QuoteIdentifier(std::string_view name) const {
+  std::string quoted = "\"";
+  for (char c : name) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+TTableInfo TBackend::DescribeTable(std::string_view) { return {}; }
+
+void TBackend::BeginTransaction() { throw TabrinError("Transactions are not supported by this connection"); }
+void TBackend::Commit() { throw TabrinError("Transactions are not supported by this connection"); }
+void TBackend::Rollback() { throw TabrinError("Transactions are not supported by this connection"); }
+
+void RegisterBackend(std::string name, TBackendAcceptor accepts, TBackendFactory factory) {
+  TRegistry& registry = Registry();
+  std::lock_guard lock(registry.mutex);
+  registry.providers.push_back({std::move(name), std::move(accepts), std::move(factory)});
+}
+
+void RegisterWorkbookBackend(TBackendFactory factory) {
+  TRegistry& registry = Registry();
+  std::lock_guard lock(registry.mutex);
+  registry.workbook = std::move(factory);
+}
+
+bool IsWorkbookConnection(const TConnectionProperties& properties) {
+  return Lower(properties.Get("Extended Properties")).find("excel") != std::string::npos;
+}
+
+std::unique_ptr<TBackend> OpenBackend(std::string_view connectionString) {
+  const TConnectionProperties properties = ParseConnectionString(connectionString);
+  TBackendFactory factory;
+  {
+    TRegistry& registry = Registry();
+    std::lock_guard lock(registry.mutex);
+    for (const TProvider& provider : registry.providers) {
+      if (provider.accepts(properties)) {
+        factory = provider.factory;
+        break;
+      }
+    }
+    if (!factory && IsWorkbookConnection(properties)) {
+      if (!registry.workbook) throw TabrinError("No workbook reader is available in this program");
+      factory = registry.workbook;
+    }
+  }
+  if (factory) return factory(properties);
+
+  const std::string provider = properties.Get("Provider");
+  if (StartsWithNoCase(provider, "Microsoft.Jet.OLEDB") || StartsWithNoCase(provider, "Microsoft.ACE.OLEDB")) {
+    const std::string path = properties.Get("Data Source");
+    if (path.empty()) throw TabrinError("Could not find file ''.");
+    return detail::OpenSqliteBackend(path);
+  }
+  if (StartsWithNoCase(provider, "SQLOLEDB") || StartsWithNoCase(provider, "SQLNCLI") ||
+      StartsWithNoCase(provider, "MSOLEDBSQL")) {
+    return detail::OpenOdbcBackend(detail::OdbcConnectionString(properties));
+  }
+  throw TabrinError("Provider cannot be found. It may not be properly installed");
+}
+
+}  // namespace tabrin

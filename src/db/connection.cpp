@@ -1,0 +1,118 @@
+#include "db/connection.h"
+
+#include "text/error.h"
+#include "text/format.h"
+
+namespace tabrin {
+namespace {
+
+constexpr std::size_t kStatementCacheSize = 64;
+
+// Drivers sometimes repeat what they were given; a password must never reach
+// an error box or a log.
+std::string WithoutSecrets(std::string message, std::string_view connectionString) {
+  const TConnectionProperties properties = ParseConnectionString(connectionString);
+  for (const char* key : {"Password", "PWD", "Jet OLEDB:Database Password"}) {
+    const std::string secret = properties.Get(key);
+    if (secret.size() < 3) continue;
+    for (auto at = message.find(secret); at != std::string::npos; at = message.find(secret, at + 3)) {
+      message.replace(at, secret.size(), "***");
+    }
+  }
+  return message;
+}
+
+}  // namespace
+
+TConnection::TConnection(std::string name) : name_(std::move(name)) {}
+
+TConnection::~TConnection() {
+  try {
+    Close();
+  } catch (...) {
+    // Closing while unwinding: nothing more can be done.
+  }
+}
+
+void TConnection::SetConnectionString(std::string_view text) {
+  if (Connected()) throw TabrinError(name_ + ": Operation is not allowed when the object is open");
+  connectionString_ = std::string(text);
+}
+
+void TConnection::Open() {
+  if (Connected()) return;
+  try {
+    backend_ = OpenBackend(connectionString_);
+  } catch (const TabrinError& error) {
+    throw TabrinError(WithoutSecrets(error.what(), connectionString_));
+  }
+}
+
+void TConnection::Close() {
+  if (!Connected()) return;
+  statementIndex_.clear();
+  statements_.clear();
+  tables_.clear();
+  if (inTransaction_) {
+    inTransaction_ = false;
+    try {
+      backend_->Rollback();
+    } catch (const TabrinError&) {
+      // The session ends anyway; the server drops the open transaction.
+    }
+  }
+  backend_.reset();
+}
+
+TBackend& TConnection::Backend() {
+  if (!backend_) throw TabrinError(name_ + ": Connection is closed");
+  return *backend_;
+}
+
+void TConnection::BeginTransaction() {
+  if (inTransaction_) throw TabrinError(name_ + ": A transaction is already active");
+  Backend().BeginTransaction();
+  inTransaction_ = true;
+}
+
+void TConnection::Commit() {
+  if (!inTransaction_) throw TabrinError(name_ + ": No transaction is active");
+  inTransaction_ = false;
+  Backend().Commit();
+}
+
+void TConnection::Rollback() {
+  if (!inTransaction_) throw TabrinError(name_ + ": No transaction is active");
+  inTransaction_ = false;
+  Backend().Rollback();
+}
+
+TPreparedStatement& TConnection::Prepared(const std::string& sql) {
+  if (auto found = statementIndex_.find(sql); found != statementIndex_.end()) {
+    statements_.splice(statements_.begin(), statements_, found->second);
+    return *found->second->second;
+  }
+  auto statement = Backend().Prepare(sql);
+  statements_.emplace_front(sql, std::move(statement));
+  statementIndex_[sql] = statements_.begin();
+  if (statements_.size() > kStatementCacheSize) {
+    statementIndex_.erase(statements_.back().first);
+    statements_.pop_back();
+  }
+  return *statements_.front().second;
+}
+
+TStatementResult TConnection::Run(const std::string& sql, std::span<const TValue> params) {
+  return Prepared(sql).Execute(params);
+}
+
+std::int64_t TConnection::Execute(const std::string& sql, std::span<const TValue> params) {
+  return Run(sql, params).rowsAffected;
+}
+
+const TTableInfo& TConnection::TableInfo(const std::string& table) {
+  if (auto found = tables_.find(table); found != tables_.end()) return found->second;
+  return tables_.emplace(table, Backend().DescribeTable(table)).first->second;
+}
+
+}  // namespace tabrin

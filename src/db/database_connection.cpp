@@ -1,0 +1,81 @@
+#include "db/database_connection.h"
+
+#include "config/ini_file.h"
+#include "config/program_folder.h"
+#include "db/connection_string.h"
+
+namespace tabrin {
+namespace {
+
+constexpr TDatabaseKindInfo kKinds[] = {
+    {TDatabaseKind::dkOrvella, "ORVELLAPOS", "連線資料庫 : Orvella", "1"},
+    {TDatabaseKind::dkKestaPos, "KESTAPOS", "連線資料庫 : KESTAPOS", "2"},
+    {TDatabaseKind::dkKestaPlus, "KESTAPLUS", "連線資料庫 : KESTAPLUS", "3"},
+};
+
+std::string FolderWithSeparator(std::string_view folder) {
+  std::string result(folder);
+  if (!result.empty() && result.back() != '/') result += '/';
+  return result;
+}
+
+}  // namespace
+
+const TDatabaseKindInfo& DatabaseKindInfo(TDatabaseKind kind) {
+  for (const TDatabaseKindInfo& info : kKinds) {
+    if (info.kind == kind) return info;
+  }
+  return kKinds[0];
+}
+
+std::optional<TDatabaseKind> DatabaseKindFromCode(std::string_view code) {
+  for (const TDatabaseKindInfo& info : kKinds) {
+    if (info.code == code) return info.kind;
+  }
+  return std::nullopt;
+}
+
+std::string OrvellaConnectionString(std::string_view programFolder) {
+  return "Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=true;Data Source=" +
+         QuoteConnectionValue(FolderWithSeparator(programFolder) + "Database.mdb") +
+         ";Jet OLEDB:Database Password=" + std::string(kOrvellaDatabasePassword);
+}
+
+TServerSettings ReadServerSettings(TDatabaseKind kind, std::string_view programFolder) {
+  TServerSettings settings;
+  settings.databaseName = kind == TDatabaseKind::dkKestaPlus ? "KESTAPLUS" : "KESTAPOS";
+  const TIniFile ini(FindFileNoCase(FolderWithSeparator(programFolder), "Database.ini"));
+  settings.password = ini.ReadString("Database", "Password", settings.password);
+  settings.login = ini.ReadString("Database", "Login", settings.login);
+  settings.databaseName = ini.ReadString("Database", "DatabaseName", settings.databaseName);
+  settings.host = ini.ReadString("Database", "Host", settings.host);
+  settings.driver = ini.ReadString("Database", "Driver", "");
+  settings.port = ini.ReadString("Database", "Port", "");
+  return settings;
+}
+
+std::string ServerConnectionString(const TServerSettings& settings) {
+  std::string text = "Provider=SQLOLEDB.1;Password=" + QuoteConnectionValue(settings.password) + ";" +
+                     "Persist Security Info=True;" + "User ID=" + QuoteConnectionValue(settings.login) + ";" +
+                     "Initial Catalog=" + QuoteConnectionValue(settings.databaseName) + ";" +
+                     "Data Source=" + QuoteConnectionValue(settings.host);
+  if (!settings.driver.empty()) text += ";Driver=" + QuoteConnectionValue(settings.driver);
+  if (!settings.port.empty()) text += ";Port=" + QuoteConnectionValue(settings.port);
+  return text;
+}
+
+std::string DatabaseConnectionString(TDatabaseKind kind, std::string_view programFolder) {
+  if (kind == TDatabaseKind::dkOrvella) return OrvellaConnectionString(programFolder);
+  return ServerConnectionString(ReadServerSettings(kind, programFolder));
+}
+
+TConnectResult ConnectDatabase(TConnection& connection, TDatabaseKind kind, std::string_view programFolder) {
+  const std::string text = DatabaseConnectionString(kind, programFolder);
+  connection.Close();
+  connection.SetConnectionString(text);
+  connection.Open();
+  const TDatabaseKindInfo& info = DatabaseKindInfo(kind);
+  return {std::string(info.statusText), std::string(info.code)};
+}
+
+}  // namespace tabrin

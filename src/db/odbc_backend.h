@@ -1,0 +1,21 @@
+#pragma once
+// The server backend: any ODBC driver through unixODBC (FreeTDS for SQL
+// Server, "PostgreSQL Unicode" for PostgreSQL), using the wide-character
+// calls so that Chinese texts survive.  Internal to the data layer.
+#include <memory>
+#include <string>
+
+#include "db/backend.h"
+#include "db/connection_string.h"
+
+namespace tabrin::detail {
+
+// The ODBC connection string for a "Provider=SQLOLEDB..." string: driver
+// (its "Driver" key, else FreeTDS), server ("(local)" is this machine;
+// "host,port" gives a port), port, database, login and password, each value
+// braced when it holds characters that would change how the string reads.
+std::string OdbcConnectionString(const TConnectionProperties& properties);
+
+std::unique_ptr<TBackend> OpenOdbcBackend(const std::string& odbcConnectionString);
+
+}  // namespace tabrin::detail

@@ -1,0 +1,429 @@
+#include "db/query.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "db/connection.h"
+#include "text/error.h"
+#include "text/format.h"
+
+namespace tabrin {
+namespace {
+
+// The hidden column that carries a row's identity (SQLite's rowid).
+constexpr std::string_view kLocatorAlias = "tabrin_row_locator_";
+
+std::string LowerAscii(std::string_view text) {
+  std::string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return lower;
+}
+
+bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' || c == '.'; }
+
+// The SQL with every quoted part blanked, lower case: keyword searches then
+// ignore literals and quoted names.
+std::string Skeleton(std::string_view sql) {
+  std::string skeleton = LowerAscii(sql);
+  char open = 0;
+  for (char& c : skeleton) {
+    if (open) {
+      if (c == open) open = 0;
+      else c = ' ';
+    } else if (c == '\'' || c == '"' || c == '`') {
+      open = c;
+    } else if (c == '[') {
+      open = ']';
+    }
+  }
+  return skeleton;
+}
+
+std::size_t FindWord(std::string_view text, std::string_view word, std::size_t from = 0) {
+  for (std::size_t at = text.find(word, from); at != std::string_view::npos; at = text.find(word, at + 1)) {
+    const bool startOk = at == 0 || !IsWordChar(text[at - 1]);
+    const bool endOk = at + word.size() == text.size() || !IsWordChar(text[at + word.size()]);
+    if (startOk && endOk) return at;
+  }
+  return std::string_view::npos;
+}
+
+struct TSqlShape {
+  std::string table;              // as written; empty when not a one-table select
+  std::size_t selectListAt = 0;   // position just after "select"
+};
+
+// Recognises "SELECT <list> FROM <table> [WHERE ...|ORDER BY ...]".
+TSqlShape AnalyseSql(std::string_view sql) {
+  TSqlShape shape;
+  const std::string skeleton = Skeleton(sql);
+  std::size_t start = skeleton.find_first_not_of(" \t\r\n");
+  if (start == std::string::npos || FindWord(skeleton, "select") != start) return shape;
+  for (std::string_view unsupported : {"join", "union", "group", "distinct", "having", "intersect", "except"}) {
+    if (FindWord(skeleton, unsupported) != std::string::npos) return shape;
+  }
+  const std::size_t from = FindWord(skeleton, "from");
+  if (from == std::string::npos || FindWord(skeleton, "from", from + 4) != std::string::npos) return shape;
+  std::size_t at = skeleton.find_first_not_of(" \t\r\n", from + 4);
+  if (at == std::string::npos) return shape;
+  std::size_t end = at;
+  const char first = sql[at];
+  if (first == '[' || first == '"' || first == '`') {
+    const char close = first == '[' ? ']' : first;
+    end = sql.find(close, at + 1);
+    if (end == std::string_view::npos) return shape;
+    ++end;
+  } else {
+    while (end < sql.size() && IsWordChar(sql[end])) ++end;
+    if (end == at) return shape;
+  }
+  std::size_t rest = skeleton.find_first_not_of(" \t\r\n;", end);
+  if (rest != std::string::npos && FindWord(skeleton, "where", rest) != rest && FindWord(skeleton, "order", rest) != rest) {
+    return shape;
+  }
+  shape.table = std::string(sql.substr(at, end - at));
+  shape.selectListAt = start + 6;
+  return shape;
+}
+
+const TValue kNull;
+
+}  // namespace
+
+TQuery::TQuery(std::string name, TConnection* connection) : name_(std::move(name)), connection_(connection) {}
+
+TQuery::TQuery(const TQueryDef& def, TConnection& connection) : name_(def.name), connection_(&connection) {
+  declared_.assign(def.fields.begin(), def.fields.end());
+  sql_ = std::string(def.sql);
+}
+
+TQuery::~TQuery() = default;
+
+void TQuery::Fail(const std::string& message) const { throw TabrinError(name_ + ": " + message); }
+
+void TQuery::SetConnection(TConnection* connection) {
+  if (Active()) Fail("Operation is not allowed when the object is open");
+  connection_ = connection;
+}
+
+void TQuery::SetDeclaredFields(std::span<const TFieldDef> fields) {
+  if (Active()) Fail("Operation is not allowed when the object is open");
+  declared_.assign(fields.begin(), fields.end());
+  fields_.clear();
+  boundColumns_.clear();
+}
+
+void TQuery::ClearSql() { sql_.clear(); }
+
+void TQuery::AddSql(std::string_view line) {
+  if (!sql_.empty()) sql_ += '\n';
+  sql_ += line;
+}
+
+void TQuery::SetSql(std::string_view sql) { sql_ = std::string(sql); }
+
+void TQuery::SetParameter(std::size_t index, TValue value) {
+  if (params_.size() <= index) params_.resize(index + 1);
+  params_[index] = std::move(value);
+}
+
+void TQuery::CheckActive() const {
+  if (!Active()) Fail("Cannot perform this operation on a closed dataset");
+}
+
+void TQuery::Open() {
+  if (Active()) return;
+  if (connection_ == nullptr) Fail("Missing Connection or ConnectionString");
+  if (sql_.find_first_not_of(" \t\r\n") == std::string::npos) Fail("Command text was not set for the command object");
+  connection_->Open();
+
+  if (sql_ != analysedSql_) {
+    const TSqlShape shape = AnalyseSql(sql_);
+    analysedSql_ = sql_;
+    analysedTable_ = shape.table;
+    analysedSelectAt_ = shape.selectListAt;
+  }
+  table_.clear();
+  locatorColumn_ = -1;
+  std::string runSql = sql_;
+  if (!analysedTable_.empty()) {
+    const TTableInfo& info = connection_->TableInfo(analysedTable_);
+    if (info.exists) {
+      table_ = analysedTable_;
+      if (!info.rowLocator.empty()) {
+        runSql.insert(analysedSelectAt_, " " + info.rowLocator + " AS " + std::string(kLocatorAlias) + ",");
+        locatorColumn_ = 0;
+      }
+    }
+  }
+
+  TStatementResult result = connection_->Run(runSql, params_);
+  if (result.columns.empty()) Fail("CommandText does not return a result set");
+  columns_ = std::move(result.columns);
+  rows_ = std::move(result.rows);
+  BindFields();
+  state_ = TDataSetState::dsBrowse;
+  current_ = 0;
+  eof_ = rows_.empty();
+}
+
+void TQuery::BindFields() {
+  // Re-running the same statement gives the same columns: keep the fields.
+  const bool sameColumns =
+      !fields_.empty() && boundColumns_.size() == columns_.size() &&
+      std::equal(columns_.begin(), columns_.end(), boundColumns_.begin(),
+                 [](const TColumnInfo& a, const TColumnInfo& b) { return a.name == b.name && a.type == b.type; });
+  if (sameColumns) return;
+  fields_.clear();
+  fieldIndex_.clear();
+  boundColumns_.clear();
+
+  std::unordered_map<std::string, int> columnByName;
+  for (int i = 0; i < static_cast<int>(columns_.size()); ++i) {
+    if (i == locatorColumn_) continue;
+    columnByName.emplace(LowerAscii(columns_[static_cast<std::size_t>(i)].name), i);
+  }
+  std::vector<std::unique_ptr<TField>> fields;
+  if (declared_.empty()) {
+    for (int i = 0; i < static_cast<int>(columns_.size()); ++i) {
+      if (i == locatorColumn_) continue;
+      const TColumnInfo& column = columns_[static_cast<std::size_t>(i)];
+      fields.push_back(std::make_unique<TField>(*this, i, column.name, column.type, column.size));
+    }
+  } else {
+    for (const TFieldDef& def : declared_) {
+      const std::string label(def.title.empty() ? def.name : def.title);
+      auto found = columnByName.find(LowerAscii(def.name));
+      if (found == columnByName.end()) Fail(FormatMessage("Field '%s' not found", {label}));
+      const TColumnInfo& column = columns_[static_cast<std::size_t>(found->second)];
+      if (!KindMatchesColumn(def.kind, column.type)) {
+        Fail(FormatMessage("Type mismatch for field '%s', expecting: %s actual: %s",
+                           {label, FieldTypeName(FieldTypeOfKind(def.kind)), FieldTypeName(column.type)}));
+      }
+      fields.push_back(std::make_unique<TField>(*this, found->second, def));
+    }
+  }
+  fields_ = std::move(fields);
+  for (int i = 0; i < static_cast<int>(fields_.size()); ++i) {
+    fieldIndex_.emplace(LowerAscii(fields_[static_cast<std::size_t>(i)]->FieldName()), i);
+  }
+  boundColumns_ = columns_;
+}
+
+void TQuery::Close() {
+  state_ = TDataSetState::dsInactive;
+  rows_.clear();
+  editBuffer_.clear();
+  modified_.clear();
+  current_ = 0;
+  eof_ = true;
+}
+
+void TQuery::CheckBrowseMode() {
+  CheckActive();
+  if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) Post();
+}
+
+void TQuery::First() {
+  CheckBrowseMode();
+  current_ = 0;
+  eof_ = rows_.empty();
+}
+
+void TQuery::Next() {
+  CheckBrowseMode();
+  if (eof_) return;
+  if (current_ + 1 < static_cast<int>(rows_.size())) {
+    ++current_;
+  } else {
+    eof_ = true;
+  }
+}
+
+bool TQuery::Eof() const {
+  CheckActive();
+  return eof_;
+}
+
+int TQuery::RecordCount() const {
+  CheckActive();
+  return static_cast<int>(rows_.size());
+}
+
+int TQuery::FieldCount() const { return static_cast<int>(fields_.size()); }
+
+TField& TQuery::Fields(int index) {
+  if (index < 0 || index >= FieldCount()) Fail(FormatMessage("Field index out of range: %d", {index}));
+  return *fields_[static_cast<std::size_t>(index)];
+}
+
+TField* TQuery::FindField(std::string_view name) {
+  auto found = fieldIndex_.find(LowerAscii(name));
+  return found == fieldIndex_.end() ? nullptr : fields_[static_cast<std::size_t>(found->second)].get();
+}
+
+TField& TQuery::FieldByName(std::string_view name) {
+  if (TField* field = FindField(name)) return *field;
+  Fail(FormatMessage("Field '%s' not found", {name}));
+}
+
+const TValue& TQuery::CurrentValue(int column) const {
+  if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) {
+    return editBuffer_[static_cast<std::size_t>(column)];
+  }
+  if (state_ == TDataSetState::dsInactive || rows_.empty()) return kNull;
+  return rows_[static_cast<std::size_t>(current_)][static_cast<std::size_t>(column)];
+}
+
+void TQuery::StoreValue(int column, TValue value) {
+  if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert) {
+    CheckActive();
+    Fail("Dataset not in edit or insert mode");
+  }
+  editBuffer_[static_cast<std::size_t>(column)] = std::move(value);
+  modified_[static_cast<std::size_t>(column)] = true;
+}
+
+void TQuery::CheckWritable() const {
+  if (table_.empty()) Fail("Cannot modify a read-only dataset");
+}
+
+void TQuery::Append() {
+  CheckBrowseMode();
+  CheckWritable();
+  editBuffer_.assign(columns_.size(), TValue());
+  modified_.assign(columns_.size(), false);
+  state_ = TDataSetState::dsInsert;
+}
+
+void TQuery::Edit() {
+  CheckActive();
+  if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) return;
+  CheckWritable();
+  if (rows_.empty()) {
+    Fail("Either BOF or EOF is True, or the current record has been deleted. Requested operation requires a current record");
+  }
+  editBuffer_ = rows_[static_cast<std::size_t>(current_)];
+  modified_.assign(columns_.size(), false);
+  state_ = TDataSetState::dsEdit;
+}
+
+void TQuery::Cancel() {
+  if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) state_ = TDataSetState::dsBrowse;
+  editBuffer_.clear();
+  modified_.clear();
+}
+
+void TQuery::Post() {
+  CheckActive();
+  if (state_ == TDataSetState::dsInsert) {
+    PostInsert();
+  } else if (state_ == TDataSetState::dsEdit) {
+    PostUpdate();
+  }
+}
+
+void TQuery::PostInsert() {
+  TBackend& backend = connection_->Backend();
+  std::string sql = "INSERT INTO " + table_;
+  std::vector<TValue> params;
+  std::string names;
+  std::string markers;
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
+    if (!modified_[i]) continue;
+    if (!names.empty()) {
+      names += ", ";
+      markers += ", ";
+    }
+    names += backend.QuoteIdentifier(columns_[i].name);
+    markers += '?';
+    params.push_back(editBuffer_[i]);
+  }
+  sql += names.empty() ? std::string(" DEFAULT VALUES") : " (" + names + ") VALUES (" + markers + ")";
+  TStatementResult result = connection_->Run(sql, params);
+  if (result.rowsAffected == 0) Fail("The record was not added");
+  if (locatorColumn_ >= 0) editBuffer_[static_cast<std::size_t>(locatorColumn_)] = result.insertedRowLocator;
+  rows_.push_back(std::move(editBuffer_));
+  current_ = static_cast<int>(rows_.size()) - 1;
+  eof_ = false;
+  editBuffer_.clear();
+  modified_.clear();
+  state_ = TDataSetState::dsBrowse;
+}
+
+// The condition that finds the record being edited again: its primary key,
+// else its row identity, else every value it was read with.  Returns false
+// when only the values can identify it.
+bool TQuery::RecordCondition(std::string& where, std::vector<TValue>& params) const {
+  TBackend& backend = connection_->Backend();
+  const TRow& original = rows_[static_cast<std::size_t>(current_)];
+  const TTableInfo& info = connection_->TableInfo(table_);
+
+  std::vector<std::size_t> keyColumns;
+  for (const std::string& key : info.keyColumns) {
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+      if (static_cast<int>(i) != locatorColumn_ && LowerAscii(columns_[i].name) == LowerAscii(key)) {
+        keyColumns.push_back(i);
+        break;
+      }
+    }
+  }
+  auto addCondition = [&](const std::string& column, const TValue& value) {
+    if (!where.empty()) where += " AND ";
+    if (value.IsNull()) {
+      where += column + " IS NULL";
+    } else {
+      where += column + " = ?";
+      params.push_back(value);
+    }
+  };
+  if (!info.keyColumns.empty() && keyColumns.size() == info.keyColumns.size()) {
+    for (std::size_t i : keyColumns) addCondition(backend.QuoteIdentifier(columns_[i].name), original[i]);
+    return true;
+  }
+  if (locatorColumn_ >= 0 && !original[static_cast<std::size_t>(locatorColumn_)].IsNull()) {
+    addCondition(info.rowLocator, original[static_cast<std::size_t>(locatorColumn_)]);
+    return true;
+  }
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
+    if (static_cast<int>(i) == locatorColumn_ || IsBlobType(columns_[i].type)) continue;
+    addCondition(backend.QuoteIdentifier(columns_[i].name), original[i]);
+  }
+  return false;
+}
+
+void TQuery::PostUpdate() {
+  TBackend& backend = connection_->Backend();
+  std::string assignments;
+  std::vector<TValue> params;
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
+    if (!modified_[i]) continue;
+    if (!assignments.empty()) assignments += ", ";
+    assignments += backend.QuoteIdentifier(columns_[i].name) + " = ?";
+    params.push_back(editBuffer_[i]);
+  }
+  if (!assignments.empty()) {
+    std::string where;
+    std::vector<TValue> whereParams;
+    const bool identified = RecordCondition(where, whereParams);
+    if (!identified) {
+      // Only the values tell the record: refuse when they fit several.
+      TStatementResult count = connection_->Run("SELECT COUNT(*) FROM " + table_ + " WHERE " + where, whereParams);
+      const double matches = count.rows.empty() || count.rows[0].empty() ? 0 : count.rows[0][0].Number();
+      if (matches > 1) Fail("Insufficient key column information for updating or refreshing");
+    }
+    params.insert(params.end(), whereParams.begin(), whereParams.end());
+    TStatementResult result = connection_->Run("UPDATE " + table_ + " SET " + assignments + " WHERE " + where, params);
+    if (result.rowsAffected == 0) {
+      Fail("Row cannot be located for updating. Some values may have been changed since it was last read");
+    }
+    if (result.rowsAffected > 1) Fail("Insufficient key column information for updating or refreshing");
+    rows_[static_cast<std::size_t>(current_)] = std::move(editBuffer_);
+  }
+  editBuffer_.clear();
+  modified_.clear();
+  state_ = TDataSetState::dsBrowse;
+}
+
+}  // namespace tabrin

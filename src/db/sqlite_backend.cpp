@@ -1,0 +1,370 @@
+#include "db/sqlite_backend.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+
+#include "text/error.h"
+#include "text/format.h"
+#include "text/regional.h"
+
+namespace tabrin::detail {
+namespace {
+
+std::string Upper(std::string_view text) {
+  std::string upper(text);
+  std::transform(upper.begin(), upper.end(), upper.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return upper;
+}
+
+int DeclaredSize(std::string_view decl) {
+  auto open = decl.find('(');
+  if (open == std::string_view::npos) return 0;
+  int size = 0;
+  for (std::size_t i = open + 1; i < decl.size() && std::isdigit(static_cast<unsigned char>(decl[i])); ++i) {
+    size = size * 10 + (decl[i] - '0');
+  }
+  return size;
+}
+
+// The type a declared column type stands for, after the affinity rules
+// SQLite itself uses, refined by the names other databases use.
+TColumnInfo ColumnFromDeclaration(std::string name, const char* declaration) {
+  TColumnInfo column{std::move(name), TFieldType::ftUnknown, 0};
+  const std::string decl = Upper(declaration ? declaration : "");
+  auto has = [&](std::string_view part) { return decl.find(part) != std::string::npos; };
+  auto starts = [&](std::string_view part) { return decl.rfind(part, 0) == 0; };
+  if (decl.empty()) {
+    column.type = TFieldType::ftUnknown;  // decided by the first value
+  } else if (has("BOOL") || decl == "BIT" || has("YESNO") || has("LOGICAL")) {
+    column.type = TFieldType::ftBoolean;
+  } else if (has("DATETIME") || has("TIMESTAMP")) {
+    column.type = TFieldType::ftDateTime;
+  } else if (starts("DATE")) {
+    column.type = TFieldType::ftDate;
+  } else if (starts("TIME")) {
+    column.type = TFieldType::ftTime;
+  } else if (has("COUNTER") || has("AUTOINC")) {
+    column.type = TFieldType::ftAutoInc;
+  } else if (has("BIGINT") || has("INT8")) {
+    column.type = TFieldType::ftLargeint;
+  } else if (has("SMALLINT") || has("INT2") || has("SHORT")) {
+    column.type = TFieldType::ftSmallint;
+  } else if (has("TINYINT") || has("BYTE")) {
+    column.type = TFieldType::ftWord;
+  } else if (has("INT") || decl == "LONG") {
+    column.type = TFieldType::ftInteger;
+  } else if (has("MONEY") || has("CURRENCY")) {
+    column.type = TFieldType::ftCurrency;
+  } else if (has("DECIMAL") || has("NUMERIC")) {
+    column.type = TFieldType::ftBCD;
+  } else if (has("REAL") || has("FLOA") || has("DOUB")) {
+    column.type = TFieldType::ftFloat;
+  } else if (has("NTEXT") || has("NCLOB") || has("WIDEMEMO")) {
+    column.type = TFieldType::ftWideMemo;
+  } else if (starts("NCHAR") || starts("NVARCHAR") || starts("NATIONAL")) {
+    column.type = TFieldType::ftWideString;
+    column.size = DeclaredSize(decl);
+  } else if (has("CHAR")) {
+    column.type = TFieldType::ftString;
+    column.size = DeclaredSize(decl);
+  } else if (has("TEXT") || has("CLOB") || has("MEMO")) {
+    column.size = DeclaredSize(decl);
+    column.type = column.size > 0 ? TFieldType::ftWideString : TFieldType::ftMemo;
+  } else if (has("BLOB") || has("BINARY")) {
+    column.type = TFieldType::ftBlob;
+  } else {
+    column.type = TFieldType::ftFloat;  // NUMERIC affinity
+  }
+  return column;
+}
+
+TFieldType TypeOfStorage(int storage) {
+  switch (storage) {
+    case SQLITE_INTEGER: return TFieldType::ftLargeint;
+    case SQLITE_FLOAT: return TFieldType::ftFloat;
+    case SQLITE_BLOB: return TFieldType::ftBlob;
+    default: return TFieldType::ftWideString;
+  }
+}
+
+std::string ColumnText(sqlite3_stmt* statement, int i) {
+  const unsigned char* text = sqlite3_column_text(statement, i);
+  return std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(sqlite3_column_bytes(statement, i)));
+}
+
+TValue ReadValue(sqlite3_stmt* statement, int i, TFieldType type) {
+  const int storage = sqlite3_column_type(statement, i);
+  if (storage == SQLITE_NULL) return TValue();
+  switch (type) {
+    case TFieldType::ftDate:
+    case TFieldType::ftTime:
+    case TFieldType::ftDateTime:
+      if (storage == SQLITE_TEXT) {
+        std::string text = ColumnText(statement, i);
+        if (auto serial = TRegionalFormats::System().ParseDateTime(text)) return TValue::DateTime(*serial);
+        return TValue::Text(std::move(text));
+      }
+      return TValue::DateTime(sqlite3_column_double(statement, i));
+    case TFieldType::ftBoolean:
+      if (storage == SQLITE_TEXT) {
+        std::string text = Upper(ColumnText(statement, i));
+        return TValue::Boolean(text == "TRUE" || text == "T" || text == "YES" || text == "1");
+      }
+      return TValue::Boolean(sqlite3_column_int64(statement, i) != 0);
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftWord:
+    case TFieldType::ftAutoInc:
+    case TFieldType::ftLargeint:
+      if (storage == SQLITE_INTEGER) return TValue::Integer(sqlite3_column_int64(statement, i));
+      if (storage == SQLITE_FLOAT) return TValue::Float(sqlite3_column_double(statement, i));
+      return TValue::Text(ColumnText(statement, i));
+    case TFieldType::ftFloat:
+    case TFieldType::ftCurrency:
+    case TFieldType::ftBCD:
+      if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) return TValue::Float(sqlite3_column_double(statement, i));
+      return TValue::Text(ColumnText(statement, i));
+    case TFieldType::ftBlob:
+    case TFieldType::ftBytes: {
+      const void* data = sqlite3_column_blob(statement, i);
+      return TValue::Text(std::string(static_cast<const char*>(data), static_cast<std::size_t>(sqlite3_column_bytes(statement, i))));
+    }
+    default:
+      return TValue::Text(ColumnText(statement, i));
+  }
+}
+
+class TSqliteStatement : public TPreparedStatement {
+ public:
+  TSqliteStatement(sqlite3* db, sqlite3_stmt* statement) : db_(db), statement_(statement) {
+    std::string_view sql = sqlite3_sql(statement);
+    while (!sql.empty() && std::isspace(static_cast<unsigned char>(sql.front()))) sql.remove_prefix(1);
+    isInsert_ = Upper(sql.substr(0, 6)) == "INSERT";
+  }
+  ~TSqliteStatement() override { sqlite3_finalize(statement_); }
+
+  TStatementResult Execute(std::span<const TValue> params) override {
+    sqlite3_reset(statement_);
+    sqlite3_clear_bindings(statement_);
+    const int markers = sqlite3_bind_parameter_count(statement_);
+    if (static_cast<int>(params.size()) < markers) {
+      throw TabrinError(FormatMessage("The statement needs %d parameters, %d were given",
+                                      {markers, static_cast<int>(params.size())}));
+    }
+    for (int i = 0; i < markers; ++i) Bind(i + 1, params[static_cast<std::size_t>(i)]);
+
+    TStatementResult result;
+    const int columnCount = sqlite3_column_count(statement_);
+    if (columnCount > 0 && columns_.empty()) DescribeColumns(columnCount);
+    bool typesSettled = false;
+    for (;;) {
+      const int rc = sqlite3_step(statement_);
+      if (rc == SQLITE_DONE) break;
+      if (rc != SQLITE_ROW) Fail();
+      if (!typesSettled) {
+        SettleUnknownTypes();
+        typesSettled = true;
+      }
+      TRow row;
+      row.reserve(static_cast<std::size_t>(columnCount));
+      for (int i = 0; i < columnCount; ++i) row.push_back(ReadValue(statement_, i, columns_[static_cast<std::size_t>(i)].type));
+      result.rows.push_back(std::move(row));
+    }
+    if (columnCount > 0) {
+      result.columns = columns_;
+      for (TColumnInfo& column : result.columns) {
+        if (column.type == TFieldType::ftUnknown) column.type = TFieldType::ftWideString;
+      }
+    } else {
+      result.rowsAffected = sqlite3_changes64(db_);
+      if (isInsert_) {
+        result.insertedRowLocator = TValue::Integer(sqlite3_last_insert_rowid(db_));
+      }
+    }
+    sqlite3_reset(statement_);
+    return result;
+  }
+
+ private:
+  void DescribeColumns(int count) {
+    for (int i = 0; i < count; ++i) {
+      columns_.push_back(ColumnFromDeclaration(sqlite3_column_name(statement_, i), sqlite3_column_decltype(statement_, i)));
+      if (columns_.back().type == TFieldType::ftUnknown) unknownTypes_ = true;
+    }
+  }
+
+  // Expression columns have no declared type: take the first row's.
+  void SettleUnknownTypes() {
+    if (!unknownTypes_) return;
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+      if (columns_[i].type == TFieldType::ftUnknown) {
+        const int storage = sqlite3_column_type(statement_, static_cast<int>(i));
+        if (storage != SQLITE_NULL) columns_[i].type = TypeOfStorage(storage);
+      }
+    }
+  }
+
+  void Bind(int index, const TValue& value) {
+    int rc = SQLITE_OK;
+    switch (value.Type()) {
+      case TValueType::vtNull: rc = sqlite3_bind_null(statement_, index); break;
+      case TValueType::vtText:
+        rc = sqlite3_bind_text64(statement_, index, value.Text().data(), value.Text().size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        break;
+      case TValueType::vtInteger: rc = sqlite3_bind_int64(statement_, index, value.Integer()); break;
+      case TValueType::vtFloat: rc = sqlite3_bind_double(statement_, index, value.Float()); break;
+      case TValueType::vtDateTime: {
+        std::string text = SqliteDateTimeText(value.DateTime());
+        rc = sqlite3_bind_text64(statement_, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        break;
+      }
+      case TValueType::vtBoolean: rc = sqlite3_bind_int(statement_, index, value.Boolean() ? 1 : 0); break;
+    }
+    if (rc != SQLITE_OK) Fail();
+  }
+
+  [[noreturn]] void Fail() {
+    std::string message = sqlite3_errmsg(db_);
+    sqlite3_reset(statement_);
+    throw TabrinError(message);
+  }
+
+  sqlite3* db_;
+  sqlite3_stmt* statement_;
+  std::vector<TColumnInfo> columns_;
+  bool unknownTypes_ = false;
+  bool isInsert_ = false;
+};
+
+class TSqliteBackend : public TBackend {
+ public:
+  explicit TSqliteBackend(sqlite3* db) : db_(db) {}
+  ~TSqliteBackend() override { sqlite3_close_v2(db_); }
+
+  std::unique_ptr<TPreparedStatement> Prepare(const std::string& sql) override {
+    sqlite3_stmt* statement = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size() + 1), SQLITE_PREPARE_PERSISTENT, &statement,
+                           &tail) != SQLITE_OK) {
+      throw TabrinError(sqlite3_errmsg(db_));
+    }
+    if (statement == nullptr) throw TabrinError("Command text was not set for the command object");
+    for (; tail && *tail; ++tail) {
+      if (!std::isspace(static_cast<unsigned char>(*tail)) && *tail != ';') {
+        sqlite3_finalize(statement);
+        throw TabrinError("Only one statement can be run at a time");
+      }
+    }
+    return std::make_unique<TSqliteStatement>(db_, statement);
+  }
+
+  TTableInfo DescribeTable(std::string_view table) override {
+    TTableInfo info;
+    std::string name = Unquote(table);
+    sqlite3_stmt* statement = nullptr;
+    const std::string sql = "SELECT name, pk FROM pragma_table_info(?) ORDER BY pk";
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) throw TabrinError(sqlite3_errmsg(db_));
+    sqlite3_bind_text(statement, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+      info.exists = true;
+      if (sqlite3_column_int(statement, 1) > 0) {
+        info.keyColumns.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+      }
+    }
+    sqlite3_finalize(statement);
+    if (info.exists) {
+      // WITHOUT ROWID tables have no rowid to select.
+      const std::string probe = "SELECT rowid FROM " + QuoteIdentifier(name) + " LIMIT 0";
+      if (sqlite3_prepare_v2(db_, probe.c_str(), -1, &statement, nullptr) == SQLITE_OK) info.rowLocator = "rowid";
+      sqlite3_finalize(statement);
+    }
+    return info;
+  }
+
+  void BeginTransaction() override { Exec("BEGIN"); }
+  void Commit() override { Exec("COMMIT"); }
+  void Rollback() override { Exec("ROLLBACK"); }
+
+ private:
+  static std::string Unquote(std::string_view name) {
+    if (name.size() >= 2 && ((name.front() == '[' && name.back() == ']') || (name.front() == '"' && name.back() == '"') ||
+                             (name.front() == '`' && name.back() == '`'))) {
+      return std::string(name.substr(1, name.size() - 2));
+    }
+    return std::string(name);
+  }
+
+  void Exec(const char* sql) {
+    char* error = nullptr;
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+      std::string message = error ? error : sqlite3_errmsg(db_);
+      sqlite3_free(error);
+      throw TabrinError(message);
+    }
+  }
+
+  sqlite3* db_;
+};
+
+enum class TFileKind { missing, sqlite, jet, other };
+
+TFileKind InspectFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return TFileKind::missing;
+  char header[32] = {};
+  file.read(header, sizeof header);
+  const std::string_view head(header, static_cast<std::size_t>(file.gcount()));
+  if (head.substr(0, 16) == std::string_view("SQLite format 3\0", 16)) return TFileKind::sqlite;
+  if (head.size() >= 19 && (head.substr(4, 15) == "Standard Jet DB" || head.substr(4, 15) == "Standard ACE DB")) {
+    return TFileKind::jet;
+  }
+  return TFileKind::other;
+}
+
+}  // namespace
+
+std::string SqliteDateTimeText(double serial) {
+  DateTimeParts parts = DecodeDateTime(serial);
+  char text[40];
+  if (parts.millisecond != 0) {
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", parts.year, parts.month, parts.day, parts.hour,
+                  parts.minute, parts.second, parts.millisecond);
+  } else {
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", parts.year, parts.month, parts.day, parts.hour,
+                  parts.minute, parts.second);
+  }
+  return text;
+}
+
+std::unique_ptr<TBackend> OpenSqliteBackend(const std::string& path) {
+  switch (InspectFile(path)) {
+    case TFileKind::missing:
+      throw TabrinError(FormatMessage("Could not find file '%s'.", {path}));
+    case TFileKind::jet:
+      throw TabrinError(FormatMessage(
+          "'%s' is a Microsoft Access (Jet) database; this program keeps the ORVELLAPOS database in SQLite "
+          "(create one with \"tabrin-cli init-db\")",
+          {path}));
+    case TFileKind::other:
+      throw TabrinError(FormatMessage("Unrecognized database format '%s'.", {path}));
+    case TFileKind::sqlite:
+      break;
+  }
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    std::string message = db ? sqlite3_errmsg(db) : "out of memory";
+    sqlite3_close_v2(db);
+    throw TabrinError(FormatMessage("Cannot open '%s': %s", {path, message}));
+  }
+  sqlite3_busy_timeout(db, 5000);
+  sqlite3_extended_result_codes(db, 1);
+  return std::make_unique<TSqliteBackend>(db);
+}
+
+}  // namespace tabrin::detail
