@@ -4,10 +4,11 @@
 
 namespace tabrin::cli {
 
+void AddExportCommand(CLI::App& app, CommandContext& context);
+
 // One line per verb; each Add...Command is defined in its own cmd_*.cpp.
 void RegisterCommands(CLI::App& app, CommandContext& context) {
-  (void)app;
-  (void)context;
+  AddExportCommand(app, context);
 }
 
 }  // namespace tabrin::cli

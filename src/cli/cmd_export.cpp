@@ -1,0 +1,106 @@
+// tabrin-cli export --kind 1|2|3 cls|item|supplier|customer FILE
+// Connects to the database as `connect` does, exports the table through its
+// export query with the window's stored settings and prints "匯出完畢".
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "cli/cli.h"
+#include "config/program_folder.h"
+#include "db/connection.h"
+#include "db/database_connection.h"
+#include "db/query.h"
+#include "export/export_command.h"
+#include "export/ferran3_xls.h"
+
+namespace tabrin::cli {
+
+namespace {
+
+struct ExportOptions {
+  int kind = 0;
+  std::string table;
+  std::string file;
+};
+
+// A one-line bar on a terminal: redrawn when the shown percentage changes.
+class ProgressBar {
+ public:
+  explicit ProgressBar(std::ostream& out) : out_(out) {}
+
+  void Start(int total) {
+    total_ = total;
+    shown_ = -1;
+    Show(0);
+  }
+  void Show(int done) {
+    const int percent = total_ > 0 ? static_cast<int>(static_cast<long long>(done) * 100 / total_) : 100;
+    if (percent == shown_ && done != total_) return;
+    shown_ = percent;
+    const int filled = percent * kWidth / 100;
+    out_ << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
+         << std::string(static_cast<std::size_t>(kWidth - filled), ' ') << "] " << done << "/" << total_
+         << std::flush;
+  }
+  void Finish() { out_ << "\r" << std::string(kWidth + 30, ' ') << "\r" << std::flush; }
+
+ private:
+  static constexpr int kWidth = 40;
+  std::ostream& out_;
+  int total_ = 0;
+  int shown_ = -1;
+};
+
+int RunExport(const ExportOptions& options, CliStreams& streams) {
+  const std::optional<TDatabaseKind> kind = DatabaseKindFromCode(std::to_string(options.kind));
+  const std::optional<TExportTable> table = ExportTableFromName(options.table);
+  if (!kind || !table) {
+    streams.err << "Unknown database kind or table\n";
+    return 2;
+  }
+
+  TConnection connection("ADOConnection");
+  ConnectDatabase(connection, *kind, ProgramFolder());
+  TQuery exportQuery(ExportQueryDef(*table), connection);
+
+  TFerran3XLS exporter;
+  ApplyHostExportSettings(exporter);
+  std::unique_ptr<ProgressBar> progress;
+  if (streams.errIsTerminal) {
+    progress = std::make_unique<ProgressBar>(streams.err);
+    exporter.OnBeginExport = [&](TFerran3&) { progress->Start(exportQuery.RecordCount()); };
+    exporter.OnExportedRecord = [&](TFerran3&, int recNo) { progress->Show(recNo); };
+  }
+
+  // A relative name means the current folder, as everywhere on a command line.
+  const std::string file = std::filesystem::absolute(options.file).string();
+  try {
+    RunExportCommand(exporter, exportQuery, file);
+  } catch (...) {
+    if (progress) progress->Finish();
+    throw;
+  }
+  if (progress) progress->Finish();
+  streams.out << kExportDoneMessage << "\n";
+  return 0;
+}
+
+}  // namespace
+
+void AddExportCommand(CLI::App& app, CommandContext& context) {
+  CLI::App* sub = app.add_subcommand("export", "Export a table to a new Excel 97-2003 workbook (.xls)");
+  auto options = std::make_shared<ExportOptions>();
+  sub->add_option("--kind", options->kind, "Database kind: 1 ORVELLAPOS, 2 KESTAPOS, 3 KESTAPLUS")
+      ->required()
+      ->check(CLI::IsMember({1, 2, 3}));
+  sub->add_option("table", options->table, "Table to export: cls, item, supplier or customer")
+      ->required()
+      ->check(CLI::IsMember({"cls", "item", "supplier", "customer"}, CLI::ignore_case));
+  sub->add_option("file", options->file, "Workbook to write; its extension becomes .xls")->required();
+  context.AddAction(sub, [options, &context] { return RunExport(*options, context.streams); });
+}
+
+}  // namespace tabrin::cli

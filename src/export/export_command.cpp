@@ -1,0 +1,59 @@
+#include "export/export_command.h"
+
+#include "db/query.h"
+#include "db/schema.h"
+#include "export/ferran3_xls.h"
+#include "export/string_list.h"
+
+namespace tabrin {
+
+std::optional<TExportTable> ExportTableFromName(std::string_view name) {
+  if (SameText(name, "cls")) return TExportTable::etClassify;
+  if (SameText(name, "item")) return TExportTable::etItem;
+  if (SameText(name, "supplier")) return TExportTable::etSupplier;
+  if (SameText(name, "customer")) return TExportTable::etCustomer;
+  return std::nullopt;
+}
+
+const TQueryDef& ExportQueryDef(TExportTable table) {
+  switch (table) {
+    case TExportTable::etClassify: return schema::CLSExportQuery();
+    case TExportTable::etItem: return schema::ItemExportQuery();
+    case TExportTable::etSupplier: return schema::SupplierExportQuery();
+    case TExportTable::etCustomer: return schema::CustExportQuery();
+  }
+  return schema::ItemExportQuery();
+}
+
+void ApplyHostExportSettings(TFerran3XLS& exporter) {
+  exporter.Formats.SetDateTimeFormat("yyyy/MM/dd");
+  exporter.Options.SetSheetTitle("Sheet1");
+  exporter.Options.PageFooter = "Page &P of &N";
+  exporter.Options.HyperlinkFormat.Font.Color = clrBlue;
+  exporter.Options.HyperlinkFormat.Font.Underline = fulSingle;
+  TxlsNoteFormat& note = exporter.Options.NoteFormat;
+  note.Alignment.Horizontal = halLeft;
+  note.Alignment.Vertical = valTop;
+  note.Font.Name = "Tahoma";
+  note.Font.Size = 8;
+}
+
+std::string ForceXlsExtension(std::string_view fileName) {
+  const std::size_t slash = fileName.rfind('/');
+  const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+  const std::size_t dot = fileName.rfind('.');
+  std::string result(fileName);
+  if (dot != std::string_view::npos && dot >= nameStart) result.erase(dot);
+  return result + ".xls";
+}
+
+std::string RunExportCommand(TFerran3XLS& exporter, TQuery& exportQuery, std::string_view chosenFileName) {
+  exportQuery.Close();
+  exportQuery.Open();
+  exporter.FileName = ForceXlsExtension(chosenFileName);
+  exporter.DataSet = &exportQuery;
+  exporter.Execute();
+  return exporter.FileName;
+}
+
+}  // namespace tabrin

@@ -1,0 +1,47 @@
+#pragma once
+// The export commands of the main window without their dialogs: given the
+// table to export and the file name the user chose, re-read the table
+// through its export query and write it to a workbook with the window's
+// stored exporter settings.
+//
+//   TFerran3XLS exporter;
+//   ApplyHostExportSettings(exporter);
+//   TQuery query(ExportQueryDef(TExportTable::etItem), connection);
+//   RunExportCommand(exporter, query, "/home/store/items");  // writes items.xls
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tabrin {
+
+class TFerran3XLS;
+class TQuery;
+struct TQueryDef;
+
+// The four tabs that export a table.
+enum class TExportTable { etClassify, etItem, etSupplier, etCustomer };
+
+// "cls", "item", "supplier", "customer" (any letter case); nullopt otherwise.
+std::optional<TExportTable> ExportTableFromName(std::string_view name);
+// The export query of the tab (CLSExportQuery, ItemExportQuery, ...).
+const TQueryDef& ExportQueryDef(TExportTable table);
+
+// The settings the main window stores with its exporter: date-times as
+// "yyyy/MM/dd", one sheet "Sheet1", the footer "Page &P of &N", blue
+// underlined hyperlinks, notes left/top in Tahoma 8.
+void ApplyHostExportSettings(TFerran3XLS& exporter);
+
+// The chosen name with its extension replaced by ".xls": the extension is the
+// part from the last "." after the last "/"; a name without one gets ".xls"
+// appended.
+std::string ForceXlsExtension(std::string_view fileName);
+
+// Closes and reopens the export query (so the export sees the table as it is
+// now), sets FileName and DataSet and runs the export.  Returns the name of
+// the file written.  Errors pass through unchanged.
+std::string RunExportCommand(TFerran3XLS& exporter, TQuery& exportQuery, std::string_view chosenFileName);
+
+// The text the window shows after a successful export.
+inline constexpr std::string_view kExportDoneMessage = "匯出完畢";
+
+}  // namespace tabrin
