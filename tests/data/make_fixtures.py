@@ -369,8 +369,8 @@ LONG_TEXT = "這是一段很長的備註文字，" * 6 + "END"
 LONG_LATIN = "A long note in Latin letters that runs past the end of its record. " * 2
 
 
-def basic_item_workbook(container_version=3, pad=True, extra_fat=0, second_sheet=True, sheet_name="Sheet1"):
-    sst = SstBuilder(limit=120)
+def basic_item_workbook(container_version=3, pad=True, extra_fat=0, second_sheet=True, sst_limit=120):
+    sst = SstBuilder(limit=sst_limit)
     body = dimensions(0, 7, 0, 12)
     for c, title in enumerate(ITEM_TITLES):
         body += label_sst(sst, 0, c, title) if title else blank(0, c)
@@ -423,9 +423,9 @@ def basic_item_workbook(container_version=3, pad=True, extra_fat=0, second_sheet
     body += number(6, 6, 2.5, XF_DAYS)
     # row 7: only a formatted blank cell, so the used range reaches it
     body += blank(7, 12)
-    sheets = [(sheet_name, 0, body)]
+    sheets = [("Sheet1", 0, body)]
     if second_sheet:
-        sheets.append(("說明", 0, label_sst(sst, 0, 0, "第二張工作表")))
+        sheets.append(("說明", 0, dimensions(0, 0, 0, 0) + label_sst(sst, 0, 0, "第二張工作表")))
     stream = workbook8(sheets, sst, FORMATS, xf_formats=XF_FORMATS)
     return compound_document([("Workbook", stream)], container_version, pad, extra_fat)
 
@@ -433,7 +433,7 @@ def basic_item_workbook(container_version=3, pad=True, extra_fat=0, second_sheet
 def simple_workbook(titles, rows, sheet_names=("Sheet1",), target=0, date1904=False, version=3, pad=False,
                     filepass=False):
     sst = SstBuilder()
-    body = b""
+    body = dimensions(0, len(rows), 0, len(titles) - 1)
     for c, t in enumerate(titles):
         body += label_sst(sst, 0, c, t)
     for r, row in enumerate(rows, start=1):
@@ -453,7 +453,7 @@ def simple_workbook(titles, rows, sheet_names=("Sheet1",), target=0, date1904=Fa
                 body += label_sst(sst, r, c, v)
     sheets = []
     for i, name in enumerate(sheet_names):
-        sheets.append((name, 0, body if i == target else label_sst(sst, 0, 0, "另一張")))
+        sheets.append((name, 0, body if i == target else dimensions(0, 0, 0, 0) + label_sst(sst, 0, 0, "另一張")))
     stream = workbook8(sheets, sst, FORMATS, date1904=date1904, filepass=filepass, xf_formats=XF_FORMATS)
     return compound_document([("Workbook", stream)], version, pad)
 
@@ -501,6 +501,7 @@ def main():
     write("item_mini_stream.xls", basic_item_workbook(pad=False, second_sheet=False))
     write("item_v4.xls", basic_item_workbook(container_version=4))
     write("item_difat.xls", basic_item_workbook(extra_fat=120))
+    write("item_whole_sst.xls", basic_item_workbook(sst_limit=8224))
     write("upper_sheet1.xls", simple_workbook(["小分類代碼", "小分類名稱"], [["A1", "飲料"], ["B2", "零食"]],
                                               sheet_names=("資料", "SHEET1"), target=1))
     write("no_sheet1.xls", simple_workbook(["x"], [["1"]], sheet_names=("資料", "Sheet2")))
@@ -549,7 +550,8 @@ def check_with_xlrd():
     except ImportError:
         print("xlrd not available: fixtures written without the cross-check")
         return
-    for name in ["item_basic.xls", "item_mini_stream.xls", "item_v4.xls", "item_difat.xls", "upper_sheet1.xls",
+    for name in ["item_basic.xls", "item_mini_stream.xls", "item_v4.xls", "item_difat.xls", "item_whole_sst.xls",
+                 "upper_sheet1.xls",
                  "date1904.xls", "cls.xls", "supplier.xls", "customer.xls", "biff5_big5.xls", "biff5_cp1252.xls"]:
         try:
             book = open_with_xlrd(xlrd, name)

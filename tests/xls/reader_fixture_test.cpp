@@ -71,7 +71,8 @@ TEST_P(ItemSheetTest, CellsReadAsWritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Containers, ItemSheetTest,
-                         ::testing::Values("item_basic.xls", "item_mini_stream.xls", "item_v4.xls", "item_difat.xls"));
+                         ::testing::Values("item_basic.xls", "item_mini_stream.xls", "item_v4.xls", "item_difat.xls",
+                                           "item_whole_sst.xls"));
 
 TEST(WorkbookReaderTest, ListsWorksheetsAndFindsSheetWithoutRegardToCase) {
   const TWorkbookReader book = TWorkbookReader::OpenFile(FixturePath("upper_sheet1.xls"));
