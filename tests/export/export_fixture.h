@@ -26,6 +26,7 @@ class ExportFixture : public ::testing::Test {
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_);
     exporter.FileName = File("out.xls");
+    exporter.Options.SetSheetTitle("Sheet1");
   }
   void TearDown() override {
     queries_.clear();
