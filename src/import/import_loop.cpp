@@ -1,0 +1,270 @@
+#include "import/import_loop.h"
+
+#include <chrono>
+#include <exception>
+
+#include "import/item_number.h"
+#include "text/encoding.h"
+#include "text/format.h"
+
+namespace tabrin {
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+enum class TRowOutcome { roSkipped, roAppended, roOverwritten, roUnchanged };
+
+void Count(TRowOutcome outcome, TImportCounts& counts) {
+  switch (outcome) {
+    case TRowOutcome::roAppended: ++counts.appended; break;
+    case TRowOutcome::roOverwritten: ++counts.overwritten; break;
+    case TRowOutcome::roUnchanged: ++counts.unchanged; break;
+    case TRowOutcome::roSkipped: break;
+  }
+}
+
+bool IsBlank(std::string_view text) { return text.find_first_not_of(" \t") == std::string_view::npos; }
+
+const TFieldDef& DeclaredField(const TQueryDef& query, std::string_view name) {
+  for (const TFieldDef& field : query.fields) {
+    if (field.name == name) return field;
+  }
+  throw TabrinError(FormatMessage("%s: Field '%s' not found", {query.name, name}));
+}
+
+// One sheet row at a time: read, look up, write.  Remembers the column being
+// read so that an error can name it.
+class TRowImporter {
+ public:
+  TRowImporter(TQuery& sheet, TConnection& connection, const TImporterDef& importer, const std::string& coverFlag)
+      : sheet_(sheet),
+        target_(*importer.target, connection),
+        importer_(importer),
+        codeField_(DeclaredField(*importer.target, importer.codeField)),
+        overwrite_(coverFlag == "0") {}
+
+  TRowOutcome ImportCurrentRow() {
+    column_ = importer_.codeColumn;
+    const std::string raw = sheet_.FieldByName(importer_.codeColumn).AsString();
+    if (importer_.skipEmptyCode && IsBlank(raw)) return TRowOutcome::roSkipped;
+    const std::string code = importer_.completeItemNumber ? CompleteItemNumber(raw) : raw;
+    CheckCodeWidth(code);
+
+    column_ = {};
+    target_.Close();
+    target_.SetSql(importer_.lookupSql);
+    target_.SetParameters({TValue::Text(code)});
+    target_.Open();
+
+    if (target_.RecordCount() == 0) {
+      target_.Append();
+      WriteFields(code, &TFieldMapping::newRecord);
+      Post();
+      return TRowOutcome::roAppended;
+    }
+    if (!overwrite_) return TRowOutcome::roUnchanged;
+    target_.Edit();
+    WriteFields(code, &TFieldMapping::overwrite);
+    Post();
+    return TRowOutcome::roOverwritten;
+  }
+
+  // The column title being read when the last row failed, else empty.
+  std::string_view CurrentColumn() const { return column_; }
+
+  // Drops a record left half-written by a failed row.
+  void CancelEdit() { target_.Cancel(); }
+
+ private:
+  // A code longer than its field could never be found again (the field keeps
+  // only its first bytes), so every import would append another cut copy.
+  void CheckCodeWidth(const std::string& code) const {
+    const bool bytes = codeField_.kind == TFieldKind::fkText8;
+    const std::size_t length = bytes ? Big5Length(code) : Utf16Length(code);
+    if (length <= static_cast<std::size_t>(codeField_.width)) return;
+    const std::string_view fieldName = codeField_.title.empty() ? codeField_.name : codeField_.title;
+    throw TabrinError(FormatMessage(bytes ? "Code '%s' is too long for field '%s' (at most %d bytes)"
+                                          : "Code '%s' is too long for field '%s' (at most %d characters)",
+                                    {code, fieldName, codeField_.width}));
+  }
+
+  void WriteFields(const std::string& code, TCellSource TFieldMapping::*branch) {
+    for (const TFieldMapping& mapping : importer_.fields) {
+      const TCellSource& source = mapping.*branch;
+      if (source.rule == TCellRule::crNotWritten) continue;
+      column_ = source.column;
+      TField& field = target_.FieldByName(mapping.field);
+      switch (source.rule) {
+        case TCellRule::crCode: field.SetAsString(code); break;
+        case TCellRule::crText: field.SetAsString(CellText(source.column)); break;
+        case TCellRule::crTextCut: field.SetAsString(CutToBig5Bytes(CellText(source.column), source.cutBytes)); break;
+        case TCellRule::crDate: field.SetAsString(CellText(source.column)); break;
+        case TCellRule::crNumber: field.SetAsFloat(CellNumber(source.column, source.blankValue)); break;
+        case TCellRule::crFalse: field.SetAsBoolean(false); break;
+        case TCellRule::crEmptyText: field.SetAsString(""); break;
+        case TCellRule::crNotWritten: break;
+      }
+    }
+  }
+
+  void Post() {
+    column_ = {};
+    target_.Post();
+  }
+
+  std::string CellText(std::string_view column) { return sheet_.FieldByName(column).AsString(); }
+
+  double CellNumber(std::string_view column, double blankValue) {
+    TField& cell = sheet_.FieldByName(column);
+    if (cell.IsNull() || cell.AsString().empty()) return blankValue;
+    return cell.AsFloat();
+  }
+
+  TQuery& sheet_;
+  TQuery target_;
+  const TImporterDef& importer_;
+  const TFieldDef& codeField_;
+  bool overwrite_;
+  std::string_view column_;
+};
+
+// The batch transaction: begun, committed when due, rolled back on an error.
+// Inactive when the caller runs a transaction of its own.
+class TBatchTransaction {
+ public:
+  TBatchTransaction(TConnection& connection, const TImportOptions& options)
+      : connection_(connection), owned_(!connection.InTransaction()), options_(options) {}
+  ~TBatchTransaction() {
+    if (open_) {
+      try {
+        connection_.Rollback();
+      } catch (...) {  // the connection is gone; nothing was committed
+      }
+    }
+  }
+
+  bool Owned() const { return owned_; }
+
+  void Begin() {
+    if (!owned_) return;
+    connection_.BeginTransaction();
+    open_ = true;
+    rows_ = 0;
+    startedAt_ = TClock::now();
+  }
+
+  bool Due() {
+    if (!owned_) return false;
+    ++rows_;
+    return rows_ >= options_.batchRows || TClock::now() - startedAt_ >= std::chrono::milliseconds(options_.batchMillis);
+  }
+
+  void Commit() {
+    if (!open_) return;
+    open_ = false;
+    connection_.Commit();
+  }
+
+  void Rollback() {
+    if (!open_) return;
+    open_ = false;
+    connection_.Rollback();
+  }
+
+ private:
+  TConnection& connection_;
+  bool owned_;
+  const TImportOptions& options_;
+  bool open_ = false;
+  int rows_ = 0;
+  TClock::time_point startedAt_;
+};
+
+void MoveTo(TQuery& sheet, int recordIndex) {
+  sheet.First();
+  while (!sheet.Eof() && sheet.RecNo() < recordIndex) sheet.Next();
+}
+
+}  // namespace
+
+std::string SheetRowLine(int sheetRow, std::string_view column) {
+  if (column.empty()) return FormatMessage("工作表第 %d 列", {sheetRow});
+  return FormatMessage("工作表第 %d 列，欄位「%s」", {sheetRow, column});
+}
+
+TImportError::TImportError(const std::string& cause, int sheetRow, std::string column, TImportCounts counts)
+    : TabrinError(cause + "\n" + SheetRowLine(sheetRow, column)),
+      cause_(cause),
+      sheetRow_(sheetRow),
+      column_(std::move(column)),
+      counts_(counts) {}
+
+TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporterDef& importer,
+                          const TImportOptions& options) {
+  auto sheetRowOf = [&](int recordIndex) {
+    return options.sheetRowOf ? options.sheetRowOf(recordIndex) : recordIndex + 2;
+  };
+  TRowImporter rows(sheet, connection, importer, options.coverFlag);
+  TBatchTransaction batch(connection, options);
+  TImportCounts counts;
+  TImportCounts countsAtBatchStart;
+  int batchStart = 0;  // record index of the batch's first row
+
+  // Stops the import at the failing row: every earlier row stays stored, the
+  // failing one does not.  The batch is rolled back (some servers refuse any
+  // further statement in a transaction after a failed one) and its rows
+  // before the failing one are written again, which gives the same records.
+  auto fail = [&](int failedIndex, const std::string& cause, std::string column) -> TImportError {
+    rows.CancelEdit();
+    if (!batch.Owned()) return TImportError(cause, sheetRowOf(failedIndex), std::move(column), counts);
+    batch.Rollback();
+    counts = countsAtBatchStart;
+    int index = batchStart;
+    try {
+      batch.Begin();
+      for (MoveTo(sheet, batchStart); index < failedIndex && !sheet.Eof(); sheet.Next(), index = sheet.RecNo()) {
+        Count(rows.ImportCurrentRow(), counts);
+      }
+      batch.Commit();
+    } catch (const std::exception& replay) {
+      rows.CancelEdit();
+      batch.Rollback();
+      return TImportError(replay.what(), sheetRowOf(index), std::string(rows.CurrentColumn()), countsAtBatchStart);
+    }
+    MoveTo(sheet, failedIndex);
+    return TImportError(cause, sheetRowOf(failedIndex), std::move(column), counts);
+  };
+
+  sheet.First();
+  const int totalRows = sheet.RecordCount();
+  batch.Begin();
+  while (!sheet.Eof()) {
+    const int index = sheet.RecNo();
+    try {
+      Count(rows.ImportCurrentRow(), counts);
+    } catch (const std::exception& e) {
+      throw fail(index, e.what(), std::string(rows.CurrentColumn()));
+    }
+    sheet.Next();
+    if (batch.Due()) {
+      try {
+        batch.Commit();
+      } catch (const std::exception& e) {
+        throw TImportError(e.what(), sheetRowOf(batchStart), {}, countsAtBatchStart);
+      }
+      batchStart = index + 1;
+      countsAtBatchStart = counts;
+      batch.Begin();
+    }
+    if (options.progress) options.progress({index + 1, totalRows, counts});
+  }
+  try {
+    batch.Commit();
+  } catch (const std::exception& e) {
+    throw TImportError(e.what(), sheetRowOf(batchStart), {}, countsAtBatchStart);
+  }
+  if (options.progress) options.progress({totalRows, totalRows, counts});
+  return counts;
+}
+
+}  // namespace tabrin

@@ -1,0 +1,80 @@
+#pragma once
+// The import loop the four importers share: for every sheet row read the code
+// cell, look the code up in the target table with a bound parameter, append a
+// record when it is absent, overwrite the first record found when the cover
+// setting is exactly "0", else leave it.
+//
+//   TImportOptions options;
+//   options.coverFlag = ReadCoverFlag(ProgramFolder());
+//   TImportCounts n = ImportSheet(sheet, connection, ItemImporter(dbKind), options);
+//
+// Posts are committed in batches (every batchRows rows or batchMillis
+// milliseconds, at the end and on an error), so the table always holds a
+// prefix of the sheet: after an error every earlier row is stored and the
+// failing one is not; a killed process leaves the rows of the batches
+// committed so far, and importing the same sheet again completes it.
+// When the connection is already in a transaction the caller's transaction is
+// used as it is and nothing is committed here.
+#include <functional>
+#include <string>
+
+#include "db/connection.h"
+#include "db/query.h"
+#include "import/import_mapping.h"
+#include "text/error.h"
+
+namespace tabrin {
+
+struct TImportCounts {
+  int appended = 0;
+  int overwritten = 0;
+  int unchanged = 0;  // existing codes left alone (cover setting not "0")
+  int Rows() const { return appended + overwritten + unchanged; }
+  friend bool operator==(const TImportCounts&, const TImportCounts&) = default;
+};
+
+struct TImportProgress {
+  int rowsRead = 0;   // sheet rows handled so far (skipped ones included)
+  int totalRows = 0;  // rows of the sheet query
+  TImportCounts counts;
+};
+
+struct TImportOptions {
+  // Exactly "0" overwrites existing records; anything else leaves them.
+  std::string coverFlag = "0";
+  int batchRows = 500;
+  int batchMillis = 250;
+  // Sheet row number (1 = the title row) of the query's 0-based record.
+  // Default: the record's position + 2, right for a query with every row.
+  std::function<int(int recordIndex)> sheetRowOf;
+  // Called after every row and once at the end; may be empty.
+  std::function<void(const TImportProgress&)> progress;
+};
+
+// An error that stopped an import: the message as the failing step raised
+// it, then a line naming the sheet row and, when one was being read, the
+// column title.  counts are the rows stored before it.
+class TImportError : public TabrinError {
+ public:
+  TImportError(const std::string& cause, int sheetRow, std::string column, TImportCounts counts);
+  const std::string& Cause() const { return cause_; }
+  int SheetRow() const { return sheetRow_; }
+  const std::string& Column() const { return column_; }
+  const TImportCounts& Counts() const { return counts_; }
+
+ private:
+  std::string cause_;
+  int sheetRow_;
+  std::string column_;
+  TImportCounts counts_;
+};
+
+// "工作表第 37 列，欄位「售價」" (or without the column).
+std::string SheetRowLine(int sheetRow, std::string_view column);
+
+// Imports every row of the open sheet query into the importer's table.
+// Raises TImportError on the first failing row.
+TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporterDef& importer,
+                          const TImportOptions& options);
+
+}  // namespace tabrin

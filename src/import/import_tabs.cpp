@@ -1,0 +1,59 @@
+#include "import/import_tabs.h"
+
+#include "db/query.h"
+#include "import/importers.h"
+
+namespace tabrin {
+namespace {
+
+constexpr TImportTabInfo kTabs[] = {
+    {TImportTable::itClassify, "cls", "小分類", "ADOCLSQuery", "SELECT * FROM [sheet1$]  "},
+    {TImportTable::itItem, "item", "商品檔", "ADOItemQuery", "SELECT * FROM [sheet1$]  where 管理貨號<>''"},
+    {TImportTable::itSupplier, "supplier", "廠商資料", "ADOSupplierQuery", "SELECT * FROM [sheet1$]  "},
+    {TImportTable::itCustomer, "customer", "會員資料", "ADOCustQuery", "SELECT * FROM [sheet1$]  "},
+};
+
+// Every row of the sheet, title row excepted.
+constexpr std::string_view kWholeSheetSql = "SELECT * FROM [sheet1$]  ";
+
+}  // namespace
+
+const TImportTabInfo& ImportTab(TImportTable table) { return kTabs[static_cast<int>(table)]; }
+
+std::optional<TImportTable> ImportTableFromName(std::string_view name) {
+  for (const TImportTabInfo& tab : kTabs) {
+    if (tab.name == name) return tab.table;
+  }
+  return std::nullopt;
+}
+
+const TImporterDef& ImporterFor(TImportTable table, std::string_view dbKind) {
+  switch (table) {
+    case TImportTable::itClassify: return ClassifyImporter();
+    case TImportTable::itItem: return ItemImporter(dbKind);
+    case TImportTable::itSupplier: return SupplierImporter();
+    case TImportTable::itCustomer: return CustomerImporter();
+  }
+  return ClassifyImporter();
+}
+
+std::string WorkbookConnectionString(std::string_view path) {
+  return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + std::string(path) + ";" +
+         "Extended Properties=IMEX=1;Excel 8.0;" + "Persist Security Info=False";
+}
+
+TImportCounts ImportWorkbookFile(TConnection& database, std::string_view dbKind, TImportTable table,
+                                 const std::string& path, const TImportOptions& options) {
+  const TImportTabInfo& tab = ImportTab(table);
+  TConnection workbook("ADOXLSConnect");
+  workbook.SetConnectionString(WorkbookConnectionString(path));
+  workbook.Open();
+  TQuery sheet(std::string(tab.sheetQueryName), workbook);
+  // The importer passes over the item rows the tab's filter would drop; with
+  // every row in the query, record i is sheet row i + 2.
+  sheet.SetSql(kWholeSheetSql);
+  sheet.Open();
+  return ImportSheet(sheet, database, ImporterFor(table, dbKind), options);
+}
+
+}  // namespace tabrin
