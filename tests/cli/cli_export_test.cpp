@@ -1,0 +1,207 @@
+// tabrin-cli export end to end: the four tables of the sample embedded
+// database are exported and the workbooks read back with xlrd, an
+// independent reader, and compared value by value with the database.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "cli/cli.h"
+#include "db/embedded_database.h"
+#include "db/schema.h"
+
+namespace tabrin::cli {
+namespace {
+
+// Compares a workbook with the table it was exported from.  Arguments: the
+// database file, the workbook, and a JSON description of the export query.
+constexpr const char* kCheckScript = R"PY(
+import datetime, json, sqlite3, struct, sys
+import olefile, xlrd
+
+db, xls, spec = sys.argv[1], sys.argv[2], json.loads(sys.argv[3])
+fields = spec["fields"]
+errors = []
+def fail(message):
+    errors.append(message)
+
+book = xlrd.open_workbook(xls, formatting_info=True)
+if book.sheet_names() != ["Sheet1"]:
+    fail("sheets %r" % book.sheet_names())
+sheet = book.sheet_by_index(0)
+
+def look(cell):
+    xf = book.xf_list[cell.xf_index]
+    return book.format_map[xf.format_key].format_str, book.font_list[xf.font_index]
+
+if sheet.ncols != len(fields):
+    fail("%d columns, expected %d" % (sheet.ncols, len(fields)))
+for c, field in enumerate(fields):
+    cell = sheet.cell(0, c)
+    if cell.value != field["title"]:
+        fail("caption %d is %r, expected %r" % (c, cell.value, field["title"]))
+    if look(cell)[1].weight != 700:
+        fail("caption %d is not bold" % c)
+
+NUMBER_FORMATS = {"int": "#,###,##0", "float": "#,###,##0.00", "date": "yyyy/MM/dd", "text": "General", "bool": "General"}
+EPOCH = datetime.datetime(1899, 12, 30)
+def serial(text):
+    moment = datetime.datetime.fromisoformat(text.split(".")[0])
+    delta = moment - EPOCH
+    return delta.days + delta.seconds / 86400.0
+
+names = ",".join('"%s"' % f["name"] for f in fields)
+rows = sqlite3.connect(db).execute("SELECT %s FROM %s" % (names, spec["table"])).fetchall()
+if sheet.nrows != 1 + len(rows):
+    fail("%d rows, expected %d" % (sheet.nrows, 1 + len(rows)))
+for r, row in enumerate(rows, start=1):
+    if r >= sheet.nrows:
+        break
+    for c, field in enumerate(fields):
+        value, cell, kind = row[c], sheet.cell(r, c), field["kind"]
+        where = "row %d %s" % (r, field["name"])
+        fmt = look(cell)[0]
+        if fmt != NUMBER_FORMATS[kind]:
+            fail("%s: format %r, expected %r" % (where, fmt, NUMBER_FORMATS[kind]))
+        if value is None or (kind == "text" and value.strip() == ""):
+            if cell.ctype != xlrd.XL_CELL_BLANK:
+                fail("%s: %r should be blank" % (where, cell.value))
+        elif kind == "text":
+            if cell.ctype != xlrd.XL_CELL_TEXT or cell.value != value.strip():
+                fail("%s: %r, expected %r" % (where, cell.value, value))
+        elif kind == "date":
+            if cell.ctype != xlrd.XL_CELL_DATE or abs(cell.value - serial(value)) > 1e-9:
+                fail("%s: %r, expected %r" % (where, cell.value, value))
+        else:
+            if cell.ctype != xlrd.XL_CELL_NUMBER or abs(cell.value - float(value)) > 1e-9 * max(1.0, abs(float(value))):
+                fail("%s: %r, expected %r" % (where, cell.value, value))
+
+stream = olefile.OleFileIO(xls).openstream("Workbook").read()
+footers, at = [], 0
+while at + 4 <= len(stream):
+    rid, length = struct.unpack_from("<HH", stream, at)
+    if rid == 0x15 and length > 0:
+        count = struct.unpack_from("<H", stream, at + 4)[0]
+        footers.append(stream[at + 7:at + 7 + count].decode("latin-1"))
+    at += 4 + length
+if footers != ["Page &P of &N"]:
+    fail("footers %r" % footers)
+
+print("\n".join(errors[:20]))
+sys.exit(1 if errors else 0)
+)PY";
+
+const char* KindName(TFieldKind kind) {
+  switch (kind) {
+    case TFieldKind::fkText8:
+    case TFieldKind::fkText16: return "text";
+    case TFieldKind::fkInt16:
+    case TFieldKind::fkInt32: return "int";
+    case TFieldKind::fkFloat: return "float";
+    case TFieldKind::fkDateTime: return "date";
+    case TFieldKind::fkBoolean: return "bool";
+  }
+  return "text";
+}
+
+std::string Describe(const TQueryDef& def, std::string_view table) {
+  std::string json = "{\"table\": \"" + std::string(table) + "\", \"fields\": [";
+  for (std::size_t i = 0; i < def.fields.size(); ++i) {
+    const TFieldDef& field = def.fields[i];
+    if (i > 0) json += ", ";
+    json += "{\"name\": \"" + std::string(field.name) + "\", \"kind\": \"" + KindName(field.kind) +
+            "\", \"title\": \"" + std::string(field.title) + "\"}";
+  }
+  return json + "]}";
+}
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+class CliExport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = std::filesystem::temp_directory_path() /
+            ("tabrin-cli-export-" + std::to_string(::getpid()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(home_);
+    std::filesystem::create_directories(home_);
+    CreateEmbeddedDatabase(Home("Database.mdb"), {.overwrite = true, .sample = true});
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(home_, ignored);
+  }
+
+  std::string Home(const std::string& name = "") const { return (home_ / name).string(); }
+
+  int Export(const std::string& table, const std::string& file, std::string kind = "1") {
+    out_.str("");
+    err_.str("");
+    return RunCli({"--home", Home(), "export", "--kind", kind, table, file}, {out_, err_});
+  }
+
+  std::ostringstream out_, err_;
+
+ private:
+  std::filesystem::path home_;
+};
+
+TEST_F(CliExport, WorkbooksHoldTheTablesValues) {
+  const struct {
+    const char* verb;
+    const char* table;
+    const TQueryDef& query;
+  } cases[] = {
+      {"cls", "Classify", schema::CLSExportQuery()},
+      {"item", "Item", schema::ItemExportQuery()},
+      {"supplier", "Supplier", schema::SupplierExportQuery()},
+      {"customer", "Customer", schema::CustExportQuery()},
+  };
+  const std::string script = Home("check_export.py");
+  std::ofstream(script) << kCheckScript;
+  for (const auto& c : cases) {
+    const std::string file = Home(std::string(c.verb) + ".xls");
+    ASSERT_EQ(Export(c.verb, file), 0) << c.verb << ": " << err_.str();
+    EXPECT_EQ(out_.str(), "匯出完畢\n");
+    const std::string command = "/usr/bin/python3 " + Quote(script) + " " + Quote(Home("Database.mdb")) + " " +
+                                Quote(file) + " " + Quote(Describe(c.query, c.table)) + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string report;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) report += buffer;
+    EXPECT_EQ(::pclose(pipe), 0) << c.verb << ":\n" << report;
+  }
+}
+
+TEST_F(CliExport, TheChosenExtensionBecomesXls) {
+  ASSERT_EQ(Export("cls", Home("subcategories.txt")), 0) << err_.str();
+  EXPECT_TRUE(std::filesystem::exists(Home("subcategories.xls")));
+  EXPECT_FALSE(std::filesystem::exists(Home("subcategories.txt")));
+}
+
+TEST_F(CliExport, FailuresPrintTheErrorAndLeaveNoFile) {
+  EXPECT_NE(Export("cls", "/proc/self/no-such-folder/x.xls"), 0);
+  EXPECT_EQ(err_.str(), "Directory \"/proc/self/no-such-folder\" not found and cannot be created.\n");
+  EXPECT_EQ(out_.str(), "");
+
+  std::filesystem::remove(Home("Database.mdb"));
+  EXPECT_NE(Export("item", Home("items.xls")), 0);
+  EXPECT_FALSE(err_.str().empty());
+  EXPECT_FALSE(std::filesystem::exists(Home("items.xls")));
+
+  EXPECT_NE(Export("items", Home("items.xls")), 0);  // not a table
+  EXPECT_NE(Export("item", Home("items.xls"), "4"), 0);
+}
+
+}  // namespace
+}  // namespace tabrin::cli
