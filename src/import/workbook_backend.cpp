@@ -1,0 +1,43 @@
+#include "import/workbook_backend.h"
+
+#include "import/workbook_sql.h"
+#include "import/workbook_table.h"
+#include "text/error.h"
+
+namespace tabrin {
+
+namespace {
+
+class TSheetStatement : public TPreparedStatement {
+ public:
+  TSheetStatement(std::shared_ptr<const TWorkbookReader> workbook, TSheetQuerySql query)
+      : workbook_(std::move(workbook)), query_(std::move(query)) {}
+
+  TStatementResult Execute(std::span<const TValue> params) override {
+    if (!params.empty()) throw TabrinError("A sheet query takes no parameters");
+    // Read afresh each time: a sheet is cheap to read from the stream in memory.
+    const TWorksheet sheet = workbook_->ReadSheet(query_.sheet);
+    return WorksheetTable(sheet, query_.filterColumn);
+  }
+
+ private:
+  std::shared_ptr<const TWorkbookReader> workbook_;
+  TSheetQuerySql query_;
+};
+
+}  // namespace
+
+TWorkbookBackend::TWorkbookBackend(const std::string& path)
+    : workbook_(std::make_shared<const TWorkbookReader>(TWorkbookReader::OpenFile(path))) {}
+
+std::unique_ptr<TPreparedStatement> TWorkbookBackend::Prepare(const std::string& sql) {
+  return std::make_unique<TSheetStatement>(workbook_, ParseSheetQuerySql(sql));
+}
+
+void RegisterWorkbookReader() {
+  RegisterWorkbookBackend([](const TConnectionProperties& properties) -> std::unique_ptr<TBackend> {
+    return std::make_unique<TWorkbookBackend>(properties.Get("Data Source"));
+  });
+}
+
+}  // namespace tabrin

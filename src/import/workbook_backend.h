@@ -1,0 +1,31 @@
+#pragma once
+// The workbook connection: a data-access backend over an Excel 97-2003
+// workbook.  The connection string
+//
+//   Provider=Microsoft.Jet.OLEDB.4.0;Data Source=<file>;Extended Properties=IMEX=1;Excel 8.0;Persist Security Info=False
+//
+// opens the file (errors for a file that is not a readable workbook come
+// here); the sheet queries (see workbook_sql.h) then read its sheets.
+//
+// Front ends call RegisterWorkbookReader() once at start-up, before the first
+// workbook connection opens.
+#include <memory>
+#include <string>
+
+#include "db/backend.h"
+#include "xls/workbook_reader.h"
+
+namespace tabrin {
+
+void RegisterWorkbookReader();
+
+class TWorkbookBackend : public TBackend {
+ public:
+  explicit TWorkbookBackend(const std::string& path);
+  std::unique_ptr<TPreparedStatement> Prepare(const std::string& sql) override;
+
+ private:
+  std::shared_ptr<const TWorkbookReader> workbook_;
+};
+
+}  // namespace tabrin

@@ -1,0 +1,95 @@
+#include "import/workbook_sql.h"
+
+#include "text/error.h"
+#include "text/format.h"
+
+namespace tabrin {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// A left-to-right reader of one statement.
+class TSqlCursor {
+ public:
+  explicit TSqlCursor(std::string_view sql) : sql_(sql) {}
+
+  void SkipBlanks() {
+    while (at_ < sql_.size() && IsBlank(sql_[at_])) ++at_;
+  }
+  bool AtEnd() {
+    SkipBlanks();
+    return at_ >= sql_.size();
+  }
+  // A keyword followed by a blank or the given stop character.
+  bool Keyword(std::string_view word) {
+    SkipBlanks();
+    if (sql_.size() - at_ < word.size()) return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+      if (LowerAscii(sql_[at_ + i]) != word[i]) return false;
+    }
+    const std::size_t after = at_ + word.size();
+    if (after < sql_.size() && !IsBlank(sql_[after]) && sql_[after] != '[' && sql_[after] != '*') return false;
+    at_ = after;
+    return true;
+  }
+  bool Symbol(std::string_view symbol) {
+    SkipBlanks();
+    if (sql_.substr(at_, symbol.size()) != symbol) return false;
+    at_ += symbol.size();
+    return true;
+  }
+  // "[...]": the text between the brackets.
+  std::optional<std::string> Bracketed() {
+    SkipBlanks();
+    if (at_ >= sql_.size() || sql_[at_] != '[') return std::nullopt;
+    const std::size_t close = sql_.find(']', at_ + 1);
+    if (close == std::string_view::npos) return std::nullopt;
+    std::string inside(sql_.substr(at_ + 1, close - at_ - 1));
+    at_ = close + 1;
+    return inside;
+  }
+  // A bare column name: everything up to a blank or "<".
+  std::optional<std::string> BareName() {
+    SkipBlanks();
+    const std::size_t start = at_;
+    while (at_ < sql_.size() && !IsBlank(sql_[at_]) && sql_[at_] != '<') ++at_;
+    if (at_ == start) return std::nullopt;
+    return std::string(sql_.substr(start, at_ - start));
+  }
+
+ private:
+  std::string_view sql_;
+  std::size_t at_ = 0;
+};
+
+[[noreturn]] void Unsupported(std::string_view sql) {
+  throw TabrinError(FormatMessage(
+      "A workbook can only be queried with \"SELECT * FROM [sheet$]\", optionally followed by "
+      "\"where column<>''\"; this statement is not supported: %s",
+      {sql}));
+}
+
+}  // namespace
+
+TSheetQuerySql ParseSheetQuerySql(std::string_view sql) {
+  TSqlCursor cursor(sql);
+  if (!cursor.Keyword("select") || !cursor.Symbol("*") || !cursor.Keyword("from")) Unsupported(sql);
+  const std::optional<std::string> table = cursor.Bracketed();
+  if (!table || table->size() < 2 || table->back() != '$') Unsupported(sql);
+  TSheetQuerySql query;
+  query.sheet = table->substr(0, table->size() - 1);
+  if (cursor.AtEnd()) return query;
+  if (!cursor.Keyword("where")) Unsupported(sql);
+  std::optional<std::string> column = cursor.Bracketed();
+  if (!column) column = cursor.BareName();
+  if (!column || column->empty() || !cursor.Symbol("<>") || !cursor.Symbol("''") || !cursor.AtEnd()) {
+    Unsupported(sql);
+  }
+  query.filterColumn = std::move(column);
+  return query;
+}
+
+}  // namespace tabrin

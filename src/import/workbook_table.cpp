@@ -1,0 +1,112 @@
+#include "import/workbook_table.h"
+
+#include <algorithm>
+
+#include "text/error.h"
+#include "text/format.h"
+#include "text/regional.h"
+
+namespace tabrin {
+
+namespace {
+
+constexpr int kTextWidth = 255;
+
+// The types a column can be delivered as, as bits so a column's mix is one value.
+enum TKindBits : unsigned { kText = 1, kNumber = 2, kDate = 4, kBoolean = 8 };
+
+unsigned KindBit(TCellKind kind) {
+  switch (kind) {
+    case TCellKind::ckText: return kText;
+    case TCellKind::ckNumber: return kNumber;
+    case TCellKind::ckDateTime: return kDate;
+    case TCellKind::ckBoolean: return kBoolean;
+    default: return 0;
+  }
+}
+
+TFieldType ColumnType(unsigned kinds) {
+  switch (kinds) {
+    case kNumber: return TFieldType::ftFloat;
+    case kDate: return TFieldType::ftDateTime;
+    case kBoolean: return TFieldType::ftBoolean;
+    default: return TFieldType::ftWideString;  // text, mixed, or nothing at all
+  }
+}
+
+std::string CellText(const TWorksheet& sheet, const TSheetCell& cell) {
+  const TRegionalFormats& regional = TRegionalFormats::System();
+  switch (cell.kind) {
+    case TCellKind::ckText: return std::string(sheet.Text(cell));
+    case TCellKind::ckNumber: return regional.FloatToText(cell.number);
+    case TCellKind::ckDateTime: return regional.DateTimeToText(cell.number);
+    case TCellKind::ckBoolean: return cell.number != 0 ? "True" : "False";
+    default: return {};
+  }
+}
+
+TValue CellValue(const TWorksheet& sheet, const TSheetCell* cell, TFieldType type) {
+  if (cell == nullptr || KindBit(cell->kind) == 0) return TValue::Null();
+  if (type == TFieldType::ftWideString) return TValue::Text(CellText(sheet, *cell));
+  switch (cell->kind) {
+    case TCellKind::ckNumber: return TValue::Float(cell->number);
+    case TCellKind::ckDateTime: return TValue::DateTime(cell->number);
+    case TCellKind::ckBoolean: return TValue::Boolean(cell->number != 0);
+    default: return TValue::Null();
+  }
+}
+
+bool SameTitle(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+}  // namespace
+
+TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std::string>& filterColumn) {
+  TStatementResult result;
+  if (sheet.IsEmpty()) {
+    // An empty sheet still has one (unnamed) column and no rows.
+    result.columns.push_back({"F1", TFieldType::ftWideString, kTextWidth});
+  } else {
+    const int firstColumn = sheet.FirstColumn();
+    const int columnCount = sheet.LastColumn() - firstColumn + 1;
+    const int titleRow = sheet.FirstRow();
+
+    std::vector<unsigned> kinds(static_cast<std::size_t>(columnCount), 0);
+    for (int row = titleRow + 1; row <= sheet.LastRow(); ++row) {
+      for (const TSheetCell& cell : sheet.RowCells(row)) kinds[cell.column - firstColumn] |= KindBit(cell.kind);
+    }
+    for (int i = 0; i < columnCount; ++i) {
+      const TSheetCell* title = sheet.Find(titleRow, firstColumn + i);
+      std::string name = title != nullptr ? CellText(sheet, *title) : std::string();
+      if (name.empty()) name = "F" + std::to_string(i + 1);
+      result.columns.push_back({std::move(name), ColumnType(kinds[i]), kTextWidth});
+    }
+
+    int filterIndex = -1;
+    if (filterColumn) {
+      const auto found = std::find_if(result.columns.begin(), result.columns.end(),
+                                      [&](const TColumnInfo& column) { return SameTitle(column.name, *filterColumn); });
+      if (found == result.columns.end()) throw TabrinError(FormatMessage("Field '%s' not found", {*filterColumn}));
+      filterIndex = static_cast<int>(found - result.columns.begin());
+    }
+
+    result.rows.reserve(static_cast<std::size_t>(sheet.LastRow() - titleRow));
+    for (int row = titleRow + 1; row <= sheet.LastRow(); ++row) {
+      if (filterIndex >= 0) {
+        const TSheetCell* cell = sheet.Find(row, firstColumn + filterIndex);
+        if (cell == nullptr || KindBit(cell->kind) == 0) continue;
+      }
+      TRow values(static_cast<std::size_t>(columnCount));
+      for (const TSheetCell& cell : sheet.RowCells(row)) {
+        const int index = cell.column - firstColumn;
+        values[index] = CellValue(sheet, &cell, result.columns[index].type);
+      }
+      result.rows.push_back(std::move(values));
+    }
+  }
+  return result;
+}
+
+}  // namespace tabrin

@@ -1,0 +1,26 @@
+#pragma once
+// A worksheet as the result of a sheet query, the way the workbook driver
+// of the original program delivered it:
+//
+// - the first row of the used range gives the column titles; a blank title
+//   becomes "F<n>" by its position (1-based) so the column stays addressable;
+// - every later row of the used range is one record, in sheet order, empty
+//   rows included;
+// - a column whose non-blank cells are all of one type (text, number,
+//   date-time, Boolean) keeps it; a column with several types is text in
+//   every row (numbers in the general 15-digit form, date-times as the short
+//   date plus the long time when not midnight, Booleans as "True"/"False");
+// - error cells (#N/A, #DIV/0!, ...) and empty texts are empty (null);
+// - with a filter column, only rows whose cell there is not empty remain.
+#include <optional>
+#include <string>
+
+#include "db/backend.h"
+#include "xls/workbook_reader.h"
+
+namespace tabrin {
+
+// Raises "Field '%s' not found" when the sheet has no filter column.
+TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std::string>& filterColumn);
+
+}  // namespace tabrin
