@@ -103,7 +103,23 @@ TPreparedStatement& TConnection::Prepared(const std::string& sql) {
 }
 
 TStatementResult TConnection::Run(const std::string& sql, std::span<const TValue> params) {
+  try {
+    return Prepared(sql).Execute(params);
+  } catch (const TabrinError&) {
+    // A kept statement can go stale (a server refuses a plan prepared before
+    // the table changed).  Outside a transaction nothing was done, so prepare
+    // afresh and try once more; the second error is the one that counts.
+    Forget(sql);
+    if (inTransaction_) throw;
+  }
   return Prepared(sql).Execute(params);
+}
+
+void TConnection::Forget(const std::string& sql) {
+  if (auto found = statementIndex_.find(sql); found != statementIndex_.end()) {
+    statements_.erase(found->second);
+    statementIndex_.erase(found);
+  }
 }
 
 std::int64_t TConnection::Execute(const std::string& sql, std::span<const TValue> params) {

@@ -62,6 +62,7 @@ class TConnection {
 
  private:
   TPreparedStatement& Prepared(const std::string& sql);
+  void Forget(const std::string& sql);
 
   std::string name_;
   std::string connectionString_;

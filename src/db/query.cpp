@@ -65,6 +65,8 @@ TSqlShape AnalyseSql(std::string_view sql) {
   }
   const std::size_t from = FindWord(skeleton, "from");
   if (from == std::string::npos || FindWord(skeleton, "from", from + 4) != std::string::npos) return shape;
+  // Computed columns cannot be written back.
+  if (skeleton.find('(', start) < from) return shape;
   std::size_t at = skeleton.find_first_not_of(" \t\r\n", from + 4);
   if (at == std::string::npos) return shape;
   std::size_t end = at;

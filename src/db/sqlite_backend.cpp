@@ -160,17 +160,14 @@ class TSqliteStatement : public TPreparedStatement {
     for (int i = 0; i < markers; ++i) Bind(i + 1, params[static_cast<std::size_t>(i)]);
 
     TStatementResult result;
+    // Described after the first step: a schema change makes SQLite prepare
+    // the statement again right there.
+    int rc = sqlite3_step(statement_);
     const int columnCount = sqlite3_column_count(statement_);
-    if (columnCount > 0 && columns_.empty()) DescribeColumns(columnCount);
-    bool typesSettled = false;
-    for (;;) {
-      const int rc = sqlite3_step(statement_);
-      if (rc == SQLITE_DONE) break;
+    if (columnCount > 0 && !ColumnsStillDescribed(columnCount)) DescribeColumns(columnCount);
+    if (rc == SQLITE_ROW) SettleUnknownTypes();
+    for (; rc != SQLITE_DONE; rc = sqlite3_step(statement_)) {
       if (rc != SQLITE_ROW) Fail();
-      if (!typesSettled) {
-        SettleUnknownTypes();
-        typesSettled = true;
-      }
       TRow row;
       row.reserve(static_cast<std::size_t>(columnCount));
       for (int i = 0; i < columnCount; ++i) row.push_back(ReadValue(statement_, i, columns_[static_cast<std::size_t>(i)].type));
@@ -192,8 +189,24 @@ class TSqliteStatement : public TPreparedStatement {
   }
 
  private:
-  void DescribeColumns(int count) {
+  // SQLite prepares a statement again after a schema change; its columns
+  // may then have other declared types.
+  bool ColumnsStillDescribed(int count) const {
+    if (static_cast<int>(declarations_.size()) != count) return false;
     for (int i = 0; i < count; ++i) {
+      const char* declaration = sqlite3_column_decltype(statement_, i);
+      if (declarations_[static_cast<std::size_t>(i)] != (declaration ? declaration : "")) return false;
+    }
+    return true;
+  }
+
+  void DescribeColumns(int count) {
+    columns_.clear();
+    declarations_.clear();
+    unknownTypes_ = false;
+    for (int i = 0; i < count; ++i) {
+      const char* declaration = sqlite3_column_decltype(statement_, i);
+      declarations_.emplace_back(declaration ? declaration : "");
       columns_.push_back(ColumnFromDeclaration(sqlite3_column_name(statement_, i), sqlite3_column_decltype(statement_, i)));
       if (columns_.back().type == TFieldType::ftUnknown) unknownTypes_ = true;
     }
@@ -238,6 +251,7 @@ class TSqliteStatement : public TPreparedStatement {
   sqlite3* db_;
   sqlite3_stmt* statement_;
   std::vector<TColumnInfo> columns_;
+  std::vector<std::string> declarations_;
   bool unknownTypes_ = false;
   bool isInsert_ = false;
 };

@@ -1,0 +1,221 @@
+// Queries on both backends: opening and walking, binding of declared fields,
+// lookups with bound parameters, posting edits and appends, transactions.
+#include <gtest/gtest.h>
+
+#include "db/schema.h"
+#include "db_test_support.h"
+#include "text/error.h"
+
+namespace tabrin::test {
+namespace {
+
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const TabrinError& error) {
+    return error.what();
+  }
+  return "(no error)";
+}
+
+class QueryTest : public DatabaseTest {
+ protected:
+  void AddClassify(const std::string& code, const std::string& name) {
+    Exec("INSERT INTO Classify (ClsNo, ClsName, Void) VALUES (?, ?, '')", {TValue::Text(code), TValue::Text(name)});
+  }
+  // The importers' lookup: the code as a bound parameter.
+  void LookUp(TQuery& query, const std::string& code) {
+    query.Close();
+    query.SetSql("SELECT * from Classify where ClsNo=?");
+    query.SetParameters({TValue::Text(code)});
+    query.Open();
+  }
+};
+
+TEST_P(QueryTest, WalksAStaticResultWithExactCount) {
+  AddClassify("001", "飲料");
+  AddClassify("002", "零食");
+  TQuery query(schema::CLSExportQuery(), Connection());
+  query.Open();
+  EXPECT_EQ(query.RecordCount(), 2);
+  std::vector<std::string> names;
+  for (query.First(); !query.Eof(); query.Next()) names.push_back(query.FieldByName("clsname").AsString());
+  EXPECT_EQ(names, (std::vector<std::string>{"飲料", "零食"}));
+  query.Next();  // past the end stays past the end
+  EXPECT_TRUE(query.Eof());
+
+  TQuery empty("DBCLSQuery", Connection());
+  empty.SetSql("SELECT * from Classify where ClsNo='999'");
+  empty.Open();
+  EXPECT_TRUE(empty.Eof());
+  EXPECT_TRUE(empty.IsEmpty());
+}
+
+TEST_P(QueryTest, DeclaredFieldsCarryKindWidthTitleAndDisplayWidth) {
+  TQuery query(schema::ItemExportQuery(), Connection());
+  query.Open();
+  ASSERT_EQ(query.FieldCount(), 19);  // only the declared fields, though Item has 45 columns
+  const TField& itemNo = query.Fields(0);
+  EXPECT_EQ(itemNo.FieldName(), "ItemNo");
+  EXPECT_EQ(itemNo.DataType(), TFieldType::ftWideString);
+  EXPECT_EQ(itemNo.DisplayLabel(), "管理貨號");
+  EXPECT_EQ(itemNo.DisplayWidth(), 8);
+  EXPECT_EQ(query.FieldByName("ImUpDate").DisplayWidth(), 18);
+  EXPECT_EQ(query.FieldByName("StkQty").DisplayWidth(), 10);
+  EXPECT_EQ(query.FieldByName("VipPrice").DataType(), TFieldType::ftFloat);
+
+  TQuery orvella(schema::OrvellaItemQuery(), Connection());
+  orvella.Open();
+  EXPECT_EQ(orvella.FieldCount(), 45);
+  EXPECT_EQ(orvella.FieldByName("HealthTax").DisplayLabel(), "HealthTax");  // no title: the name
+}
+
+TEST_P(QueryTest, BindingErrorsNameTheQueryAndTheField) {
+  Exec("ALTER TABLE Item DROP COLUMN HealthTax");
+  TQuery orvella(schema::OrvellaItemQuery(), Connection());
+  EXPECT_EQ(ErrorOf([&] { orvella.Open(); }), "OrvellaItemQuery: Field 'HealthTax' not found");
+  EXPECT_FALSE(orvella.Active());
+  // The standard layout needs only its 19 columns.
+  TQuery standard(schema::DBItemQuery(), Connection());
+  EXPECT_NO_THROW(standard.Open());
+
+  Exec("ALTER TABLE Classify DROP COLUMN ClsName");
+  Exec("ALTER TABLE Classify ADD COLUMN ClsName INTEGER");
+  TQuery classify(schema::DBCLSQuery(), Connection());
+  EXPECT_EQ(ErrorOf([&] { classify.Open(); }),
+            "DBCLSQuery: Type mismatch for field '小分類名稱', expecting: String actual: Integer");
+
+  Exec("ALTER TABLE Item DROP COLUMN StkQty");
+  Exec("ALTER TABLE Item ADD COLUMN StkQty FLOAT");
+  EXPECT_EQ(ErrorOf([&] { standard.Close(), standard.Open(); }),
+            "DBItemQuery: Type mismatch for field '庫存量', expecting: Integer actual: Float");
+}
+
+TEST_P(QueryTest, OperationsOnAClosedQueryOrUnknownFieldsNameTheQuery) {
+  TQuery sheet("ADOCLSQuery", Connection());
+  EXPECT_EQ(ErrorOf([&] { sheet.First(); }), "ADOCLSQuery: Cannot perform this operation on a closed dataset");
+  EXPECT_EQ(ErrorOf([&] { sheet.Open(); }), "ADOCLSQuery: Command text was not set for the command object");
+  sheet.SetSql("SELECT ClsNo AS \"小分類代碼\" FROM Classify");
+  sheet.Open();
+  EXPECT_EQ(sheet.FieldByName("小分類代碼").FieldName(), "小分類代碼");
+  EXPECT_EQ(ErrorOf([&] { sheet.FieldByName("小分類名稱"); }), "ADOCLSQuery: Field '小分類名稱' not found");
+}
+
+TEST_P(QueryTest, LookupWithAQuoteInTheCodeFindsExactlyThatCode) {
+  AddClassify("a'b", "引號");
+  AddClassify("ab", "無引號");
+  AddClassify("a''", "兩個引號");
+  TQuery lookup(schema::DBCLSQuery(), Connection());
+  LookUp(lookup, "a'b");
+  ASSERT_EQ(lookup.RecordCount(), 1);
+  EXPECT_EQ(lookup.FieldByName("ClsName").AsString(), "引號");
+  LookUp(lookup, "' OR '1'='1");
+  EXPECT_EQ(lookup.RecordCount(), 0);
+}
+
+TEST_P(QueryTest, PostingAnEditChangesOnlyTheRecordRead) {
+  AddClassify("001", "甲");
+  AddClassify("001", "乙");
+  AddClassify("002", "丙");
+  TQuery lookup(schema::DBCLSQuery(), Connection());
+  LookUp(lookup, "001");
+  ASSERT_EQ(lookup.RecordCount(), 2);
+  lookup.Next();
+  lookup.Edit();
+  lookup.FieldByName("ClsName").SetAsString("乙改");
+  lookup.FieldByName("Flag").SetAsBoolean(true);
+  lookup.Post();
+  EXPECT_EQ(lookup.FieldByName("ClsName").AsString(), "乙改");  // the query shows what it wrote
+
+  EXPECT_EQ(Rows("SELECT ClsNo, ClsName, Flag FROM Classify ORDER BY ClsName"),
+            (std::vector<std::vector<std::string>>{{"002", "丙", "False"}, {"001", "乙改", "True"}, {"001", "甲", "False"}}));
+}
+
+TEST_P(QueryTest, PostingAnEditFindsTheRecordByItsPrimaryKey) {
+  Exec("CREATE TABLE Keyed (Id INTEGER PRIMARY KEY, Code VARCHAR(8), Name VARCHAR(20))");
+  Exec("INSERT INTO Keyed VALUES (1, 'K', 'same')");
+  Exec("INSERT INTO Keyed VALUES (2, 'K', 'same')");
+  TQuery query("KeyedQuery", Connection());
+  query.SetSql("SELECT Code, Name, Id FROM Keyed WHERE Code = ? ORDER BY Id");
+  query.SetParameters({TValue::Text("K")});
+  query.Open();
+  query.Next();
+  query.Edit();
+  query.FieldByName("Name").SetAsString("second");
+  query.Post();
+  EXPECT_EQ(Rows("SELECT Id, Name FROM Keyed ORDER BY Id"),
+            (std::vector<std::vector<std::string>>{{"1", "same"}, {"2", "second"}}));
+}
+
+TEST_P(QueryTest, AnEditOfARecordChangedMeanwhileIsRefused) {
+  AddClassify("001", "甲");
+  TQuery lookup(schema::DBCLSQuery(), Connection());
+  LookUp(lookup, "001");
+  Exec("DELETE FROM Classify");
+  lookup.Edit();
+  lookup.FieldByName("ClsName").SetAsString("乙");
+  EXPECT_EQ(ErrorOf([&] { lookup.Post(); }),
+            "DBCLSQuery: Row cannot be located for updating. Some values may have been changed since it was last read");
+  EXPECT_TRUE(Rows("SELECT * FROM Classify").empty());
+}
+
+TEST_P(QueryTest, AppendedRecordsCanBeEditedAgain) {
+  TQuery lookup(schema::DBCLSQuery(), Connection());
+  LookUp(lookup, "010");
+  ASSERT_EQ(lookup.RecordCount(), 0);
+  lookup.Append();
+  lookup.FieldByName("ClsNo").SetAsString("010");
+  lookup.FieldByName("ClsName").SetAsString("新分類");
+  lookup.FieldByName("Flag").SetAsBoolean(false);
+  lookup.FieldByName("Void").SetAsString("");
+  lookup.Post();
+  EXPECT_EQ(lookup.RecordCount(), 1);
+  lookup.Edit();
+  lookup.FieldByName("ClsName").SetAsString("改名");
+  lookup.Post();
+  EXPECT_EQ(Rows("SELECT ClsNo, ClsName, Void FROM Classify"),
+            (std::vector<std::vector<std::string>>{{"010", "改名", ""}}));
+}
+
+TEST_P(QueryTest, AQueryThatIsNotOneTableIsReadOnly) {
+  TQuery count("CountQuery", Connection());
+  count.SetSql("SELECT COUNT(*) AS n FROM Classify");
+  count.Open();
+  EXPECT_EQ(count.FieldByName("N").AsString(), "0");
+  EXPECT_EQ(ErrorOf([&] { count.Append(); }), "CountQuery: Cannot modify a read-only dataset");
+  TQuery empty(schema::DBCLSQuery(), Connection());
+  empty.Open();
+  EXPECT_EQ(ErrorOf([&] { empty.Edit(); }),
+            "DBCLSQuery: Either BOF or EOF is True, or the current record has been deleted. Requested operation "
+            "requires a current record");
+}
+
+TEST_P(QueryTest, TransactionsCommitOrRollBackAppends) {
+  TQuery query(schema::DBCLSQuery(), Connection());
+  query.Open();
+  Connection().BeginTransaction();
+  query.Append();
+  query.FieldByName("ClsNo").SetAsString("001");
+  query.Post();
+  Connection().Rollback();
+  EXPECT_TRUE(Rows("SELECT * FROM Classify").empty());
+
+  Connection().BeginTransaction();
+  query.Append();
+  query.FieldByName("ClsNo").SetAsString("002");
+  query.Post();
+  Connection().Commit();
+  EXPECT_EQ(Rows("SELECT ClsNo FROM Classify"), (std::vector<std::vector<std::string>>{{"002"}}));
+}
+
+TEST_P(QueryTest, ProviderErrorsReachTheCaller) {
+  TQuery query("BadQuery", Connection());
+  query.SetSql("SELECT * FROM NoSuchTable");
+  EXPECT_NE(ErrorOf([&] { query.Open(); }), "(no error)");
+  EXPECT_FALSE(query.Active());
+}
+
+TABRIN_INSTANTIATE_ON_BOTH_BACKENDS(QueryTest);
+
+}  // namespace
+}  // namespace tabrin::test
