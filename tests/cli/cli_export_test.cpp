@@ -12,6 +12,8 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "db/connection.h"
+#include "db/database_connection.h"
 #include "db/embedded_database.h"
 #include "db/schema.h"
 
@@ -166,6 +168,13 @@ TEST_F(CliExport, WorkbooksHoldTheTablesValues) {
       {"supplier", "Supplier", schema::SupplierExportQuery()},
       {"customer", "Customer", schema::CustExportQuery()},
   };
+  {
+    // Records with empty values: they must come out as blank cells.
+    TConnection connection;
+    ConnectDatabase(connection, TDatabaseKind::dkOrvella, Home());
+    connection.Execute("INSERT INTO Item (ItemNo, PtName, ImUpDate, UniPrice, StkQty) VALUES ('N0000001', '', NULL, NULL, NULL)");
+    connection.Execute("INSERT INTO Supplier (FactNo, DisRate) VALUES ('N001', NULL)");
+  }
   const std::string script = Home("check_export.py");
   std::ofstream(script) << kCheckScript;
   for (const auto& c : cases) {
