@@ -48,26 +48,20 @@ void TxlsWorkbookWriter::WritePalette(TxlsStream& tail) {
   WriteChecked(tail, palette.data(), palette.size());
 }
 
-void TxlsWorkbookWriter::BuildGlobalsTail(TxlsMemoryStream& tail) {
+// Everything of the tail but the shared strings, which go straight into the
+// workbook stream; tailSize is the size of the whole tail.
+void TxlsWorkbookWriter::BuildGlobalsTail(TxlsMemoryStream& tail, std::uint64_t tailSize) {
   WriteFonts(tail);
   WriteCellFormats(tail);
   WritePalette(tail);
   for (TxlsBoundSheet& sheet : *sheets_) {
     sheet.BoundSheetPosition = tail.Position();
-    TbiffBoundSheet(Utf8ToUtf16(sheet.Title)).SaveToStream(tail);
+    TbiffBoundSheet title(Utf8ToUtf16(sheet.Title));
+    // Each sheet's BOF moves down by the size of the tail.
+    title.SetStreamPosition(static_cast<std::uint32_t>(sheet.BofPosition + tailSize));
+    title.SaveToStream(tail);
   }
   TbiffCountry(1, 1).SaveToStream(tail);
-  sst_->SaveToStream(tail);
-
-  // Each sheet's BOF moves down by the size of the tail.
-  const std::uint64_t resume = tail.Position();
-  for (const TxlsBoundSheet& sheet : *sheets_) {
-    std::uint8_t position[4];
-    PutU32(position, static_cast<std::uint32_t>(sheet.BofPosition + tail.Size()));
-    tail.Seek(static_cast<std::int64_t>(sheet.BoundSheetPosition + 4), TSeekOrigin::soBeginning);
-    tail.Write(position, sizeof position);
-  }
-  tail.Seek(static_cast<std::int64_t>(resume), TSeekOrigin::soBeginning);
 }
 
 void TxlsWorkbookWriter::FinishWorkbook() {
@@ -77,13 +71,21 @@ void TxlsWorkbookWriter::FinishWorkbook() {
   if (sheetOpen_) throw TabrinError("A sheet is still open");
   FixDimensions();
 
-  TxlsMemoryStream tail;
-  BuildGlobalsTail(tail);
-  if (Stream().Size() + tail.Size() > 0xFFFFFFFFull) {
-    throw TabrinError("The workbook is larger than 4 GB");
-  }
+  // The size of the tail is known before it is written: the records in
+  // front of the strings do not depend on the positions they carry.
+  TxlsMemoryStream probe;
+  BuildGlobalsTail(probe, 0);
+  const std::uint64_t tailSize = probe.Size() + sst_->StreamSize();
   TxlsMemoryStream& stream = Stream();
-  stream.Insert(insertionPoint_, tail);
+  if (stream.Size() + tailSize > 0xFFFFFFFFull) throw TabrinError("The workbook is larger than 4 GB");
+  TxlsMemoryStream tail;
+  BuildGlobalsTail(tail, tailSize);
+
+  stream.InsertGap(insertionPoint_, tailSize);
+  stream.Seek(static_cast<std::int64_t>(insertionPoint_), TSeekOrigin::soBeginning);
+  tail.ForEachBlock([&](const std::uint8_t* p, std::size_t n) { WriteChecked(stream, p, n); });
+  sst_->SaveToStream(stream);
+  if (stream.Position() != insertionPoint_ + tailSize) throw TabrinError(kWriteErrorMessage);
   stream.Seek(0, TSeekOrigin::soEnd);
   finished_ = true;
 }

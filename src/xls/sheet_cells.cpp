@@ -36,7 +36,26 @@ void TxlsWorkbookWriter::WriteCellHeader(std::uint8_t* body, int row, int col, s
 }
 
 void TxlsWorkbookWriter::WriteLabelSst(int row, int col, std::string_view utf8, std::uint16_t xf) {
-  WriteLabelSst(row, col, std::u16string_view(Utf8ToUtf16(utf8)), xf);
+  // Converted into a reused buffer: this runs for every text cell.
+  scratch_.clear();
+  std::size_t pos = 0;
+  while (pos < utf8.size()) {
+    const unsigned char lead = static_cast<unsigned char>(utf8[pos]);
+    if (lead < 0x80) {
+      scratch_.push_back(lead);
+      ++pos;
+      continue;
+    }
+    char32_t c = detail::DecodeUtf8(utf8, pos);
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      scratch_.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+      scratch_.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+    } else {
+      scratch_.push_back(static_cast<char16_t>(c));
+    }
+  }
+  WriteLabelSst(row, col, std::u16string_view(scratch_), xf);
 }
 
 void TxlsWorkbookWriter::WriteLabelSst(int row, int col, std::u16string_view utf16, std::uint16_t xf) {

@@ -1,5 +1,8 @@
 #include "xls/sst_strings.h"
 
+#include <algorithm>
+#include <bit>
+
 #include "text/error.h"
 #include "xls/biff_record.h"
 
@@ -46,10 +49,13 @@ class BlockWriter {
     U16(static_cast<std::uint16_t>(v >> 16));
   }
   void Units(std::u16string_view text) {
-    for (char16_t c : text) {
-      U16(c);
-      if (bytes_.size() >= kBlock) Drain();
+    if constexpr (std::endian::native == std::endian::little) {
+      const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
+      bytes_.insert(bytes_.end(), p, p + 2 * text.size());
+    } else {
+      for (char16_t c : text) U16(c);
     }
+    if (bytes_.size() >= kBlock) Drain();
   }
   void Drain() {
     if (!bytes_.empty()) WriteChecked(stream_, bytes_.data(), bytes_.size());
@@ -64,21 +70,70 @@ class BlockWriter {
 
 }  // namespace
 
+static std::uint32_t HashUnits(std::u16string_view text) {
+  std::uint32_t h = 2166136261u;
+  for (char16_t c : text) {
+    h ^= c;
+    h *= 16777619u;
+  }
+  return h ^ (h >> 15);
+}
+
+std::u16string_view TsstStrings::Text(std::size_t index) const {
+  const Slot& slot = entries_[index];
+  return std::u16string_view(slot.units, slot.length);
+}
+
+const char16_t* TsstStrings::Store(std::u16string_view text) {
+  constexpr std::size_t kBlock = 1u << 16;
+  if (blockUsed_ + text.size() > blockSize_) {
+    blockSize_ = std::max(kBlock, text.size());
+    blocks_.push_back(std::make_unique<char16_t[]>(blockSize_));
+    blockUsed_ = 0;
+  }
+  char16_t* at = blocks_.back().get() + blockUsed_;
+  std::copy(text.begin(), text.end(), at);
+  blockUsed_ += text.size();
+  return at;
+}
+
+TsstString TsstStrings::Entry(std::size_t index) const {
+  return TsstString{static_cast<std::int32_t>(index), std::u16string(Text(index)), entries_[index].refCount};
+}
+
+void TsstStrings::Grow() {
+  const std::size_t size = table_.empty() ? 1024 : table_.size() * 2;
+  table_.assign(size, 0);
+  const std::size_t mask = size - 1;
+  for (std::size_t e = 0; e < entries_.size(); ++e) {
+    std::size_t at = entries_[e].hash & mask;
+    while (table_[at] != 0) at = (at + 1) & mask;
+    table_[at] = (static_cast<std::uint64_t>(entries_[e].hash) << 32) | (e + 1);
+  }
+}
+
 std::uint32_t TsstStrings::AddString(std::u16string_view text) {
   ++totalCount_;
-  const auto found = lookup_.find(text);
-  if (found != lookup_.end()) {
-    ++entries_[found->second].RefCount;
-    return found->second;
+  if ((entries_.size() + 1) * 2 > table_.size()) Grow();
+  const std::uint32_t hash = HashUnits(text);
+  const std::size_t mask = table_.size() - 1;
+  std::size_t at = hash & mask;
+  while (const std::uint64_t occupant = table_[at]) {
+    const auto entry = static_cast<std::uint32_t>(occupant) - 1;
+    if (static_cast<std::uint32_t>(occupant >> 32) == hash && Text(entry) == text) {
+      ++entries_[entry].refCount;
+      return entry;
+    }
+    at = (at + 1) & mask;
   }
   const auto index = static_cast<std::uint32_t>(entries_.size());
-  entries_.push_back(TsstString{static_cast<std::int32_t>(index), std::u16string(text), 1});
-  lookup_.emplace(entries_.back().Text, index);
-  PlanEntry(entries_.back().Text);
+  entries_.push_back(Slot{Store(text), static_cast<std::uint32_t>(text.size()), 1, hash});
+  table_[at] = (static_cast<std::uint64_t>(hash) << 32) | (index + 1);
+  PlanEntry(text);
   return index;
 }
 
-void TsstStrings::PlanEntry(const std::u16string& text) {
+void TsstStrings::PlanEntry(std::u16string_view text) {
   const std::int32_t n = 3 + 2 * static_cast<std::int32_t>(text.size());
   if (fill_ + n > kRecordLimit) {
     recordLengths_.push_back(fill_);
@@ -96,6 +151,14 @@ void TsstStrings::PlanEntry(const std::u16string& text) {
   }
 }
 
+std::uint64_t TsstStrings::StreamSize() const {
+  std::uint64_t size = 0;
+  for (std::int32_t length : recordLengths_) size += 4 + static_cast<std::uint64_t>(length);
+  // The record still open until SaveToStream closes it.
+  if (!saved_) size += 4 + static_cast<std::uint64_t>(fill_);
+  return size;
+}
+
 void TsstStrings::SaveToStream(TxlsStream& stream) {
   if (!saved_) {
     recordLengths_.push_back(fill_);  // closes the last record
@@ -111,8 +174,8 @@ void TsstStrings::SaveToStream(TxlsStream& stream) {
   out.U32(totalCount_);
   out.U32(UniqueCount());
   std::int32_t writeFill = 8;
-  for (const TsstString& entry : entries_) {
-    const std::u16string& text = entry.Text;
+  for (std::size_t e = 0; e < entries_.size(); ++e) {
+    const std::u16string_view text = Text(e);
     const std::int32_t n = 3 + 2 * static_cast<std::int32_t>(text.size());
     if (writeFill + n > kRecordLimit) {
       startRecord(biff::kContinue);
@@ -132,7 +195,7 @@ void TsstStrings::SaveToStream(TxlsStream& stream) {
         startRecord(biff::kContinue);
         out.U8(kUncompressed);
       }
-      out.Units(std::u16string_view(text).substr(done, pieces[i]));
+      out.Units(text.substr(done, pieces[i]));
       done += pieces[i];
       writeFill = (i == 0 ? 3 : 1) + 2 * static_cast<std::int32_t>(pieces[i]);
     }

@@ -9,10 +9,9 @@
 // record, are split on character boundaries; every later piece starts a
 // CONTINUE record with the option byte 0x01.
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "xls/xls_stream.h"
@@ -30,18 +29,37 @@ class TsstStrings {
   std::uint32_t AddString(std::u16string_view text);
   // Writes SST and its CONTINUE records (checked writes).
   void SaveToStream(TxlsStream& stream);
+  // Number of bytes SaveToStream writes (records with their headers).
+  std::uint64_t StreamSize() const;
 
   std::uint32_t TotalCount() const { return totalCount_; }
   std::uint32_t UniqueCount() const { return static_cast<std::uint32_t>(entries_.size()); }
-  const TsstString& Entry(std::size_t index) const { return entries_[index]; }
+  TsstString Entry(std::size_t index) const;
+  std::u16string_view Text(std::size_t index) const;
   // Planned body lengths of the SST record and each CONTINUE record.
   const std::vector<std::int32_t>& RecordLengths() const { return recordLengths_; }
 
  private:
-  void PlanEntry(const std::u16string& text);
+  // Entries live in one block of code units, found again through an
+  // open-addressing table of entry numbers: a few bytes per entry besides
+  // the text, and no allocation per string.
+  struct Slot {
+    const char16_t* units;
+    std::uint32_t length;
+    std::int32_t refCount;
+    std::uint32_t hash;
+  };
+  void PlanEntry(std::u16string_view text);
+  void Grow();
+  const char16_t* Store(std::u16string_view text);
 
-  std::deque<TsstString> entries_;  // stable addresses: lookup_ views their texts
-  std::unordered_map<std::u16string_view, std::uint32_t> lookup_;
+  std::vector<std::unique_ptr<char16_t[]>> blocks_;
+  std::size_t blockUsed_ = 0;
+  std::size_t blockSize_ = 0;
+  std::vector<Slot> entries_;
+  // Hash in the high half, entry number + 1 in the low half; 0 = free.
+  // Keeping the hash here lets a probe skip other texts without touching them.
+  std::vector<std::uint64_t> table_;
   std::vector<std::int32_t> recordLengths_;
   std::int32_t fill_ = 8;
   std::uint32_t totalCount_ = 0;

@@ -25,7 +25,7 @@ void TxlsWorkbookWriter::CreateWorkbookFile(const std::string& fileName, TOutput
   sheets_ = std::make_unique<TxlsBoundSheetList>();
   columnWidths_.clear();
   rowHeights_.clear();
-  buffer_.assign(biff::kMaxRecordBody, 0);
+  buffer_.assign(4 + biff::kMaxRecordBody, 0);
   insertionPoint_ = 0;
   firstColInfoPosition_ = 0;
   colInfoCount_ = 0;
@@ -64,22 +64,22 @@ TxlsMemoryStream& TxlsWorkbookWriter::Stream() {
 
 std::uint8_t* TxlsWorkbookWriter::ClearBuffer(std::size_t length, std::uint8_t fill) {
   RequireOpen();
-  std::memset(buffer_.data(), fill, std::min(length, buffer_.size()));
-  return buffer_.data();
+  std::memset(Buffer(), fill, std::min(length, biff::kMaxRecordBody));
+  return Buffer();
 }
 
 void TxlsWorkbookWriter::WriteRecord(std::uint16_t id, std::uint16_t length) {
   RequireOpen();
-  if (length > buffer_.size()) throw TabrinError(kWriteErrorMessage);
-  TxlsStream& stream = file_->Stream();
-  WriteU16Checked(stream, id);
-  WriteU16Checked(stream, length);
-  if (length > 0) WriteChecked(stream, buffer_.data(), length);
+  if (length > biff::kMaxRecordBody) throw TabrinError(kWriteErrorMessage);
+  // Header and body go out in one write, in front of the body in the buffer.
+  PutU16(buffer_.data(), id);
+  PutU16(buffer_.data() + 2, length);
+  WriteChecked(file_->Stream(), buffer_.data(), 4u + length);
 }
 
 void TxlsWorkbookWriter::WriteWordRecord(std::uint16_t id, std::uint16_t value) {
   RequireOpen();
-  PutU16(buffer_.data(), value);
+  PutU16(Buffer(), value);
   WriteRecord(id, 2);
 }
 

@@ -59,7 +59,7 @@ class TxlsWorkbookWriter {
 
   // --- records -------------------------------------------------------------
   // The 8224-byte record buffer that directly written records are built in.
-  std::uint8_t* Buffer() { return buffer_.data(); }
+  std::uint8_t* Buffer() { return buffer_.data() + 4; }
   // Zero-fills the first length buffer bytes and returns the buffer.
   std::uint8_t* ClearBuffer(std::size_t length, std::uint8_t fill = 0);
   // Writes id, length and the first length buffer bytes (checked writes).
@@ -120,14 +120,15 @@ class TxlsWorkbookWriter {
   void WriteExtraCells(const TxlsSheetTail& tail);
   void WriteMergedCells(const std::vector<TxlsMergedCells>& ranges);
   void FixDimensions();
-  void BuildGlobalsTail(TxlsMemoryStream& tail);
+  void BuildGlobalsTail(TxlsMemoryStream& tail, std::uint64_t tailSize);
   void WriteFonts(TxlsStream& tail);
   void WriteCellFormats(TxlsStream& tail);
   void WritePalette(TxlsStream& tail);
   TxlsTextMeasurer& Measurer();
 
   std::unique_ptr<TWorkbookFile> file_;
-  std::vector<std::uint8_t> buffer_;
+  std::vector<std::uint8_t> buffer_;  // 4 header bytes, then the record body
+  std::u16string scratch_;            // UTF-16 form of the text being written
   std::unique_ptr<TxlsFormatRegistry> formats_;
   std::unique_ptr<TsstStrings> sst_;
   std::unique_ptr<TxlsBoundSheetList> sheets_;

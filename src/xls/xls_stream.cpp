@@ -35,7 +35,7 @@ void TxlsMemoryStream::CopyOut(std::uint64_t at, std::uint8_t* data, std::size_t
   }
 }
 
-std::size_t TxlsMemoryStream::Write(const void* data, std::size_t count) {
+std::size_t TxlsMemoryStream::WriteSlow(const void* data, std::size_t count) {
   if (count == 0) return 0;
   const std::uint64_t end = position_ + count;
   Reserve(end);
@@ -82,6 +82,10 @@ void TxlsMemoryStream::OpenGap(std::uint64_t position, std::uint64_t count) {
     end -= n;
   }
   size_ = oldSize + count;
+}
+
+void TxlsMemoryStream::InsertGap(std::uint64_t position, std::uint64_t count) {
+  OpenGap(std::min(position, size_), count);
 }
 
 void TxlsMemoryStream::Insert(std::uint64_t position, const void* data, std::size_t count) {

@@ -10,6 +10,7 @@
 // the workbook globals in front of the sheets).
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -35,7 +36,17 @@ class TxlsMemoryStream : public TxlsStream {
  public:
   static constexpr std::size_t kChunkSize = 1u << 20;
 
-  std::size_t Write(const void* data, std::size_t count) override;
+  std::size_t Write(const void* data, std::size_t count) override {
+    // Appending within the last chunk is what almost every record does.
+    const std::size_t offset = static_cast<std::size_t>(position_ % kChunkSize);
+    if (position_ == size_ && count <= kChunkSize - offset && position_ < chunks_.size() * kChunkSize) {
+      std::memcpy(chunks_[static_cast<std::size_t>(position_ / kChunkSize)].get() + offset, data, count);
+      position_ += count;
+      size_ = position_;
+      return count;
+    }
+    return WriteSlow(data, count);
+  }
   std::size_t Read(void* data, std::size_t count) override;
   std::uint64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
   std::uint64_t Position() const override { return position_; }
@@ -45,6 +56,9 @@ class TxlsMemoryStream : public TxlsStream {
   // stream position ends after the inserted bytes.
   void Insert(std::uint64_t position, const void* data, std::size_t count);
   void Insert(std::uint64_t position, const TxlsMemoryStream& source);
+  // Opens a gap of count bytes at position (its content is left as it was);
+  // the stream position is not changed.
+  void InsertGap(std::uint64_t position, std::uint64_t count);
   // Calls visit(pointer, length) for the whole content, front to back.
   template <typename Visit>
   void ForEachBlock(Visit&& visit) const {
@@ -61,6 +75,7 @@ class TxlsMemoryStream : public TxlsStream {
   void Clear();
 
  private:
+  std::size_t WriteSlow(const void* data, std::size_t count);
   void Reserve(std::uint64_t size);
   void OpenGap(std::uint64_t position, std::uint64_t count);
   void CopyIn(std::uint64_t at, const std::uint8_t* data, std::size_t count);

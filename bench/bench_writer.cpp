@@ -1,0 +1,148 @@
+// Writing a sheet shaped like the item table: 65,535 rows x 19 columns
+// (8 text columns of mostly distinct Chinese texts, 1 date column, 10
+// numeric columns) through the writer's cell operations to a complete file,
+// beside the time a plain buffered fwrite loop needs for the same number of
+// bytes.  Prints cells per second, wall time and peak memory.
+//
+//   cmake -S . -B build-writer -DTABRIN_BENCH=ON
+//   cmake --build build-writer -j2 --target bench_writer
+//   build-writer/bench/bench_writer [folder]
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "xls/workbook_writer.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRows = 65535;
+constexpr int kTextColumns = 8;
+constexpr int kNumericColumns = 10;
+constexpr int kColumns = kTextColumns + 1 + kNumericColumns;
+
+const char* const kSyllables[] = {"珍", "珠", "奶", "茶", "大", "杯", "綠", "紅", "烏", "龍",
+                                  "檸", "檬", "蜂", "蜜", "鮮", "果", "冰", "熱", "微", "糖",
+                                  "少", "無", "半", "全", "香", "草", "巧", "克", "力", "咖"};
+
+// A text of a few Chinese characters, different for (nearly) every row and
+// column, plus a code.
+void MakeText(std::string& out, int row, int col) {
+  out.clear();
+  unsigned v = static_cast<unsigned>(row) * 7919u + static_cast<unsigned>(col) * 104729u;
+  for (int i = 0; i < 5 + col % 4; ++i) {
+    out += kSyllables[v % 30];
+    v /= 30;
+    if (v == 0) v = static_cast<unsigned>(row + col + i + 1);
+  }
+  out += std::to_string(row);
+}
+
+long PeakKilobytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+double Seconds(Clock::time_point from) {
+  return std::chrono::duration<double>(Clock::now() - from).count();
+}
+
+struct Phases {
+  double cells = 0, finish = 0, close = 0;
+};
+
+double WriteWorkbook(const std::string& path, Phases& phases) {
+  using namespace tabrin;
+  const auto start = Clock::now();
+  TxlsWorkbookWriter writer;
+  writer.CreateWorkbookFile(path);
+  writer.BeginWorkbook();
+  TxlsFormatRegistry& formats = writer.Formats();
+  TxlsFormat bold;
+  bold.Font.Style = xfsBold;
+  const auto xfCaption = formats.GetOrCreate(TxlsCellFormatRequest::From(bold, true, std::nullopt));
+  const auto xfDate = formats.GetOrCreate(TxlsCellFormatRequest::From(TxlsFormat(), false, "yyyy/MM/dd"));
+  const auto xfNumber = formats.GetOrCreate(TxlsCellFormatRequest::From(TxlsFormat(), false, "#,###,##0.00"));
+  writer.ColumnWidths().assign(kColumns, 12);
+  TxlsSheetHead head;
+  head.PageFooter = "Page &P of &N";
+  writer.BeginSheet(head);
+  TxlsBoundSheetList& used = writer.UsedRanges();
+  for (int c = 0; c < kColumns; ++c) {
+    used.NoteUsedCell(0, 0, c);
+    writer.WriteLabelSst(0, c, "欄位" + std::to_string(c), xfCaption);
+  }
+  std::string text;
+  for (int row = 1; row < kRows; ++row) {
+    int col = 0;
+    for (; col < kTextColumns; ++col) {
+      MakeText(text, row, col);
+      used.NoteUsedCell(0, row, col);
+      writer.WriteLabelSst(row, col, std::string_view(text), 15);
+    }
+    used.NoteUsedCell(0, row, col);
+    writer.WriteNumber(row, col++, 38412 + row % 3000, xfDate);
+    for (int n = 0; n < kNumericColumns; ++n, ++col) {
+      used.NoteUsedCell(0, row, col);
+      writer.WriteNumber(row, col, row * 1.25 + n, xfNumber);
+    }
+  }
+  writer.EndSheet();
+  phases.cells = Seconds(start);
+  auto step = Clock::now();
+  writer.FinishWorkbook();
+  phases.finish = Seconds(step);
+  step = Clock::now();
+  writer.CloseWorkbookFile();
+  phases.close = Seconds(step);
+  return Seconds(start);
+}
+
+// The floor: the same number of bytes through a buffered FILE*, in pieces of
+// the size of a typical cell record.
+double WritePlain(const std::string& path, std::uintmax_t bytes) {
+  const auto start = Clock::now();
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return -1;
+  std::vector<unsigned char> piece(18, 0x5A);
+  for (std::uintmax_t done = 0; done < bytes; done += piece.size()) {
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uintmax_t>(piece.size(), bytes - done));
+    std::fwrite(piece.data(), 1, n, file);
+  }
+  std::fclose(file);
+  return Seconds(start);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::filesystem::path folder = argc > 1 ? argv[1] : std::filesystem::temp_directory_path();
+  const std::string book = (folder / "bench_writer.xls").string();
+  const std::string plain = (folder / "bench_writer.bin").string();
+
+  Phases phases;
+  const double writerSeconds = WriteWorkbook(book, phases);
+  const long peakKb = PeakKilobytes();
+  const std::uintmax_t size = std::filesystem::file_size(book);
+  const double plainSeconds = WritePlain(plain, size);
+
+  const double cells = static_cast<double>(kRows) * kColumns;
+  const double limitMb = 2.0 * size / (1024.0 * 1024.0) + 32;
+  std::printf("cells            %.0f (%d rows x %d columns)\n", cells, kRows, kColumns);
+  std::printf("file size        %.1f MiB\n", size / (1024.0 * 1024.0));
+  std::printf("writer           %.3f s, %.0f cells/s\n", writerSeconds, cells / writerSeconds);
+  std::printf("  cells          %.3f s\n  finish         %.3f s (globals inserted)\n  close          %.3f s (container written)\n",
+              phases.cells, phases.finish, phases.close);
+  std::printf("plain fwrite     %.3f s\n", plainSeconds);
+  std::printf("ratio            %.2fx (target <= 3x)\n", writerSeconds / plainSeconds);
+  std::printf("peak memory      %.1f MiB (target <= %.1f MiB = 2 x file + 32 MiB)\n", peakKb / 1024.0, limitMb);
+  std::filesystem::remove(book);
+  std::filesystem::remove(plain);
+  return 0;
+}
