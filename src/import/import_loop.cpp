@@ -23,8 +23,6 @@ void Count(TRowOutcome outcome, TImportCounts& counts) {
   }
 }
 
-bool IsBlank(std::string_view text) { return text.find_first_not_of(" \t") == std::string_view::npos; }
-
 const TFieldDef& DeclaredField(const TQueryDef& query, std::string_view name) {
   for (const TFieldDef& field : query.fields) {
     if (field.name == name) return field;
@@ -46,7 +44,7 @@ class TRowImporter {
   TRowOutcome ImportCurrentRow() {
     column_ = importer_.codeColumn;
     const std::string raw = sheet_.FieldByName(importer_.codeColumn).AsString();
-    if (importer_.skipEmptyCode && IsBlank(raw)) return TRowOutcome::roSkipped;
+    if (importer_.skipEmptyCode && raw.empty()) return TRowOutcome::roSkipped;
     const std::string code = importer_.completeItemNumber ? CompleteItemNumber(raw) : raw;
     CheckCodeWidth(code);
 

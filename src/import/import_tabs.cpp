@@ -2,6 +2,7 @@
 
 #include "db/query.h"
 #include "import/importers.h"
+#include "import/workbook_backend.h"
 
 namespace tabrin {
 namespace {
@@ -45,6 +46,7 @@ std::string WorkbookConnectionString(std::string_view path) {
 TImportCounts ImportWorkbookFile(TConnection& database, std::string_view dbKind, TImportTable table,
                                  const std::string& path, const TImportOptions& options) {
   const TImportTabInfo& tab = ImportTab(table);
+  RegisterWorkbookReader();
   TConnection workbook("ADOXLSConnect");
   workbook.SetConnectionString(WorkbookConnectionString(path));
   workbook.Open();
