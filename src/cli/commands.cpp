@@ -5,10 +5,14 @@
 namespace tabrin::cli {
 
 void AddExportCommand(CLI::App& app, CommandContext& context);
+void AddImportCommand(CLI::App& app, CommandContext& context);
+void AddSettingsCommand(CLI::App& app, CommandContext& context);
 
 // One line per verb; each Add...Command is defined in its own cmd_*.cpp.
 void RegisterCommands(CLI::App& app, CommandContext& context) {
   AddExportCommand(app, context);
+  AddImportCommand(app, context);
+  AddSettingsCommand(app, context);
 }
 
 }  // namespace tabrin::cli
