@@ -77,7 +77,8 @@ void TxlsSheet::RegisterStripeFormats() {
 std::uint16_t TxlsSheet::DataCellFormat(int p) {
   const TFerranColumn& column = columns_.Items(p);
   TxlsFormatRegistry& registry = owner_.Writer()->Formats();
-  std::uint16_t c = registry.FieldCache.Lookup(runIndex_, column.Name);
+  std::uint16_t c = static_cast<std::size_t>(p) < fieldFormats_.size() ? fieldFormats_[static_cast<std::size_t>(p)]
+                                                                       : registry.FieldCache.Lookup(runIndex_, column.Name);
   if (c == kDefaultXfIndex && !registry.StripeCache.Empty()) {
     const int m = static_cast<int>(StripStyles.size());
     if (StripType == ssCol) {

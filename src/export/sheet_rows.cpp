@@ -47,6 +47,11 @@ void TxlsSheet::PrepareSheet() {
   if (StripType == ssNone || StripStyles.empty()) {
     for (int i = 0; i < columns_.Count(); ++i) RegisterColumnFormat(i);
   }
+  fieldFormats_.clear();
+  const TxlsFormatRegistry& registry = owner_.Writer()->Formats();
+  for (int i = 0; i < columns_.Count(); ++i) {
+    fieldFormats_.push_back(registry.FieldCache.Lookup(runIndex_, columns_.Items(i).Name));
+  }
   HasImages = std::any_of(Images.begin(), Images.end(), [&](const TxlsImage& image) {
     return std::any_of(owner_.Pictures.begin(), owner_.Pictures.end(),
                        [&](const TxlsPicture& picture) { return SameText(picture.Name, image.PictureName); });

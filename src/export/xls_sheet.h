@@ -151,6 +151,9 @@ class TxlsSheet : public TFerranColumnHolder {
   int runIndex_ = 0;  // SheetIndex() as of PrepareSheet
   TFerranColumns columns_;
   TFerranRow row_;
+  // Per column: its per-field cell format, looked up once per sheet (the
+  // cache entries of a sheet are all made while it is prepared).
+  std::vector<std::uint16_t> fieldFormats_;
   TxlsColumnList columnList_;
 };
 
