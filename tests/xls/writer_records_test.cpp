@@ -282,6 +282,29 @@ TEST_F(WriterRecords, MeasuredWidthsOnlyGrow) {
   EXPECT_GE(writer.ColumnWidths()[1], 6);
 }
 
+TEST_F(WriterRecords, WidthsBeyondExcelsLimitAreCapped) {
+  BeginOneSheet({300, 255});
+  const auto colinfo = test::RecordsWithId(Records(), 0x007D);
+  EXPECT_EQ(GetU16(&colinfo[0].body[4]), GetU16(&colinfo[1].body[4]));
+  writer.PatchColumnWidths();
+  EXPECT_EQ(GetU16(&test::RecordsWithId(Records(), 0x007D)[0].body[4]), 255 * 256);
+}
+
+TEST_F(WriterRecords, RowHeightsForFontsOtherThanTheDefault) {
+  BeginOneSheet();
+  TxlsFormat big;
+  big.Font.Size = 20;
+  const auto xfBig = writer.Formats().GetOrCreate(TxlsCellFormatRequest::From(big, true, std::nullopt));
+  const auto xfArial = writer.Formats().GetOrCreate(TxlsCellFormatRequest::From(TxlsFormat(), true, "0"));
+  writer.MeasureRowHeight(xfArial, 1);
+  writer.MeasureRowHeight(kDefaultXfIndex, 1);
+  EXPECT_TRUE(writer.RowHeights().empty());
+  writer.MeasureRowHeight(xfBig, 3);
+  ASSERT_EQ(writer.RowHeights().count(3), 1u);
+  EXPECT_GT(writer.RowHeights()[3], 400);  // about twice a 10-point row
+  EXPECT_LT(writer.RowHeights()[3], 700);
+}
+
 TEST_F(WriterRecords, CellRecords) {
   BeginOneSheet();
   writer.WriteNumber(1, 2, 1.5, 16);
