@@ -1,0 +1,79 @@
+// tabrin-cli preview cls|item|supplier|customer FILE
+// Opens the workbook as the tab's Open button does (workbook connection and
+// the tab's sheet query) and prints what the tab's grid shows: the record
+// count, then the grid's column titles and one line per record, separated
+// by tabs.  Columns of the tab's list that the sheet lacks are left out.
+#include <CLI/CLI.hpp>
+
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "cli/cli.h"
+#include "db/connection.h"
+#include "db/query.h"
+#include "import/import_tabs.h"
+#include "import/workbook_backend.h"
+#include "import/workbook_preview_columns.h"
+#include "text/error.h"
+
+namespace tabrin::cli {
+
+namespace {
+
+struct PreviewOptions {
+  std::string table;
+  std::string file;
+};
+
+// Tabs and line breaks inside a cell would break the line layout.
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+  }
+  return text;
+}
+
+int RunPreview(const PreviewOptions& options, CliStreams& streams) {
+  const std::optional<TImportTable> table = ImportTableFromName(options.table);
+  if (!table) throw TabrinError("Unknown tab '" + options.table + "': use cls, item, supplier or customer");
+  const TImportTabInfo& tab = ImportTab(*table);
+
+  TConnection workbook("ADOXLSConnect");
+  workbook.SetConnectionString(WorkbookConnectionString(options.file));
+  workbook.Open();
+  TQuery sheet(std::string(tab.sheetQueryName), workbook);
+  sheet.SetSql(tab.sheetSql);
+  sheet.Open();
+
+  const std::vector<TGridColumn> columns = GridColumnsPresent(GridColumnList(*table), sheet);
+  std::ostream& out = streams.out;
+  out << "Records: " << sheet.RecordCount() << "\n";
+  if (columns.empty()) {
+    streams.err << "The sheet has none of the columns the " << tab.caption << " tab shows.\n";
+    return 0;
+  }
+  for (std::size_t i = 0; i < columns.size(); ++i) out << (i ? "\t" : "") << columns[i].entry->title;
+  out << "\n";
+  for (sheet.First(); !sheet.Eof(); sheet.Next()) {
+    for (std::size_t i = 0; i < columns.size(); ++i) out << (i ? "\t" : "") << OneLine(columns[i].field->AsString());
+    out << "\n";
+  }
+  return 0;
+}
+
+}  // namespace
+
+void AddPreviewCommand(CLI::App& app, CommandContext& context) {
+  RegisterWorkbookReader();
+  auto options = std::make_shared<PreviewOptions>();
+  CLI::App* sub = app.add_subcommand(
+      "preview", "Show a workbook's sheet \"sheet1\" as a tab's grid shows it: record count, titles, rows");
+  sub->add_option("table", options->table, "Tab: cls, item, supplier or customer")
+      ->required()
+      ->check(CLI::IsMember({"cls", "item", "supplier", "customer"}));
+  sub->add_option("file", options->file, "Excel 97-2003 workbook (.xls)")->required();
+  context.AddAction(sub, [options, streams = context.streams]() mutable { return RunPreview(*options, streams); });
+}
+
+}  // namespace tabrin::cli

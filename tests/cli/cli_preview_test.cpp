@@ -1,0 +1,94 @@
+// tabrin-cli preview: the command-line twin of a tab's preview grid.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/cli.h"
+
+namespace tabrin::cli {
+namespace {
+
+const std::string kData = TABRIN_TEST_DATA;
+
+struct PreviewCase {
+  const char* table;
+  const char* file;
+  const char* expected;
+};
+
+TEST(CliPreview, PrintsCountTitlesAndRowsOfTheTabsGrid) {
+  const PreviewCase cases[] = {
+      {"item", "item_basic.xls",
+       "Records: 4\n"
+       "管理貨號\t國際碼\t品名\t建檔日期\t售價\n"
+       "100234\t4710088412345\t可口可樂 600ml\t2024/3/5\t25\n"
+       "100235\t4710088412352\tPocky 巧克力棒\t2024/3/6 14:30:15\t1.5\n"
+       "100236\t\t標籤文字\t2024/1/9\t99\n"
+       "999999\t\t最後一筆\t\t-3.25\n"},
+      {"cls", "cls.xls",
+       "Records: 3\n"
+       "小分類代碼\t小分類名稱\n"
+       "001\t飲料\n"
+       "002\t零食\n"
+       "3\t日用品\n"},
+      // The supplier import's layout: only seven of the grid's thirteen columns are in the sheet.
+      {"supplier", "supplier.xls",
+       "Records: 1\n"
+       "廠商代號\t聯絡人\t訂貨電話\t傳真電話\t負責人\t給予折扣\t備註\n"
+       "S001\t陳小姐\t02-23456789\t02-34567890\t王大明\t95\t老客戶\n"},
+      {"customer", "customer.xls",
+       "Records: 2\n"
+       "顧客編號\t身分證字號\t姓名\t性別\t地址\t會員等級\t電話1\n"
+       "C0001\tA123456789\t林美麗\t女\t高雄市前鎮區\tVIP\t0912345678\n"
+       "C0002\t\t張三\t男\t\t一般\t\n"},
+      {"cls", "biff5_big5.xls",
+       "Records: 4\n"
+       "小分類代碼\t小分類名稱\n"
+       "01\t飲料\n"
+       "02\t許功蓋\n"
+       "03\t公式結果\n"
+       "04\tCafe 咖啡\n"},
+      {"cls", "upper_sheet1.xls",
+       "Records: 2\n"
+       "小分類代碼\t小分類名稱\n"
+       "A1\t飲料\n"
+       "B2\t零食\n"},
+      {"item", "title_only.xls",
+       "Records: 0\n"
+       "管理貨號\t品名\n"},
+  };
+  for (const PreviewCase& c : cases) {
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCli({"preview", c.table, kData + "/" + c.file}, {out, err}), 0) << c.file << ": " << err.str();
+    EXPECT_EQ(out.str(), c.expected) << c.table << " " << c.file;
+  }
+}
+
+TEST(CliPreview, SheetWithoutTheTabsColumnsSaysSo) {
+  std::ostringstream out, err;
+  EXPECT_EQ(RunCli({"preview", "customer", kData + "/cls.xls"}, {out, err}), 0);
+  EXPECT_EQ(out.str(), "Records: 3\n");
+  EXPECT_EQ(err.str(), "The sheet has none of the columns the 會員資料 tab shows.\n");
+}
+
+TEST(CliPreview, BadWorkbooksFailWithTheReadersMessage) {
+  const PreviewCase cases[] = {
+      {"cls", "spreadsheet.ods",
+       "'%s' is an OpenDocument spreadsheet (.ods); only Excel 97-2003 workbooks (.xls) can be read.\n"},
+      {"cls", "no_sheet1.xls", "'%s' has no sheet \"sheet1\"; its sheets are \"資料\", \"Sheet2\".\n"},
+      {"item", "cls.xls", "Field '管理貨號' not found.\n"},
+      {"cls", "password.xls",
+       "'%s' is protected by a password; remove the password in Excel and save the workbook again.\n"},
+  };
+  for (const PreviewCase& c : cases) {
+    const std::string path = kData + "/" + c.file;
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCli({"preview", c.table, path}, {out, err}), 1) << c.file;
+    std::string expected = c.expected;
+    if (const auto at = expected.find("%s"); at != std::string::npos) expected.replace(at, 2, path);
+    EXPECT_EQ(err.str(), expected) << c.file;
+  }
+}
+
+}  // namespace
+}  // namespace tabrin::cli
