@@ -7,9 +7,19 @@ HOME_DIR ?= $(CURDIR)/$(BUILD)/home
 
 .PHONY: run test deps build build-asan test-normal test-asan bench clean
 
+# The program folder of `make run` is $(HOME_DIR); its sample database is made
+# on the first run.  The main job: connect to the embedded database and export
+# the four tables to workbooks in that folder.
+CLI = $(BUILD)/bin/tabrin-cli --home $(HOME_DIR)
 run: deps build
 	@mkdir -p $(HOME_DIR)
 	$(BUILD)/bin/tabrin-cli --help
+	@[ -f $(HOME_DIR)/Database.mdb ] || $(CLI) init-db --sample
+	$(CLI) connect 1
+	$(CLI) export --kind 1 cls $(HOME_DIR)/Classify.xls
+	$(CLI) export --kind 1 item $(HOME_DIR)/Item.xls
+	$(CLI) export --kind 1 supplier $(HOME_DIR)/Supplier.xls
+	$(CLI) export --kind 1 customer $(HOME_DIR)/Customer.xls
 
 test: deps build
 	scripts/run-tests $(BUILD) $(ASAN_BUILD) $(JOBS)
