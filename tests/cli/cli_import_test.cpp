@@ -1,0 +1,322 @@
+// tabrin-cli import end to end: a workbook file imported through the command
+// line into the embedded database (kind 1) and into PostgreSQL through ODBC
+// (kind 2, when run under scripts/with-postgres).
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <variant>
+
+#include "cli/cli.h"
+#include "db/connection.h"
+#include "db/database_connection.h"
+#include "db/embedded_database.h"
+#include "db/query.h"
+#include "xls/workbook_writer.h"
+
+namespace tabrin::cli {
+namespace {
+
+using Cell = std::variant<std::monostate, std::string, double>;
+using Table = std::vector<std::vector<std::string>>;
+
+void WriteSheet(const std::string& path, const std::vector<std::string>& titles,
+                const std::vector<std::vector<Cell>>& rows) {
+  TxlsWorkbookWriter writer;
+  writer.CreateWorkbookFile(path);
+  writer.BeginWorkbook();
+  writer.BeginSheet(TxlsSheetHead{});
+  for (int c = 0; c < static_cast<int>(titles.size()); ++c) {
+    writer.UsedRanges().NoteUsedCell(0, 0, c);
+    writer.WriteLabelSst(0, c, titles[static_cast<std::size_t>(c)], kDefaultXfIndex);
+  }
+  for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+    for (int c = 0; c < static_cast<int>(rows[static_cast<std::size_t>(r)].size()); ++c) {
+      const Cell& cell = rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+      writer.UsedRanges().NoteUsedCell(0, r + 1, c);
+      if (auto* text = std::get_if<std::string>(&cell)) writer.WriteLabelSst(r + 1, c, *text, kDefaultXfIndex);
+      else if (auto* number = std::get_if<double>(&cell)) writer.WriteNumber(r + 1, c, *number, kDefaultXfIndex);
+      else writer.WriteBlank(r + 1, c, kDefaultXfIndex);
+    }
+  }
+  writer.EndSheet();
+  writer.FinishWorkbook();
+  writer.CloseWorkbookFile();
+}
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+std::vector<std::string> SqlStatements(const std::string& script) {
+  std::vector<std::string> statements;
+  std::istringstream lines(script);
+  std::string line, current;
+  while (std::getline(lines, line)) {
+    if (line.rfind("--", 0) == 0) continue;
+    current += line + "\n";
+    if (!line.empty() && line.back() == ';') {
+      current.erase(current.find_last_of(';'));
+      statements.push_back(current);
+      current.clear();
+    }
+  }
+  return statements;
+}
+
+TServerSettings PostgresServer(const std::string& database) {
+  TServerSettings settings;
+  settings.driver = "PostgreSQL Unicode";
+  settings.host = Env("TABRIN_PG_HOST");
+  settings.port = Env("TABRIN_PG_PORT");
+  settings.login = Env("TABRIN_PG_USER");
+  settings.password = Env("TABRIN_PG_PASSWORD");
+  settings.databaseName = database;
+  return settings;
+}
+
+// A program folder with a database of the kind under test (GetParam(): "1"
+// the embedded file, "2" a fresh PostgreSQL database named in Database.ini).
+class CliImport : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tabrin-cli-import-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    home_ = pattern + "/";
+    if (GetParam() == "1") {
+      CreateEmbeddedDatabase(home_ + "Database.mdb", {});
+    } else {
+      if (Env("TABRIN_PG_PORT").empty()) GTEST_SKIP() << "PostgreSQL test server not available (run under scripts/with-postgres)";
+      static std::atomic<int> counter{0};
+      database_ = "tabrin_cli_" + std::to_string(getpid()) + "_" + std::to_string(counter++);
+      Maintenance("DROP DATABASE IF EXISTS " + database_);
+      Maintenance("CREATE DATABASE " + database_);
+      std::ofstream(home_ + "Database.ini") << "[Database]\nPassword=" << Env("TABRIN_PG_PASSWORD")
+                                            << "\nLogin=" << Env("TABRIN_PG_USER") << "\nDatabaseName=" << database_
+                                            << "\nHost=" << Env("TABRIN_PG_HOST")
+                                            << "\nDriver=PostgreSQL Unicode\nPort=" << Env("TABRIN_PG_PORT") << "\n";
+      std::ifstream schema(std::string(TABRIN_DATA) + "/postgresql.sql");
+      const std::string script((std::istreambuf_iterator<char>(schema)), std::istreambuf_iterator<char>());
+      TConnection& db = Database();
+      for (const std::string& statement : SqlStatements(script)) db.Execute(statement);
+    }
+  }
+
+  void TearDown() override {
+    connection_.reset();
+    if (!database_.empty()) Maintenance("DROP DATABASE IF EXISTS " + database_ + " WITH (FORCE)");
+    std::filesystem::remove_all(home_);
+  }
+
+  void Maintenance(const std::string& sql) {
+    TConnection maintenance("maintenance");
+    maintenance.SetConnectionString(ServerConnectionString(PostgresServer(Env("TABRIN_PG_DATABASE"))));
+    maintenance.Open();
+    maintenance.Execute(sql);
+  }
+
+  TConnection& Database() {
+    if (!connection_) {
+      connection_ = std::make_unique<TConnection>("ADOConnection");
+      ConnectDatabase(*connection_, *DatabaseKindFromCode(GetParam()), home_);
+    }
+    return *connection_;
+  }
+
+  Table Rows(const std::string& sql) {
+    TQuery query("CheckQuery", Database());
+    query.SetSql(sql);
+    query.Open();
+    Table rows;
+    for (query.First(); !query.Eof(); query.Next()) {
+      std::vector<std::string> row;
+      for (int i = 0; i < query.FieldCount(); ++i) row.push_back(query.Fields(i).AsString());
+      rows.push_back(std::move(row));
+    }
+    return rows;
+  }
+
+  int Run(std::vector<std::string> args) {
+    out_.str("");
+    err_.str("");
+    args.insert(args.begin(), {"--home", home_});
+    return RunCli(args, {out_, err_});
+  }
+
+  int Import(const std::string& table, const std::string& file) {
+    return Run({"import", "--kind", GetParam(), table, file});
+  }
+
+  std::string home_;
+  std::string database_;
+  std::unique_ptr<TConnection> connection_;
+  std::ostringstream out_, err_;
+};
+
+TEST_P(CliImport, PrintsDoneAndWhatWasDoneWithTheCoverSettingOfSetupIni) {
+  const std::string file = home_ + "cls.xls";
+  WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "飲料"}, {"B02", "零食"}});
+  ASSERT_EQ(Import("cls", file), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 2 筆，覆蓋 0 筆，未變更 0 筆\n");
+  EXPECT_EQ(err_.str(), "");  // no progress bar when standard error is no terminal
+
+  ASSERT_EQ(Import("cls", file), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 2 筆，未變更 0 筆\n");
+  ASSERT_EQ(Run({"settings", "--cover", "1"}), 0);
+  ASSERT_EQ(Import("cls", file), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 0 筆，未變更 2 筆\n");
+  EXPECT_EQ(Rows("SELECT ClsNo, ClsName FROM Classify ORDER BY ClsNo"), (Table{{"A01", "飲料"}, {"B02", "零食"}}));
+}
+
+TEST_P(CliImport, AnErrorPrintsItsRowAndTheCountsAndFails) {
+  const std::string file = home_ + "items.xls";
+  WriteSheet(file,
+             {"管理貨號", "品名", "售價", "國際碼", "自訂碼", "規格", "應商代號", "廠商代號", "稅別", "建檔日期",
+              "最新進價", "單位", "安全庫存", "最低訂貨量", "庫存量", "貨架", "平均成本", "產品分類", "會員價格",
+              "VIP價格", "健康捐"},
+             {{"123456", "茶", 10.0}, {"654321", "水", "十元"}});
+  EXPECT_EQ(Import("item", file), 1);
+  EXPECT_EQ(out_.str(), "");
+  EXPECT_EQ(err_.str(),
+            "'十元' is not a valid floating point value\n工作表第 3 列，欄位「售價」.\n新增 1 筆，覆蓋 0 筆，未變更 0 筆\n");
+  EXPECT_EQ(Rows("SELECT ItemNo, PtName, Price FROM Item"), (Table{{"12345601", "茶", "10"}}));
+}
+
+TEST_P(CliImport, AFileThatIsNoWorkbookFailsBeforeAnythingIsWritten) {
+  std::ofstream(home_ + "notes.xls") << "not a workbook";
+  EXPECT_EQ(Import("customer", home_ + "notes.xls"), 1);
+  EXPECT_FALSE(err_.str().empty());
+  EXPECT_EQ(out_.str(), "");
+}
+
+TEST_P(CliImport, ExportedCustomersImportAgainUnchanged) {
+  FillSampleData(Database());
+  const std::string sql = "SELECT CustNo, IdNo, Name, Sex, TelNo, Address, DisCount FROM Customer ORDER BY CustNo";
+  const Table before = Rows(sql);
+  ASSERT_FALSE(before.empty());
+  const std::string count = std::to_string(before.size());
+  ASSERT_EQ(Run({"export", "--kind", GetParam(), "customer", home_ + "customers.xls"}), 0) << err_.str();
+
+  ASSERT_EQ(Import("customer", home_ + "customers.xls"), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 " + count + " 筆，未變更 0 筆\n");
+  EXPECT_EQ(Rows(sql), before);
+  ASSERT_EQ(Run({"settings", "--cover", "1"}), 0);
+  ASSERT_EQ(Import("customer", home_ + "customers.xls"), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 0 筆，未變更 " + count + " 筆\n");
+  EXPECT_EQ(Rows(sql), before);
+}
+
+TEST_P(CliImport, ExportedSuppliersStopOnTheSupplierNameAtTheFirstRow) {
+  FillSampleData(Database());
+  ASSERT_EQ(Run({"export", "--kind", GetParam(), "supplier", home_ + "suppliers.xls"}), 0) << err_.str();
+  EXPECT_EQ(Import("supplier", home_ + "suppliers.xls"), 1);
+  EXPECT_EQ(err_.str(), "ADOSupplierQuery: Field '廠商姓名' not found\n工作表第 2 列，欄位「廠商姓名」.\n"
+                        "新增 0 筆，覆蓋 0 筆，未變更 0 筆\n");
+}
+
+std::string KindName(const ::testing::TestParamInfo<std::string>& kind) {
+  return kind.param == "1" ? "Embedded" : "PostgreSQL";
+}
+INSTANTIATE_TEST_SUITE_P(Kinds, CliImport, ::testing::Values("1", "2"), KindName);
+
+// Number of customers stored, read beside the importing process; -1 while
+// the file is busy.
+int StoredCustomers(const std::string& path) {
+  sqlite3* db = nullptr;
+  int count = -1;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM Customer", -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW) {
+      count = sqlite3_column_int(statement, 0);
+    }
+    sqlite3_finalize(statement);
+  }
+  sqlite3_close(db);
+  return count;
+}
+
+// A process killed in the middle of an import leaves a sound database that
+// holds the first rows of the sheet; importing the sheet again completes it.
+TEST(CliImportKilled, LeavesAPrefixOfTheSheetAndASecondImportCompletesIt) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "tabrin-cli-kill-XXXXXX").string();
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  const std::string home = pattern + "/";
+  const std::string database = home + "Database.mdb";
+  CreateEmbeddedDatabase(database, {});
+  constexpr int kRows = 60000;
+  std::vector<std::vector<Cell>> rows;
+  rows.reserve(kRows);
+  auto code = [](int i) {
+    char text[16];
+    std::snprintf(text, sizeof text, "K%07d", i);
+    return std::string(text);
+  };
+  for (int i = 0; i < kRows; ++i) rows.push_back({code(i), "A123456789", "客戶", "女", "02-1234", "台北市", "一般"});
+  const std::string file = home + "customers.xls";
+  WriteSheet(file, {"顧客編號", "身分證字號", "姓名", "性別", "電話1", "地址", "會員等級"}, rows);
+
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const int devnull = open("/dev/null", O_WRONLY);
+    dup2(devnull, STDOUT_FILENO);
+    dup2(devnull, STDERR_FILENO);
+    execl(TABRIN_CLI, TABRIN_CLI, "--home", home.c_str(), "import", "--kind", "1", "customer", file.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // Kill it once some batches are stored, well before the end.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  int seen = 0;
+  while (std::chrono::steady_clock::now() < deadline) {
+    seen = StoredCustomers(database);
+    if (seen > 0) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  kill(child, SIGKILL);
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the import ended before it could be killed";
+
+  TConnection connection("ADOConnection");
+  ConnectDatabase(connection, TDatabaseKind::dkOrvella, home);
+  TQuery check("CheckQuery", connection);
+  check.SetSql("PRAGMA integrity_check");
+  check.Open();
+  EXPECT_EQ(check.Fields(0).AsString(), "ok");
+  check.Close();
+  check.SetSql("SELECT CustNo FROM Customer ORDER BY CustNo");
+  check.Open();
+  const int stored = check.RecordCount();
+  EXPECT_GT(stored, 0);
+  EXPECT_LT(stored, kRows);
+  int i = 0;
+  for (check.First(); !check.Eof(); check.Next(), ++i) {
+    ASSERT_EQ(check.Fields(0).AsString(), code(i)) << "not a prefix of the sheet";
+  }
+  check.Close();
+  connection.Close();
+
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCli({"--home", home, "import", "--kind", "1", "customer", file}, {out, err}), 0) << err.str();
+  EXPECT_EQ(out.str(), "匯入完畢\n新增 " + std::to_string(kRows - stored) + " 筆，覆蓋 " + std::to_string(stored) +
+                           " 筆，未變更 0 筆\n");
+  EXPECT_EQ(StoredCustomers(database), kRows);
+  std::filesystem::remove_all(home);
+}
+
+}  // namespace
+}  // namespace tabrin::cli

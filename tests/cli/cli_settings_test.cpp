@@ -1,0 +1,77 @@
+// tabrin-cli settings: shows and stores the import setting of SETUP.ini.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/cli.h"
+
+namespace tabrin::cli {
+namespace {
+
+class CliSettings : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tabrin-cli-settings-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    home_ = pattern;
+  }
+  void TearDown() override { std::filesystem::remove_all(home_); }
+
+  int Run(std::vector<std::string> args) {
+    out_.str("");
+    err_.str("");
+    args.insert(args.begin(), {"--home", home_});
+    return RunCli(args, {out_, err_});
+  }
+
+  std::string home_;
+  std::ostringstream out_, err_;
+};
+
+TEST_F(CliSettings, ShowsTheStoredValueAndWhetherItOverwrites) {
+  const struct {
+    const char* file;  // nullptr: no SETUP.ini
+    const char* shown;
+  } cases[] = {
+      {nullptr, "Cover=0 (重複資料是否覆蓋：是)\n"},
+      {"[Setting]\nCover=1\n", "Cover=1 (重複資料是否覆蓋：否)\n"},
+      {"[setting]\ncover=00\n", "Cover=00 (重複資料是否覆蓋：否)\n"},  // only exactly "0" overwrites
+      {"[Setting]\nCover=-1\n", "Cover=-1 (重複資料是否覆蓋：否)\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown);
+    std::filesystem::remove(home_ + "/setup.ini");
+    if (c.file) std::ofstream(home_ + "/setup.ini") << c.file;
+    ASSERT_EQ(Run({"settings"}), 0) << err_.str();
+    EXPECT_EQ(out_.str(), c.shown);
+  }
+}
+
+TEST_F(CliSettings, CoverOptionWritesTheChoiceIntoTheExistingFile) {
+  ASSERT_EQ(Run({"settings", "--cover", "1"}), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "Cover=1 (重複資料是否覆蓋：否)\n");
+  EXPECT_TRUE(std::filesystem::exists(home_ + "/Setup.ini"));
+  ASSERT_EQ(Run({"settings", "--cover", "0"}), 0) << err_.str();
+  ASSERT_EQ(Run({"settings"}), 0);
+  EXPECT_EQ(out_.str(), "Cover=0 (重複資料是否覆蓋：是)\n");
+}
+
+TEST_F(CliSettings, OnlyZeroOrOneCanBeChosen) {
+  EXPECT_NE(Run({"settings", "--cover", "2"}), 0);
+  EXPECT_FALSE(std::filesystem::exists(home_ + "/Setup.ini"));
+}
+
+TEST_F(CliSettings, AnUnwritableFolderIsReported) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes anywhere";
+  std::filesystem::permissions(home_, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  EXPECT_EQ(Run({"settings", "--cover", "1"}), 1);
+  EXPECT_EQ(err_.str(), "Unable to write to " + home_ + "/Setup.ini.\n");
+  std::filesystem::permissions(home_, std::filesystem::perms::owner_all);
+}
+
+}  // namespace
+}  // namespace tabrin::cli
