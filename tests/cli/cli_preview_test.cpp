@@ -1,9 +1,15 @@
 // tabrin-cli preview: the command-line twin of a tab's preview grid.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
 #include "cli/cli.h"
+#include "db/connection.h"
+#include "db/database_connection.h"
+#include "db/embedded_database.h"
+#include "db/query.h"
 
 namespace tabrin::cli {
 namespace {
@@ -88,6 +94,60 @@ TEST(CliPreview, BadWorkbooksFailWithTheReadersMessage) {
     if (const auto at = expected.find("%s"); at != std::string::npos) expected.replace(at, 2, path);
     EXPECT_EQ(err.str(), expected) << c.file;
   }
+}
+
+// Workbooks written by our own export, previewed on the tab they came from:
+// every exported row is a record and every grid column is there.
+TEST(CliPreview, ExportedTablesPreviewWithEveryGridColumn) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "tabrin-cli-preview-XXXXXX").string();
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  const std::string home = pattern + "/";
+  CreateEmbeddedDatabase(home + "Database.mdb", {});
+  {
+    TConnection database("ADOConnection");
+    ConnectDatabase(database, TDatabaseKind::dkOrvella, home);
+    FillSampleData(database);
+  }
+  struct ExportCase {
+    const char* table;
+    const char* countSql;
+    const char* titles;
+  };
+  const ExportCase cases[] = {
+      {"cls", "SELECT COUNT(*) FROM Classify", "小分類代碼\t小分類名稱"},
+      {"item", "SELECT COUNT(*) FROM Item",
+       "管理貨號\t國際碼\t自訂碼\t品名\t規格\t廠商代號\t稅別\t建檔日期\t最新進價\t單位\t安全庫存\t最低訂貨量\t"
+       "庫存量\t貨架\t平均成本\t產品分類\t售價\t會員價格\tVIP價格"},
+      {"supplier", "SELECT COUNT(*) FROM Supplier",
+       "廠商代號\t廠商名稱\t聯絡人\t訂貨電話\t傳真電話\t電話1\t電話2\t廠商地址\t負責人\t給予折扣\t交易方式\t稅區分\t備註"},
+      {"customer", "SELECT COUNT(*) FROM Customer", "顧客編號\t身分證字號\t姓名\t性別\t地址\t會員等級\t電話1"},
+  };
+  for (const ExportCase& c : cases) {
+    const std::string file = home + c.table + ".xls";
+    std::ostringstream out, err;
+    ASSERT_EQ(RunCli({"--home", home, "export", "--kind", "1", c.table, file}, {out, err}), 0) << err.str();
+    out.str("");
+    ASSERT_EQ(RunCli({"preview", c.table, file}, {out, err}), 0) << err.str();
+
+    TConnection database("ADOConnection");
+    ConnectDatabase(database, TDatabaseKind::dkOrvella, home);
+    TQuery count("CountQuery", database);
+    count.SetSql(c.countSql);
+    count.Open();
+    const std::string records = count.Fields(0).AsString();
+    ASSERT_NE(records, "0") << c.table;
+
+    std::istringstream lines(out.str());
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "Records: " + records) << c.table;
+    std::getline(lines, line);
+    EXPECT_EQ(line, c.titles) << c.table;
+    int rows = 0;
+    while (std::getline(lines, line)) ++rows;
+    EXPECT_EQ(std::to_string(rows), records) << c.table;
+  }
+  std::filesystem::remove_all(home);
 }
 
 }  // namespace
