@@ -118,6 +118,22 @@ TEST(WorkbookReaderTest, DatesOf1904WorkbooksComeInTheUsualDayCount) {
   EXPECT_EQ(Describe(sheet, 2, 0), "date:1462");  // 1904-01-01
 }
 
+TEST(WorkbookReaderTest, ReadsTheItemExportOfOurOwnWriter) {
+  const TWorkbookReader book = TWorkbookReader::OpenFile(FixturePath("export_items.xls"));
+  EXPECT_EQ(book.SheetNames(), std::vector<std::string>{"Sheet1"});
+  const TWorksheet sheet = book.ReadSheet("sheet1");
+  EXPECT_EQ(sheet.LastRow(), 200);
+  EXPECT_EQ(sheet.LastColumn(), 18);
+  const CellCase cases[] = {
+      {0, 0, "text:管理貨號"}, {0, 5, "text:應商代號"}, {0, 18, "text:VIP價格"},
+      {1, 0, "text:10000106"}, {1, 1, "text:4717432100005"}, {1, 3, "text:金興烏龍茶"},
+      {1, 7, "date:45484"}, {1, 8, "number:27.5"}, {1, 10, "number:15"}, {1, 14, "number:28.1"},
+  };
+  for (const CellCase& c : cases) {
+    EXPECT_EQ(Describe(sheet, c.row, c.column), c.expected) << "row " << c.row << " column " << c.column;
+  }
+}
+
 TEST(WorkbookReaderTest, TitleOnlySheetHasOneRow) {
   const TWorksheet sheet = TWorkbookReader::OpenFile(FixturePath("title_only.xls")).ReadSheet("sheet1");
   EXPECT_EQ(sheet.FirstRow(), 0);
@@ -150,6 +166,18 @@ TEST(WorkbookReaderTest, BadFilesGetClearErrors) {
     } catch (const TabrinError& e) {
       EXPECT_EQ(e.what(), FormatMessage(c.message, {path})) << c.file;
     }
+  }
+}
+
+TEST(WorkbookReaderTest, OldExcelFilesAreNamed) {
+  // A bare Excel 4.0 worksheet stream: BOF 0x0409 and EOF.
+  const std::string excel4("\x09\x04\x06\x00\x00\x00\x10\x00\x00\x00\x0A\x00\x00\x00", 14);
+  try {
+    TWorkbookReader(excel4, "old.xls");
+    ADD_FAILURE() << "an Excel 4.0 file was read";
+  } catch (const TabrinError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "'old.xls' is an Excel 4.0 worksheet; only Excel 97-2003 workbooks (.xls) can be read");
   }
 }
 
