@@ -145,20 +145,24 @@ void TQuery::Open() {
     analysedSql_ = sql_;
     analysedTable_ = shape.table;
     analysedSelectAt_ = shape.selectListAt;
+    runSql_.clear();
   }
   table_.clear();
   locatorColumn_ = -1;
-  std::string runSql = sql_;
   if (!analysedTable_.empty()) {
     const TTableInfo& info = connection_->TableInfo(analysedTable_);
     if (info.exists) {
       table_ = analysedTable_;
       if (!info.rowLocator.empty()) {
-        runSql.insert(analysedSelectAt_, " " + info.rowLocator + " AS " + std::string(kLocatorAlias) + ",");
+        if (runSql_.empty()) {
+          runSql_ = sql_;
+          runSql_.insert(analysedSelectAt_, " " + info.rowLocator + " AS " + std::string(kLocatorAlias) + ",");
+        }
         locatorColumn_ = 0;
       }
     }
   }
+  const std::string& runSql = locatorColumn_ >= 0 ? runSql_ : sql_;
 
   TStatementResult result = connection_->Run(runSql, params_);
   if (result.columns.empty()) Fail("CommandText does not return a result set");
@@ -180,6 +184,10 @@ void TQuery::BindFields() {
   fields_.clear();
   fieldIndex_.clear();
   boundColumns_.clear();
+  insertMask_.clear();
+  insertSql_.clear();
+  updateMask_.clear();
+  updateAssignments_.clear();
 
   std::unordered_map<std::string, int> columnByName;
   for (int i = 0; i < static_cast<int>(columns_.size()); ++i) {
@@ -327,22 +335,29 @@ void TQuery::Post() {
 }
 
 void TQuery::PostInsert() {
-  TBackend& backend = connection_->Backend();
-  std::string sql = "INSERT INTO " + table_;
   std::vector<TValue> params;
-  std::string names;
-  std::string markers;
+  params.reserve(columns_.size());
   for (std::size_t i = 0; i < columns_.size(); ++i) {
-    if (!modified_[i]) continue;
-    if (!names.empty()) {
-      names += ", ";
-      markers += ", ";
-    }
-    names += backend.QuoteIdentifier(columns_[i].name);
-    markers += '?';
-    params.push_back(editBuffer_[i]);
+    if (modified_[i]) params.push_back(editBuffer_[i]);
   }
-  sql += names.empty() ? std::string(" DEFAULT VALUES") : " (" + names + ") VALUES (" + markers + ")";
+  if (modified_ != insertMask_ || insertSql_.empty()) {
+    TBackend& backend = connection_->Backend();
+    std::string names;
+    std::string markers;
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+      if (!modified_[i]) continue;
+      if (!names.empty()) {
+        names += ", ";
+        markers += ", ";
+      }
+      names += backend.QuoteIdentifier(columns_[i].name);
+      markers += '?';
+    }
+    insertSql_ = "INSERT INTO " + table_ +
+                 (names.empty() ? std::string(" DEFAULT VALUES") : " (" + names + ") VALUES (" + markers + ")");
+    insertMask_ = modified_;
+  }
+  const std::string& sql = insertSql_;
   TStatementResult result = connection_->Run(sql, params);
   if (result.rowsAffected == 0) Fail("The record was not added");
   if (locatorColumn_ >= 0) editBuffer_[static_cast<std::size_t>(locatorColumn_)] = result.insertedRowLocator;
@@ -396,15 +411,22 @@ bool TQuery::RecordCondition(std::string& where, std::vector<TValue>& params) co
 }
 
 void TQuery::PostUpdate() {
-  TBackend& backend = connection_->Backend();
-  std::string assignments;
   std::vector<TValue> params;
+  params.reserve(columns_.size() + 1);
   for (std::size_t i = 0; i < columns_.size(); ++i) {
-    if (!modified_[i]) continue;
-    if (!assignments.empty()) assignments += ", ";
-    assignments += backend.QuoteIdentifier(columns_[i].name) + " = ?";
-    params.push_back(editBuffer_[i]);
+    if (modified_[i]) params.push_back(editBuffer_[i]);
   }
+  if (modified_ != updateMask_) {
+    TBackend& backend = connection_->Backend();
+    updateAssignments_.clear();
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+      if (!modified_[i]) continue;
+      if (!updateAssignments_.empty()) updateAssignments_ += ", ";
+      updateAssignments_ += backend.QuoteIdentifier(columns_[i].name) + " = ?";
+    }
+    updateMask_ = modified_;
+  }
+  const std::string& assignments = updateAssignments_;
   if (!assignments.empty()) {
     std::string where;
     std::vector<TValue> whereParams;

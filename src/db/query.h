@@ -136,6 +136,14 @@ class TQuery {
   std::string analysedSql_;
   std::string analysedTable_;
   std::size_t analysedSelectAt_ = 0;
+  std::string runSql_;  // the SQL as run (with the row identity column)
+
+  // The write statements of the last post, reused while the same fields are
+  // written (the importers write the same fields on every row).
+  std::vector<bool> insertMask_;
+  std::string insertSql_;
+  std::vector<bool> updateMask_;
+  std::string updateAssignments_;
 
   // Write support.
   std::string table_;            // base table, empty when not writable

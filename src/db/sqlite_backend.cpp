@@ -191,22 +191,17 @@ class TSqliteStatement : public TPreparedStatement {
  private:
   // SQLite prepares a statement again after a schema change; its columns
   // may then have other declared types.
-  bool ColumnsStillDescribed(int count) const {
-    if (static_cast<int>(declarations_.size()) != count) return false;
-    for (int i = 0; i < count; ++i) {
-      const char* declaration = sqlite3_column_decltype(statement_, i);
-      if (declarations_[static_cast<std::size_t>(i)] != (declaration ? declaration : "")) return false;
-    }
-    return true;
+  bool ColumnsStillDescribed(int count) {
+    const int reprepared = sqlite3_stmt_status(statement_, SQLITE_STMTSTATUS_REPREPARE, 0);
+    if (reprepared == reprepared_ && static_cast<int>(columns_.size()) == count) return true;
+    reprepared_ = reprepared;
+    return false;
   }
 
   void DescribeColumns(int count) {
     columns_.clear();
-    declarations_.clear();
     unknownTypes_ = false;
     for (int i = 0; i < count; ++i) {
-      const char* declaration = sqlite3_column_decltype(statement_, i);
-      declarations_.emplace_back(declaration ? declaration : "");
       columns_.push_back(ColumnFromDeclaration(sqlite3_column_name(statement_, i), sqlite3_column_decltype(statement_, i)));
       if (columns_.back().type == TFieldType::ftUnknown) unknownTypes_ = true;
     }
@@ -251,7 +246,7 @@ class TSqliteStatement : public TPreparedStatement {
   sqlite3* db_;
   sqlite3_stmt* statement_;
   std::vector<TColumnInfo> columns_;
-  std::vector<std::string> declarations_;
+  int reprepared_ = 0;
   bool unknownTypes_ = false;
   bool isInsert_ = false;
 };
@@ -371,7 +366,7 @@ std::unique_ptr<TBackend> OpenSqliteBackend(const std::string& path) {
       break;
   }
   sqlite3* db = nullptr;
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
     std::string message = db ? sqlite3_errmsg(db) : "out of memory";
     sqlite3_close_v2(db);
     throw TabrinError(FormatMessage("Cannot open '%s': %s", {path, message}));
