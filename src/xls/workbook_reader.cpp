@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -43,6 +44,7 @@ bool StartsWith(std::string_view bytes, std::string_view prefix) { return bytes.
 // Files that are plainly something else, recognised by their first bytes,
 // so that the user learns what to do with them.
 void RejectOtherFormats(std::string_view bytes, const std::string& name) {
+  if (bytes.empty()) Fail("'%s' is an empty file; %s", {name, kOnlyXls});
   if (StartsWith(bytes, std::string_view("PK\x03\x04", 4))) {
     const std::string_view head = bytes.substr(0, 4096);
     if (head.find("application/vnd.oasis.opendocument.spreadsheet") != std::string_view::npos) {
@@ -65,17 +67,15 @@ void RejectOtherFormats(std::string_view bytes, const std::string& name) {
 }
 
 std::string ReadWholeFile(const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) Fail("Cannot open file '%s': %s", {path, std::strerror(EISDIR)});
   std::ifstream in(path, std::ios::binary);
   if (!in) Fail("Cannot open file '%s': %s", {path, std::strerror(errno)});
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  in.seekg(0, std::ios::beg);
-  std::string bytes;
-  if (size > 0) {
-    bytes.resize(static_cast<std::size_t>(size));
-    in.read(bytes.data(), size);
-  }
-  if (!in && size > 0) Fail("Cannot read file '%s'", {path});
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error || size > SIZE_MAX / 2) Fail("Cannot read file '%s'", {path});
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (static_cast<std::uintmax_t>(in.gcount()) != size) Fail("Cannot read file '%s'", {path});
   return bytes;
 }
 

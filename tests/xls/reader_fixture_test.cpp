@@ -157,6 +157,7 @@ TEST(WorkbookReaderTest, BadFilesGetClearErrors) {
       {"password.xls", "'%s' is protected by a password; remove the password in Excel and save the workbook again"},
       {"encrypted.xlsx", "'%s' is protected by a password; remove the password in Excel and save the workbook again"},
       {"missing.xls", "Cannot open file '%s': No such file or directory"},
+      {".", "Cannot open file '%s': Is a directory"},
   };
   for (const BadFileCase& c : cases) {
     const std::string path = FixturePath(c.file);
@@ -166,6 +167,15 @@ TEST(WorkbookReaderTest, BadFilesGetClearErrors) {
     } catch (const TabrinError& e) {
       EXPECT_EQ(e.what(), FormatMessage(c.message, {path})) << c.file;
     }
+  }
+}
+
+TEST(WorkbookReaderTest, EmptyFileIsNamed) {
+  try {
+    TWorkbookReader(std::string_view(), "empty.xls");
+    ADD_FAILURE() << "an empty file was read";
+  } catch (const TabrinError& e) {
+    EXPECT_EQ(std::string(e.what()), "'empty.xls' is an empty file; only Excel 97-2003 workbooks (.xls) can be read");
   }
 }
 
