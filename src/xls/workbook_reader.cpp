@@ -369,7 +369,37 @@ void SortCells(std::vector<TSheetCell>& cells) {
     }
   }
   cells.resize(kept);
-  cells.shrink_to_fit();
+}
+
+// How many cells the records of a sheet hold, so that the cell list is
+// allocated once.  Damage is left to the reading pass to report.
+std::size_t CountCellRecords(std::string_view stream, std::size_t offset) {
+  std::size_t count = 0;
+  int nesting = 0;
+  while (stream.size() - offset >= 4) {
+    const auto type = static_cast<std::uint16_t>(static_cast<unsigned char>(stream[offset]) |
+                                                 static_cast<unsigned char>(stream[offset + 1]) << 8);
+    const std::size_t length = static_cast<unsigned char>(stream[offset + 2]) |
+                               static_cast<std::size_t>(static_cast<unsigned char>(stream[offset + 3])) << 8;
+    offset += 4 + length;
+    if (offset > stream.size()) break;
+    switch (type) {
+      case biff::kBof: ++nesting; break;
+      case biff::kEof:
+        if (--nesting <= 0) return count;
+        break;
+      case biff::kNumber: case biff::kRk: case biff::kLabelSst: case biff::kLabel: case biff::kRString:
+      case biff::kBoolErr: case biff::kFormula: case biff::kString:
+        ++count;
+        break;
+      case biff::kMulRk:
+        count += length / 6;
+        break;
+      default:
+        break;
+    }
+  }
+  return count;
 }
 
 }  // namespace
@@ -388,6 +418,7 @@ void TWorkbookReader::ReadSheetRecords(TWorksheet& sheet, std::uint32_t offset) 
   }
 
   const std::uint32_t sharedCount = sharedStrings_->Count();
+  sheet.cells_.reserve(CountCellRecords(stream_, offset));
   TSheetCollector sheetCells(sheet.cells_, sheet.ownTexts_, sharedCount);
   // Tells a date from a number by its cell format and moves 1904-based
   // dates to the usual day count.
