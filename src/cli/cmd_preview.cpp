@@ -1,7 +1,7 @@
 // tabrin-cli preview cls|item|supplier|customer FILE
 // Opens the workbook as the tab's Open button does (workbook connection and
 // the tab's sheet query) and prints what the tab's grid shows: the record
-// count, then the grid's column titles and one line per record, separated
+// count ("共 N 筆"), then the grid's column titles and one line per record, separated
 // by tabs.  Columns of the tab's list that the sheet lacks are left out.
 #include <CLI/CLI.hpp>
 
@@ -48,9 +48,9 @@ int RunPreview(const PreviewOptions& options, CliStreams& streams) {
 
   const std::vector<TGridColumn> columns = GridColumnsPresent(GridColumnList(*table), sheet);
   std::ostream& out = streams.out;
-  out << "Records: " << sheet.RecordCount() << "\n";
+  out << "共 " << sheet.RecordCount() << " 筆\n";
   if (columns.empty()) {
-    streams.err << "The sheet has none of the columns the " << tab.caption << " tab shows.\n";
+    streams.err << "工作表沒有「" << tab.caption << "」頁籤顯示的任何欄位\n";
     return 0;
   }
   for (std::size_t i = 0; i < columns.size(); ++i) out << (i ? "\t" : "") << columns[i].entry->title;

@@ -25,42 +25,42 @@ struct PreviewCase {
 TEST(CliPreview, PrintsCountTitlesAndRowsOfTheTabsGrid) {
   const PreviewCase cases[] = {
       {"item", "item_basic.xls",
-       "Records: 4\n"
+       "共 4 筆\n"
        "管理貨號\t國際碼\t品名\t建檔日期\t售價\n"
        "100234\t4710088412345\t可口可樂 600ml\t2024/3/5\t25\n"
        "100235\t4710088412352\tPocky 巧克力棒\t2024/3/6 14:30:15\t1.5\n"
        "100236\t\t標籤文字\t2024/1/9\t99\n"
        "999999\t\t最後一筆\t\t-3.25\n"},
       {"cls", "cls.xls",
-       "Records: 3\n"
+       "共 3 筆\n"
        "小分類代碼\t小分類名稱\n"
        "001\t飲料\n"
        "002\t零食\n"
        "3\t日用品\n"},
       // The supplier import's layout: only seven of the grid's thirteen columns are in the sheet.
       {"supplier", "supplier.xls",
-       "Records: 1\n"
+       "共 1 筆\n"
        "廠商代號\t聯絡人\t訂貨電話\t傳真電話\t負責人\t給予折扣\t備註\n"
        "S001\t陳小姐\t02-23456789\t02-34567890\t王大明\t95\t老客戶\n"},
       {"customer", "customer.xls",
-       "Records: 2\n"
+       "共 2 筆\n"
        "顧客編號\t身分證字號\t姓名\t性別\t地址\t會員等級\t電話1\n"
        "C0001\tA123456789\t林美麗\t女\t高雄市前鎮區\tVIP\t0912345678\n"
        "C0002\t\t張三\t男\t\t一般\t\n"},
       {"cls", "biff5_big5.xls",
-       "Records: 4\n"
+       "共 4 筆\n"
        "小分類代碼\t小分類名稱\n"
        "01\t飲料\n"
        "02\t許功蓋\n"
        "03\t公式結果\n"
        "04\tCafe 咖啡\n"},
       {"cls", "upper_sheet1.xls",
-       "Records: 2\n"
+       "共 2 筆\n"
        "小分類代碼\t小分類名稱\n"
        "A1\t飲料\n"
        "B2\t零食\n"},
       {"item", "title_only.xls",
-       "Records: 0\n"
+       "共 0 筆\n"
        "管理貨號\t品名\n"},
   };
   for (const PreviewCase& c : cases) {
@@ -73,8 +73,8 @@ TEST(CliPreview, PrintsCountTitlesAndRowsOfTheTabsGrid) {
 TEST(CliPreview, SheetWithoutTheTabsColumnsSaysSo) {
   std::ostringstream out, err;
   EXPECT_EQ(RunCli({"preview", "customer", kData + "/cls.xls"}, {out, err}), 0);
-  EXPECT_EQ(out.str(), "Records: 3\n");
-  EXPECT_EQ(err.str(), "The sheet has none of the columns the 會員資料 tab shows.\n");
+  EXPECT_EQ(out.str(), "共 3 筆\n");
+  EXPECT_EQ(err.str(), "工作表沒有「會員資料」頁籤顯示的任何欄位\n");
 }
 
 TEST(CliPreview, BadWorkbooksFailWithTheReadersMessage) {
@@ -140,7 +140,7 @@ TEST(CliPreview, ExportedTablesPreviewWithEveryGridColumn) {
     std::istringstream lines(out.str());
     std::string line;
     std::getline(lines, line);
-    EXPECT_EQ(line, "Records: " + records) << c.table;
+    EXPECT_EQ(line, "共 " + records + " 筆") << c.table;
     std::getline(lines, line);
     EXPECT_EQ(line, c.titles) << c.table;
     int rows = 0;
