@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <exception>
+#include <unordered_map>
 
 #include "import/item_number.h"
 #include "text/encoding.h"
@@ -43,7 +44,7 @@ class TRowImporter {
 
   TRowOutcome ImportCurrentRow() {
     column_ = importer_.codeColumn;
-    const std::string raw = sheet_.FieldByName(importer_.codeColumn).AsString();
+    const std::string raw = CellText(importer_.codeColumn);
     if (importer_.skipEmptyCode && raw.empty()) return TRowOutcome::roSkipped;
     const std::string code = importer_.completeItemNumber ? CompleteItemNumber(raw) : raw;
     CheckCodeWidth(code);
@@ -110,10 +111,20 @@ class TRowImporter {
     target_.Post();
   }
 
-  std::string CellText(std::string_view column) { return sheet_.FieldByName(column).AsString(); }
+  // The sheet's fields stay the same while it is open: each column title is
+  // looked up once.  A missing column is looked up (and reported) every time.
+  TField& Cell(std::string_view column) {
+    auto found = cells_.find(column);
+    if (found != cells_.end()) return *found->second;
+    TField& field = sheet_.FieldByName(column);
+    cells_.emplace(column, &field);
+    return field;
+  }
+
+  std::string CellText(std::string_view column) { return Cell(column).AsString(); }
 
   double CellNumber(std::string_view column, double blankValue) {
-    TField& cell = sheet_.FieldByName(column);
+    TField& cell = Cell(column);
     if (cell.IsNull() || cell.AsString().empty()) return blankValue;
     return cell.AsFloat();
   }
@@ -124,6 +135,7 @@ class TRowImporter {
   const TFieldDef& codeField_;
   bool overwrite_;
   std::string_view column_;
+  std::unordered_map<std::string_view, TField*> cells_;
 };
 
 // The batch transaction: begun, committed when due, rolled back on an error.

@@ -42,7 +42,7 @@ struct TImportProgress {
 struct TImportOptions {
   // Exactly "0" overwrites existing records; anything else leaves them.
   std::string coverFlag = "0";
-  int batchRows = 500;
+  int batchRows = 5000;
   int batchMillis = 250;
   // Sheet row number (1 = the title row) of the query's 0-based record.
   // Default: the record's position + 2, right for a query with every row.

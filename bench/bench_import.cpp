@@ -1,0 +1,208 @@
+// Item import of a 65,535-row workbook into the embedded database (kind-1
+// layout): once into an empty table (every row appends) and once into the
+// full table with the cover setting "0" (every row overwrites).  Beside it, a
+// plain sqlite3 loop does the same lookups and writes on the same values in
+// one transaction, without reading the workbook.  Target: the import within
+// 2 times the plain loop.  A last figure shows why posts are batched: the
+// same import committing after every row.
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "db/connection.h"
+#include "db/database_connection.h"
+#include "db/embedded_database.h"
+#include "db/query.h"
+#include "import/import_tabs.h"
+#include "import/workbook_backend.h"
+#include "xls/workbook_writer.h"
+
+namespace {
+
+using namespace tabrin;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRows = 65535;
+
+struct TItemValues {
+  std::string itemNo, mark, name, spec, supplier, tax, unit, shelf;
+  double uniPrice, safeQty, minQty, stock, avgCost, special, price, memPrice, vipPrice, healthTax;
+};
+
+TItemValues ItemFor(int i) {
+  char itemNo[16];
+  std::snprintf(itemNo, sizeof itemNo, "I%07d", i);
+  return {itemNo, "4710000" + std::to_string(100000 + i % 900000), i % 2 ? "礦泉水" : "烏龍茶",
+          std::to_string(300 + i % 700) + "ml", "S" + std::to_string(i % 100), i % 5 ? "應稅" : "免稅", "瓶",
+          "A" + std::to_string(i % 10), 10.5 + i % 50, static_cast<double>(i % 20), static_cast<double>(i % 5),
+          static_cast<double>(i % 1000), 11.25, static_cast<double>(i % 30), 25.0 + i % 40, 23.0, 22.0, 0.5};
+}
+
+const std::vector<std::string> kTitles = {"管理貨號", "國際碼", "自訂碼", "品名", "規格", "應商代號", "廠商代號",
+                                          "稅別", "建檔日期", "最新進價", "單位", "安全庫存", "最低訂貨量", "庫存量",
+                                          "貨架", "平均成本", "產品分類", "售價", "會員價格", "VIP價格", "健康捐"};
+
+void WriteItemWorkbook(const std::string& path, const std::vector<TItemValues>& items) {
+  TxlsWorkbookWriter writer;
+  writer.CreateWorkbookFile(path);
+  writer.BeginWorkbook();
+  writer.BeginSheet(TxlsSheetHead{});
+  for (int c = 0; c < static_cast<int>(kTitles.size()); ++c) {
+    writer.UsedRanges().NoteUsedCell(0, 0, c);
+    writer.WriteLabelSst(0, c, kTitles[static_cast<std::size_t>(c)], kDefaultXfIndex);
+  }
+  for (int r = 0; r < static_cast<int>(items.size()); ++r) {
+    const TItemValues& v = items[static_cast<std::size_t>(r)];
+    int c = 0;
+    auto text = [&](const std::string& value) {
+      writer.UsedRanges().NoteUsedCell(0, r + 1, c);
+      writer.WriteLabelSst(r + 1, c++, value, kDefaultXfIndex);
+    };
+    auto number = [&](double value) {
+      writer.UsedRanges().NoteUsedCell(0, r + 1, c);
+      writer.WriteNumber(r + 1, c++, value, kDefaultXfIndex);
+    };
+    text(v.itemNo), text(v.mark), text(v.mark), text(v.name), text(v.spec), text(v.supplier), text(v.supplier);
+    text(v.tax), text("2024/3/5"), number(v.uniPrice), text(v.unit), number(v.safeQty), number(v.minQty);
+    number(v.stock), text(v.shelf), number(v.avgCost), number(v.special), number(v.price), number(v.memPrice);
+    number(v.vipPrice), number(v.healthTax);
+  }
+  writer.EndSheet();
+  writer.FinishWorkbook();
+  writer.CloseWorkbookFile();
+}
+
+double ImportSeconds(const std::string& folder, const std::string& workbook, int batchRows, TImportCounts& counts) {
+  TConnection connection("ADOConnection");
+  ConnectDatabase(connection, TDatabaseKind::dkOrvella, folder);
+  TImportOptions options;
+  options.coverFlag = "0";
+  options.batchRows = batchRows;
+  const auto start = Clock::now();
+  counts = ImportWorkbookFile(connection, "1", TImportTable::itItem, workbook, options);
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Opening the workbook and its sheet query alone: the part of the import
+// the plain loop does not do.
+double ReadSheetSeconds(const std::string& workbook) {
+  const auto start = Clock::now();
+  RegisterWorkbookReader();
+  TConnection connection("ADOXLSConnect");
+  connection.SetConnectionString(WorkbookConnectionString(workbook));
+  connection.Open();
+  TQuery sheet("ADOItemQuery", connection);
+  sheet.SetSql("SELECT * FROM [sheet1$]  ");
+  sheet.Open();
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The same work in plain sqlite3: look up (all columns), insert the 20
+// written columns or update the 19 of an overwrite, one transaction.
+double PlainLoopSeconds(const std::string& path, const std::vector<TItemValues>& items) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  sqlite3_stmt* lookup = nullptr;
+  sqlite3_stmt* insert = nullptr;
+  sqlite3_stmt* update = nullptr;
+  sqlite3_prepare_v2(db, "SELECT rowid, * FROM Item WHERE ItemNo = ?", -1, &lookup, nullptr);
+  const char* columns =
+      "ItemMark, SelfCode, PtName, PtSpec, SupplierNo, ImTax, ImUpDate, UniPrice, SUnit, RegSafeQty, EmgSafeQty, "
+      "StkQty, ShelfNo, AvgCost, Special, Price, MemPrice, VipPrice, HealthTax";
+  sqlite3_prepare_v2(db, (std::string("INSERT INTO Item (ItemNo, ") + columns +
+                          ") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)").c_str(), -1, &insert, nullptr);
+  sqlite3_prepare_v2(db,
+                     "UPDATE Item SET ItemMark=?2, SelfCode=?3, PtName=?4, PtSpec=?5, SupplierNo=?6, ImTax=?7, "
+                     "ImUpDate=?8, UniPrice=?9, SUnit=?10, RegSafeQty=?11, EmgSafeQty=?12, StkQty=?13, ShelfNo=?14, "
+                     "AvgCost=?15, Special=?16, Price=?17, MemPrice=?18, VipPrice=?19, HealthTax=?20 WHERE rowid=?1",
+                     -1, &update, nullptr);
+  const auto start = Clock::now();
+  sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+  for (const TItemValues& v : items) {
+    sqlite3_bind_text(lookup, 1, v.itemNo.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_int64 rowid = 0;
+    bool found = false;
+    while (sqlite3_step(lookup) == SQLITE_ROW) {
+      if (!found) rowid = sqlite3_column_int64(lookup, 0);
+      found = true;
+      for (int c = 1; c < sqlite3_column_count(lookup); ++c) sqlite3_column_text(lookup, c);
+    }
+    sqlite3_reset(lookup);
+    sqlite3_stmt* write = found ? update : insert;
+    if (found) sqlite3_bind_int64(write, 1, rowid);
+    else sqlite3_bind_text(write, 1, v.itemNo.c_str(), -1, SQLITE_TRANSIENT);
+    int p = 2;
+    auto text = [&](const std::string& value) { sqlite3_bind_text(write, p++, value.c_str(), -1, SQLITE_TRANSIENT); };
+    auto number = [&](double value) { sqlite3_bind_double(write, p++, value); };
+    text(v.mark), text(v.mark), text(v.name), text(v.spec), text(v.supplier), text(v.tax);
+    text("2024-03-05 00:00:00"), number(v.uniPrice), text(v.unit);
+    sqlite3_bind_int(write, p++, static_cast<int>(v.safeQty));
+    sqlite3_bind_int(write, p++, static_cast<int>(v.minQty));
+    sqlite3_bind_int(write, p++, static_cast<int>(v.stock));
+    text(v.shelf), number(v.avgCost);
+    sqlite3_bind_int(write, p++, static_cast<int>(v.special));
+    number(v.price), number(v.memPrice), number(v.vipPrice), number(v.healthTax);
+    sqlite3_step(write);
+    sqlite3_reset(write);
+  }
+  sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  sqlite3_finalize(lookup);
+  sqlite3_finalize(insert);
+  sqlite3_finalize(update);
+  sqlite3_close(db);
+  return seconds;
+}
+
+void Report(const char* what, int rows, double seconds, double plainSeconds) {
+  std::printf("%-34s %8.3f s %9.0f rows/s", what, seconds, rows / seconds);
+  if (plainSeconds > 0) std::printf("   %.2fx the plain loop", seconds / plainSeconds);
+  std::printf("\n");
+}
+
+}  // namespace
+
+int main() {
+  const std::string folder =
+      (std::filesystem::temp_directory_path() / ("tabrin-bench-import-" + std::to_string(getpid()))).string() + "/";
+  std::filesystem::create_directories(folder);
+  std::vector<TItemValues> items;
+  items.reserve(kRows);
+  for (int i = 0; i < kRows; ++i) items.push_back(ItemFor(i));
+  const std::string workbook = folder + "items.xls";
+  WriteItemWorkbook(workbook, items);
+
+  CreateEmbeddedDatabase(folder + "Database.mdb", {.overwrite = true});
+  TImportCounts counts;
+  const double appendSeconds = ImportSeconds(folder, workbook, TImportOptions{}.batchRows, counts);
+  const double overwriteSeconds = ImportSeconds(folder, workbook, TImportOptions{}.batchRows, counts);
+
+  const std::string plainPath = folder + "plain.db";
+  CreateEmbeddedDatabase(plainPath, {.overwrite = true});
+  const double plainAppendSeconds = PlainLoopSeconds(plainPath, items);
+  const double plainOverwriteSeconds = PlainLoopSeconds(plainPath, items);
+
+  std::printf("Item import, %d rows, embedded database, kind-1 layout\n", kRows);
+  Report("import into the empty table", kRows, appendSeconds, plainAppendSeconds);
+  Report("plain sqlite3 loop, appends", kRows, plainAppendSeconds, 0);
+  Report("import over the full table (\"0\")", kRows, overwriteSeconds, plainOverwriteSeconds);
+  Report("plain sqlite3 loop, overwrites", kRows, plainOverwriteSeconds, 0);
+  Report("reading the sheet alone", kRows, ReadSheetSeconds(workbook), 0);
+
+  // A commit per row, as posting every record on its own would do.
+  constexpr int kPerRow = 2000;
+  std::vector<TItemValues> few(items.begin(), items.begin() + kPerRow);
+  const std::string fewWorkbook = folder + "few.xls";
+  WriteItemWorkbook(fewWorkbook, few);
+  CreateEmbeddedDatabase(folder + "Database.mdb", {.overwrite = true});
+  const double perRowSeconds = ImportSeconds(folder, fewWorkbook, 1, counts);
+  Report("import committing every row", kPerRow, perRowSeconds, 0);
+
+  std::filesystem::remove_all(folder);
+  return 0;
+}
