@@ -250,8 +250,9 @@ void TWorkbookReader::ReadGlobals() {
       case biff::kSst: {
         body.Skip(4);
         const std::uint32_t unique = body.U32();
-        const std::size_t bytes = record.body.size() +
-            [&] { std::size_t n = 0; for (auto piece : record.continues) n += piece.size(); return n; }();
+        std::size_t bytes = record.body.size();
+        for (const std::string_view piece : record.continues) bytes += piece.size();
+        // The count is only a claim: a text takes at least three bytes.
         sharedStrings_->Reserve(std::min<std::size_t>(unique, bytes / 3), bytes);
         for (std::uint32_t i = 0; i < unique && !body.AtEnd(); ++i) {
           detail::AppendRichExtendedString(body, sharedStrings_->Buffer());
