@@ -160,7 +160,11 @@ class TOdbcStatement : public TPreparedStatement {
     std::vector<TParamBuffer> buffers(params.size());
     for (std::size_t i = 0; i < params.size(); ++i) Bind(static_cast<SQLUSMALLINT>(i + 1), params[i], buffers[i]);
     SQLRETURN rc = SQLExecute(stmt_);
-    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) Raise(SQL_HANDLE_STMT, stmt_);
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
+      std::string message = Diagnostics(SQL_HANDLE_STMT, stmt_);
+      SQLFreeStmt(stmt_, SQL_CLOSE);
+      throw TabrinError(message);
+    }
 
     TStatementResult result;
     SQLSMALLINT columnCount = 0;
