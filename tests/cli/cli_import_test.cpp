@@ -180,6 +180,16 @@ TEST_P(CliImport, PrintsDoneAndWhatWasDoneWithTheCoverSettingOfSetupIni) {
   EXPECT_EQ(Rows("SELECT ClsNo, ClsName FROM Classify ORDER BY ClsNo"), (Table{{"A01", "飲料"}, {"B02", "零食"}}));
 }
 
+TEST_P(CliImport, ATerminalShowsAProgressBarWithTheRowCountsAndClearsIt) {
+  const std::string file = home_ + "cls.xls";
+  WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "飲料"}, {"B02", "零食"}});
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCli({"--home", home_, "import", "--kind", GetParam(), "cls", file}, {out, err, true}), 0) << err.str();
+  EXPECT_NE(err.str().find("] 2/2 新增 2 筆，覆蓋 0 筆，未變更 0 筆"), std::string::npos) << err.str();
+  EXPECT_TRUE(err.str().ends_with("\r\x1b[K")) << err.str();
+  EXPECT_EQ(out.str(), "匯入完畢\n新增 2 筆，覆蓋 0 筆，未變更 0 筆\n");
+}
+
 TEST_P(CliImport, AnErrorPrintsItsRowAndTheCountsAndFails) {
   const std::string file = home_ + "items.xls";
   WriteSheet(file,
