@@ -15,7 +15,7 @@ namespace tabrin {
 namespace {
 
 // Days from 1970-01-01 of a proleptic Gregorian date, and back.
-long long DaysFromCivil(long long y, unsigned m, unsigned d) {
+constexpr long long DaysFromCivil(long long y, unsigned m, unsigned d) {
   y -= m <= 2;
   const long long era = (y >= 0 ? y : y - 399) / 400;
   const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -37,7 +37,7 @@ void CivilFromDays(long long z, int& year, int& month, int& day) {
   year = static_cast<int>(y + (month <= 2));
 }
 
-const long long kEpochOffset = DaysFromCivil(1899, 12, 30);
+constexpr long long kEpochOffset = DaysFromCivil(1899, 12, 30);
 
 bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
