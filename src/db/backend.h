@@ -26,6 +26,8 @@
 
 #include "db/connection_string.h"
 #include "db/field_type.h"
+#include "db/row_store.h"
+#include "text/error.h"
 #include "db/value.h"
 
 namespace tabrin {
@@ -36,11 +38,10 @@ struct TColumnInfo {
   int size = 0;  // declared width of text columns (characters), else 0
 };
 
-using TRow = std::vector<TValue>;
 
 struct TStatementResult {
   std::vector<TColumnInfo> columns;  // empty for statements without a result
-  std::vector<TRow> rows;            // every row, each columns.size() values
+  TRowStore rows;                    // every row, each columns.size() values
   std::int64_t rowsAffected = -1;    // for INSERT/UPDATE/DELETE; -1 otherwise
   // After an INSERT: the new row's identity (see TTableInfo::rowLocator), or null.
   TValue insertedRowLocator;
@@ -60,6 +61,14 @@ struct TTableInfo {
   // A hidden row identity the backend can select, e.g. "rowid" on SQLite;
   // empty when there is none.
   std::string rowLocator;
+};
+
+// An error a backend raises about the statement a query runs (a column the
+// statement names that the store lacks): the query puts its name in front,
+// as it does for its own binding errors.
+class TQueryStatementError : public TabrinError {
+ public:
+  using TabrinError::TabrinError;
 };
 
 class TBackend {

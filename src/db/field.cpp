@@ -149,6 +149,11 @@ std::string TField::AsString() const {
 
 double TField::AsFloat() const {
   const TValue& value = Value();
+  // A text column reads its text, and an empty cell's text is "", which is
+  // no number: only numeric columns give 0 for an empty value.
+  if (value.IsNull() && IsTextType(type_)) {
+    throw TabrinError(FormatMessage("'%s' is not a valid floating point value", {""}));
+  }
   if (value.Type() != TValueType::vtText) return value.Number();
   if (auto number = TRegionalFormats::System().ParseFloat(value.Text())) return *number;
   throw TabrinError(FormatMessage("'%s' is not a valid floating point value", {value.Text()}));

@@ -164,10 +164,16 @@ void TQuery::Open() {
   }
   const std::string& runSql = locatorColumn_ >= 0 ? runSql_ : sql_;
 
-  TStatementResult result = connection_->Run(runSql, params_);
+  TStatementResult result;
+  try {
+    result = connection_->Run(runSql, params_);
+  } catch (const TQueryStatementError& error) {
+    Fail(error.what());
+  }
   if (result.columns.empty()) Fail("CommandText does not return a result set");
   columns_ = std::move(result.columns);
   rows_ = std::move(result.rows);
+  decodedRow_ = -1;
   BindFields();
   state_ = TDataSetState::dsBrowse;
   current_ = 0;
@@ -224,6 +230,8 @@ void TQuery::BindFields() {
 void TQuery::Close() {
   state_ = TDataSetState::dsInactive;
   rows_.clear();
+  decodedRow_ = -1;
+  currentRow_.clear();
   editBuffer_.clear();
   modified_.clear();
   current_ = 0;
@@ -283,7 +291,15 @@ const TValue& TQuery::CurrentValue(int column) const {
     return editBuffer_[static_cast<std::size_t>(column)];
   }
   if (state_ == TDataSetState::dsInactive || rows_.empty()) return kNull;
-  return rows_[static_cast<std::size_t>(current_)][static_cast<std::size_t>(column)];
+  return CurrentRow()[static_cast<std::size_t>(column)];
+}
+
+const TRow& TQuery::CurrentRow() const {
+  if (decodedRow_ != current_) {
+    rows_.Decode(static_cast<std::size_t>(current_), currentRow_);
+    decodedRow_ = current_;
+  }
+  return currentRow_;
 }
 
 void TQuery::StoreValue(int column, TValue value) {
@@ -314,7 +330,7 @@ void TQuery::Edit() {
   if (rows_.empty()) {
     Fail("Either BOF or EOF is True, or the current record has been deleted. Requested operation requires a current record");
   }
-  editBuffer_ = rows_[static_cast<std::size_t>(current_)];
+  editBuffer_ = CurrentRow();
   modified_.assign(columns_.size(), false);
   state_ = TDataSetState::dsEdit;
 }
@@ -361,8 +377,9 @@ void TQuery::PostInsert() {
   TStatementResult result = connection_->Run(sql, params);
   if (result.rowsAffected == 0) Fail("The record was not added");
   if (locatorColumn_ >= 0) editBuffer_[static_cast<std::size_t>(locatorColumn_)] = result.insertedRowLocator;
-  rows_.push_back(std::move(editBuffer_));
+  rows_.push_back(editBuffer_);
   current_ = static_cast<int>(rows_.size()) - 1;
+  decodedRow_ = -1;
   eof_ = false;
   editBuffer_.clear();
   modified_.clear();
@@ -374,7 +391,7 @@ void TQuery::PostInsert() {
 // when only the values can identify it.
 bool TQuery::RecordCondition(std::string& where, std::vector<TValue>& params) const {
   TBackend& backend = connection_->Backend();
-  const TRow& original = rows_[static_cast<std::size_t>(current_)];
+  const TRow& original = CurrentRow();
   const TTableInfo& info = connection_->TableInfo(table_);
 
   std::vector<std::size_t> keyColumns;
@@ -443,7 +460,8 @@ void TQuery::PostUpdate() {
       Fail("Row cannot be located for updating. Some values may have been changed since it was last read");
     }
     if (result.rowsAffected > 1) Fail("Insufficient key column information for updating or refreshing");
-    rows_[static_cast<std::size_t>(current_)] = std::move(editBuffer_);
+    rows_.Replace(static_cast<std::size_t>(current_), editBuffer_);
+    decodedRow_ = -1;
   }
   editBuffer_.clear();
   modified_.clear();

@@ -108,6 +108,7 @@ class TQuery {
   [[noreturn]] void Fail(const std::string& message) const;
   void CheckActive() const;
   const TValue& CurrentValue(int column) const;
+  const TRow& CurrentRow() const;
   void StoreValue(int column, TValue value);
   void BindFields();
   void CheckBrowseMode();
@@ -124,7 +125,10 @@ class TQuery {
 
   TDataSetState state_ = TDataSetState::dsInactive;
   std::vector<TColumnInfo> columns_;
-  std::vector<TRow> rows_;
+  TRowStore rows_;
+  // The current row, decoded from rows_ when the position moves.
+  mutable TRow currentRow_;
+  mutable int decodedRow_ = -1;
   int current_ = 0;
   bool eof_ = true;
   int controlsDisabled_ = 0;

@@ -88,7 +88,7 @@ TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std
     if (filterColumn) {
       const auto found = std::find_if(result.columns.begin(), result.columns.end(),
                                       [&](const TColumnInfo& column) { return SameTitle(column.name, *filterColumn); });
-      if (found == result.columns.end()) throw TabrinError(FormatMessage("Field '%s' not found", {*filterColumn}));
+      if (found == result.columns.end()) throw TQueryStatementError(FormatMessage("Field '%s' not found", {*filterColumn}));
       filterIndex = static_cast<int>(found - result.columns.begin());
     }
 

@@ -82,7 +82,7 @@ TEST(CliPreview, BadWorkbooksFailWithTheReadersMessage) {
       {"cls", "spreadsheet.ods",
        "'%s' is an OpenDocument spreadsheet (.ods); only Excel 97-2003 workbooks (.xls) can be read.\n"},
       {"cls", "no_sheet1.xls", "'%s' has no sheet \"sheet1\"; its sheets are \"資料\", \"Sheet2\".\n"},
-      {"item", "cls.xls", "Field '管理貨號' not found.\n"},
+      {"item", "cls.xls", "ADOItemQuery: Field '管理貨號' not found.\n"},
       {"cls", "password.xls",
        "'%s' is protected by a password; remove the password in Excel and save the workbook again.\n"},
   };

@@ -137,12 +137,14 @@ TEST_P(FieldWriteRules, ReadValuesAsRegionalTextAndAsFloat) {
   EXPECT_EQ(read.FieldByName("StkQty").AsString(), "7");
   EXPECT_EQ(read.FieldByName("No1").AsString(), "");  // null
   EXPECT_DOUBLE_EQ(read.FieldByName("PtName").AsFloat(), 12.5);
-  EXPECT_DOUBLE_EQ(read.FieldByName("No1").AsFloat(), 0);  // null gives 0
-  try {
-    read.FieldByName("PtSpec").AsFloat();
-    ADD_FAILURE() << "empty text read as a number";
-  } catch (const TabrinError& error) {
-    EXPECT_STREQ(error.what(), "'' is not a valid floating point value");
+  EXPECT_DOUBLE_EQ(read.FieldByName("RegSafeQty").AsFloat(), 0);  // an empty number gives 0
+  for (const char* emptyText : {"PtSpec", "No1"}) {  // empty text and null text alike
+    try {
+      read.FieldByName(emptyText).AsFloat();
+      ADD_FAILURE() << emptyText << ": empty text read as a number";
+    } catch (const TabrinError& error) {
+      EXPECT_STREQ(error.what(), "'' is not a valid floating point value");
+    }
   }
   try {
     read.FieldByName("ItemNo").AsFloat();

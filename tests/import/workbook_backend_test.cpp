@@ -140,7 +140,7 @@ TEST_F(WorkbookQueryTest, ItemQueryKeepsRowsWithAnItemNumber) {
 }
 
 TEST_F(WorkbookQueryTest, ItemQueryOnASheetWithoutTheColumnFails) {
-  EXPECT_EQ(ErrorOf([&] { Open("cls.xls", kItemRows); }), "Field '管理貨號' not found");
+  EXPECT_EQ(ErrorOf([&] { Open("cls.xls", kItemRows); }), "ADOItemQuery: Field '管理貨號' not found");
 }
 
 TEST_F(WorkbookQueryTest, TitleRowAloneGivesNoRecords) {

@@ -1,0 +1,168 @@
+#include "db/row_store.h"
+
+#include <cstring>
+#include <stdexcept>
+
+namespace tabrin {
+
+namespace {
+
+enum Tag : unsigned char { kNull, kText, kInteger, kFloat, kDateTime, kFalse, kTrue };
+
+void PutVarint(unsigned char*& p, std::uint64_t v) {
+  while (v >= 0x80) {
+    *p++ = static_cast<unsigned char>(v | 0x80);
+    v >>= 7;
+  }
+  *p++ = static_cast<unsigned char>(v);
+}
+
+std::uint64_t GetVarint(const unsigned char*& p) {
+  std::uint64_t v = 0;
+  int shift = 0;
+  while (*p & 0x80) {
+    v |= static_cast<std::uint64_t>(*p++ & 0x7F) << shift;
+    shift += 7;
+  }
+  v |= static_cast<std::uint64_t>(*p++) << shift;
+  return v;
+}
+
+std::size_t EncodedSize(const TRow& row) {
+  std::size_t size = 10;
+  for (const TValue& v : row) {
+    size += 1;
+    switch (v.Type()) {
+      case TValueType::vtText:
+        size += 10 + v.Text().size();
+        break;
+      case TValueType::vtInteger:
+      case TValueType::vtFloat:
+      case TValueType::vtDateTime:
+        size += 8;
+        break;
+      default:
+        break;
+    }
+  }
+  return size;
+}
+
+template <typename T>
+void PutRaw(unsigned char*& p, T value) {
+  std::memcpy(p, &value, sizeof value);
+  p += sizeof value;
+}
+
+template <typename T>
+T GetRaw(const unsigned char*& p) {
+  T value;
+  std::memcpy(&value, p, sizeof value);
+  p += sizeof value;
+  return value;
+}
+
+}  // namespace
+
+TRowStore::TRowStore(std::initializer_list<TRow> rows) {
+  for (const TRow& row : rows) push_back(row);
+}
+
+void TRowStore::clear() {
+  blocks_.clear();
+  locations_.clear();
+}
+
+TRowStore::Location TRowStore::Encode(const TRow& row) {
+  const std::size_t need = EncodedSize(row);
+  if (blocks_.empty() || blocks_.back().capacity - blocks_.back().size < need) {
+    Block block;
+    block.capacity = need > kBlockSize ? need : kBlockSize;
+    block.bytes.reset(new unsigned char[block.capacity]);
+    blocks_.push_back(std::move(block));
+  }
+  Block& block = blocks_.back();
+  const Location location{static_cast<std::uint32_t>(blocks_.size() - 1), static_cast<std::uint32_t>(block.size)};
+  unsigned char* p = block.bytes.get() + block.size;
+  PutVarint(p, row.size());
+  for (const TValue& v : row) {
+    switch (v.Type()) {
+      case TValueType::vtNull:
+        *p++ = kNull;
+        break;
+      case TValueType::vtText:
+        *p++ = kText;
+        PutVarint(p, v.Text().size());
+        std::memcpy(p, v.Text().data(), v.Text().size());
+        p += v.Text().size();
+        break;
+      case TValueType::vtInteger:
+        *p++ = kInteger;
+        PutRaw(p, v.Integer());
+        break;
+      case TValueType::vtFloat:
+        *p++ = kFloat;
+        PutRaw(p, v.Float());
+        break;
+      case TValueType::vtDateTime:
+        *p++ = kDateTime;
+        PutRaw(p, v.DateTime());
+        break;
+      case TValueType::vtBoolean:
+        *p++ = v.Boolean() ? kTrue : kFalse;
+        break;
+    }
+  }
+  block.size = static_cast<std::size_t>(p - block.bytes.get());
+  return location;
+}
+
+void TRowStore::push_back(const TRow& row) { locations_.push_back(Encode(row)); }
+
+void TRowStore::Replace(std::size_t index, const TRow& row) { locations_.at(index) = Encode(row); }
+
+void TRowStore::Decode(std::size_t index, TRow& out) const {
+  const Location location = locations_.at(index);
+  const unsigned char* p = blocks_[location.block].bytes.get() + location.offset;
+  const std::size_t count = static_cast<std::size_t>(GetVarint(p));
+  out.clear();
+  out.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    switch (*p++) {
+      case kNull:
+        out.emplace_back();
+        break;
+      case kText: {
+        const std::size_t length = static_cast<std::size_t>(GetVarint(p));
+        out.push_back(TValue::Text(std::string(reinterpret_cast<const char*>(p), length)));
+        p += length;
+        break;
+      }
+      case kInteger:
+        out.push_back(TValue::Integer(GetRaw<std::int64_t>(p)));
+        break;
+      case kFloat:
+        out.push_back(TValue::Float(GetRaw<double>(p)));
+        break;
+      case kDateTime:
+        out.push_back(TValue::DateTime(GetRaw<double>(p)));
+        break;
+      case kFalse:
+        out.push_back(TValue::Boolean(false));
+        break;
+      case kTrue:
+        out.push_back(TValue::Boolean(true));
+        break;
+      default:
+        throw std::logic_error("corrupt row store");
+    }
+  }
+}
+
+TRow TRowStore::operator[](std::size_t index) const {
+  TRow row;
+  Decode(index, row);
+  return row;
+}
+
+}  // namespace tabrin

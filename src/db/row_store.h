@@ -1,0 +1,63 @@
+#pragma once
+// TRowStore: the rows of a fully fetched result, kept compactly.
+//
+// A static query holds every row of its result for as long as it is open; a
+// vector of TValue per row costs about 40 bytes a value plus a heap block per
+// longer text, several times the data itself.  The store encodes each row into
+// large shared blocks (a tag byte per value, 8 bytes for numbers, a length and
+// the bytes for texts) and decodes one row when it is asked for.
+//
+//   TRowStore rows;
+//   rows.push_back(TRow{TValue::Text("001"), TValue::Float(1.5)});
+//   TRow row = rows[0];            // decoded copy
+//   rows.Replace(0, std::move(row));
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <vector>
+
+#include "db/value.h"
+
+namespace tabrin {
+
+using TRow = std::vector<TValue>;
+
+class TRowStore {
+ public:
+  TRowStore() = default;
+  TRowStore(std::initializer_list<TRow> rows);
+  TRowStore(TRowStore&&) noexcept = default;
+  TRowStore& operator=(TRowStore&&) noexcept = default;
+  TRowStore(const TRowStore&) = delete;
+  TRowStore& operator=(const TRowStore&) = delete;
+
+  void reserve(std::size_t rows) { locations_.reserve(rows); }
+  void push_back(const TRow& row);
+  std::size_t size() const { return locations_.size(); }
+  bool empty() const { return locations_.empty(); }
+  void clear();
+
+  TRow operator[](std::size_t index) const;
+  void Decode(std::size_t index, TRow& out) const;
+  // Rewrites one row (its old bytes stay unused until the store is cleared).
+  void Replace(std::size_t index, const TRow& row);
+
+ private:
+  struct Location {
+    std::uint32_t block;
+    std::uint32_t offset;
+  };
+  Location Encode(const TRow& row);
+
+  static constexpr std::size_t kBlockSize = 1 << 20;
+  struct Block {
+    std::unique_ptr<unsigned char[]> bytes;
+    std::size_t size = 0;
+    std::size_t capacity = 0;
+  };
+  std::vector<Block> blocks_;
+  std::vector<Location> locations_;
+};
+
+}  // namespace tabrin
