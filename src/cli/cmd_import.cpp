@@ -27,8 +27,6 @@ namespace tabrin::cli {
 
 namespace {
 
-constexpr std::string_view kImportDoneMessage = "匯入完畢";
-
 struct ImportCommandOptions {
   int kind = 0;
   std::string table;

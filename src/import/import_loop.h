@@ -17,6 +17,7 @@
 // used as it is and nothing is committed here.
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "db/connection.h"
 #include "db/query.h"
@@ -24,6 +25,9 @@
 #include "text/error.h"
 
 namespace tabrin {
+
+// What every importer shows when it has run through the whole sheet.
+inline constexpr std::string_view kImportDoneMessage = "匯入完畢";
 
 struct TImportCounts {
   int appended = 0;
