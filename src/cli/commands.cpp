@@ -5,6 +5,7 @@
 namespace tabrin::cli {
 
 void AddExportCommand(CLI::App& app, CommandContext& context);
+void AddPreviewCommand(CLI::App& app, CommandContext& context);
 void AddImportCommand(CLI::App& app, CommandContext& context);
 void AddSettingsCommand(CLI::App& app, CommandContext& context);
 void AddInitDbCommand(CLI::App& app, CommandContext& context);
@@ -13,6 +14,7 @@ void AddConnectCommand(CLI::App& app, CommandContext& context);
 // One line per verb; each Add...Command is defined in its own cmd_*.cpp.
 void RegisterCommands(CLI::App& app, CommandContext& context) {
   AddExportCommand(app, context);
+  AddPreviewCommand(app, context);
   AddImportCommand(app, context);
   AddSettingsCommand(app, context);
   AddInitDbCommand(app, context);
