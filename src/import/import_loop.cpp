@@ -125,7 +125,10 @@ class TRowImporter {
 
   double CellNumber(std::string_view column, double blankValue) {
     TField& cell = Cell(column);
-    if (cell.IsNull() || cell.AsString().empty()) return blankValue;
+    const TValue& value = cell.Value();
+    // Only a blank cell or an empty text is "empty": a number cell is read as
+    // it is, without a detour through its text form.
+    if (value.IsNull() || (value.Type() == TValueType::vtText && value.Text().empty())) return blankValue;
     return cell.AsFloat();
   }
 
