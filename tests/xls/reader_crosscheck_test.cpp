@@ -67,7 +67,8 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, CrossCheckTest,
                          // FreeXL fails on texts split over many short records and on
                          // Big5 Excel 95 files, and shows 1904-01-01 as 1904-01-02.
                          ::testing::Values("item_whole_sst.xls", "export_items.xls", "upper_sheet1.xls", "cls.xls", "supplier.xls",
-                                           "customer.xls", "biff5_cp1252.xls"));
+                                           "customer.xls", "biff5_cp1252.xls", "gnumeric_items.xls", "gnumeric_upper_sheet1.xls",
+                                           "lo_items.xls", "lo_upper_sheet1.xls"));
 
 }  // namespace
 }  // namespace tabrin
