@@ -1,5 +1,6 @@
 #include "db/row_store.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -76,8 +77,11 @@ void TRowStore::clear() {
 TRowStore::Location TRowStore::Encode(const TRow& row) {
   const std::size_t need = EncodedSize(row);
   if (blocks_.empty() || blocks_.back().capacity - blocks_.back().size < need) {
+    // Blocks grow from small to kBlockSize, so that the many one-row results
+    // of lookups stay cheap while large results fill few big blocks.
     Block block;
-    block.capacity = need > kBlockSize ? need : kBlockSize;
+    const std::size_t grown = blocks_.empty() ? kFirstBlockSize : std::min(blocks_.back().capacity * 2, kBlockSize);
+    block.capacity = std::max(need, grown);
     block.bytes.reset(new unsigned char[block.capacity]);
     blocks_.push_back(std::move(block));
   }

@@ -50,6 +50,7 @@ class TRowStore {
   };
   Location Encode(const TRow& row);
 
+  static constexpr std::size_t kFirstBlockSize = 1 << 10;
   static constexpr std::size_t kBlockSize = 1 << 20;
   struct Block {
     std::unique_ptr<unsigned char[]> bytes;
