@@ -69,6 +69,7 @@ void TxlsWorkbookWriter::FinishWorkbook() {
   if (!workbookBegun_) throw TabrinError("The workbook has not been started");
   if (finished_) throw TabrinError("The workbook has already been finished");
   if (sheetOpen_) throw TabrinError("A sheet is still open");
+  ResolveQueuedStrings();
   FixDimensions();
 
   // The size of the tail is known before it is written: the records in

@@ -1,4 +1,6 @@
 // Cell records: LABELSST, NUMBER, BOOLERR, BLANK and the aggregate FORMULA.
+#include <algorithm>
+
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
@@ -12,6 +14,42 @@ constexpr int kMaxRow = 65535;
 constexpr int kMaxCol = 255;
 // Excel keeps at most this many characters in a cell.
 constexpr std::size_t kMaxCellText = 32767;
+
+// Writes the UTF-16 form of utf8 to out and returns the number of units.
+// ASCII and well-formed three-byte sequences (all of Chinese) are decoded
+// here; anything else goes through DecodeUtf8, so malformed text comes out
+// the same as everywhere else.
+std::size_t Utf8ToUtf16Units(std::string_view utf8, char16_t* out) {
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  const std::size_t size = utf8.size();
+  char16_t* const start = out;
+  std::size_t pos = 0;
+  while (pos < size) {
+    const unsigned lead = p[pos];
+    if (lead < 0x80) {
+      *out++ = static_cast<char16_t>(lead);
+      ++pos;
+      continue;
+    }
+    if ((lead & 0xF0) == 0xE0 && pos + 2 < size && (p[pos + 1] & 0xC0) == 0x80 && (p[pos + 2] & 0xC0) == 0x80) {
+      const char32_t c = ((lead & 0x0F) << 12) | ((p[pos + 1] & 0x3F) << 6) | (p[pos + 2] & 0x3F);
+      if (c >= 0x800 && (c < 0xD800 || c > 0xDFFF)) {
+        *out++ = static_cast<char16_t>(c);
+        pos += 3;
+        continue;
+      }
+    }
+    char32_t c = detail::DecodeUtf8(utf8, pos);
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      *out++ = static_cast<char16_t>(0xD800 + (c >> 10));
+      *out++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    } else {
+      *out++ = static_cast<char16_t>(c);
+    }
+  }
+  return static_cast<std::size_t>(out - start);
+}
 
 void CheckRow(int row) {
   if (row < 0 || row > kMaxRow) {
@@ -36,26 +74,11 @@ void TxlsWorkbookWriter::WriteCellHeader(std::uint8_t* body, int row, int col, s
 }
 
 void TxlsWorkbookWriter::WriteLabelSst(int row, int col, std::string_view utf8, std::uint16_t xf) {
-  // Converted into a reused buffer: this runs for every text cell.
-  scratch_.clear();
-  std::size_t pos = 0;
-  while (pos < utf8.size()) {
-    const unsigned char lead = static_cast<unsigned char>(utf8[pos]);
-    if (lead < 0x80) {
-      scratch_.push_back(lead);
-      ++pos;
-      continue;
-    }
-    char32_t c = detail::DecodeUtf8(utf8, pos);
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      scratch_.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-      scratch_.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-    } else {
-      scratch_.push_back(static_cast<char16_t>(c));
-    }
-  }
-  WriteLabelSst(row, col, std::u16string_view(scratch_), xf);
+  // Converted into a reused buffer: this runs for every text cell.  A text
+  // never has more UTF-16 units than UTF-8 bytes.
+  if (scratch_.size() < utf8.size()) scratch_.resize(std::max(utf8.size(), 2 * scratch_.size()));
+  const std::size_t units = Utf8ToUtf16Units(utf8, scratch_.data());
+  WriteLabelSst(row, col, std::u16string_view(scratch_.data(), units), xf);
 }
 
 void TxlsWorkbookWriter::WriteLabelSst(int row, int col, std::u16string_view utf16, std::uint16_t xf) {
@@ -65,11 +88,11 @@ void TxlsWorkbookWriter::WriteLabelSst(int row, int col, std::u16string_view utf
     throw TabrinError(FormatMessage("The text in row %d, column %d is longer than 32767 characters",
                                     {row + 1, col + 1}));
   }
-  const std::uint32_t index = sst_->AddString(utf16);
-  std::uint8_t* body = ClearBuffer(10);
-  WriteCellHeader(body, row, col, xf);
-  PutU32(body + 6, index);
+  // The string's index is filled in when the queued texts are added.
+  const std::uint64_t indexPosition = file_->Stream().Position() + 4 + 6;
+  WriteCellHeader(ClearBuffer(10), row, col, xf);
   WriteRecord(biff::kLabelSst, 10);
+  if (sst_->Queue(utf16, indexPosition)) ResolveQueuedStrings();
 }
 
 void TxlsWorkbookWriter::WriteNumber(int row, int col, double value, std::uint16_t xf) {

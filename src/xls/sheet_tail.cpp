@@ -124,6 +124,7 @@ void TxlsWorkbookWriter::EndSheet(const TxlsSheetTail& tail) {
   WriteRecord(biff::kSelection, 16);
 
   WriteRecord(biff::kEof, 0);
+  ResolveQueuedStrings();
   sheetOpen_ = false;
 }
 

@@ -88,7 +88,7 @@ const char16_t* TsstStrings::Store(std::u16string_view text) {
   constexpr std::size_t kBlock = 1u << 16;
   if (blockUsed_ + text.size() > blockSize_) {
     blockSize_ = std::max(kBlock, text.size());
-    blocks_.push_back(std::make_unique<char16_t[]>(blockSize_));
+    blocks_.push_back(std::make_unique_for_overwrite<char16_t[]>(blockSize_));
     blockUsed_ = 0;
   }
   char16_t* at = blocks_.back().get() + blockUsed_;
@@ -101,21 +101,34 @@ TsstString TsstStrings::Entry(std::size_t index) const {
   return TsstString{static_cast<std::int32_t>(index), std::u16string(Text(index)), entries_[index].refCount};
 }
 
+// Doubles the table.  The old table is walked front to back and each entry
+// lands at (nearly) the same slot or the one half a table further on, so
+// rebuilding is two sequential sweeps rather than a random write per entry.
 void TsstStrings::Grow() {
-  const std::size_t size = table_.empty() ? 1024 : table_.size() * 2;
-  table_.assign(size, 0);
-  const std::size_t mask = size - 1;
-  for (std::size_t e = 0; e < entries_.size(); ++e) {
-    std::size_t at = entries_[e].hash & mask;
+  std::vector<std::uint64_t> old(table_.empty() ? 1024 : table_.size() * 2, 0);
+  old.swap(table_);
+  const std::size_t mask = table_.size() - 1;
+  for (const std::uint64_t occupant : old) {
+    if (occupant == 0) continue;
+    std::size_t at = static_cast<std::uint32_t>(occupant >> 32) & mask;
     while (table_[at] != 0) at = (at + 1) & mask;
-    table_[at] = (static_cast<std::uint64_t>(entries_[e].hash) << 32) | (e + 1);
+    table_[at] = occupant;
   }
 }
 
-std::uint32_t TsstStrings::AddString(std::u16string_view text) {
+std::uint32_t TsstStrings::AddString(std::u16string_view text) { return Add(text, HashUnits(text)); }
+
+bool TsstStrings::Queue(std::u16string_view text, std::uint64_t tag) {
+  const std::uint32_t hash = HashUnits(text);
+  if (!table_.empty()) __builtin_prefetch(&table_[hash & (table_.size() - 1)], 1);
+  queued_.push_back(Queued{queuedUnits_.size(), static_cast<std::uint32_t>(text.size()), hash, tag});
+  queuedUnits_.append(text);
+  return queued_.size() >= kQueueBatch;
+}
+
+std::uint32_t TsstStrings::Add(std::u16string_view text, std::uint32_t hash) {
   ++totalCount_;
   if ((entries_.size() + 1) * 2 > table_.size()) Grow();
-  const std::uint32_t hash = HashUnits(text);
   const std::size_t mask = table_.size() - 1;
   std::size_t at = hash & mask;
   while (const std::uint64_t occupant = table_[at]) {
@@ -127,7 +140,7 @@ std::uint32_t TsstStrings::AddString(std::u16string_view text) {
     at = (at + 1) & mask;
   }
   const auto index = static_cast<std::uint32_t>(entries_.size());
-  entries_.push_back(Slot{Store(text), static_cast<std::uint32_t>(text.size()), 1, hash});
+  entries_.push_back(Slot{Store(text), static_cast<std::uint32_t>(text.size()), 1});
   table_[at] = (static_cast<std::uint64_t>(hash) << 32) | (index + 1);
   PlanEntry(text);
   return index;

@@ -27,6 +27,23 @@ struct TsstString {
 class TsstStrings {
  public:
   std::uint32_t AddString(std::u16string_view text);
+  // The batched form of AddString for writers of many cells.  Queue keeps a
+  // copy of text with the caller's tag and starts fetching the table slot
+  // the text hashes to; it returns true once a batch is full.
+  // ResolveQueued then adds the queued texts in order, exactly as AddString
+  // would, and calls resolved(tag, index) for each.  So the look-ups of a
+  // batch wait for memory together instead of one after another, which is
+  // what adding hundreds of thousands of distinct texts is bound by.
+  bool Queue(std::u16string_view text, std::uint64_t tag);
+  template <typename Resolved>
+  void ResolveQueued(Resolved&& resolved) {
+    for (const Queued& q : queued_) {
+      resolved(q.tag, Add(std::u16string_view(queuedUnits_.data() + q.offset, q.length), q.hash));
+    }
+    queued_.clear();
+    queuedUnits_.clear();
+  }
+  bool HasQueued() const { return !queued_.empty(); }
   // Writes SST and its CONTINUE records (checked writes).
   void SaveToStream(TxlsStream& stream);
   // Number of bytes SaveToStream writes (records with their headers).
@@ -47,8 +64,15 @@ class TsstStrings {
     const char16_t* units;
     std::uint32_t length;
     std::int32_t refCount;
-    std::uint32_t hash;
   };
+  struct Queued {
+    std::size_t offset;
+    std::uint32_t length;
+    std::uint32_t hash;
+    std::uint64_t tag;
+  };
+  static constexpr std::size_t kQueueBatch = 16;
+  std::uint32_t Add(std::u16string_view text, std::uint32_t hash);
   void PlanEntry(std::u16string_view text);
   void Grow();
   const char16_t* Store(std::u16string_view text);
@@ -60,6 +84,8 @@ class TsstStrings {
   // Hash in the high half, entry number + 1 in the low half; 0 = free.
   // Keeping the hash here lets a probe skip other texts without touching them.
   std::vector<std::uint64_t> table_;
+  std::vector<Queued> queued_;
+  std::u16string queuedUnits_;
   std::vector<std::int32_t> recordLengths_;
   std::int32_t fill_ = 8;
   std::uint32_t totalCount_ = 0;

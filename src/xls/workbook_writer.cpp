@@ -59,7 +59,18 @@ void TxlsWorkbookWriter::RequireOpen() const {
 
 TxlsMemoryStream& TxlsWorkbookWriter::Stream() {
   RequireOpen();
+  ResolveQueuedStrings();
   return file_->Stream();
+}
+
+void TxlsWorkbookWriter::ResolveQueuedStrings() {
+  if (sst_ == nullptr || !sst_->HasQueued()) return;
+  TxlsMemoryStream& stream = file_->Stream();
+  sst_->ResolveQueued([&](std::uint64_t indexPosition, std::uint32_t index) {
+    std::uint8_t bytes[4];
+    PutU32(bytes, index);
+    stream.Overwrite(indexPosition, bytes, sizeof bytes);
+  });
 }
 
 std::uint8_t* TxlsWorkbookWriter::ClearBuffer(std::size_t length, std::uint8_t fill) {

@@ -98,7 +98,10 @@ class TxlsWorkbookWriter {
 
   // --- state the export pipeline reads and fills -----------------------------
   TxlsFormatRegistry& Formats() { return *formats_; }
-  TsstStrings& SharedStrings() { return *sst_; }
+  TsstStrings& SharedStrings() {
+    ResolveQueuedStrings();
+    return *sst_;
+  }
   TxlsBoundSheetList& UsedRanges() { return *sheets_; }
   std::vector<int>& ColumnWidths() { return columnWidths_; }
   // Row -> height in twips (largest noted).
@@ -115,6 +118,10 @@ class TxlsWorkbookWriter {
   void RequireOpen() const;
   void CheckCell(int row, int col) const;
   void WriteCellHeader(std::uint8_t* body, int row, int col, std::uint16_t xf);
+  // LABELSST records are written before their string is looked up (see
+  // TsstStrings::Queue); this adds the queued texts and fills in their
+  // indices.  Run before anything reads the stream or the string table.
+  void ResolveQueuedStrings();
   void WritePageText(std::uint16_t id, const std::string& text);
   void WriteColumnInfos(std::uint8_t startCol);
   void WriteExtraCells(const TxlsSheetTail& tail);
@@ -128,7 +135,7 @@ class TxlsWorkbookWriter {
 
   std::unique_ptr<TWorkbookFile> file_;
   std::vector<std::uint8_t> buffer_;  // 4 header bytes, then the record body
-  std::u16string scratch_;            // UTF-16 form of the text being written
+  std::u16string scratch_;            // room for the UTF-16 form of the text being written
   std::unique_ptr<TxlsFormatRegistry> formats_;
   std::unique_ptr<TsstStrings> sst_;
   std::unique_ptr<TxlsBoundSheetList> sheets_;

@@ -56,6 +56,11 @@ class TxlsMemoryStream : public TxlsStream {
   // stream position ends after the inserted bytes.
   void Insert(std::uint64_t position, const void* data, std::size_t count);
   void Insert(std::uint64_t position, const TxlsMemoryStream& source);
+  // Replaces count bytes of the content from position on (which must lie
+  // inside the stream) without moving the stream position.
+  void Overwrite(std::uint64_t position, const void* data, std::size_t count) {
+    CopyIn(position, static_cast<const std::uint8_t*>(data), count);
+  }
   // Opens a gap of count bytes at position (its content is left as it was);
   // the stream position is not changed.
   void InsertGap(std::uint64_t position, std::uint64_t count);
