@@ -85,10 +85,10 @@ std::u16string_view TsstStrings::Text(std::size_t index) const {
 }
 
 const char16_t* TsstStrings::Store(std::u16string_view text) {
-  constexpr std::size_t kBlock = 1u << 16;
+  constexpr std::size_t kBlock = kLargePageSize / sizeof(char16_t);
   if (blockUsed_ + text.size() > blockSize_) {
     blockSize_ = std::max(kBlock, text.size());
-    blocks_.push_back(std::make_unique_for_overwrite<char16_t[]>(blockSize_));
+    blocks_.push_back(MakeLargeBlock<char16_t>(blockSize_));
     blockUsed_ = 0;
   }
   char16_t* at = blocks_.back().get() + blockUsed_;
@@ -105,10 +105,14 @@ TsstString TsstStrings::Entry(std::size_t index) const {
 // lands at (nearly) the same slot or the one half a table further on, so
 // rebuilding is two sequential sweeps rather than a random write per entry.
 void TsstStrings::Grow() {
-  std::vector<std::uint64_t> old(table_.empty() ? 1024 : table_.size() * 2, 0);
-  old.swap(table_);
-  const std::size_t mask = table_.size() - 1;
-  for (const std::uint64_t occupant : old) {
+  const std::size_t oldSize = tableSize_;
+  TLargeBlock<std::uint64_t> old = std::move(table_);
+  tableSize_ = oldSize == 0 ? 1024 : oldSize * 2;
+  table_ = MakeLargeBlock<std::uint64_t>(tableSize_);
+  std::fill_n(table_.get(), tableSize_, 0);
+  const std::size_t mask = tableSize_ - 1;
+  for (std::size_t i = 0; i < oldSize; ++i) {
+    const std::uint64_t occupant = old[i];
     if (occupant == 0) continue;
     std::size_t at = static_cast<std::uint32_t>(occupant >> 32) & mask;
     while (table_[at] != 0) at = (at + 1) & mask;
@@ -120,7 +124,7 @@ std::uint32_t TsstStrings::AddString(std::u16string_view text) { return Add(text
 
 bool TsstStrings::Queue(std::u16string_view text, std::uint64_t tag) {
   const std::uint32_t hash = HashUnits(text);
-  if (!table_.empty()) __builtin_prefetch(&table_[hash & (table_.size() - 1)], 1);
+  if (tableSize_ != 0) __builtin_prefetch(&table_[hash & (tableSize_ - 1)], 1);
   queued_.push_back(Queued{queuedUnits_.size(), static_cast<std::uint32_t>(text.size()), hash, tag});
   queuedUnits_.append(text);
   return queued_.size() >= kQueueBatch;
@@ -128,8 +132,8 @@ bool TsstStrings::Queue(std::u16string_view text, std::uint64_t tag) {
 
 std::uint32_t TsstStrings::Add(std::u16string_view text, std::uint32_t hash) {
   ++totalCount_;
-  if ((entries_.size() + 1) * 2 > table_.size()) Grow();
-  const std::size_t mask = table_.size() - 1;
+  if ((entries_.size() + 1) * 2 > tableSize_) Grow();
+  const std::size_t mask = tableSize_ - 1;
   std::size_t at = hash & mask;
   while (const std::uint64_t occupant = table_[at]) {
     const auto entry = static_cast<std::uint32_t>(occupant) - 1;

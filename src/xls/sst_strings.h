@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "xls/large_block.h"
 #include "xls/xls_stream.h"
 
 namespace tabrin {
@@ -77,13 +78,14 @@ class TsstStrings {
   void Grow();
   const char16_t* Store(std::u16string_view text);
 
-  std::vector<std::unique_ptr<char16_t[]>> blocks_;
+  std::vector<TLargeBlock<char16_t>> blocks_;
   std::size_t blockUsed_ = 0;
   std::size_t blockSize_ = 0;
   std::vector<Slot> entries_;
   // Hash in the high half, entry number + 1 in the low half; 0 = free.
   // Keeping the hash here lets a probe skip other texts without touching them.
-  std::vector<std::uint64_t> table_;
+  TLargeBlock<std::uint64_t> table_;
+  std::size_t tableSize_ = 0;  // a power of two
   std::vector<Queued> queued_;
   std::u16string queuedUnits_;
   std::vector<std::int32_t> recordLengths_;

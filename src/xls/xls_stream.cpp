@@ -9,7 +9,7 @@ namespace tabrin {
 
 void TxlsMemoryStream::Reserve(std::uint64_t size) {
   while (static_cast<std::uint64_t>(chunks_.size()) * kChunkSize < size) {
-    chunks_.push_back(std::make_unique<std::uint8_t[]>(kChunkSize));
+    chunks_.push_back(MakeLargeBlock<std::uint8_t>(kChunkSize));
   }
 }
 

@@ -14,6 +14,8 @@
 #include <memory>
 #include <vector>
 
+#include "xls/large_block.h"
+
 namespace tabrin {
 
 enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
@@ -34,7 +36,7 @@ class TxlsStream {
 
 class TxlsMemoryStream : public TxlsStream {
  public:
-  static constexpr std::size_t kChunkSize = 1u << 20;
+  static constexpr std::size_t kChunkSize = kLargePageSize;
 
   std::size_t Write(const void* data, std::size_t count) override {
     // Appending within the last chunk is what almost every record does.
@@ -86,7 +88,7 @@ class TxlsMemoryStream : public TxlsStream {
   void CopyIn(std::uint64_t at, const std::uint8_t* data, std::size_t count);
   void CopyOut(std::uint64_t at, std::uint8_t* data, std::size_t count) const;
 
-  std::vector<std::unique_ptr<std::uint8_t[]>> chunks_;
+  std::vector<TLargeBlock<std::uint8_t>> chunks_;
   std::uint64_t size_ = 0;
   std::uint64_t position_ = 0;
 };
