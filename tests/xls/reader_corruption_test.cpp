@@ -66,7 +66,7 @@ TEST_P(CorruptionTest, LargeValuesInEveryWordNeverCrash) {
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, CorruptionTest,
                          ::testing::Values("item_basic.xls", "item_mini_stream.xls", "item_v4.xls", "biff5_big5.xls",
-                                           "date1904.xls"));
+                                           "date1904.xls", "lo_items.xls", "gnumeric_items.xls", "gnumeric_biff7.xls"));
 
 }  // namespace
 }  // namespace tabrin
