@@ -76,6 +76,12 @@ class SectorWriter {
  public:
   explicit SectorWriter(TOutputSink& sink) : sink_(sink) { buffer_.reserve(kBufferSize); }
   void Put(const void* data, std::size_t count) {
+    if (count >= kBufferSize) {
+      // Large pieces (the workbook stream's chunks) go out as they are.
+      Drain();
+      Send(data, count);
+      return;
+    }
     const auto* p = static_cast<const std::uint8_t*>(data);
     while (count > 0) {
       const std::size_t n = std::min(count, kBufferSize - buffer_.size());
@@ -104,10 +110,11 @@ class SectorWriter {
   static constexpr std::size_t kBufferSize = 1u << 16;
   void Drain() {
     if (buffer_.empty()) return;
-    if (sink_.Write(buffer_.data(), buffer_.size()) != buffer_.size()) {
-      throw TabrinError(kWriteErrorMessage);
-    }
+    Send(buffer_.data(), buffer_.size());
     buffer_.clear();
+  }
+  void Send(const void* data, std::size_t count) {
+    if (sink_.Write(data, count) != count) throw TabrinError(kWriteErrorMessage);
   }
   TOutputSink& sink_;
   std::vector<std::uint8_t> buffer_;

@@ -132,7 +132,9 @@ bool TsstStrings::Queue(std::u16string_view text, std::uint64_t tag) {
 
 std::uint32_t TsstStrings::Add(std::u16string_view text, std::uint32_t hash) {
   ++totalCount_;
-  if ((entries_.size() + 1) * 2 > tableSize_) Grow();
+  // At most three quarters full: probes stay short (the hash beside each
+  // slot keeps them from touching other texts) and the table small.
+  if ((entries_.size() + 1) * 4 > tableSize_ * 3) Grow();
   const std::size_t mask = tableSize_ - 1;
   std::size_t at = hash & mask;
   while (const std::uint64_t occupant = table_[at]) {
