@@ -7,13 +7,6 @@
 
 namespace tabrin {
 
-void PutDouble(std::uint8_t* at, double v) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &v, sizeof bits);
-  PutU32(at, static_cast<std::uint32_t>(bits));
-  PutU32(at + 4, static_cast<std::uint32_t>(bits >> 32));
-}
-
 void WriteChecked(TxlsStream& stream, const void* data, std::size_t count) {
   if (stream.Write(data, count) != count) throw TabrinError(kWriteErrorMessage);
 }

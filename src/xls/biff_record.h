@@ -8,6 +8,7 @@
 // is checked: a short one raises TabrinError("Error writing output file").
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -95,7 +96,12 @@ inline void PutU32(std::uint8_t* at, std::uint32_t v) {
   PutU16(at, static_cast<std::uint16_t>(v));
   PutU16(at + 2, static_cast<std::uint16_t>(v >> 16));
 }
-void PutDouble(std::uint8_t* at, double v);
+inline void PutDouble(std::uint8_t* at, double v) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  PutU32(at, static_cast<std::uint32_t>(bits));
+  PutU32(at + 4, static_cast<std::uint32_t>(bits >> 32));
+}
 inline std::uint16_t GetU16(const std::uint8_t* at) {
   return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
 }

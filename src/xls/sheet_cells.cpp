@@ -73,6 +73,15 @@ void TxlsWorkbookWriter::WriteCellHeader(std::uint8_t* body, int row, int col, s
   PutU16(body + 4, xf);
 }
 
+// The two cell records written by the hundred thousand: built whole on the
+// stack and appended with a copy of known size, not through the record
+// buffer.
+template <std::size_t Size>
+void TxlsWorkbookWriter::AppendCellRecord(const std::uint8_t (&record)[Size]) {
+  TxlsMemoryStream& stream = file_->Stream();
+  if (stream.TxlsMemoryStream::Write(record, Size) != Size) throw TabrinError(kWriteErrorMessage);
+}
+
 void TxlsWorkbookWriter::WriteLabelSst(int row, int col, std::string_view utf8, std::uint16_t xf) {
   // Converted into a reused buffer: this runs for every text cell.  A text
   // never has more UTF-16 units than UTF-8 bytes.
@@ -90,18 +99,23 @@ void TxlsWorkbookWriter::WriteLabelSst(int row, int col, std::u16string_view utf
   }
   // The string's index is filled in when the queued texts are added.
   const std::uint64_t indexPosition = file_->Stream().Position() + 4 + 6;
-  WriteCellHeader(ClearBuffer(10), row, col, xf);
-  WriteRecord(biff::kLabelSst, 10);
+  std::uint8_t record[4 + 10] = {};
+  PutU16(record, biff::kLabelSst);
+  PutU16(record + 2, 10);
+  WriteCellHeader(record + 4, row, col, xf);
+  AppendCellRecord(record);
   if (sst_->Queue(utf16, indexPosition)) ResolveQueuedStrings();
 }
 
 void TxlsWorkbookWriter::WriteNumber(int row, int col, double value, std::uint16_t xf) {
   RequireOpen();
   CheckCell(row, col);
-  std::uint8_t* body = ClearBuffer(14);
-  WriteCellHeader(body, row, col, xf);
-  PutDouble(body + 6, value);
-  WriteRecord(biff::kNumber, 14);
+  std::uint8_t record[4 + 14];
+  PutU16(record, biff::kNumber);
+  PutU16(record + 2, 14);
+  WriteCellHeader(record + 4, row, col, xf);
+  PutDouble(record + 10, value);
+  AppendCellRecord(record);
 }
 
 void TxlsWorkbookWriter::WriteBoolean(int row, int col, bool value, std::uint16_t xf) {

@@ -118,6 +118,8 @@ class TxlsWorkbookWriter {
   void RequireOpen() const;
   void CheckCell(int row, int col) const;
   void WriteCellHeader(std::uint8_t* body, int row, int col, std::uint16_t xf);
+  template <std::size_t Size>
+  void AppendCellRecord(const std::uint8_t (&record)[Size]);
   // LABELSST records are written before their string is looked up (see
   // TsstStrings::Queue); this adds the queued texts and fills in their
   // indices.  Run before anything reads the stream or the string table.
