@@ -12,6 +12,7 @@
 #include <sstream>
 #include <vector>
 
+#include "text/ascii.h"
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
@@ -91,16 +92,6 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // "[name]" gives name; any other line gives false.
 bool SectionName(std::string_view line, std::string_view& name) {
   line = Trim(line);
@@ -125,7 +116,7 @@ bool KeyLine(std::string_view line, std::string_view& key, std::string_view& val
 long FindSection(const IniText& ini, std::string_view section) {
   for (std::size_t i = 0; i < ini.lines.size(); ++i) {
     std::string_view name;
-    if (SectionName(ini.lines[i], name) && EqualNoCase(name, section)) return static_cast<long>(i);
+    if (SectionName(ini.lines[i], name) && EqualNoCaseAscii(name, section)) return static_cast<long>(i);
   }
   return -1;
 }
@@ -136,7 +127,7 @@ long FindKey(const IniText& ini, long sectionLine, std::string_view key, std::st
     std::string_view name;
     if (SectionName(ini.lines[i], name)) break;
     std::string_view k, v;
-    if (KeyLine(ini.lines[i], k, v) && EqualNoCase(k, key)) {
+    if (KeyLine(ini.lines[i], k, v) && EqualNoCaseAscii(k, key)) {
       if (value) *value = v;
       return static_cast<long>(i);
     }

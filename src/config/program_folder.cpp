@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "text/ascii.h"
+
 namespace tabrin {
 
 namespace {
@@ -29,16 +31,6 @@ std::string ExecutableFolder() {
 std::string& Folder() {
   static std::string folder = ExecutableFolder();
   return folder;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
 }
 
 }  // namespace
@@ -63,7 +55,7 @@ std::string FindFileNoCase(std::string_view folder, std::string_view name) {
   if (DIR* handle = opendir(dir.c_str())) {
     std::string found;
     while (const dirent* entry = readdir(handle)) {
-      if (EqualNoCase(entry->d_name, name)) {
+      if (EqualNoCaseAscii(entry->d_name, name)) {
         found = dir + entry->d_name;
         break;
       }

@@ -6,6 +6,7 @@
 
 #include "db/odbc_backend.h"
 #include "db/sqlite_backend.h"
+#include "text/ascii.h"
 #include "text/error.h"
 
 namespace tabrin {
@@ -28,15 +29,8 @@ TRegistry& Registry() {
   return registry;
 }
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
-}
-
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && Lower(text.substr(0, prefix.size())) == Lower(prefix);
+  return text.size() >= prefix.size() && LowerAscii(text.substr(0, prefix.size())) == LowerAscii(prefix);
 }
 
 }  // namespace
@@ -69,7 +63,7 @@ void RegisterWorkbookBackend(TBackendFactory factory) {
 }
 
 bool IsWorkbookConnection(const TConnectionProperties& properties) {
-  return Lower(properties.Get("Extended Properties")).find("excel") != std::string::npos;
+  return LowerAscii(properties.Get("Extended Properties")).find("excel") != std::string::npos;
 }
 
 std::unique_ptr<TBackend> OpenBackend(std::string_view connectionString) {

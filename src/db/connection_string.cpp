@@ -3,14 +3,10 @@
 #include <algorithm>
 #include <cctype>
 
+#include "text/ascii.h"
+
 namespace tabrin {
 namespace {
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -44,7 +40,7 @@ std::string ReadQuoted(std::string_view text, std::size_t& pos) {
 
 std::optional<std::string> TConnectionProperties::Find(std::string_view key) const {
   for (auto it = pairs_.rbegin(); it != pairs_.rend(); ++it) {
-    if (EqualsNoCase(it->first, key)) return it->second;
+    if (EqualNoCaseAscii(it->first, key)) return it->second;
   }
   return std::nullopt;
 }
@@ -56,7 +52,7 @@ std::string TConnectionProperties::Get(std::string_view key, std::string_view de
 
 void TConnectionProperties::Set(std::string key, std::string value) {
   for (auto& pair : pairs_) {
-    if (EqualsNoCase(pair.first, key)) {
+    if (EqualNoCaseAscii(pair.first, key)) {
       pair.second = std::move(value);
       return;
     }

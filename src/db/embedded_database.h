@@ -12,7 +12,7 @@
 
 namespace tabrin {
 
-// The schema script of the embedded database (also kept as data/orvella_sqlite.sql).
+// The schema script of the embedded database (data/orvella_sqlite.sql, embedded by the build).
 std::string_view EmbeddedSchemaSql();
 
 struct TCreateDatabaseOptions {

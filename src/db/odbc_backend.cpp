@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "text/ascii.h"
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/regional.h"
@@ -17,13 +18,6 @@ namespace tabrin::detail {
 namespace {
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "unixODBC must use 16-bit SQLWCHAR");
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
-}
 
 std::u16string Wide(std::string_view utf8) { return Utf8ToUtf16(utf8); }
 SQLWCHAR* WidePtr(std::u16string& text) { return reinterpret_cast<SQLWCHAR*>(text.data()); }
@@ -367,7 +361,7 @@ class TOdbcBackend : public TBackend {
       name = name.substr(1, name.size() - 2);
     }
     // Unquoted names are folded by some servers (PostgreSQL to lower case).
-    for (const std::string& candidate : {name, Lower(name)}) {
+    for (const std::string& candidate : {name, LowerAscii(name)}) {
       TTableInfo info = DescribeExactly(candidate);
       if (info.exists) return info;
     }
@@ -434,11 +428,11 @@ std::string OdbcConnectionString(const TConnectionProperties& properties) {
     if (port.empty()) port = server.substr(comma + 1);
     server.erase(comma);
   }
-  const std::string lowerServer = Lower(server);
+  const std::string lowerServer = LowerAscii(server);
   if (lowerServer == "(local)" || lowerServer == "." || lowerServer == "(localdb)" || lowerServer.empty()) {
     server = "localhost";
   }
-  const bool postgres = Lower(driver).find("postgres") != std::string::npos;
+  const bool postgres = LowerAscii(driver).find("postgres") != std::string::npos;
 
   std::string text = "DRIVER=" + OdbcValue(driver, true) + ";SERVER=" + OdbcValue(server);
   if (!port.empty()) text += ";PORT=" + OdbcValue(port);
@@ -448,7 +442,7 @@ std::string OdbcConnectionString(const TConnectionProperties& properties) {
   if (postgres) {
     // Booleans as booleans, not as "1"/"0" texts.
     text += ";BoolsAsChar=0";
-  } else if (Lower(driver).find("freetds") != std::string::npos) {
+  } else if (LowerAscii(driver).find("freetds") != std::string::npos) {
     text += ";ClientCharset=UTF-8";
   }
   return text + ";";

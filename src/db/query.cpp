@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "db/connection.h"
+#include "text/ascii.h"
 #include "text/error.h"
 #include "text/format.h"
 
@@ -12,13 +13,6 @@ namespace {
 
 // The hidden column that carries a row's identity (SQLite's rowid).
 constexpr std::string_view kLocatorAlias = "tabrin_row_locator_";
-
-std::string LowerAscii(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
-}
 
 bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' || c == '.'; }
 

@@ -22,10 +22,6 @@ std::string ReadFile(const std::string& path) {
   return content.str();
 }
 
-TEST(EmbeddedDatabase, SchemaScriptMatchesTheDataFile) {
-  EXPECT_EQ(EmbeddedSchemaSql(), ReadFile(std::string(TABRIN_DATA) + "/orvella_sqlite.sql"));
-}
-
 TEST(EmbeddedDatabase, RefusesToReplaceAnExistingFileUnlessForced) {
   TTempFolder folder;
   const std::string path = folder.File("Database.mdb");
