@@ -391,7 +391,7 @@ bool TQuery::RecordCondition(std::string& where, std::vector<TValue>& params) co
   std::vector<std::size_t> keyColumns;
   for (const std::string& key : info.keyColumns) {
     for (std::size_t i = 0; i < columns_.size(); ++i) {
-      if (static_cast<int>(i) != locatorColumn_ && LowerAscii(columns_[i].name) == LowerAscii(key)) {
+      if (static_cast<int>(i) != locatorColumn_ && EqualNoCaseAscii(columns_[i].name, key)) {
         keyColumns.push_back(i);
         break;
       }
@@ -449,7 +449,15 @@ void TQuery::PostUpdate() {
       if (matches > 1) Fail("Insufficient key column information for updating or refreshing");
     }
     params.insert(params.end(), whereParams.begin(), whereParams.end());
-    TStatementResult result = connection_->Run("UPDATE " + table_ + " SET " + assignments + " WHERE " + where, params);
+    // Records of one table are found again the same way, so the statement
+    // text repeats: build it only when its parts change.
+    if (where != updateWhere_ || table_ != updateTable_ || updateSql_.empty() || updateSqlAssignments_ != assignments) {
+      updateWhere_ = where;
+      updateTable_ = table_;
+      updateSqlAssignments_ = assignments;
+      updateSql_ = "UPDATE " + table_ + " SET " + assignments + " WHERE " + where;
+    }
+    TStatementResult result = connection_->Run(updateSql_, params);
     if (result.rowsAffected == 0) {
       Fail("Row cannot be located for updating. Some values may have been changed since it was last read");
     }

@@ -148,6 +148,10 @@ class TQuery {
   std::string insertSql_;
   std::vector<bool> updateMask_;
   std::string updateAssignments_;
+  std::string updateWhere_;           // the parts updateSql_ was built from
+  std::string updateTable_;
+  std::string updateSqlAssignments_;
+  std::string updateSql_;
 
   // Write support.
   std::string table_;            // base table, empty when not writable

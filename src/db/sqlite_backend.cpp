@@ -150,8 +150,8 @@ class TSqliteStatement : public TPreparedStatement {
   ~TSqliteStatement() override { sqlite3_finalize(statement_); }
 
   TStatementResult Execute(std::span<const TValue> params) override {
+    // Every marker is bound again below, so old bindings need no clearing.
     sqlite3_reset(statement_);
-    sqlite3_clear_bindings(statement_);
     const int markers = sqlite3_bind_parameter_count(statement_);
     if (static_cast<int>(params.size()) < markers) {
       throw TabrinError(FormatMessage("The statement needs %d parameters, %d were given",
@@ -223,7 +223,9 @@ class TSqliteStatement : public TPreparedStatement {
     switch (value.Type()) {
       case TValueType::vtNull: rc = sqlite3_bind_null(statement_, index); break;
       case TValueType::vtText:
-        rc = sqlite3_bind_text64(statement_, index, value.Text().data(), value.Text().size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        // The parameters outlive every step of this execution, and the next
+        // execution binds afresh: no copy needed.
+        rc = sqlite3_bind_text64(statement_, index, value.Text().data(), value.Text().size(), SQLITE_STATIC, SQLITE_UTF8);
         break;
       case TValueType::vtInteger: rc = sqlite3_bind_int64(statement_, index, value.Integer()); break;
       case TValueType::vtFloat: rc = sqlite3_bind_double(statement_, index, value.Float()); break;
