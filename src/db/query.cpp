@@ -215,6 +215,7 @@ void TQuery::BindFields() {
     }
   }
   fields_ = std::move(fields);
+  ++fieldsVersion_;
   for (int i = 0; i < static_cast<int>(fields_.size()); ++i) {
     fieldIndex_.emplace(LowerAscii(fields_[static_cast<std::size_t>(i)]->FieldName()), i);
   }

@@ -27,6 +27,7 @@
 // found again by the table's primary key, else SQLite's rowid, else all the
 // values it was read with.  Writes need a query over one table
 // ("SELECT ... FROM <table> [WHERE ...]").
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -95,6 +96,9 @@ class TQuery {
   TField& Fields(int index);
   // Raises "<Name>: Field '%s' not found".
   TField& FieldByName(std::string_view name);
+  // Changes whenever the field objects are made anew (an open whose result
+  // has other columns); a caller may keep TField pointers while it is equal.
+  std::uint64_t FieldsVersion() const { return fieldsVersion_; }
   TField* FindField(std::string_view name);
 
   void Append();
@@ -133,6 +137,7 @@ class TQuery {
   bool eof_ = true;
   int controlsDisabled_ = 0;
   std::vector<std::unique_ptr<TField>> fields_;
+  std::uint64_t fieldsVersion_ = 0;
   std::unordered_map<std::string, int> fieldIndex_;  // lower-case name -> field
   std::vector<TColumnInfo> boundColumns_;            // columns the fields were bound to
 

@@ -92,7 +92,7 @@ class TRowImporter {
       const TCellSource& source = mapping.*branch;
       if (source.rule == TCellRule::crNotWritten) continue;
       column_ = source.column;
-      TField& field = target_.FieldByName(mapping.field);
+      TField& field = TargetField(mapping);
       switch (source.rule) {
         case TCellRule::crCode: field.SetAsString(code); break;
         case TCellRule::crText: field.SetAsString(CellText(source.column)); break;
@@ -104,6 +104,18 @@ class TRowImporter {
         case TCellRule::crNotWritten: break;
       }
     }
+  }
+
+  // The target's fields stay the same while its lookups return the same
+  // columns, so each is looked up by name once per field set.
+  TField& TargetField(const TFieldMapping& mapping) {
+    if (targetFieldsVersion_ != target_.FieldsVersion()) {
+      targetFields_.clear();
+      targetFieldsVersion_ = target_.FieldsVersion();
+    }
+    auto [slot, added] = targetFields_.try_emplace(&mapping, nullptr);
+    if (added) slot->second = &target_.FieldByName(mapping.field);
+    return *slot->second;
   }
 
   void Post() {
@@ -134,6 +146,8 @@ class TRowImporter {
 
   TQuery& sheet_;
   TQuery target_;
+  std::uint64_t targetFieldsVersion_ = 0;
+  std::unordered_map<const TFieldMapping*, TField*> targetFields_;
   const TImporterDef& importer_;
   const TFieldDef& codeField_;
   bool overwrite_;
