@@ -30,7 +30,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kRows = 65535;
 
 struct TItemValues {
-  std::string itemNo, mark, name, spec, supplier, tax, unit, shelf;
+  std::string itemNo, mark, name, size, supplier, tax, unit, shelf;
   double uniPrice, safeQty, minQty, stock, avgCost, special, price, memPrice, vipPrice, healthTax;
 };
 
@@ -67,7 +67,7 @@ void WriteItemWorkbook(const std::string& path, const std::vector<TItemValues>& 
       writer.UsedRanges().NoteUsedCell(0, r + 1, c);
       writer.WriteNumber(r + 1, c++, value, kDefaultXfIndex);
     };
-    text(v.itemNo), text(v.mark), text(v.mark), text(v.name), text(v.spec), text(v.supplier), text(v.supplier);
+    text(v.itemNo), text(v.mark), text(v.mark), text(v.name), text(v.size), text(v.supplier), text(v.supplier);
     text(v.tax), text("2024/3/5"), number(v.uniPrice), text(v.unit), number(v.safeQty), number(v.minQty);
     number(v.stock), text(v.shelf), number(v.avgCost), number(v.special), number(v.price), number(v.memPrice);
     number(v.vipPrice), number(v.healthTax);
@@ -139,7 +139,7 @@ double PlainLoopSeconds(const std::string& path, const std::vector<TItemValues>&
     int p = 2;
     auto text = [&](const std::string& value) { sqlite3_bind_text(write, p++, value.c_str(), -1, SQLITE_TRANSIENT); };
     auto number = [&](double value) { sqlite3_bind_double(write, p++, value); };
-    text(v.mark), text(v.mark), text(v.name), text(v.spec), text(v.supplier), text(v.tax);
+    text(v.mark), text(v.mark), text(v.name), text(v.size), text(v.supplier), text(v.tax);
     text("2024-03-05 00:00:00"), number(v.uniPrice), text(v.unit);
     sqlite3_bind_int(write, p++, static_cast<int>(v.safeQty));
     sqlite3_bind_int(write, p++, static_cast<int>(v.minQty));

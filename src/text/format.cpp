@@ -74,17 +74,17 @@ std::string FormatMessage(std::string_view pattern, std::initializer_list<Messag
       out += c;
       continue;
     }
-    const char spec = pattern[++i];
-    if (spec == '%') {
+    const char conversion = pattern[++i];
+    if (conversion == '%') {
       out += '%';
-    } else if (spec == 's' || spec == 'd' || spec == 'g') {
+    } else if (conversion == 's' || conversion == 'd' || conversion == 'g') {
       if (next != args.end()) {
-        out += spec == 'g' ? next->AsGeneral() : next->AsText();
+        out += conversion == 'g' ? next->AsGeneral() : next->AsText();
         ++next;
       }
     } else {
       out += '%';
-      out += spec;
+      out += conversion;
     }
   }
   return out;

@@ -10,29 +10,12 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/cli_home_test.h"
 
 namespace tabrin::cli {
 namespace {
 
-class CliDbTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tabrin-cli-db-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    home_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(home_); }
-
-  int Run(std::vector<std::string> args) {
-    out_.str("");
-    err_.str("");
-    args.insert(args.begin(), {"--home", home_});
-    return RunCli(args, {out_, err_});
-  }
-
-  std::string home_;
-  std::ostringstream out_, err_;
-};
+class CliDbTest : public CliHomeTest {};
 
 TEST_F(CliDbTest, InitDbWithSampleThenConnectKindOne) {
   ASSERT_EQ(Run({"init-db", "--sample"}), 0) << err_.str();
