@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "config/program_folder.h"
+#include "import/workbook_backend.h"
 #include "text/error.h"
 
 namespace tabrin::cli {
@@ -18,6 +19,9 @@ int RunCli(const std::vector<std::string>& args, CliStreams streams) {
   app.add_option("--home", home,
                  "Program folder holding Config.ini, SETUP.ini, Database.ini and Database.mdb "
                  "(default: $TABRIN_HOME, else the executable's folder)");
+  // Workbooks open through the data layer like databases do; the reader
+  // registers itself once for every verb.
+  RegisterWorkbookReader();
   CommandContext context{streams, {}};
   RegisterCommands(app, context);
   std::vector<std::string> reversed(args.rbegin(), args.rend());

@@ -13,7 +13,6 @@
 #include "db/connection.h"
 #include "db/query.h"
 #include "import/import_tabs.h"
-#include "import/workbook_backend.h"
 #include "import/workbook_preview_columns.h"
 #include "text/error.h"
 
@@ -65,7 +64,6 @@ int RunPreview(const PreviewOptions& options, CliStreams& streams) {
 }  // namespace
 
 void AddPreviewCommand(CLI::App& app, CommandContext& context) {
-  RegisterWorkbookReader();
   auto options = std::make_shared<PreviewOptions>();
   CLI::App* sub = app.add_subcommand(
       "preview", "Show a workbook's sheet \"sheet1\" as a tab's grid shows it: record count, titles, rows");
