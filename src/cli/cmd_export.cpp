@@ -56,7 +56,7 @@ class ProgressBar {
 
 int RunExport(const ExportOptions& options, CliStreams& streams) {
   const std::optional<TDatabaseKind> kind = DatabaseKindFromCode(std::to_string(options.kind));
-  const std::optional<TExportTable> table = ExportTableFromName(options.table);
+  const std::optional<TMasterTable> table = MasterTableFromName(options.table);
   if (!kind || !table) {
     streams.err << "Unknown database kind or table\n";
     return 2;

@@ -69,7 +69,7 @@ class ImportProgressBar {
 
 int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
   const std::optional<TDatabaseKind> kind = DatabaseKindFromCode(std::to_string(options.kind));
-  const std::optional<TImportTable> table = ImportTableFromName(options.table);
+  const std::optional<TMasterTable> table = MasterTableFromName(options.table);
   if (!kind || !table) {
     streams.err << "Unknown database kind or table\n";
     return 2;

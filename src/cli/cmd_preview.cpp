@@ -34,7 +34,7 @@ std::string OneLine(std::string text) {
 }
 
 int RunPreview(const PreviewOptions& options, CliStreams& streams) {
-  const std::optional<TImportTable> table = ImportTableFromName(options.table);
+  const std::optional<TMasterTable> table = MasterTableFromName(options.table);
   if (!table) throw TabrinError("Unknown tab '" + options.table + "': use cls, item, supplier or customer");
   const TImportTabInfo& tab = ImportTab(*table);
 

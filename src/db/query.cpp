@@ -254,6 +254,19 @@ void TQuery::Next() {
   }
 }
 
+void TQuery::MoveTo(int recNo) {
+  CheckBrowseMode();
+  const int count = static_cast<int>(rows_.size());
+  if (recNo < 0) recNo = 0;
+  if (recNo >= count) {
+    current_ = count > 0 ? count - 1 : 0;
+    eof_ = true;
+    return;
+  }
+  current_ = recNo;
+  eof_ = false;
+}
+
 bool TQuery::Eof() const {
   CheckActive();
   return eof_;

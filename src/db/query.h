@@ -82,6 +82,9 @@ class TQuery {
 
   void First();
   void Next();
+  // Positions on the 0-based record (a fetched result is indexed directly);
+  // past the last record the query is at Eof.
+  void MoveTo(int recNo);
   bool Eof() const;
   int RecordCount() const;
   bool IsEmpty() const { return RecordCount() == 0; }

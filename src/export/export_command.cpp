@@ -7,20 +7,12 @@
 
 namespace tabrin {
 
-std::optional<TExportTable> ExportTableFromName(std::string_view name) {
-  if (SameText(name, "cls")) return TExportTable::etClassify;
-  if (SameText(name, "item")) return TExportTable::etItem;
-  if (SameText(name, "supplier")) return TExportTable::etSupplier;
-  if (SameText(name, "customer")) return TExportTable::etCustomer;
-  return std::nullopt;
-}
-
-const TQueryDef& ExportQueryDef(TExportTable table) {
+const TQueryDef& ExportQueryDef(TMasterTable table) {
   switch (table) {
-    case TExportTable::etClassify: return schema::CLSExportQuery();
-    case TExportTable::etItem: return schema::ItemExportQuery();
-    case TExportTable::etSupplier: return schema::SupplierExportQuery();
-    case TExportTable::etCustomer: return schema::CustExportQuery();
+    case TMasterTable::mtClassify: return schema::CLSExportQuery();
+    case TMasterTable::mtItem: return schema::ItemExportQuery();
+    case TMasterTable::mtSupplier: return schema::SupplierExportQuery();
+    case TMasterTable::mtCustomer: return schema::CustExportQuery();
   }
   return schema::ItemExportQuery();
 }

@@ -6,11 +6,13 @@
 //
 //   TFerran3XLS exporter;
 //   ApplyHostExportSettings(exporter);
-//   TQuery query(ExportQueryDef(TExportTable::etItem), connection);
+//   TQuery query(ExportQueryDef(TMasterTable::mtItem), connection);
 //   RunExportCommand(exporter, query, "/home/store/items");  // writes items.xls
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "db/master_table.h"
 
 namespace tabrin {
 
@@ -18,13 +20,8 @@ class TFerran3XLS;
 class TQuery;
 struct TQueryDef;
 
-// The four tabs that export a table.
-enum class TExportTable { etClassify, etItem, etSupplier, etCustomer };
-
-// "cls", "item", "supplier", "customer" (any letter case); nullopt otherwise.
-std::optional<TExportTable> ExportTableFromName(std::string_view name);
 // The export query of the tab (CLSExportQuery, ItemExportQuery, ...).
-const TQueryDef& ExportQueryDef(TExportTable table);
+const TQueryDef& ExportQueryDef(TMasterTable table);
 
 // The settings the main window stores with its exporter: date-times as
 // "yyyy/MM/dd", one sheet "Sheet1", the footer "Page &P of &N", blue

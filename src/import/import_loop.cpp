@@ -207,11 +207,6 @@ class TBatchTransaction {
   TClock::time_point startedAt_;
 };
 
-void MoveTo(TQuery& sheet, int recordIndex) {
-  sheet.First();
-  while (!sheet.Eof() && sheet.RecNo() < recordIndex) sheet.Next();
-}
-
 }  // namespace
 
 std::string SheetRowLine(int sheetRow, std::string_view column) {
@@ -249,7 +244,7 @@ TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporte
     int index = batchStart;
     try {
       batch.Begin();
-      for (MoveTo(sheet, batchStart); index < failedIndex && !sheet.Eof(); sheet.Next(), index = sheet.RecNo()) {
+      for (sheet.MoveTo(batchStart); index < failedIndex && !sheet.Eof(); sheet.Next(), index = sheet.RecNo()) {
         Count(rows.ImportCurrentRow(), counts);
       }
       batch.Commit();
@@ -258,7 +253,7 @@ TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporte
       batch.Rollback();
       return TImportError(replay.what(), sheetRowOf(index), std::string(rows.CurrentColumn()), countsAtBatchStart);
     }
-    MoveTo(sheet, failedIndex);
+    sheet.MoveTo(failedIndex);
     return TImportError(cause, sheetRowOf(failedIndex), std::move(column), counts);
   };
 

@@ -8,10 +8,10 @@ namespace tabrin {
 namespace {
 
 constexpr TImportTabInfo kTabs[] = {
-    {TImportTable::itClassify, "cls", "小分類", "ADOCLSQuery", "SELECT * FROM [sheet1$]  "},
-    {TImportTable::itItem, "item", "商品檔", "ADOItemQuery", "SELECT * FROM [sheet1$]  where 管理貨號<>''"},
-    {TImportTable::itSupplier, "supplier", "廠商資料", "ADOSupplierQuery", "SELECT * FROM [sheet1$]  "},
-    {TImportTable::itCustomer, "customer", "會員資料", "ADOCustQuery", "SELECT * FROM [sheet1$]  "},
+    {TMasterTable::mtClassify, "小分類", "ADOCLSQuery", "SELECT * FROM [sheet1$]  "},
+    {TMasterTable::mtItem, "商品檔", "ADOItemQuery", "SELECT * FROM [sheet1$]  where 管理貨號<>''"},
+    {TMasterTable::mtSupplier, "廠商資料", "ADOSupplierQuery", "SELECT * FROM [sheet1$]  "},
+    {TMasterTable::mtCustomer, "會員資料", "ADOCustQuery", "SELECT * FROM [sheet1$]  "},
 };
 
 // Every row of the sheet, title row excepted.
@@ -19,21 +19,14 @@ constexpr std::string_view kWholeSheetSql = "SELECT * FROM [sheet1$]  ";
 
 }  // namespace
 
-const TImportTabInfo& ImportTab(TImportTable table) { return kTabs[static_cast<int>(table)]; }
+const TImportTabInfo& ImportTab(TMasterTable table) { return kTabs[static_cast<int>(table)]; }
 
-std::optional<TImportTable> ImportTableFromName(std::string_view name) {
-  for (const TImportTabInfo& tab : kTabs) {
-    if (tab.name == name) return tab.table;
-  }
-  return std::nullopt;
-}
-
-const TImporterDef& ImporterFor(TImportTable table, std::string_view dbKind) {
+const TImporterDef& ImporterFor(TMasterTable table, std::string_view dbKind) {
   switch (table) {
-    case TImportTable::itClassify: return ClassifyImporter();
-    case TImportTable::itItem: return ItemImporter(dbKind);
-    case TImportTable::itSupplier: return SupplierImporter();
-    case TImportTable::itCustomer: return CustomerImporter();
+    case TMasterTable::mtClassify: return ClassifyImporter();
+    case TMasterTable::mtItem: return ItemImporter(dbKind);
+    case TMasterTable::mtSupplier: return SupplierImporter();
+    case TMasterTable::mtCustomer: return CustomerImporter();
   }
   return ClassifyImporter();
 }
@@ -43,7 +36,7 @@ std::string WorkbookConnectionString(std::string_view path) {
          "Extended Properties=IMEX=1;Excel 8.0;" + "Persist Security Info=False";
 }
 
-TImportCounts ImportWorkbookFile(TConnection& database, std::string_view dbKind, TImportTable table,
+TImportCounts ImportWorkbookFile(TConnection& database, std::string_view dbKind, TMasterTable table,
                                  const std::string& path, const TImportOptions& options) {
   const TImportTabInfo& tab = ImportTab(table);
   RegisterWorkbookReader();

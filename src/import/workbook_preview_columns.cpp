@@ -36,12 +36,12 @@ constexpr TGridColumnEntry kCustomerColumns[] = {
 
 }  // namespace
 
-std::span<const TGridColumnEntry> GridColumnList(TImportTable table) {
+std::span<const TGridColumnEntry> GridColumnList(TMasterTable table) {
   switch (table) {
-    case TImportTable::itClassify: return kClassifyColumns;
-    case TImportTable::itItem: return kItemColumns;
-    case TImportTable::itSupplier: return kSupplierColumns;
-    case TImportTable::itCustomer: return kCustomerColumns;
+    case TMasterTable::mtClassify: return kClassifyColumns;
+    case TMasterTable::mtItem: return kItemColumns;
+    case TMasterTable::mtSupplier: return kSupplierColumns;
+    case TMasterTable::mtCustomer: return kCustomerColumns;
   }
   return {};
 }

@@ -19,7 +19,7 @@ struct TGridColumnEntry {
   std::string_view readOnly;  // "T", "F" or empty
 };
 
-std::span<const TGridColumnEntry> GridColumnList(TImportTable table);
+std::span<const TGridColumnEntry> GridColumnList(TMasterTable table);
 
 // The entries whose column the open query has, in list order; each with the
 // query field it shows.

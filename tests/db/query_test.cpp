@@ -44,6 +44,15 @@ TEST_P(QueryTest, WalksAStaticResultWithExactCount) {
   query.Next();  // past the end stays past the end
   EXPECT_TRUE(query.Eof());
 
+  // Direct positioning, as a grid reads the rows it shows.
+  query.MoveTo(1);
+  EXPECT_FALSE(query.Eof());
+  EXPECT_EQ(query.FieldByName("ClsName").AsString(), "零食");
+  query.MoveTo(0);
+  EXPECT_EQ(query.FieldByName("ClsName").AsString(), "飲料");
+  query.MoveTo(2);
+  EXPECT_TRUE(query.Eof());
+
   TQuery empty("DBCLSQuery", Connection());
   empty.SetSql("SELECT * from Classify where ClsNo='999'");
   empty.Open();

@@ -162,10 +162,10 @@ TEST(ExportCommand, ForcesTheXlsExtension) {
 }
 
 TEST(ExportCommand, TableNames) {
-  EXPECT_EQ(ExportTableFromName("cls"), TExportTable::etClassify);
-  EXPECT_EQ(ExportTableFromName("Customer"), TExportTable::etCustomer);
-  EXPECT_FALSE(ExportTableFromName("items").has_value());
-  EXPECT_EQ(ExportQueryDef(TExportTable::etItem).fields.size(), 19u);
+  EXPECT_EQ(MasterTableFromName("cls"), TMasterTable::mtClassify);
+  EXPECT_EQ(MasterTableFromName("Customer"), TMasterTable::mtCustomer);
+  EXPECT_FALSE(MasterTableFromName("items").has_value());
+  EXPECT_EQ(ExportQueryDef(TMasterTable::mtItem).fields.size(), 19u);
 }
 
 TEST(ExportCommand, HostSettings) {

@@ -16,7 +16,7 @@ class ClassifyImport : public ImportTest {
 };
 
 TEST_P(ClassifyImport, NewCodesAreAppendedWithFlagFalseAndEmptyVoid) {
-  const TImportCounts counts = Import(TImportTable::itClassify, kTitles, {{"A01", "飲料"}, {"B02", "零食"}});
+  const TImportCounts counts = Import(TMasterTable::mtClassify, kTitles, {{"A01", "飲料"}, {"B02", "零食"}});
   EXPECT_EQ(counts, (TImportCounts{2, 0, 0}));
   EXPECT_EQ(Stored(), (Table{{"A01", "飲料", "False", ""}, {"B02", "零食", "False", ""}}));
 }
@@ -30,7 +30,7 @@ TEST_P(ClassifyImport, ExistingCodesAreOverwrittenOnlyWithCoverExactlyZero) {
     SCOPED_TRACE(std::string("cover '") + c.cover + "'");
     Exec("DELETE FROM Classify");
     Exec("INSERT INTO Classify (ClsNo, ClsName, Flag, Void) VALUES ('A01', '舊名', ?, 'X')", {TValue::Boolean(true)});
-    const TImportCounts counts = Import(TImportTable::itClassify, kTitles, {{"A01", "新名"}, {"C03", "雜貨"}}, c.cover);
+    const TImportCounts counts = Import(TMasterTable::mtClassify, kTitles, {{"A01", "新名"}, {"C03", "雜貨"}}, c.cover);
     if (c.overwrites) {
       EXPECT_EQ(counts, (TImportCounts{1, 1, 0}));
       EXPECT_EQ(Stored(), (Table{{"A01", "新名", "False", ""}, {"C03", "雜貨", "False", ""}}));
@@ -43,33 +43,33 @@ TEST_P(ClassifyImport, ExistingCodesAreOverwrittenOnlyWithCoverExactlyZero) {
 
 TEST_P(ClassifyImport, ACodeTwiceInOneSheetIsStoredOnceAndTheLastRowWinsWithCoverZero) {
   const SheetRows rows = {{"A01", "第一"}, {"A01", "第二"}};
-  Import(TImportTable::itClassify, kTitles, rows, "0");
+  Import(TMasterTable::mtClassify, kTitles, rows, "0");
   EXPECT_EQ(Stored(), (Table{{"A01", "第二", "False", ""}}));
   Exec("DELETE FROM Classify");
-  Import(TImportTable::itClassify, kTitles, rows, "1");
+  Import(TMasterTable::mtClassify, kTitles, rows, "1");
   EXPECT_EQ(Stored(), (Table{{"A01", "第一", "False", ""}}));
 }
 
 TEST_P(ClassifyImport, ACodeWithAQuoteIsLookedUpExactly) {
   const SheetRows rows = {{"A'1", "引號"}, {"'--", "注入"}};
-  EXPECT_EQ(Import(TImportTable::itClassify, kTitles, rows), (TImportCounts{2, 0, 0}));
-  EXPECT_EQ(Import(TImportTable::itClassify, kTitles, rows, "1"), (TImportCounts{0, 0, 2}));
+  EXPECT_EQ(Import(TMasterTable::mtClassify, kTitles, rows), (TImportCounts{2, 0, 0}));
+  EXPECT_EQ(Import(TMasterTable::mtClassify, kTitles, rows, "1"), (TImportCounts{0, 0, 2}));
   EXPECT_EQ(Stored(), (Table{{"'--", "注入", "False", ""}, {"A'1", "引號", "False", ""}}));
 }
 
 TEST_P(ClassifyImport, BlankCellsGiveEmptyTextsAndOtherColumnsAreIgnored) {
-  Import(TImportTable::itClassify, {"備註", "小分類名稱", "小分類代碼"}, {{"x", Cell(), "Z9"}, {"y", "空碼"}});
+  Import(TMasterTable::mtClassify, {"備註", "小分類名稱", "小分類代碼"}, {{"x", Cell(), "Z9"}, {"y", "空碼"}});
   EXPECT_EQ(Stored(), (Table{{"", "空碼", "False", ""}, {"Z9", "", "False", ""}}));
 }
 
 TEST_P(ClassifyImport, ALongNameKeepsItsFirstFortyBytes) {
   const std::string name = "一二三四五六七八九十一二三四五六七八九十一";  // 21 characters, 42 bytes
-  Import(TImportTable::itClassify, kTitles, {{"A01", name}});
+  Import(TMasterTable::mtClassify, kTitles, {{"A01", name}});
   EXPECT_EQ(Stored()[0][1], "一二三四五六七八九十一二三四五六七八九十");
 }
 
 TEST_P(ClassifyImport, AMissingColumnStopsAtTheFirstRowThatReadsIt) {
-  const TImportError error = ImportFailing(TImportTable::itClassify, {"小分類代碼"}, {{"A01"}});
+  const TImportError error = ImportFailing(TMasterTable::mtClassify, {"小分類代碼"}, {{"A01"}});
   EXPECT_STREQ(error.what(), "ADOCLSQuery: Field '小分類名稱' not found\n工作表第 2 列，欄位「小分類名稱」");
   EXPECT_TRUE(Stored().empty());
 }

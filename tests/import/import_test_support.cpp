@@ -67,7 +67,7 @@ const std::vector<std::string>& CustomerTitles() {
 
 std::string ImportTest::NewWorkbookPath() { return files.File("sheet" + std::to_string(++workbooks_) + ".xls"); }
 
-TImportCounts ImportTest::Import(TImportTable table, const std::vector<std::string>& titles, const SheetRows& rows,
+TImportCounts ImportTest::Import(TMasterTable table, const std::vector<std::string>& titles, const SheetRows& rows,
                                  const std::string& cover, const std::string& dbKind, int batchRows) {
   const std::string path = NewWorkbookPath();
   WriteWorkbook(path, titles, rows);
@@ -77,7 +77,7 @@ TImportCounts ImportTest::Import(TImportTable table, const std::vector<std::stri
   return ImportWorkbookFile(Connection(), dbKind, table, path, options);
 }
 
-TImportError ImportTest::ImportFailing(TImportTable table, const std::vector<std::string>& titles,
+TImportError ImportTest::ImportFailing(TMasterTable table, const std::vector<std::string>& titles,
                                        const SheetRows& rows, const std::string& cover, const std::string& dbKind,
                                        int batchRows) {
   try {

@@ -15,11 +15,11 @@ class ItemImport : public ImportTest {
 
   TImportCounts ImportItems(const SheetRows& rows, const std::string& cover = "0", const std::string& dbKind = "2",
                             int batchRows = 500) {
-    return Import(TImportTable::itItem, ItemTitles(), rows, cover, dbKind, batchRows);
+    return Import(TMasterTable::mtItem, ItemTitles(), rows, cover, dbKind, batchRows);
   }
   TImportError ImportItemsFailing(const SheetRows& rows, const std::string& cover = "0",
                                   const std::string& dbKind = "2", int batchRows = 500) {
-    return ImportFailing(TImportTable::itItem, ItemTitles(), rows, cover, dbKind, batchRows);
+    return ImportFailing(TMasterTable::mtItem, ItemTitles(), rows, cover, dbKind, batchRows);
   }
 };
 
@@ -151,10 +151,10 @@ TEST_P(ItemImport, AnExportedSheetWithoutTheOverwriteSupplierColumnStopsAtTheFir
   std::vector<std::vector<Cell>> rows(2, std::vector<Cell>(titles.size()));
   rows[0][0] = "A1";
   rows[1][0] = "A2";
-  const TImportError error = ImportFailing(TImportTable::itItem, titles, rows, "0", "2");
+  const TImportError error = ImportFailing(TMasterTable::mtItem, titles, rows, "0", "2");
   EXPECT_STREQ(error.what(), "ADOItemQuery: Field '廠商代號' not found\n工作表第 3 列，欄位「廠商代號」");
   EXPECT_EQ(Stored("ItemNo"), (Table{{"A1"}, {"A2"}}));
-  EXPECT_EQ(Import(TImportTable::itItem, titles, rows, "1", "2"), (TImportCounts{0, 0, 2}));
+  EXPECT_EQ(Import(TMasterTable::mtItem, titles, rows, "1", "2"), (TImportCounts{0, 0, 2}));
 }
 
 TEST_P(ItemImport, SixteenBitItemNumbersCountCharacters) {

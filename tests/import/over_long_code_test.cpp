@@ -11,24 +11,24 @@ class OverLongCode : public ImportTest {};
 
 TEST_P(OverLongCode, StopsTheImportNamingTheCodeAndTheWidth) {
   const struct {
-    TImportTable table;
+    TMasterTable table;
     std::vector<std::string> titles;
     std::string dbKind;
     std::string code;
     const char* message;
     const char* table_;
   } cases[] = {
-      {TImportTable::itClassify, {"小分類代碼", "小分類名稱"}, "2", "ABCD",
+      {TMasterTable::mtClassify, {"小分類代碼", "小分類名稱"}, "2", "ABCD",
        "Code 'ABCD' is too long for field '小分類代碼' (at most 3 bytes)\n工作表第 3 列，欄位「小分類代碼」", "Classify"},
-      {TImportTable::itClassify, {"小分類代碼", "小分類名稱"}, "2", "小分",
+      {TMasterTable::mtClassify, {"小分類代碼", "小分類名稱"}, "2", "小分",
        "Code '小分' is too long for field '小分類代碼' (at most 3 bytes)\n工作表第 3 列，欄位「小分類代碼」", "Classify"},
-      {TImportTable::itItem, ItemTitles(), "2", "123456789",
+      {TMasterTable::mtItem, ItemTitles(), "2", "123456789",
        "Code '123456789' is too long for field '管理貨號' (at most 8 characters)\n工作表第 3 列，欄位「管理貨號」", "Item"},
-      {TImportTable::itItem, ItemTitles(), "1", "123456789",
+      {TMasterTable::mtItem, ItemTitles(), "1", "123456789",
        "Code '123456789' is too long for field 'ItemNo' (at most 8 characters)\n工作表第 3 列，欄位「管理貨號」", "Item"},
-      {TImportTable::itSupplier, SupplierTitles(), "2", "S0001",
+      {TMasterTable::mtSupplier, SupplierTitles(), "2", "S0001",
        "Code 'S0001' is too long for field '廠商代號' (at most 4 bytes)\n工作表第 3 列，欄位「廠商代號」", "Supplier"},
-      {TImportTable::itCustomer, CustomerTitles(), "2", "C00000001",
+      {TMasterTable::mtCustomer, CustomerTitles(), "2", "C00000001",
        "Code 'C00000001' is too long for field '顧客編號' (at most 8 bytes)\n工作表第 3 列，欄位「顧客編號」", "Customer"},
   };
   for (const auto& c : cases) {
