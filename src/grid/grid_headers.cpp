@@ -1,0 +1,88 @@
+#include "grid/grid_headers.h"
+
+#include <QPainter>
+#include <QPolygon>
+
+#include "grid/grid_look.h"
+
+namespace tabrin::grid {
+
+namespace {
+
+// The right and bottom edges of a header cell, in the colour of the grid's
+// lines, so that header and body lines meet.
+void DrawCellEdges(QPainter* painter, const QRect& rect, const QColor& color) {
+  painter->setPen(color);
+  painter->drawLine(rect.topRight(), rect.bottomRight());
+  painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+}
+
+}  // namespace
+
+TTitleHeader::TTitleHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
+  setFont(TitleFont());
+  setSectionsClickable(false);
+  setHighlightSections(false);
+  setSectionsMovable(false);
+  setSectionResizeMode(QHeaderView::Interactive);
+  setMinimumSectionSize(kCellMargin * 2);
+  setDefaultAlignment(Qt::AlignCenter);
+}
+
+QSize TTitleHeader::sizeHint() const {
+  return {length(), TitleRowHeight(font())};
+}
+
+void TTitleHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
+  if (!rect.isValid()) return;
+  painter->save();
+  painter->fillRect(rect, TitleBackground());
+  DrawCellEdges(painter, rect, palette().color(QPalette::Mid));
+  const QString title = model() ? model()->headerData(logicalIndex, orientation()).toString() : QString();
+  painter->setFont(font());
+  painter->setPen(TitleText());
+  painter->drawText(rect.adjusted(kCellMargin, 0, -kCellMargin, 0), Qt::AlignCenter | Qt::TextSingleLine, title);
+  painter->restore();
+}
+
+TIndicatorHeader::TIndicatorHeader(QWidget* parent) : QHeaderView(Qt::Vertical, parent) {
+  setSectionsClickable(false);
+  setHighlightSections(false);
+  setSectionsMovable(false);
+  setMinimumSectionSize(1);
+  setSectionResizeMode(QHeaderView::Fixed);
+}
+
+QSize TIndicatorHeader::sizeHint() const { return {kIndicatorWidth, length()}; }
+
+void TIndicatorHeader::SetCurrentRow(int row) {
+  if (row == currentRow_) return;
+  const int previous = currentRow_;
+  currentRow_ = row;
+  for (int changed : {previous, row}) {
+    if (changed < 0 || changed >= count()) continue;
+    viewport()->update(0, sectionViewportPosition(changed), viewport()->width(), sectionSize(changed));
+  }
+}
+
+void TIndicatorHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
+  if (!rect.isValid()) return;
+  painter->save();
+  painter->fillRect(rect, palette().color(QPalette::Button));
+  DrawCellEdges(painter, rect, palette().color(QPalette::Mid));
+  if (logicalIndex == currentRow_) {
+    // A small right-pointing triangle, centred in the cell.
+    const int half = std::max(2, std::min(rect.width(), rect.height()) / 3);
+    const QPoint centre = rect.center();
+    const QPolygon marker({QPoint(centre.x() - half / 2, centre.y() - half),
+                           QPoint(centre.x() - half / 2, centre.y() + half),
+                           QPoint(centre.x() + half / 2 + 1, centre.y())});
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(palette().color(QPalette::WindowText));
+    painter->drawPolygon(marker);
+  }
+  painter->restore();
+}
+
+}  // namespace tabrin::grid

@@ -1,0 +1,39 @@
+#pragma once
+// The two headers of a preview grid, drawn by hand so that they look the same
+// under every style: the title row (title colour, title font in white,
+// centred, one line high) and the indicator column at the left (11 pixels,
+// a marker on the current row, no row numbers).
+#include <QHeaderView>
+
+namespace tabrin::grid {
+
+class TTitleHeader : public QHeaderView {
+  Q_OBJECT
+
+ public:
+  explicit TTitleHeader(QWidget* parent = nullptr);
+  QSize sizeHint() const override;
+
+ protected:
+  void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+};
+
+class TIndicatorHeader : public QHeaderView {
+  Q_OBJECT
+
+ public:
+  explicit TIndicatorHeader(QWidget* parent = nullptr);
+  QSize sizeHint() const override;
+
+  // The row the marker is drawn on; -1 for none.
+  void SetCurrentRow(int row);
+  int CurrentRow() const { return currentRow_; }
+
+ protected:
+  void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+
+ private:
+  int currentRow_ = -1;
+};
+
+}  // namespace tabrin::grid

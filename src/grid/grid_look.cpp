@@ -1,0 +1,48 @@
+#include "grid/grid_look.h"
+
+#include <QFontMetrics>
+
+#include <algorithm>
+
+namespace tabrin::grid {
+
+namespace {
+
+QFont PixelFont(const QString& family, int pixels) {
+  QFont font(family);
+  font.setPixelSize(pixels);
+  font.setWeight(QFont::Normal);
+  font.setItalic(false);
+  return font;
+}
+
+}  // namespace
+
+QFont TitleFont() { return PixelFont(QStringLiteral("新細明體"), 15); }
+
+QFont CellFont() { return PixelFont(QStringLiteral("Arial"), 13); }
+
+QColor TitleBackground() { return QColor(128, 128, 255); }
+
+QColor TitleText() { return QColor(Qt::white); }
+
+int TextHeight(const QFont& font, const QString& text) {
+  return QFontMetrics(font).size(Qt::TextSingleLine, text).height();
+}
+
+int ColumnPixelWidth(int widthInCharacters, const QString& title, const QFont& cellFont, const QFont& titleFont) {
+  const int byCharacters = widthInCharacters * QFontMetrics(cellFont).horizontalAdvance(QLatin1Char('0')) + 4;
+  const int byTitle = QFontMetrics(titleFont).horizontalAdvance(title) + 4;
+  return std::max(byCharacters, byTitle);
+}
+
+int DataRowHeight(const QFont& cellFont) {
+  return (TextHeight(cellFont, QStringLiteral("W")) + 3) * kRowHeightPercent / 100;
+}
+
+int TitleRowHeight(const QFont& titleFont) {
+  constexpr int kTitleLines = 1;
+  return TextHeight(titleFont, QStringLiteral("W")) * kTitleLines + 4;
+}
+
+}  // namespace tabrin::grid

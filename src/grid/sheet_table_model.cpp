@@ -1,0 +1,117 @@
+#include "grid/sheet_table_model.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "db/field.h"
+#include "db/field_type.h"
+
+namespace tabrin::grid {
+
+bool IsNumberField(const TField& field) {
+  const TFieldType type = field.DataType();
+  return IsFloatType(type) || IsSmallIntegerType(type) || type == TFieldType::ftLargeint;
+}
+
+TSheetTableModel::TSheetTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void TSheetTableModel::ShowTitles(std::vector<TShownColumn> columns) {
+  beginResetModel();
+  columns_ = std::move(columns);
+  sheet_ = nullptr;
+  rows_ = 0;
+  snapshot_.clear();
+  snapshotRows_ = 0;
+  endResetModel();
+}
+
+void TSheetTableModel::ShowSheet(TQuery& sheet, std::vector<TShownColumn> columns) {
+  beginResetModel();
+  columns_ = std::move(columns);
+  sheet_ = &sheet;
+  rows_ = sheet.RecordCount();
+  fieldsVersion_ = sheet.FieldsVersion();
+  snapshot_.clear();
+  snapshotRows_ = 0;
+  endResetModel();
+}
+
+void TSheetTableModel::Suspend(int firstRow, int lastRow) {
+  if (suspended_) return;
+  firstRow = std::max(firstRow, 0);
+  lastRow = std::min(lastRow, rows_ - 1);
+  snapshot_.clear();
+  snapshotFirstRow_ = firstRow;
+  snapshotRows_ = std::max(lastRow - firstRow + 1, 0);
+  snapshot_.reserve(static_cast<std::size_t>(snapshotRows_) * columns_.size());
+  for (int row = firstRow; row <= lastRow; ++row) {
+    for (int column = 0; column < static_cast<int>(columns_.size()); ++column) {
+      snapshot_.push_back(ReadCell(row, column));
+    }
+  }
+  suspended_ = true;
+}
+
+void TSheetTableModel::Resume() {
+  suspended_ = false;
+  snapshot_.clear();
+  snapshotRows_ = 0;
+}
+
+int TSheetTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+
+int TSheetTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+QVariant TSheetTableModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return {};
+  const TShownColumn& column = columns_[static_cast<std::size_t>(index.column())];
+  switch (role) {
+    case Qt::DisplayRole: return CellText(index.row(), index.column());
+    case Qt::TextAlignmentRole:
+      return int((column.number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+    default: return {};
+  }
+}
+
+QVariant TSheetTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || section < 0 || section >= static_cast<int>(columns_.size())) return {};
+  const TShownColumn& column = columns_[static_cast<std::size_t>(section)];
+  switch (role) {
+    case Qt::DisplayRole: return column.title;
+    case Qt::ToolTipRole:
+      if (column.fieldName.isEmpty()) return {};
+      return QStringLiteral("工作表欄位「%1」").arg(column.fieldName);
+    default: return {};
+  }
+}
+
+Qt::ItemFlags TSheetTableModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable;  // never editable
+}
+
+QString TSheetTableModel::CellText(int row, int column) const {
+  if (!suspended_) return ReadCell(row, column);
+  const int offset = row - snapshotFirstRow_;
+  if (offset < 0 || offset >= snapshotRows_) return {};
+  return snapshot_[static_cast<std::size_t>(offset) * columns_.size() + static_cast<std::size_t>(column)];
+}
+
+QString TSheetTableModel::ReadCell(int row, int column) const {
+  TField* field = columns_[static_cast<std::size_t>(column)].field;
+  if (!sheet_ || !field) return {};
+  // The query may have been closed, or reopened on other columns, since it
+  // was shown; then its fields are not the ones the columns point at.
+  if (sheet_->State() != TDataSetState::dsBrowse || sheet_->FieldsVersion() != fieldsVersion_) return {};
+  try {
+    if (row >= sheet_->RecordCount()) return {};
+    if (sheet_->Eof() || sheet_->RecNo() != row) sheet_->MoveTo(row);
+    return QString::fromStdString(field->AsString());
+  } catch (const std::exception&) {
+    return {};  // a paint must never throw
+  }
+}
+
+}  // namespace tabrin::grid
