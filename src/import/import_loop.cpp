@@ -207,6 +207,54 @@ class TBatchTransaction {
   TClock::time_point startedAt_;
 };
 
+// Where the open batch began: the record index of its first row and the
+// counts of the rows committed before it.
+struct TBatchStart {
+  int recordIndex = 0;
+  TImportCounts counts;
+};
+
+// A row of the batch that failed while the batch was written again.
+struct TReplayFailure {
+  std::string cause;
+  int recordIndex;
+  std::string column;
+};
+
+// Stores the rows of the open batch that came before a failed row, so that
+// the table ends up holding every sheet row before the failing one.
+//
+// Why not simply commit what the batch holds: a failed statement can leave the
+// transaction unusable (PostgreSQL refuses every further statement in it), so
+// the rows already written in it cannot be trusted to commit.  Instead:
+//   1. roll the whole batch back: the table holds the earlier batches only;
+//   2. move the sheet to the batch's first row and import its rows again up
+//      to, not including, the failing one.  They succeeded a moment ago on the
+//      same table, so they give the same records and the same counts;
+//   3. commit them, and leave the sheet on the failing row.
+// Returns the counts of every row stored.  Throws TReplayFailure when a row
+// fails again on the way (the server went away): that batch is then rolled
+// back and lost, and only the earlier batches stay stored.
+TImportCounts ReplayBatchBefore(int failedIndex, TQuery& sheet, TRowImporter& rows, TBatchTransaction& batch,
+                                const TBatchStart& batchStart) {
+  batch.Rollback();
+  TImportCounts counts = batchStart.counts;
+  int index = batchStart.recordIndex;
+  try {
+    batch.Begin();
+    for (sheet.MoveTo(index); index < failedIndex && !sheet.Eof(); sheet.Next(), index = sheet.RecNo()) {
+      Count(rows.ImportCurrentRow(), counts);
+    }
+    batch.Commit();
+  } catch (const std::exception& replay) {
+    rows.CancelEdit();
+    batch.Rollback();
+    throw TReplayFailure{replay.what(), index, std::string(rows.CurrentColumn())};
+  }
+  sheet.MoveTo(failedIndex);
+  return counts;
+}
+
 }  // namespace
 
 std::string SheetRowLine(int sheetRow, std::string_view column) {
@@ -229,31 +277,20 @@ TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporte
   TRowImporter rows(sheet, connection, importer, options.coverFlag);
   TBatchTransaction batch(connection, options);
   TImportCounts counts;
-  TImportCounts countsAtBatchStart;
-  int batchStart = 0;  // record index of the batch's first row
+  TBatchStart batchStart;
 
   // Stops the import at the failing row: every earlier row stays stored, the
-  // failing one does not.  The batch is rolled back (some servers refuse any
-  // further statement in a transaction after a failed one) and its rows
-  // before the failing one are written again, which gives the same records.
+  // failing one does not.  Inside the caller's own transaction nothing is
+  // rolled back or committed here; the caller decides.
   auto fail = [&](int failedIndex, const std::string& cause, std::string column) -> TImportError {
     rows.CancelEdit();
-    if (!batch.Owned()) return TImportError(cause, sheetRowOf(failedIndex), std::move(column), counts);
-    batch.Rollback();
-    counts = countsAtBatchStart;
-    int index = batchStart;
-    try {
-      batch.Begin();
-      for (sheet.MoveTo(batchStart); index < failedIndex && !sheet.Eof(); sheet.Next(), index = sheet.RecNo()) {
-        Count(rows.ImportCurrentRow(), counts);
+    if (batch.Owned()) {
+      try {
+        counts = ReplayBatchBefore(failedIndex, sheet, rows, batch, batchStart);
+      } catch (const TReplayFailure& replay) {
+        return TImportError(replay.cause, sheetRowOf(replay.recordIndex), replay.column, batchStart.counts);
       }
-      batch.Commit();
-    } catch (const std::exception& replay) {
-      rows.CancelEdit();
-      batch.Rollback();
-      return TImportError(replay.what(), sheetRowOf(index), std::string(rows.CurrentColumn()), countsAtBatchStart);
     }
-    sheet.MoveTo(failedIndex);
     return TImportError(cause, sheetRowOf(failedIndex), std::move(column), counts);
   };
 
@@ -272,10 +309,9 @@ TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporte
       try {
         batch.Commit();
       } catch (const std::exception& e) {
-        throw TImportError(e.what(), sheetRowOf(batchStart), {}, countsAtBatchStart);
+        throw TImportError(e.what(), sheetRowOf(batchStart.recordIndex), {}, batchStart.counts);
       }
-      batchStart = index + 1;
-      countsAtBatchStart = counts;
+      batchStart = {index + 1, counts};
       batch.Begin();
     }
     if (options.progress) options.progress({index + 1, totalRows, counts});
@@ -283,7 +319,7 @@ TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporte
   try {
     batch.Commit();
   } catch (const std::exception& e) {
-    throw TImportError(e.what(), sheetRowOf(batchStart), {}, countsAtBatchStart);
+    throw TImportError(e.what(), sheetRowOf(batchStart.recordIndex), {}, batchStart.counts);
   }
   if (options.progress) options.progress({totalRows, totalRows, counts});
   return counts;
