@@ -212,7 +212,7 @@ bool ParseIniInteger(std::string_view text, int& value) {
   if (pos >= text.size()) return false;
   long long result = 0;
   for (; pos < text.size(); ++pos) {
-    const int c = std::tolower(static_cast<unsigned char>(text[pos]));
+    const char c = LowerAscii(text[pos]);
     int digit;
     if (c >= '0' && c <= '9') digit = c - '0';
     else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;

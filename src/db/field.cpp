@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "db/query.h"
+#include "text/ascii.h"
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
@@ -54,13 +55,6 @@ TRange RangeOfType(TFieldType type) {
     case TFieldType::ftLargeint: return {-9223372036854775808.0, 9223372036854774784.0};
     default: return {-2147483648.0, 2147483647.0};
   }
-}
-
-std::string UpperAscii(std::string_view text) {
-  std::string upper(text);
-  std::transform(upper.begin(), upper.end(), upper.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return upper;
 }
 
 std::string_view TrimBlanks(std::string_view text) {

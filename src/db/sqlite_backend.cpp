@@ -8,19 +8,13 @@
 #include <cstdio>
 #include <fstream>
 
+#include "text/ascii.h"
 #include "text/error.h"
 #include "text/format.h"
 #include "text/regional.h"
 
 namespace tabrin::detail {
 namespace {
-
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  std::transform(upper.begin(), upper.end(), upper.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return upper;
-}
 
 int DeclaredSize(std::string_view decl) {
   auto open = decl.find('(');
@@ -36,7 +30,7 @@ int DeclaredSize(std::string_view decl) {
 // SQLite itself uses, refined by the names other databases use.
 TColumnInfo ColumnFromDeclaration(std::string name, const char* declaration) {
   TColumnInfo column{std::move(name), TFieldType::ftUnknown, 0};
-  const std::string decl = Upper(declaration ? declaration : "");
+  const std::string decl = UpperAscii(declaration ? declaration : "");
   auto has = [&](std::string_view part) { return decl.find(part) != std::string::npos; };
   auto starts = [&](std::string_view part) { return decl.rfind(part, 0) == 0; };
   if (decl.empty()) {
@@ -113,7 +107,7 @@ TValue ReadValue(sqlite3_stmt* statement, int i, TFieldType type) {
       return TValue::DateTime(sqlite3_column_double(statement, i));
     case TFieldType::ftBoolean:
       if (storage == SQLITE_TEXT) {
-        std::string text = Upper(ColumnText(statement, i));
+        std::string text = UpperAscii(ColumnText(statement, i));
         return TValue::Boolean(text == "TRUE" || text == "T" || text == "YES" || text == "1");
       }
       return TValue::Boolean(sqlite3_column_int64(statement, i) != 0);
@@ -145,7 +139,7 @@ class TSqliteStatement : public TPreparedStatement {
   TSqliteStatement(sqlite3* db, sqlite3_stmt* statement) : db_(db), statement_(statement) {
     std::string_view sql = sqlite3_sql(statement);
     while (!sql.empty() && std::isspace(static_cast<unsigned char>(sql.front()))) sql.remove_prefix(1);
-    isInsert_ = Upper(sql.substr(0, 6)) == "INSERT";
+    isInsert_ = UpperAscii(sql.substr(0, 6)) == "INSERT";
   }
   ~TSqliteStatement() override { sqlite3_finalize(statement_); }
 

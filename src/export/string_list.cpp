@@ -2,31 +2,13 @@
 
 #include <charconv>
 
+#include "text/ascii.h"
+
 namespace tabrin {
 
-namespace {
+bool SameText(std::string_view a, std::string_view b) { return EqualNoCaseAscii(a, b); }
 
-char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
-
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-  }
-  return true;
-}
-
-bool TextLess(std::string_view a, std::string_view b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto ca = static_cast<unsigned char>(FoldCase(a[i]));
-    const auto cb = static_cast<unsigned char>(FoldCase(b[i]));
-    if (ca != cb) return ca < cb;
-  }
-  return a.size() < b.size();
-}
+bool TextLess(std::string_view a, std::string_view b) { return LessNoCaseAscii(a, b); }
 
 std::optional<std::string> FindValue(const TStringList& lines, std::string_view name) {
   for (const std::string& line : lines) {

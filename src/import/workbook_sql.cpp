@@ -1,5 +1,6 @@
 #include "import/workbook_sql.h"
 
+#include "text/ascii.h"
 #include "text/error.h"
 #include "text/format.h"
 
@@ -9,7 +10,6 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // A left-to-right reader of one statement.
 class TSqlCursor {

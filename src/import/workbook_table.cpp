@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "text/ascii.h"
 #include "text/error.h"
 #include "text/format.h"
 #include "text/regional.h"
@@ -56,11 +57,6 @@ TValue CellValue(const TWorksheet& sheet, const TSheetCell* cell, TFieldType typ
   }
 }
 
-bool SameTitle(std::string_view a, std::string_view b) {
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
-}
-
 }  // namespace
 
 TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std::string>& filterColumn) {
@@ -87,7 +83,7 @@ TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std
     int filterIndex = -1;
     if (filterColumn) {
       const auto found = std::find_if(result.columns.begin(), result.columns.end(),
-                                      [&](const TColumnInfo& column) { return SameTitle(column.name, *filterColumn); });
+                                      [&](const TColumnInfo& column) { return EqualNoCaseAscii(column.name, *filterColumn); });
       if (found == result.columns.end()) throw TQueryStatementError(FormatMessage("Field '%s' not found", {*filterColumn}));
       filterIndex = static_cast<int>(found - result.columns.begin());
     }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "text/ascii.h"
 #include "text/format.h"
 
 namespace tabrin {
@@ -62,7 +63,7 @@ std::string Padded(int value, int width) {
 bool StartsWithNoCase(std::string_view text, std::size_t pos, std::string_view prefix) {
   if (text.size() - pos < prefix.size()) return false;
   for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[pos + i])) != prefix[i]) return false;
+    if (LowerAscii(text[pos + i]) != prefix[i]) return false;
   }
   return true;
 }
@@ -142,9 +143,9 @@ std::string TRegionalFormats::FormatDateTime(std::string_view pattern, double se
       i += 3;
       continue;
     }
-    const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const char lower = LowerAscii(c);
     std::size_t run = 1;
-    while (i + run < pattern.size() && std::tolower(static_cast<unsigned char>(pattern[i + run])) == lower) ++run;
+    while (i + run < pattern.size() && LowerAscii(pattern[i + run]) == lower) ++run;
     switch (lower) {
       case 'y':
         out += run <= 2 ? Padded(p.year % 100, 2) : Padded(p.year, 4);
@@ -153,7 +154,7 @@ std::string TRegionalFormats::FormatDateTime(std::string_view pattern, double se
         // A minute right after an hour or right before seconds, else a month.
         std::size_t next = i + run;
         while (next < pattern.size() && !std::isalpha(static_cast<unsigned char>(pattern[next]))) ++next;
-        const bool minute = lastWasHour || (next < pattern.size() && std::tolower(pattern[next]) == 's');
+        const bool minute = lastWasHour || (next < pattern.size() && LowerAscii(pattern[next]) == 's');
         if (minute) {
           out += run == 1 ? std::to_string(p.minute) : Padded(p.minute, 2);
         } else if (run == 1) {
@@ -337,7 +338,7 @@ int ReadNumber(std::string_view text, std::size_t& pos, int& value) {
 std::string DateOrder(std::string_view pattern) {
   std::string order;
   for (const char c : pattern) {
-    const char l = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const char l = LowerAscii(c);
     if ((l == 'y' || l == 'm' || l == 'd') && order.find(l) == std::string::npos) order += l;
   }
   return order.size() == 3 ? order : "ymd";
@@ -374,7 +375,7 @@ bool ParseTime(std::string_view text, std::size_t& pos, char timeSeparator, Date
   while (look < text.size() && text[look] == ' ') ++look;
   if (StartsWithNoCase(text, look, "am") || StartsWithNoCase(text, look, "pm")) {
     if (p.hour < 1 || p.hour > 12) return false;
-    const bool pm = std::tolower(static_cast<unsigned char>(text[look])) == 'p';
+    const bool pm = LowerAscii(text[look]) == 'p';
     p.hour = p.hour % 12 + (pm ? 12 : 0);
     pos = look + 2;
   }

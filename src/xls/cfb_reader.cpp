@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "text/ascii.h"
 #include "text/encoding.h"
 #include "text/format.h"
 
@@ -34,13 +35,6 @@ std::uint64_t U64(std::string_view bytes, std::size_t at) {
 
 [[noreturn]] void Damaged(std::string_view pattern, std::initializer_list<MessageArg> args = {}) {
   throw TDamagedDocument(FormatMessage(pattern, args));
-}
-
-bool SameNameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return lower(x) == lower(y);
-  });
 }
 
 }  // namespace
@@ -245,7 +239,7 @@ std::vector<std::string> TCompoundFileReader::RootStreamNames() const {
 std::optional<std::string> TCompoundFileReader::ReadRootStream(std::string_view name) const {
   for (const std::uint32_t index : RootChildren()) {
     const TDirectoryEntry& entry = entries_[index];
-    if (entry.type != kStreamEntry || !SameNameIgnoringAsciiCase(entry.name, name)) continue;
+    if (entry.type != kStreamEntry || !EqualNoCaseAscii(entry.name, name)) continue;
     if (entry.size < miniCutoff_) return ReadMiniStream(entry.start, entry.size);
     return ReadRegularStream(entry.start, entry.size, "stream");
   }

@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "text/ascii.h"
+
 namespace tabrin {
 namespace {
 
@@ -40,16 +42,8 @@ bool SameXFormat(const TxlsXFormat& a, const TxlsXFormat& b) {
          a.Wrap == b.Wrap;
 }
 
-std::string FoldCase(std::string_view text) {
-  std::string folded(text);
-  for (char& c : folded) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return folded;
-}
-
 std::string FieldKey(int sheetIndex, std::string_view fieldName) {
-  return std::to_string(sheetIndex) + '\x01' + FoldCase(fieldName);
+  return std::to_string(sheetIndex) + '\x01' + LowerAscii(fieldName);
 }
 
 std::uint64_t StripeKey(int sheetIndex, int key) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "text/ascii.h"
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
@@ -16,14 +17,6 @@ namespace {
 // Excel's limit on a column width, in characters.
 constexpr int kMaxColumnWidth = 255;
 
-std::string FoldAscii(std::string_view text) {
-  std::string folded(text);
-  for (char& c : folded) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return folded;
-}
-
 // Excel refuses a workbook whose sheet names are empty, longer than 31
 // characters, hold one of : \ / ? * [ ] or repeat another sheet's name.
 void CheckSheetTitle(const std::string& title, const TxlsBoundSheetList& sheets) {
@@ -36,7 +29,7 @@ void CheckSheetTitle(const std::string& title, const TxlsBoundSheetList& sheets)
         "Sheet title \"%s\" contains one of the characters : \\ / ? * [ ]", {title}));
   }
   for (const TxlsBoundSheet& other : sheets) {
-    if (FoldAscii(other.Title) == FoldAscii(title)) {
+    if (EqualNoCaseAscii(other.Title, title)) {
       throw TabrinError(FormatMessage("Sheet title \"%s\" is used by another sheet", {title}));
     }
   }
@@ -159,7 +152,7 @@ void TxlsWorkbookWriter::MeasureRowHeight(std::uint16_t xf, int row) {
   RequireOpen();
   const TxlsFont* font = formats_->FontOf(xf);
   if (font == nullptr) return;
-  if (FoldAscii(font->Name) == "arial" && font->Size == 10 && font->Style == 0) return;
+  if (EqualNoCaseAscii(font->Name, "arial") && font->Size == 10 && font->Style == 0) return;
   const TxlsFontMetrics m = Measurer().Metrics(*font);
   const int pixels = 2 * std::max(m.internalLeading, m.descent) + m.Height() + m.externalLeading -
                      m.internalLeading - m.descent + 1;

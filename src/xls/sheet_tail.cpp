@@ -1,7 +1,7 @@
 // The end of a worksheet: extra cells, merged ranges, window settings, EOF.
 #include <algorithm>
-#include <cctype>
 
+#include "text/ascii.h"
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
@@ -14,11 +14,6 @@ namespace {
 
 // Ranges per MERGEDCELLS record: 2 + 8 * 1027 bytes fill the record buffer.
 constexpr std::size_t kMergedPerRecord = 1027;
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 std::string ValueText(const TxlsCellValue& value) {
   if (const auto* text = std::get_if<std::string>(&value)) return *text;
@@ -47,7 +42,7 @@ bool ValueBoolean(const TxlsCellValue& value) {
   if (const auto* flag = std::get_if<bool>(&value)) return *flag;
   if (const auto* number = std::get_if<double>(&value)) return *number != 0;
   if (const auto* text = std::get_if<std::string>(&value)) {
-    const std::string folded = Lower(*text);
+    const std::string folded = LowerAscii(*text);
     if (folded == "true") return true;
     if (folded == "false") return false;
     if (auto number = TRegionalFormats::System().ParseFloat(*text)) return *number != 0;

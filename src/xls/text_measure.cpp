@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "text/ascii.h"
 #include "text/encoding.h"
 #include "text/error.h"
 
@@ -21,18 +22,10 @@ namespace {
 
 constexpr int kDpi = 96;
 
-std::string FoldCase(std::string_view text) {
-  std::string folded(text);
-  for (char& c : folded) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return folded;
-}
-
 // Workbook font names as fontconfig should look them up.  Arial is drawn
 // with Liberation Sans, whose advance widths are Arial's.
 std::string FamilyFor(std::string_view name) {
-  const std::string folded = FoldCase(name);
+  const std::string folded = LowerAscii(name);
   if (folded == "arial") return "Liberation Sans";
   if (folded == "times new roman") return "Liberation Serif";
   if (folded == "courier new") return "Liberation Mono";
@@ -127,7 +120,7 @@ struct TxlsTextMeasurer::Impl {
   Face& FaceFor(const TxlsFont& font) {
     const bool bold = font.Has(xfsBold);
     const bool italic = font.Has(xfsItalic);
-    Key key{FoldCase(font.Name), font.Size, bold, italic};
+    Key key{LowerAscii(font.Name), font.Size, bold, italic};
     auto found = faces.find(key);
     if (found != faces.end()) return found->second;
     Face& entry = faces[key];

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "text/ascii.h"
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
@@ -30,13 +31,6 @@ constexpr std::string_view kOnlyXls = "only Excel 97-2003 workbooks (.xls) can b
 
 [[noreturn]] void Fail(std::string_view pattern, std::initializer_list<MessageArg> args) {
   throw TabrinError(FormatMessage(pattern, args));
-}
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
 
 bool StartsWith(std::string_view bytes, std::string_view prefix) { return bytes.substr(0, prefix.size()) == prefix; }
@@ -292,7 +286,7 @@ std::vector<std::string> TWorkbookReader::SheetNames() const {
 
 TWorksheet TWorkbookReader::ReadSheet(std::string_view name) const {
   const auto entry = std::find_if(sheets_.begin(), sheets_.end(),
-                                  [&](const TSheetEntry& sheet) { return SameNameIgnoringCase(sheet.name, name); });
+                                  [&](const TSheetEntry& sheet) { return EqualNoCaseAscii(sheet.name, name); });
   if (entry == sheets_.end()) {
     if (sheets_.empty()) Fail("'%s' has no sheet \"%s\"; it has no worksheets at all", {displayName_, name});
     Fail("'%s' has no sheet \"%s\"; its sheets are %s", {displayName_, name, JoinQuoted(SheetNames())});
