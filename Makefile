@@ -1,20 +1,32 @@
-# make run   — install what is missing, build, run the main job
+# make run   — install what is missing, build, open the window on the sample
+#              database (or, without a display, run the command-line job)
 # make test  — install what is missing, build, run every test (also under sanitizers)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 HOME_DIR ?= $(CURDIR)/$(BUILD)/home
 
-.PHONY: run test deps build build-asan test-normal test-asan bench clean
+.PHONY: run run-cli test deps build build-asan test-normal test-asan bench clean
 
 # The program folder of `make run` is $(HOME_DIR); its sample database is made
-# on the first run.  The main job: connect to the embedded database and export
-# the four tables to workbooks in that folder.
+# on the first run.  With a display the window opens on it; without one the
+# command-line job runs: connect to the embedded database and export the four
+# tables to workbooks in that folder.
 CLI = $(BUILD)/bin/tabrin-cli --home $(HOME_DIR)
 run: deps build
 	@mkdir -p $(HOME_DIR)
-	$(BUILD)/bin/tabrin-cli --help
 	@[ -f $(HOME_DIR)/Database.mdb ] || $(CLI) init-db --sample
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ] && [ -x $(BUILD)/bin/tabrin ]; then \
+	  echo "Opening the window (program folder $(HOME_DIR))"; \
+	  exec $(BUILD)/bin/tabrin --home $(HOME_DIR); \
+	fi; \
+	echo "No display (DISPLAY and WAYLAND_DISPLAY are not set): the window cannot open here."; \
+	echo "To see it on a virtual display: xvfb-run -a $(BUILD)/bin/tabrin --home $(HOME_DIR)"; \
+	echo "Running the command-line job instead."; \
+	$(MAKE) --no-print-directory run-cli
+
+run-cli:
+	$(BUILD)/bin/tabrin-cli --help
 	$(CLI) connect 1
 	$(CLI) export --kind 1 cls $(HOME_DIR)/Classify.xls
 	$(CLI) export --kind 1 item $(HOME_DIR)/Item.xls
@@ -28,7 +40,7 @@ deps:
 	scripts/install-deps
 
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTABRIN_GUI=ON
 
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)

@@ -1,0 +1,25 @@
+#include "app/app_start.h"
+
+#include <QDir>
+#include <QString>
+
+#include "app/app_look.h"
+#include "app/error_box.h"
+#include "config/program_folder.h"
+#include "config/site_config.h"
+#include "import/workbook_backend.h"
+
+static void InitTabrinResources() { Q_INIT_RESOURCE(tabrin); }
+
+namespace tabrin::app {
+
+void PrepareStart(std::string_view homeOption) {
+  InitProgramFolder(homeOption);
+  SetApplicationTitle(QString::fromStdString(SiteConfig().Title));
+  InitTabrinResources();
+  InstallFontAliases();
+}
+
+void FinishStart() { RegisterWorkbookReader(); }
+
+}  // namespace tabrin::app

@@ -1,0 +1,50 @@
+#pragma once
+// Everything the window shows modally and waits for: the file dialogs, the
+// pop-up menu, the settings dialog, the message box and the error box.  The
+// window reaches them only through TDialogs, so that a scripted stand-in can
+// answer them in tests and no test waits for a person.
+#include <QString>
+
+#include <optional>
+
+class QDialog;
+class QAction;
+class QMenu;
+class QPoint;
+class QWidget;
+
+namespace tabrin::app {
+
+class TDialogs {
+ public:
+  virtual ~TDialogs() = default;
+
+  // The open dialog: all files, no title of its own.  nullopt = cancelled.
+  virtual std::optional<QString> GetOpenFileName(QWidget* parent) = 0;
+  // The save dialog with its title and filter; it does not ask before
+  // replacing a file.  nullopt = cancelled.
+  virtual std::optional<QString> GetSaveFileName(QWidget* parent, const QString& title,
+                                                 const QString& filter) = 0;
+  // Shows the menu with its top-left corner at a screen point; the chosen
+  // action, or nullptr when dismissed.
+  virtual QAction* PopupMenu(QMenu& menu, const QPoint& screenPos) = 0;
+  // Runs a dialog modally; its result (QDialog::Accepted or Rejected).
+  virtual int RunModal(QDialog& dialog) = 0;
+  // A message box: no icon, one OK button, centred on the screen.
+  virtual void ShowMessage(const QString& caption, const QString& text) = 0;
+  // The error box: stop icon, one OK button.
+  virtual void ShowError(const QString& caption, const QString& text) = 0;
+};
+
+// The real ones, on Qt's dialogs.
+class TQtDialogs : public TDialogs {
+ public:
+  std::optional<QString> GetOpenFileName(QWidget* parent) override;
+  std::optional<QString> GetSaveFileName(QWidget* parent, const QString& title, const QString& filter) override;
+  QAction* PopupMenu(QMenu& menu, const QPoint& screenPos) override;
+  int RunModal(QDialog& dialog) override;
+  void ShowMessage(const QString& caption, const QString& text) override;
+  void ShowError(const QString& caption, const QString& text) override;
+};
+
+}  // namespace tabrin::app

@@ -1,0 +1,383 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+#include "app/app_look.h"
+#include "app/dialogs.h"
+#include "app/error_box.h"
+#include "app/setup_dialog.h"
+#include "config/program_folder.h"
+#include "db/database_connection.h"
+#include "export/export_command.h"
+#include "import/cover_setting.h"
+#include "import/import_loop.h"
+#include "import/import_tabs.h"
+#include "text/format.h"
+
+namespace tabrin::app {
+
+namespace {
+
+constexpr int kToolBarHeight = 57;
+constexpr int kButtonWidth = 105;
+constexpr int kButtonHeight = 55;
+// The toolbars keep a 2-pixel edge above their buttons.
+constexpr int kButtonTop = 2;
+
+QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// A flat button of a toolbar: picture above the caption, 105 x 55, at left.
+QToolButton* CommandButton(QWidget* toolBar, const char* name, const QString& caption, const QString& picture,
+                           int left) {
+  auto* button = new QToolButton(toolBar);
+  button->setObjectName(QString::fromLatin1(name));
+  StyleCommandButton(*button, caption, picture);
+  button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  button->setAutoRaise(true);
+  button->setIconSize(QSize(32, 32));
+  button->setGeometry(left, kButtonTop, kButtonWidth, kButtonHeight);
+  return button;
+}
+
+QWidget* ToolBarWidget(QWidget* parent, const char* name) {
+  auto* bar = new QWidget(parent);
+  bar->setObjectName(QString::fromLatin1(name));
+  bar->setFixedHeight(kToolBarHeight);
+  return bar;
+}
+
+struct TTabNames {
+  const char* sheet;
+  const char* grid;
+  const char* toolBar;
+  const char* xlsBtn;
+  const char* importBtn;
+  const char* exportBtn;
+};
+
+// In tab order: 小分類, 商品檔, 廠商資料, 會員資料.
+constexpr TTabNames kTabNames[] = {
+    {"TabSheet1", "gwDBGridCLS", "ToolBar4", "ClsXlsBtn", "ClsImportBtn", "ClsExportBtn"},
+    {"TabSheet2", "gwDBGrid2", "ToolBar3", "ItemXlsBtn", "ITEMImportBtn", "ItemExportBtn"},
+    {"TabSheet3", "gwDBGrid1", "ToolBar2", "SupplierXlsBtn", "SupplierImportBtn", "SupplierExportBtn"},
+    {"TabSheet4", "gwDBGrid3", "ToolBar1", "CustXlsBtn", "CustImportBtn", "CustomerExportBtn"},
+};
+
+// The design-time connection stored with the window: the kind-1 database of
+// the program folder, as user Admin without a password.
+std::string StoredConnectionString() {
+  return "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=" + ProgramFile("Database.mdb") +
+         ";Mode=Share Deny None;Persist Security Info=False";
+}
+
+}  // namespace
+
+TFMTabrin::TFMTabrin(TDialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(dialogs) {
+  setObjectName(QStringLiteral("FMTabrin"));
+  setWindowTitle(QStringLiteral("Excel 資料匯入公用程式"));
+  setGeometry(219, 113, 870, 500);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  CreateToolBar();
+  layout->addWidget(ToolBar);
+  CreateTabs();
+  layout->addWidget(PageControl1, 1);
+  CreateConnectMenu();
+  ApplyHostExportSettings(ferran3Xls_);
+
+  OpenStoredConnection();
+  ReportErrors(dialogs_, [this] { FormCreate(); });
+  fmsetup_ = new TFmsetup(dialogs_, this);
+  fmsetup_->setWindowFlag(Qt::Dialog);
+}
+
+TFMTabrin::~TFMTabrin() {
+  // The grids outlive the queries (they are child widgets); let go first.
+  for (TTabPage& tab : tabs_) tab.grid->SetSheet(nullptr);
+}
+
+void TFMTabrin::CreateToolBar() {
+  ToolBar = ToolBarWidget(this, "ToolBar");
+  dbconnButton = CommandButton(ToolBar, "dbconnButton", QStringLiteral("資料庫連線"), QStringLiteral("connect"), 0);
+  inisetupButton =
+      CommandButton(ToolBar, "inisetupButton", QStringLiteral("參數設定"), QStringLiteral("settings"), kButtonWidth);
+  sbClose = CommandButton(ToolBar, "sbClose", QStringLiteral("離開"), QStringLiteral("exit"), 2 * kButtonWidth);
+  Databaseinfo = new QLineEdit(ToolBar);
+  Databaseinfo->setObjectName(QStringLiteral("Databaseinfo"));
+  Databaseinfo->setGeometry(3 * kButtonWidth, kButtonTop, 215, kButtonHeight);
+  Databaseinfo->setReadOnly(true);
+  Databaseinfo->setEnabled(false);
+  QFont bold = Databaseinfo->font();
+  bold.setBold(true);
+  Databaseinfo->setFont(bold);
+
+  connect(dbconnButton, &QToolButton::clicked, this, &TFMTabrin::dbconnButtonClick);
+  connect(inisetupButton, &QToolButton::clicked, this, &TFMTabrin::inisetupButtonClick);
+  connect(sbClose, &QToolButton::clicked, this, &TFMTabrin::sbCloseClick);
+}
+
+void TFMTabrin::CreateTabs() {
+  PageControl1 = new QTabWidget(this);
+  PageControl1->setObjectName(QStringLiteral("PageControl1"));
+  using Slot = void (TFMTabrin::*)();
+  const Slot openSlots[] = {&TFMTabrin::ClsXlsBtnClick, &TFMTabrin::ItemXlsBtnClick, &TFMTabrin::SupplierXlsBtnClick,
+                            &TFMTabrin::CustXlsBtnClick};
+  const Slot importSlots[] = {&TFMTabrin::ClsImportBtnClick, &TFMTabrin::ITEMImportBtnClick,
+                              &TFMTabrin::SupplierImportBtnClick, &TFMTabrin::CustImportBtnClick};
+  const Slot exportSlots[] = {&TFMTabrin::ClsExportBtnClick, &TFMTabrin::ItemExportBtnClick,
+                              &TFMTabrin::SupplierExportBtnClick, &TFMTabrin::CustomerExportBtnClick};
+
+  for (std::size_t i = 0; i < tabs_.size(); ++i) {
+    TTabPage& tab = tabs_[i];
+    const TTabNames& names = kTabNames[i];
+    tab.table = kMasterTables[i];
+    const TImportTabInfo& info = ImportTab(tab.table);
+
+    tab.page = new QWidget(PageControl1);
+    tab.page->setObjectName(QString::fromLatin1(names.sheet));
+    auto* column = new QVBoxLayout(tab.page);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    tab.grid = new TTabGrid(tab.table, tab.page);
+    tab.grid->setObjectName(QString::fromLatin1(names.grid));
+    column->addWidget(tab.grid, 1);
+    tab.toolBar = ToolBarWidget(tab.page, names.toolBar);
+    column->addWidget(tab.toolBar);
+    tab.xlsBtn = CommandButton(tab.toolBar, names.xlsBtn, QStringLiteral("開啟 EXCEL 檔"), QStringLiteral("open"), 0);
+    tab.importBtn =
+        CommandButton(tab.toolBar, names.importBtn, QStringLiteral("匯入"), QStringLiteral("import"), kButtonWidth);
+    tab.exportBtn =
+        CommandButton(tab.toolBar, names.exportBtn, QStringLiteral("匯出"), QStringLiteral("export"), 2 * kButtonWidth);
+    for (QToolButton* button : {tab.xlsBtn, tab.importBtn, tab.exportBtn}) button->setEnabled(false);
+    connect(tab.xlsBtn, &QToolButton::clicked, this, openSlots[i]);
+    connect(tab.importBtn, &QToolButton::clicked, this, importSlots[i]);
+    connect(tab.exportBtn, &QToolButton::clicked, this, exportSlots[i]);
+
+    tab.sheetQuery = std::make_unique<TQuery>(std::string(info.sheetQueryName), adoXlsConnect_);
+    tab.exportQuery = std::make_unique<TQuery>(ExportQueryDef(tab.table), adoConnection_);
+    tab.grid->SetSheet(nullptr);
+    PageControl1->addTab(tab.page, Utf8(info.caption));
+  }
+  PageControl1->setCurrentIndex(1);  // 商品檔
+}
+
+void TFMTabrin::CreateConnectMenu() {
+  mnuDB = new QMenu(this);
+  mnuDB->setObjectName(QStringLiteral("mnuDB"));
+  mnuOrvella = mnuDB->addAction(QStringLiteral("ORVELLAPOS"));
+  mnuOrvella->setObjectName(QStringLiteral("mnuOrvella"));
+  mnuKESTAPOS = mnuDB->addAction(QStringLiteral("KESTAPOS"));
+  mnuKESTAPOS->setObjectName(QStringLiteral("mnuKESTAPOS"));
+  mnuKESTAPLUS = mnuDB->addAction(QStringLiteral("KESTAPLUS"));
+  mnuKESTAPLUS->setObjectName(QStringLiteral("mnuKESTAPLUS"));
+  connect(mnuOrvella, &QAction::triggered, this, &TFMTabrin::mnuOrvellaClick);
+  connect(mnuKESTAPOS, &QAction::triggered, this, &TFMTabrin::mnuKESTAPOSClick);
+  connect(mnuKESTAPLUS, &QAction::triggered, this, &TFMTabrin::mnuKESTAPLUSClick);
+}
+
+// The window is stored with its database connection open; creating it opens
+// that connection once.  When it fails the error is shown and start-up goes
+// on; when it succeeds the connection just stays open until a connect command
+// replaces it.
+void TFMTabrin::OpenStoredConnection() {
+  ReportErrors(dialogs_, [this] {
+    adoConnection_.SetConnectionString(StoredConnectionString());
+    adoConnection_.Open();
+  });
+}
+
+void TFMTabrin::FormCreate() { coverFlag_ = ReadCoverFlag(ProgramFolder()); }
+
+void TFMTabrin::Command(const std::function<void()>& command) {
+  if (busy_) return;
+  ReportErrors(dialogs_, command);
+}
+
+void TFMTabrin::closeEvent(QCloseEvent* event) {
+  // The work thread uses the connection; the window waits for it to end.
+  if (busy_) {
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
+}
+
+// --- toolbar ------------------------------------------------------------------
+
+// The menu opens under the connect button's bottom-left corner, wherever the
+// button was clicked.
+void TFMTabrin::dbconnButtonClick() {
+  Command([this] {
+    const QPoint underButton(dbconnButton->x(), ToolBar->y() + dbconnButton->y() + dbconnButton->height());
+    if (QAction* chosen = dialogs_.PopupMenu(*mnuDB, mapToGlobal(underButton))) chosen->trigger();
+  });
+}
+
+void TFMTabrin::inisetupButtonClick() {
+  Command([this] {
+    std::string value;
+    if (fmsetup_->AskCover(value)) WriteCoverChoice(ProgramFolder(), std::stoi(value));
+    // CoverFlag keeps the value read at start: the new one governs imports
+    // from the next start.
+  });
+}
+
+void TFMTabrin::sbCloseClick() {
+  Command([this] {
+    adoXlsConnect_.Close();
+    adoConnection_.Close();
+    close();
+  });
+}
+
+// --- connect menu ---------------------------------------------------------------
+
+void TFMTabrin::mnuOrvellaClick() { Connect(1); }
+void TFMTabrin::mnuKESTAPOSClick() { Connect(2); }
+void TFMTabrin::mnuKESTAPLUSClick() { Connect(3); }
+
+void TFMTabrin::Connect(int kindCode) {
+  Command([this, kindCode] {
+    const TConnectResult result =
+        ConnectDatabase(adoConnection_, static_cast<TDatabaseKind>(kindCode), ProgramFolder());
+    if (!adoConnection_.Connected()) return;
+    dbconnButton->setEnabled(false);
+    for (TTabPage& tab : tabs_) {
+      tab.xlsBtn->setEnabled(true);
+      tab.exportBtn->setEnabled(true);
+    }
+    Databaseinfo->setText(QString::fromStdString(result.statusText));
+    dbKind_ = result.dbKind;
+  });
+}
+
+// --- Open -------------------------------------------------------------------------
+
+void TFMTabrin::ClsXlsBtnClick() { OpenWorkbookOn(Tab(TMasterTable::mtClassify)); }
+void TFMTabrin::ItemXlsBtnClick() { OpenWorkbookOn(Tab(TMasterTable::mtItem)); }
+void TFMTabrin::SupplierXlsBtnClick() { OpenWorkbookOn(Tab(TMasterTable::mtSupplier)); }
+void TFMTabrin::CustXlsBtnClick() { OpenWorkbookOn(Tab(TMasterTable::mtCustomer)); }
+
+// One workbook is open at a time: opening one on any tab closes the one
+// before.  The other tabs keep the rows they read.
+void TFMTabrin::OpenWorkbookOn(TTabPage& tab) {
+  Command([this, &tab] {
+    const std::optional<QString> file = dialogs_.GetOpenFileName(this);
+    if (!file) return;
+    {
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+      struct RestoreCursor {
+        ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
+      } restore;
+      adoXlsConnect_.Close();
+      adoXlsConnect_.SetConnectionString(WorkbookConnectionString(file->toStdString()));
+      adoXlsConnect_.Open();
+    }
+    TQuery& sheet = *tab.sheetQuery;
+    tab.grid->SetSheet(nullptr);
+    sheet.Close();
+    sheet.SetSql(ImportTab(tab.table).sheetSql);
+    sheet.Open();
+    tab.grid->SetSheet(&sheet, *file);
+    tab.importBtn->setEnabled(sheet.RecordCount() > 0);
+  });
+}
+
+// --- Import -------------------------------------------------------------------------
+
+void TFMTabrin::ClsImportBtnClick() { ImportInto(Tab(TMasterTable::mtClassify)); }
+void TFMTabrin::ITEMImportBtnClick() { ImportInto(Tab(TMasterTable::mtItem)); }
+void TFMTabrin::SupplierImportBtnClick() { ImportInto(Tab(TMasterTable::mtSupplier)); }
+void TFMTabrin::CustImportBtnClick() { ImportInto(Tab(TMasterTable::mtCustomer)); }
+
+void TFMTabrin::ImportInto(TTabPage& tab) {
+  Command([this, &tab] {
+    TQuery& sheet = *tab.sheetQuery;
+    sheet.First();  // a sheet whose open failed is closed: the data layer says so
+    TImportOptions options;
+    options.coverFlag = coverFlag_;
+    const TImporterDef& importer = ImporterFor(tab.table, dbKind_);
+    busy_ = true;
+    tab.grid->SetSuspended(true);
+    struct EndWork {
+      TFMTabrin& window;
+      TTabPage& tab;
+      ~EndWork() {
+        tab.grid->SetSuspended(false);
+        window.busy_ = false;
+      }
+    } endWork{*this, tab};
+    RunLongWork(
+        this, ApplicationTitle(), QStringLiteral("匯入中"),
+        [&](const TWorkControl& control) {
+          options.progress = [&control](const TImportProgress& progress) {
+            control.Report(progress.rowsRead, progress.totalRows);
+          };
+          tabrin::ImportSheet(sheet, adoConnection_, importer, options);
+        },
+        progressObserver_);
+    dialogs_.ShowMessage(ApplicationTitle(), Utf8(kImportDoneMessage));
+  });
+}
+
+// --- Export -------------------------------------------------------------------------
+
+void TFMTabrin::ClsExportBtnClick() { ExportFrom(Tab(TMasterTable::mtClassify)); }
+void TFMTabrin::ItemExportBtnClick() { ExportFrom(Tab(TMasterTable::mtItem)); }
+void TFMTabrin::SupplierExportBtnClick() { ExportFrom(Tab(TMasterTable::mtSupplier)); }
+void TFMTabrin::CustomerExportBtnClick() { ExportFrom(Tab(TMasterTable::mtCustomer)); }
+
+void TFMTabrin::ExportFrom(TTabPage& tab) {
+  Command([this, &tab] {
+    // "活頁簿(*.xls)|*.xls": one entry described as 活頁簿(*.xls) with the
+    // pattern *.xls, in Qt's way of writing a filter.
+    const std::optional<QString> file =
+        dialogs_.GetSaveFileName(this, QStringLiteral("匯出資料  "), QStringLiteral("活頁簿(*.xls) (*.xls)"));
+    if (!file) return;
+    TQuery& query = *tab.exportQuery;
+    busy_ = true;
+    struct EndWork {
+      bool& busy;
+      TFerran3XLS& exporter;
+      ~EndWork() {
+        exporter.OnBeginExport = nullptr;
+        exporter.OnExportedRecord = nullptr;
+        busy = false;
+      }
+    } endWork{busy_, ferran3Xls_};
+    RunLongWork(
+        this, ApplicationTitle(), QStringLiteral("匯出中"),
+        [&](const TWorkControl& control) {
+          int total = 0;
+          int written = 0;
+          ferran3Xls_.OnBeginExport = [&](TFerran3&) {
+            total = query.RecordCount();
+            control.Report(0, total);
+          };
+          ferran3Xls_.OnExportedRecord = [&](TFerran3& exporter, int recNo) {
+            written = recNo;
+            control.Report(recNo, total);
+            if (control.CancelRequested()) exporter.Abort();
+          };
+          const std::string name = RunExportCommand(ferran3Xls_, query, file->toStdString());
+          if (control.CancelRequested()) {
+            throw TWorkCancelled(FormatMessage("匯出已取消：%s 只寫出前 %d 筆", {name, written}));
+          }
+        },
+        progressObserver_);
+    dialogs_.ShowMessage(ApplicationTitle(), Utf8(kExportDoneMessage));
+  });
+}
+
+}  // namespace tabrin::app

@@ -1,0 +1,126 @@
+#pragma once
+// The main window "Excel 資料匯入公用程式": the toolbar with the connect,
+// settings and exit commands and the status box, and one tab per master
+// table, each with its grid and its Open, Import and Export buttons.  The
+// window owns the database and workbook connections, the sheet and export
+// queries, the exporter and the settings dialog for the whole run, and holds
+// DBKind (set by a successful connection) and CoverFlag (read once here).
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "app/long_work.h"
+#include "app/tab_grid.h"
+#include "db/connection.h"
+#include "db/master_table.h"
+#include "db/query.h"
+#include "export/ferran3_xls.h"
+
+class QAction;
+class QLineEdit;
+class QMenu;
+class QTabWidget;
+class QToolButton;
+
+namespace tabrin::app {
+
+class TDialogs;
+class TFmsetup;
+
+// One tab: its page, grid, sheet query, export query and three buttons.
+struct TTabPage {
+  TMasterTable table{};
+  QWidget* page = nullptr;
+  TTabGrid* grid = nullptr;
+  QWidget* toolBar = nullptr;
+  QToolButton* xlsBtn = nullptr;
+  QToolButton* importBtn = nullptr;
+  QToolButton* exportBtn = nullptr;
+  std::unique_ptr<TQuery> sheetQuery;
+  std::unique_ptr<TQuery> exportQuery;
+};
+
+class TFMTabrin : public QWidget {
+  Q_OBJECT
+ public:
+  // Creates the window and its components, opens the stored design-time
+  // connection, runs FormCreate, then creates the settings dialog.  Errors
+  // on the way are shown in the error box and creation goes on.
+  explicit TFMTabrin(TDialogs& dialogs, QWidget* parent = nullptr);
+  ~TFMTabrin() override;
+
+  const std::string& DBKind() const { return dbKind_; }
+  const std::string& CoverFlag() const { return coverFlag_; }
+  TFmsetup& Fmsetup() { return *fmsetup_; }
+  TConnection& ADOConnection() { return adoConnection_; }
+  TConnection& ADOXLSConnect() { return adoXlsConnect_; }
+  TTabPage& Tab(TMasterTable table) { return tabs_[static_cast<std::size_t>(table)]; }
+  // True while an import or export runs; every command is refused then.
+  bool Busy() const { return busy_; }
+  // Watches the progress dialog of long work (tests press Cancel with it).
+  void SetProgressObserver(TProgressObserver observer) { progressObserver_ = std::move(observer); }
+
+  QWidget* ToolBar = nullptr;
+  QToolButton* dbconnButton = nullptr;
+  QToolButton* inisetupButton = nullptr;
+  QToolButton* sbClose = nullptr;
+  QLineEdit* Databaseinfo = nullptr;
+  QTabWidget* PageControl1 = nullptr;
+  QMenu* mnuDB = nullptr;
+  QAction* mnuOrvella = nullptr;
+  QAction* mnuKESTAPOS = nullptr;
+  QAction* mnuKESTAPLUS = nullptr;
+
+ public slots:
+  void FormCreate();
+  void dbconnButtonClick();
+  void inisetupButtonClick();
+  void sbCloseClick();
+  void mnuOrvellaClick();
+  void mnuKESTAPOSClick();
+  void mnuKESTAPLUSClick();
+  void ClsXlsBtnClick();
+  void ItemXlsBtnClick();
+  void SupplierXlsBtnClick();
+  void CustXlsBtnClick();
+  void ClsImportBtnClick();
+  void ITEMImportBtnClick();
+  void SupplierImportBtnClick();
+  void CustImportBtnClick();
+  void ClsExportBtnClick();
+  void ItemExportBtnClick();
+  void SupplierExportBtnClick();
+  void CustomerExportBtnClick();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateToolBar();
+  void CreateTabs();
+  void CreateConnectMenu();
+  void OpenStoredConnection();
+  // Runs a command unless another one is running; its error goes to the
+  // error box.
+  void Command(const std::function<void()>& command);
+  void Connect(int kindCode);
+  void OpenWorkbookOn(TTabPage& tab);
+  void ImportInto(TTabPage& tab);
+  void ExportFrom(TTabPage& tab);
+
+  TDialogs& dialogs_;
+  std::string dbKind_;
+  std::string coverFlag_;
+  bool busy_ = false;
+  TProgressObserver progressObserver_;
+
+  TConnection adoConnection_{"ADOConnection"};
+  TConnection adoXlsConnect_{"ADOXLSConnect"};
+  TFerran3XLS ferran3Xls_;
+  std::array<TTabPage, 4> tabs_;
+  TFmsetup* fmsetup_ = nullptr;
+};
+
+}  // namespace tabrin::app

@@ -1,0 +1,93 @@
+#include "app/screenshot_tour.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QPixmap>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QToolButton>
+
+#include <iostream>
+
+#include "app/dialogs.h"
+#include "app/main_window.h"
+#include "app/setup_dialog.h"
+
+namespace tabrin::app {
+
+namespace {
+
+// Answers each dialog with what the tour set up next; a box is printed.
+class TTourDialogs : public TDialogs {
+ public:
+  QString openName;
+  QString saveName;
+  QString menuChoice;
+  bool failed = false;
+
+  std::optional<QString> GetOpenFileName(QWidget*) override { return openName; }
+  std::optional<QString> GetSaveFileName(QWidget*, const QString&, const QString&) override { return saveName; }
+  QAction* PopupMenu(QMenu& menu, const QPoint&) override {
+    for (QAction* action : menu.actions()) {
+      if (action->text() == menuChoice) return action;
+    }
+    return nullptr;
+  }
+  int RunModal(QDialog&) override { return QDialog::Rejected; }
+  void ShowMessage(const QString&, const QString&) override {}
+  void ShowError(const QString&, const QString& text) override {
+    std::cerr << "tabrin: " << text.toStdString() << "\n";
+    failed = true;
+  }
+};
+
+void Settle() {
+  for (int i = 0; i < 5; ++i) {
+    QApplication::processEvents();
+    QThread::msleep(20);
+  }
+}
+
+bool Save(QWidget& widget, const QString& file) {
+  Settle();
+  const bool saved = widget.grab().save(file);
+  std::cout << (saved ? "wrote " : "could not write ") << file.toStdString() << "\n";
+  return saved;
+}
+
+constexpr const char* kTabFileNames[] = {"cls", "item", "supplier", "customer"};
+
+}  // namespace
+
+int RunScreenshotTour(const QString& outputDir) {
+  QDir().mkpath(outputDir);
+  QTemporaryDir sheets;
+  TTourDialogs dialogs;
+  TFMTabrin window(dialogs);
+  window.show();
+  Settle();
+
+  bool ok = Save(window, outputDir + QStringLiteral("/window-start.png"));
+  dialogs.menuChoice = QStringLiteral("ORVELLAPOS");
+  window.dbconnButton->click();
+  for (std::size_t i = 0; i < std::size(kTabFileNames); ++i) {
+    TTabPage& tab = window.Tab(kMasterTables[i]);
+    window.PageControl1->setCurrentIndex(static_cast<int>(i));
+    dialogs.saveName = sheets.filePath(QString::fromLatin1(kTabFileNames[i]) + QStringLiteral(".xls"));
+    tab.exportBtn->click();
+    dialogs.openName = dialogs.saveName;
+    tab.xlsBtn->click();
+    ok = Save(window, outputDir + QStringLiteral("/window-%1.png").arg(QString::fromLatin1(kTabFileNames[i]))) && ok;
+  }
+  window.PageControl1->setCurrentIndex(1);
+
+  window.Fmsetup().show();
+  ok = Save(window.Fmsetup(), outputDir + QStringLiteral("/settings.png")) && ok;
+  window.Fmsetup().hide();
+  return ok && !dialogs.failed ? 0 : 1;
+}
+
+}  // namespace tabrin::app

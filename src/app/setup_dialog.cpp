@@ -1,0 +1,89 @@
+#include "app/setup_dialog.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "app/app_look.h"
+#include "app/dialogs.h"
+#include "app/error_box.h"
+#include "config/program_folder.h"
+#include "import/cover_setting.h"
+
+namespace tabrin::app {
+
+TFmsetup::TFmsetup(TDialogs& dialogs, QWidget* parent) : QDialog(parent), dialogs_(dialogs) {
+  setObjectName(QStringLiteral("Fmsetup"));
+  setWindowTitle(QStringLiteral("系統設定"));
+  setGeometry(424, 266, 330, 192);
+
+  Label1 = new QLabel(QStringLiteral("重複資料是否覆蓋"), this);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setGeometry(16, 36, 137, 20);
+
+  RBCover = new QGroupBox(this);
+  RBCover->setObjectName(QStringLiteral("RBCover"));
+  RBCover->setGeometry(152, 22, 121, 41);
+  CoverYes = new QRadioButton(QStringLiteral("是"), RBCover);
+  CoverNo = new QRadioButton(QStringLiteral("否"), RBCover);
+  auto* columns = new QHBoxLayout(RBCover);
+  columns->setContentsMargins(8, 4, 8, 4);
+  columns->addWidget(CoverYes);
+  columns->addWidget(CoverNo);
+  choices_ = new QButtonGroup(this);
+  choices_->addButton(CoverYes, 0);
+  choices_->addButton(CoverNo, 1);
+  CoverYes->setChecked(true);  // the stored choice until the file says otherwise
+
+  bbtnOk = new QPushButton(this);
+  bbtnOk->setObjectName(QStringLiteral("bbtnOk"));
+  bbtnOk->setGeometry(37, 99, 100, 33);
+  StyleCommandButton(*bbtnOk, QStringLiteral("確定"), QStringLiteral("ok"));
+  bbtnCancel = new QPushButton(this);
+  bbtnCancel->setObjectName(QStringLiteral("bbtnCancel"));
+  bbtnCancel->setGeometry(163, 99, 100, 33);
+  StyleCommandButton(*bbtnCancel, QStringLiteral("取消"), QStringLiteral("cancel"));
+  bbtnOk->setAutoDefault(false);
+  bbtnCancel->setAutoDefault(false);
+
+  setTabOrder(bbtnOk, bbtnCancel);
+  setTabOrder(bbtnCancel, CoverYes);
+  setTabOrder(CoverYes, CoverNo);
+
+  connect(bbtnOk, &QPushButton::clicked, this, &TFmsetup::bbtnOkClick);
+  connect(bbtnCancel, &QPushButton::clicked, this, &TFmsetup::bbtnCancelClick);
+
+  ReportErrors(dialogs_, [this] { FormCreate(); });
+}
+
+void TFmsetup::FormCreate() { SetItemIndex(ReadCoverChoice(ProgramFolder())); }
+
+int TFmsetup::ItemIndex() const { return choices_->checkedId(); }
+
+void TFmsetup::SetItemIndex(int index) {
+  if (index < 0) {
+    // An exclusive group always keeps one button checked.
+    choices_->setExclusive(false);
+    CoverYes->setChecked(false);
+    CoverNo->setChecked(false);
+    choices_->setExclusive(true);
+    return;
+  }
+  (index == 0 ? CoverYes : CoverNo)->setChecked(true);
+}
+
+bool TFmsetup::AskCover(std::string& value) {
+  if (dialogs_.RunModal(*this) != QDialog::Accepted) return false;
+  value = std::to_string(ItemIndex());
+  return true;
+}
+
+void TFmsetup::bbtnOkClick() { accept(); }
+
+// Closing the dialog ends it as Cancel, the same as Esc and the close box.
+void TFmsetup::bbtnCancelClick() { close(); }
+
+}  // namespace tabrin::app

@@ -1,0 +1,54 @@
+#pragma once
+// The import settings dialog "系統設定": whether an import overwrites a
+// record whose code already exists ("是", item 0) or leaves it ("否", item 1).
+// Created once at start-up, hidden, and kept: its choice is read from
+// SETUP.ini only then and otherwise stays what the user last clicked, also
+// after Cancel.
+#include <QDialog>
+
+#include <string>
+
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+namespace tabrin::app {
+
+class TDialogs;
+
+class TFmsetup : public QDialog {
+  Q_OBJECT
+ public:
+  // Reports through errorBox an error of its creation (a stored value that is
+  // not an integer) and goes on.
+  TFmsetup(TDialogs& dialogs, QWidget* parent = nullptr);
+
+  // Shows the dialog modally.  OK: value becomes the decimal text of the
+  // chosen item ("0", "1", "-1" for none) and the result is true; otherwise
+  // value is left alone and the result is false.
+  bool AskCover(std::string& value);
+
+  // The radio group's item index: 0 "是", 1 "否", -1 nothing chosen.
+  int ItemIndex() const;
+  void SetItemIndex(int index);
+
+  QLabel* Label1 = nullptr;
+  QGroupBox* RBCover = nullptr;
+  QRadioButton* CoverYes = nullptr;
+  QRadioButton* CoverNo = nullptr;
+  QPushButton* bbtnOk = nullptr;
+  QPushButton* bbtnCancel = nullptr;
+
+ public slots:
+  void FormCreate();
+  void bbtnOkClick();
+  void bbtnCancelClick();
+
+ private:
+  TDialogs& dialogs_;
+  QButtonGroup* choices_ = nullptr;
+};
+
+}  // namespace tabrin::app

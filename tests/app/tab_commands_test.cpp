@@ -1,0 +1,209 @@
+// The tab buttons: Open, Import and Export, with real workbooks and the
+// embedded database.
+#include <QProgressDialog>
+#include <QToolButton>
+
+#include "app_test_support.h"
+
+
+namespace tabrin::app {
+namespace {
+
+const std::vector<std::string> kItemTitles = {"管理貨號", "品名", "售價"};
+
+class TabCommandsTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    CreateEmptyDatabase();
+    MakeWindow();
+    ConnectKind1();
+    ASSERT_TRUE(dialogs_.errors.empty());
+  }
+
+  // Opens the file on the tab through its Open button.
+  void Open(TMasterTable table, const std::string& path) {
+    dialogs_.openNames.push_back(QString::fromStdString(path));
+    window_->Tab(table).xlsBtn->click();
+  }
+
+  QString LastError() const { return dialogs_.errors.empty() ? QString() : dialogs_.errors.back().text; }
+};
+
+TEST_F(TabCommandsTest, OpenOnItemTabEnablesImportOnlyForRowsWithItemNumber) {
+  TTabPage& item = window_->Tab(TMasterTable::mtItem);
+  struct Case {
+    const char* name;
+    std::vector<std::vector<TCell>> rows;
+    bool importEnabled;
+    int records;
+  } const cases[] = {
+      {"two rows", {{std::string("10000106"), std::string("綠茶"), 25.0}, {std::string("10000205"), std::string("紅茶"), 30.0}}, true, 2},
+      {"title row only", {}, false, 0},
+      {"item numbers all blank", {{TCell{}, std::string("綠茶"), 25.0}, {std::string(""), std::string("紅茶"), 1.0}}, false, 0},
+      {"one row again", {{std::string("10000106"), std::string("綠茶"), 25.0}}, true, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = File(std::string("items-") + c.name + ".xls");
+    WriteWorkbook(path, kItemTitles, c.rows);
+    Open(TMasterTable::mtItem, path);
+    EXPECT_TRUE(dialogs_.errors.empty()) << LastError().toStdString();
+    EXPECT_TRUE(item.sheetQuery->Active());
+    EXPECT_EQ(item.sheetQuery->RecordCount(), c.records);
+    EXPECT_EQ(item.importBtn->isEnabled(), c.importEnabled);
+    EXPECT_EQ(item.grid->model()->rowCount(), c.records);
+  }
+
+  // The same blank item numbers count as rows on another tab.
+  const std::string blanks = File("blanks.xls");
+  WriteWorkbook(blanks, {"小分類代碼", "小分類名稱", "管理貨號"}, {{std::string("001"), std::string("飲料"), TCell{}}});
+  Open(TMasterTable::mtClassify, blanks);
+  EXPECT_TRUE(window_->Tab(TMasterTable::mtClassify).importBtn->isEnabled());
+  // The item tab keeps the rows it read from the workbook closed since.
+  EXPECT_TRUE(item.importBtn->isEnabled());
+  EXPECT_EQ(item.sheetQuery->RecordCount(), 1);
+}
+
+TEST_F(TabCommandsTest, OpenFailuresLeaveTabAsItWas) {
+  TTabPage& item = window_->Tab(TMasterTable::mtItem);
+  const std::string good = File("good.xls");
+  WriteWorkbook(good, kItemTitles, {{std::string("10000106"), std::string("綠茶"), 25.0}});
+  Open(TMasterTable::mtItem, good);
+  ASSERT_TRUE(item.importBtn->isEnabled());
+
+  // Cancelled dialog: nothing happens.
+  window_->Tab(TMasterTable::mtItem).xlsBtn->click();
+  EXPECT_TRUE(dialogs_.errors.empty());
+  EXPECT_TRUE(window_->ADOXLSConnect().Connected());
+
+  // Not a workbook: the connection stays closed, the tab untouched.
+  WriteFile("notes.txt", "not a workbook\n");
+  Open(TMasterTable::mtItem, File("notes.txt"));
+  ASSERT_EQ(dialogs_.errors.size(), 1u);
+  EXPECT_EQ(dialogs_.errors[0].caption, Q(kTestTitle));
+  EXPECT_FALSE(window_->ADOXLSConnect().Connected());
+  EXPECT_TRUE(item.sheetQuery->Active());
+  EXPECT_TRUE(item.importBtn->isEnabled());
+
+  // No "管理貨號" column: the workbook stays open, the sheet query closed, the
+  // Import button as it was; Import then reports the closed sheet.
+  const std::string noNumber = File("no-number.xls");
+  WriteWorkbook(noNumber, {"品名", "售價"}, {{std::string("綠茶"), 25.0}});
+  Open(TMasterTable::mtItem, noNumber);
+  ASSERT_EQ(dialogs_.errors.size(), 2u);
+  EXPECT_TRUE(LastError().contains(Q("管理貨號"))) << LastError().toStdString();
+  EXPECT_TRUE(window_->ADOXLSConnect().Connected());
+  EXPECT_FALSE(item.sheetQuery->Active());
+  EXPECT_TRUE(item.importBtn->isEnabled());
+
+  item.importBtn->click();
+  ASSERT_EQ(dialogs_.errors.size(), 3u);
+  EXPECT_EQ(LastError(), Q("ADOItemQuery: Cannot perform this operation on a closed dataset."));
+  EXPECT_TRUE(dialogs_.messages.empty());
+}
+
+TEST_F(TabCommandsTest, ImportThenExportTheSameTabReadsBackTheRows) {
+  TTabPage& customer = window_->Tab(TMasterTable::mtCustomer);
+  const std::vector<std::string> titles = {"顧客編號", "身分證字號", "姓名", "性別", "電話1", "地址", "會員等級"};
+  const std::string sheet = File("customers.xls");
+  WriteWorkbook(sheet, titles,
+                {{std::string("C0001"), std::string("A123456789"), std::string("王大明"), std::string("男"),
+                  std::string("02-1234"), std::string("台北市"), std::string("VIP")},
+                 {std::string("C0002"), TCell{}, std::string("陳美麗"), std::string("女"), TCell{},
+                  std::string("新竹市"), std::string("一般")}});
+  Open(TMasterTable::mtCustomer, sheet);
+  ASSERT_TRUE(customer.importBtn->isEnabled());
+
+  customer.importBtn->click();
+  ASSERT_TRUE(dialogs_.errors.empty()) << LastError().toStdString();
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0].caption, Q(kTestTitle));
+  EXPECT_EQ(dialogs_.messages[0].text, Q("匯入完畢"));
+  EXPECT_EQ(Rows("SELECT CustNo, Name, Address FROM Customer ORDER BY CustNo"),
+            (std::vector<std::string>{"C0001\t王大明\t台北市", "C0002\t陳美麗\t新竹市"}));
+  EXPECT_TRUE(customer.importBtn->isEnabled());  // the same sheet can be imported again
+  EXPECT_FALSE(window_->Busy());
+
+  dialogs_.saveNames.push_back(QString::fromStdString(File("back.txt")));
+  customer.exportBtn->click();
+  ASSERT_TRUE(dialogs_.errors.empty()) << LastError().toStdString();
+  ASSERT_EQ(dialogs_.saveDialogs.size(), 1u);
+  EXPECT_EQ(dialogs_.saveDialogs[0].title, Q("匯出資料  "));
+  EXPECT_EQ(dialogs_.saveDialogs[0].filter, Q("活頁簿(*.xls) (*.xls)"));
+  ASSERT_EQ(dialogs_.messages.size(), 2u);
+  EXPECT_EQ(dialogs_.messages[1].text, Q("匯出完畢"));
+  EXPECT_EQ(dialogs_.messages[1].caption, Q(kTestTitle));
+
+  const std::vector<std::string> back = ReadWorkbook(File("back.xls"));
+  ASSERT_EQ(back.size(), 3u);
+  EXPECT_EQ(back[0], "顧客編號\t身分證字號\t姓名\t性別\t電話1\t地址\t會員等級");
+  EXPECT_EQ(back[1], "C0001\tA123456789\t王大明\t男\t02-1234\t台北市\tVIP");
+  EXPECT_EQ(back[2], "C0002\t\t陳美麗\t女\t\t新竹市\t一般");
+
+  // Cancelled save dialog: nothing is written or shown.
+  customer.exportBtn->click();
+  EXPECT_EQ(dialogs_.messages.size(), 2u);
+  EXPECT_TRUE(dialogs_.errors.empty());
+}
+
+TEST_F(TabCommandsTest, ImportErrorReachesTheErrorBoxWithItsSheetRow) {
+  TTabPage& supplier = window_->Tab(TMasterTable::mtSupplier);
+  const std::vector<std::string> titles = {"廠商代號", "廠商姓名", "地址",   "負責人", "聯絡電話1", "聯絡電話2", "訂貨電話",
+                                           "傳真電話", "給予折扣", "稅別", "聯絡人", "交易別",    "備註"};
+  auto row = [](const char* code, TCell discount) {
+    return std::vector<TCell>{std::string(code), std::string("廠商"), TCell{}, TCell{}, TCell{}, TCell{}, TCell{},
+                              TCell{},            discount,           TCell{}, TCell{}, TCell{}, TCell{}};
+  };
+  const std::string sheet = File("suppliers.xls");
+  WriteWorkbook(sheet, titles, {row("S001", 95.0), row("S002", std::string("九五折")), row("S003", 90.0)});
+  Open(TMasterTable::mtSupplier, sheet);
+
+  supplier.importBtn->click();
+  ASSERT_EQ(dialogs_.errors.size(), 1u);
+  const QString text = dialogs_.errors[0].text;
+  EXPECT_EQ(dialogs_.errors[0].caption, Q(kTestTitle));
+  EXPECT_TRUE(text.contains(Q("'九五折' is not a valid floating point value"))) << text.toStdString();
+  EXPECT_TRUE(text.contains(Q("工作表第 3 列"))) << text.toStdString();
+  EXPECT_TRUE(text.contains(Q("給予折扣"))) << text.toStdString();
+  EXPECT_TRUE(text.endsWith('.'));
+  EXPECT_TRUE(dialogs_.messages.empty());
+  // The row before stays stored; the window stays usable.
+  EXPECT_EQ(Rows("SELECT FactNo FROM Supplier"), (std::vector<std::string>{"S001"}));
+  EXPECT_FALSE(window_->Busy());
+  EXPECT_TRUE(supplier.importBtn->isEnabled());
+  EXPECT_TRUE(supplier.exportBtn->isEnabled());
+}
+
+TEST_F(TabCommandsTest, CancelledExportSaysWhatWasWritten) {
+  TTabPage& cls = window_->Tab(TMasterTable::mtClassify);
+  const std::string sheet = File("cls.xls");
+  WriteWorkbook(sheet, {"小分類代碼", "小分類名稱"},
+                {{std::string("001"), std::string("飲料")}, {std::string("002"), std::string("零食")},
+                 {std::string("003"), std::string("日用")}});
+  Open(TMasterTable::mtClassify, sheet);
+  cls.importBtn->click();
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+
+  int observed = 0;
+  window_->SetProgressObserver([&observed](QProgressDialog& dialog, const TWorkProgress&) {
+    if (observed++ == 0) dialog.cancel();
+  });
+  dialogs_.saveNames.push_back(QString::fromStdString(File("out.xls")));
+  cls.exportBtn->click();
+  ASSERT_EQ(dialogs_.errors.size(), 1u);
+  EXPECT_TRUE(dialogs_.errors[0].text.contains(Q("匯出已取消"))) << dialogs_.errors[0].text.toStdString();
+  EXPECT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_FALSE(window_->Busy());
+  EXPECT_EQ(ReadWorkbook(File("out.xls")).size(), 2u);  // the titles and the one row written
+
+  // The next export runs to the end.
+  window_->SetProgressObserver({});
+  dialogs_.saveNames.push_back(QString::fromStdString(File("out.xls")));
+  cls.exportBtn->click();
+  ASSERT_EQ(dialogs_.messages.size(), 2u);
+  EXPECT_EQ(ReadWorkbook(File("out.xls")).size(), 4u);
+}
+
+}  // namespace
+}  // namespace tabrin::app
