@@ -1,8 +1,8 @@
 #pragma once
-// The grid each tab holds.  It takes the tab's table, SetSheet(openQuery,
-// fileName) and SetSuspended(bool); the tab's handlers use nothing else.
-#include "app/sheet_preview.h"
+// The grid each tab holds.  The tab's handlers use only its constructor
+// (table, parent), SetSheet(openQuery, fileName) and SetSuspended(bool).
+#include "grid/gw_db_grid.h"
 
 namespace tabrin::app {
-using TTabGrid = TSheetPreview;
+using TTabGrid = tabrin::grid::TgwDBGrid;
 }

@@ -1,6 +1,8 @@
 // The tab buttons: Open, Import and Export, with real workbooks and the
 // embedded database.
+#include <QAbstractItemModel>
 #include <QProgressDialog>
+#include <QTableView>
 #include <QToolButton>
 
 #include "app_test_support.h"
@@ -52,7 +54,7 @@ TEST_F(TabCommandsTest, OpenOnItemTabEnablesImportOnlyForRowsWithItemNumber) {
     EXPECT_TRUE(item.sheetQuery->Active());
     EXPECT_EQ(item.sheetQuery->RecordCount(), c.records);
     EXPECT_EQ(item.importBtn->isEnabled(), c.importEnabled);
-    EXPECT_EQ(item.grid->model()->rowCount(), c.records);
+    EXPECT_EQ(item.grid->View()->model()->rowCount(), c.records);
   }
 
   // The same blank item numbers count as rows on another tab.
