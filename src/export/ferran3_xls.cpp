@@ -116,6 +116,7 @@ void TFerran3XLS::CloseOutput(bool failed) {
 
 void TFerran3XLS::RunSheets() {
   writer_->BeginWorkbook();
+  writer_->SetPictures(Pictures);
 
   bool anyExported = false;
   for (int i = 0; i < Sheets.Count(); ++i) anyExported = anyExported || Sheets.Items(i).Exported;
@@ -188,6 +189,7 @@ bool TFerran3XLS::WalkSheet(TxlsSheet& sheet) {
   head.PageHeader = sheet.Options.PageHeader;
   head.PageFooter = sheet.Options.PageFooter;
   head.StartDataCol = sheet.StartDataCol;
+  head.Background = sheet.Background;
   writer_->BeginSheet(head);
 
   sheet.WriteHeaderLines();

@@ -65,7 +65,7 @@ class TFerran3XLS : public TFerran3FormatText {
   std::vector<TxlsImage> Images;
   std::vector<TxlsCell> Cells;
   std::vector<TxlsMergedCells> MergedCells;
-  std::vector<TxlsPicture> Pictures;
+  TxlsPictures Pictures;
   std::string Background;
   TxlsSheets Sheets;
   std::uint16_t HeaderRows = 0;

@@ -52,10 +52,8 @@ void TxlsSheet::PrepareSheet() {
   for (int i = 0; i < columns_.Count(); ++i) {
     fieldFormats_.push_back(registry.FieldCache.Lookup(runIndex_, columns_.Items(i).Name));
   }
-  HasImages = std::any_of(Images.begin(), Images.end(), [&](const TxlsImage& image) {
-    return std::any_of(owner_.Pictures.begin(), owner_.Pictures.end(),
-                       [&](const TxlsPicture& picture) { return SameText(picture.Name, image.PictureName); });
-  });
+  HasImages = std::any_of(Images.begin(), Images.end(),
+                          [&](const TxlsImage& image) { return owner_.Pictures.Find(image.PictureName) != nullptr; });
 }
 
 int TxlsSheet::DataStartRow() const {
@@ -254,6 +252,11 @@ TxlsSheetTail TxlsSheet::BuildTail() {
     tail.Cells.push_back(TxlsResolvedCell{&cell, ResolveCellFormat(numberFormat, &cell.Format)});
   }
   tail.MergedCells = MergedCells;
+  for (const TxlsHyperlink& link : Hyperlinks) {
+    if (link.IsValid()) tail.Hyperlinks.push_back(TxlsResolvedHyperlink{&link, ResolveCellFormat("General", &link.Format)});
+  }
+  for (const TxlsNote& note : Notes) tail.Notes.push_back(&note);
+  for (const TxlsImage& image : Images) tail.Images.push_back(&image);
   tail.HasImages = HasImages;
   return tail;
 }

@@ -79,6 +79,10 @@ inline constexpr std::uint16_t kWindow2 = 0x023E;
 inline constexpr std::uint16_t kStyle = 0x0293;
 inline constexpr std::uint16_t kBof = 0x0809;
 inline constexpr std::uint16_t kFormat = 0x041E;
+inline constexpr std::uint16_t kObj = 0x005D;
+inline constexpr std::uint16_t kTxo = 0x01B6;
+inline constexpr std::uint16_t kHLink = 0x01B8;
+inline constexpr std::uint16_t kQuickTip = 0x0800;
 
 // Largest body of a directly written record (the record buffer's size).
 inline constexpr std::size_t kMaxRecordBody = 8224;

@@ -62,6 +62,7 @@ void TxlsWorkbookWriter::BuildGlobalsTail(TxlsMemoryStream& tail, std::uint64_t 
     title.SaveToStream(tail);
   }
   TbiffCountry(1, 1).SaveToStream(tail);
+  if (!drawings_.empty()) TbiffMSODrawingGroup(BuildDrawingGroup()).SaveToStream(tail);
 }
 
 void TxlsWorkbookWriter::FinishWorkbook() {

@@ -102,6 +102,8 @@ void TxlsWorkbookWriter::BeginSheet(const TxlsSheetHead& head) {
   entry.BofPosition = Stream().Position();
   TxlsBoundSheet& sheet = sheets_->Add(std::move(entry));
   sheetOpen_ = true;
+  currentHead_ = head;
+  rowHeights_.clear();  // image placement reads the heights of this sheet's rows
 
   detail::PutBofBody(ClearBuffer(16), 0x0010);
   WriteRecord(biff::kBof, 16);
@@ -128,6 +130,7 @@ void TxlsWorkbookWriter::BeginSheet(const TxlsSheetHead& head) {
   WritePageText(biff::kFooter, head.PageFooter);
   WriteWordRecord(biff::kHCenter, 0);
   WriteWordRecord(biff::kVCenter, 0);
+  if (!head.Background.empty()) WriteBackground(head.Background);
   WriteColumnInfos(head.StartDataCol);
   sheet.DimensionsPosition = Stream().Position();
   ClearBuffer(14);

@@ -3,8 +3,9 @@
 // export component's sheet model.
 //
 //   TxlsSheetHead   settings BeginSheet writes into the worksheet head.
-//   TxlsSheetTail   objects EndSheet writes: extra cells (each with a cell
-//                   format the caller resolved) and merged ranges.
+//   TxlsSheetTail   objects EndSheet writes: extra cells and hyperlinks (each
+//                   with a cell format the caller resolved), merged ranges,
+//                   notes and images.
 //   TxlsCell, TxlsMergedCells  objects placed by the user (1-based Row/Col,
 //                   0 = not placed).
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <variant>
 #include <vector>
 
+#include "xls/drawing_objects.h"
 #include "xls/format_model.h"
 
 namespace tabrin {
@@ -24,6 +26,7 @@ struct TxlsSheetHead {
   std::string PageHeader;         // UTF-8
   std::string PageFooter;         // UTF-8
   std::uint8_t StartDataCol = 0;
+  std::string Background;         // picture file (UTF-8); empty = none
 };
 
 enum TxlsCellType : std::uint8_t { ctBoolean, ctDateTime, ctNumeric, ctString };
@@ -54,9 +57,18 @@ struct TxlsResolvedCell {
   std::uint16_t XfIndex = 15;
 };
 
+// A hyperlink with the cell format of its title cell.
+struct TxlsResolvedHyperlink {
+  const TxlsHyperlink* Link = nullptr;
+  std::uint16_t XfIndex = 15;
+};
+
 struct TxlsSheetTail {
   std::vector<TxlsResolvedCell> Cells;
   std::vector<TxlsMergedCells> MergedCells;
+  std::vector<TxlsResolvedHyperlink> Hyperlinks;
+  std::vector<const TxlsNote*> Notes;
+  std::vector<const TxlsImage*> Images;
   bool HasImages = false;
 };
 

@@ -1,4 +1,5 @@
-// The end of a worksheet: extra cells, merged ranges, window settings, EOF.
+// The end of a worksheet: extra cells, merged ranges, hyperlinks, window
+// settings, drawing objects, EOF.
 #include <algorithm>
 
 #include "text/ascii.h"
@@ -108,6 +109,7 @@ void TxlsWorkbookWriter::EndSheet(const TxlsSheetTail& tail) {
   if (!sheetOpen_) throw TabrinError("No sheet is open");
   WriteExtraCells(tail);
   WriteMergedCells(tail.MergedCells);
+  WriteHyperlinkCells(tail.Hyperlinks);
 
   std::uint8_t* body = ClearBuffer(18);
   PutU16(body, 0x06B6);
@@ -118,6 +120,8 @@ void TxlsWorkbookWriter::EndSheet(const TxlsSheetTail& tail) {
   PutU16(body + 7, 1);        // one range: A1
   WriteRecord(biff::kSelection, 16);
 
+  WriteHyperlinks(tail.Hyperlinks);
+  WriteDrawingObjects(tail);
   WriteRecord(biff::kEof, 0);
   ResolveQueuedStrings();
   sheetOpen_ = false;

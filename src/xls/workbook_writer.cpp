@@ -25,6 +25,8 @@ void TxlsWorkbookWriter::CreateWorkbookFile(const std::string& fileName, TOutput
   sheets_ = std::make_unique<TxlsBoundSheetList>();
   columnWidths_.clear();
   rowHeights_.clear();
+  pictureStore_.Clear();
+  drawings_.clear();
   buffer_.assign(4 + biff::kMaxRecordBody, 0);
   insertionPoint_ = 0;
   firstColInfoPosition_ = 0;
@@ -46,6 +48,8 @@ void TxlsWorkbookWriter::CloseWorkbookFile() {
   formats_.reset();
   columnWidths_.clear();
   rowHeights_.clear();
+  pictureStore_.Clear();
+  drawings_.clear();
   if (complete) {
     file->Commit();
   } else {

@@ -12,7 +12,7 @@
 //     w.UsedRanges().NoteUsedCell(head.SheetIndex, r, c);  // before each cell
 //     w.WriteLabelSst(r, c, u8"文字", xf); w.WriteNumber(...); ...
 //     w.MeasureCellWidth(text, xf, i); ... w.PatchColumnWidths();  (optional)
-//     w.EndSheet(tail);
+//     w.EndSheet(tail);                // also hyperlinks, notes and images
 //   w.FinishWorkbook();
 //   w.CloseWorkbookFile();             // writes the file, replaces the target
 //
@@ -29,6 +29,7 @@
 
 #include "xls/format_registry.h"
 #include "xls/output_sink.h"
+#include "xls/picture_store.h"
 #include "xls/sheet_objects.h"
 #include "xls/sst_strings.h"
 #include "xls/used_range.h"
@@ -76,7 +77,8 @@ class TxlsWorkbookWriter {
   // --- sheets --------------------------------------------------------------
   // Validates the title, creates the sheet entry and writes the head.
   void BeginSheet(const TxlsSheetHead& head);
-  // Writes the extra cells, MERGEDCELLS, WINDOW2, SELECTION and EOF.
+  // Writes the extra cells, MERGEDCELLS, hyperlink cells, WINDOW2,
+  // SELECTION, HLINK/QUICKTIP, the drawing objects and EOF.
   void EndSheet(const TxlsSheetTail& tail = {});
 
   void WriteLabelSst(int row, int col, std::string_view utf8, std::uint16_t xf);
@@ -95,6 +97,9 @@ class TxlsWorkbookWriter {
   void MeasureRowHeight(std::uint16_t xf, int row);
   // Rewrites the COLINFO widths of the current sheet from the width list.
   void PatchColumnWidths();
+
+  // The workbook's pictures, which images refer to by name (copied).
+  void SetPictures(const TxlsPictures& pictures) { pictures_ = pictures; }
 
   // --- state the export pipeline reads and fills -----------------------------
   TxlsFormatRegistry& Formats() { return *formats_; }
@@ -128,6 +133,15 @@ class TxlsWorkbookWriter {
   void WriteColumnInfos(std::uint8_t startCol);
   void WriteExtraCells(const TxlsSheetTail& tail);
   void WriteMergedCells(const std::vector<TxlsMergedCells>& ranges);
+  // Hyperlinks: the title cells, then HLINK (+ QUICKTIP) after the window.
+  void WriteHyperlinkCells(const std::vector<TxlsResolvedHyperlink>& links);
+  void WriteHyperlinks(const std::vector<TxlsResolvedHyperlink>& links);
+  // Notes and images: MSODRAWING, OBJ, TXO and NOTE records of the sheet.
+  void WriteDrawingObjects(const TxlsSheetTail& tail);
+  // The body of MSODRAWINGGROUP: drawing clusters, picture store, defaults.
+  std::vector<std::uint8_t> BuildDrawingGroup();
+  // BITMAP (+ CONTINUE) of a sheet's background picture.
+  void WriteBackground(const std::string& fileName);
   void FixDimensions();
   void BuildGlobalsTail(TxlsMemoryStream& tail, std::uint64_t tailSize);
   void WriteFonts(TxlsStream& tail);
@@ -143,12 +157,22 @@ class TxlsWorkbookWriter {
   std::unique_ptr<TxlsBoundSheetList> sheets_;
   std::vector<int> columnWidths_;
   std::map<int, int> rowHeights_;
+  TxlsPictures pictures_;
+  TxlsPictureStore pictureStore_;
+  // One per sheet with drawing objects, in sheet order.
+  struct TDrawingCluster {
+    std::uint32_t DrawingId = 0;
+    std::uint32_t ShapeIdsUsed = 0;  // shapes and the group
+    std::uint32_t LastShapeId = 0;
+  };
+  std::vector<TDrawingCluster> drawings_;
   std::uint64_t insertionPoint_ = 0;
   std::uint64_t firstColInfoPosition_ = 0;
   std::size_t colInfoCount_ = 0;
   bool workbookBegun_ = false;
   bool finished_ = false;
   bool sheetOpen_ = false;
+  TxlsSheetHead currentHead_;  // of the sheet being written
   int zeroWidth_ = 0;
   TxlsTextMeasurer* measurer_ = nullptr;
 };

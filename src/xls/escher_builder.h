@@ -1,0 +1,75 @@
+#pragma once
+// Office Drawing ("escher") records as BIFF8 carries them in MSODRAWING and
+// MSODRAWINGGROUP: every record starts with an 8-byte header (version in
+// bits 0-3 and instance in bits 4-15 of a u16, record type u16, body length
+// u32); containers (version 15) hold other records.
+//
+//   TEscherBuilder b;
+//   const auto shape = b.BeginContainer(escher::kSpContainer);
+//   b.Atom(escher::kSp, 2, 202, {...});
+//   b.EndContainer(shape);          // fills in the container's length
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace tabrin {
+
+namespace escher {
+inline constexpr std::uint16_t kDggContainer = 0xF000;
+inline constexpr std::uint16_t kBStoreContainer = 0xF001;
+inline constexpr std::uint16_t kDgContainer = 0xF002;
+inline constexpr std::uint16_t kSpgrContainer = 0xF003;
+inline constexpr std::uint16_t kSpContainer = 0xF004;
+inline constexpr std::uint16_t kDgg = 0xF006;
+inline constexpr std::uint16_t kBse = 0xF007;
+inline constexpr std::uint16_t kDg = 0xF008;
+inline constexpr std::uint16_t kSpgr = 0xF009;
+inline constexpr std::uint16_t kSp = 0xF00A;
+inline constexpr std::uint16_t kOpt = 0xF00B;
+inline constexpr std::uint16_t kClientTextbox = 0xF00D;
+inline constexpr std::uint16_t kClientAnchor = 0xF010;
+inline constexpr std::uint16_t kClientData = 0xF011;
+inline constexpr std::uint16_t kSplitMenuColors = 0xF11E;
+inline constexpr std::uint16_t kBlipJpeg = 0xF01D;
+inline constexpr std::uint16_t kBlipPng = 0xF01E;
+inline constexpr std::uint16_t kBlipDib = 0xF01F;
+}  // namespace escher
+
+// One entry of a property table.  An id with bit 15 set is complex: its
+// value is the length of Data, which follows the fixed part of the table.
+struct TEscherProperty {
+  std::uint16_t Id = 0;
+  std::uint32_t Value = 0;
+  std::vector<std::uint8_t> Data;
+};
+
+class TEscherBuilder {
+ public:
+  // Starts a container (version 15); returns where its header stands.
+  std::size_t BeginContainer(std::uint16_t type, std::uint16_t instance = 0);
+  void EndContainer(std::size_t header);
+  void Header(std::uint16_t type, std::uint8_t version, std::uint16_t instance, std::uint32_t length);
+  void Atom(std::uint16_t type, std::uint8_t version, std::uint16_t instance, const std::vector<std::uint8_t>& body);
+  void PropertyTable(const std::vector<TEscherProperty>& properties);
+  void U8(std::uint8_t v) { bytes_.push_back(v); }
+  void U16(std::uint16_t v);
+  void U32(std::uint32_t v);
+  void Append(const std::uint8_t* data, std::size_t n) { bytes_.insert(bytes_.end(), data, data + n); }
+  void Append(const std::vector<std::uint8_t>& data) { Append(data.data(), data.size()); }
+
+  std::size_t Size() const { return bytes_.size(); }
+  const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
+  std::vector<std::uint8_t> Take() { return std::move(bytes_); }
+  // Adds extra to the length of the container whose header is at `header`
+  // (for records a container holds that are written elsewhere).
+  void AddToLength(std::size_t header, std::uint32_t extra);
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};
+
+// UTF-16 text with a terminating zero, as complex properties hold names.
+std::vector<std::uint8_t> EscherUtf16(std::string_view utf8);
+
+}  // namespace tabrin
