@@ -1,6 +1,7 @@
 #include "app/app_start.h"
 
-#include <QDir>
+#include <QApplication>
+#include <QFont>
 #include <QString>
 
 #include "app/app_look.h"
@@ -20,6 +21,12 @@ void PrepareStart(std::string_view homeOption) {
   InstallFontAliases();
 }
 
-void FinishStart() { RegisterWorkbookReader(); }
+void FinishStart() {
+  // The store's machines show their forms in 新細明體 9 points.
+  QFont font(QStringLiteral("新細明體"));
+  font.setPointSize(9);
+  QApplication::setFont(font);
+  RegisterWorkbookReader();
+}
 
 }  // namespace tabrin::app
