@@ -2,28 +2,17 @@
 
 #include <QDialog>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
-#include <QScreen>
 
 namespace tabrin::app {
 
 namespace {
 
-void CentreOnScreen(QWidget& box) {
-  box.adjustSize();
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    QRect frame = box.frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    box.move(frame.topLeft());
-  }
-}
-
 int ShowBox(QMessageBox::Icon icon, const QString& caption, const QString& text) {
-  // No parent: the box is centred on the screen, not on the window.
+  // No parent: Qt places the box in the middle of the screen, not over the
+  // window.
   QMessageBox box(icon, caption, text, QMessageBox::Ok);
-  CentreOnScreen(box);
   return box.exec();
 }
 

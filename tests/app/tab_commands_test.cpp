@@ -2,9 +2,12 @@
 // embedded database.
 #include <QAbstractItemModel>
 #include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
 #include <QToolButton>
 
+#include "app/setup_dialog.h"
 #include "app_test_support.h"
 
 
@@ -205,6 +208,69 @@ TEST_F(TabCommandsTest, CancelledExportSaysWhatWasWritten) {
   cls.exportBtn->click();
   ASSERT_EQ(dialogs_.messages.size(), 2u);
   EXPECT_EQ(ReadWorkbook(File("out.xls")).size(), 4u);
+}
+
+TEST_F(TabCommandsTest, ImportsFollowTheCoverSettingReadAtStart) {
+  const std::string sheet = File("cls.xls");
+  auto importName = [&](const char* name) {
+    WriteWorkbook(sheet, {"小分類代碼", "小分類名稱"}, {{std::string("001"), std::string(name)}});
+    Open(TMasterTable::mtClassify, sheet);
+    window_->Tab(TMasterTable::mtClassify).importBtn->click();
+    ASSERT_TRUE(dialogs_.errors.empty()) << LastError().toStdString();
+  };
+  importName("飲料");
+
+  // "否" saved now governs the next start, not this run: the window started
+  // with the default "0" and still overwrites.
+  dialogs_.modalScript = [](QDialog& dialog) {
+    static_cast<TFmsetup&>(dialog).CoverNo->click();
+    static_cast<TFmsetup&>(dialog).bbtnOk->click();
+    return dialog.result();
+  };
+  window_->inisetupButton->click();
+  importName("茶飲");
+  EXPECT_EQ(Rows("SELECT ClsName FROM Classify"), (std::vector<std::string>{"茶飲"}));
+
+  // After a restart existing records are left alone.
+  window_.reset();
+  MakeWindow();
+  ConnectKind1();
+  EXPECT_EQ(window_->CoverFlag(), "1");
+  importName("果汁");
+  EXPECT_EQ(Rows("SELECT ClsName FROM Classify"), (std::vector<std::string>{"茶飲"}));
+}
+
+TEST_F(TabCommandsTest, NoOtherCommandStartsWhileAnImportRuns) {
+  TTabPage& cls = window_->Tab(TMasterTable::mtClassify);
+  const std::string sheet = File("cls.xls");
+  WriteWorkbook(sheet, {"小分類代碼", "小分類名稱"}, {{std::string("001"), std::string("飲料")}});
+  Open(TMasterTable::mtClassify, sheet);
+  window_->show();
+
+  bool tried = false;
+  window_->SetProgressObserver([&](QProgressDialog&, const TWorkProgress&) {
+    if (tried) return;
+    tried = true;
+    EXPECT_TRUE(window_->Busy());
+    dialogs_.saveNames.push_back(QString::fromStdString(File("never.xls")));
+    dialogs_.openNames.push_back(QString::fromStdString(sheet));
+    cls.exportBtn->click();
+    cls.xlsBtn->click();
+    cls.importBtn->click();
+    window_->inisetupButton->click();
+    window_->sbClose->click();
+    window_->close();
+  });
+  cls.importBtn->click();
+  ASSERT_TRUE(tried);
+  EXPECT_TRUE(dialogs_.saveDialogs.empty());
+  EXPECT_EQ(dialogs_.saveNames.size(), 1u);
+  EXPECT_EQ(dialogs_.openNames.size(), 1u);
+  ASSERT_EQ(dialogs_.messages.size(), 1u);  // the one import's 匯入完畢
+  EXPECT_TRUE(dialogs_.errors.empty());
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_TRUE(window_->ADOConnection().Connected());
+  EXPECT_FALSE(window_->Busy());
 }
 
 }  // namespace

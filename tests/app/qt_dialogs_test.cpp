@@ -1,0 +1,101 @@
+// The real dialogs behind the window's seam, on the offscreen screen: each
+// is inspected while it runs and then closed.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+#include <functional>
+
+#include "app/dialogs.h"
+#include "app_test_support.h"
+
+namespace tabrin::app {
+namespace {
+
+// Runs inspect on the modal dialog once it is up (and closes nothing itself).
+void WhenModalUp(std::function<void(QWidget&)> inspect) {
+  auto* poll = new QTimer;
+  poll->setInterval(10);
+  QObject::connect(poll, &QTimer::timeout, [poll, inspect] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      poll->stop();
+      poll->deleteLater();
+      inspect(*modal);
+    }
+  });
+  poll->start();
+}
+
+TEST(QtDialogs, MessageBoxIsCentredWithoutIconAndOneOk) {
+  bool inspected = false;
+  WhenModalUp([&](QWidget& widget) {
+    auto* box = qobject_cast<QMessageBox*>(&widget);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), Q("門市"));
+    EXPECT_EQ(box->text(), Q("匯入完畢"));
+    EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+    const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE((box->frameGeometry().center() - screenCentre).manhattanLength(), 2);
+    inspected = true;
+    box->button(QMessageBox::Ok)->click();
+  });
+  TQtDialogs().ShowMessage(Q("門市"), Q("匯入完畢"));
+  EXPECT_TRUE(inspected);
+}
+
+TEST(QtDialogs, ErrorBoxHasTheStopIcon) {
+  bool inspected = false;
+  WhenModalUp([&](QWidget& widget) {
+    auto* box = qobject_cast<QMessageBox*>(&widget);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), Q("門市"));
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+    inspected = true;
+    box->button(QMessageBox::Ok)->click();
+  });
+  TQtDialogs().ShowError(Q("門市"), Q("Field '品名' not found."));
+  EXPECT_TRUE(inspected);
+}
+
+TEST(QtDialogs, SaveDialogNeverAsksBeforeReplacing) {
+  bool inspected = false;
+  WhenModalUp([&](QWidget& widget) {
+    auto* dialog = qobject_cast<QFileDialog*>(&widget);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), Q("匯出資料  "));
+    EXPECT_EQ(dialog->nameFilters(), QStringList{Q("活頁簿(*.xls) (*.xls)")});
+    EXPECT_TRUE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+    inspected = true;
+    dialog->reject();
+  });
+  EXPECT_EQ(TQtDialogs().GetSaveFileName(nullptr, Q("匯出資料  "), Q("活頁簿(*.xls) (*.xls)")), std::nullopt);
+  EXPECT_TRUE(inspected);
+}
+
+TEST(QtDialogs, OpenDialogShowsAllFiles) {
+  bool inspected = false;
+  WhenModalUp([&](QWidget& widget) {
+    auto* dialog = qobject_cast<QFileDialog*>(&widget);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
+    EXPECT_LE(dialog->nameFilters().size(), 1);
+    if (!dialog->nameFilters().isEmpty()) {
+      EXPECT_TRUE(dialog->nameFilters()[0].contains('*'));
+    }
+    inspected = true;
+    dialog->reject();
+  });
+  EXPECT_EQ(TQtDialogs().GetOpenFileName(nullptr), std::nullopt);
+  EXPECT_TRUE(inspected);
+}
+
+}  // namespace
+}  // namespace tabrin::app
