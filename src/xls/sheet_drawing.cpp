@@ -40,10 +40,11 @@ std::uint32_t Opacity(int transparency) {
 }
 
 std::vector<TEscherProperty> NoteProperties(const TxlsNoteFormat& format, int k) {
+  // In ascending order of ids, as readers expect.
   std::vector<TEscherProperty> p;
+  p.push_back({0x007D, 1, {}});
   p.push_back({0x0080, static_cast<std::uint32_t>(k + 1), {}});
   if (k == 90) p.push_back({0x0085, 1, {}});
-  p.push_back({0x007D, 1, {}});
   p.push_back({0x00BF, 0x00080008, {}});
   p.push_back({0x0158, 0, {}});
   const auto transparency = [&] {
@@ -127,6 +128,7 @@ struct TShapePiece {
   std::u16string Text;       // of a note
   std::uint16_t FontIndex = 0;
   std::uint16_t ObjectId = 0;
+  std::uint8_t BlipType = 0;  // of an image
 };
 
 }  // namespace
@@ -193,6 +195,7 @@ void TxlsWorkbookWriter::WriteDrawingObjects(const TxlsSheetTail& tail) {
     const int height = static_cast<int>(std::lround(stored->Size.Height * zoom));
     TShapePiece piece;
     piece.ObjectId = ++objectId;
+    piece.BlipType = stored->BlipType;
     TEscherBuilder shape;
     WriteShape(shape, kImageShapeType, ++shapeId, ImageProperties(*image, pictureStore_.BlipIndex(*stored)),
                ImageAnchor(grid, image->Row - 1, image->Col - 1, width, height), 0);
@@ -235,7 +238,7 @@ void TxlsWorkbookWriter::WriteDrawingObjects(const TxlsSheetTail& tail) {
     std::copy(body.begin(), body.end(), ClearBuffer(body.size()));
     WriteRecord(biff::kMsoDrawing, static_cast<std::uint16_t>(body.size()));
 
-    std::uint8_t* obj = ClearBuffer(piece.Note != nullptr ? 30 : 34);
+    std::uint8_t* obj = ClearBuffer(piece.Note != nullptr ? 30 : 38);
     PutU16(obj + 0, 0x0015);
     PutU16(obj + 2, 18);
     PutU16(obj + 4, piece.Note != nullptr ? kObjNote : kObjPicture);
@@ -245,9 +248,12 @@ void TxlsWorkbookWriter::WriteDrawingObjects(const TxlsSheetTail& tail) {
       PutU16(obj + 22, 0x000D);  // note structure
       WriteRecord(biff::kObj, 30);
     } else {
-      PutU16(obj + 22, 0x0007);  // clipboard format
-      PutU16(obj + 26, 0x0008);  // picture options
-      WriteRecord(biff::kObj, 34);
+      PutU16(obj + 22, 0x0007);  // clipboard format: a bitmap, or neither bitmap nor metafile
+      PutU16(obj + 24, 2);
+      PutU16(obj + 26, piece.BlipType == 7 ? 0x0009 : 0xFFFF);
+      PutU16(obj + 28, 0x0008);  // picture options: none set
+      PutU16(obj + 30, 2);
+      WriteRecord(biff::kObj, 38);
       continue;
     }
 

@@ -270,13 +270,18 @@ TEST_F(WriterImages, PictureStoreHoldsEachPictureOnceWithItsDigest) {
     }
     EXPECT_TRUE(found);
   }
-  // OBJ of a picture, ids after each other.
+  // OBJ of a picture, ids after each other; the clipboard format says
+  // "bitmap" for a BMP and "neither bitmap nor metafile" for the others.
   const auto objs = test::RecordsWithId(records, 0x005D);
   ASSERT_EQ(objs.size(), 3u);
-  Bytes obj = B({0x15, 0, 18, 0, 8, 0, 3, 0, 0x11, 0});
-  obj.resize(22, 0);
-  obj.insert(obj.end(), {7, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0});
-  EXPECT_SAME_BYTES(obj, objs[2].body);
+  for (std::size_t i = 0; i < 3; ++i) {
+    Bytes obj = B({0x15, 0, 18, 0, 8, 0, static_cast<int>(i + 1), 0, 0x11, 0});
+    obj.resize(22, 0);
+    const int format = i == 2 ? 0x0009 : 0xFFFF;
+    obj.insert(obj.end(), {7, 0, 2, 0, static_cast<std::uint8_t>(format), static_cast<std::uint8_t>(format >> 8),
+                           8, 0, 2, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_SAME_BYTES(obj, objs[i].body);
+  }
 }
 
 TEST_F(WriterImages, ImageShapeNamesItselfAndIsAnchoredAtItsCell) {
@@ -421,6 +426,49 @@ TEST_F(WriterBackground, GifsAreDrawnOverWhite) {
   ASSERT_EQ(bitmaps.size(), 1u);
   EXPECT_SAME_BYTES(B({9, 0, 1, 0, 16, 0, 0, 0, 12, 0, 0, 0, 1, 0, 1, 0, 1, 0, 24, 0, 0xFF, 0xFF, 0xFF, 0}),
                     bitmaps[0].body);
+}
+
+}  // namespace
+}  // namespace tabrin
+
+namespace tabrin {
+namespace {
+
+TEST_F(WriterImages, RowsWithLargerFontsPushTheImageEndUp) {
+  // A 40-pixel (600-twip) picture at row 1: over default rows (255 twips)
+  // it ends in the third row (index 2); with a 20-point font measured in the
+  // second row, that row is taller than the 345 twips left, so it ends there.
+  Save(folder / "logo.png", EncodePng(Gradient(10, 40)));
+  pictures.Add((folder / "logo.png").string());
+  writer.BeginWorkbook();
+  writer.SetPictures(pictures);
+  writer.BeginSheet(TxlsSheetHead{});
+  TxlsCellFormatRequest big;
+  big.Font = TxlsFont();
+  big.Font->Size = 20;
+  const std::uint16_t xf = writer.Formats().GetOrCreate(big);
+  writer.WriteLabelSst(1, 0, std::string_view("big"), xf);
+  writer.MeasureRowHeight(xf, 1);
+  writer.MeasureRowHeight(kDefaultXfIndex, 2);  // arial 10: not noted
+  ASSERT_EQ(writer.RowHeights().size(), 1u);
+  const int tall = writer.RowHeights().at(1);
+  EXPECT_GT(tall, 255);
+  const TxlsImage image = Image("Picture_0", 1, 1, "Logo");
+  TxlsSheetTail tail;
+  tail.Images.push_back(&image);
+  writer.EndSheet(tail);
+  const auto drawings = test::RecordsWithId(test::SplitRecords(writer.Stream().Bytes()), 0x00EC);
+  ASSERT_EQ(drawings.size(), 1u);
+  const Bytes& d = drawings[0].body;
+  const std::size_t anchor = d.size() - 8 - 18;  // before the empty client data
+  const std::uint16_t lastRow = GetU16(&d[anchor + 14]);
+  EXPECT_GT(tall, 345);
+  EXPECT_EQ(lastRow, 1);
+
+  // The next sheet starts with no measured rows.
+  writer.BeginSheet(test::Head(1, "Two"));
+  EXPECT_TRUE(writer.RowHeights().empty());
+  writer.EndSheet();
 }
 
 }  // namespace

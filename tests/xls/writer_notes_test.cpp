@@ -159,7 +159,7 @@ TEST_F(WriterNotes, DrawingContainerLengthsCountEveryPiece) {
 TEST_F(WriterNotes, PropertyTablesOfSolidAndGradientFills) {
   const std::uint32_t fg = 0x00E1FFFF, bg = 0x00332211;
   using Props = std::vector<std::pair<std::uint16_t, std::uint32_t>>;
-  const Props head = {{0x0080, 1}, {0x007D, 1}, {0x00BF, 0x00080008}, {0x0158, 0}};
+  const Props head = {{0x007D, 1}, {0x0080, 1}, {0x00BF, 0x00080008}, {0x0158, 0}};
   const Props tail = {{0x01BF, 0x00110010}, {0x0201, 0}, {0x023F, 0x00030003}, {0x03BF, 0x000A0002}};
   const struct {
     TxlsNoteFillType fill;
@@ -198,7 +198,7 @@ TEST_F(WriterNotes, PropertyTablesOfSolidAndGradientFills) {
   for (std::size_t k = 0; k < std::size(cases); ++k) {
     SCOPED_TRACE(k);
     Props expected = head;
-    expected[0].second = static_cast<std::uint32_t>(k + 1);
+    expected[1].second = static_cast<std::uint32_t>(k + 1);
     expected.insert(expected.end(), cases[k].fillProperties.begin(), cases[k].fillProperties.end());
     expected.insert(expected.end(), tail.begin(), tail.end());
     EXPECT_EQ(Properties(drawings[2 * k].body), expected);
@@ -210,10 +210,10 @@ TEST_F(WriterNotes, TheNinetyFirstNoteCarriesTheExtraProperty) {
   const auto drawings = test::RecordsWithId(WriteSheet(notes), 0x00EC);
   ASSERT_EQ(drawings.size(), 2 * 92u);
   const auto props90 = Properties(drawings[2 * 90].body);
-  ASSERT_GE(props90.size(), 2u);
-  EXPECT_EQ(props90[0], (std::pair<std::uint16_t, std::uint32_t>{0x0080, 91}));
-  EXPECT_EQ(props90[1], (std::pair<std::uint16_t, std::uint32_t>{0x0085, 1}));
-  EXPECT_NE(Properties(drawings[2 * 91].body)[1].first, 0x0085);
+  ASSERT_GE(props90.size(), 3u);
+  EXPECT_EQ(props90[1], (std::pair<std::uint16_t, std::uint32_t>{0x0080, 91}));
+  EXPECT_EQ(props90[2], (std::pair<std::uint16_t, std::uint32_t>{0x0085, 1}));
+  EXPECT_NE(Properties(drawings[2 * 91].body)[2].first, 0x0085);
 }
 
 TEST_F(WriterNotes, DrawingGroupStatesOneDrawingAndItsShapes) {
