@@ -12,9 +12,8 @@ namespace {
 // The right and bottom edges of a header cell, in the colour of the grid's
 // lines, so that header and body lines meet.
 void DrawCellEdges(QPainter* painter, const QRect& rect, const QColor& color) {
-  painter->setPen(color);
-  painter->drawLine(rect.topRight(), rect.bottomRight());
-  painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+  painter->fillRect(QRect(rect.right(), rect.top(), 1, rect.height()), color);
+  painter->fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), color);
 }
 
 }  // namespace
@@ -67,10 +66,10 @@ void TIndicatorHeader::SetCurrentRow(int row) {
 
 void TIndicatorHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
   if (!rect.isValid()) return;
-  painter->save();
   painter->fillRect(rect, palette().color(QPalette::Button));
   DrawCellEdges(painter, rect, palette().color(QPalette::Mid));
   if (logicalIndex == currentRow_) {
+    painter->save();
     // A small right-pointing triangle, centred in the cell.
     const int half = std::max(2, std::min(rect.width(), rect.height()) / 3);
     const QPoint centre = rect.center();
@@ -81,8 +80,8 @@ void TIndicatorHeader::paintSection(QPainter* painter, const QRect& rect, int lo
     painter->setPen(Qt::NoPen);
     painter->setBrush(palette().color(QPalette::WindowText));
     painter->drawPolygon(marker);
+    painter->restore();
   }
-  painter->restore();
 }
 
 }  // namespace tabrin::grid

@@ -6,9 +6,9 @@
 #include <QVBoxLayout>
 
 #include "db/query.h"
-#include "grid/cell_delegate.h"
 #include "grid/grid_headers.h"
 #include "grid/grid_look.h"
+#include "grid/sheet_view.h"
 
 namespace tabrin::grid {
 
@@ -39,7 +39,7 @@ TgwDBGrid::TgwDBGrid(TMasterTable table, QWidget* parent)
       table_(table),
       columnSet_(GridColumnList(table)),
       model_(new TSheetTableModel(this)),
-      view_(new QTableView(this)),
+      view_(new TSheetView(this)),
       titles_(new TTitleHeader(view_)),
       indicator_(new TIndicatorHeader(view_)),
       status_(new QLabel(this)) {
@@ -48,7 +48,6 @@ TgwDBGrid::TgwDBGrid(TMasterTable table, QWidget* parent)
   view_->setHorizontalHeader(titles_);
   view_->setVerticalHeader(indicator_);
   indicator_->setDefaultSectionSize(DataRowHeight(cellFont));
-  view_->setItemDelegate(new TCellDelegate(view_));
   view_->setModel(model_);
 
   view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -113,6 +112,8 @@ void TgwDBGrid::SetSuspended(bool suspended) {
     view_->viewport()->update();
   }
 }
+
+QTableView* TgwDBGrid::View() const { return view_; }
 
 bool TgwDBGrid::Suspended() const { return model_->Suspended(); }
 

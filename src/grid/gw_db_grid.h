@@ -30,6 +30,7 @@ class TQuery;
 namespace tabrin::grid {
 
 class TIndicatorHeader;
+class TSheetView;
 class TTitleHeader;
 
 class TgwDBGrid : public QWidget {
@@ -47,7 +48,7 @@ class TgwDBGrid : public QWidget {
   bool Suspended() const;
 
   TMasterTable Table() const { return table_; }
-  QTableView* View() const { return view_; }
+  QTableView* View() const;
   TSheetTableModel* Model() const { return model_; }
   QLabel* StatusLine() const { return status_; }
   const TGridColumnSet& ColumnSet() const { return columnSet_; }
@@ -62,7 +63,7 @@ class TgwDBGrid : public QWidget {
   TMasterTable table_;
   TGridColumnSet columnSet_;
   TSheetTableModel* model_;
-  QTableView* view_;
+  TSheetView* view_;
   TTitleHeader* titles_;
   TIndicatorHeader* indicator_;
   QLabel* status_;

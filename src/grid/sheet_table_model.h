@@ -50,6 +50,9 @@ class TSheetTableModel : public QAbstractTableModel {
   bool Suspended() const { return suspended_; }
 
   const std::vector<TShownColumn>& Columns() const { return columns_; }
+  // The text of a cell, without a QVariant: what the view draws.
+  QString CellText(int row, int column) const;
+  bool IsNumberColumn(int column) const { return columns_[static_cast<std::size_t>(column)].number; }
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -58,7 +61,6 @@ class TSheetTableModel : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
  private:
-  QString CellText(int row, int column) const;
   QString ReadCell(int row, int column) const;
 
   std::vector<TShownColumn> columns_;
