@@ -16,6 +16,7 @@
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/integer_text.h"
 #include "text/regional.h"
 
 namespace tabrin {
@@ -193,38 +194,9 @@ bool ReplaceFileAtomically(const std::string& fileName, const std::string& bytes
 }  // namespace
 
 bool ParseIniInteger(std::string_view text, int& value) {
-  text = Trim(text);
-  if (text.empty()) return false;
-  bool negative = false;
-  std::size_t pos = 0;
-  if (text[0] == '+' || text[0] == '-') {
-    negative = text[0] == '-';
-    pos = 1;
-  }
-  int base = 10;
-  if (pos < text.size() && text[pos] == '$') {
-    base = 16;
-    pos += 1;
-  } else if (text.size() - pos > 2 && text[pos] == '0' && (text[pos + 1] == 'x' || text[pos + 1] == 'X')) {
-    base = 16;
-    pos += 2;
-  }
-  if (pos >= text.size()) return false;
-  long long result = 0;
-  for (; pos < text.size(); ++pos) {
-    const char c = LowerAscii(text[pos]);
-    int digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else return false;
-    result = result * base + digit;
-    // Hexadecimal texts may spell a negative number as its 32-bit pattern.
-    if (result > (base == 16 ? 0xFFFFFFFFLL : 0x80000000LL)) return false;
-  }
-  if (base == 16 && result > INT_MAX) result -= 0x100000000LL;
-  if (negative) result = -result;
-  if (result > INT_MAX || result < INT_MIN) return false;
-  value = static_cast<int>(result);
+  const std::optional<int> number = ParseInt32(Trim(text), TIntegerForm::ifDecimalOrHex32);
+  if (!number) return false;
+  value = *number;
   return true;
 }
 

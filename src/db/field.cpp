@@ -8,10 +8,11 @@
 #include <optional>
 
 #include "db/query.h"
-#include "text/ascii.h"
+#include "text/boolean_text.h"
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/integer_text.h"
 #include "text/regional.h"
 
 namespace tabrin {
@@ -63,36 +64,8 @@ std::string_view TrimBlanks(std::string_view text) {
   return text;
 }
 
-std::optional<std::int64_t> ParseInteger(std::string_view text) {
-  text = TrimBlanks(text);
-  if (text.empty()) return std::nullopt;
-  bool negative = false;
-  std::size_t i = 0;
-  if (text[0] == '+' || text[0] == '-') {
-    negative = text[0] == '-';
-    i = 1;
-  }
-  if (i == text.size()) return std::nullopt;
-  std::uint64_t value = 0;
-  for (; i < text.size(); ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(text[i]))) return std::nullopt;
-    if (value > (std::numeric_limits<std::uint64_t>::max() - 9) / 10) return std::nullopt;
-    value = value * 10 + static_cast<std::uint64_t>(text[i] - '0');
-  }
-  if (negative) {
-    if (value > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + 1) return std::nullopt;
-    return static_cast<std::int64_t>(0 - value);
-  }
-  if (value > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return std::nullopt;
-  return static_cast<std::int64_t>(value);
-}
-
-std::optional<bool> ParseBoolean(std::string_view text) {
-  const std::string upper = UpperAscii(TrimBlanks(text));
-  if (upper == "TRUE" || upper == "T" || upper == "YES" || upper == "Y" || upper == "1") return true;
-  if (upper == "FALSE" || upper == "F" || upper == "NO" || upper == "N" || upper == "0") return false;
-  return std::nullopt;
-}
+// Integer fields take their text with blanks around it.
+std::optional<std::int64_t> ParseFieldInteger(std::string_view text) { return ParseInteger(TrimBlanks(text)); }
 
 }  // namespace
 
@@ -158,7 +131,7 @@ std::int64_t TField::AsInteger() const {
   switch (value.Type()) {
     case TValueType::vtInteger: return value.Integer();
     case TValueType::vtText:
-      if (auto number = ParseInteger(value.Text())) return *number;
+      if (auto number = ParseFieldInteger(value.Text())) return *number;
       throw TabrinError(FormatMessage("'%s' is not a valid integer value", {value.Text()}));
     default: return static_cast<std::int64_t>(std::nearbyint(value.Number()));
   }
@@ -170,7 +143,7 @@ bool TField::AsBoolean() const {
     case TValueType::vtNull: return false;
     case TValueType::vtBoolean: return value.Boolean();
     case TValueType::vtText:
-      if (auto flag = ParseBoolean(value.Text())) return *flag;
+      if (auto flag = ParseBoolean(value.Text(), TRegionalFormats::System())) return *flag;
       throw TabrinError(FormatMessage("'%s' is not a valid boolean value", {value.Text()}));
     default: return value.Number() != 0;
   }
@@ -201,7 +174,7 @@ void TField::SetAsString(std::string_view text) {
   }
   switch (rule) {
     case TWriteRule::integer:
-      if (auto number = ParseInteger(text)) return SetAsInteger(*number);
+      if (auto number = ParseFieldInteger(text)) return SetAsInteger(*number);
       throw TabrinError(FormatMessage("'%s' is not a valid integer value", {text}));
     case TWriteRule::floating:
       if (auto number = TRegionalFormats::System().ParseFloat(text)) return SetAsFloat(*number);
@@ -210,7 +183,7 @@ void TField::SetAsString(std::string_view text) {
       if (auto serial = TRegionalFormats::System().ParseDateTime(text)) return SetAsDateTime(*serial);
       throw TabrinError(FormatMessage("'%s' is not a valid date and time", {text}));
     case TWriteRule::boolean:
-      if (auto flag = ParseBoolean(text)) return SetAsBoolean(*flag);
+      if (auto flag = ParseBoolean(text, TRegionalFormats::System())) return SetAsBoolean(*flag);
       throw TabrinError(FormatMessage("'%s' is not a valid boolean value for field '%s'", {text, ErrorName()}));
     default: return;
   }

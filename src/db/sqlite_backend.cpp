@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "text/ascii.h"
+#include "text/boolean_text.h"
 #include "text/error.h"
 #include "text/format.h"
 #include "text/regional.h"
@@ -107,8 +108,8 @@ TValue ReadValue(sqlite3_stmt* statement, int i, TFieldType type) {
       return TValue::DateTime(sqlite3_column_double(statement, i));
     case TFieldType::ftBoolean:
       if (storage == SQLITE_TEXT) {
-        std::string text = UpperAscii(ColumnText(statement, i));
-        return TValue::Boolean(text == "TRUE" || text == "T" || text == "YES" || text == "1");
+        // A text no Boolean reads as false, as an empty one does.
+        return TValue::Boolean(ParseBoolean(ColumnText(statement, i), TRegionalFormats::System()).value_or(false));
       }
       return TValue::Boolean(sqlite3_column_int64(statement, i) != 0);
     case TFieldType::ftSmallint:

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "export/ferran_formats.h"
+#include "text/integer_text.h"
 
 namespace tabrin {
 
@@ -54,7 +55,7 @@ void TFerranColumns::FillAttributes(TFerranColumn& column, const TFerranSourceAd
 
   std::optional<std::string> width;
   if (settings_.ColumnsWidth != nullptr) width = FindValue(*settings_.ColumnsWidth, column.Name);
-  column.Width = width ? ParseInteger(TrimText(*width)).value_or(0) : source.ColumnWidth(index);
+  column.Width = width ? ParseInt32(TrimText(*width)).value_or(0) : source.ColumnWidth(index);
 
   column.Format.clear();
   if (settings_.Formats != nullptr) column.Format = FormatOfKind(column.Kind, *settings_.Formats);

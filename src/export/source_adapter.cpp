@@ -9,6 +9,7 @@
 #include "export/ferran_locale.h"
 #include "export/string_list.h"
 #include "export/table_models.h"
+#include "text/integer_text.h"
 #include "text/regional.h"
 
 namespace tabrin {
@@ -40,7 +41,7 @@ TFerranColType GuessColType(std::string_view text, const TFerranFormats* formats
   if (formats != nullptr && (SameText(text, formats->BooleanTrue()) || SameText(text, formats->BooleanFalse()))) {
     return ectBoolean;
   }
-  if (ParseInteger(text)) return ectInteger;
+  if (ParseInt32(text)) return ectInteger;
   const TRegionalFormats& regional = TRegionalFormats::System();
   if (regional.ParseFloat(text)) return ectFloat;
   if (auto serial = regional.ParseDateTime(text)) {
@@ -226,7 +227,7 @@ int TFerranSourceAdapter::IndexOfName(std::string_view name, bool onlyVisible) c
     }
     case esStringGrid: {
       if (refs_.StringGrid == nullptr) return -1;
-      const std::optional<int> position = ParseInteger(TrimText(name));
+      const std::optional<int> position = ParseInt32(TrimText(name));
       if (!position || *position < 0 || *position >= refs_.StringGrid->ColCount()) return -1;
       return *position;
     }

@@ -1,7 +1,5 @@
 #include "export/string_list.h"
 
-#include <charconv>
-
 #include "text/ascii.h"
 
 namespace tabrin {
@@ -25,16 +23,6 @@ std::string TrimText(std::string_view text) {
   while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
   while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
   return std::string(text.substr(first, last - first));
-}
-
-std::optional<int> ParseInteger(std::string_view text) {
-  std::string_view digits = text;
-  if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
-  if (digits.empty()) return std::nullopt;
-  int value = 0;
-  const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  if (ec != std::errc() || ptr != digits.data() + digits.size()) return std::nullopt;
-  return value;
 }
 
 }  // namespace tabrin

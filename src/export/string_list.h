@@ -22,8 +22,4 @@ std::optional<std::string> FindValue(const TStringList& lines, std::string_view 
 // Leading and trailing blanks and control characters removed.
 std::string TrimText(std::string_view text);
 
-// A decimal integer with optional sign; nullopt for anything else or a value
-// outside 32 bits.
-std::optional<int> ParseInteger(std::string_view text);
-
 }  // namespace tabrin

@@ -2,7 +2,7 @@
 // settings, drawing objects, EOF.
 #include <algorithm>
 
-#include "text/ascii.h"
+#include "text/boolean_text.h"
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
@@ -43,10 +43,7 @@ bool ValueBoolean(const TxlsCellValue& value) {
   if (const auto* flag = std::get_if<bool>(&value)) return *flag;
   if (const auto* number = std::get_if<double>(&value)) return *number != 0;
   if (const auto* text = std::get_if<std::string>(&value)) {
-    const std::string folded = LowerAscii(*text);
-    if (folded == "true") return true;
-    if (folded == "false") return false;
-    if (auto number = TRegionalFormats::System().ParseFloat(*text)) return *number != 0;
+    if (auto flag = ParseBoolean(*text, TRegionalFormats::System())) return *flag;
     throw TabrinError(FormatMessage("\"%s\" is not a valid Boolean value", {*text}));
   }
   return false;

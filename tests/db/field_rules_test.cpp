@@ -63,6 +63,10 @@ const std::vector<TWriteCase>& WriteCases() {
      "2147483648 is not a valid value for field 'StkQty'. The allowed range is -2147483648 to 2147483647"},
     {"IntegerFromText", schema::OrvellaItemQuery, "StkQty", [](TField& f) { f.SetAsString("-12"); },
      TValue::Integer(-12), nullptr},
+    {"IntegerFromTextWithBlanks", schema::OrvellaItemQuery, "StkQty", [](TField& f) { f.SetAsString(" +12\t"); },
+     TValue::Integer(12), nullptr},
+    {"IntegerRefusesHexadecimalText", schema::OrvellaItemQuery, "StkQty", [](TField& f) { f.SetAsString("$1F"); },
+     TValue(), "'$1F' is not a valid integer value"},
     // Float: stored as given.
     {"FloatStoredAsGiven", schema::OrvellaItemQuery, "UniPrice", [](TField& f) { f.SetAsFloat(12.345); },
      TValue::Float(12.345), nullptr},
@@ -82,6 +86,14 @@ const std::vector<TWriteCase>& WriteCases() {
      nullptr},
     {"BooleanFalse", schema::DBCLSQuery, "Flag", [](TField& f) { f.SetAsBoolean(false); }, TValue::Boolean(false),
      nullptr},
+    {"BooleanFromYesText", schema::DBCLSQuery, "Flag", [](TField& f) { f.SetAsString("Y"); }, TValue::Boolean(true),
+     nullptr},
+    {"BooleanFromAccessTrue", schema::DBCLSQuery, "Flag", [](TField& f) { f.SetAsString("-1"); },
+     TValue::Boolean(true), nullptr},
+    {"BooleanFromNoText", schema::DBCLSQuery, "Flag", [](TField& f) { f.SetAsString("false"); },
+     TValue::Boolean(false), nullptr},
+    {"BooleanRefusesOtherText", schema::DBCLSQuery, "Flag", [](TField& f) { f.SetAsString("maybe"); }, TValue(),
+     "'maybe' is not a valid boolean value for field 'Flag'"},
   };
   return cases;
 }
@@ -152,6 +164,15 @@ TEST_P(FieldWriteRules, ReadValuesAsRegionalTextAndAsFloat) {
   } catch (const TabrinError& error) {
     EXPECT_STREQ(error.what(), "'A0000001' is not a valid floating point value");
   }
+}
+
+TEST_P(FieldWriteRules, BooleanColumnsHoldingWordsReadAsBooleans) {
+  Exec("INSERT INTO Classify (ClsNo, ClsName, Flag) VALUES ('001', 'a', 'Y'), ('002', 'b', 'n'), ('003', 'c', 'yes')");
+  TQuery query(schema::DBCLSQuery(), Connection());
+  query.Open();
+  std::vector<bool> flags;
+  for (; !query.Eof(); query.Next()) flags.push_back(query.FieldByName("Flag").AsBoolean());
+  EXPECT_EQ(flags, (std::vector<bool>{true, false, true}));
 }
 
 TEST_P(FieldWriteRules, AppendLeavesUnwrittenColumnsToTheTableDefaults) {

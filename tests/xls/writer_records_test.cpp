@@ -385,6 +385,34 @@ TEST_F(WriterRecords, ExtraCellsAtTheirOneBasedPlaces) {
   EXPECT_SAME_BYTES(B({3, 0, 3, 0, 15, 0}), records[n - 4].body);
 }
 
+TEST_F(WriterRecords, ExtraBooleanCellsReadTextAsDatabaseFieldsDo) {
+  const std::pair<const char*, std::uint8_t> cases[] = {{"yes", 1}, {"N", 0}, {"-1", 1}, {"0", 0}, {" False ", 0}};
+  BeginOneSheet();
+  std::vector<TxlsCell> cells;
+  for (const auto& [text, value] : cases) cells.push_back(test::Cell(ctBoolean, 1, 1, TxlsCellValue(std::string(text))));
+  TxlsSheetTail tail;
+  for (const TxlsCell& cell : cells) tail.Cells.push_back({&cell, 15});
+  writer.EndSheet(tail);
+  const auto booleans = test::RecordsWithId(Records(), 0x0205);
+  ASSERT_EQ(booleans.size(), std::size(cases));
+  for (std::size_t i = 0; i < booleans.size(); ++i) {
+    EXPECT_SAME_BYTES(B({0, 0, 0, 0, 15, 0, cases[i].second, 0}), booleans[i].body) << cases[i].first;
+  }
+}
+
+TEST_F(WriterRecords, AnExtraBooleanCellOfOtherTextIsRefused) {
+  BeginOneSheet();
+  TxlsCell maybe = test::Cell(ctBoolean, 1, 1, TxlsCellValue(std::string("maybe")));
+  TxlsSheetTail refused;
+  refused.Cells = {{&maybe, 15}};
+  try {
+    writer.EndSheet(refused);
+    ADD_FAILURE() << "no error";
+  } catch (const TabrinError& e) {
+    EXPECT_STREQ(e.what(), "\"maybe\" is not a valid Boolean value");
+  }
+}
+
 TEST_F(WriterRecords, CellsOutsideTheWorksheetAreRefused) {
   BeginOneSheet();
   struct Case {
