@@ -10,25 +10,26 @@ namespace {
 
 class TSheetStatement : public TPreparedStatement {
  public:
-  TSheetStatement(std::shared_ptr<const TWorkbookReader> workbook, TSheetQuerySql query)
+  TSheetStatement(std::shared_ptr<const TSpreadsheet> workbook, TSheetQuerySql query)
       : workbook_(std::move(workbook)), query_(std::move(query)) {}
 
   TStatementResult Execute(std::span<const TValue> params) override {
     if (!params.empty()) throw TabrinError("A sheet query takes no parameters");
-    // Read afresh each time: a sheet is cheap to read from the stream in memory.
+    // Read afresh each time, so that a reopened query sees the sheet as the
+    // file has it.
     const TWorksheet sheet = workbook_->ReadSheet(query_.sheet);
     return WorksheetTable(sheet, query_.filterColumn);
   }
 
  private:
-  std::shared_ptr<const TWorkbookReader> workbook_;
+  std::shared_ptr<const TSpreadsheet> workbook_;
   TSheetQuerySql query_;
 };
 
 }  // namespace
 
 TWorkbookBackend::TWorkbookBackend(const std::string& path)
-    : workbook_(std::make_shared<const TWorkbookReader>(TWorkbookReader::OpenFile(path))) {}
+    : workbook_(OpenSpreadsheetFile(path)) {}
 
 std::unique_ptr<TPreparedStatement> TWorkbookBackend::Prepare(const std::string& sql) {
   return std::make_unique<TSheetStatement>(workbook_, ParseSheetQuerySql(sql));

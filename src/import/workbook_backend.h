@@ -1,6 +1,6 @@
 #pragma once
-// The workbook connection: a data-access backend over an Excel 97-2003
-// workbook.  The connection string
+// The workbook connection: a data-access backend over an Excel workbook,
+// 97-2003 (.xls) or 2007 and later (.xlsx), recognised by its content.  The connection string
 //
 //   Provider=Microsoft.Jet.OLEDB.4.0;Data Source=<file>;Extended Properties=IMEX=1;Excel 8.0;Persist Security Info=False
 //
@@ -13,7 +13,7 @@
 #include <string>
 
 #include "db/backend.h"
-#include "xls/workbook_reader.h"
+#include "xls/spreadsheet.h"
 
 namespace tabrin {
 
@@ -25,7 +25,7 @@ class TWorkbookBackend : public TBackend {
   std::unique_ptr<TPreparedStatement> Prepare(const std::string& sql) override;
 
  private:
-  std::shared_ptr<const TWorkbookReader> workbook_;
+  std::shared_ptr<const TSpreadsheet> workbook_;
 };
 
 }  // namespace tabrin

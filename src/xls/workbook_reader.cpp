@@ -27,7 +27,7 @@ namespace biff = detail::biff;
 constexpr int kLastColumn = 255;  // IV: the last column of these workbooks
 constexpr double k1904Offset = 1462;  // days from 1899-12-30 to 1904-01-01
 
-constexpr std::string_view kOnlyXls = "only Excel 97-2003 workbooks (.xls) can be read";
+constexpr std::string_view kOnlyXls = "only Excel workbooks (.xls, .xlsx) can be read";
 
 [[noreturn]] void Fail(std::string_view pattern, std::initializer_list<MessageArg> args) {
   throw TabrinError(FormatMessage(pattern, args));
@@ -45,7 +45,7 @@ void RejectOtherFormats(std::string_view bytes, const std::string& name) {
       Fail("'%s' is an OpenDocument spreadsheet (.ods); %s", {name, kOnlyXls});
     }
     if (bytes.find("xl/") != std::string_view::npos) {
-      Fail("'%s' is an Excel 2007 or later workbook (.xlsx); %s", {name, kOnlyXls});
+      Fail("'%s' is an Excel 2007 or later workbook (.xlsx), not an Excel 97-2003 workbook (.xls)", {name});
     }
     Fail("'%s' is a ZIP archive, not a workbook; %s", {name, kOnlyXls});
   }
@@ -151,7 +151,7 @@ TWorkbookReader::TWorkbookReader(std::string_view fileBytes, std::string display
     }
     stream_ = std::move(*stream);
   } catch (const detail::TNotCompoundDocument&) {
-    Fail("'%s' is not an Excel 97-2003 workbook (.xls)", {displayName_});
+    Fail("'%s' is not an Excel workbook (.xls, .xlsx)", {displayName_});
   } catch (const TDamagedDocument& e) {
     Damaged(e.what());
   }
@@ -563,7 +563,7 @@ void TWorkbookReader::ReadSheetRecords(TWorksheet& sheet, std::uint32_t offset) 
   sheet.rowStarts_.assign(static_cast<std::size_t>(rows) + 1, 0);
   std::size_t at = 0;
   for (int row = 0; row <= rows; ++row) {
-    while (at < sheet.cells_.size() && sheet.cells_[at].row < row) ++at;
+    while (at < sheet.cells_.size() && static_cast<int>(sheet.cells_[at].row) < row) ++at;
     sheet.rowStarts_[row] = static_cast<std::uint32_t>(at);
   }
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Reading Excel 97-2003 workbooks (BIFF8) and Excel 5.0/95 workbooks (BIFF5):
 // the list of worksheets and, on request, one worksheet as typed cells.
+// TWorksheet, the cells of one sheet, is also what the Excel 2007+ reader
+// (xlsx_reader.h) delivers, so everything above the readers sees one model.
 //
 // The workbook stream is kept in memory and a sheet is read only when asked
 // for, so memory stays proportional to the file and the sheet read.
@@ -13,6 +15,10 @@
 
 namespace tabrin {
 
+namespace detail {
+class TWorksheetBuilder;
+}
+
 enum class TCellKind : std::uint8_t { ckEmpty, ckText, ckNumber, ckDateTime, ckBoolean, ckError };
 
 // One non-empty cell.  Date-times are day counts from 1899-12-30 whatever
@@ -21,8 +27,8 @@ enum class TCellKind : std::uint8_t { ckEmpty, ckText, ckNumber, ckDateTime, ckB
 struct TSheetCell {
   double number = 0;
   std::uint32_t text = 0;  // for ckText: index into the sheet's texts
-  std::uint16_t row = 0;
-  std::uint8_t column = 0;
+  std::uint32_t row = 0;
+  std::uint16_t column = 0;
   TCellKind kind = TCellKind::ckEmpty;
 };
 
@@ -61,6 +67,7 @@ class TWorksheet {
 
  private:
   friend class TWorkbookReader;
+  friend class detail::TWorksheetBuilder;
   std::string name_;
   int firstRow_ = 0, lastRow_ = -1, firstColumn_ = 0, lastColumn_ = -1;
   std::vector<TSheetCell> cells_;  // ordered by row, then column

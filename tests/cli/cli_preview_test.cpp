@@ -80,7 +80,7 @@ TEST(CliPreview, SheetWithoutTheTabsColumnsSaysSo) {
 TEST(CliPreview, BadWorkbooksFailWithTheReadersMessage) {
   const PreviewCase cases[] = {
       {"cls", "spreadsheet.ods",
-       "'%s' is an OpenDocument spreadsheet (.ods); only Excel 97-2003 workbooks (.xls) can be read.\n"},
+       "'%s' is an OpenDocument spreadsheet (.ods); only Excel workbooks (.xls, .xlsx) can be read.\n"},
       {"cls", "no_sheet1.xls", "'%s' has no sheet \"sheet1\"; its sheets are \"資料\", \"Sheet2\".\n"},
       {"item", "cls.xls", "ADOItemQuery: Field '管理貨號' not found.\n"},
       {"cls", "password.xls",

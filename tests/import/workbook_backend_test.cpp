@@ -200,7 +200,7 @@ TEST_F(WorkbookQueryTest, Dates1904) {
 TEST_F(WorkbookQueryTest, OpeningAFileThatIsNoWorkbookFailsAtTheConnection) {
   const std::string path = kData + "/plain_text.xls";
   connection_.SetConnectionString(ConnectionText(path));
-  EXPECT_EQ(ErrorOf([&] { connection_.Open(); }), "'" + path + "' is not an Excel 97-2003 workbook (.xls)");
+  EXPECT_EQ(ErrorOf([&] { connection_.Open(); }), "'" + path + "' is not an Excel workbook (.xls, .xlsx)");
   EXPECT_FALSE(connection_.Connected());
 }
 

@@ -1,5 +1,6 @@
-// The workbooks written by LibreOffice and gnumeric opened as the tabs open a
-// sheet: each field read as text and as a float.
+// The workbooks written by LibreOffice, gnumeric and openpyxl, Excel 97-2003
+// and 2007+ alike, opened as the tabs open a sheet: each field read as text
+// and as a float.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -91,9 +92,6 @@ const std::vector<FieldCase> kItemFields = {
     {0, "停用", "True", "1"},
     {1, "停用", "False", "0"},
     {3, "停用", "True", "1"},
-    {0, "公式數", "50", "50"},
-    {1, "公式數", "0.3", "0.3"},
-    {3, "公式數", "999995.75", "999995.75"},
     // numbers and texts in one column: text in every row
     {0, "混合", "12345", "12345"},
     {1, "混合", "ABC", "'ABC' is not a valid floating point value"},
@@ -109,6 +107,9 @@ const std::vector<FieldCase> kItemFields = {
 
 // gnumeric's text and Boolean formula results.
 const std::vector<FieldCase> kGnumericFormulaFields = {
+    {0, "公式數", "50", "50"},
+    {1, "公式數", "0.3", "0.3"},
+    {3, "公式數", "999995.75", "999995.75"},
     {0, "公式文", "可樂", "'可樂' is not a valid floating point value"},
     {1, "公式文", "", nullptr},
     {3, "公式文", "最後一筆!", "'最後一筆!' is not a valid floating point value"},
@@ -119,11 +120,34 @@ const std::vector<FieldCase> kGnumericFormulaFields = {
 // LibreOffice stores Boolean formula results as numbers and the results of
 // text formulas as the number 0.
 const std::vector<FieldCase> kLibreOfficeFormulaFields = {
+    {0, "公式數", "50", "50"},
+    {1, "公式數", "0.3", "0.3"},
+    {3, "公式數", "999995.75", "999995.75"},
     {0, "公式文", "0", "0"},
     {1, "公式文", "", "0"},
     {3, "公式文", "0", "0"},
     {0, "公式布", "1", "1"},
     {1, "公式布", "0", "0"},
+};
+
+// In its Excel 2007+ files LibreOffice keeps the text results too.
+const std::vector<FieldCase> kLibreOfficeXlsxFormulaFields = {
+    {0, "公式數", "50", "50"},
+    {1, "公式數", "0.3", "0.3"},
+    {3, "公式數", "999995.75", "999995.75"},
+    {0, "公式文", "可樂", "'可樂' is not a valid floating point value"},
+    {1, "公式文", "", nullptr},
+    {3, "公式文", "最後一筆!", "'最後一筆!' is not a valid floating point value"},
+    {0, "公式布", "1", "1"},
+    {1, "公式布", "0", "0"},
+};
+
+// openpyxl writes formulas without results: the columns are empty.
+const std::vector<FieldCase> kUncomputedFormulaFields = {
+    {0, "公式數", "", nullptr},
+    {3, "公式數", "", nullptr},
+    {0, "公式文", "", nullptr},
+    {0, "公式布", "", nullptr},
 };
 
 struct ItemWorkbookCase {
@@ -136,6 +160,9 @@ TEST_F(ExternalWorkbookQueryTest, ItemSheetsReadAsTextAndFloat) {
       {"gnumeric_items.xls", &kGnumericFormulaFields},
       {"gnumeric_biff7.xls", &kGnumericFormulaFields},
       {"lo_items.xls", &kLibreOfficeFormulaFields},
+      {"gnumeric_items.xlsx", &kGnumericFormulaFields},
+      {"lo_items.xlsx", &kLibreOfficeXlsxFormulaFields},
+      {"openpyxl_items.xlsx", &kUncomputedFormulaFields},
   };
   for (const ItemWorkbookCase& c : cases) {
     TQuery& query = Open(c.file, kAllRows);
@@ -151,7 +178,8 @@ TEST_F(ExternalWorkbookQueryTest, ItemSheetsReadAsTextAndFloat) {
 }
 
 TEST_F(ExternalWorkbookQueryTest, ItemQueryKeepsRowsWithAnItemNumber) {
-  for (const char* file : {"gnumeric_items.xls", "gnumeric_biff7.xls", "lo_items.xls"}) {
+  for (const char* file : {"gnumeric_items.xls", "gnumeric_biff7.xls", "lo_items.xls", "gnumeric_items.xlsx",
+                           "lo_items.xlsx", "openpyxl_items.xlsx"}) {
     TQuery& query = Open(file, kItemRows);
     EXPECT_EQ(query.RecordCount(), 3) << file;
     std::vector<std::string> numbers;
@@ -161,7 +189,8 @@ TEST_F(ExternalWorkbookQueryTest, ItemQueryKeepsRowsWithAnItemNumber) {
 }
 
 TEST_F(ExternalWorkbookQueryTest, SheetNamedInCapitalsWithAMixedCodeColumn) {
-  for (const char* file : {"gnumeric_upper_sheet1.xls", "lo_upper_sheet1.xls"}) {
+  for (const char* file : {"gnumeric_upper_sheet1.xls", "lo_upper_sheet1.xls", "gnumeric_upper_sheet1.xlsx",
+                           "lo_upper_sheet1.xlsx", "openpyxl_upper_sheet1.xlsx"}) {
     TQuery& query = Open(file, kAllRows);
     EXPECT_EQ(query.RecordCount(), 2) << file;
     ExpectFields({{0, "小分類代碼", "001", "1"},
@@ -172,7 +201,8 @@ TEST_F(ExternalWorkbookQueryTest, SheetNamedInCapitalsWithAMixedCodeColumn) {
 }
 
 TEST_F(ExternalWorkbookQueryTest, Dates1904) {
-  for (const char* file : {"gnumeric_date1904.xls", "lo_date1904.xls"}) {
+  for (const char* file : {"gnumeric_date1904.xls", "lo_date1904.xls", "gnumeric_date1904.xlsx", "lo_date1904.xlsx",
+                           "openpyxl_date1904.xlsx"}) {
     Open(file, kAllRows);
     ExpectFields({{0, "日期", "2024/3/5", "45356"},
                   {0, "日期時間", "2024/3/5 08:15:00", "45356.34375"},

@@ -148,12 +148,12 @@ struct BadFileCase {
 
 TEST(WorkbookReaderTest, BadFilesGetClearErrors) {
   const BadFileCase cases[] = {
-      {"plain_text.xls", "'%s' is not an Excel 97-2003 workbook (.xls)"},
-      {"workbook.xlsx", "'%s' is an Excel 2007 or later workbook (.xlsx); only Excel 97-2003 workbooks (.xls) can be read"},
-      {"spreadsheet.ods", "'%s' is an OpenDocument spreadsheet (.ods); only Excel 97-2003 workbooks (.xls) can be read"},
+      {"plain_text.xls", "'%s' is not an Excel workbook (.xls, .xlsx)"},
+      {"workbook.xlsx", "'%s' is an Excel 2007 or later workbook (.xlsx), not an Excel 97-2003 workbook (.xls)"},
+      {"spreadsheet.ods", "'%s' is an OpenDocument spreadsheet (.ods); only Excel workbooks (.xls, .xlsx) can be read"},
       {"not_workbook.doc",
-       "'%s' holds no workbook (a compound document without a \"Workbook\" stream); only Excel 97-2003 workbooks "
-       "(.xls) can be read"},
+       "'%s' holds no workbook (a compound document without a \"Workbook\" stream); only Excel workbooks "
+       "(.xls, .xlsx) can be read"},
       {"password.xls", "'%s' is protected by a password; remove the password in Excel and save the workbook again"},
       {"encrypted.xlsx", "'%s' is protected by a password; remove the password in Excel and save the workbook again"},
       {"missing.xls", "Cannot open file '%s': No such file or directory"},
@@ -175,7 +175,7 @@ TEST(WorkbookReaderTest, EmptyFileIsNamed) {
     TWorkbookReader(std::string_view(), "empty.xls");
     ADD_FAILURE() << "an empty file was read";
   } catch (const TabrinError& e) {
-    EXPECT_EQ(std::string(e.what()), "'empty.xls' is an empty file; only Excel 97-2003 workbooks (.xls) can be read");
+    EXPECT_EQ(std::string(e.what()), "'empty.xls' is an empty file; only Excel workbooks (.xls, .xlsx) can be read");
   }
 }
 
@@ -187,7 +187,7 @@ TEST(WorkbookReaderTest, OldExcelFilesAreNamed) {
     ADD_FAILURE() << "an Excel 4.0 file was read";
   } catch (const TabrinError& e) {
     EXPECT_EQ(std::string(e.what()),
-              "'old.xls' is an Excel 4.0 worksheet; only Excel 97-2003 workbooks (.xls) can be read");
+              "'old.xls' is an Excel 4.0 worksheet; only Excel workbooks (.xls, .xlsx) can be read");
   }
 }
 

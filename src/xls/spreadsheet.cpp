@@ -1,0 +1,95 @@
+#include "xls/spreadsheet.h"
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+
+#include "text/error.h"
+#include "text/format.h"
+#include "xls/xlsx_reader.h"
+#include "xls/zip_package.h"
+
+namespace tabrin {
+
+namespace {
+
+constexpr std::string_view kOnlyExcel = "only Excel workbooks (.xls, .xlsx) can be read";
+
+class TXlsSpreadsheet : public TSpreadsheet {
+ public:
+  explicit TXlsSpreadsheet(TWorkbookReader reader) : reader_(std::move(reader)) {}
+  const std::string& DisplayName() const override { return reader_.DisplayName(); }
+  std::vector<std::string> SheetNames() const override { return reader_.SheetNames(); }
+  TWorksheet ReadSheet(std::string_view name) const override { return reader_.ReadSheet(name); }
+
+ private:
+  TWorkbookReader reader_;
+};
+
+bool IsZipPackage(std::string_view head) {
+  return head.substr(0, 4) == std::string_view("PK\x03\x04", 4) || head.substr(0, 4) == std::string_view("PK\x05\x06", 4);
+}
+
+bool IsOpenDocumentSpreadsheet(const detail::TZipPackage& package) {
+  if (!package.Has("mimetype")) return false;
+  try {
+    char type[128];
+    const std::size_t got = package.Open("mimetype", sizeof type)->Read(type, sizeof type);
+    return std::string_view(type, got).find("opendocument.spreadsheet") != std::string_view::npos;
+  } catch (const detail::TDamagedPackage&) {
+    return false;
+  }
+}
+
+// A ZIP archive is an Excel 2007+ workbook when it holds a workbook part;
+// other packages get an error that says what they are.
+std::unique_ptr<const TSpreadsheet> OpenPackage(detail::TZipPackage package, const std::string& name) {
+  std::string workbookPart;
+  try {
+    workbookPart = TXlsxReader::FindWorkbookPart(package);
+  } catch (const detail::TDamagedPackage& e) {
+    throw TabrinError(FormatMessage("'%s' is damaged and cannot be read: %s", {name, e.what()}));
+  }
+  if (workbookPart.empty()) {
+    if (IsOpenDocumentSpreadsheet(package)) {
+      throw TabrinError(FormatMessage("'%s' is an OpenDocument spreadsheet (.ods); %s", {name, kOnlyExcel}));
+    }
+    throw TabrinError(FormatMessage("'%s' is a ZIP archive, not a workbook; %s", {name, kOnlyExcel}));
+  }
+  return std::make_unique<TXlsxReader>(std::move(package), std::move(workbookPart), name);
+}
+
+detail::TZipPackage OpenZip(const std::function<detail::TZipPackage()>& open, const std::string& name) {
+  try {
+    return open();
+  } catch (const detail::TDamagedPackage& e) {
+    throw TabrinError(FormatMessage("'%s' is damaged and cannot be read: %s", {name, e.what()}));
+  }
+}
+
+std::string ReadHead(const std::string& path) {
+  std::string head(8, '\0');
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return {};  // the workbook reader says why
+  head.resize(std::fread(head.data(), 1, head.size(), file));
+  std::fclose(file);
+  return head;
+}
+
+}  // namespace
+
+std::unique_ptr<const TSpreadsheet> OpenSpreadsheetFile(const std::string& path) {
+  if (IsZipPackage(ReadHead(path))) {
+    return OpenPackage(OpenZip([&] { return detail::TZipPackage::OpenFile(path); }, path), path);
+  }
+  return std::make_unique<TXlsSpreadsheet>(TWorkbookReader::OpenFile(path));
+}
+
+std::unique_ptr<const TSpreadsheet> OpenSpreadsheetBytes(std::string_view bytes, std::string displayName) {
+  if (IsZipPackage(bytes)) {
+    return OpenPackage(OpenZip([&] { return detail::TZipPackage::OpenBytes(bytes); }, displayName), displayName);
+  }
+  return std::make_unique<TXlsSpreadsheet>(TWorkbookReader(bytes, std::move(displayName)));
+}
+
+}  // namespace tabrin

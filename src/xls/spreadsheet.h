@@ -1,0 +1,36 @@
+#pragma once
+// A workbook file of either kind the program reads, recognised by its
+// content rather than its name:
+//
+// - an OLE compound document: Excel 97-2003 (and 5.0/95), TWorkbookReader;
+// - a ZIP package with a workbook part: Excel 2007 and later, TXlsxReader;
+// - anything else: TWorkbookReader's error, which says what the file is.
+//
+//   std::unique_ptr<const TSpreadsheet> book = OpenSpreadsheetFile(path);
+//   TWorksheet sheet = book->ReadSheet("sheet1");
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "xls/workbook_reader.h"
+
+namespace tabrin {
+
+class TSpreadsheet {
+ public:
+  virtual ~TSpreadsheet() = default;
+  virtual const std::string& DisplayName() const = 0;
+  // The worksheets, in workbook order (chart and macro sheets left out).
+  virtual std::vector<std::string> SheetNames() const = 0;
+  // The worksheet of that name, compared without regard to letter case.
+  // Raises TabrinError naming the sheets there are when it is missing.
+  virtual TWorksheet ReadSheet(std::string_view name) const = 0;
+};
+
+// Raises TabrinError naming the file and what is wrong with it.
+std::unique_ptr<const TSpreadsheet> OpenSpreadsheetFile(const std::string& path);
+// The same for bytes in memory, which must outlive the result.
+std::unique_ptr<const TSpreadsheet> OpenSpreadsheetBytes(std::string_view bytes, std::string displayName);
+
+}  // namespace tabrin

@@ -1,0 +1,604 @@
+#include "xls/xlsx_reader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <map>
+#include <optional>
+
+#include "text/error.h"
+#include "text/format.h"
+#include "xls/biff_reader.h"
+#include "xls/worksheet_builder.h"
+#include "xls/xml_part.h"
+
+namespace tabrin {
+
+namespace {
+
+using detail::TDamagedPackage;
+using detail::TXmlAttributes;
+using detail::TXmlHandler;
+using detail::TZipPackage;
+
+// Limits of the parts, inflated.  A worksheet of a million rows of twenty
+// columns takes under a gigabyte of XML.
+constexpr std::uint64_t kMaxSmallPartBytes = std::uint64_t{64} << 20;  // workbook, relationships, styles
+constexpr std::uint64_t kMaxStringsPartBytes = std::uint64_t{1} << 30;
+constexpr std::uint64_t kMaxSheetPartBytes = std::uint64_t{2} << 30;
+
+constexpr double k1904Offset = 1462;  // days from 1899-12-30 to 1904-01-01
+
+constexpr std::string_view kOfficeDocumentType = "/officeDocument";
+constexpr std::string_view kWorksheetType = "/worksheet";
+constexpr std::string_view kStylesType = "/styles";
+constexpr std::string_view kSharedStringsType = "/sharedStrings";
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+}
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+bool IsTrue(std::string_view value) { return value == "1" || value == "true" || value == "on"; }
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r' || text.front() == '\n')) {
+    text.remove_prefix(1);
+  }
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' || text.back() == '\n')) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+std::optional<std::uint32_t> ParseIndex(std::string_view text) {
+  text = Trim(text);
+  std::uint32_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+  return value;
+}
+
+std::optional<double> ParseNumber(std::string_view text) {
+  text = Trim(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+  return value;
+}
+
+// Texts in these packages spell characters XML cannot carry as _xHHHH_.
+void DecodeEscapes(std::string& text) {
+  if (text.find("_x") == std::string::npos) return;
+  std::string out;
+  out.reserve(text.size());
+  const auto isHex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '_' && i + 6 < text.size() && text[i + 1] == 'x' && isHex(text[i + 2]) && isHex(text[i + 3]) &&
+        isHex(text[i + 4]) && isHex(text[i + 5]) && text[i + 6] == '_') {
+      unsigned code = 0;
+      std::from_chars(text.data() + i + 2, text.data() + i + 6, code, 16);
+      if (code < 0x80) {
+        out += static_cast<char>(code);
+      } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+      } else {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+      }
+      i += 6;
+    } else {
+      out += text[i];
+    }
+  }
+  text = std::move(out);
+}
+
+// Days from 1899-12-30 of a proleptic Gregorian date.
+long long DayNumber(int year, int month, int day) {
+  year -= month <= 2 ? 1 : 0;
+  const int era = (year >= 0 ? year : year - 399) / 400;
+  const int yearOfEra = year - era * 400;
+  const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return static_cast<long long>(era) * 146097 + dayOfEra - 719468 + 25569;
+}
+
+// "2024-03-05", "2024-03-05T14:30:15", "14:30:15" (ISO 8601, as a date cell
+// holds it).
+std::optional<double> ParseIsoDateTime(std::string_view text) {
+  text = Trim(text);
+  double days = 0;
+  const auto number = [&](std::size_t at, std::size_t length) -> std::optional<int> {
+    if (text.size() < at + length) return std::nullopt;
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data() + at, text.data() + at + length, value);
+    if (error != std::errc() || end != text.data() + at + length) return std::nullopt;
+    return value;
+  };
+  std::size_t at = 0;
+  if (text.size() >= 10 && text[4] == '-' && text[7] == '-') {
+    const auto year = number(0, 4), month = number(5, 2), day = number(8, 2);
+    if (!year || !month || !day || *month < 1 || *month > 12 || *day < 1 || *day > 31) return std::nullopt;
+    days = static_cast<double>(DayNumber(*year, *month, *day));
+    at = 10;
+    if (at == text.size()) return days;
+    if (text[at] != 'T') return std::nullopt;
+    ++at;
+  }
+  const auto hour = number(at, 2), minute = number(at + 3, 2);
+  if (!hour || !minute || text[at + 2] != ':') return std::nullopt;
+  double seconds = 0;
+  if (text.size() > at + 5 && text[at + 5] == ':') {
+    std::size_t end = at + 6;
+    while (end < text.size() && ((text[end] >= '0' && text[end] <= '9') || text[end] == '.')) ++end;
+    const std::optional<double> s = ParseNumber(text.substr(at + 6, end - at - 6));
+    if (!s) return std::nullopt;
+    seconds = *s;
+  }
+  return days + (*hour * 3600.0 + *minute * 60.0 + seconds) / 86400.0;
+}
+
+// The BIFF code of an error value, so that both readers describe one the
+// same way.
+double ErrorCode(std::string_view text) {
+  static const std::pair<std::string_view, int> kCodes[] = {
+      {"#NULL!", 0x00}, {"#DIV/0!", 0x07}, {"#VALUE!", 0x0F}, {"#REF!", 0x17},
+      {"#NAME?", 0x1D}, {"#NUM!", 0x24},   {"#N/A", 0x2A},
+  };
+  for (const auto& [name, code] : kCodes) {
+    if (Trim(text) == name) return code;
+  }
+  return 0x2A;
+}
+
+// "B12" -> column 1, row 11 (0-based).  False for anything else.
+bool ParseCellReference(std::string_view ref, std::uint32_t& row, std::uint32_t& column) {
+  std::size_t i = 0;
+  std::uint32_t letters = 0;
+  while (i < ref.size() && i < 4) {
+    char c = ref[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c < 'A' || c > 'Z') break;
+    letters = letters * 26 + static_cast<std::uint32_t>(c - 'A' + 1);
+    ++i;
+  }
+  if (i == 0) return false;
+  const std::optional<std::uint32_t> number = ParseIndex(ref.substr(i));
+  if (!number || *number == 0) return false;
+  column = letters - 1;
+  row = *number - 1;
+  return true;
+}
+
+// A part name a relationship points at, from the folder of the part that
+// holds the relationship: "worksheets/sheet1.xml" from "xl/workbook.xml" is
+// "xl/worksheets/sheet1.xml"; "/xl/x.xml" is "xl/x.xml".
+std::string ResolveTarget(std::string_view sourcePart, std::string_view target) {
+  std::string path;
+  if (!target.empty() && target.front() == '/') {
+    path = std::string(target.substr(1));
+  } else {
+    const std::size_t slash = sourcePart.rfind('/');
+    path = (slash == std::string_view::npos ? std::string() : std::string(sourcePart.substr(0, slash + 1))) +
+           std::string(target);
+  }
+  std::vector<std::string> segments;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    const std::string segment = path.substr(start, end - start);
+    if (segment == "..") {
+      if (!segments.empty()) segments.pop_back();
+    } else if (!segment.empty() && segment != ".") {
+      segments.push_back(segment);
+    }
+    start = end + 1;
+  }
+  std::string joined;
+  for (const std::string& segment : segments) {
+    if (!joined.empty()) joined += '/';
+    joined += segment;
+  }
+  return joined;
+}
+
+std::string RelationshipsPart(std::string_view part) {
+  const std::size_t slash = part.rfind('/');
+  const std::string_view folder = slash == std::string_view::npos ? std::string_view() : part.substr(0, slash + 1);
+  const std::string_view file = slash == std::string_view::npos ? part : part.substr(slash + 1);
+  return std::string(folder) + "_rels/" + std::string(file) + ".rels";
+}
+
+struct TRelationship {
+  std::string id, type, target;
+};
+
+class TRelationshipsHandler : public TXmlHandler {
+ public:
+  std::vector<TRelationship> relationships;
+
+  void StartElement(std::string_view name, const TXmlAttributes& attributes) override {
+    if (name != "Relationship" || attributes.Get("TargetMode") == "External") return;
+    relationships.push_back({std::string(attributes.Get("Id")), std::string(attributes.Get("Type")),
+                             std::string(attributes.Get("Target"))});
+  }
+  void EndElement(std::string_view) override {}
+  void Text(std::string_view) override {}
+};
+
+// The relationships of a part; none when the package has no file for them.
+std::vector<TRelationship> ReadRelationships(const TZipPackage& package, std::string_view part) {
+  const std::string relsPart = RelationshipsPart(part);
+  if (!package.Has(relsPart)) return {};
+  TRelationshipsHandler handler;
+  detail::ParseXmlPart(package, relsPart, kMaxSmallPartBytes, handler);
+  return std::move(handler.relationships);
+}
+
+const TRelationship* FindByType(const std::vector<TRelationship>& relationships, std::string_view typeEnd) {
+  for (const TRelationship& relationship : relationships) {
+    if (EndsWith(relationship.type, typeEnd)) return &relationship;
+  }
+  return nullptr;
+}
+
+class TWorkbookHandler : public TXmlHandler {
+ public:
+  struct TSheet {
+    std::string name, relationshipId;
+  };
+  std::vector<TSheet> sheets;
+  bool dates1904 = false;
+
+  void StartElement(std::string_view name, const TXmlAttributes& attributes) override {
+    if (name == "sheet") {
+      sheets.push_back({std::string(attributes.Get("name")), std::string(attributes.Get("id"))});
+    } else if (name == "workbookPr") {
+      dates1904 = IsTrue(attributes.Get("date1904"));
+    }
+  }
+  void EndElement(std::string_view) override {}
+  void Text(std::string_view) override {}
+};
+
+// Which cell formats show dates: the number format of each entry of
+// cellXfs, custom formats first, built-in ones by their number.
+class TStylesHandler : public TXmlHandler {
+ public:
+  std::map<std::uint32_t, bool> customIsDate;
+  std::vector<std::uint32_t> cellFormatNumbers;
+
+  void StartElement(std::string_view name, const TXmlAttributes& attributes) override {
+    if (name == "numFmt") {
+      const std::optional<std::uint32_t> id = ParseIndex(attributes.Get("numFmtId"));
+      if (id) customIsDate[*id] = detail::IsDateFormatCode(attributes.Get("formatCode"));
+    } else if (name == "cellXfs") {
+      inCellXfs_ = true;
+    } else if (name == "xf" && inCellXfs_) {
+      cellFormatNumbers.push_back(ParseIndex(attributes.Get("numFmtId")).value_or(0));
+    }
+  }
+  void EndElement(std::string_view name) override {
+    if (name == "cellXfs") inCellXfs_ = false;
+  }
+  void Text(std::string_view) override {}
+
+ private:
+  bool inCellXfs_ = false;
+};
+
+// Collects the texts of <t> elements, outside phonetic guides (<rPh>): a
+// rich text's runs are joined.
+class TRunTextCollector {
+ public:
+  void Start(std::string_view name, bool& wantsText) {
+    if (name == "rPh") ++phonetic_;
+    if (name == "t" && phonetic_ == 0) wantsText = true;
+  }
+  void End(std::string_view name, bool& wantsText) {
+    if (name == "rPh" && phonetic_ > 0) --phonetic_;
+    if (name == "t") wantsText = false;
+  }
+  void Reset() { phonetic_ = 0; }
+
+ private:
+  int phonetic_ = 0;
+};
+
+class TSharedStringsHandler : public TXmlHandler {
+ public:
+  explicit TSharedStringsHandler(TTextPool& pool) : pool_(pool) {}
+
+  void StartElement(std::string_view name, const TXmlAttributes& attributes) override {
+    if (name == "si") {
+      inItem_ = true;
+      text_.clear();
+      runs_.Reset();
+    } else if (name == "sst") {
+      // The count is only a claim; a text takes at least a dozen bytes.
+      const std::optional<std::uint32_t> unique = ParseIndex(attributes.Get("uniqueCount"));
+      if (unique) pool_.Reserve(std::min<std::size_t>(*unique, std::size_t{1} << 20), 0);
+    } else if (inItem_) {
+      runs_.Start(name, wantsText_);
+    }
+  }
+  void EndElement(std::string_view name) override {
+    if (name == "si") {
+      DecodeEscapes(text_);
+      pool_.Add(text_);
+      inItem_ = false;
+      wantsText_ = false;
+    } else if (inItem_) {
+      runs_.End(name, wantsText_);
+    }
+  }
+  void Text(std::string_view text) override { text_.append(text); }
+
+ private:
+  TTextPool& pool_;
+  TRunTextCollector runs_;
+  std::string text_;
+  bool inItem_ = false;
+};
+
+// The cells of one worksheet, as its XML streams past.
+class TSheetHandler : public TXmlHandler {
+ public:
+  TSheetHandler(detail::TWorksheetBuilder& builder, const TTextPool& sharedStrings, const std::vector<bool>& dateStyles,
+                bool dates1904)
+      : builder_(builder), sharedStrings_(sharedStrings), dateStyles_(dateStyles), dates1904_(dates1904) {}
+
+  void StartElement(std::string_view name, const TXmlAttributes& attributes) override {
+    switch (state_) {
+      case State::Outside:
+        if (name == "sheetData") state_ = State::Data;
+        return;
+      case State::Data:
+        if (name == "row") StartRow(attributes);
+        else if (name == "c") StartCell(attributes);
+        return;
+      case State::Cell:
+        if (name == "v") {
+          value_.clear();
+          wantsText_ = true;
+        } else if (name == "is") {
+          value_.clear();
+          inline_ = true;
+          runs_.Reset();
+        } else if (inline_) {
+          runs_.Start(name, wantsText_);
+        }
+        return;
+    }
+  }
+
+  void EndElement(std::string_view name) override {
+    if (state_ == State::Cell) {
+      if (name == "c") {
+        EndCell();
+        state_ = State::Data;
+      } else if (name == "v") {
+        wantsText_ = false;
+        hasValue_ = true;
+      } else if (name == "is") {
+        inline_ = false;
+        hasValue_ = true;
+      } else if (inline_) {
+        runs_.End(name, wantsText_);
+      }
+    } else if (state_ == State::Data && name == "sheetData") {
+      state_ = State::Outside;
+    }
+  }
+
+  void Text(std::string_view text) override { value_.append(text); }
+
+ private:
+  enum class State { Outside, Data, Cell };
+
+  [[noreturn]] static void Damaged(const std::string& reason) { throw TDamagedPackage(reason); }
+
+  void StartRow(const TXmlAttributes& attributes) {
+    const std::string_view r = attributes.Get("r");
+    if (r.empty()) {
+      row_ = rowSeen_ ? row_ + 1 : 0;
+    } else {
+      const std::optional<std::uint32_t> number = ParseIndex(r);
+      if (!number || *number == 0) Damaged("a row has a number that is not one");
+      row_ = *number - 1;
+    }
+    if (row_ >= kXlsxMaxRows) Damaged("a row lies beyond the last row of a worksheet");
+    rowSeen_ = true;
+    column_ = UINT32_MAX;  // the next cell without a reference is the first
+  }
+
+  void StartCell(const TXmlAttributes& attributes) {
+    state_ = State::Cell;
+    type_ = CellType::Number;
+    style_ = 0;
+    hasValue_ = false;
+    inline_ = false;
+    value_.clear();
+    if (!rowSeen_) {  // a cell outside any row
+      rowSeen_ = true;
+      row_ = 0;
+    }
+    const std::string_view ref = attributes.Get("r");
+    if (ref.empty()) {
+      column_ = column_ == UINT32_MAX ? 0 : column_ + 1;
+    } else if (!ParseCellReference(ref, row_, column_)) {
+      Damaged(FormatMessage("a cell has the reference \"%s\", which names no cell", {ref}));
+    }
+    if (row_ >= kXlsxMaxRows) Damaged("a cell lies beyond the last row of a worksheet");
+    if (column_ >= kXlsxMaxColumns) Damaged("a cell lies beyond the last column of a worksheet");
+    const std::string_view type = attributes.Get("t");
+    if (type == "s") type_ = CellType::Shared;
+    else if (type == "str") type_ = CellType::Formula;
+    else if (type == "inlineStr") type_ = CellType::Inline;
+    else if (type == "b") type_ = CellType::Boolean;
+    else if (type == "e") type_ = CellType::Error;
+    else if (type == "d") type_ = CellType::Date;
+    const std::string_view style = attributes.Get("s");
+    if (!style.empty()) style_ = ParseIndex(style).value_or(0);
+  }
+
+  void EndCell() {
+    if (builder_.CellCount() >= kXlsxMaxCells) {
+      Damaged(FormatMessage("a worksheet holds more than %d cells", {static_cast<long long>(kXlsxMaxCells)}));
+    }
+    if (!hasValue_) return builder_.Touch(row_, column_);
+    switch (type_) {
+      case CellType::Shared: {
+        const std::optional<std::uint32_t> index = ParseIndex(value_);
+        if (!index || *index >= sharedStrings_.Count()) Damaged("a cell refers to a shared text that does not exist");
+        return builder_.AddSharedText(row_, column_, *index);
+      }
+      case CellType::Formula:
+      case CellType::Inline:
+        DecodeEscapes(value_);
+        return builder_.AddOwnText(row_, column_, value_);
+      case CellType::Boolean: {
+        const std::string_view v = Trim(value_);
+        return builder_.AddValue(row_, column_, TCellKind::ckBoolean, v == "1" || v == "true" ? 1 : 0);
+      }
+      case CellType::Error:
+        return builder_.AddValue(row_, column_, TCellKind::ckError, ErrorCode(value_));
+      case CellType::Date: {
+        if (Trim(value_).empty()) return builder_.Touch(row_, column_);
+        const std::optional<double> days = ParseIsoDateTime(value_);
+        if (!days) Damaged(FormatMessage("a date cell holds \"%s\", which is not a date", {value_}));
+        return builder_.AddValue(row_, column_, TCellKind::ckDateTime, *days);
+      }
+      case CellType::Number: {
+        if (Trim(value_).empty()) return builder_.Touch(row_, column_);
+        std::optional<double> number = ParseNumber(value_);
+        if (!number) Damaged(FormatMessage("a number cell holds \"%s\", which is not a number", {value_}));
+        if (style_ < dateStyles_.size() && dateStyles_[style_]) {
+          if (dates1904_) *number += k1904Offset;
+          return builder_.AddValue(row_, column_, TCellKind::ckDateTime, *number);
+        }
+        return builder_.AddValue(row_, column_, TCellKind::ckNumber, *number);
+      }
+    }
+  }
+
+  enum class CellType { Number, Shared, Formula, Inline, Boolean, Error, Date };
+
+  detail::TWorksheetBuilder& builder_;
+  const TTextPool& sharedStrings_;
+  const std::vector<bool>& dateStyles_;
+  const bool dates1904_;
+  TRunTextCollector runs_;
+  State state_ = State::Outside;
+  std::uint32_t row_ = 0, column_ = UINT32_MAX;
+  bool rowSeen_ = false;
+  CellType type_ = CellType::Number;
+  std::uint32_t style_ = 0;
+  bool hasValue_ = false;
+  bool inline_ = false;
+  std::string value_;
+};
+
+std::string JoinQuoted(const std::vector<std::string>& names) {
+  std::string out;
+  for (const std::string& name : names) {
+    if (!out.empty()) out += ", ";
+    out += "\"" + name + "\"";
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string TXlsxReader::FindWorkbookPart(const TZipPackage& package) {
+  if (const TRelationship* document = FindByType(ReadRelationships(package, ""), kOfficeDocumentType)) {
+    const std::string part = ResolveTarget("", document->target);
+    if (package.Has(part)) return part;
+  }
+  return package.Has("xl/workbook.xml") ? "xl/workbook.xml" : std::string();
+}
+
+TXlsxReader::TXlsxReader(TZipPackage package, std::string workbookPart, std::string displayName)
+    : package_(std::move(package)), workbookPart_(std::move(workbookPart)), displayName_(std::move(displayName)),
+      sharedStrings_(std::make_shared<TTextPool>()) {
+  try {
+    ReadWorkbook();
+  } catch (const TDamagedPackage& e) {
+    Damaged(e.what());
+  }
+}
+
+void TXlsxReader::Damaged(const std::string& reason) const {
+  throw TabrinError(FormatMessage("'%s' is damaged and cannot be read: %s", {displayName_, reason}));
+}
+
+void TXlsxReader::ReadWorkbook() {
+  TWorkbookHandler workbook;
+  detail::ParseXmlPart(package_, workbookPart_, kMaxSmallPartBytes, workbook);
+  dates1904_ = workbook.dates1904;
+  const std::vector<TRelationship> relationships = ReadRelationships(package_, workbookPart_);
+  for (const TWorkbookHandler::TSheet& sheet : workbook.sheets) {
+    const auto found = std::find_if(relationships.begin(), relationships.end(),
+                                    [&](const TRelationship& r) { return r.id == sheet.relationshipId; });
+    // Chart sheets, dialog sheets and macro sheets hold no cells to read.
+    if (found == relationships.end() || !EndsWith(found->type, kWorksheetType)) continue;
+    sheets_.push_back({sheet.name, ResolveTarget(workbookPart_, found->target)});
+  }
+
+  const TRelationship* styles = FindByType(relationships, kStylesType);
+  if (styles != nullptr && package_.Has(ResolveTarget(workbookPart_, styles->target))) {
+    TStylesHandler handler;
+    detail::ParseXmlPart(package_, ResolveTarget(workbookPart_, styles->target), kMaxSmallPartBytes, handler);
+    dateStyles_.reserve(handler.cellFormatNumbers.size());
+    for (const std::uint32_t number : handler.cellFormatNumbers) {
+      const auto custom = handler.customIsDate.find(number);
+      dateStyles_.push_back(custom != handler.customIsDate.end()
+                                ? custom->second
+                                : number <= 0xFFFF && detail::IsBuiltInDateFormat(static_cast<std::uint16_t>(number)));
+    }
+  }
+
+  const TRelationship* strings = FindByType(relationships, kSharedStringsType);
+  if (strings != nullptr) {
+    TSharedStringsHandler handler(*sharedStrings_);
+    detail::ParseXmlPart(package_, ResolveTarget(workbookPart_, strings->target), kMaxStringsPartBytes, handler);
+  }
+}
+
+std::vector<std::string> TXlsxReader::SheetNames() const {
+  std::vector<std::string> names;
+  for (const TSheetEntry& sheet : sheets_) names.push_back(sheet.name);
+  return names;
+}
+
+TWorksheet TXlsxReader::ReadSheet(std::string_view name) const {
+  const auto entry = std::find_if(sheets_.begin(), sheets_.end(),
+                                  [&](const TSheetEntry& sheet) { return SameNameIgnoringCase(sheet.name, name); });
+  if (entry == sheets_.end()) {
+    if (sheets_.empty()) {
+      throw TabrinError(FormatMessage("'%s' has no sheet \"%s\"; it has no worksheets at all", {displayName_, name}));
+    }
+    throw TabrinError(
+        FormatMessage("'%s' has no sheet \"%s\"; its sheets are %s", {displayName_, name, JoinQuoted(SheetNames())}));
+  }
+  detail::TWorksheetBuilder builder(entry->name, sharedStrings_);
+  TSheetHandler handler(builder, *sharedStrings_, dateStyles_, dates1904_);
+  try {
+    detail::ParseXmlPart(package_, entry->part, kMaxSheetPartBytes, handler);
+  } catch (const TDamagedPackage& e) {
+    Damaged(e.what());
+  }
+  return builder.Finish();
+}
+
+}  // namespace tabrin

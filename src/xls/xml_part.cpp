@@ -1,0 +1,123 @@
+#include "xls/xml_part.h"
+
+#include <expat.h>
+
+#include <cstring>
+#include <exception>
+#include <memory>
+
+#include "text/format.h"
+
+namespace tabrin::detail {
+
+namespace {
+
+constexpr int kChunk = 256 * 1024;
+
+// What the expat callbacks share; an exception thrown inside a callback is
+// kept and rethrown after the parser stopped, never unwound through C code.
+struct TParseState {
+  XML_Parser parser = nullptr;
+  TXmlHandler* handler = nullptr;
+  std::exception_ptr failure;
+  bool doctype = false;
+
+  void Stop() { XML_StopParser(parser, XML_FALSE); }
+};
+
+void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
+  auto* state = static_cast<TParseState*>(data);
+  try {
+    state->handler->StartElement(LocalName(name), TXmlAttributes(attributes));
+  } catch (...) {
+    state->failure = std::current_exception();
+    state->Stop();
+  }
+}
+
+void XMLCALL OnEnd(void* data, const XML_Char* name) {
+  auto* state = static_cast<TParseState*>(data);
+  try {
+    state->handler->EndElement(LocalName(name));
+  } catch (...) {
+    state->failure = std::current_exception();
+    state->Stop();
+  }
+}
+
+void XMLCALL OnText(void* data, const XML_Char* text, int length) {
+  auto* state = static_cast<TParseState*>(data);
+  if (!state->handler->WantsText()) return;
+  try {
+    state->handler->Text(std::string_view(text, static_cast<std::size_t>(length)));
+  } catch (...) {
+    state->failure = std::current_exception();
+    state->Stop();
+  }
+}
+
+void XMLCALL OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int) {
+  auto* state = static_cast<TParseState*>(data);
+  state->doctype = true;
+  state->Stop();
+}
+
+struct TParserFree {
+  void operator()(XML_ParserStruct* parser) const { XML_ParserFree(parser); }
+};
+
+}  // namespace
+
+std::string_view LocalName(std::string_view qualified) {
+  const std::size_t colon = qualified.rfind(':');
+  return colon == std::string_view::npos ? qualified : qualified.substr(colon + 1);
+}
+
+std::string_view TXmlAttributes::Get(std::string_view localName) const {
+  for (const char** pair = pairs_; *pair != nullptr; pair += 2) {
+    if (LocalName(pair[0]) == localName) return pair[1];
+  }
+  return {};
+}
+
+bool TXmlAttributes::Has(std::string_view localName) const {
+  for (const char** pair = pairs_; *pair != nullptr; pair += 2) {
+    if (LocalName(pair[0]) == localName) return true;
+  }
+  return false;
+}
+
+void ParseXmlPart(const TZipPackage& package, std::string_view partName, std::uint64_t maxBytes,
+                  TXmlHandler& handler) {
+  const std::unique_ptr<TPartReader> part = package.Open(partName, maxBytes);
+  const std::unique_ptr<XML_ParserStruct, TParserFree> parser(XML_ParserCreate(nullptr));
+  if (!parser) throw TDamagedPackage("there is not enough memory to read it");
+  TParseState state;
+  state.parser = parser.get();
+  state.handler = &handler;
+  XML_SetUserData(parser.get(), &state);
+  XML_SetElementHandler(parser.get(), OnStart, OnEnd);
+  XML_SetCharacterDataHandler(parser.get(), OnText);
+  XML_SetStartDoctypeDeclHandler(parser.get(), OnDoctype);
+  // No external entity is ever fetched.
+  XML_SetParamEntityParsing(parser.get(), XML_PARAM_ENTITY_PARSING_NEVER);
+
+  for (;;) {
+    void* buffer = XML_GetBuffer(parser.get(), kChunk);
+    if (buffer == nullptr) throw TDamagedPackage("there is not enough memory to read it");
+    const std::size_t got = part->Read(static_cast<char*>(buffer), kChunk);
+    const bool last = got == 0;
+    if (XML_ParseBuffer(parser.get(), static_cast<int>(got), last ? XML_TRUE : XML_FALSE) != XML_STATUS_OK) {
+      if (state.failure) std::rethrow_exception(state.failure);
+      if (state.doctype) {
+        throw TDamagedPackage(FormatMessage("the part %s declares a document type, which is refused", {partName}));
+      }
+      throw TDamagedPackage(FormatMessage("the part %s is not well-formed XML (line %d: %s)",
+                                          {partName, static_cast<long long>(XML_GetCurrentLineNumber(parser.get())),
+                                           XML_ErrorString(XML_GetErrorCode(parser.get()))}));
+    }
+    if (last) break;
+  }
+}
+
+}  // namespace tabrin::detail
