@@ -521,7 +521,8 @@ std::string JoinQuoted(const std::vector<std::string>& names) {
 }  // namespace
 
 std::string TXlsxReader::FindWorkbookPart(const TZipPackage& package) {
-  if (const TRelationship* document = FindByType(ReadRelationships(package, ""), kOfficeDocumentType)) {
+  const std::vector<TRelationship> relationships = ReadRelationships(package, "");
+  if (const TRelationship* document = FindByType(relationships, kOfficeDocumentType)) {
     const std::string part = ResolveTarget("", document->target);
     if (package.Has(part)) return part;
   }
