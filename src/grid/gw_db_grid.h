@@ -42,6 +42,8 @@ class TgwDBGrid : public QWidget {
 
   // An open query: builds the columns and shows its rows.  nullptr or a
   // closed query: the titles of the remaining entries over an empty body.
+  // Ends a suspension (it reads the query), so call it only once no other
+  // thread uses the query.
   void SetSheet(TQuery* openSheet, const QString& fileName = {});
   // While true the grid does not touch the query; on resume it repaints.
   void SetSuspended(bool suspended);

@@ -7,6 +7,9 @@
 #include <QTableView>
 #include <QTest>
 
+#include <atomic>
+#include <thread>
+
 #include "grid/gw_db_grid.h"
 #include "grid/sheet_table_model.h"
 #include "grid_test_support.h"
@@ -124,6 +127,44 @@ TEST_F(SheetReading, WhileSuspendedTheQueryIsLeftAloneAndTheScreenKeepsItsRows) 
   grid->SetSuspended(false);
   EXPECT_EQ(GridText(50, 2), QueryText(50, "品名"));
   EXPECT_EQ(GridText(0, 2), firstName);
+}
+
+// As the window imports: a worker thread walks the query from first to last
+// again and again while the grid is drawn and scrolled on this thread.  A
+// grid that moved the query's current record would make the walk skip or
+// repeat records.
+TEST_F(SheetReading, AWorkerWalksTheQueryUndisturbedWhileTheSuspendedGridIsDrawn) {
+  constexpr int kWalks = 3000;
+  QTableView* view = grid->View();
+  grid->SetSuspended(true);
+  std::atomic<bool> done{false};
+  std::atomic<int> walks{0}, outOfOrder{0};
+  std::thread worker([&] {
+    TQuery& query = sheet->Query();
+    TField& code = query.FieldByName("管理貨號");
+    for (int walk = 0; walk < kWalks; ++walk) {
+      int expected = 0;
+      for (query.First(); !query.Eof(); query.Next(), ++expected) {
+        if (code.AsString() != "I" + std::to_string(1000 + expected)) ++outOfOrder;
+      }
+      if (expected != 60) ++outOfOrder;
+      ++walks;
+    }
+    done = true;
+  });
+  int frames = 0;
+  while (!done) {
+    view->scrollTo(grid->Model()->index((frames * 7) % 60, 0));
+    grid->grab();
+    QApplication::processEvents();
+    ++frames;
+  }
+  worker.join();
+  grid->SetSuspended(false);
+  EXPECT_EQ(walks, kWalks);
+  EXPECT_EQ(outOfOrder, 0);
+  EXPECT_GT(frames, 0);
+  EXPECT_EQ(GridText(42, 0), "I1042");  // reading again after the resume
 }
 
 TEST_F(SheetReading, AQueryClosedBehindTheGridsBackShowsBlankCellsInsteadOfFailing) {
