@@ -27,9 +27,12 @@ TShownColumn ShownColumn(const TGridColumnEntry& entry, TField* field) {
 }
 
 // The grid always has at least one column: when every entry is gone, an
-// untitled one over nothing.
+// untitled one over nothing, as wide as a usual column.
 void KeepOneColumn(std::vector<TShownColumn>& columns) {
-  if (columns.empty()) columns.push_back(TShownColumn{});
+  if (!columns.empty()) return;
+  TShownColumn placeholder;
+  placeholder.widthInCharacters = 10;
+  columns.push_back(placeholder);
 }
 
 }  // namespace
