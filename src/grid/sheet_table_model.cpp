@@ -108,6 +108,12 @@ QString TSheetTableModel::ReadCell(int row, int column) const {
   try {
     if (row >= sheet_->RecordCount()) return {};
     if (sheet_->Eof() || sheet_->RecNo() != row) sheet_->MoveTo(row);
+    // A text is the field's text as it stands: converted without a copy.
+    const TValue& value = field->Value();
+    if (value.Type() == TValueType::vtText) {
+      const std::string& text = value.Text();
+      return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    }
     return QString::fromStdString(field->AsString());
   } catch (const std::exception&) {
     return {};  // a paint must never throw

@@ -56,12 +56,15 @@ void TSheetView::paintEvent(QPaintEvent* event) {
   const int line = showGrid() ? 1 : 0;
   const QItemSelectionModel* selection = selectionModel();
 
+  // One fill for the rows' background (each fill has a fixed cost, which
+  // matters on every scroll step), then the selected row over it.
+  painter.fillRect(QRect(left, top, right - left, bottom - top), base);
   painter.setFont(text_->Font());
   for (int row = firstRow; row <= lastRow; ++row) {
     const int y = rowViewportPosition(row);
     const int height = rowHeight(row);
     const bool selected = selection && selection->isRowSelected(row, rootIndex());
-    painter.fillRect(QRect(left, y, right - left, height), palette().color(group, selected ? QPalette::Highlight : QPalette::Base));
+    if (selected) painter.fillRect(QRect(left, y, right - left, height), palette().color(group, QPalette::Highlight));
     const QColor textColor = palette().color(group, selected ? QPalette::HighlightedText : QPalette::Text);
     if (textColor != painter.pen().color()) {
       text_->Flush(painter);
