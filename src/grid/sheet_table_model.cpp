@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 
 #include "db/field.h"
 #include "db/field_type.h"
@@ -12,6 +13,24 @@ bool IsNumberField(const TField& field) {
   const TFieldType type = field.DataType();
   return IsFloatType(type) || IsSmallIntegerType(type) || type == TFieldType::ftLargeint;
 }
+
+namespace {
+
+struct TQueryPosition {
+  int recNo;
+  bool eof;
+};
+
+std::optional<TQueryPosition> PositionOf(const TQuery* query) {
+  if (!query || query->State() != TDataSetState::dsBrowse) return std::nullopt;
+  return TQueryPosition{query->RecNo(), query->Eof()};
+}
+
+void Restore(TQuery& query, const TQueryPosition& position) {
+  query.MoveTo(position.eof ? query.RecordCount() : position.recNo);
+}
+
+}  // namespace
 
 TSheetTableModel::TSheetTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -44,11 +63,14 @@ void TSheetTableModel::Suspend(int firstRow, int lastRow) {
   snapshotFirstRow_ = firstRow;
   snapshotRows_ = std::max(lastRow - firstRow + 1, 0);
   snapshot_.reserve(static_cast<std::size_t>(snapshotRows_) * columns_.size());
+  // Whoever takes the query over finds it on the record it was on.
+  const std::optional<TQueryPosition> position = PositionOf(sheet_);
   for (int row = firstRow; row <= lastRow; ++row) {
     for (int column = 0; column < static_cast<int>(columns_.size()); ++column) {
       snapshot_.push_back(ReadCell(row, column));
     }
   }
+  if (position) Restore(*sheet_, *position);
   suspended_ = true;
 }
 

@@ -110,7 +110,10 @@ TEST_F(SheetReading, WhileSuspendedTheQueryIsLeftAloneAndTheScreenKeepsItsRows) 
   ASSERT_LT(shownRows, 50);
   const std::string firstName = GridText(0, 2);
 
+  // Keeping the rows on screen does not move the query for whoever takes it over.
+  sheet->Query().MoveTo(37);
   grid->SetSuspended(true);
+  EXPECT_EQ(sheet->Query().RecNo(), 37);
   // Another thread would now walk the query; it leaves it on a row far from
   // the screen.
   sheet->Query().MoveTo(55);
