@@ -20,7 +20,7 @@ void TxlsWorkbookWriter::FixDimensions() {
     PutU16(body + 8, static_cast<std::uint16_t>(sheet.FirstCol));
     PutU16(body + 10, static_cast<std::uint16_t>(sheet.LastCol + 1));
     stream.Seek(static_cast<std::int64_t>(sheet.DimensionsPosition + 4), TSeekOrigin::soBeginning);
-    stream.Write(body, sizeof body);
+    WriteChecked(stream, body, sizeof body);
   }
   stream.Seek(static_cast<std::int64_t>(resume), TSeekOrigin::soBeginning);
 }

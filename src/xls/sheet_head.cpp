@@ -173,7 +173,7 @@ void TxlsWorkbookWriter::PatchColumnWidths() {
     std::uint8_t width[2];
     PutU16(width, static_cast<std::uint16_t>(std::clamp(columnWidths_[i], 0, kMaxColumnWidth) * 256));
     stream.Seek(static_cast<std::int64_t>(firstColInfoPosition_ + 15 * i + 8), TSeekOrigin::soBeginning);
-    stream.Write(width, sizeof width);
+    WriteChecked(stream, width, sizeof width);
   }
   stream.Seek(static_cast<std::int64_t>(resume), TSeekOrigin::soBeginning);
 }
