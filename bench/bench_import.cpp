@@ -53,18 +53,15 @@ void WriteItemWorkbook(const std::string& path, const std::vector<TItemValues>& 
   writer.BeginWorkbook();
   writer.BeginSheet(TxlsSheetHead{});
   for (int c = 0; c < static_cast<int>(kTitles.size()); ++c) {
-    writer.UsedRanges().NoteUsedCell(0, 0, c);
     writer.WriteLabelSst(0, c, kTitles[static_cast<std::size_t>(c)], kDefaultXfIndex);
   }
   for (int r = 0; r < static_cast<int>(items.size()); ++r) {
     const TItemValues& v = items[static_cast<std::size_t>(r)];
     int c = 0;
     auto text = [&](const std::string& value) {
-      writer.UsedRanges().NoteUsedCell(0, r + 1, c);
       writer.WriteLabelSst(r + 1, c++, value, kDefaultXfIndex);
     };
     auto number = [&](double value) {
-      writer.UsedRanges().NoteUsedCell(0, r + 1, c);
       writer.WriteNumber(r + 1, c++, value, kDefaultXfIndex);
     };
     text(v.itemNo), text(v.mark), text(v.mark), text(v.name), text(v.size), text(v.supplier), text(v.supplier);

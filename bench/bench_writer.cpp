@@ -119,9 +119,7 @@ double WriteWorkbook(const std::string& path, Phases& phases) {
   TxlsSheetHead head;
   head.PageFooter = "Page &P of &N";
   writer.BeginSheet(head);
-  TxlsBoundSheetList& used = writer.UsedRanges();
   for (int c = 0; c < kColumns; ++c) {
-    used.NoteUsedCell(0, 0, c);
     writer.WriteLabelSst(0, c, "欄位" + std::to_string(c), xfCaption);
   }
   TextBatch batch;
@@ -136,13 +134,10 @@ double WriteWorkbook(const std::string& path, Phases& phases) {
     for (int row = first; row < first + rows; ++row) {
       int col = 0;
       for (; col < kTextColumns; ++col) {
-        used.NoteUsedCell(0, row, col);
         writer.WriteLabelSst(row, col, batch.Text(text++), 15);
       }
-      used.NoteUsedCell(0, row, col);
       writer.WriteNumber(row, col++, 38412 + row % 3000, xfDate);
       for (int n = 0; n < kNumericColumns; ++n, ++col) {
-        used.NoteUsedCell(0, row, col);
         writer.WriteNumber(row, col, row * 1.25 + n, xfNumber);
       }
     }

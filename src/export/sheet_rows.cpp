@@ -90,7 +90,6 @@ void TxlsSheet::WriteTextLines(TextLines which) {
       if (event) event(*this, runIndex_, c, CurrentRow, format, text);
       if (text.empty()) continue;
       const std::uint16_t xf = ResolveCellFormat("General", &format);
-      NoteUsedCell(CurrentRow, c);
       writer.WriteLabelSst(CurrentRow, c, text, xf);
       if (HasImages) writer.MeasureRowHeight(xf, CurrentRow);
     }
@@ -110,7 +109,6 @@ void TxlsSheet::WriteCaptionRow() {
     if (owner_.OnGetCaptionParams) owner_.OnGetCaptionParams(*this, runIndex_, col, format, text);
     if (text.empty()) continue;
     const std::uint16_t xf = format.IsDefault() ? kDefaultXfIndex : ResolveCellFormat("General", &format);
-    NoteUsedCell(CurrentRow, col);
     writer.WriteLabelSst(CurrentRow, col, text, xf);
     if (AutoCalcColWidth) writer.MeasureCellWidth(text, xf, i);
   }
@@ -127,7 +125,6 @@ void TxlsSheet::WriteBeforeDataCells() {
     owner_.OnGetBeforeDataParams(*this, runIndex_, c, CurrentRow, format, text);
     if (text.empty()) continue;
     const std::uint16_t xf = ResolveCellFormat("General", &format);
-    NoteUsedCell(CurrentRow, c);
     writer.WriteLabelSst(CurrentRow, c, text, xf);
   }
 }
@@ -155,16 +152,13 @@ std::uint16_t TxlsSheet::WriteDataCell(int p, int col) {
   const TRegionalFormats& regional = TRegionalFormats::System();
 
   const auto label = [&](const std::string& value) {
-    NoteUsedCell(CurrentRow, col);
     writer.WriteLabelSst(CurrentRow, col, value, xf);
   };
   const auto number = [&](double value) {
-    NoteUsedCell(CurrentRow, col);
     writer.WriteNumber(CurrentRow, col, value, xf);
   };
 
   if (text.empty()) {
-    NoteUsedCell(CurrentRow, col);
     writer.WriteBlank(CurrentRow, col, xf);
   } else if (text == Formats.NullString()) {
     label(text);
@@ -183,7 +177,6 @@ std::uint16_t TxlsSheet::WriteDataCell(int p, int col) {
   } else if (column.Kind == ectString) {
     label(text);
   } else if (column.Kind == ectBoolean) {
-    NoteUsedCell(CurrentRow, col);
     writer.WriteBoolean(CurrentRow, col, SameText(text, Formats.BooleanTrue()), xf);
   } else {
     return xf;  // a column of unknown kind is left out
@@ -219,7 +212,6 @@ void TxlsSheet::WriteAggregateRow() {
       if (fmt.empty()) fmt = "General";
       const std::uint16_t xf =
           (fmt == "General" && format.IsDefault()) ? kDefaultXfIndex : ResolveCellFormat(fmt, &format);
-      NoteUsedCell(CurrentRow, col);
       writer.WriteAggregateFormula(CurrentRow, col, xf,
                                    FieldFormats[static_cast<std::size_t>(column.AggregateSlot - 1)].Aggregate,
                                    DataStartRow(), CurrentRow - 1);
@@ -230,7 +222,6 @@ void TxlsSheet::WriteAggregateRow() {
       owner_.OnGetAggregateParams(*this, runIndex_, i, format, fmt, value);
       if (value.empty()) continue;
       const std::uint16_t xf = ResolveCellFormat("General", &format);
-      NoteUsedCell(CurrentRow, col);
       writer.WriteLabelSst(CurrentRow, col, value, xf);
       if (AutoCalcColWidth) writer.MeasureCellWidth(value, xf, i);
       if (HasImages) writer.MeasureRowHeight(xf, CurrentRow);

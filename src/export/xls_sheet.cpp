@@ -114,10 +114,6 @@ TFerranHolderSettings TxlsSheet::HolderSettings() const {
 
 int TxlsSheet::SheetIndex() const { return owner_.Sheets.IndexOf(*this); }
 
-void TxlsSheet::NoteUsedCell(int row, int col) {
-  if (TxlsWorkbookWriter* writer = owner_.Writer()) writer->UsedRanges().NoteUsedCell(runIndex_, row, col);
-}
-
 void TxlsSheet::NoteDataCell(std::string_view name, int row, int col) { columnList_.NoteDataCell(name, row, col); }
 
 void TxlsSheet::DataRange(std::string_view name, TxlsChartDataRange& range) const {

@@ -115,7 +115,6 @@ class TxlsSheet : public TFerranColumnHolder {
   bool HasImages = false;
   TxlsColumnList& ColumnList() { return columnList_; }
 
-  void NoteUsedCell(int row, int col);
   void NoteDataCell(std::string_view name, int row, int col);
   // Fills range with the 1-based data range of that column; nothing when no
   // cell of it was noted.

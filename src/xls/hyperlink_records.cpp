@@ -70,7 +70,6 @@ void TxlsWorkbookWriter::WriteHyperlinkCells(const std::vector<TxlsResolvedHyper
   for (const TxlsResolvedHyperlink& resolved : links) {
     const TxlsHyperlink& link = *resolved.Link;
     if (!link.IsValid()) continue;
-    sheets_->NoteUsedCell(currentHead_.SheetIndex, link.Row - 1, link.Col - 1);
     WriteLabelSst(link.Row - 1, link.Col - 1, std::string_view(link.Title), resolved.XfIndex);
   }
 }

@@ -67,6 +67,10 @@ void TxlsWorkbookWriter::CheckCell(int row, int col) const {
   }
 }
 
+// Every cell record widens the used range of the sheet being written (the
+// last one begun), which FinishWorkbook turns into its DIMENSIONS record.
+void TxlsWorkbookWriter::NoteWritten(int row, int col) { (*sheets_)[sheets_->Count() - 1].Widen(row, col); }
+
 void TxlsWorkbookWriter::WriteCellHeader(std::uint8_t* body, int row, int col, std::uint16_t xf) {
   PutU16(body + 0, static_cast<std::uint16_t>(row));
   PutU16(body + 2, static_cast<std::uint16_t>(col));
@@ -104,6 +108,7 @@ void TxlsWorkbookWriter::WriteLabelSst(int row, int col, std::u16string_view utf
   PutU16(record + 2, 10);
   WriteCellHeader(record + 4, row, col, xf);
   AppendCellRecord(record);
+  NoteWritten(row, col);
   if (sst_->Queue(utf16, indexPosition)) ResolveQueuedStrings();
 }
 
@@ -116,6 +121,7 @@ void TxlsWorkbookWriter::WriteNumber(int row, int col, double value, std::uint16
   WriteCellHeader(record + 4, row, col, xf);
   PutDouble(record + 10, value);
   AppendCellRecord(record);
+  NoteWritten(row, col);
 }
 
 void TxlsWorkbookWriter::WriteBoolean(int row, int col, bool value, std::uint16_t xf) {
@@ -126,6 +132,7 @@ void TxlsWorkbookWriter::WriteBoolean(int row, int col, bool value, std::uint16_
   body[6] = value ? 1 : 0;
   body[7] = 0;  // a Boolean, not an error code
   WriteRecord(biff::kBoolErr, 8);
+  NoteWritten(row, col);
 }
 
 void TxlsWorkbookWriter::WriteBlank(int row, int col, std::uint16_t xf) {
@@ -133,6 +140,7 @@ void TxlsWorkbookWriter::WriteBlank(int row, int col, std::uint16_t xf) {
   CheckCell(row, col);
   WriteCellHeader(ClearBuffer(6), row, col, xf);
   WriteRecord(biff::kBlank, 6);
+  NoteWritten(row, col);
 }
 
 void TxlsWorkbookWriter::WriteAggregateFormula(int row, int col, std::uint16_t xf,
@@ -164,6 +172,7 @@ void TxlsWorkbookWriter::WriteAggregateFormula(int row, int col, std::uint16_t x
   body[32] = 1;
   PutU16(body + 33, function);
   WriteRecord(biff::kFormula, 35);
+  NoteWritten(row, col);
 }
 
 }  // namespace tabrin

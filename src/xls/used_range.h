@@ -1,7 +1,7 @@
 #pragma once
 // The sheet entries of one workbook output (one per sheet written, in export
 // order): where the sheet stands in the workbook stream and which cells it
-// uses.  The export pipeline notes every cell it writes with NoteUsedCell;
+// uses.  The writer widens the used range with every cell record it writes;
 // FinishWorkbook turns the used ranges into DIMENSIONS records and the
 // positions into BOUNDSHEET records.
 #include <cstdint>

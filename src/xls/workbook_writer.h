@@ -9,7 +9,6 @@
 //   per sheet:
 //     w.ColumnWidths() = {...};        // width in characters per column
 //     w.BeginSheet(head);
-//     w.UsedRanges().NoteUsedCell(head.SheetIndex, r, c);  // before each cell
 //     w.WriteLabelSst(r, c, u8"文字", xf); w.WriteNumber(...); ...
 //     w.MeasureCellWidth(text, xf, i); ... w.PatchColumnWidths();  (optional)
 //     w.EndSheet(tail);                // also hyperlinks, notes and images
@@ -122,6 +121,7 @@ class TxlsWorkbookWriter {
  private:
   void RequireOpen() const;
   void CheckCell(int row, int col) const;
+  void NoteWritten(int row, int col);
   void WriteCellHeader(std::uint8_t* body, int row, int col, std::uint16_t xf);
   template <std::size_t Size>
   void AppendCellRecord(const std::uint8_t (&record)[Size]);

@@ -13,14 +13,12 @@ void WriteWorkbook(const std::string& path, const std::vector<std::string>& titl
   const std::uint16_t dateXf = writer.Formats().GetOrCreate(dateFormat);
   writer.BeginSheet(TxlsSheetHead{});
   for (int c = 0; c < static_cast<int>(titles.size()); ++c) {
-    writer.UsedRanges().NoteUsedCell(0, 0, c);
     writer.WriteLabelSst(0, c, titles[static_cast<std::size_t>(c)], kDefaultXfIndex);
   }
   for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
     const std::vector<Cell>& row = rows[static_cast<std::size_t>(r)];
     for (int c = 0; c < static_cast<int>(row.size()); ++c) {
       const Cell& cell = row[static_cast<std::size_t>(c)];
-      writer.UsedRanges().NoteUsedCell(0, r + 1, c);
       switch (cell.kind) {
         case Cell::blank: writer.WriteBlank(r + 1, c, kDefaultXfIndex); break;
         case Cell::text: writer.WriteLabelSst(r + 1, c, cell.textValue, kDefaultXfIndex); break;

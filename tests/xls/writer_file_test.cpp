@@ -63,23 +63,21 @@ TEST(WriterFile, IndependentReadersSeeEveryCell) {
   TxlsSheetHead head = test::Head(0, "Sheet1");
   head.PageFooter = "Page &P of &N";
   writer.BeginSheet(head);
-  auto note = [&](int r, int c) { writer.UsedRanges().NoteUsedCell(0, r, c); };
   const char* captions[] = {"貨號", "品名", "日期", "售價", "停用"};
   for (int c = 0; c < 5; ++c) {
-    note(0, c);
     writer.WriteLabelSst(0, c, std::string_view(captions[c]), xfCaption);
   }
-  note(1, 0); writer.WriteLabelSst(1, 0, "A001", 15);
-  note(1, 1); writer.WriteLabelSst(1, 1, "珍珠奶茶（大杯）", 15);
-  note(1, 2); writer.WriteNumber(1, 2, 38412, xfDate);  // 2005-03-01
-  note(1, 3); writer.WriteNumber(1, 3, 1234.5, xfMoney);
-  note(1, 4); writer.WriteBoolean(1, 4, true, 15);
-  note(2, 0); writer.WriteLabelSst(2, 0, "A002", 15);
-  note(2, 1); writer.WriteBlank(2, 1, 15);
-  note(2, 2); writer.WriteNumber(2, 2, 61, xfDate);  // 1900-03-01
-  note(2, 3); writer.WriteNumber(2, 3, -0.25, xfMoney);
-  note(2, 4); writer.WriteBoolean(2, 4, false, 15);
-  note(3, 3); writer.WriteAggregateFormula(3, 3, xfMoney, aggSum, 1, 2);
+  writer.WriteLabelSst(1, 0, "A001", 15);
+  writer.WriteLabelSst(1, 1, "珍珠奶茶（大杯）", 15);
+  writer.WriteNumber(1, 2, 38412, xfDate);  // 2005-03-01
+  writer.WriteNumber(1, 3, 1234.5, xfMoney);
+  writer.WriteBoolean(1, 4, true, 15);
+  writer.WriteLabelSst(2, 0, "A002", 15);
+  writer.WriteBlank(2, 1, 15);
+  writer.WriteNumber(2, 2, 61, xfDate);  // 1900-03-01
+  writer.WriteNumber(2, 3, -0.25, xfMoney);
+  writer.WriteBoolean(2, 4, false, 15);
+  writer.WriteAggregateFormula(3, 3, xfMoney, aggSum, 1, 2);
   writer.EndSheet();
   writer.FinishWorkbook();
   const Bytes stream = writer.Stream().Bytes();
@@ -130,7 +128,6 @@ TEST(WriterFile, ContainerHoldsTheStreamExactly) {
     writer.BeginWorkbook();
     writer.BeginSheet(test::Head(0, "Sheet1"));
     for (int i = 0; i < cells; ++i) {
-      writer.UsedRanges().NoteUsedCell(0, i, 0);
       writer.WriteLabelSst(i, 0, std::to_string(i) + std::string(4000, 'x'), 15);
     }
     writer.EndSheet();

@@ -1,6 +1,8 @@
 // The workbook globals as FinishWorkbook completes them.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "xls/writer_test_util.h"
 #include "xls/workbook_writer.h"
 
@@ -85,9 +87,8 @@ TEST_F(WriterGlobals, BoundSheetPositionsPointAtTheMovedSheets) {
 TEST_F(WriterGlobals, DimensionsFromTheUsedRange) {
   writer.BeginWorkbook();
   writer.BeginSheet(test::Head(0, "A"));
-  writer.UsedRanges().NoteUsedCell(0, 3, 2);
-  writer.UsedRanges().NoteUsedCell(0, 1, 5);
-  writer.UsedRanges().NoteUsedCell(7, 100, 100);  // no such sheet
+  writer.WriteNumber(3, 2, 1, kDefaultXfIndex);
+  writer.WriteBlank(1, 5, kDefaultXfIndex);
   writer.EndSheet();
   writer.BeginSheet(test::Head(1, "B"));
   writer.EndSheet();
@@ -96,6 +97,49 @@ TEST_F(WriterGlobals, DimensionsFromTheUsedRange) {
   ASSERT_EQ(dims.size(), 2u);
   EXPECT_SAME_BYTES(B({1, 0, 0, 0, 4, 0, 0, 0, 2, 0, 6, 0, 0, 0}), dims[0].body);
   EXPECT_SAME_BYTES(Bytes(14, 0), dims[1].body);
+}
+
+// Every kind of cell widens the used range, also the cells a sheet adds by
+// hand at its end and the titles of its hyperlinks.
+TEST_F(WriterGlobals, EveryCellWrittenWidensTheUsedRange) {
+  const TxlsCell extra = test::Cell(ctNumeric, 9, 41, TxlsCellValue(2.5));  // 1-based
+  TxlsHyperlink link;
+  link.Col = 9;
+  link.Row = 41;
+  link.Title = "link";
+  link.Target = "https://example.com/";
+  struct TCase {
+    const char* label;
+    std::function<void(TxlsWorkbookWriter&)> write;
+    std::vector<TxlsResolvedCell> cells;
+    std::vector<TxlsResolvedHyperlink> links;
+  };
+  const TCase cases[] = {
+      {"label", [](TxlsWorkbookWriter& w) { w.WriteLabelSst(40, 8, "x", kDefaultXfIndex); }, {}, {}},
+      {"number", [](TxlsWorkbookWriter& w) { w.WriteNumber(40, 8, 1, kDefaultXfIndex); }, {}, {}},
+      {"boolean", [](TxlsWorkbookWriter& w) { w.WriteBoolean(40, 8, true, kDefaultXfIndex); }, {}, {}},
+      {"blank", [](TxlsWorkbookWriter& w) { w.WriteBlank(40, 8, kDefaultXfIndex); }, {}, {}},
+      {"formula", [](TxlsWorkbookWriter& w) { w.WriteAggregateFormula(40, 8, kDefaultXfIndex, aggSum, 1, 2); }, {}, {}},
+      {"extra cell", [](TxlsWorkbookWriter&) {}, {{&extra, kDefaultXfIndex}}, {}},
+      {"hyperlink", [](TxlsWorkbookWriter&) {}, {}, {{&link, kDefaultXfIndex}}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    TxlsWorkbookWriter w;
+    w.CreateWorkbookFile((folder / "dims.xls").string());
+    w.BeginWorkbook();
+    w.BeginSheet(test::Head(0, "A"));
+    w.WriteNumber(2, 3, 1, kDefaultXfIndex);
+    c.write(w);
+    TxlsSheetTail tail;
+    tail.Cells = c.cells;
+    tail.Hyperlinks = c.links;
+    w.EndSheet(tail);
+    w.FinishWorkbook();
+    const auto dims = test::RecordsWithId(test::SplitRecords(w.Stream().Bytes()), 0x0200);
+    ASSERT_EQ(dims.size(), 1u);
+    EXPECT_SAME_BYTES(B({2, 0, 0, 0, 41, 0, 0, 0, 3, 0, 9, 0, 0, 0}), dims[0].body);
+  }
 }
 
 TEST_F(WriterGlobals, RegisteredFormatsFollowTheFixedOnes) {
