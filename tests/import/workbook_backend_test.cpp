@@ -1,80 +1,11 @@
 // Sheet queries through the real data layer: a workbook connection opened
 // with the connection text of the Open buttons and the tabs' sheet queries.
-#include <gtest/gtest.h>
+#include "import/workbook_query_fixture.h"
 
-#include <cmath>
-
-#include "db/connection.h"
-#include "db/query.h"
-#include "import/workbook_backend.h"
-#include "text/error.h"
-
-namespace tabrin {
+namespace tabrin::test {
 namespace {
 
-const std::string kData = TABRIN_TEST_DATA;
-constexpr const char* kAllRows = "SELECT * FROM [sheet1$]  ";
-constexpr const char* kItemRows = "SELECT * FROM [sheet1$]  where 管理貨號<>''";
-
-std::string ConnectionText(const std::string& path) {
-  return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path + ";" + "Extended Properties=IMEX=1;Excel 8.0;" +
-         "Persist Security Info=False";
-}
-
-class WorkbookQueryTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { RegisterWorkbookReader(); }
-
-  TQuery& Open(const std::string& file, const char* sql, const char* queryName = "ADOItemQuery") {
-    connection_.Close();
-    connection_.SetConnectionString(ConnectionText(kData + "/" + file));
-    connection_.Open();
-    query_ = std::make_unique<TQuery>(queryName, connection_);
-    query_->SetSql(sql);
-    query_->Open();
-    return *query_;
-  }
-
-  // Moves to the record at a 0-based position.
-  static void MoveTo(TQuery& query, int record) {
-    query.First();
-    for (int i = 0; i < record; ++i) query.Next();
-  }
-
-  static std::string ErrorOf(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const TabrinError& e) {
-      return e.what();
-    }
-    return "(no error)";
-  }
-
-  TConnection connection_{"ADOXLSConnect"};
-  std::unique_ptr<TQuery> query_;
-};
-
-struct FieldCase {
-  int record;
-  const char* field;
-  const char* text;   // AsString
-  const char* number; // AsFloat in the general form, or the error message
-};
-
-// An empty cell of a text column: what reading it as a float does is the
-// data layer's rule for an empty text field, not checked here.
-constexpr const char* kNull = nullptr;
-
-std::string FloatOrError(TField& field) {
-  try {
-    const double value = field.AsFloat();
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15g", value);
-    return buffer;
-  } catch (const TabrinError& e) {
-    return e.what();
-  }
-}
+class WorkbookQueryTest : public WorkbookQueryFixture {};
 
 TEST_F(WorkbookQueryTest, EveryRowOfTheUsedRangeIsARecordUnderTheTitles) {
   TQuery& query = Open("item_basic.xls", kAllRows, "ADOCLSQuery");
@@ -85,7 +16,7 @@ TEST_F(WorkbookQueryTest, EveryRowOfTheUsedRangeIsARecordUnderTheTitles) {
   EXPECT_EQ(names, (std::vector<std::string>{"管理貨號", "國際碼", "品名", "建檔日期", "售價", "停用", "公式數",
                                              "公式文", "公式布", "混合", "F11", "備註", "F13"}));
 
-  const FieldCase cases[] = {
+  const std::vector<FieldCase> cases = {
       {0, "管理貨號", "100234", "100234"},
       {0, "國際碼", "4710088412345", "4710088412345"},
       {0, "品名", "可口可樂 600ml", "'可口可樂 600ml' is not a valid floating point value"},
@@ -118,25 +49,8 @@ TEST_F(WorkbookQueryTest, EveryRowOfTheUsedRangeIsARecordUnderTheTitles) {
       {4, "管理貨號", "", "0"},
       {6, "F13", "", kNull},
   };
-  for (const FieldCase& c : cases) {
-    MoveTo(query, c.record);
-    TField& field = query.FieldByName(c.field);
-    EXPECT_EQ(field.AsString(), c.text) << "record " << c.record << " " << c.field;
-    if (c.number == kNull) {
-      EXPECT_TRUE(field.IsNull()) << "record " << c.record << " " << c.field;
-    } else {
-      EXPECT_EQ(FloatOrError(field), c.number) << "record " << c.record << " " << c.field;
-    }
-  }
+  ExpectFields(cases, "item_basic.xls");
   EXPECT_EQ(ErrorOf([&] { query.FieldByName("自訂碼"); }), "ADOCLSQuery: Field '自訂碼' not found");
-}
-
-TEST_F(WorkbookQueryTest, ItemQueryKeepsRowsWithAnItemNumber) {
-  TQuery& query = Open("item_basic.xls", kItemRows);
-  EXPECT_EQ(query.RecordCount(), 4);
-  std::vector<std::string> numbers;
-  for (query.First(); !query.Eof(); query.Next()) numbers.push_back(query.FieldByName("管理貨號").AsString());
-  EXPECT_EQ(numbers, (std::vector<std::string>{"100234", "100235", "100236", "999999"}));
 }
 
 TEST_F(WorkbookQueryTest, ItemQueryOnASheetWithoutTheColumnFails) {
@@ -150,13 +64,6 @@ TEST_F(WorkbookQueryTest, TitleRowAloneGivesNoRecords) {
   EXPECT_EQ(query.FieldCount(), 2);
 }
 
-TEST_F(WorkbookQueryTest, SheetNameIgnoresLetterCase) {
-  TQuery& query = Open("upper_sheet1.xls", kAllRows, "ADOCLSQuery");
-  EXPECT_EQ(query.RecordCount(), 2);
-  MoveTo(query, 1);
-  EXPECT_EQ(query.FieldByName("小分類名稱").AsString(), "零食");
-}
-
 TEST_F(WorkbookQueryTest, MissingSheetNamesTheSheets) {
   const std::string path = kData + "/no_sheet1.xls";
   EXPECT_EQ(ErrorOf([&] { Open("no_sheet1.xls", kAllRows); }),
@@ -166,7 +73,7 @@ TEST_F(WorkbookQueryTest, MissingSheetNamesTheSheets) {
 TEST_F(WorkbookQueryTest, Excel95Big5Workbook) {
   TQuery& query = Open("biff5_big5.xls", kAllRows, "ADOCLSQuery");
   EXPECT_EQ(query.RecordCount(), 4);
-  const FieldCase cases[] = {
+  const std::vector<FieldCase> cases = {
       {0, "小分類代碼", "01", "1"},
       {1, "小分類名稱", "許功蓋", "'許功蓋' is not a valid floating point value"},
       {2, "小分類名稱", "公式結果", "'公式結果' is not a valid floating point value"},
@@ -176,16 +83,7 @@ TEST_F(WorkbookQueryTest, Excel95Big5Workbook) {
       {2, "數量", "", kNull},
       {3, "數量", "2023/12/31", "'2023/12/31' is not a valid floating point value"},
   };
-  for (const FieldCase& c : cases) {
-    MoveTo(query, c.record);
-    TField& field = query.FieldByName(c.field);
-    EXPECT_EQ(field.AsString(), c.text) << "record " << c.record << " " << c.field;
-    if (c.number == kNull) {
-      EXPECT_TRUE(field.IsNull()) << "record " << c.record << " " << c.field;
-    } else {
-      EXPECT_EQ(FloatOrError(field), c.number) << "record " << c.record << " " << c.field;
-    }
-  }
+  ExpectFields(cases, "biff5_big5.xls");
 }
 
 TEST_F(WorkbookQueryTest, Dates1904) {
@@ -214,4 +112,4 @@ TEST_F(WorkbookQueryTest, OtherStatementsAreRefused) {
 }
 
 }  // namespace
-}  // namespace tabrin
+}  // namespace tabrin::test

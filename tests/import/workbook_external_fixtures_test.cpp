@@ -1,75 +1,12 @@
 // The workbooks written by LibreOffice, gnumeric and openpyxl, Excel 97-2003
 // and 2007+ alike, opened as the tabs open a sheet: each field read as text
 // and as a float.
-#include <gtest/gtest.h>
+#include "import/workbook_query_fixture.h"
 
-#include <cstdio>
-#include <functional>
-#include <memory>
-#include <vector>
-
-#include "db/connection.h"
-#include "db/query.h"
-#include "import/workbook_backend.h"
-#include "text/error.h"
-
-namespace tabrin {
+namespace tabrin::test {
 namespace {
 
-const std::string kData = TABRIN_TEST_DATA;
-constexpr const char* kAllRows = "SELECT * FROM [sheet1$]  ";
-constexpr const char* kItemRows = "SELECT * FROM [sheet1$]  where 管理貨號<>''";
-
-struct FieldCase {
-  int record;
-  const char* field;
-  const char* text;    // AsString
-  const char* number;  // AsFloat in the general form, or the error message; nullptr: a null field
-};
-
-class ExternalWorkbookQueryTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { RegisterWorkbookReader(); }
-
-  TQuery& Open(const std::string& file, const char* sql) {
-    connection_.Close();
-    connection_.SetConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + kData + "/" + file +
-                                    ";Extended Properties=IMEX=1;Excel 8.0;Persist Security Info=False");
-    connection_.Open();
-    query_ = std::make_unique<TQuery>("ADOItemQuery", connection_);
-    query_->SetSql(sql);
-    query_->Open();
-    return *query_;
-  }
-
-  static std::string FloatOrError(TField& field) {
-    try {
-      char buffer[64];
-      std::snprintf(buffer, sizeof buffer, "%.15g", field.AsFloat());
-      return buffer;
-    } catch (const TabrinError& e) {
-      return e.what();
-    }
-  }
-
-  void ExpectFields(const std::vector<FieldCase>& cases, const std::string& file) {
-    for (const FieldCase& c : cases) {
-      query_->First();
-      for (int i = 0; i < c.record; ++i) query_->Next();
-      TField& field = query_->FieldByName(c.field);
-      const std::string where = file + " record " + std::to_string(c.record) + " " + c.field;
-      EXPECT_EQ(field.AsString(), c.text) << where;
-      if (c.number == nullptr) {
-        EXPECT_TRUE(field.IsNull()) << where;
-      } else {
-        EXPECT_EQ(FloatOrError(field), c.number) << where;
-      }
-    }
-  }
-
-  TConnection connection_{"ADOXLSConnect"};
-  std::unique_ptr<TQuery> query_;
-};
+class ExternalWorkbookQueryTest : public WorkbookQueryFixture {};
 
 // Fields that read the same from every program's item workbook.
 const std::vector<FieldCase> kItemFields = {
@@ -177,26 +114,43 @@ TEST_F(ExternalWorkbookQueryTest, ItemSheetsReadAsTextAndFloat) {
   }
 }
 
+// The workbooks written here and by the other programs, in one table.
 TEST_F(ExternalWorkbookQueryTest, ItemQueryKeepsRowsWithAnItemNumber) {
-  for (const char* file : {"gnumeric_items.xls", "gnumeric_biff7.xls", "lo_items.xls", "gnumeric_items.xlsx",
-                           "lo_items.xlsx", "openpyxl_items.xlsx"}) {
+  const std::vector<std::string> withoutTheEmptyRow = {"100234", "100235", "999999"};
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {"item_basic.xls", {"100234", "100235", "100236", "999999"}},
+      {"gnumeric_items.xls", withoutTheEmptyRow},
+      {"gnumeric_biff7.xls", withoutTheEmptyRow},
+      {"lo_items.xls", withoutTheEmptyRow},
+      {"gnumeric_items.xlsx", withoutTheEmptyRow},
+      {"lo_items.xlsx", withoutTheEmptyRow},
+      {"openpyxl_items.xlsx", withoutTheEmptyRow},
+  };
+  for (const auto& [file, expected] : cases) {
     TQuery& query = Open(file, kItemRows);
-    EXPECT_EQ(query.RecordCount(), 3) << file;
+    EXPECT_EQ(query.RecordCount(), static_cast<int>(expected.size())) << file;
     std::vector<std::string> numbers;
     for (query.First(); !query.Eof(); query.Next()) numbers.push_back(query.FieldByName("管理貨號").AsString());
-    EXPECT_EQ(numbers, (std::vector<std::string>{"100234", "100235", "999999"})) << file;
+    EXPECT_EQ(numbers, expected) << file;
   }
 }
 
-TEST_F(ExternalWorkbookQueryTest, SheetNamedInCapitalsWithAMixedCodeColumn) {
-  for (const char* file : {"gnumeric_upper_sheet1.xls", "lo_upper_sheet1.xls", "gnumeric_upper_sheet1.xlsx",
-                           "lo_upper_sheet1.xlsx", "openpyxl_upper_sheet1.xlsx"}) {
-    TQuery& query = Open(file, kAllRows);
+TEST_F(ExternalWorkbookQueryTest, SheetNamedInCapitals) {
+  const std::vector<FieldCase> mixedCodeColumn = {{0, "小分類代碼", "001", "1"},
+                                                  {1, "小分類代碼", "2", "2"},
+                                                  {1, "小分類名稱", "零食", "'零食' is not a valid floating point value"}};
+  const std::pair<const char*, std::vector<FieldCase>> cases[] = {
+      {"upper_sheet1.xls", {{1, "小分類名稱", "零食", "'零食' is not a valid floating point value"}}},
+      {"gnumeric_upper_sheet1.xls", mixedCodeColumn},
+      {"lo_upper_sheet1.xls", mixedCodeColumn},
+      {"gnumeric_upper_sheet1.xlsx", mixedCodeColumn},
+      {"lo_upper_sheet1.xlsx", mixedCodeColumn},
+      {"openpyxl_upper_sheet1.xlsx", mixedCodeColumn},
+  };
+  for (const auto& [file, fields] : cases) {
+    TQuery& query = Open(file, kAllRows, "ADOCLSQuery");
     EXPECT_EQ(query.RecordCount(), 2) << file;
-    ExpectFields({{0, "小分類代碼", "001", "1"},
-                  {1, "小分類代碼", "2", "2"},
-                  {1, "小分類名稱", "零食", "'零食' is not a valid floating point value"}},
-                 file);
+    ExpectFields(fields, file);
   }
 }
 
@@ -213,4 +167,4 @@ TEST_F(ExternalWorkbookQueryTest, Dates1904) {
 }
 
 }  // namespace
-}  // namespace tabrin
+}  // namespace tabrin::test
