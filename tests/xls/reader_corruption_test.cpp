@@ -3,6 +3,7 @@
 // kind of exception.  Run under AddressSanitizer in the sanitizer pass.
 #include <gtest/gtest.h>
 
+#include "text/encoding.h"
 #include "text/error.h"
 #include "xls/reader_test_support.h"
 
@@ -20,7 +21,11 @@ bool ReadAll(std::string_view bytes) {
       }
     }
     return true;
-  } catch (const TabrinError&) {
+  } catch (const TabrinError& e) {
+    // A clean error says which file it is about, in one readable message.
+    const std::string_view message = e.what();
+    EXPECT_NE(message.find("'damaged.xls'"), std::string_view::npos) << message;
+    EXPECT_TRUE(IsValidUtf8(message)) << message;
     return false;
   }
 }
