@@ -47,8 +47,7 @@ class TRunGuard {
 class TFerran3XLS::TemporarySheet {
  public:
   explicit TemporarySheet(TFerran3XLS& owner) : owner_(owner) {
-    TxlsSheet& sheet = owner_.Sheets.Add();
-    owner_.LoadFromExporter(sheet);
+    owner_.Sheets.Add().Settings() = owner_.SheetSettings();
   }
   ~TemporarySheet() { owner_.Sheets.Delete(owner_.Sheets.Count() - 1); }
   TemporarySheet(const TemporarySheet&) = delete;
@@ -262,44 +261,46 @@ void TFerran3XLS::CheckSheetCapacity(TxlsSheet& sheet) const {
   }
 }
 
-void TFerran3XLS::LoadFromExporter(TxlsSheet& sheet) const {
-  sheet.Title = Options.SheetTitle();
-  sheet.Options.Assign(Options);
-  sheet.FieldFormats = FieldFormats;
-  sheet.StripType = StripType;
-  sheet.StripStyles = StripStyles;
-  sheet.Hyperlinks = Hyperlinks;
-  sheet.Notes = Notes;
-  sheet.Charts = Charts;
-  sheet.Images = Images;
-  sheet.Cells = Cells;
-  sheet.MergedCells = MergedCells;
-  sheet.Background = Background;
-  sheet.ExportSource = ExportSource;
-  sheet.DataSet = DataSet;
-  sheet.CustomSource = CustomSource;
-  sheet.ListView = ListView;
-  sheet.DBGrid = DBGrid;
-  sheet.StringGrid = StringGrid;
-  sheet.ExportedFields = ExportedFields;
-  sheet.HeaderRows = HeaderRows;
-  sheet.StartDataCol = StartDataCol;
-  sheet.FooterRows = FooterRows;
-  sheet.Header = Header;
-  sheet.Captions = Captions;
-  sheet.Footer = Footer;
-  sheet.Formats.Assign(Formats);
-  sheet.UserFormats = UserFormats;
-  sheet.ColumnsWidth = ColumnsWidth;
-  sheet.AllowCaptions = AllowCaptions;
-  sheet.GoToFirstRecord = GoToFirstRecord;
-  sheet.ExportRecCount = ExportRecCount;
-  sheet.SkipRecCount = SkipRecCount;
-  sheet.CurrentRecordOnly = CurrentRecordOnly;
-  sheet.OnlyVisibleFields = OnlyVisibleFields;
-  sheet.AutoCalcStrType = AutoCalcStrType;
-  sheet.CaptionRow = CaptionRow;
-  sheet.AutoCalcColWidth = AutoCalcColWidth;
+TxlsSheetSettings TFerran3XLS::SheetSettings() const {
+  TxlsSheetSettings settings;
+  settings.Title = Options.SheetTitle();
+  settings.ExportSource = ExportSource;
+  settings.DataSet = DataSet;
+  settings.CustomSource = CustomSource;
+  settings.ListView = ListView;
+  settings.DBGrid = DBGrid;
+  settings.StringGrid = StringGrid;
+  settings.ExportedFields = ExportedFields;
+  settings.Header = Header;
+  settings.Captions = Captions;
+  settings.Footer = Footer;
+  settings.UserFormats = UserFormats;
+  settings.ColumnsWidth = ColumnsWidth;
+  settings.Formats = Formats;
+  settings.Options = Options;
+  settings.FieldFormats = FieldFormats;
+  settings.StripStyles = StripStyles;
+  settings.Hyperlinks = Hyperlinks;
+  settings.Notes = Notes;
+  settings.Charts = Charts;
+  settings.Images = Images;
+  settings.Cells = Cells;
+  settings.MergedCells = MergedCells;
+  settings.Background = Background;
+  settings.StripType = StripType;
+  settings.HeaderRows = HeaderRows;
+  settings.FooterRows = FooterRows;
+  settings.StartDataCol = StartDataCol;
+  settings.AllowCaptions = AllowCaptions;
+  settings.GoToFirstRecord = GoToFirstRecord;
+  settings.ExportRecCount = ExportRecCount;
+  settings.SkipRecCount = SkipRecCount;
+  settings.CurrentRecordOnly = CurrentRecordOnly;
+  settings.OnlyVisibleFields = OnlyVisibleFields;
+  settings.AutoCalcStrType = AutoCalcStrType;
+  settings.CaptionRow = CaptionRow;
+  settings.AutoCalcColWidth = AutoCalcColWidth;
+  return settings;
 }
 
 }  // namespace tabrin

@@ -108,7 +108,9 @@ class TFerran3XLS : public TFerran3FormatText {
   bool ExportSheet(TxlsSheet& sheet);
   bool WalkSheet(TxlsSheet& sheet);
   void CheckSheetCapacity(TxlsSheet& sheet) const;
-  void LoadFromExporter(TxlsSheet& sheet) const;
+  // The component's own settings as those of the one sheet it writes when
+  // it has no sheets of its own.
+  TxlsSheetSettings SheetSettings() const;
 
   std::unique_ptr<TxlsWorkbookWriter> writer_;
   TOutputSinkFactory sinkFactory_;

@@ -39,47 +39,13 @@ const TxlsColumn* TxlsColumnList::Find(std::string_view name) const {
 }
 
 TxlsSheet::TxlsSheet(TFerran3XLS& owner, std::string title)
-    : Title(std::move(title)), owner_(owner), columns_(*this) {}
+    : owner_(owner), columns_(*this) {
+  Title = std::move(title);
+}
 
 void TxlsSheet::Assign(const TxlsSheet& source) {
   if (&source == this) return;
-  Title = source.Title;
-  ExportSource = source.ExportSource;
-  DataSet = source.DataSet;
-  CustomSource = source.CustomSource;
-  ListView = source.ListView;
-  DBGrid = source.DBGrid;
-  StringGrid = source.StringGrid;
-  ExportedFields = source.ExportedFields;
-  Header = source.Header;
-  Captions = source.Captions;
-  Footer = source.Footer;
-  UserFormats = source.UserFormats;
-  ColumnsWidth = source.ColumnsWidth;
-  Formats.Assign(source.Formats);
-  Options.Assign(source.Options);
-  FieldFormats = source.FieldFormats;
-  StripStyles = source.StripStyles;
-  Hyperlinks = source.Hyperlinks;
-  Notes = source.Notes;
-  Charts = source.Charts;
-  Images = source.Images;
-  Cells = source.Cells;
-  MergedCells = source.MergedCells;
-  Background = source.Background;
-  StripType = source.StripType;
-  HeaderRows = source.HeaderRows;
-  FooterRows = source.FooterRows;
-  StartDataCol = source.StartDataCol;
-  AllowCaptions = source.AllowCaptions;
-  GoToFirstRecord = source.GoToFirstRecord;
-  ExportRecCount = source.ExportRecCount;
-  SkipRecCount = source.SkipRecCount;
-  CurrentRecordOnly = source.CurrentRecordOnly;
-  OnlyVisibleFields = source.OnlyVisibleFields;
-  AutoCalcStrType = source.AutoCalcStrType;
-  CaptionRow = source.CaptionRow;
-  AutoCalcColWidth = source.AutoCalcColWidth;
+  Settings() = source.Settings();
 }
 
 void TxlsSheet::Forget(const void* removed) {

@@ -14,19 +14,13 @@
 #include "export/sheet_extras.h"
 #include "export/string_list.h"
 #include "export/xls_options.h"
+#include "export/xls_sheet_settings.h"
 #include "xls/format_model.h"
 #include "xls/sheet_objects.h"
 
 namespace tabrin {
 
 class TFerran3XLS;
-class TQuery;
-class TfrCustomSource;
-class TListViewModel;
-class TDataGridModel;
-class TStringGridModel;
-
-enum TxlsStripType : std::uint8_t { ssNone, ssCol, ssRow };
 
 // Where the data cells of one column went (0-based; -1 until set).
 struct TxlsColumn {
@@ -52,53 +46,24 @@ class TxlsColumnList {
   std::vector<TxlsColumn> items_;
 };
 
-class TxlsSheet : public TFerranColumnHolder {
+class TxlsSheet : public TFerranColumnHolder, public TxlsSheetSettings {
  public:
   explicit TxlsSheet(TFerran3XLS& owner, std::string title);
 
   TFerran3XLS& Owner() const { return owner_; }
 
-  // --- settings -------------------------------------------------------------
-  std::string Title;
+  // --- settings (those of TxlsSheetSettings, and these) ---------------------
   bool Exported = true;
   std::int32_t Tag = 0;
-
-  TFerranSource ExportSource = esDataSet;
-  TQuery* DataSet = nullptr;
-  TfrCustomSource* CustomSource = nullptr;
-  TListViewModel* ListView = nullptr;
-  TDataGridModel* DBGrid = nullptr;
-  TStringGridModel* StringGrid = nullptr;
-
-  TStringList ExportedFields, Header, Captions, Footer, UserFormats, ColumnsWidth;
-  TFerranFormats Formats;
-  TXLSOptions Options;
-  std::vector<TxlsFieldFormat> FieldFormats;
-  std::vector<TxlsFormat> StripStyles;
-  std::vector<TxlsHyperlink> Hyperlinks;
-  std::vector<TxlsNote> Notes;
-  std::vector<TxlsChart> Charts;
-  std::vector<TxlsImage> Images;
-  std::vector<TxlsCell> Cells;
-  std::vector<TxlsMergedCells> MergedCells;
-  std::string Background;  // picture file name; empty = none
-  TxlsStripType StripType = ssNone;
-  std::uint16_t HeaderRows = 0, FooterRows = 0;
-  std::uint8_t StartDataCol = 0;
   double DefRowHeight = 12.75;
   std::int32_t DefColWidth = 8;
-  bool AllowCaptions = true;
-  bool GoToFirstRecord = true;
-  std::int32_t ExportRecCount = 0, SkipRecCount = 0;
-  bool CurrentRecordOnly = false;
-  bool OnlyVisibleFields = true;
-  bool AutoCalcStrType = false;
-  std::int32_t CaptionRow = -1;
-  bool AutoCalcColWidth = false;
+
+  TxlsSheetSettings& Settings() { return *this; }
+  const TxlsSheetSettings& Settings() const { return *this; }
 
   // The title, when it is not empty, names the sheet.
   const std::string& DisplayName() const { return Title; }
-  // Copies every setting except DefRowHeight, DefColWidth, Exported and Tag.
+  // Copies the TxlsSheetSettings (not DefRowHeight, DefColWidth, Exported, Tag).
   void Assign(const TxlsSheet& source);
   // Clears every source reference to a component that goes away.
   void Forget(const void* removed);
