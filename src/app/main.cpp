@@ -3,7 +3,7 @@
 //   tabrin [--home DIR] [--screenshot DIR]
 //
 // --home names the program folder (default: $TABRIN_HOME, else the
-// executable's folder).  --screenshot takes pictures of the window (each tab
+// executable's folder when it is writable, else $XDG_DATA_HOME/tabrin).  --screenshot takes pictures of the window (each tab
 // with a sheet loaded from the database's own export, and the settings
 // dialog) into DIR and ends; it needs a database in the program folder.
 #include <QApplication>

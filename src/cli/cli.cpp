@@ -18,7 +18,8 @@ int RunCli(const std::vector<std::string>& args, CliStreams streams) {
   std::string home;
   app.add_option("--home", home,
                  "Program folder holding Config.ini, SETUP.ini, Database.ini and Database.mdb "
-                 "(default: $TABRIN_HOME, else the executable's folder)");
+                 "(default: $TABRIN_HOME, else the executable's folder when it is writable, "
+                 "else $XDG_DATA_HOME/tabrin; see the verb where)");
   // Workbooks open through the data layer like databases do; the reader
   // registers itself once for every verb.
   RegisterWorkbookReader();

@@ -10,6 +10,7 @@ void AddImportCommand(CLI::App& app, CommandContext& context);
 void AddSettingsCommand(CLI::App& app, CommandContext& context);
 void AddInitDbCommand(CLI::App& app, CommandContext& context);
 void AddConnectCommand(CLI::App& app, CommandContext& context);
+void AddWhereCommand(CLI::App& app, CommandContext& context);
 
 // One line per verb; each Add...Command is defined in its own cmd_*.cpp.
 void RegisterCommands(CLI::App& app, CommandContext& context) {
@@ -19,6 +20,7 @@ void RegisterCommands(CLI::App& app, CommandContext& context) {
   AddSettingsCommand(app, context);
   AddInitDbCommand(app, context);
   AddConnectCommand(app, context);
+  AddWhereCommand(app, context);
 }
 
 }  // namespace tabrin::cli

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cctype>
-#include <cstdlib>
 #include <vector>
 
 #include "text/ascii.h"
@@ -38,14 +37,6 @@ std::string& Folder() {
 const std::string& ProgramFolder() { return Folder(); }
 
 void SetProgramFolder(std::string_view folder) { Folder() = WithSlash(folder); }
-
-void InitProgramFolder(std::string_view homeOption) {
-  if (!homeOption.empty()) {
-    SetProgramFolder(homeOption);
-  } else if (const char* env = std::getenv("TABRIN_HOME"); env != nullptr && *env != '\0') {
-    SetProgramFolder(env);
-  }
-}
 
 std::string FindFileNoCase(std::string_view folder, std::string_view name) {
   const std::string dir = WithSlash(folder);

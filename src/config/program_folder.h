@@ -1,9 +1,12 @@
 #pragma once
 // The program folder: where Config.ini, SETUP.ini, Database.ini and
-// Database.mdb live.  By default the folder of the executable; "--home DIR"
-// or the environment variable TABRIN_HOME name another one.
+// Database.mdb live.  InitProgramFolder (program_folder_choice.h) chooses it
+// at start-up: "--home DIR", TABRIN_HOME, the executable's folder when it is
+// writable, else the user's data folder.
 #include <string>
 #include <string_view>
+
+#include "config/program_folder_choice.h"
 
 namespace tabrin {
 
@@ -11,8 +14,6 @@ namespace tabrin {
 const std::string& ProgramFolder();
 // Overrides the folder for the rest of the run (the --home option).
 void SetProgramFolder(std::string_view folder);
-// Resolution order: explicit --home, TABRIN_HOME, the executable's folder.
-void InitProgramFolder(std::string_view homeOption);
 
 // Full name of a file in a folder matched without regard to case: an
 // existing file whose name differs only in letter case is returned; when
