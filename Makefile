@@ -6,14 +6,14 @@ ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 HOME_DIR ?= $(CURDIR)/$(BUILD)/home
 
-.PHONY: run run-cli test deps build build-asan test-normal test-asan bench clean
+.PHONY: run run-cli test deps build programs build-asan test-normal test-asan bench clean
 
 # The program folder of `make run` is $(HOME_DIR); its sample database is made
 # on the first run.  With a display the window opens on it; without one the
 # command-line job runs: connect to the embedded database and export the four
 # tables to workbooks in that folder.
 CLI = $(BUILD)/bin/tabrin-cli --home $(HOME_DIR)
-run: deps build
+run: deps programs
 	@mkdir -p $(HOME_DIR)
 	@[ -f $(HOME_DIR)/Database.mdb ] || $(CLI) init-db --sample
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ] && [ -x $(BUILD)/bin/tabrin ]; then \
@@ -44,6 +44,11 @@ $(BUILD)/CMakeCache.txt:
 
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
+
+# Only what `make run` runs: the window and tabrin-cli, not the tests,
+# benchmarks and examples.
+programs: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target programs
 
 bench: deps build
 	scripts/run-benchmarks $(BUILD)
