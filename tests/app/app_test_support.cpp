@@ -124,13 +124,11 @@ void WriteWorkbook(const std::string& path, const std::vector<std::string>& titl
   writer.BeginWorkbook();
   writer.BeginSheet(TxlsSheetHead{});
   for (int c = 0; c < static_cast<int>(titles.size()); ++c) {
-    writer.UsedRanges().NoteUsedCell(0, 0, c);
     writer.WriteLabelSst(0, c, titles[static_cast<std::size_t>(c)], kDefaultXfIndex);
   }
   for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
     for (int c = 0; c < static_cast<int>(rows[static_cast<std::size_t>(r)].size()); ++c) {
       const TCell& cell = rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
-      writer.UsedRanges().NoteUsedCell(0, r + 1, c);
       if (auto* text = std::get_if<std::string>(&cell)) writer.WriteLabelSst(r + 1, c, *text, kDefaultXfIndex);
       else if (auto* number = std::get_if<double>(&cell)) writer.WriteNumber(r + 1, c, *number, kDefaultXfIndex);
       else writer.WriteBlank(r + 1, c, kDefaultXfIndex);
