@@ -44,7 +44,8 @@ std::array<std::uint8_t, 16> Md4Digest(const std::uint8_t* data, std::size_t siz
   std::size_t whole = size - size % 64;
   for (std::size_t at = 0; at < whole; at += 64) Block(state, data + at);
   // Padding: 0x80, zeros, and the length in bits (64-bit little-endian).
-  std::vector<std::uint8_t> tail(data + whole, data + size);
+  std::vector<std::uint8_t> tail;
+  if (size > whole) tail.assign(data + whole, data + size);
   tail.push_back(0x80);
   while (tail.size() % 64 != 56) tail.push_back(0);
   const std::uint64_t bits = static_cast<std::uint64_t>(size) * 8;

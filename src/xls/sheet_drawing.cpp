@@ -1,9 +1,10 @@
 // The drawing objects of a worksheet (notes and images) and the workbook's
 // drawing group.
 //
-// A sheet with objects gets one drawing (the sheet's n-th drawing id d, from
-// 1): a drawing container holding a group of shapes whose ids are
-// 1024 d + 1, 1024 d + 2, ... (the group itself is 1024 d).  The container is
+// A sheet with objects gets one drawing (drawing ids count from 1): a
+// drawing container holding a group of shapes.  Shape ids come in clusters
+// of 1024; a drawing takes the next free cluster c (more when it needs
+// them), the group gets 1024 c and the shapes 1024 c + 1, 1024 c + 2, ...  The container is
 // written in pieces, one MSODRAWING record per shape with the shape's OBJ
 // record (and for a note its text box, TXO and text) after it; the first
 // piece carries the container's own header, whose lengths count every piece.
@@ -144,8 +145,12 @@ void TxlsWorkbookWriter::WriteDrawingObjects(const TxlsSheetTail& tail) {
   }
   if (notes.empty() && images.empty()) return;
 
-  const std::uint32_t drawingId = static_cast<std::uint32_t>(drawings_.size() + 1);
-  const std::uint32_t firstShapeId = 1024 * drawingId;
+  if (notes.size() + images.size() > 0xFFFF) {
+    throw TabrinError("A sheet can carry at most 65535 notes and images");
+  }
+  const std::uint32_t drawingId = drawingCount_ + 1;
+  const std::uint32_t firstCluster = static_cast<std::uint32_t>(drawings_.size() + 1);
+  const std::uint32_t firstShapeId = 1024 * firstCluster;
   std::uint32_t shapeId = firstShapeId;
   std::uint16_t objectId = 0;
   std::vector<TShapePiece> pieces;
@@ -204,7 +209,11 @@ void TxlsWorkbookWriter::WriteDrawingObjects(const TxlsSheetTail& tail) {
   }
 
   const std::uint32_t shapes = shapeId - firstShapeId;
-  drawings_.push_back(TDrawingCluster{drawingId, shapes + 1, shapeId});
+  ++drawingCount_;
+  for (std::uint32_t used = 0; used < shapes + 1; used += 1024) {
+    const std::uint32_t inCluster = std::min<std::uint32_t>(1024, shapes + 1 - used);
+    drawings_.push_back(TDrawingCluster{drawingId, inCluster, firstShapeId + used + inCluster - 1});
+  }
 
   // The drawing container's head, with lengths that count every piece.
   std::uint32_t shapesSize = 0;
@@ -317,7 +326,7 @@ std::vector<std::uint8_t> TxlsWorkbookWriter::BuildDrawingGroup() {
   out.U32(maxShapeId);
   out.U32(static_cast<std::uint32_t>(drawings_.size() + 1));
   out.U32(savedShapes);
-  out.U32(static_cast<std::uint32_t>(drawings_.size()));
+  out.U32(drawingCount_);
   for (const TDrawingCluster& d : drawings_) {
     out.U32(d.DrawingId);
     out.U32(d.ShapeIdsUsed);

@@ -27,6 +27,7 @@ void TxlsWorkbookWriter::CreateWorkbookFile(const std::string& fileName, TOutput
   rowHeights_.clear();
   pictureStore_.Clear();
   drawings_.clear();
+  drawingCount_ = 0;
   buffer_.assign(4 + biff::kMaxRecordBody, 0);
   insertionPoint_ = 0;
   firstColInfoPosition_ = 0;
@@ -50,6 +51,7 @@ void TxlsWorkbookWriter::CloseWorkbookFile() {
   rowHeights_.clear();
   pictureStore_.Clear();
   drawings_.clear();
+  drawingCount_ = 0;
   if (complete) {
     file->Commit();
   } else {

@@ -159,13 +159,16 @@ class TxlsWorkbookWriter {
   std::map<int, int> rowHeights_;
   TxlsPictures pictures_;
   TxlsPictureStore pictureStore_;
-  // One per sheet with drawing objects, in sheet order.
+  // Shape ids come in clusters of 1024, each owned by one drawing (one per
+  // sheet with drawing objects, numbered from 1); a drawing with more shapes
+  // takes several clusters in a row.
   struct TDrawingCluster {
     std::uint32_t DrawingId = 0;
     std::uint32_t ShapeIdsUsed = 0;  // shapes and the group
     std::uint32_t LastShapeId = 0;
   };
   std::vector<TDrawingCluster> drawings_;
+  std::uint32_t drawingCount_ = 0;
   std::uint64_t insertionPoint_ = 0;
   std::uint64_t firstColInfoPosition_ = 0;
   std::size_t colInfoCount_ = 0;

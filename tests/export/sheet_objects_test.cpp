@@ -40,3 +40,64 @@ TEST(SheetObjects, DefaultNoteLook) {
 
 }  // namespace
 }  // namespace tabrin
+
+#include <fstream>
+
+#include "export/custom_source.h"
+#include "export/export_fixture.h"
+#include "xls/picture_file.h"
+
+namespace tabrin::testing {
+namespace {
+
+class SheetObjectsExport : public ExportFixture {
+ protected:
+  void SetUp() override {
+    ExportFixture::SetUp();
+    source.Columns.Add().SetColumnName("Code");
+    source.OnGetNextRecord = [](TfrCustomSource&, int recNo, bool& eof) { eof = recNo == 2; };
+    source.OnGetColumnValue = [](TfrCustomSource&, int recNo, const TfrCustomColumn&, TCustomValue& value) {
+      value = "C" + std::to_string(recNo);
+    };
+    exporter.ExportSource = esCustom;
+    exporter.CustomSource = &source;
+  }
+  TfrCustomSource source;
+};
+
+TEST_F(SheetObjectsExport, HyperlinkTitlesAreCellsOfTheSheetBeyondTheData) {
+  TxlsHyperlink& link = AddHyperlink(exporter);
+  link.Row = 6;
+  link.Col = 3;
+  link.Title = "Catalogue";
+  link.Target = "https://example.com/catalogue";
+  exporter.Execute();
+  const TWorksheet sheet = ReadBack();
+  EXPECT_EQ(TextAt(sheet, 1, 0), "C1");
+  EXPECT_EQ(TextAt(sheet, 5, 2), "Catalogue");
+  EXPECT_EQ(sheet.LastRow(), 5);
+}
+
+TEST_F(SheetObjectsExport, AnImageOfAPictureThatCannotBeReadLeavesTheEarlierFile) {
+  {
+    std::ofstream(File("out.xls")) << "earlier";
+  }
+  exporter.Pictures.Add(File("missing.png"));
+  TxlsImage& image = AddImage(exporter);
+  image.PictureName = "Picture_0";
+  image.Row = 1;
+  image.Col = 1;
+  try {
+    exporter.Execute();
+    FAIL();
+  } catch (const TabrinError& e) {
+    EXPECT_NE(std::string(e.what()).find("missing.png"), std::string::npos) << e.what();
+  }
+  std::ifstream in(File("out.xls"));
+  std::string content;
+  std::getline(in, content);
+  EXPECT_EQ(content, "earlier");
+}
+
+}  // namespace
+}  // namespace tabrin::testing

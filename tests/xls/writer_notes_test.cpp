@@ -261,5 +261,36 @@ TEST_F(WriterNotes, ASecondSheetGetsItsOwnDrawingAndShapeIds) {
                     Bytes(group.begin() + 8, group.begin() + 48));
 }
 
+TEST_F(WriterNotes, ASheetWithMoreThan1023NotesTakesTwoIdClusters) {
+  writer.BeginWorkbook();
+  std::vector<TxlsNote> notes(1100, Note(1, 1, {"x"}));
+  const TxlsNote other = Note(1, 1, {"y"});
+  writer.BeginSheet(test::Head(0, "Many"));
+  TxlsSheetTail tail;
+  for (const TxlsNote& note : notes) tail.Notes.push_back(&note);
+  writer.EndSheet(tail);
+  writer.BeginSheet(test::Head(1, "One"));
+  TxlsSheetTail second;
+  second.Notes.push_back(&other);
+  writer.EndSheet(second);
+  writer.FinishWorkbook();
+  const auto records = test::SplitRecords(writer.Stream().Bytes());
+  const auto drawings = test::RecordsWithId(records, 0x00EC);
+  // The last shape of the first sheet is 1024 + 1100; the second sheet's
+  // drawing starts at the next free cluster, 3.
+  const Bytes& last = drawings[2 * 1099].body;
+  EXPECT_EQ(GetU32(&last[16]), 1024u + 1100);
+  const Bytes& secondSheet = drawings[2 * 1100].body;
+  EXPECT_SAME_BYTES(B({0x20, 0, 0x08, 0xF0, 8, 0, 0, 0, 2, 0, 0, 0, 0x01, 0x0C, 0, 0}),
+                    Bytes(secondSheet.begin() + 8, secondSheet.begin() + 24));
+  const auto groups = test::RecordsWithId(records, 0x00EB);
+  ASSERT_EQ(groups.size(), 1u);
+  // Largest id + 1, 4 clusters + 1, 1103 shapes and groups, 2 drawings;
+  // clusters (1, 1024), (1, 77), (2, 2).
+  EXPECT_SAME_BYTES(B({0, 0, 0x06, 0xF0, 40, 0, 0, 0, 0x02, 0x0C, 0, 0, 4, 0, 0, 0, 0x4F, 0x04, 0, 0, 2, 0, 0, 0,
+                       1, 0, 0, 0, 0, 4, 0, 0, 1, 0, 0, 0, 77, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0}),
+                    Bytes(groups[0].body.begin() + 8, groups[0].body.begin() + 56));
+}
+
 }  // namespace
 }  // namespace tabrin
