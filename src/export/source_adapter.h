@@ -1,6 +1,7 @@
 #pragma once
 // The one set of source operations an export walks, answered for each of the
 // five source kinds (data set, list view, data grid, string grid, custom).
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -35,9 +36,17 @@ struct TFerranWalkState {
   int ExportRecCount = 0;
 };
 
+namespace detail {
+class TExportSource;
+}
+
+// Answers for the selected kind of source (see source_kinds.h).
 class TFerranSourceAdapter {
  public:
-  explicit TFerranSourceAdapter(const TFerranSourceRefs& refs) : refs_(refs) {}
+  explicit TFerranSourceAdapter(const TFerranSourceRefs& refs);
+  ~TFerranSourceAdapter();
+  TFerranSourceAdapter(const TFerranSourceAdapter&) = delete;
+  TFerranSourceAdapter& operator=(const TFerranSourceAdapter&) = delete;
 
   TFerranSource Kind() const { return refs_.ExportSource; }
   // Raise the export messages 34014 and 34016 with the kind's name.
@@ -67,6 +76,7 @@ class TFerranSourceAdapter {
 
  private:
   TFerranSourceRefs refs_;
+  std::unique_ptr<detail::TExportSource> source_;
 };
 
 // Kind guessed from a text: empty -> string, Boolean texts -> Boolean, then
