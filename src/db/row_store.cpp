@@ -8,7 +8,7 @@ namespace tabrin {
 
 namespace {
 
-enum Tag : unsigned char { kNull, kText, kInteger, kFloat, kDateTime, kFalse, kTrue };
+enum Tag : unsigned char { kNull, kText, kInteger, kFloat, kDateTime, kFalse, kTrue, kSharedText };
 
 void PutVarint(unsigned char*& p, std::uint64_t v) {
   while (v >= 0x80) {
@@ -29,10 +29,19 @@ std::uint64_t GetVarint(const unsigned char*& p) {
   return v;
 }
 
-std::size_t EncodedSize(const TRow& row) {
+bool IsShared(std::span<const std::uint32_t> sharedTexts, std::size_t i) {
+  return i < sharedTexts.size() && sharedTexts[i] != TRowStore::kNotShared;
+}
+
+std::size_t EncodedSize(const TRow& row, std::span<const std::uint32_t> sharedTexts) {
   std::size_t size = 10;
-  for (const TValue& v : row) {
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    const TValue& v = row[i];
     size += 1;
+    if (IsShared(sharedTexts, i)) {
+      size += 5;
+      continue;
+    }
     switch (v.Type()) {
       case TValueType::vtText:
         size += 10 + v.Text().size();
@@ -72,10 +81,16 @@ TRowStore::TRowStore(std::initializer_list<TRow> rows) {
 void TRowStore::clear() {
   blocks_.clear();
   locations_.clear();
+  sharedTexts_.clear();
 }
 
-TRowStore::Location TRowStore::Encode(const TRow& row) {
-  const std::size_t need = EncodedSize(row);
+std::uint32_t TRowStore::AddSharedText(std::string_view text) {
+  sharedTexts_.emplace_back(text);
+  return static_cast<std::uint32_t>(sharedTexts_.size() - 1);
+}
+
+TRowStore::Location TRowStore::Encode(const TRow& row, std::span<const std::uint32_t> sharedTexts) {
+  const std::size_t need = EncodedSize(row, sharedTexts);
   if (blocks_.empty() || blocks_.back().capacity - blocks_.back().size < need) {
     // Blocks grow from small to kBlockSize, so that the many one-row results
     // of lookups stay cheap while large results fill few big blocks.
@@ -89,7 +104,14 @@ TRowStore::Location TRowStore::Encode(const TRow& row) {
   const Location location{static_cast<std::uint32_t>(blocks_.size() - 1), static_cast<std::uint32_t>(block.size)};
   unsigned char* p = block.bytes.get() + block.size;
   PutVarint(p, row.size());
-  for (const TValue& v : row) {
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    const TValue& v = row[i];
+    if (IsShared(sharedTexts, i)) {
+      if (sharedTexts[i] >= sharedTexts_.size()) throw std::out_of_range("no such shared text in the row store");
+      *p++ = kSharedText;
+      PutVarint(p, sharedTexts[i]);
+      continue;
+    }
     switch (v.Type()) {
       case TValueType::vtNull:
         *p++ = kNull;
@@ -123,6 +145,10 @@ TRowStore::Location TRowStore::Encode(const TRow& row) {
 
 void TRowStore::push_back(const TRow& row) { locations_.push_back(Encode(row)); }
 
+void TRowStore::push_back(const TRow& row, std::span<const std::uint32_t> sharedTexts) {
+  locations_.push_back(Encode(row, sharedTexts));
+}
+
 void TRowStore::Replace(std::size_t index, const TRow& row) { locations_.at(index) = Encode(row); }
 
 void TRowStore::Decode(std::size_t index, TRow& out) const {
@@ -142,6 +168,9 @@ void TRowStore::Decode(std::size_t index, TRow& out) const {
         p += length;
         break;
       }
+      case kSharedText:
+        out.push_back(TValue::Text(sharedTexts_[static_cast<std::size_t>(GetVarint(p))]));
+        break;
       case kInteger:
         out.push_back(TValue::Integer(GetRaw<std::int64_t>(p)));
         break;

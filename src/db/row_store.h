@@ -11,10 +11,22 @@
 //   rows.push_back(TRow{TValue::Text("001"), TValue::Float(1.5)});
 //   TRow row = rows[0];            // decoded copy
 //   rows.Replace(0, std::move(row));
+//
+// A text that many rows hold (a workbook's shared string) is kept once: the
+// rows name it by the number AddSharedText gave it, so a thousand references
+// to one long text cost a thousand numbers, not a thousand copies.
+//
+//   const std::uint32_t note = rows.AddSharedText(longText);
+//   std::vector<std::uint32_t> shared(2, TRowStore::kNotShared);
+//   shared[1] = note;
+//   rows.push_back(TRow{TValue::Text("001"), TValue()}, shared);  // row[1] reads longText
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "db/value.h"
@@ -34,6 +46,11 @@ class TRowStore {
 
   void reserve(std::size_t rows) { locations_.reserve(rows); }
   void push_back(const TRow& row);
+  static constexpr std::uint32_t kNotShared = 0xFFFFFFFF;
+  std::uint32_t AddSharedText(std::string_view text);
+  // row[i] is replaced by shared text sharedTexts[i] wherever that is not
+  // kNotShared; sharedTexts has one entry per value of the row.
+  void push_back(const TRow& row, std::span<const std::uint32_t> sharedTexts);
   std::size_t size() const { return locations_.size(); }
   bool empty() const { return locations_.empty(); }
   void clear();
@@ -48,7 +65,7 @@ class TRowStore {
     std::uint32_t block;
     std::uint32_t offset;
   };
-  Location Encode(const TRow& row);
+  Location Encode(const TRow& row, std::span<const std::uint32_t> sharedTexts = {});
 
   static constexpr std::size_t kFirstBlockSize = 1 << 10;
   static constexpr std::size_t kBlockSize = 1 << 20;
@@ -59,6 +76,7 @@ class TRowStore {
   };
   std::vector<Block> blocks_;
   std::vector<Location> locations_;
+  std::vector<std::string> sharedTexts_;
 };
 
 }  // namespace tabrin

@@ -1,6 +1,8 @@
 #include "import/workbook_table.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <vector>
 
 #include "text/ascii.h"
 #include "text/error.h"
@@ -57,6 +59,25 @@ TValue CellValue(const TWorksheet& sheet, const TSheetCell* cell, TFieldType typ
   }
 }
 
+// The row store's number for each of the workbook's shared texts, given
+// out when a cell first uses the text.
+class TStoredSharedTexts {
+ public:
+  TStoredSharedTexts(const TWorksheet& sheet, TRowStore& rows)
+      : sheet_(sheet), rows_(rows), numbers_(sheet.SharedTextCount(), TRowStore::kNotShared) {}
+
+  std::uint32_t For(std::uint32_t sharedText) {
+    std::uint32_t& number = numbers_[sharedText];
+    if (number == TRowStore::kNotShared) number = rows_.AddSharedText(sheet_.SharedText(sharedText));
+    return number;
+  }
+
+ private:
+  const TWorksheet& sheet_;
+  TRowStore& rows_;
+  std::vector<std::uint32_t> numbers_;
+};
+
 }  // namespace
 
 TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std::string>& filterColumn) {
@@ -88,18 +109,30 @@ TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std
       filterIndex = static_cast<int>(found - result.columns.begin());
     }
 
+    // A shared text is stored once in the result however many cells hold
+    // it: a small workbook can refer to one 32,767-character text from every
+    // cell of the sheet.
+    TStoredSharedTexts storedText(sheet, result.rows);
+    TRow values(static_cast<std::size_t>(columnCount));
+    std::vector<std::uint32_t> sharedTexts(static_cast<std::size_t>(columnCount));
     result.rows.reserve(static_cast<std::size_t>(sheet.LastRow() - titleRow));
     for (int row = titleRow + 1; row <= sheet.LastRow(); ++row) {
       if (filterIndex >= 0) {
         const TSheetCell* cell = sheet.Find(row, firstColumn + filterIndex);
         if (cell == nullptr || KindBit(cell->kind) == 0) continue;
       }
-      TRow values(static_cast<std::size_t>(columnCount));
+      std::fill(values.begin(), values.end(), TValue());
+      std::fill(sharedTexts.begin(), sharedTexts.end(), TRowStore::kNotShared);
       for (const TSheetCell& cell : sheet.RowCells(row)) {
         const int index = cell.column - firstColumn;
-        values[index] = CellValue(sheet, &cell, result.columns[index].type);
+        const std::int64_t shared = sheet.SharedTextNumber(cell);
+        if (shared >= 0 && result.columns[index].type == TFieldType::ftWideString) {
+          sharedTexts[index] = storedText.For(static_cast<std::uint32_t>(shared));
+        } else {
+          values[index] = CellValue(sheet, &cell, result.columns[index].type);
+        }
       }
-      result.rows.push_back(std::move(values));
+      result.rows.push_back(values, sharedTexts);
     }
   }
   return result;

@@ -1,6 +1,11 @@
 #include "xls/cfb_reader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "text/ascii.h"
@@ -39,11 +44,56 @@ std::uint64_t U64(std::string_view bytes, std::size_t at) {
 
 }  // namespace
 
-TCompoundFileReader::TCompoundFileReader(std::string_view bytes) : bytes_(bytes) {
-  if (bytes_.size() < sizeof kSignature || std::memcmp(bytes_.data(), kSignature, sizeof kSignature) != 0) {
+void TMemoryBytes::Read(std::uint64_t offset, std::size_t length, char* out) const {
+  std::memcpy(out, bytes_.data() + offset, length);
+}
+
+TFileBytes::TFileBytes(const std::string& path) : path_(path) {
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) throw TabrinError(FormatMessage("Cannot open file '%s': %s", {path, std::strerror(errno)}));
+  struct stat status {};
+  if (::fstat(fd_, &status) != 0 || S_ISDIR(status.st_mode)) {
+    const int error = S_ISDIR(status.st_mode) ? EISDIR : errno;
+    ::close(fd_);
+    throw TabrinError(FormatMessage("Cannot open file '%s': %s", {path, std::strerror(error)}));
+  }
+  size_ = static_cast<std::uint64_t>(status.st_size);
+}
+
+TFileBytes::~TFileBytes() { ::close(fd_); }
+
+void TFileBytes::Read(std::uint64_t offset, std::size_t length, char* out) const {
+  while (length > 0) {
+    const ssize_t n = ::pread(fd_, out, length, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      throw TabrinError(FormatMessage("Cannot read file '%s': %s",
+                                      {path_, n == 0 ? "it is shorter than it was" : std::strerror(errno)}));
+    }
+    out += n, offset += static_cast<std::uint64_t>(n), length -= static_cast<std::size_t>(n);
+  }
+}
+
+std::string TFileBytes::Head(std::size_t length) const {
+  std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(length, size_)), '\0');
+  Read(0, head.size(), head.data());
+  return head;
+}
+
+TCompoundFileReader::TCompoundFileReader(std::string_view bytes) : memory_(bytes), bytes_(memory_) { Open(); }
+
+TCompoundFileReader::TCompoundFileReader(const TContainerBytes& bytes) : bytes_(bytes) { Open(); }
+
+void TCompoundFileReader::Open() {
+  size_ = bytes_.Size();
+  char signature[sizeof kSignature] = {};
+  if (size_ >= sizeof kSignature) bytes_.Read(0, sizeof signature, signature);
+  if (size_ < sizeof kSignature || std::memcmp(signature, kSignature, sizeof kSignature) != 0) {
     throw TNotCompoundDocument("not a compound document");
   }
-  if (bytes_.size() < kHeaderSize) Damaged("the file ends inside its header");
+  if (size_ < kHeaderSize) Damaged("the file ends inside its header");
+  header_ = std::string(kHeaderSize, '\0');
+  bytes_.Read(0, kHeaderSize, header_.data());
   ReadHeader();
   ReadFat();
   ReadDirectory();
@@ -51,8 +101,8 @@ TCompoundFileReader::TCompoundFileReader(std::string_view bytes) : bytes_(bytes)
 }
 
 void TCompoundFileReader::ReadHeader() {
-  const std::uint16_t major = U16(bytes_, 0x1A);
-  sectorShift_ = U16(bytes_, 0x1E);
+  const std::uint16_t major = U16(header_, 0x1A);
+  sectorShift_ = U16(header_, 0x1E);
   if (major == 3 && sectorShift_ == 9) {
     version4_ = false;
   } else if (major == 4 && sectorShift_ == 12) {
@@ -61,26 +111,28 @@ void TCompoundFileReader::ReadHeader() {
     Damaged("unknown container version %d with sector shift %d", {static_cast<int>(major), static_cast<int>(sectorShift_)});
   }
   sectorSize_ = std::size_t{1} << sectorShift_;
-  if (U16(bytes_, 0x20) != kMiniSectorShift) Damaged("unknown mini sector size");
-  fatSectorCount_ = U32(bytes_, 0x2C);
-  firstDirectorySector_ = U32(bytes_, 0x30);
-  miniCutoff_ = U32(bytes_, 0x38);
-  firstMiniFatSector_ = U32(bytes_, 0x3C);
-  miniFatSectorCount_ = U32(bytes_, 0x40);
-  firstDifatSector_ = U32(bytes_, 0x44);
-  difatSectorCount_ = U32(bytes_, 0x48);
+  if (U16(header_, 0x20) != kMiniSectorShift) Damaged("unknown mini sector size");
+  fatSectorCount_ = U32(header_, 0x2C);
+  firstDirectorySector_ = U32(header_, 0x30);
+  miniCutoff_ = U32(header_, 0x38);
+  firstMiniFatSector_ = U32(header_, 0x3C);
+  miniFatSectorCount_ = U32(header_, 0x40);
+  firstDifatSector_ = U32(header_, 0x44);
+  difatSectorCount_ = U32(header_, 0x48);
 }
 
-std::string_view TCompoundFileReader::Sector(std::uint32_t index, std::size_t length) const {
+std::string TCompoundFileReader::Sector(std::uint32_t index, std::size_t length) const {
   const std::uint64_t offset = (static_cast<std::uint64_t>(index) + 1) << sectorShift_;
-  if (offset > bytes_.size() || bytes_.size() - offset < length) {
+  if (offset > size_ || size_ - offset < length) {
     Damaged("the file ends before sector %d", {static_cast<long long>(index)});
   }
-  return bytes_.substr(static_cast<std::size_t>(offset), length);
+  std::string bytes(length, '\0');
+  bytes_.Read(offset, length, bytes.data());
+  return bytes;
 }
 
 void TCompoundFileReader::ReadFat() {
-  const std::size_t sectorsInFile = bytes_.size() >> sectorShift_;
+  const std::size_t sectorsInFile = static_cast<std::size_t>(size_ >> sectorShift_);
   if (fatSectorCount_ > sectorsInFile) Damaged("the allocation table claims more sectors than the file holds");
 
   // The first 109 allocation-table sector numbers sit in the header, the
@@ -88,7 +140,7 @@ void TCompoundFileReader::ReadFat() {
   std::vector<std::uint32_t> fatSectors;
   fatSectors.reserve(fatSectorCount_);
   for (std::size_t i = 0; i < 109 && fatSectors.size() < fatSectorCount_; ++i) {
-    fatSectors.push_back(U32(bytes_, 0x4C + 4 * i));
+    fatSectors.push_back(U32(header_, 0x4C + 4 * i));
   }
   const std::size_t perDifatSector = sectorSize_ / 4 - 1;
   std::uint32_t next = firstDifatSector_;
@@ -96,7 +148,7 @@ void TCompoundFileReader::ReadFat() {
   while (fatSectors.size() < fatSectorCount_) {
     if (next >= sectorsInFile || seen[next]) Damaged("the list of allocation-table sectors is broken");
     seen[next] = true;
-    const std::string_view difat = Sector(next, sectorSize_);
+    const std::string difat = Sector(next, sectorSize_);
     for (std::size_t i = 0; i < perDifatSector && fatSectors.size() < fatSectorCount_; ++i) {
       fatSectors.push_back(U32(difat, 4 * i));
     }
@@ -106,7 +158,7 @@ void TCompoundFileReader::ReadFat() {
   const std::size_t perSector = sectorSize_ / 4;
   fat_.reserve(fatSectors.size() * perSector);
   for (const std::uint32_t sector : fatSectors) {
-    const std::string_view entries = Sector(sector, sectorSize_);
+    const std::string entries = Sector(sector, sectorSize_);
     for (std::size_t i = 0; i < perSector; ++i) fat_.push_back(U32(entries, 4 * i));
   }
 }
@@ -132,14 +184,23 @@ std::vector<std::uint32_t> TCompoundFileReader::FollowChain(const std::vector<st
 }
 
 std::string TCompoundFileReader::ReadRegularStream(std::uint32_t start, std::uint64_t size, const char* what) const {
-  if (size > bytes_.size()) Damaged("the %s is larger than the file", {what});
+  if (size > size_) Damaged("the %s is larger than the file", {what});
   const std::size_t needed = static_cast<std::size_t>((size + sectorSize_ - 1) >> sectorShift_);
   const std::vector<std::uint32_t> chain = FollowChain(fat_, start, needed, what);
-  std::string out;
-  out.reserve(static_cast<std::size_t>(size));
-  for (const std::uint32_t sector : chain) {
-    const std::size_t length = std::min<std::size_t>(sectorSize_, static_cast<std::size_t>(size) - out.size());
-    out.append(Sector(sector, length));
+  std::string out(static_cast<std::size_t>(size), '\0');
+  // Runs of consecutive sectors, the usual layout, are read at once.
+  std::size_t done = 0;
+  for (std::size_t i = 0; i < chain.size();) {
+    std::size_t run = 1;
+    while (i + run < chain.size() && chain[i + run] == chain[i] + run) ++run;
+    const std::uint64_t offset = (static_cast<std::uint64_t>(chain[i]) + 1) << sectorShift_;
+    const std::size_t length = std::min<std::size_t>(run << sectorShift_, out.size() - done);
+    if (offset > size_ || size_ - offset < length) {
+      Damaged("the file ends before sector %d", {static_cast<long long>(chain[i] + run - 1)});
+    }
+    bytes_.Read(offset, length, out.data() + done);
+    done += length;
+    i += run;
   }
   return out;
 }
@@ -150,9 +211,9 @@ void TCompoundFileReader::ReadDirectory() {
   const std::size_t perSector = sectorSize_ / kEntrySize;
   entries_.reserve(chain.size() * perSector);
   for (const std::uint32_t sector : chain) {
-    const std::string_view block = Sector(sector, sectorSize_);
+    const std::string block = Sector(sector, sectorSize_);
     for (std::size_t i = 0; i < perSector; ++i) {
-      const std::string_view raw = block.substr(i * kEntrySize, kEntrySize);
+      const std::string_view raw = std::string_view(block).substr(i * kEntrySize, kEntrySize);
       TDirectoryEntry entry;
       const std::size_t nameBytes = std::min<std::size_t>(U16(raw, 0x40), 64);
       std::u16string name;
@@ -183,7 +244,7 @@ void TCompoundFileReader::ReadMiniFat() {
   const std::size_t perSector = sectorSize_ / 4;
   miniFat_.reserve(chain.size() * perSector);
   for (const std::uint32_t sector : chain) {
-    const std::string_view entries = Sector(sector, sectorSize_);
+    const std::string entries = Sector(sector, sectorSize_);
     for (std::size_t i = 0; i < perSector; ++i) miniFat_.push_back(U32(entries, 4 * i));
   }
 }

@@ -28,10 +28,50 @@ class TDamagedDocument : public TabrinError {
   using TabrinError::TabrinError;
 };
 
+// Where a container's bytes come from: memory, or a file read a piece at a
+// time, so that a workbook file is never held twice.
+class TContainerBytes {
+ public:
+  virtual ~TContainerBytes() = default;
+  virtual std::uint64_t Size() const = 0;
+  // Copies the length bytes at offset (inside Size()) to out.
+  virtual void Read(std::uint64_t offset, std::size_t length, char* out) const = 0;
+};
+
+class TMemoryBytes : public TContainerBytes {
+ public:
+  explicit TMemoryBytes(std::string_view bytes) : bytes_(bytes) {}
+  std::uint64_t Size() const override { return bytes_.size(); }
+  void Read(std::uint64_t offset, std::size_t length, char* out) const override;
+
+ private:
+  std::string_view bytes_;
+};
+
+// An open file; raises TabrinError "Cannot open file '<path>': <reason>".
+class TFileBytes : public TContainerBytes {
+ public:
+  explicit TFileBytes(const std::string& path);
+  ~TFileBytes() override;
+  TFileBytes(const TFileBytes&) = delete;
+  TFileBytes& operator=(const TFileBytes&) = delete;
+  std::uint64_t Size() const override { return size_; }
+  // Raises TabrinError "Cannot read file '<path>': <reason>".
+  void Read(std::uint64_t offset, std::size_t length, char* out) const override;
+  // The first bytes of the file (all of it when it is shorter).
+  std::string Head(std::size_t length) const;
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+  std::uint64_t size_ = 0;
+};
+
 class TCompoundFileReader {
  public:
   // The bytes must outlive the reader.
   explicit TCompoundFileReader(std::string_view bytes);
+  explicit TCompoundFileReader(const TContainerBytes& bytes);
 
   // Names (UTF-8) of the streams directly inside the root storage.
   std::vector<std::string> RootStreamNames() const;
@@ -52,14 +92,18 @@ class TCompoundFileReader {
   void ReadFat();
   void ReadDirectory();
   void ReadMiniFat();
-  std::string_view Sector(std::uint32_t index, std::size_t length) const;
+  void Open();
+  std::string Sector(std::uint32_t index, std::size_t length) const;
   std::vector<std::uint32_t> FollowChain(const std::vector<std::uint32_t>& table, std::uint32_t start,
                                          std::size_t needed, const char* what) const;
   std::string ReadRegularStream(std::uint32_t start, std::uint64_t size, const char* what) const;
   std::string ReadMiniStream(std::uint32_t start, std::uint64_t size) const;
   std::vector<std::uint32_t> RootChildren() const;
 
-  std::string_view bytes_;
+  TMemoryBytes memory_{std::string_view()};
+  const TContainerBytes& bytes_;
+  std::uint64_t size_ = 0;
+  std::string header_;
   unsigned sectorShift_ = 9;
   std::size_t sectorSize_ = 512;
   std::uint32_t miniCutoff_ = 4096;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <new>
 
 #include "text/ascii.h"
 #include "text/encoding.h"
@@ -44,7 +45,7 @@ void RejectOtherFormats(std::string_view bytes, const std::string& name) {
     if (head.find("application/vnd.oasis.opendocument.spreadsheet") != std::string_view::npos) {
       Fail("'%s' is an OpenDocument spreadsheet (.ods); %s", {name, kOnlyXls});
     }
-    if (bytes.find("xl/") != std::string_view::npos) {
+    if (bytes.substr(0, 65536).find("xl/") != std::string_view::npos) {
       Fail("'%s' is an Excel 2007 or later workbook (.xlsx), not an Excel 97-2003 workbook (.xls)", {name});
     }
     Fail("'%s' is a ZIP archive, not a workbook; %s", {name, kOnlyXls});
@@ -60,17 +61,14 @@ void RejectOtherFormats(std::string_view bytes, const std::string& name) {
   }
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) Fail("Cannot open file '%s': %s", {path, std::strerror(EISDIR)});
-  std::ifstream in(path, std::ios::binary);
-  if (!in) Fail("Cannot open file '%s': %s", {path, std::strerror(errno)});
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error || size > SIZE_MAX / 2) Fail("Cannot read file '%s'", {path});
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (static_cast<std::uintmax_t>(in.gcount()) != size) Fail("Cannot read file '%s'", {path});
-  return bytes;
+// The workbook stream's sheet positions are 32-bit: no workbook file can be
+// much larger than 4 GiB.
+constexpr std::uint64_t kLargestWorkbook = std::uint64_t{4} << 30;
+// Enough of a file's start to tell what else it is.
+constexpr std::size_t kHeadBytes = 64 * 1024;
+
+bool IsCompoundDocument(std::string_view head) {
+  return StartsWith(head, std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
 }
 
 std::string JoinQuoted(const std::vector<std::string>& names) {
@@ -126,18 +124,42 @@ std::string_view TWorksheet::Text(const TSheetCell& cell) const {
   return cell.text < shared ? sharedTexts_->At(cell.text) : ownTexts_.At(cell.text - shared);
 }
 
+std::int64_t TWorksheet::SharedTextNumber(const TSheetCell& cell) const {
+  if (cell.kind != TCellKind::ckText || cell.text >= SharedTextCount()) return -1;
+  return cell.text;
+}
+
 // ---- TWorkbookReader
 
 TWorkbookReader TWorkbookReader::OpenFile(const std::string& path) {
-  const std::string bytes = ReadWholeFile(path);
-  return TWorkbookReader(bytes, path);
+  // What the file is, is told from its first bytes before anything else is
+  // read; a workbook's streams are then read from the file sector by sector,
+  // so memory holds the workbook stream and never the file besides.
+  const detail::TFileBytes file(path);
+  const std::string head = file.Head(kHeadBytes);
+  RejectOtherFormats(head, path);
+  if (!IsCompoundDocument(head)) Fail("'%s' is not an Excel workbook (.xls, .xlsx)", {path});
+  if (file.Size() > kLargestWorkbook) {
+    Fail("'%s' is %s MB, larger than any Excel 97-2003 workbook can be; %s",
+         {path, std::to_string(file.Size() >> 20), kOnlyXls});
+  }
+  TWorkbookReader reader(path);
+  reader.Load(file);
+  return reader;
 }
 
 TWorkbookReader::TWorkbookReader(std::string_view fileBytes, std::string displayName)
-    : displayName_(std::move(displayName)), sharedStrings_(std::make_shared<TTextPool>()) {
+    : TWorkbookReader(std::move(displayName)) {
   RejectOtherFormats(fileBytes, displayName_);
+  Load(detail::TMemoryBytes(fileBytes));
+}
+
+TWorkbookReader::TWorkbookReader(std::string displayName)
+    : displayName_(std::move(displayName)), sharedStrings_(std::make_shared<TTextPool>()) {}
+
+void TWorkbookReader::Load(const detail::TContainerBytes& bytes) {
   try {
-    const detail::TCompoundFileReader container(fileBytes);
+    const detail::TCompoundFileReader container(bytes);
     std::optional<std::string> stream = container.ReadRootStream("Workbook");
     if (!stream) stream = container.ReadRootStream("Book");
     if (!stream) {
@@ -154,11 +176,15 @@ TWorkbookReader::TWorkbookReader(std::string_view fileBytes, std::string display
     Fail("'%s' is not an Excel workbook (.xls, .xlsx)", {displayName_});
   } catch (const TDamagedDocument& e) {
     Damaged(e.what());
+  } catch (const std::bad_alloc&) {
+    Fail("'%s' is too large to be read in the memory available", {displayName_});
   }
   try {
     ReadGlobals();
   } catch (const TDamagedDocument& e) {
     Damaged(e.what());
+  } catch (const std::bad_alloc&) {
+    Fail("'%s' is too large to be read in the memory available", {displayName_});
   }
 }
 
@@ -298,6 +324,8 @@ TWorksheet TWorkbookReader::ReadSheet(std::string_view name) const {
     ReadSheetRecords(sheet, entry->offset);
   } catch (const TDamagedDocument& e) {
     Damaged(e.what());
+  } catch (const std::bad_alloc&) {
+    Fail("'%s' is too large to be read in the memory available", {displayName_});
   }
   return sheet;
 }

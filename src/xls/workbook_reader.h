@@ -17,6 +17,7 @@ namespace tabrin {
 
 namespace detail {
 class TWorksheetBuilder;
+class TContainerBytes;
 }
 
 enum class TCellKind : std::uint8_t { ckEmpty, ckText, ckNumber, ckDateTime, ckBoolean, ckError };
@@ -64,6 +65,12 @@ class TWorksheet {
   // The cell at a position, or nullptr when it is empty.
   const TSheetCell* Find(int row, int column) const;
   std::string_view Text(const TSheetCell& cell) const;
+  // Text cells of the workbook's shared string table name their text by its
+  // number there, so that many cells with one text can keep it once;
+  // SharedTextNumber gives that number, or -1 for other cells.
+  std::uint32_t SharedTextCount() const { return sharedTexts_ ? sharedTexts_->Count() : 0; }
+  std::int64_t SharedTextNumber(const TSheetCell& cell) const;
+  std::string_view SharedText(std::uint32_t number) const { return sharedTexts_->At(number); }
 
  private:
   friend class TWorkbookReader;
@@ -79,7 +86,8 @@ class TWorksheet {
 class TWorkbookReader {
  public:
   // Reads a file.  Every kind of bad input raises TabrinError with a
-  // message that names the file and says what is wrong.
+  // message that names the file and says what is wrong; what the file is,
+  // is told from its first bytes, and only the workbook stream is kept.
   static TWorkbookReader OpenFile(const std::string& path);
   // The same for bytes already in memory; displayName stands for the file.
   TWorkbookReader(std::string_view fileBytes, std::string displayName);
@@ -99,6 +107,8 @@ class TWorkbookReader {
     std::string name;
     std::uint32_t offset = 0;
   };
+  explicit TWorkbookReader(std::string displayName);
+  void Load(const detail::TContainerBytes& bytes);
   void ReadGlobals();
   std::string DecodeBytes(std::string_view bytes) const;
   bool IsDateXf(std::uint16_t xf) const;

@@ -1,24 +1,63 @@
-// Any bytes given to the workbook readers end in a workbook or a TabrinError:
-// never a crash, a hang, an out-of-bounds access or another exception.  The
-// bytes go where a file's would: a compound document to the Excel 97-2003
-// reader, a ZIP package to the Excel 2007+ reader (seed it with
-// tests/data/*.xlsx too).
+// Any bytes given to the workbook readers and the sheet query behind the
+// import tabs end in a result or a TabrinError: never a crash, a hang, an
+// out-of-bounds access or another exception.  The bytes go where a file's
+// would: a compound document to the Excel 97-2003 reader, a ZIP package to
+// the Excel 2007+ reader (seed it with tests/data/*.xlsx too).  And whatever
+// the bytes hold, what is loaded stays within three times their size plus
+// 32 MiB (the room that the rows of a sheet's whole used range need),
+// checked against the sanitizer's count of live heap bytes.
+#include <sanitizer/allocator_interface.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
+#include "import/workbook_table.h"
 #include "text/error.h"
 #include "xls/spreadsheet.h"
 
+namespace {
+
+void CheckMemory(std::size_t baseline, std::size_t inputSize, const char* stage) {
+  const std::size_t bound = 3 * inputSize + (std::size_t{32} << 20);
+  const std::size_t live = __sanitizer_get_current_allocated_bytes();
+  if (live > baseline && live - baseline > bound) {
+    std::fprintf(stderr, "%s holds %zu bytes for %zu bytes of input (bound %zu)\n", stage, live - baseline,
+                 inputSize, bound);
+    std::abort();
+  }
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::size_t baseline = __sanitizer_get_current_allocated_bytes();
   try {
     const std::unique_ptr<const tabrin::TSpreadsheet> book =
         tabrin::OpenSpreadsheetBytes(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz");
+    CheckMemory(baseline, size, "the workbook");
     for (const std::string& name : book->SheetNames()) {
       const tabrin::TWorksheet sheet = book->ReadSheet(name);
+      CheckMemory(baseline, size, "a sheet");
       for (int row = sheet.FirstRow(); row <= sheet.LastRow(); ++row) {
         for (const tabrin::TSheetCell& cell : sheet.RowCells(row)) (void)sheet.Text(cell);
+      }
+      for (const std::optional<std::string>& filter : {std::optional<std::string>(), std::optional<std::string>("管理貨號")}) {
+        try {
+          const tabrin::TStatementResult table = tabrin::WorksheetTable(sheet, filter);
+          CheckMemory(baseline, size, "a sheet query");
+          tabrin::TRow values;
+          for (std::size_t i = 0; i < table.rows.size(); ++i) {
+            table.rows.Decode(i, values);
+            if (values.size() != table.columns.size()) std::abort();
+          }
+        } catch (const tabrin::TabrinError&) {
+        }
       }
     }
   } catch (const tabrin::TabrinError&) {
