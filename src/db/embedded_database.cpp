@@ -1,6 +1,8 @@
 #include "db/embedded_database.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -35,6 +37,43 @@ void RunScript(const std::string& path, std::string_view script) {
   sqlite3_close_v2(db);
 }
 
+// The files SQLite keeps beside a database while it writes it.
+constexpr const char* kCompanions[] = {"-journal", "-wal", "-shm"};
+
+void RemoveWithCompanions(const std::string& path) {
+  std::error_code error;
+  std::filesystem::remove(path, error);
+  for (const char* suffix : kCompanions) std::filesystem::remove(path + suffix, error);
+}
+
+// A journal, WAL or shared-memory file of the old database would be read as
+// belonging to the new file that takes its name, and copy old pages into it.
+// The old database is first opened once, which rolls back a journal that a
+// crash left mid-commit (so the old file stays sound should we stop before
+// the rename), then its companions are removed.
+void RetireOldDatabase(const std::string& path) {
+  std::error_code error;
+  bool companions = false;
+  for (const char* suffix : kCompanions) companions = companions || std::filesystem::exists(path + suffix, error);
+  if (!companions) return;
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+    sqlite3_busy_timeout(db, 2000);
+    sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+  }
+  sqlite3_close_v2(db);
+  for (const char* suffix : kCompanions) std::filesystem::remove(path + suffix, error);
+}
+
+// Makes a rename in the folder durable.
+void SyncFolderOf(const std::string& path) {
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
 }  // namespace
 
 std::string_view EmbeddedSchemaSql() { return kSchema; }
@@ -46,9 +85,11 @@ void CreateEmbeddedDatabase(const std::string& path, const TCreateDatabaseOption
     throw TabrinError(FormatMessage("'%s' already exists; use --force to replace it", {path}));
   }
   // Build the new file beside the old one and put it in place only when
-  // complete, so a failure never leaves a half-made database behind.
+  // complete, so a failure never leaves a half-made database behind.  A
+  // journal left by an earlier, killed attempt would be played back into the
+  // fresh file: it goes first.
   const std::string temporary = path + ".new";
-  fs::remove(temporary, error);
+  RemoveWithCompanions(temporary);
   try {
     RunScript(temporary, kSchema);
     if (options.sample) {
@@ -58,12 +99,14 @@ void CreateEmbeddedDatabase(const std::string& path, const TCreateDatabaseOption
       FillSampleData(connection);
       connection.Close();
     }
+    RetireOldDatabase(path);
     fs::rename(temporary, path);
+    SyncFolderOf(path);
   } catch (const fs::filesystem_error& failure) {
-    fs::remove(temporary, error);
+    RemoveWithCompanions(temporary);
     throw TabrinError(FormatMessage("Cannot create '%s': %s", {path, failure.code().message()}));
   } catch (...) {
-    fs::remove(temporary, error);
+    RemoveWithCompanions(temporary);
     throw;
   }
 }

@@ -1,6 +1,11 @@
 // Creating the embedded database: schema, refusal to overwrite, sample data.
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -35,6 +40,65 @@ TEST(EmbeddedDatabase, RefusesToReplaceAnExistingFileUnlessForced) {
   EXPECT_EQ(ReadFile(path), "precious");
   CreateEmbeddedDatabase(path, {.overwrite = true});
   EXPECT_EQ(ReadFile(path).substr(0, 15), "SQLite format 3");
+}
+
+// Leaves the database as a crash mid-commit does: pages already changed in
+// the file and their old contents in a hot "-journal" beside it.
+void CrashInTheMiddleOfACommit(const std::string& path) {
+  const pid_t child = fork();
+  if (child == 0) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    // A tiny page cache makes SQLite write changed pages into the file
+    // before the commit.
+    sqlite3_exec(db,
+                 "PRAGMA cache_size=2; BEGIN; CREATE TABLE Filler(x); "
+                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<2000) "
+                 "INSERT INTO Filler SELECT randomblob(600) FROM n; DELETE FROM Classify;",
+                 nullptr, nullptr, nullptr);
+    _exit(0);  // no commit, no rollback, no close
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+}
+
+TEST(EmbeddedDatabase, ReplacingADatabaseLeavesNothingOfItsJournalBehind) {
+  TTempFolder folder;
+  const std::string path = folder.File("Database.mdb");
+  CreateEmbeddedDatabase(path, {.sample = true});
+  CrashInTheMiddleOfACommit(path);
+  ASSERT_TRUE(std::filesystem::exists(path + "-journal")) << "the crash left no journal to test with";
+  folder.Write("Database.mdb-wal", "stale");
+  folder.Write("Database.mdb-shm", "stale");
+  // A journal of a killed earlier attempt at building the new file.
+  folder.Write("Database.mdb.new-journal", ReadFile(path + "-journal"));
+
+  CreateEmbeddedDatabase(path, {.overwrite = true});
+
+  for (const char* left : {"Database.mdb-journal", "Database.mdb-wal", "Database.mdb-shm", "Database.mdb.new",
+                           "Database.mdb.new-journal"}) {
+    EXPECT_FALSE(std::filesystem::exists(folder.File(left))) << left;
+  }
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+  std::string check;
+  sqlite3_exec(
+      db, "PRAGMA integrity_check",
+      [](void* out, int, char** values, char**) {
+        *static_cast<std::string*>(out) += values[0] ? values[0] : "";
+        return 0;
+      },
+      &check, nullptr);
+  int classifies = -1;
+  sqlite3_stmt* count = nullptr;
+  if (sqlite3_prepare_v2(db, "SELECT count(*) FROM Classify", -1, &count, nullptr) == SQLITE_OK &&
+      sqlite3_step(count) == SQLITE_ROW) {
+    classifies = sqlite3_column_int(count, 0);
+  }
+  sqlite3_finalize(count);
+  sqlite3_close_v2(db);
+  EXPECT_EQ(check, "ok");
+  EXPECT_EQ(classifies, 0) << "the new database is empty";
 }
 
 TEST(EmbeddedDatabase, SampleDataFillsEveryDeclaredFieldListAndFitsTheWidths) {
