@@ -32,7 +32,9 @@ const TImporterDef& ImporterFor(TMasterTable table, std::string_view dbKind) {
 }
 
 std::string WorkbookConnectionString(std::string_view path) {
-  return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + std::string(path) + ";" +
+  // Quoted, so that a file name holding ";", "=", quotes or outer blanks
+  // opens that very file instead of adding keys to the string.
+  return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + QuoteConnectionValue(path) + ";" +
          "Extended Properties=IMEX=1;Excel 8.0;" + "Persist Security Info=False";
 }
 
