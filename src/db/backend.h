@@ -71,6 +71,14 @@ class TQueryStatementError : public TabrinError {
   using TabrinError::TabrinError;
 };
 
+// An error of the database as a whole, not of the statement's data: another
+// program holds it locked, or it cannot be opened, written or read.  Callers
+// that walk rows tell it apart from an error about one row.
+class TDatabaseUnavailableError : public TabrinError {
+ public:
+  using TabrinError::TabrinError;
+};
+
 class TBackend {
  public:
   virtual ~TBackend() = default;

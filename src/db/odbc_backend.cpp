@@ -8,10 +8,14 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "text/ascii.h"
 #include "text/encoding.h"
 #include "text/error.h"
+#include "text/format.h"
 #include "text/regional.h"
 
 namespace tabrin::detail {
@@ -36,8 +40,28 @@ std::string OdbcValue(std::string_view value, bool alwaysBrace = false) {
   return braced + "}";
 }
 
+// FreeTDS reads a braced value up to the first "}" and knows no escape for
+// it: a doubled "}}" ends the value, and what follows is read as keys of its
+// own ("x};PORT=2;x={" would send the login elsewhere).  So a value holding
+// "}" is refused for FreeTDS, naming the Database.ini key it came from.
+void RefuseWhatFreeTdsCannotCarry(const TConnectionProperties& properties) {
+  static constexpr std::pair<std::string_view, std::string_view> kIniKeys[] = {
+      {"Password", "Password"}, {"User ID", "Login"}, {"Initial Catalog", "DatabaseName"},
+      {"Data Source", "Host"},  {"Server", "Host"},   {"Port", "Port"},
+      {"Driver", "Driver"}};
+  for (const auto& [connectionKey, iniKey] : kIniKeys) {
+    if (properties.Get(connectionKey).find('}') != std::string::npos) {
+      throw TabrinError(FormatMessage(
+          "The value of \"%s\" in Database.ini holds \"}\", which the FreeTDS driver cannot receive; "
+          "change that value in Database.ini",
+          {iniKey}));
+    }
+  }
+}
+
 std::string Diagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
   std::string message;
+  std::vector<std::string> lines;
   for (SQLSMALLINT record = 1;; ++record) {
     SQLWCHAR state[6] = {};
     SQLINTEGER nativeError = 0;
@@ -54,9 +78,13 @@ std::string Diagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
       line.erase(0, close + 1);
     }
     while (!line.empty() && (line.back() == '\n' || line.back() == ' ' || line.back() == ';')) line.pop_back();
-    if (line.empty()) continue;
+    // Drivers report one failure in several records, often with the same
+    // text (FreeTDS: "Unable to connect: Adaptive Server is unavailable or
+    // does not exist" twice): each text is stated once.
+    if (line.empty() || std::find(lines.begin(), lines.end(), line) != lines.end()) continue;
     if (!message.empty()) message += "; ";
     message += line;
+    lines.push_back(line);
     if (record >= 3) break;
   }
   return message.empty() ? std::string("The ODBC driver reported an error without a message") : message;
@@ -433,6 +461,8 @@ std::string OdbcConnectionString(const TConnectionProperties& properties) {
     server = "localhost";
   }
   const bool postgres = LowerAscii(driver).find("postgres") != std::string::npos;
+  const bool freeTds = LowerAscii(driver).find("freetds") != std::string::npos;
+  if (freeTds) RefuseWhatFreeTdsCannotCarry(properties);
 
   std::string text = "DRIVER=" + OdbcValue(driver, true) + ";SERVER=" + OdbcValue(server);
   if (!port.empty()) text += ";PORT=" + OdbcValue(port);
@@ -442,7 +472,7 @@ std::string OdbcConnectionString(const TConnectionProperties& properties) {
   if (postgres) {
     // Booleans as booleans, not as "1"/"0" texts.
     text += ";BoolsAsChar=0";
-  } else if (LowerAscii(driver).find("freetds") != std::string::npos) {
+  } else if (freeTds) {
     text += ";ClientCharset=UTF-8";
   }
   return text + ";";

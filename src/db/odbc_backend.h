@@ -14,6 +14,8 @@ namespace tabrin::detail {
 // (its "Driver" key, else FreeTDS), server ("(local)" is this machine;
 // "host,port" gives a port), port, database, login and password, each value
 // braced when it holds characters that would change how the string reads.
+// FreeTDS has no escape for "}" inside braces: for it a value holding "}" is
+// refused with an error naming the Database.ini key.
 std::string OdbcConnectionString(const TConnectionProperties& properties);
 
 std::unique_ptr<TBackend> OpenOdbcBackend(const std::string& odbcConnectionString);

@@ -135,6 +135,27 @@ TValue ReadValue(sqlite3_stmt* statement, int i, TFieldType type) {
   }
 }
 
+// SQLite's errors about the database file as a whole (held by another
+// writer, not openable, read-only, failing) rather than about a statement.
+[[noreturn]] void RaiseSqliteError(int code, const std::string& message) {
+  switch (code & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      throw TDatabaseUnavailableError(
+          "Another program is writing to the database; try again when it has finished");
+    case SQLITE_CANTOPEN:
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_IOERR:
+    case SQLITE_FULL:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+      throw TDatabaseUnavailableError(FormatMessage("The database cannot be used: %s", {message}));
+    default:
+      throw TabrinError(message);
+  }
+}
+
 class TSqliteStatement : public TPreparedStatement {
  public:
   TSqliteStatement(sqlite3* db, sqlite3_stmt* statement) : db_(db), statement_(statement) {
@@ -235,9 +256,10 @@ class TSqliteStatement : public TPreparedStatement {
   }
 
   [[noreturn]] void Fail() {
+    const int code = sqlite3_errcode(db_);
     std::string message = sqlite3_errmsg(db_);
     sqlite3_reset(statement_);
-    throw TabrinError(message);
+    RaiseSqliteError(code, message);
   }
 
   sqlite3* db_;
@@ -293,7 +315,10 @@ class TSqliteBackend : public TBackend {
     return info;
   }
 
-  void BeginTransaction() override { Exec("BEGIN"); }
+  // The write lock is taken at once, waiting for another writer up to the
+  // busy timeout: a deferred transaction would read first and then fail at
+  // its first write, without waiting, when another import holds the lock.
+  void BeginTransaction() override { Exec("BEGIN IMMEDIATE"); }
   void Commit() override { Exec("COMMIT"); }
   void Rollback() override { Exec("ROLLBACK"); }
 
@@ -308,10 +333,10 @@ class TSqliteBackend : public TBackend {
 
   void Exec(const char* sql) {
     char* error = nullptr;
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+    if (const int code = sqlite3_exec(db_, sql, nullptr, nullptr, &error); code != SQLITE_OK) {
       std::string message = error ? error : sqlite3_errmsg(db_);
       sqlite3_free(error);
-      throw TabrinError(message);
+      RaiseSqliteError(code, message);
     }
   }
 
@@ -351,7 +376,7 @@ std::string SqliteDateTimeText(double serial) {
 std::unique_ptr<TBackend> OpenSqliteBackend(const std::string& path) {
   switch (InspectFile(path)) {
     case TFileKind::missing:
-      throw TabrinError(FormatMessage("Could not find file '%s'.", {path}));
+      throw TabrinError(FormatMessage("Could not find file '%s'; \"tabrin-cli init-db\" creates it.", {path}));
     case TFileKind::jet:
       throw TabrinError(FormatMessage(
           "'%s' is a Microsoft Access (Jet) database; this program keeps the ORVELLAPOS database in SQLite "

@@ -35,7 +35,7 @@ TEST_F(CliDbTest, InitDbRefusesToReplaceWithoutForce) {
 TEST_F(CliDbTest, ConnectWithoutDatabaseFilePrintsTheErrorAndFails) {
   EXPECT_EQ(Run({"connect", "1"}), 1);
   EXPECT_EQ(out_.str(), "");
-  EXPECT_EQ(err_.str(), "Could not find file '" + home_ + "/Database.mdb'.\n");
+  EXPECT_EQ(err_.str(), "Could not find file '" + home_ + "/Database.mdb'; \"tabrin-cli init-db\" creates it.\n");
 }
 
 TEST_F(CliDbTest, ConnectServerKindThroughDatabaseIni) {

@@ -75,8 +75,8 @@ TEST(ConnectionStrings, OdbcStringForSqlServerAndOtherDrivers) {
       {"Provider=SQLOLEDB.1;Password=vorn;Persist Security Info=True;User ID=SA;Initial Catalog=KESTAPOS;"
        "Data Source=(local)",
        "DRIVER={FreeTDS};SERVER=localhost;DATABASE=KESTAPOS;UID=SA;PWD={vorn};ClientCharset=UTF-8;"},
-      {"Provider=SQLOLEDB.1;Password=x}y;User ID=SA;Initial Catalog=POS;Data Source=10.0.0.5,1500",
-       "DRIVER={FreeTDS};SERVER=10.0.0.5;PORT=1500;DATABASE=POS;UID=SA;PWD={x}}y};ClientCharset=UTF-8;"},
+      {"Provider=SQLOLEDB.1;Password=x{y;User ID=SA;Initial Catalog=POS;Data Source=10.0.0.5,1500",
+       "DRIVER={FreeTDS};SERVER=10.0.0.5;PORT=1500;DATABASE=POS;UID=SA;PWD={x{y};ClientCharset=UTF-8;"},
       {"Provider=SQLOLEDB.1;Password=p;User ID=u;Initial Catalog=d;Data Source=db;Driver=PostgreSQL Unicode;Port=5433",
        "DRIVER={PostgreSQL Unicode};SERVER=db;PORT=5433;DATABASE=d;UID=u;PWD={p};BoolsAsChar=0;"},
   };
@@ -110,7 +110,8 @@ TEST(DatabaseConnect, KindOneFailsClearlyWithoutAnSqliteFile) {
   TTempFolder folder;
   TConnection connection("ADOConnection");
   connection.SetConnectionString(OrvellaConnectionString(folder.Path()));
-  EXPECT_EQ(OpenError(connection), "Could not find file '" + folder.File("Database.mdb") + "'.");
+  EXPECT_EQ(OpenError(connection),
+            "Could not find file '" + folder.File("Database.mdb") + "'; \"tabrin-cli init-db\" creates it.");
   EXPECT_FALSE(connection.Connected());
 
   std::string jet(2048, '\0');
