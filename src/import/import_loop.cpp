@@ -31,6 +31,14 @@ const TFieldDef& DeclaredField(const TQueryDef& query, std::string_view name) {
   throw TabrinError(FormatMessage("%s: Field '%s' not found", {query.name, name}));
 }
 
+// A code as an error message quotes it: a cell may hold thousands of
+// characters, of which the first few say enough.
+std::string QuotableCode(const std::string& code) {
+  constexpr std::size_t kShown = 30;
+  if (Utf16Length(code) <= kShown) return code;
+  return CutToUtf16Units(code, kShown) + "…";
+}
+
 // One sheet row at a time: read, look up, write.  Remembers the column being
 // read so that an error can name it.
 class TRowImporter {
@@ -84,7 +92,7 @@ class TRowImporter {
     const std::string_view fieldName = codeField_.title.empty() ? codeField_.name : codeField_.title;
     throw TabrinError(FormatMessage(bytes ? "Code '%s' is too long for field '%s' (at most %d bytes)"
                                           : "Code '%s' is too long for field '%s' (at most %d characters)",
-                                    {code, fieldName, codeField_.width}));
+                                    {QuotableCode(code), fieldName, codeField_.width}));
   }
 
   void WriteFields(const std::string& code, TCellSource TFieldMapping::*branch) {
@@ -263,7 +271,7 @@ std::string SheetRowLine(int sheetRow, std::string_view column) {
 }
 
 TImportError::TImportError(const std::string& cause, int sheetRow, std::string column, TImportCounts counts)
-    : TabrinError(cause + "\n" + SheetRowLine(sheetRow, column)),
+    : TabrinError(sheetRow > 0 ? cause + "\n" + SheetRowLine(sheetRow, column) : cause),
       cause_(cause),
       sheetRow_(sheetRow),
       column_(std::move(column)),
@@ -294,13 +302,31 @@ TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporte
     return TImportError(cause, sheetRowOf(failedIndex), std::move(column), counts);
   };
 
+  // An error of the database as a whole (locked by another program, not
+  // writable) is about no sheet row: it names none, and the batch it struck
+  // is not stored.
+  auto unavailable = [&](const TDatabaseUnavailableError& error) -> TImportError {
+    rows.CancelEdit();
+    try {
+      batch.Rollback();
+    } catch (const std::exception&) {  // the database is gone; nothing of the batch was stored
+    }
+    return TImportError(error.what(), 0, {}, batch.Owned() ? batchStart.counts : counts);
+  };
+
   sheet.First();
   const int totalRows = sheet.RecordCount();
-  batch.Begin();
+  try {
+    batch.Begin();
+  } catch (const TDatabaseUnavailableError& e) {
+    throw unavailable(e);
+  }
   while (!sheet.Eof()) {
     const int index = sheet.RecNo();
     try {
       Count(rows.ImportCurrentRow(), counts);
+    } catch (const TDatabaseUnavailableError& e) {
+      throw unavailable(e);
     } catch (const std::exception& e) {
       throw fail(index, e.what(), std::string(rows.CurrentColumn()));
     }
@@ -308,16 +334,20 @@ TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporte
     if (batch.Due()) {
       try {
         batch.Commit();
+        batchStart = {index + 1, counts};
+        batch.Begin();
+      } catch (const TDatabaseUnavailableError& e) {
+        throw unavailable(e);
       } catch (const std::exception& e) {
         throw TImportError(e.what(), sheetRowOf(batchStart.recordIndex), {}, batchStart.counts);
       }
-      batchStart = {index + 1, counts};
-      batch.Begin();
     }
     if (options.progress) options.progress({index + 1, totalRows, counts});
   }
   try {
     batch.Commit();
+  } catch (const TDatabaseUnavailableError& e) {
+    throw unavailable(e);
   } catch (const std::exception& e) {
     throw TImportError(e.what(), sheetRowOf(batchStart.recordIndex), {}, batchStart.counts);
   }

@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "db/backend.h"
 #include "db/connection.h"
 #include "db/query.h"
 #include "import/import_mapping.h"
@@ -57,7 +58,9 @@ struct TImportOptions {
 
 // An error that stopped an import: the message as the failing step raised
 // it, then a line naming the sheet row and, when one was being read, the
-// column title.  counts are the rows stored before it.
+// column title.  An error of the database as a whole (locked by another
+// program, not writable) has no such line and SheetRow() 0.  counts are the
+// rows stored before it.
 class TImportError : public TabrinError {
  public:
   TImportError(const std::string& cause, int sheetRow, std::string column, TImportCounts counts);
