@@ -28,13 +28,17 @@ const std::string kUtf8Bom = "\xEF\xBB\xBF";
 
 enum class FileEncoding { Big5, Utf8, Utf8WithBom };
 
-// The file as UTF-8 lines, with what a write needs to put it back as it was.
+// The file as UTF-8 lines for finding sections and keys, beside the bytes
+// of each line as they are in the file: a write replaces or inserts the
+// bytes of one line and puts every other byte back unchanged (Big5 user-
+// defined characters, which no conversion carries both ways, included).
 struct IniText {
   bool exists = false;
   FileEncoding encoding = FileEncoding::Big5;
   std::string lineEnding = "\r\n";
-  bool endsWithNewline = true;
-  std::vector<std::string> lines;
+  std::string bom;                    // the UTF-8 byte-order mark when the file has one
+  std::vector<std::string> lines;     // UTF-8, without line ends
+  std::vector<std::string> rawLines;  // the file's bytes, line ends included
 };
 
 bool ReadFileBytes(const std::string& fileName, std::string& bytes) {
@@ -58,33 +62,45 @@ IniText LoadIni(const std::string& fileName) {
   std::string bytes;
   if (!ReadFileBytes(fileName, bytes)) return ini;
   ini.exists = true;
-  std::string text;
   if (bytes.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0) {
     ini.encoding = FileEncoding::Utf8WithBom;
-    text = bytes.substr(kUtf8Bom.size());
+    ini.bom = kUtf8Bom;
+    bytes.erase(0, kUtf8Bom.size());
   } else if (HasNonAscii(bytes) && IsValidUtf8(bytes)) {
     ini.encoding = FileEncoding::Utf8;
-    text = bytes;
   } else {
     // Plain ASCII files count as Big5: the store's other programs write Big5.
     ini.encoding = FileEncoding::Big5;
-    text = Big5ToUtf8(bytes);
   }
-  const std::size_t firstNewline = text.find('\n');
-  ini.lineEnding = (firstNewline != std::string::npos && firstNewline > 0 && text[firstNewline - 1] == '\r')
-                       ? "\r\n"
-                       : (firstNewline == std::string::npos ? "\r\n" : "\n");
-  ini.endsWithNewline = text.empty() || text.back() == '\n';
+  // Neither "\r" nor "\n" occurs inside a Big5 or UTF-8 character, so the
+  // lines can be cut apart before they are decoded.
+  const std::size_t firstNewline = bytes.find('\n');
+  if (firstNewline != std::string::npos) ini.lineEnding = firstNewline > 0 && bytes[firstNewline - 1] == '\r' ? "\r\n" : "\n";
   std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    ini.lines.push_back(std::move(line));
-    start = end + 1;
+  while (start < bytes.size()) {
+    std::size_t end = bytes.find('\n', start);
+    end = end == std::string::npos ? bytes.size() : end + 1;
+    std::string raw = bytes.substr(start, end - start);
+    std::string_view content = raw;
+    while (!content.empty() && (content.back() == '\n' || content.back() == '\r')) content.remove_suffix(1);
+    ini.lines.push_back(ini.encoding == FileEncoding::Big5 ? Big5ToUtf8(content) : std::string(content));
+    ini.rawLines.push_back(std::move(raw));
+    start = end;
   }
   return ini;
+}
+
+// A new line's bytes in the file's encoding, with the file's line end.
+std::string EncodeLine(const IniText& ini, std::string_view line) {
+  return (ini.encoding == FileEncoding::Big5 ? Utf8ToBig5(line) : std::string(line)) + ini.lineEnding;
+}
+
+bool EndsLine(std::string_view raw) { return !raw.empty() && raw.back() == '\n'; }
+
+void InsertLine(IniText& ini, std::size_t at, std::string_view line) {
+  if (at > 0 && !EndsLine(ini.rawLines[at - 1])) ini.rawLines[at - 1] += ini.lineEnding;
+  ini.rawLines.insert(ini.rawLines.begin() + static_cast<long>(at), EncodeLine(ini, line));
+  ini.lines.insert(ini.lines.begin() + static_cast<long>(at), std::string(line));
 }
 
 std::string_view Trim(std::string_view text) {
@@ -144,20 +160,9 @@ std::string Unquote(std::string_view value) {
 }
 
 std::string Serialise(const IniText& ini) {
-  std::string text;
-  for (std::size_t i = 0; i < ini.lines.size(); ++i) {
-    text += ini.lines[i];
-    if (i + 1 < ini.lines.size() || ini.endsWithNewline) text += ini.lineEnding;
-  }
-  switch (ini.encoding) {
-    case FileEncoding::Utf8WithBom:
-      return kUtf8Bom + text;
-    case FileEncoding::Utf8:
-      return text;
-    case FileEncoding::Big5:
-      break;
-  }
-  return Utf8ToBig5(text);
+  std::string bytes = ini.bom;
+  for (const std::string& raw : ini.rawLines) bytes += raw;
+  return bytes;
 }
 
 std::string FolderOf(const std::string& fileName) {
@@ -231,11 +236,17 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
   const std::string line = std::string(key) + "=" + std::string(value);
   const long sectionLine = FindSection(ini, section);
   if (sectionLine < 0) {
-    if (!ini.lines.empty() && !Trim(ini.lines.back()).empty()) ini.lines.emplace_back();
-    ini.lines.push_back("[" + std::string(section) + "]");
-    ini.lines.push_back(line);
-    ini.endsWithNewline = true;
+    if (!ini.lines.empty() && !Trim(ini.lines.back()).empty()) InsertLine(ini, ini.lines.size(), "");
+    InsertLine(ini, ini.lines.size(), "[" + std::string(section) + "]");
+    InsertLine(ini, ini.lines.size(), line);
   } else if (const long keyLine = FindKey(ini, sectionLine, key, nullptr); keyLine >= 0) {
+    // Only this line's bytes change; it keeps its own line end.
+    std::string& raw = ini.rawLines[static_cast<std::size_t>(keyLine)];
+    const std::size_t contentEnd = raw.find_last_not_of("\r\n");
+    const std::string ending = contentEnd == std::string::npos ? raw : raw.substr(contentEnd + 1);
+    std::string encoded = EncodeLine(ini, line);
+    encoded.resize(encoded.size() - ini.lineEnding.size());
+    raw = encoded + ending;
     ini.lines[static_cast<std::size_t>(keyLine)] = line;
   } else {
     // After the section's last non-blank line.
@@ -245,8 +256,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
       if (SectionName(ini.lines[i], name)) break;
       if (!Trim(ini.lines[i]).empty()) insertAt = i + 1;
     }
-    ini.lines.insert(ini.lines.begin() + static_cast<long>(insertAt), line);
-    if (insertAt == ini.lines.size() - 1) ini.endsWithNewline = true;
+    InsertLine(ini, insertAt, line);
   }
   if (!ReplaceFileAtomically(fileName_, Serialise(ini))) {
     throw TabrinError(FormatMessage("Unable to write to %s", {fileName_}));

@@ -89,6 +89,40 @@ TEST(IniFile, WriteKeepsEncodingLineEndingsAndOtherLines) {
   EXPECT_EQ(folder.Read("SETUP.ini"), "[Setting]\r\nCover=1\r\n");
 }
 
+TEST(IniFile, WriteChangesTheBytesOfItsLineOnly) {
+  TempFolder folder;
+  // Big5 user-defined characters (0xFA40, 0x8140) that no conversion to
+  // Unicode and back keeps, a lone lead byte, a line without its end and
+  // mixed line ends: a write must put every one of those bytes back.
+  const std::string before = "[Base Info]\r\nTitle=\xFA\x40\x81\x40\xB9\x73\r\n"
+                             "Note=\x81\x40\n[Setting]\r\nCover=1\r\nOdd=\xA4\r\nLast=\xFA\x40";
+  struct Case {
+    const char* section;
+    const char* key;
+    const char* value;
+    std::string after;
+  };
+  const Case cases[] = {
+      {"SETTING", "cover", "0",
+       "[Base Info]\r\nTitle=\xFA\x40\x81\x40\xB9\x73\r\nNote=\x81\x40\n[Setting]\r\ncover=0\r\n"
+       "Odd=\xA4\r\nLast=\xFA\x40"},
+      {"Setting", "Last", "2",
+       "[Base Info]\r\nTitle=\xFA\x40\x81\x40\xB9\x73\r\nNote=\x81\x40\n[Setting]\r\nCover=1\r\n"
+       "Odd=\xA4\r\nLast=2"},
+      {"Setting", "New", "3",
+       "[Base Info]\r\nTitle=\xFA\x40\x81\x40\xB9\x73\r\nNote=\x81\x40\n[Setting]\r\nCover=1\r\n"
+       "Odd=\xA4\r\nLast=\xFA\x40\r\nNew=3\r\n"},
+      {"Base Info", "Person", "\xE8\xA8\xB1",  // 許
+       "[Base Info]\r\nTitle=\xFA\x40\x81\x40\xB9\x73\r\nNote=\x81\x40\nPerson=\xB3\x5C\r\n[Setting]\r\n"
+       "Cover=1\r\nOdd=\xA4\r\nLast=\xFA\x40"},
+  };
+  for (const Case& c : cases) {
+    folder.Write("SETUP.ini", before);
+    TIniFile(folder.File("SETUP.ini")).WriteString(c.section, c.key, c.value);
+    EXPECT_EQ(folder.Read("SETUP.ini"), c.after) << c.section << "/" << c.key;
+  }
+}
+
 TEST(IniFile, FailedWriteRaisesAndLeavesTheOldFileIntact) {
   TempFolder folder;
   // A folder that is really a file: nothing can be created inside it, even by root.
