@@ -202,6 +202,10 @@ TEST_F(CliExport, FailuresPrintTheErrorAndLeaveNoFile) {
   EXPECT_NE(Export("cls", "/proc/self/no-such-folder/x.xls"), 0);
   EXPECT_EQ(err_.str(), "Directory \"/proc/self/no-such-folder\" not found and cannot be created.\n");
   EXPECT_EQ(out_.str(), "");
+  // A folder that exists but cannot be written, even by root: the error
+  // names the file.
+  EXPECT_NE(Export("cls", "/proc/self/x.xls"), 0);
+  EXPECT_EQ(err_.str().rfind("Cannot write '/proc/self/x.xls': ", 0), 0u) << err_.str();
 
   std::filesystem::remove(Home("Database.mdb"));
   EXPECT_NE(Export("item", Home("items.xls")), 0);

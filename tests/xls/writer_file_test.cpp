@@ -2,6 +2,12 @@
 // python3-olefile), and the safety of the target file when writing fails.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <fstream>
@@ -250,16 +256,56 @@ TEST(WriterFile, FinishedWorkbookReplacesTheTarget) {
   EXPECT_EQ(folder.Files().size(), 2u);
 }
 
-TEST(WriterFile, UncreatableFileFailsBeforeAnyRecord) {
+TEST(WriterFile, UncreatableFileFailsBeforeAnyRecordNamingIt) {
   test::TempFolder folder;
+  const std::string path = (folder / "missing" / "book.xls").string();
   TxlsWorkbookWriter writer;
   try {
-    writer.CreateWorkbookFile((folder / "missing" / "book.xls").string());
+    writer.CreateWorkbookFile(path);
     ADD_FAILURE();
   } catch (const TabrinError& e) {
-    EXPECT_STREQ(e.what(), "No such file or directory");
+    EXPECT_EQ(std::string(e.what()), "Cannot write '" + path + "': No such file or directory");
   }
   EXPECT_FALSE(writer.IsOpen());
+}
+
+TEST(WriterFile, AKilledExportLeavesNothingBeside) {
+  test::TempFolder folder;
+  const std::string path = (folder / "Item.xls").string();
+  WriteFile(path, "previous");
+  const pid_t child = fork();
+  if (child == 0) {
+    TxlsWorkbookWriter writer;
+    writer.CreateWorkbookFile(path);
+    WriteSmallWorkbook(writer);
+    _exit(0);  // killed before the workbook is closed
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(folder.Files(), std::vector<std::string>{"Item.xls"});
+  const Bytes kept = ReadFile(path);
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), "previous");
+}
+
+TEST(WriterFile, TheNextExportRemovesTemporariesAKilledOneLeft) {
+  test::TempFolder folder;
+  const std::string path = (folder / "Item.xls").string();
+  for (const char* name : {".Item.xls.123456.tmp", ".Item.xls.7.tmp", ".Other.xls.123456.tmp", ".Item.xls.x.tmp",
+                           ".Item.xls.55.tmp"}) {
+    WriteFile((folder / name).string(), "left over");
+  }
+  // A temporary that a running export holds stays.
+  const int running = ::open((folder / ".Item.xls.55.tmp").c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(running, LOCK_EX), 0);
+  TxlsWorkbookWriter writer;
+  writer.CreateWorkbookFile(path);
+  WriteSmallWorkbook(writer);
+  writer.CloseWorkbookFile();
+  ::close(running);
+  std::vector<std::string> files = folder.Files();
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files,
+            (std::vector<std::string>{".Item.xls.55.tmp", ".Item.xls.x.tmp", ".Other.xls.123456.tmp", "Item.xls"}));
 }
 
 }  // namespace
