@@ -3,11 +3,13 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdlib>
+#include <filesystem>
 #include <ostream>
 
 #include "config/program_folder.h"
 #include "import/workbook_backend.h"
 #include "text/error.h"
+#include "text/format.h"
 
 namespace tabrin::cli {
 
@@ -28,6 +30,11 @@ int RunCli(const std::vector<std::string>& args, CliStreams streams) {
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {
     app.parse(reversed);
+    // A mistyped folder would quietly show and use the defaults of files
+    // that are not there.
+    if (!home.empty() && !std::filesystem::is_directory(home)) {
+      throw TabrinError(FormatMessage("The program folder '%s' does not exist", {home}));
+    }
     InitProgramFolder(home);
     for (auto& [subcommand, action] : context.actions) {
       if (subcommand->parsed()) return action();

@@ -57,5 +57,19 @@ TEST_F(CliSettings, AFailedWriteIsReportedAndChangesNothing) {
   EXPECT_TRUE(std::filesystem::is_directory(home_ + "/Setup.ini"));
 }
 
+TEST_F(CliSettings, AProgramFolderThatDoesNotExistIsAnErrorNotTheDefaults) {
+  for (const std::vector<std::string>& command : {std::vector<std::string>{"settings"},
+                                                  std::vector<std::string>{"settings", "--cover", "0"}}) {
+    std::vector<std::string> args{"--home", home_ + "/missing"};
+    args.insert(args.end(), command.begin(), command.end());
+    out_.str("");
+    err_.str("");
+    EXPECT_EQ(RunCli(args, {out_, err_}), 1);
+    EXPECT_EQ(out_.str(), "");
+    EXPECT_EQ(err_.str(), "The program folder '" + home_ + "/missing' does not exist.\n");
+  }
+  EXPECT_FALSE(std::filesystem::exists(home_ + "/missing"));
+}
+
 }  // namespace
 }  // namespace tabrin::cli
