@@ -40,10 +40,8 @@ void WriteManyReferencesToOneText(const std::string& path, int rows, const std::
   writer.CreateWorkbookFile(path);
   writer.BeginWorkbook();
   writer.BeginSheet(TxlsSheetHead{});
-  writer.UsedRanges().NoteUsedCell(0, 0, 0);
   writer.WriteLabelSst(0, 0, std::string_view("品名"), kDefaultXfIndex);
   for (int r = 1; r <= rows; ++r) {
-    writer.UsedRanges().NoteUsedCell(0, r, 0);
     writer.WriteLabelSst(r, 0, std::string_view(text), kDefaultXfIndex);
   }
   writer.EndSheet();
