@@ -1,12 +1,13 @@
 # make run   — install what is missing, build, open the window on the sample
 #              database (or, without a display, run the command-line job)
 # make test  — install what is missing, build, run every test (also under sanitizers)
+# make package — the Debian package (apt install ./build/tabrin_*.deb)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 HOME_DIR ?= $(CURDIR)/$(BUILD)/home
 
-.PHONY: run run-cli test deps build programs build-asan test-normal test-asan bench clean
+.PHONY: run run-cli test deps build programs package build-asan test-normal test-asan bench clean
 
 # The program folder of `make run` is $(HOME_DIR); its sample database is made
 # on the first run.  With a display the window opens on it; without one the
@@ -49,6 +50,11 @@ build: $(BUILD)/CMakeCache.txt
 # benchmarks and examples.
 programs: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target programs
+
+# The Debian package tabrin_<version>_amd64.deb, in the build folder.
+package: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target programs tabrin_manpage
+	cd $(BUILD) && cpack -G DEB
 
 bench: deps build
 	scripts/run-benchmarks $(BUILD)
