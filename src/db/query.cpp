@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "db/connection.h"
+#include "db/sql_shape.h"
 #include "text/ascii.h"
 #include "text/error.h"
 #include "text/format.h"
@@ -13,75 +14,6 @@ namespace {
 
 // The hidden column that carries a row's identity (SQLite's rowid).
 constexpr std::string_view kLocatorAlias = "tabrin_row_locator_";
-
-bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' || c == '.'; }
-
-// The SQL with every quoted part blanked, lower case: keyword searches then
-// ignore literals and quoted names.
-std::string Skeleton(std::string_view sql) {
-  std::string skeleton = LowerAscii(sql);
-  char open = 0;
-  for (char& c : skeleton) {
-    if (open) {
-      if (c == open) open = 0;
-      else c = ' ';
-    } else if (c == '\'' || c == '"' || c == '`') {
-      open = c;
-    } else if (c == '[') {
-      open = ']';
-    }
-  }
-  return skeleton;
-}
-
-std::size_t FindWord(std::string_view text, std::string_view word, std::size_t from = 0) {
-  for (std::size_t at = text.find(word, from); at != std::string_view::npos; at = text.find(word, at + 1)) {
-    const bool startOk = at == 0 || !IsWordChar(text[at - 1]);
-    const bool endOk = at + word.size() == text.size() || !IsWordChar(text[at + word.size()]);
-    if (startOk && endOk) return at;
-  }
-  return std::string_view::npos;
-}
-
-struct TSqlShape {
-  std::string table;              // as written; empty when not a one-table select
-  std::size_t selectListAt = 0;   // position just after "select"
-};
-
-// Recognises "SELECT <list> FROM <table> [WHERE ...|ORDER BY ...]".
-TSqlShape AnalyseSql(std::string_view sql) {
-  TSqlShape shape;
-  const std::string skeleton = Skeleton(sql);
-  std::size_t start = skeleton.find_first_not_of(" \t\r\n");
-  if (start == std::string::npos || FindWord(skeleton, "select") != start) return shape;
-  for (std::string_view unsupported : {"join", "union", "group", "distinct", "having", "intersect", "except"}) {
-    if (FindWord(skeleton, unsupported) != std::string::npos) return shape;
-  }
-  const std::size_t from = FindWord(skeleton, "from");
-  if (from == std::string::npos || FindWord(skeleton, "from", from + 4) != std::string::npos) return shape;
-  // Computed columns cannot be written back.
-  if (skeleton.find('(', start) < from) return shape;
-  std::size_t at = skeleton.find_first_not_of(" \t\r\n", from + 4);
-  if (at == std::string::npos) return shape;
-  std::size_t end = at;
-  const char first = sql[at];
-  if (first == '[' || first == '"' || first == '`') {
-    const char close = first == '[' ? ']' : first;
-    end = sql.find(close, at + 1);
-    if (end == std::string_view::npos) return shape;
-    ++end;
-  } else {
-    while (end < sql.size() && IsWordChar(sql[end])) ++end;
-    if (end == at) return shape;
-  }
-  std::size_t rest = skeleton.find_first_not_of(" \t\r\n;", end);
-  if (rest != std::string::npos && FindWord(skeleton, "where", rest) != rest && FindWord(skeleton, "order", rest) != rest) {
-    return shape;
-  }
-  shape.table = std::string(sql.substr(at, end - at));
-  shape.selectListAt = start + 6;
-  return shape;
-}
 
 const TValue kNull;
 
@@ -135,7 +67,7 @@ void TQuery::Open() {
   connection_->Open();
 
   if (sql_ != analysedSql_) {
-    const TSqlShape shape = AnalyseSql(sql_);
+    const detail::TSqlShape shape = detail::AnalyseSql(sql_);
     analysedSql_ = sql_;
     analysedTable_ = shape.table;
     analysedSelectAt_ = shape.selectListAt;
