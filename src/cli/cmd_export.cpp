@@ -1,4 +1,4 @@
-// tabrin-cli export --kind 1|2|3 cls|item|supplier|customer FILE
+// tabrin-cli export --kind 1|2|3 cls|item|supplier|customer FILE[.xlsx]
 // Connects to the database as `connect` does, exports the table through its
 // export query with the window's stored settings and prints "匯出完畢".
 #include <CLI/CLI.hpp>
@@ -91,7 +91,7 @@ int RunExport(const ExportOptions& options, CliStreams& streams) {
 }  // namespace
 
 void AddExportCommand(CLI::App& app, CommandContext& context) {
-  CLI::App* sub = app.add_subcommand("export", "Export a table to a new Excel 97-2003 workbook (.xls)");
+  CLI::App* sub = app.add_subcommand("export", "Export a table to a new Excel workbook (.xls, or .xlsx when FILE ends in .xlsx)");
   auto options = std::make_shared<ExportOptions>();
   sub->add_option("--kind", options->kind, "Database kind: 1 ORVELLAPOS, 2 KESTAPOS, 3 KESTAPLUS")
       ->required()
@@ -99,7 +99,7 @@ void AddExportCommand(CLI::App& app, CommandContext& context) {
   sub->add_option("table", options->table, "Table to export: cls, item, supplier or customer")
       ->required()
       ->check(CLI::IsMember({"cls", "item", "supplier", "customer"}, CLI::ignore_case));
-  sub->add_option("file", options->file, "Workbook to write; its extension becomes .xls")->required();
+  sub->add_option("file", options->file, "Workbook to write: a name ending in .xlsx writes an Excel 2007+ workbook (up to 1,048,575 records); any other name gets the extension .xls (up to 65,535)")->required();
   context.AddAction(sub, [options, &context] { return RunExport(*options, context.streams); });
 }
 

@@ -39,10 +39,19 @@ std::string ForceXlsExtension(std::string_view fileName) {
   return result + ".xls";
 }
 
+TExportFormat ExportFormatOf(std::string_view chosenFileName) {
+  return IsXlsxFileName(chosenFileName) ? TExportFormat::efXlsx : TExportFormat::efXls;
+}
+
+std::string ExportFileName(std::string_view chosenFileName) {
+  if (ExportFormatOf(chosenFileName) == TExportFormat::efXlsx) return std::string(chosenFileName);
+  return ForceXlsExtension(chosenFileName);
+}
+
 std::string RunExportCommand(TFerran3XLS& exporter, TQuery& exportQuery, std::string_view chosenFileName) {
   exportQuery.Close();
   exportQuery.Open();
-  exporter.FileName = ForceXlsExtension(chosenFileName);
+  exporter.FileName = ExportFileName(chosenFileName);
   exporter.DataSet = &exportQuery;
   exporter.Execute();
   return exporter.FileName;

@@ -8,6 +8,7 @@
 //   ApplyHostExportSettings(exporter);
 //   TQuery query(ExportQueryDef(TMasterTable::mtItem), connection);
 //   RunExportCommand(exporter, query, "/home/store/items");  // writes items.xls
+//   RunExportCommand(exporter, query, "/home/store/items.xlsx");  // writes items.xlsx
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,8 +34,24 @@ void ApplyHostExportSettings(TFerran3XLS& exporter);
 // appended.
 std::string ForceXlsExtension(std::string_view fileName);
 
+// The two kinds of workbook an export writes.
+enum class TExportFormat { efXls, efXlsx };
+
+// What a chosen name asks for: a name ending in ".xlsx" (any letter case)
+// an Excel 2007+ workbook of up to 1,048,575 records; any other name an
+// Excel 97-2003 workbook of up to 65,535.
+TExportFormat ExportFormatOf(std::string_view chosenFileName);
+
+// The file an export to the chosen name writes: the name itself for an
+// .xlsx workbook, ForceXlsExtension of it otherwise.
+std::string ExportFileName(std::string_view chosenFileName);
+
+// The save dialog's filter: "活頁簿(*.xls)|*.xls|活頁簿(*.xlsx)|*.xlsx".
+inline constexpr std::string_view kExportDialogFilter = "活頁簿(*.xls)|*.xls|活頁簿(*.xlsx)|*.xlsx";
+
 // Closes and reopens the export query (so the export sees the table as it is
-// now), sets FileName and DataSet and runs the export.  Returns the name of
+// now), sets FileName (ExportFileName of the chosen name) and DataSet and
+// runs the export.  Returns the name of
 // the file written.  Errors pass through unchanged.
 std::string RunExportCommand(TFerran3XLS& exporter, TQuery& exportQuery, std::string_view chosenFileName);
 

@@ -8,6 +8,7 @@
 #include "export/source_adapter.h"
 #include "text/error.h"
 #include "xls/workbook_writer.h"
+#include "xls/xlsx_writer.h"
 
 namespace tabrin {
 
@@ -42,6 +43,11 @@ class TRunGuard {
 
 }  // namespace
 
+std::string MoreRowsHint(const TWorkbookOutput& writer) {
+  if (writer.MaxRows() >= kXlsxSheetRows) return {};
+  return FormatMessage("; an Excel 2007 or later workbook (.xlsx) holds up to %d rows", {kXlsxSheetRows});
+}
+
 // The sheet a run without exported sheets adds from the component's own
 // settings; removed again however the run ends.
 class TFerran3XLS::TemporarySheet {
@@ -56,6 +62,15 @@ class TFerran3XLS::TemporarySheet {
  private:
   TFerran3XLS& owner_;
 };
+
+bool IsXlsxFileName(std::string_view fileName) {
+  constexpr std::string_view kExtension = ".xlsx";
+  if (fileName.size() < kExtension.size()) return false;
+  const std::string_view tail = fileName.substr(fileName.size() - kExtension.size());
+  return std::equal(tail.begin(), tail.end(), kExtension.begin(), [](char a, char b) {
+    return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+  });
+}
 
 std::string DirectoryOfFile(const std::string& fileName) {
   const std::size_t slash = fileName.rfind('/');
@@ -96,12 +111,16 @@ void TFerran3XLS::Execute() {
 }
 
 void TFerran3XLS::OpenOutput() {
-  writer_ = std::make_unique<TxlsWorkbookWriter>();
+  if (IsXlsxFileName(FileName)) {
+    writer_ = std::make_unique<TxlsxWorkbookWriter>();
+  } else {
+    writer_ = std::make_unique<TxlsWorkbookWriter>();
+  }
   writer_->CreateWorkbookFile(FileName, sinkFactory_);
 }
 
 void TFerran3XLS::CloseOutput(bool failed) {
-  std::unique_ptr<TxlsWorkbookWriter> writer = std::move(writer_);
+  std::unique_ptr<TWorkbookOutput> writer = std::move(writer_);
   if (!failed) {
     writer->CloseWorkbookFile();
     return;
@@ -245,9 +264,10 @@ bool TFerran3XLS::WalkSheet(TxlsSheet& sheet) {
 
 void TFerran3XLS::CheckSheetCapacity(TxlsSheet& sheet) const {
   const TFerranColumns& columns = sheet.Columns();
-  if (sheet.StartDataCol + columns.Count() > kMaxSheetColumns) {
+  const int maxColumns = writer_->MaxColumns();
+  if (sheet.StartDataCol + columns.Count() > maxColumns) {
     throw TabrinError(FormatMessage("Sheet %s cannot hold %d columns: a worksheet has at most %d columns",
-                                    {sheet.Title, sheet.StartDataCol + columns.Count(), kMaxSheetColumns}));
+                                    {sheet.Title, sheet.StartDataCol + columns.Count(), maxColumns}));
   }
   const int known = TFerranSourceAdapter(sheet.SourceRefs()).KnownRecordCount();
   if (known < 0) return;  // checked row by row while writing
@@ -255,9 +275,9 @@ void TFerran3XLS::CheckSheetCapacity(TxlsSheet& sheet) const {
   if (sheet.ExportRecCount > 0) records = std::min<long long>(records, sheet.ExportRecCount);
   if (sheet.CurrentRecordOnly) records = std::min<long long>(records, 1);
   const long long rows = sheet.DataStartRow() + records;
-  if (rows > kMaxSheetRows) {
-    throw TabrinError(FormatMessage("Sheet %s cannot hold %d records: a worksheet has at most %d rows",
-                                    {sheet.Title, records, kMaxSheetRows}));
+  if (rows > writer_->MaxRows()) {
+    throw TabrinError(FormatMessage("Sheet %s cannot hold %d records: a worksheet has at most %d rows%s",
+                                    {sheet.Title, records, writer_->MaxRows(), MoreRowsHint(*writer_)}));
   }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // TFerran3XLS: the spreadsheet exporter.  Given a file name and a source it
-// writes an Excel 97-2003 workbook: one worksheet per exported sheet (or one
+// writes an Excel workbook, 2007+ (.xlsx) when the name ends in ".xlsx" and
+// 97-2003 (.xls) otherwise: one worksheet per exported sheet (or one
 // temporary sheet built from its own settings), each with optional header
 // lines, a caption row, one row per record, an optional aggregate row and
 // optional footer lines.
@@ -18,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "export/ferran3.h"
@@ -30,11 +32,16 @@
 
 namespace tabrin {
 
-class TxlsWorkbookWriter;
+class TWorkbookOutput;
 
-// Worksheet limits of the file format.
+// Worksheet limits of the Excel 97-2003 file format; an Excel 2007+ sheet
+// holds 1,048,576 rows of 16,384 columns.
 inline constexpr int kMaxSheetRows = 65536;
 inline constexpr int kMaxSheetColumns = 256;
+
+// Whether an export to this file name writes an Excel 2007+ workbook: the
+// name ends in ".xlsx", in any letter case.
+bool IsXlsxFileName(std::string_view fileName);
 
 class TFerran3XLS : public TFerran3FormatText {
  public:
@@ -94,7 +101,7 @@ class TFerran3XLS : public TFerran3FormatText {
   // Records passed in the whole run.
   int ExportedCount() const { return exportedCount_; }
   // The workbook output while a run has it open (null otherwise).
-  TxlsWorkbookWriter* Writer() const { return writer_.get(); }
+  TWorkbookOutput* Writer() const { return writer_.get(); }
   // Lets tests wrap the file writes of the next runs.
   void SetOutputSinkFactory(TOutputSinkFactory factory) { sinkFactory_ = std::move(factory); }
 
@@ -112,11 +119,16 @@ class TFerran3XLS : public TFerran3FormatText {
   // it has no sheets of its own.
   TxlsSheetSettings SheetSettings() const;
 
-  std::unique_ptr<TxlsWorkbookWriter> writer_;
+  std::unique_ptr<TWorkbookOutput> writer_;
   TOutputSinkFactory sinkFactory_;
   int exportedCount_ = 0;
   bool running_ = false;
 };
+
+// "; an Excel 2007 or later workbook (.xlsx) holds up to 1048576 rows" for a
+// writer whose sheets hold fewer, else empty: the end of the messages that
+// stop an export at the row limit.
+std::string MoreRowsHint(const TWorkbookOutput& writer);
 
 // The directory part of a file name ("/" separated): empty for a bare name,
 // "/" for a file in the root.

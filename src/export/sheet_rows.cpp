@@ -9,7 +9,7 @@
 #include "text/error.h"
 #include "text/format.h"
 #include "text/regional.h"
-#include "xls/workbook_writer.h"
+#include "xls/workbook_output.h"
 
 namespace tabrin {
 
@@ -62,9 +62,10 @@ int TxlsSheet::DataStartRow() const {
 }
 
 void TxlsSheet::CheckRowFits() const {
-  if (CurrentRow >= kMaxSheetRows) {
-    throw TabrinError(FormatMessage("Sheet %s cannot hold all records: a worksheet has at most %d rows",
-                                    {Title, kMaxSheetRows}));
+  const TWorkbookOutput& writer = *owner_.Writer();
+  if (CurrentRow >= writer.MaxRows()) {
+    throw TabrinError(FormatMessage("Sheet %s cannot hold all records: a worksheet has at most %d rows%s",
+                                    {Title, writer.MaxRows(), MoreRowsHint(writer)}));
   }
 }
 
@@ -77,7 +78,7 @@ void TxlsSheet::WriteTextLines(TextLines which) {
   const int setting = header ? HeaderRows : FooterRows;
   TxlsFormat& format = header ? Options.HeaderFormat : Options.FooterFormat;
   const auto& event = header ? owner_.OnGetHeaderParams : owner_.OnGetFooterParams;
-  TxlsWorkbookWriter& writer = *owner_.Writer();
+  TWorkbookOutput& writer = *owner_.Writer();
 
   const int n = setting != 0 ? setting : static_cast<int>(lines.size());
   for (int r = 0; r < n; ++r) {
@@ -98,7 +99,7 @@ void TxlsSheet::WriteTextLines(TextLines which) {
 }
 
 void TxlsSheet::WriteCaptionRow() {
-  TxlsWorkbookWriter& writer = *owner_.Writer();
+  TWorkbookOutput& writer = *owner_.Writer();
   CheckRowFits();
   WriteBeforeDataCells();
   for (int i = 0; i < columns_.Count(); ++i) {
@@ -117,7 +118,7 @@ void TxlsSheet::WriteCaptionRow() {
 
 void TxlsSheet::WriteBeforeDataCells() {
   if (!owner_.OnGetBeforeDataParams || StartDataCol == 0) return;
-  TxlsWorkbookWriter& writer = *owner_.Writer();
+  TWorkbookOutput& writer = *owner_.Writer();
   for (int c = 0; c < StartDataCol; ++c) {
     TxlsFormat format;
     format.Assign(Options.DataFormat);
@@ -130,7 +131,7 @@ void TxlsSheet::WriteBeforeDataCells() {
 }
 
 void TxlsSheet::WriteDataRow() {
-  TxlsWorkbookWriter& writer = *owner_.Writer();
+  TWorkbookOutput& writer = *owner_.Writer();
   CheckRowFits();
   WriteBeforeDataCells();
   for (int p = 0; p < row_.Count(); ++p) {
@@ -143,7 +144,7 @@ void TxlsSheet::WriteDataRow() {
 }
 
 std::uint16_t TxlsSheet::WriteDataCell(int p, int col) {
-  TxlsWorkbookWriter& writer = *owner_.Writer();
+  TWorkbookOutput& writer = *owner_.Writer();
   const TFerranColumn& column = columns_.Items(p);
   std::string text = row_.Items(p).Value;
   if (owner_.OnGetExportText) owner_.OnGetExportText(*this, p, text);
@@ -197,7 +198,7 @@ void TxlsSheet::WriteAggregateRow() {
   }
   if (!anySlot) return;
 
-  TxlsWorkbookWriter& writer = *owner_.Writer();
+  TWorkbookOutput& writer = *owner_.Writer();
   CheckRowFits();
   bool written = false;
   for (int i = 0; i < columns.Count(); ++i) {

@@ -8,46 +8,18 @@
 #include "text/format.h"
 #include "text/regional.h"
 #include "xls/biff_record.h"
+#include "xls/extra_cell_values.h"
 #include "xls/workbook_writer.h"
 
 namespace tabrin {
 namespace {
 
+using detail::ValueBoolean;
+using detail::ValueNumber;
+using detail::ValueText;
+
 // Ranges per MERGEDCELLS record: 2 + 8 * 1027 bytes fill the record buffer.
 constexpr std::size_t kMergedPerRecord = 1027;
-
-std::string ValueText(const TxlsCellValue& value) {
-  if (const auto* text = std::get_if<std::string>(&value)) return *text;
-  if (const auto* flag = std::get_if<bool>(&value)) return *flag ? "True" : "False";
-  if (const auto* number = std::get_if<double>(&value)) return FormatGeneral(*number);
-  return "";
-}
-
-double ValueNumber(const TxlsCellValue& value, bool dateTime) {
-  if (const auto* number = std::get_if<double>(&value)) return *number;
-  if (const auto* flag = std::get_if<bool>(&value)) return *flag ? 1 : 0;
-  if (const auto* text = std::get_if<std::string>(&value)) {
-    const TRegionalFormats& regional = TRegionalFormats::System();
-    if (dateTime) {
-      if (auto serial = regional.ParseDateTime(*text)) return *serial;
-    }
-    if (auto number = regional.ParseFloat(*text)) return *number;
-    throw TabrinError(FormatMessage(dateTime ? "\"%s\" is not a valid date and time"
-                                             : "\"%s\" is not a valid number",
-                                    {*text}));
-  }
-  return 0;
-}
-
-bool ValueBoolean(const TxlsCellValue& value) {
-  if (const auto* flag = std::get_if<bool>(&value)) return *flag;
-  if (const auto* number = std::get_if<double>(&value)) return *number != 0;
-  if (const auto* text = std::get_if<std::string>(&value)) {
-    if (auto flag = ParseBoolean(*text, TRegionalFormats::System())) return *flag;
-    throw TabrinError(FormatMessage("\"%s\" is not a valid Boolean value", {*text}));
-  }
-  return false;
-}
 
 }  // namespace
 

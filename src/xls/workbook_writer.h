@@ -32,6 +32,7 @@
 #include "xls/sheet_objects.h"
 #include "xls/sst_strings.h"
 #include "xls/used_range.h"
+#include "xls/workbook_output.h"
 #include "xls/workbook_file.h"
 #include "xls/xls_stream.h"
 
@@ -39,10 +40,10 @@ namespace tabrin {
 
 class TxlsTextMeasurer;
 
-class TxlsWorkbookWriter {
+class TxlsWorkbookWriter : public TWorkbookOutput {
  public:
   TxlsWorkbookWriter();
-  ~TxlsWorkbookWriter();
+  ~TxlsWorkbookWriter() override;
   TxlsWorkbookWriter(const TxlsWorkbookWriter&) = delete;
   TxlsWorkbookWriter& operator=(const TxlsWorkbookWriter&) = delete;
 
@@ -50,11 +51,11 @@ class TxlsWorkbookWriter {
   // Opens the output: fresh registries, string table, used ranges, lists and
   // record buffer; a temporary file beside fileName (UTF-8).  sinkFactory
   // lets tests wrap the file writes.
-  void CreateWorkbookFile(const std::string& fileName, TOutputSinkFactory sinkFactory = {});
+  void CreateWorkbookFile(const std::string& fileName, TOutputSinkFactory sinkFactory = {}) override;
   // Writes and renames the file when FinishWorkbook has run, else discards
   // it.  Frees everything CreateWorkbookFile made.  Raises "Error writing
   // output file" when the file cannot be written (no target is left then).
-  void CloseWorkbookFile();
+  void CloseWorkbookFile() override;
   bool IsOpen() const { return file_ != nullptr; }
 
   // --- records -------------------------------------------------------------
@@ -69,45 +70,47 @@ class TxlsWorkbookWriter {
   TxlsMemoryStream& Stream();
 
   // --- workbook ------------------------------------------------------------
-  void BeginWorkbook();
-  void FinishWorkbook();
+  void BeginWorkbook() override;
+  void FinishWorkbook() override;
   bool Finished() const { return finished_; }
 
   // --- sheets --------------------------------------------------------------
   // Validates the title, creates the sheet entry and writes the head.
-  void BeginSheet(const TxlsSheetHead& head);
+  void BeginSheet(const TxlsSheetHead& head) override;
   // Writes the extra cells, MERGEDCELLS, hyperlink cells, WINDOW2,
   // SELECTION, HLINK/QUICKTIP, the drawing objects and EOF.
-  void EndSheet(const TxlsSheetTail& tail = {});
+  void EndSheet(const TxlsSheetTail& tail = {}) override;
 
-  void WriteLabelSst(int row, int col, std::string_view utf8, std::uint16_t xf);
+  void WriteLabelSst(int row, int col, std::string_view utf8, std::uint16_t xf) override;
   void WriteLabelSst(int row, int col, std::u16string_view utf16, std::uint16_t xf);
-  void WriteNumber(int row, int col, double value, std::uint16_t xf);
-  void WriteBoolean(int row, int col, bool value, std::uint16_t xf);
-  void WriteBlank(int row, int col, std::uint16_t xf);
+  void WriteNumber(int row, int col, double value, std::uint16_t xf) override;
+  void WriteBoolean(int row, int col, bool value, std::uint16_t xf) override;
+  void WriteBlank(int row, int col, std::uint16_t xf) override;
   // =SUM/AVERAGE/MIN/MAX(col firstRow : col lastRow), computed on load;
   // aggNone (or any other value) gives COUNT.
   void WriteAggregateFormula(int row, int col, std::uint16_t xf, TxlsAggregate aggregate,
-                             int firstRow, int lastRow);
+                             int firstRow, int lastRow) override;
 
   // Raises entry `column` of the column-width list so the text fits.
-  void MeasureCellWidth(std::string_view utf8, std::uint16_t xf, int column);
+  void MeasureCellWidth(std::string_view utf8, std::uint16_t xf, int column) override;
   // Notes the height the XF's font needs in that row (row-height list).
-  void MeasureRowHeight(std::uint16_t xf, int row);
+  void MeasureRowHeight(std::uint16_t xf, int row) override;
   // Rewrites the COLINFO widths of the current sheet from the width list.
-  void PatchColumnWidths();
+  void PatchColumnWidths() override;
 
   // The workbook's pictures, which images refer to by name (copied).
-  void SetPictures(const TxlsPictures& pictures) { pictures_ = pictures; }
+  void SetPictures(const TxlsPictures& pictures) override { pictures_ = pictures; }
 
   // --- state the export pipeline reads and fills -----------------------------
-  TxlsFormatRegistry& Formats() { return *formats_; }
+  TxlsFormatRegistry& Formats() override { return *formats_; }
   TsstStrings& SharedStrings() {
     ResolveQueuedStrings();
     return *sst_;
   }
   TxlsBoundSheetList& UsedRanges() { return *sheets_; }
-  std::vector<int>& ColumnWidths() { return columnWidths_; }
+  std::vector<int>& ColumnWidths() override { return columnWidths_; }
+  int MaxRows() const override { return 65536; }
+  int MaxColumns() const override { return 256; }
   // Row -> height in twips (largest noted).
   std::map<int, int>& RowHeights() { return rowHeights_; }
   // Width in pixels of "0" in the default font (arial 10).

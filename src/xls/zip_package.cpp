@@ -66,7 +66,7 @@ std::size_t TPartReader::Read(char* buffer, std::size_t size) {
 
 TZipPackage TZipPackage::OpenFile(const std::string& path) {
   int code = 0;
-  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &code);
   if (archive == nullptr) NotReadable(code);
   return TZipPackage(archive);
 }
@@ -79,7 +79,7 @@ TZipPackage TZipPackage::OpenBytes(std::string_view bytes) {
     zip_error_fini(&error);
     throw TDamagedPackage("there is not enough memory to open it");
   }
-  zip_t* archive = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+  zip_t* archive = zip_open_from_source(source, ZIP_RDONLY, &error);
   if (archive == nullptr) {
     const int code = zip_error_code_zip(&error);
     zip_source_free(source);

@@ -1,6 +1,7 @@
 // tabrin-cli export end to end: the four tables of the sample embedded
-// database are exported and the workbooks read back with xlrd, an
-// independent reader, and compared value by value with the database.
+// database are exported and the workbooks read back with independent
+// readers (xlrd for .xls, openpyxl and LibreOffice for .xlsx) and compared
+// value by value with the database.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -21,12 +22,16 @@ namespace tabrin::cli {
 namespace {
 
 // Compares a workbook with the table it was exported from.  Arguments: the
-// database file, the workbook, and a JSON description of the export query.
+// database file, the workbook, and a JSON description of the export query;
+// a fourth argument "resaved" allows the spelling another program gives the
+// same look when it saves the workbook again (number formats in any letter
+// case, the footer's centring code written out).
 constexpr const char* kCheckScript = R"PY(
 import datetime, json, sqlite3, struct, sys
 import olefile, xlrd
 
 db, xls, spec = sys.argv[1], sys.argv[2], json.loads(sys.argv[3])
+resaved = len(sys.argv) > 4 and sys.argv[4] == "resaved"
 fields = spec["fields"]
 errors = []
 def fail(message):
@@ -68,7 +73,7 @@ for r, row in enumerate(rows, start=1):
         value, cell, kind = row[c], sheet.cell(r, c), field["kind"]
         where = "row %d %s" % (r, field["name"])
         fmt = look(cell)[0]
-        if fmt != NUMBER_FORMATS[kind]:
+        if (fmt.lower() if resaved else fmt) != (NUMBER_FORMATS[kind].lower() if resaved else NUMBER_FORMATS[kind]):
             fail("%s: format %r, expected %r" % (where, fmt, NUMBER_FORMATS[kind]))
         if value is None or (kind == "text" and value.strip() == ""):
             if cell.ctype != xlrd.XL_CELL_BLANK:
@@ -91,8 +96,76 @@ while at + 4 <= len(stream):
         count = struct.unpack_from("<H", stream, at + 4)[0]
         footers.append(stream[at + 7:at + 7 + count].decode("latin-1"))
     at += 4 + length
-if footers != ["Page &P of &N"]:
+if footers != ["Page &P of &N"] and not (resaved and footers == ["&CPage &P of &N"]):
     fail("footers %r" % footers)
+
+print("\n".join(errors[:20]))
+sys.exit(1 if errors else 0)
+)PY";
+
+// The same for an Excel 2007+ workbook, read with openpyxl; its column widths
+// are compared with those of the .xls export of the same table (fourth
+// argument), which they must match to the pixel.
+constexpr const char* kCheckXlsxScript = R"PY(
+import datetime, json, sqlite3, sys
+import openpyxl, xlrd
+
+db, xlsx, spec, xls = sys.argv[1], sys.argv[2], json.loads(sys.argv[3]), sys.argv[4]
+fields = spec["fields"]
+errors = []
+def fail(message):
+    errors.append(message)
+
+book = openpyxl.load_workbook(xlsx)
+if book.sheetnames != ["Sheet1"]:
+    fail("sheets %r" % book.sheetnames)
+sheet = book.worksheets[0]
+rows_in_sheet = list(sheet.iter_rows())
+if sheet.max_column != len(fields):
+    fail("%d columns, expected %d" % (sheet.max_column, len(fields)))
+for c, field in enumerate(fields):
+    cell = rows_in_sheet[0][c]
+    if cell.value != field["title"]:
+        fail("caption %d is %r, expected %r" % (c, cell.value, field["title"]))
+    if not cell.font.b:
+        fail("caption %d is not bold" % c)
+
+NUMBER_FORMATS = {"int": "#,###,##0", "float": "#,###,##0.00", "date": "yyyy/MM/dd", "text": "General", "bool": "General"}
+names = ",".join('"%s"' % f["name"] for f in fields)
+rows = sqlite3.connect(db).execute("SELECT %s FROM %s" % (names, spec["table"])).fetchall()
+if len(rows_in_sheet) != 1 + len(rows):
+    fail("%d rows, expected %d" % (len(rows_in_sheet), 1 + len(rows)))
+for r, row in enumerate(rows, start=1):
+    if r >= len(rows_in_sheet):
+        break
+    for c, field in enumerate(fields):
+        value, cell, kind = row[c], rows_in_sheet[r][c], field["kind"]
+        where = "row %d %s" % (r, field["name"])
+        if value is None or (kind == "text" and value.strip() == ""):
+            if cell.value is not None:
+                fail("%s: %r should be blank" % (where, cell.value))
+            continue
+        if cell.number_format != NUMBER_FORMATS[kind]:
+            fail("%s: format %r, expected %r" % (where, cell.number_format, NUMBER_FORMATS[kind]))
+        if kind == "text":
+            if cell.value != value.strip():
+                fail("%s: %r, expected %r" % (where, cell.value, value))
+        elif kind == "date":
+            expected = datetime.datetime.fromisoformat(value.split(".")[0])
+            if cell.value != expected:
+                fail("%s: %r, expected %r" % (where, cell.value, expected))
+        elif not isinstance(cell.value, (int, float)) or abs(cell.value - float(value)) > 1e-9 * max(1.0, abs(float(value))):
+            fail("%s: %r, expected %r" % (where, cell.value, value))
+
+if sheet.oddFooter.center.text != "Page &P of &N":
+    fail("footer %r" % sheet.oddFooter.center.text)
+
+xls_sheet = xlrd.open_workbook(xls, formatting_info=True).sheet_by_index(0)
+for c in range(len(fields)):
+    letter = openpyxl.utils.get_column_letter(c + 1)
+    width, expected = sheet.column_dimensions[letter].width, xls_sheet.colinfo_map[c].width / 256.0
+    if abs(width - expected) >= 1 / 7.0:
+        fail("column %s is %r characters wide, the .xls one %r" % (letter, width, expected))
 
 print("\n".join(errors[:20]))
 sys.exit(1 if errors else 0)
@@ -192,10 +265,78 @@ TEST_F(CliExport, WorkbooksHoldTheTablesValues) {
   }
 }
 
+std::string RunScript(const std::string& command, int& status) {
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) {
+    status = -1;
+    return "cannot run " + command;
+  }
+  std::string report;
+  char buffer[512];
+  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) report += buffer;
+  status = ::pclose(pipe);
+  return report;
+}
+
+// The .xlsx exports read back by openpyxl against the database, with the
+// .xls export's look; and by LibreOffice, which saves them again as .xls for
+// the xlrd check above.
+TEST_F(CliExport, XlsxWorkbooksHoldTheTablesValues) {
+  const struct {
+    const char* verb;
+    const char* table;
+    const TQueryDef& query;
+  } cases[] = {
+      {"cls", "Classify", schema::CLSExportQuery()},
+      {"item", "Item", schema::ItemExportQuery()},
+      {"supplier", "Supplier", schema::SupplierExportQuery()},
+      {"customer", "Customer", schema::CustExportQuery()},
+  };
+  {
+    TConnection connection;
+    ConnectDatabase(connection, TDatabaseKind::dkOrvella, Home());
+    connection.Execute("INSERT INTO Item (ItemNo, PtName, ImUpDate, UniPrice, StkQty) VALUES ('N0000001', '', NULL, NULL, NULL)");
+  }
+  const std::string xlsxScript = Home("check_xlsx.py"), xlsScript = Home("check_export.py");
+  std::ofstream(xlsxScript) << kCheckXlsxScript;
+  std::ofstream(xlsScript) << kCheckScript;
+  std::string converted;
+  for (const auto& c : cases) {
+    const std::string xlsx = Home(std::string(c.verb) + ".xlsx"), xls = Home(std::string(c.verb) + ".xls");
+    ASSERT_EQ(Export(c.verb, xlsx), 0) << c.verb << ": " << err_.str();
+    EXPECT_EQ(out_.str(), "匯出完畢\n");
+    ASSERT_EQ(Export(c.verb, xls), 0) << c.verb << ": " << err_.str();
+    const std::string spec = Quote(Describe(c.query, c.table));
+    int status = 0;
+    const std::string report = RunScript("/usr/bin/python3 " + Quote(xlsxScript) + " " + Quote(Home("Database.mdb")) +
+                                         " " + Quote(xlsx) + " " + spec + " " + Quote(xls), status);
+    EXPECT_EQ(status, 0) << c.verb << ":\n" << report;
+    converted += " " + Quote(xlsx);
+  }
+
+  // LibreOffice keeps its profile under HOME.
+  std::filesystem::create_directories(Home("lo"));
+  int status = 0;
+  const std::string conversion = RunScript("HOME=" + Quote(Home("lo")) + " soffice --headless --convert-to xls --outdir " +
+                                           Quote(Home("lo")) + converted, status);
+  ASSERT_EQ(status, 0) << conversion;
+  for (const auto& c : cases) {
+    const std::string saved = Home("lo/" + std::string(c.verb) + ".xls");
+    const std::string report = RunScript("/usr/bin/python3 " + Quote(xlsScript) + " " + Quote(Home("Database.mdb")) +
+                                         " " + Quote(saved) + " " + Quote(Describe(c.query, c.table)) + " resaved",
+                                         status);
+    EXPECT_EQ(status, 0) << c.verb << " as LibreOffice read it:\n" << report;
+  }
+}
+
 TEST_F(CliExport, TheChosenExtensionBecomesXls) {
   ASSERT_EQ(Export("cls", Home("subcategories.txt")), 0) << err_.str();
   EXPECT_TRUE(std::filesystem::exists(Home("subcategories.xls")));
   EXPECT_FALSE(std::filesystem::exists(Home("subcategories.txt")));
+  ASSERT_EQ(Export("cls", Home("subcategories.XLSX")), 0) << err_.str();
+  EXPECT_TRUE(std::filesystem::exists(Home("subcategories.XLSX")));
+  ASSERT_EQ(Export("cls", Home("subcategories.xlsx.txt")), 0) << err_.str();
+  EXPECT_TRUE(std::filesystem::exists(Home("subcategories.xlsx.xls")));
 }
 
 TEST_F(CliExport, FailuresPrintTheErrorAndLeaveNoFile) {

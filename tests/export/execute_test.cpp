@@ -386,7 +386,9 @@ TEST_F(ExecuteTest, TooManyRecordsStopBeforeAnythingIsWritten) {
       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 65536) INSERT INTO T SELECT i FROM n");
   exporter.DataSet = &OpenQuery("SELECT * FROM T");
   exporter.Options.SetSheetTitle("Sheet1");
-  EXPECT_EQ(ErrorOf(exporter), "Sheet Sheet1 cannot hold 65536 records: a worksheet has at most 65536 rows");
+  EXPECT_EQ(ErrorOf(exporter),
+            "Sheet Sheet1 cannot hold 65536 records: a worksheet has at most 65536 rows; an Excel 2007 or later "
+            "workbook (.xlsx) holds up to 1048576 rows");
   EXPECT_EQ(FileBytes(exporter.FileName), "earlier workbook");
 
   exporter.SkipRecCount = 1;  // 65535 records below the caption row fit exactly
@@ -401,7 +403,9 @@ TEST_F(ExecuteTest, TooManyCustomRecordsStopWithTheSameError) {
   exporter.ExportSource = esCustom;
   exporter.CustomSource = &source;
   exporter.Options.SetSheetTitle("Sheet1");
-  EXPECT_EQ(ErrorOf(exporter), "Sheet Sheet1 cannot hold all records: a worksheet has at most 65536 rows");
+  EXPECT_EQ(ErrorOf(exporter),
+            "Sheet Sheet1 cannot hold all records: a worksheet has at most 65536 rows; an Excel 2007 or later "
+            "workbook (.xlsx) holds up to 1048576 rows");
   EXPECT_FALSE(std::filesystem::exists(exporter.FileName));
 }
 

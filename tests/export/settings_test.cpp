@@ -161,6 +161,28 @@ TEST(ExportCommand, ForcesTheXlsExtension) {
   for (const auto& c : cases) EXPECT_EQ(ForceXlsExtension(c.chosen), c.expected) << c.chosen;
 }
 
+// A name ending in ".xlsx" (any letter case) keeps its name and asks for an
+// Excel 2007+ workbook; every other name follows the .xls rule.
+TEST(ExportCommand, XlsxNamesAreKeptOthersBecomeXls) {
+  const struct {
+    const char* chosen;
+    const char* written;
+    TExportFormat format;
+  } cases[] = {
+      {"/data/items.xlsx", "/data/items.xlsx", TExportFormat::efXlsx},
+      {"/data/items.XLSX", "/data/items.XLSX", TExportFormat::efXlsx},
+      {"/data/items", "/data/items.xls", TExportFormat::efXls},
+      {"/data/items.txt", "/data/items.xls", TExportFormat::efXls},
+      {"/data/items.xlsx.txt", "/data/items.xlsx.xls", TExportFormat::efXls},
+      {"/data/a.xlsx/items", "/data/a.xlsx/items.xls", TExportFormat::efXls},
+      {"/data/items.xlsm", "/data/items.xls", TExportFormat::efXls},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ExportFileName(c.chosen), c.written) << c.chosen;
+    EXPECT_EQ(ExportFormatOf(c.chosen), c.format) << c.chosen;
+  }
+}
+
 TEST(ExportCommand, TableNames) {
   EXPECT_EQ(MasterTableFromName("cls"), TMasterTable::mtClassify);
   EXPECT_EQ(MasterTableFromName("Customer"), TMasterTable::mtCustomer);
