@@ -443,11 +443,19 @@ void TWorkbookReader::ReadSheetRecords(TWorksheet& sheet, std::uint32_t offset) 
   const std::uint32_t sharedCount = sharedStrings_->Count();
   sheet.cells_.reserve(CountCellRecords(stream_, offset));
   TSheetCollector sheetCells(sheet.cells_, sheet.ownTexts_, sharedCount);
-  // Tells a date from a number by its cell format and moves 1904-based
-  // dates to the usual day count.
+  // Tells a date from a number by its cell format and moves dates to the
+  // usual day count (from 30 December 1899).  1904-based dates are shifted
+  // by the four years between the two starts.  1900-based day numbers count
+  // a 29 February 1900 that never was (day 60), so only from day 61
+  // (1 March 1900) on do they equal the day count; days 1 to 60 are one
+  // short of it.  Below 1 a value is a time of day without a date.
   const auto numberKind = [&](std::uint16_t xf, double& value) {
     if (!IsDateXf(xf)) return TCellKind::ckNumber;
-    if (dates1904_) value += k1904Offset;
+    if (dates1904_) {
+      value += k1904Offset;
+    } else if (value >= 1 && value < 61) {
+      value += 1;
+    }
     return TCellKind::ckDateTime;
   };
   const auto readText = [&](TBiffBodyReader& body) {

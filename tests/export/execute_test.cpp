@@ -47,10 +47,12 @@ TEST_F(ExecuteTest, DateTimeValuesBecomeSerialsExceptDaysZeroAndOne) {
     const char* text;
   } cases[] = {
       {1, TCellKind::ckDateTime, 38412, ""},  // 1 March 2005
-      {2, TCellKind::ckDateTime, 1, ""},      // 1 January 1900, day 2
-      {3, TCellKind::ckDateTime, 59, ""},     // 28 February 1900, day 60
+      // Before 1 March 1900 the file holds one less than the day count (1
+      // for 1 January 1900); the reader gives the day count back.
+      {2, TCellKind::ckDateTime, 2, ""},      // 1 January 1900
+      {3, TCellKind::ckDateTime, 60, ""},     // 28 February 1900
       {4, TCellKind::ckText, 0, "1899/12/30"},  // a time of day alone
-      {6, TCellKind::ckDateTime, 1.5, ""},
+      {6, TCellKind::ckDateTime, 2.5, ""},
   };
   for (const auto& c : cases) {
     const TSheetCell* cell = sheet.Find(c.row, 1);
