@@ -93,7 +93,7 @@ std::unique_ptr<TBackend> OpenBackend(std::string_view connectionString) {
   }
   if (StartsWithNoCase(provider, "SQLOLEDB") || StartsWithNoCase(provider, "SQLNCLI") ||
       StartsWithNoCase(provider, "MSOLEDBSQL")) {
-    return detail::OpenOdbcBackend(detail::OdbcConnectionString(properties));
+    return detail::OpenOdbcBackend(detail::OdbcConnectionString(properties), detail::LoginTimeoutSeconds(properties));
   }
   throw TabrinError("Provider cannot be found. It may not be properly installed");
 }

@@ -36,8 +36,11 @@ std::optional<TDatabaseKind> DatabaseKindFromCode(std::string_view code) {
 }
 
 std::string OrvellaConnectionString(std::string_view programFolder) {
-  return "Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=true;Data Source=" +
-         QuoteConnectionValue(FolderWithSeparator(programFolder) + "Database.mdb") +
+  // Like every file of the program folder, the database file is found
+  // whatever the letter case of its name ("database.MDB").
+  const std::string file = programFolder.empty() ? std::string("Database.mdb")
+                                                 : FindFileNoCase(FolderWithSeparator(programFolder), "Database.mdb");
+  return "Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=true;Data Source=" + QuoteConnectionValue(file) +
          ";Jet OLEDB:Database Password=" + std::string(kOrvellaDatabasePassword);
 }
 
@@ -51,6 +54,8 @@ TServerSettings ReadServerSettings(TDatabaseKind kind, std::string_view programF
   settings.host = ini.ReadString("Database", "Host", settings.host);
   settings.driver = ini.ReadString("Database", "Driver", "");
   settings.port = ini.ReadString("Database", "Port", "");
+  settings.timeoutSeconds = ini.ReadInteger("Database", "Timeout", kDefaultServerTimeoutSeconds);
+  if (settings.timeoutSeconds <= 0) settings.timeoutSeconds = kDefaultServerTimeoutSeconds;
   return settings;
 }
 
@@ -61,6 +66,9 @@ std::string ServerConnectionString(const TServerSettings& settings) {
                      "Data Source=" + QuoteConnectionValue(settings.host);
   if (!settings.driver.empty()) text += ";Driver=" + QuoteConnectionValue(settings.driver);
   if (!settings.port.empty()) text += ";Port=" + QuoteConnectionValue(settings.port);
+  if (settings.timeoutSeconds != kDefaultServerTimeoutSeconds) {
+    text += ";Connect Timeout=" + std::to_string(settings.timeoutSeconds);
+  }
   return text;
 }
 

@@ -10,8 +10,10 @@
 // Kind 1 opens Database.mdb in the program folder (an SQLite 3 file on this
 // platform); kinds 2 and 3 open a server through ODBC with the settings of
 // Database.ini section "Database" (Password, Login, DatabaseName, Host, plus
-// our optional Driver and Port).  Values are quoted where needed, so a
-// password holding ";" or "=" reaches the server intact.
+// our optional Driver, Port and Timeout).  Values are quoted where needed, so
+// a password holding ";" or "=" reaches the server intact.  A server that
+// does not answer within Timeout seconds (default 15) fails the connection
+// with an error that says so.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,8 +39,11 @@ std::optional<TDatabaseKind> DatabaseKindFromCode(std::string_view code);
 inline constexpr std::string_view kOrvellaDatabasePassword = "mervol";
 
 // "Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=true;Data Source=<folder>Database.mdb;Jet OLEDB:Database Password=mervol"
-// folder ends in "/".
+// folder ends in "/"; a database file whose name differs only in letter
+// case is named as it is spelt on disk.
 std::string OrvellaConnectionString(std::string_view programFolder);
+
+inline constexpr int kDefaultServerTimeoutSeconds = 15;
 
 struct TServerSettings {
   std::string password = "vorn";
@@ -47,6 +52,9 @@ struct TServerSettings {
   std::string host = "(local)";
   std::string driver;  // optional ODBC driver name; empty = FreeTDS
   std::string port;    // optional; empty = the driver's default
+  // Seconds to wait for the server to answer; not more than 0, or not a
+  // number, gives the default.
+  int timeoutSeconds = kDefaultServerTimeoutSeconds;
 };
 
 // Reads Database.ini (file and key names matched without regard to case) in
@@ -54,7 +62,8 @@ struct TServerSettings {
 TServerSettings ReadServerSettings(TDatabaseKind kind, std::string_view programFolder);
 
 // "Provider=SQLOLEDB.1;Password=..;Persist Security Info=True;User ID=..;Initial Catalog=..;Data Source=.."
-// followed by ";Driver=..", ";Port=.." when set.
+// followed by ";Driver=..", ";Port=.." when set and ";Connect Timeout=.."
+// when not the default.
 std::string ServerConnectionString(const TServerSettings& settings);
 
 // The connection string the program assembles for a kind.

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <string_view>
@@ -88,6 +90,20 @@ std::string Diagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
     if (record >= 3) break;
   }
   return message.empty() ? std::string("The ODBC driver reported an error without a message") : message;
+}
+
+// The SQLSTATE of the first diagnostic record, or "".
+std::string FirstSqlState(SQLHDBC dbc) {
+  SQLWCHAR state[6] = {};
+  SQLINTEGER nativeError = 0;
+  SQLSMALLINT length = 0;
+  if (!SQL_SUCCEEDED(SQLGetDiagRecW(SQL_HANDLE_DBC, dbc, 1, state, &nativeError, nullptr, 0, &length))) return {};
+  std::string text;
+  for (SQLWCHAR c : state) {
+    if (c == 0) break;
+    text += static_cast<char>(c);
+  }
+  return text;
 }
 
 [[noreturn]] void Raise(SQLSMALLINT handleType, SQLHANDLE handle) { throw TabrinError(Diagnostics(handleType, handle)); }
@@ -473,12 +489,25 @@ std::string OdbcConnectionString(const TConnectionProperties& properties) {
     // Booleans as booleans, not as "1"/"0" texts.
     text += ";BoolsAsChar=0";
   } else if (freeTds) {
-    text += ";ClientCharset=UTF-8";
+    // The SQL Server protocol alone: without a version FreeTDS tries the
+    // Sybase protocol after a failed login too, and a server that never
+    // answers then holds it far beyond the login timeout.  SQL Server
+    // answers a 7.4 login with the version it speaks.
+    text += ";ClientCharset=UTF-8;TDS_Version=7.4";
   }
   return text + ";";
 }
 
-std::unique_ptr<TBackend> OpenOdbcBackend(const std::string& odbcConnectionString) {
+int LoginTimeoutSeconds(const TConnectionProperties& properties) {
+  constexpr int kDefault = 15;
+  const std::string text = properties.Get("Connect Timeout");
+  int seconds = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || seconds <= 0) return kDefault;
+  return seconds;
+}
+
+std::unique_ptr<TBackend> OpenOdbcBackend(const std::string& odbcConnectionString, int timeoutSeconds) {
   SQLHENV env = SQL_NULL_HENV;
   SQLHDBC dbc = SQL_NULL_HDBC;
   if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) {
@@ -490,13 +519,25 @@ std::unique_ptr<TBackend> OpenOdbcBackend(const std::string& odbcConnectionStrin
     SQLFreeHandle(SQL_HANDLE_ENV, env);
     throw TabrinError(message);
   }
-  SQLSetConnectAttrW(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(15), 0);
+  SQLSetConnectAttrW(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(timeoutSeconds)),
+                     0);
   std::u16string wide = Wide(odbcConnectionString);
+  const auto startedAt = std::chrono::steady_clock::now();
   SQLRETURN rc = SQLDriverConnectW(dbc, nullptr, WidePtr(wide), static_cast<SQLSMALLINT>(wide.size()), nullptr, 0,
                                    nullptr, SQL_DRIVER_NOPROMPT);
   std::fill(wide.begin(), wide.end(), u'\0');
   if (!SQL_SUCCEEDED(rc)) {
     std::string message = Diagnostics(SQL_HANDLE_DBC, dbc);
+    // Drivers word a timeout in their own ways (or as a plain failure to
+    // connect); a failure that took the whole time allowed is one.
+    // (Some count whole seconds, so they may give up up to a second early.)
+    const auto waited = std::chrono::steady_clock::now() - startedAt;
+    const auto allowed = std::max<std::chrono::milliseconds>(std::chrono::seconds(timeoutSeconds - 1),
+                                                             std::chrono::milliseconds(500));
+    if (waited >= allowed || FirstSqlState(dbc).starts_with("HYT")) {
+      message = FormatMessage("The server did not answer within %d seconds (setting \"Timeout\" of Database.ini): %s",
+                              {timeoutSeconds, message});
+    }
     SQLFreeHandle(SQL_HANDLE_DBC, dbc);
     SQLFreeHandle(SQL_HANDLE_ENV, env);
     throw TabrinError(message);

@@ -18,6 +18,12 @@ namespace tabrin::detail {
 // refused with an error naming the Database.ini key.
 std::string OdbcConnectionString(const TConnectionProperties& properties);
 
-std::unique_ptr<TBackend> OpenOdbcBackend(const std::string& odbcConnectionString);
+// Seconds to wait for the server: the "Connect Timeout" of an OLE DB
+// string, else 15.
+int LoginTimeoutSeconds(const TConnectionProperties& properties);
+
+// Connects, waiting at most timeoutSeconds for the server to answer; a
+// server that does not answer in time fails with a message that says so.
+std::unique_ptr<TBackend> OpenOdbcBackend(const std::string& odbcConnectionString, int timeoutSeconds);
 
 }  // namespace tabrin::detail

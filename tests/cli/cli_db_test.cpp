@@ -32,6 +32,20 @@ TEST_F(CliDbTest, InitDbRefusesToReplaceWithoutForce) {
   EXPECT_EQ(Run({"init-db", "--force"}), 0) << err_.str();
 }
 
+// Every verb finds the kind-1 database as init-db does, whatever the letter
+// case of its name.
+TEST_F(CliDbTest, EveryVerbFindsDatabaseMdbInAnyLetterCase) {
+  ASSERT_EQ(Run({"init-db", "--sample"}), 0) << err_.str();
+  std::filesystem::rename(home_ + "/Database.mdb", home_ + "/database.MDB");
+  EXPECT_EQ(Run({"init-db"}), 1);
+  EXPECT_EQ(err_.str(), "'" + home_ + "/database.MDB' already exists; use --force to replace it.\n");
+  EXPECT_EQ(Run({"connect", "1"}), 0) << err_.str();
+  EXPECT_EQ(Run({"export", "--kind", "1", "cls", home_ + "/cls.xls"}), 0) << err_.str();
+  EXPECT_EQ(Run({"import", "--kind", "1", "cls", home_ + "/cls.xls"}), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 20 筆，未變更 0 筆\n");
+  EXPECT_FALSE(std::filesystem::exists(home_ + "/Database.mdb"));
+}
+
 TEST_F(CliDbTest, ConnectWithoutDatabaseFilePrintsTheErrorAndFails) {
   EXPECT_EQ(Run({"connect", "1"}), 1);
   EXPECT_EQ(out_.str(), "");

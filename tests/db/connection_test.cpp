@@ -2,6 +2,13 @@
 // them, and opening each kind of store.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+
 #include "db/backend.h"
 #include "db/connection_string.h"
 #include "db/database_connection.h"
@@ -52,6 +59,58 @@ TEST(ConnectionStrings, DatabaseIniIsReadWithoutRegardToCase) {
   }
 }
 
+TEST(ConnectionStrings, TheServerTimeoutIsASettingOfDatabaseIni) {
+  const struct {
+    const char* ini;  // the value of "Timeout", or nullptr for none
+    int seconds;
+  } cases[] = {{nullptr, 15}, {"5", 5}, {"120", 120}, {"15", 15}, {"0", 15}, {"-3", 15}, {"soon", 15}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.ini ? c.ini : "(none)");
+    TTempFolder folder;
+    folder.Write("Database.ini", std::string("[Database]\nHost=pos\n") + (c.ini ? "timeout=" + std::string(c.ini) : ""));
+    EXPECT_EQ(ReadServerSettings(TDatabaseKind::dkKestaPos, folder.Path()).timeoutSeconds, c.seconds);
+    const auto properties = ParseConnectionString(DatabaseConnectionString(TDatabaseKind::dkKestaPos, folder.Path()));
+    EXPECT_EQ(properties.Get("Connect Timeout"), c.seconds == 15 ? "" : std::to_string(c.seconds));
+    EXPECT_EQ(detail::LoginTimeoutSeconds(properties), c.seconds);
+  }
+}
+
+// A server that takes the connection but never answers (a listening socket
+// nobody reads): the connection gives up after the Timeout of Database.ini,
+// well before the default, and says why.
+TEST(DatabaseConnect, AServerThatDoesNotAnswerFailsAfterTheTimeoutAndSaysSo) {
+  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 16), 0);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  const std::string port = std::to_string(ntohs(address.sin_port));
+
+  for (const char* driver : {"FreeTDS", "PostgreSQL Unicode"}) {
+    SCOPED_TRACE(driver);
+    TTempFolder folder;
+    folder.Write("Database.ini", "[Database]\nHost=127.0.0.1\nPort=" + port + "\nDriver=" + driver + "\nTimeout=2\n");
+    TConnection connection("ADOConnection");
+    const auto startedAt = std::chrono::steady_clock::now();
+    std::string error = "(no error)";
+    try {
+      ConnectDatabase(connection, TDatabaseKind::dkKestaPos, folder.Path());
+    } catch (const TabrinError& e) {
+      error = e.what();
+    }
+    const auto waited = std::chrono::steady_clock::now() - startedAt;
+    EXPECT_TRUE(error.starts_with("The server did not answer within 2 seconds (setting \"Timeout\" of Database.ini)"))
+        << error;
+    EXPECT_LT(waited, std::chrono::seconds(kDefaultServerTimeoutSeconds - 3));
+    EXPECT_FALSE(connection.Connected());
+  }
+  close(listener);
+}
+
 TEST(ConnectionStrings, APasswordWithSeparatorsReachesTheDriverIntact) {
   TServerSettings settings;
   settings.databaseName = "KESTAPOS";
@@ -64,7 +123,7 @@ TEST(ConnectionStrings, APasswordWithSeparatorsReachesTheDriverIntact) {
   EXPECT_EQ(properties.Get("Password"), "a;b=c\"d");
   EXPECT_EQ(properties.Get("User ID"), "SA");
   EXPECT_EQ(detail::OdbcConnectionString(properties),
-            "DRIVER={FreeTDS};SERVER=localhost;DATABASE=KESTAPOS;UID=SA;PWD={a;b=c\"d};ClientCharset=UTF-8;");
+            "DRIVER={FreeTDS};SERVER=localhost;DATABASE=KESTAPOS;UID=SA;PWD={a;b=c\"d};ClientCharset=UTF-8;TDS_Version=7.4;");
 }
 
 TEST(ConnectionStrings, OdbcStringForSqlServerAndOtherDrivers) {
@@ -74,9 +133,9 @@ TEST(ConnectionStrings, OdbcStringForSqlServerAndOtherDrivers) {
   } cases[] = {
       {"Provider=SQLOLEDB.1;Password=vorn;Persist Security Info=True;User ID=SA;Initial Catalog=KESTAPOS;"
        "Data Source=(local)",
-       "DRIVER={FreeTDS};SERVER=localhost;DATABASE=KESTAPOS;UID=SA;PWD={vorn};ClientCharset=UTF-8;"},
+       "DRIVER={FreeTDS};SERVER=localhost;DATABASE=KESTAPOS;UID=SA;PWD={vorn};ClientCharset=UTF-8;TDS_Version=7.4;"},
       {"Provider=SQLOLEDB.1;Password=x{y;User ID=SA;Initial Catalog=POS;Data Source=10.0.0.5,1500",
-       "DRIVER={FreeTDS};SERVER=10.0.0.5;PORT=1500;DATABASE=POS;UID=SA;PWD={x{y};ClientCharset=UTF-8;"},
+       "DRIVER={FreeTDS};SERVER=10.0.0.5;PORT=1500;DATABASE=POS;UID=SA;PWD={x{y};ClientCharset=UTF-8;TDS_Version=7.4;"},
       {"Provider=SQLOLEDB.1;Password=p;User ID=u;Initial Catalog=d;Data Source=db;Driver=PostgreSQL Unicode;Port=5433",
        "DRIVER={PostgreSQL Unicode};SERVER=db;PORT=5433;DATABASE=d;UID=u;PWD={p};BoolsAsChar=0;"},
   };
@@ -103,6 +162,16 @@ TEST(DatabaseConnect, KindOneOpensTheEmbeddedDatabase) {
   const TConnectResult result = ConnectDatabase(connection, TDatabaseKind::dkOrvella, folder.Path());
   EXPECT_EQ(result.statusText, "連線資料庫 : Orvella");
   EXPECT_EQ(result.dbKind, "1");
+  EXPECT_TRUE(connection.Connected());
+}
+
+TEST(DatabaseConnect, KindOneFindsTheDatabaseFileWhateverItsLetterCase) {
+  TTempFolder folder;
+  CreateEmbeddedDatabase(folder.File("database.MDB"), {});
+  EXPECT_EQ(ParseConnectionString(OrvellaConnectionString(folder.Path())).Get("Data Source"),
+            folder.File("database.MDB"));
+  TConnection connection("ADOConnection");
+  ConnectDatabase(connection, TDatabaseKind::dkOrvella, folder.Path());
   EXPECT_TRUE(connection.Connected());
 }
 
