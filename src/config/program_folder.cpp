@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <mutex>
 #include <vector>
 
 #include "text/ascii.h"
@@ -27,16 +28,30 @@ std::string ExecutableFolder() {
   return path.substr(0, path.rfind('/') + 1);
 }
 
-std::string& Folder() {
-  static std::string folder = ExecutableFolder();
-  return folder;
+struct TSharedFolder {
+  std::mutex mutex;
+  std::string folder = ExecutableFolder();
+};
+
+TSharedFolder& Shared() {
+  static TSharedFolder shared;
+  return shared;
 }
 
 }  // namespace
 
-const std::string& ProgramFolder() { return Folder(); }
+std::string ProgramFolder() {
+  TSharedFolder& shared = Shared();
+  std::lock_guard lock(shared.mutex);
+  return shared.folder;
+}
 
-void SetProgramFolder(std::string_view folder) { Folder() = WithSlash(folder); }
+void SetProgramFolder(std::string_view folder) {
+  std::string withSlash = WithSlash(folder);
+  TSharedFolder& shared = Shared();
+  std::lock_guard lock(shared.mutex);
+  shared.folder = std::move(withSlash);
+}
 
 std::string FindFileNoCase(std::string_view folder, std::string_view name) {
   const std::string dir = WithSlash(folder);

@@ -10,8 +10,12 @@
 
 namespace tabrin {
 
+// Shared by every thread: the folder is set at start-up and read by any
+// thread afterwards (an export on a worker thread reads it); reads and the
+// setters are safe from two threads at once, a reader gets a copy.
+
 // The folder, always ending in "/".
-const std::string& ProgramFolder();
+std::string ProgramFolder();
 // Overrides the folder for the rest of the run (the --home option).
 void SetProgramFolder(std::string_view folder);
 

@@ -100,6 +100,10 @@ class TBackend {
 using TBackendFactory = std::function<std::unique_ptr<TBackend>(const TConnectionProperties&)>;
 using TBackendAcceptor = std::function<bool(const TConnectionProperties&)>;
 
+// The registry of providers is process-wide and safe from two threads: it
+// holds its lock while it is changed or searched (a backend is made outside
+// it).  Providers are meant to be registered once at start-up.
+
 // Adds a provider tried before the built-in ones (SQLite file, ODBC server).
 void RegisterBackend(std::string name, TBackendAcceptor accepts, TBackendFactory factory);
 // The provider for workbook connection strings

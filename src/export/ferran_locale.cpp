@@ -23,8 +23,8 @@ constexpr std::size_t kMessageBufferChars = 1024;
 
 }  // namespace
 
-TFerranLocale& TFerranLocale::Instance() {
-  static TFerranLocale instance;
+const TFerranLocale& TFerranLocale::Instance() {
+  static const TFerranLocale instance;
   return instance;
 }
 

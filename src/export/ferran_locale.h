@@ -21,8 +21,9 @@ enum TFerranMessageId {
 
 class TFerranLocale {
  public:
-  // Created on first use, lives until the process ends.
-  static TFerranLocale& Instance();
+  // Created on first use, lives until the process ends; holds nothing that
+  // changes, so any thread may use it.
+  static const TFerranLocale& Instance();
 
   // The text of a message id; empty for an id the table does not hold.  Like
   // a string resource read into a 1024-character buffer, at most 1023

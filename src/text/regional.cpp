@@ -110,8 +110,8 @@ DateTimeParts DecodeDateTime(double serial) {
   return p;
 }
 
-TRegionalFormats& TRegionalFormats::System() {
-  static TRegionalFormats formats;
+const TRegionalFormats& TRegionalFormats::System() {
+  static const TRegionalFormats formats{};
   return formats;
 }
 

@@ -3,6 +3,9 @@
 // locale"): one object, read once, used by every conversion of numbers and
 // date-times between values and texts.
 //
+// A TRegionalFormats is a plain value: the system's one is immutable, a
+// caller that needs other formats makes a copy of its own.
+//
 // Date-times are day counts from 30 December 1899 with the time of day as
 // the fraction (the serial form that workbooks also use).
 #include <optional>
@@ -39,8 +42,9 @@ class TRegionalFormats {
   // 2: before with a blank ("NT$ 1"), 3: after with a blank ("1 NT$").
   int currencyPosition = 0;
 
-  // The process-wide instance.
-  static TRegionalFormats& System();
+  // The process-wide instance: made on first use (thread-safe) and never
+  // changed afterwards, so any thread may read it.
+  static const TRegionalFormats& System();
 
   std::string FormatDateTime(std::string_view pattern, double serial) const;
   // Short date, plus a blank and the long time when the time is not midnight.

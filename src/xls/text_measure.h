@@ -4,6 +4,9 @@
 // case is drawn with Liberation Sans, its metric twin, so "0" in arial 10 is
 // 7 pixels wide.  Faces and glyph advances are cached per font; one
 // TxlsTextMeasurer is meant to live as long as the process (Shared()).
+//
+// Safe from two threads: every call holds the measurer's lock, so exports
+// on two threads share one cache (and wait for each other while measuring).
 #include <cstdint>
 #include <memory>
 #include <string_view>
