@@ -1,7 +1,6 @@
 #include "export/ferran3_xls.h"
 
 #include <filesystem>
-#include <thread>
 
 #include "config/program_folder.h"
 #include "export/ferran_locale.h"
@@ -251,7 +250,6 @@ bool TFerran3XLS::WalkSheet(TxlsSheet& sheet) {
     ++exportedCount_;
     if (OnExportedRecord) OnExportedRecord(*this, exportedCount_);
     if (OnAdvancedExportedRecord) OnAdvancedExportedRecord(*this, s, sheet.RecordCounter);
-    std::this_thread::yield();
   }
 
   sheet.WriteAggregateRow();

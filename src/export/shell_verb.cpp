@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "export/ferran3.h"
@@ -24,19 +25,21 @@ void RunShellVerb(const std::string& verb, const std::string& fileName) {
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
 
-  // The program that opens the file may run for as long as the user keeps
-  // it open: start it in a child of its own so that nothing waits for it,
-  // and reap only the short-lived intermediate process.
-  const pid_t intermediate = fork();
-  if (intermediate < 0) return;
-  if (intermediate == 0) {
-    setsid();
-    pid_t viewer = 0;
-    const int rc = posix_spawnp(&viewer, argv[0], nullptr, nullptr, argv.data(), environ);
-    _exit(rc == 0 ? 0 : 1);
-  }
-  int status = 0;
-  waitpid(intermediate, &status, 0);
+  // The viewer may run for as long as the user keeps the file open, so it
+  // gets a session of its own (a terminal's Ctrl-C or hang-up does not reach
+  // it) and nothing here waits for it but a small thread that reaps it when
+  // it ends.  posix_spawn starts it without forking this (threaded) process.
+  posix_spawnattr_t attributes;
+  if (posix_spawnattr_init(&attributes) != 0) return;
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+  pid_t viewer = 0;
+  const int rc = posix_spawnp(&viewer, argv[0], nullptr, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
+  if (rc != 0) return;
+  std::thread([viewer] {
+    int status = 0;
+    waitpid(viewer, &status, 0);
+  }).detach();
 }
 
 }  // namespace tabrin
