@@ -307,7 +307,6 @@ void TFMTabrin::ImportInto(TTabPage& tab) {
     sheet.First();  // a sheet whose open failed is closed: the data layer says so
     TImportOptions options;
     options.coverFlag = coverFlag_;
-    const TImporterDef& importer = ImporterFor(tab.table, dbKind_);
     busy_ = true;
     tab.grid->SetSuspended(true);
     struct EndWork {
@@ -321,10 +320,8 @@ void TFMTabrin::ImportInto(TTabPage& tab) {
     RunLongWork(
         this, ApplicationTitle(), QStringLiteral("匯入中"),
         [&](const TWorkControl& control) {
-          options.progress = [&control](const TImportProgress& progress) {
-            control.Report(progress.rowsRead, progress.totalRows);
-          };
-          tabrin::ImportSheet(sheet, adoConnection_, importer, options);
+          options.control = control;
+          ImportTabSheet(sheet, adoConnection_, dbKind_, tab.table, options);
         },
         progressObserver_);
     dialogs_.ShowMessage(ApplicationTitle(), Utf8(kImportDoneMessage));
@@ -349,32 +346,13 @@ void TFMTabrin::ExportFrom(TTabPage& tab) {
     busy_ = true;
     struct EndWork {
       bool& busy;
-      TFerran3XLS& exporter;
-      ~EndWork() {
-        exporter.OnBeginExport = nullptr;
-        exporter.OnExportedRecord = nullptr;
-        busy = false;
-      }
-    } endWork{busy_, ferran3Xls_};
+      ~EndWork() { busy = false; }
+    } endWork{busy_};
+    // A cancelled export writes nothing (an earlier file stays) and raises
+    // TWorkCancelled, which the error box shows.
     RunLongWork(
         this, ApplicationTitle(), QStringLiteral("匯出中"),
-        [&](const TWorkControl& control) {
-          int total = 0;
-          int written = 0;
-          ferran3Xls_.OnBeginExport = [&](TFerran3&) {
-            total = query.RecordCount();
-            control.Report(0, total);
-          };
-          ferran3Xls_.OnExportedRecord = [&](TFerran3& exporter, int recNo) {
-            written = recNo;
-            control.Report(recNo, total);
-            if (control.CancelRequested()) exporter.Abort();
-          };
-          const std::string name = RunExportCommand(ferran3Xls_, query, file->toStdString());
-          if (control.CancelRequested()) {
-            throw TWorkCancelled(FormatMessage("匯出已取消：%s 只寫出前 %d 筆", {name, written}));
-          }
-        },
+        [&](const TWorkControl& control) { RunExportCommand(ferran3Xls_, query, file->toStdString(), control); },
         progressObserver_);
     dialogs_.ShowMessage(ApplicationTitle(), Utf8(kExportDoneMessage));
   });

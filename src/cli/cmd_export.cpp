@@ -1,6 +1,8 @@
 // tabrin-cli export --kind 1|2|3 cls|item|supplier|customer FILE[.xlsx]
 // Connects to the database as `connect` does, exports the table through its
 // export query with the window's stored settings and prints "匯出完畢".
+// Ctrl-C stops it without writing the file (an earlier file stays), says so
+// on standard error and exits with 130.
 #include <CLI/CLI.hpp>
 
 #include <filesystem>
@@ -9,6 +11,8 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/interrupt.h"
+#include "cli/progress_bar.h"
 #include "config/program_folder.h"
 #include "db/connection.h"
 #include "db/database_connection.h"
@@ -26,34 +30,6 @@ struct ExportOptions {
   std::string file;
 };
 
-// A one-line bar on a terminal: redrawn when the shown percentage changes.
-class ProgressBar {
- public:
-  explicit ProgressBar(std::ostream& out) : out_(out) {}
-
-  void Start(int total) {
-    total_ = total;
-    shown_ = -1;
-    Show(0);
-  }
-  void Show(int done) {
-    const int percent = total_ > 0 ? static_cast<int>(static_cast<long long>(done) * 100 / total_) : 100;
-    if (percent == shown_ && done != total_) return;
-    shown_ = percent;
-    const int filled = percent * kWidth / 100;
-    out_ << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
-         << std::string(static_cast<std::size_t>(kWidth - filled), ' ') << "] " << done << "/" << total_
-         << std::flush;
-  }
-  void Finish() { out_ << "\r" << std::string(kWidth + 30, ' ') << "\r" << std::flush; }
-
- private:
-  static constexpr int kWidth = 40;
-  std::ostream& out_;
-  int total_ = 0;
-  int shown_ = -1;
-};
-
 int RunExport(const ExportOptions& options, CliStreams& streams) {
   const std::optional<TDatabaseKind> kind = DatabaseKindFromCode(std::to_string(options.kind));
   const std::optional<TMasterTable> table = MasterTableFromName(options.table);
@@ -68,22 +44,26 @@ int RunExport(const ExportOptions& options, CliStreams& streams) {
 
   TFerran3XLS exporter;
   ApplyHostExportSettings(exporter);
-  std::unique_ptr<ProgressBar> progress;
+  TCancelFlag cancel;
+  TWorkControl control;
+  control.cancel = &cancel;
+  std::unique_ptr<ProgressBar> bar;
   if (streams.errIsTerminal) {
-    progress = std::make_unique<ProgressBar>(streams.err);
-    exporter.OnBeginExport = [&](TFerran3&) { progress->Start(exportQuery.RecordCount()); };
-    exporter.OnExportedRecord = [&](TFerran3&, int recNo) { progress->Show(recNo); };
+    bar = std::make_unique<ProgressBar>(streams.err);
+    control.progress = [&](const TWorkProgress& progress) { bar->Show(progress); };
   }
 
   // A relative name means the current folder, as everywhere on a command line.
   const std::string file = std::filesystem::absolute(options.file).string();
   try {
-    RunExportCommand(exporter, exportQuery, file);
-  } catch (...) {
-    if (progress) progress->Finish();
-    throw;
+    const InterruptCancels interrupt(cancel);
+    RunExportCommand(exporter, exportQuery, file, control);
+  } catch (const TWorkCancelled& e) {
+    bar.reset();
+    streams.err << e.what() << "\n";
+    return kInterruptedExitCode;
   }
-  if (progress) progress->Finish();
+  bar.reset();
   streams.out << kExportDoneMessage << "\n";
   return 0;
 }

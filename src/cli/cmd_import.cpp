@@ -1,12 +1,13 @@
 // tabrin-cli import --kind 1|2|3 cls|item|supplier|customer FILE
-// Connects to the database as `connect` does, reads the workbook's sheet
-// "sheet1" and imports its rows into the table with the cover setting of
-// SETUP.ini, then prints "匯入完畢" and what was done.  An error stops the
-// import: its message (with the sheet row) and the rows stored before it go
-// to standard error, and the exit code is 1.
+// Connects to the database as `connect` does, opens the workbook and the
+// tab's sheet query as the tab's Open button does and imports its rows into
+// the table with the cover setting of SETUP.ini, then prints "匯入完畢" and
+// what was done.  An error stops the import: its message (with the sheet
+// row) and the rows stored before it go to standard error, and the exit code
+// is 1.  Ctrl-C stops it after the row it is on: what was kept goes to
+// standard error and the exit code is 130.
 #include <CLI/CLI.hpp>
 
-#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -14,6 +15,8 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/interrupt.h"
+#include "cli/progress_bar.h"
 #include "config/program_folder.h"
 #include "db/connection.h"
 #include "db/database_connection.h"
@@ -37,36 +40,6 @@ std::string CountsLine(const TImportCounts& counts) {
   return FormatMessage("新增 %d 筆，覆蓋 %d 筆，未變更 %d 筆", {counts.appended, counts.overwritten, counts.unchanged});
 }
 
-// A one-line bar with the row counts, redrawn at most ten times a second.
-class ImportProgressBar {
- public:
-  explicit ImportProgressBar(std::ostream& out) : out_(out) {}
-
-  void Show(const TImportProgress& progress) {
-    const auto now = std::chrono::steady_clock::now();
-    const bool last = progress.rowsRead >= progress.totalRows;
-    if (!last && now - shownAt_ < std::chrono::milliseconds(100)) return;
-    shownAt_ = now;
-    const int total = progress.totalRows;
-    const int filled = total > 0 ? static_cast<int>(static_cast<long long>(progress.rowsRead) * kWidth / total) : kWidth;
-    out_ << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
-         << std::string(static_cast<std::size_t>(kWidth - filled), ' ') << "] " << progress.rowsRead << "/" << total
-         << " " << CountsLine(progress.counts) << std::flush;
-    drawn_ = true;
-  }
-
-  void Clear() {
-    if (drawn_) out_ << "\r\x1b[K" << std::flush;
-    drawn_ = false;
-  }
-
- private:
-  static constexpr int kWidth = 30;
-  std::ostream& out_;
-  std::chrono::steady_clock::time_point shownAt_{};
-  bool drawn_ = false;
-};
-
 int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
   const std::optional<TDatabaseKind> kind = DatabaseKindFromCode(std::to_string(options.kind));
   const std::optional<TMasterTable> table = MasterTableFromName(options.table);
@@ -80,24 +53,32 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
   TConnection connection("ADOConnection");
   const TConnectResult connected = ConnectDatabase(connection, *kind, ProgramFolder());
 
-  std::unique_ptr<ImportProgressBar> bar;
+  TCancelFlag cancel;
+  TImportCounts counts;
+  importOptions.control.cancel = &cancel;
+  importOptions.liveCounts = &counts;
+  std::unique_ptr<ProgressBar> bar;
   if (streams.errIsTerminal) {
-    bar = std::make_unique<ImportProgressBar>(streams.err);
-    importOptions.progress = [&bar](const TImportProgress& progress) { bar->Show(progress); };
+    bar = std::make_unique<ProgressBar>(streams.err);
+    importOptions.control.progress = [&](const TWorkProgress& progress) {
+      bar->Show(progress, [&] { return CountsLine(counts); });
+    };
   }
   const std::string file = std::filesystem::absolute(options.file).string();
   try {
-    const TImportCounts counts = ImportWorkbookFile(connection, connected.dbKind, *table, file, importOptions);
-    if (bar) bar->Clear();
+    const InterruptCancels interrupt(cancel);
+    counts = ImportWorkbookFile(connection, connected.dbKind, *table, file, importOptions);
+    bar.reset();
     streams.out << kImportDoneMessage << "\n" << CountsLine(counts) << "\n";
     return 0;
+  } catch (const TImportCancelled& e) {
+    bar.reset();
+    streams.err << e.what() << "\n" << CountsLine(e.Counts()) << "\n";
+    return kInterruptedExitCode;
   } catch (const TImportError& e) {
-    if (bar) bar->Clear();
+    bar.reset();
     streams.err << ErrorBoxText(e.what()) << "\n" << CountsLine(e.Counts()) << "\n";
     return 1;
-  } catch (...) {
-    if (bar) bar->Clear();
-    throw;
   }
 }
 

@@ -39,11 +39,9 @@ int RunPreview(const PreviewOptions& options, CliStreams& streams) {
   const TImportTabInfo& tab = ImportTab(*table);
 
   TConnection workbook("ADOXLSConnect");
-  workbook.SetConnectionString(WorkbookConnectionString(options.file));
-  workbook.Open();
   TQuery sheet(std::string(tab.sheetQueryName), workbook);
-  sheet.SetSql(tab.sheetSql);
-  sheet.Open();
+  OpenWorkbook(workbook, options.file);
+  OpenTabSheetQuery(sheet, workbook, *table);
 
   const std::vector<TGridColumn> columns = GridColumnsPresent(GridColumnList(*table), sheet);
   std::ostream& out = streams.out;

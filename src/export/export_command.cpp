@@ -7,6 +7,75 @@
 
 namespace tabrin {
 
+namespace {
+
+// The progress and cancel hooks of one run, put in front of the exporter's
+// own handlers for the length of the run.  A cancel request makes the
+// exporter abort; when the record loop then asks whether to go on, or when a
+// sheet is done (the request came with its last record), the run is ended by
+// TWorkCancelled before the workbook is finished, and the exporter drops its
+// unfinished output.  A request seen before the first sheet ends the run
+// early, which writes nothing.
+class TExportRunHooks {
+ public:
+  TExportRunHooks(TFerran3XLS& exporter, const TWorkControl& control, int total)
+      : exporter_(exporter),
+        control_(control),
+        total_(total),
+        onBegin_(exporter.OnBeginExport),
+        onExported_(exporter.OnExportedRecord),
+        onStop_(exporter.OnStopExport),
+        onSheetDone_(exporter.OnAfterExportSheet) {
+    exporter.OnBeginExport = [this](TFerran3& sender) {
+      if (onBegin_) onBegin_(sender);
+      control_.Report(0, total_);
+      AbortWhenCancelled();
+    };
+    exporter.OnExportedRecord = [this](TFerran3& sender, int recNo) {
+      if (onExported_) onExported_(sender, recNo);
+      control_.Report(recNo, total_);
+      AbortWhenCancelled();
+    };
+    exporter.OnStopExport = [this](TFerran3& sender, bool& canContinue) {
+      if (cancelled_) throw TWorkCancelled(std::string(kExportCancelledMessage));
+      if (onStop_) onStop_(sender, canContinue);
+    };
+    exporter.OnAfterExportSheet = [this](TFerran3XLS& sender, int sheetIndex) {
+      AbortWhenCancelled();
+      if (cancelled_) throw TWorkCancelled(std::string(kExportCancelledMessage));
+      if (onSheetDone_) onSheetDone_(sender, sheetIndex);
+    };
+  }
+  ~TExportRunHooks() {
+    exporter_.OnBeginExport = std::move(onBegin_);
+    exporter_.OnExportedRecord = std::move(onExported_);
+    exporter_.OnStopExport = std::move(onStop_);
+    exporter_.OnAfterExportSheet = std::move(onSheetDone_);
+  }
+  TExportRunHooks(const TExportRunHooks&) = delete;
+  TExportRunHooks& operator=(const TExportRunHooks&) = delete;
+
+  bool Cancelled() const { return cancelled_; }
+
+ private:
+  void AbortWhenCancelled() {
+    if (!control_.CancelRequested()) return;
+    cancelled_ = true;
+    exporter_.Abort();
+  }
+
+  TFerran3XLS& exporter_;
+  const TWorkControl& control_;
+  int total_;
+  bool cancelled_ = false;
+  TFerran3::TNotifyEvent onBegin_;
+  TFerran3::TExportedRecordEvent onExported_;
+  TFerran3::TFerranStopEvent onStop_;
+  TFerran3XLS::TxlsExportSheetEvent onSheetDone_;
+};
+
+}  // namespace
+
 const TQueryDef& ExportQueryDef(TMasterTable table) {
   switch (table) {
     case TMasterTable::mtClassify: return schema::CLSExportQuery();
@@ -48,12 +117,20 @@ std::string ExportFileName(std::string_view chosenFileName) {
   return ForceXlsExtension(chosenFileName);
 }
 
-std::string RunExportCommand(TFerran3XLS& exporter, TQuery& exportQuery, std::string_view chosenFileName) {
+std::string RunExportCommand(TFerran3XLS& exporter, TQuery& exportQuery, std::string_view chosenFileName,
+                             const TWorkControl& control) {
   exportQuery.Close();
   exportQuery.Open();
   exporter.FileName = ExportFileName(chosenFileName);
   exporter.DataSet = &exportQuery;
-  exporter.Execute();
+  const int total = exportQuery.RecordCount();
+  {
+    TExportRunHooks hooks(exporter, control, total);
+    exporter.Execute();
+    // Cancelled before the first sheet: the run ended early and kept nothing.
+    if (hooks.Cancelled()) throw TWorkCancelled(std::string(kExportCancelledMessage));
+  }
+  control.Report(total, total);
   return exporter.FileName;
 }
 

@@ -9,11 +9,16 @@
 //   TQuery query(ExportQueryDef(TMasterTable::mtItem), connection);
 //   RunExportCommand(exporter, query, "/home/store/items");  // writes items.xls
 //   RunExportCommand(exporter, query, "/home/store/items.xlsx");  // writes items.xlsx
+//
+// An export may run on a worker thread with a cancel flag that another
+// thread sets; the exporter and the query's connection belong to that
+// thread until the call returns.
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "db/master_table.h"
+#include "text/work_control.h"
 
 namespace tabrin {
 
@@ -53,9 +58,18 @@ inline constexpr std::string_view kExportDialogFilter = "活頁簿(*.xls)|*.xls|
 // now), sets FileName (ExportFileName of the chosen name) and DataSet and
 // runs the export.  Returns the name of
 // the file written.  Errors pass through unchanged.
-std::string RunExportCommand(TFerran3XLS& exporter, TQuery& exportQuery, std::string_view chosenFileName);
+//
+// control reports progress per record (done = records written, total = the
+// query's records).  Its cancel request stops the run through the
+// exporter's abort protocol: no file is written (an earlier file of that
+// name stays as it was) and TWorkCancelled is raised with
+// kExportCancelledMessage.  The exporter's own event handlers still run.
+std::string RunExportCommand(TFerran3XLS& exporter, TQuery& exportQuery, std::string_view chosenFileName,
+                             const TWorkControl& control = {});
 
 // The text the window shows after a successful export.
 inline constexpr std::string_view kExportDoneMessage = "匯出完畢";
+// What a cancelled export says.
+inline constexpr std::string_view kExportCancelledMessage = "已取消匯出，沒有寫入任何檔案";
 
 }  // namespace tabrin

@@ -277,6 +277,12 @@ TImportError::TImportError(const std::string& cause, int sheetRow, std::string c
       column_(std::move(column)),
       counts_(counts) {}
 
+TImportCancelled::TImportCancelled(int lastSheetRow, TImportCounts counts)
+    : TWorkCancelled(lastSheetRow > 0 ? "已取消匯入，" + SheetRowLine(lastSheetRow, {}) + "及之前的資料列已處理"
+                                      : std::string("已取消匯入，沒有處理任何資料列")),
+      lastSheetRow_(lastSheetRow),
+      counts_(counts) {}
+
 TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporterDef& importer,
                           const TImportOptions& options) {
   auto sheetRowOf = [&](int recordIndex) {
@@ -316,6 +322,20 @@ TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporte
 
   sheet.First();
   const int totalRows = sheet.RecordCount();
+  auto report = [&](int done) {
+    if (options.liveCounts != nullptr) *options.liveCounts = counts;
+    options.control.Report(done, totalRows);
+  };
+  auto commitBatch = [&] {
+    try {
+      batch.Commit();
+    } catch (const TDatabaseUnavailableError& e) {
+      throw unavailable(e);
+    } catch (const std::exception& e) {
+      throw TImportError(e.what(), sheetRowOf(batchStart.recordIndex), {}, batchStart.counts);
+    }
+  };
+
   try {
     batch.Begin();
   } catch (const TDatabaseUnavailableError& e) {
@@ -323,6 +343,12 @@ TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporte
   }
   while (!sheet.Eof()) {
     const int index = sheet.RecNo();
+    // Between rows: every row so far is complete, so stopping here keeps
+    // exactly the rows handled, as an error at this row would.
+    if (options.control.CancelRequested()) {
+      commitBatch();
+      throw TImportCancelled(index > 0 ? sheetRowOf(index - 1) : 0, counts);
+    }
     try {
       Count(rows.ImportCurrentRow(), counts);
     } catch (const TDatabaseUnavailableError& e) {
@@ -332,8 +358,8 @@ TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporte
     }
     sheet.Next();
     if (batch.Due()) {
+      commitBatch();
       try {
-        batch.Commit();
         batchStart = {index + 1, counts};
         batch.Begin();
       } catch (const TDatabaseUnavailableError& e) {
@@ -342,16 +368,10 @@ TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporte
         throw TImportError(e.what(), sheetRowOf(batchStart.recordIndex), {}, batchStart.counts);
       }
     }
-    if (options.progress) options.progress({index + 1, totalRows, counts});
+    report(index + 1);
   }
-  try {
-    batch.Commit();
-  } catch (const TDatabaseUnavailableError& e) {
-    throw unavailable(e);
-  } catch (const std::exception& e) {
-    throw TImportError(e.what(), sheetRowOf(batchStart.recordIndex), {}, batchStart.counts);
-  }
-  if (options.progress) options.progress({totalRows, totalRows, counts});
+  commitBatch();
+  report(totalRows);
   return counts;
 }
 

@@ -15,6 +15,13 @@
 // committed so far, and importing the same sheet again completes it.
 // When the connection is already in a transaction the caller's transaction is
 // used as it is and nothing is committed here.
+//
+// Progress and cancellation go through options.control: progress is reported
+// after every row (done = sheet rows handled, total = rows of the sheet
+// query) on the thread that runs the import; a cancel request, from any
+// thread, stops the import after the row it is on, with the same guarantee
+// as an error: every earlier row is stored (and committed), and
+// TImportCancelled says how many.
 #include <functional>
 #include <string>
 #include <string_view>
@@ -24,6 +31,7 @@
 #include "db/query.h"
 #include "import/import_mapping.h"
 #include "text/error.h"
+#include "text/work_control.h"
 
 namespace tabrin {
 
@@ -38,12 +46,6 @@ struct TImportCounts {
   friend bool operator==(const TImportCounts&, const TImportCounts&) = default;
 };
 
-struct TImportProgress {
-  int rowsRead = 0;   // sheet rows handled so far (skipped ones included)
-  int totalRows = 0;  // rows of the sheet query
-  TImportCounts counts;
-};
-
 struct TImportOptions {
   // Exactly "0" overwrites existing records; anything else leaves them.
   std::string coverFlag = "0";
@@ -52,8 +54,11 @@ struct TImportOptions {
   // Sheet row number (1 = the title row) of the query's 0-based record.
   // Default: the record's position + 2, right for a query with every row.
   std::function<int(int recordIndex)> sheetRowOf;
-  // Called after every row and once at the end; may be empty.
-  std::function<void(const TImportProgress&)> progress;
+  // Progress after every row and once at the end; the cancel request.
+  TWorkControl control;
+  // When set, kept up to date with the counts so far before each progress
+  // report (for a front end that shows them beside the bar).
+  TImportCounts* liveCounts = nullptr;
 };
 
 // An error that stopped an import: the message as the failing step raised
@@ -76,11 +81,25 @@ class TImportError : public TabrinError {
   TImportCounts counts_;
 };
 
+// An import stopped by its cancel request after the row it was on; counts
+// are the rows stored, lastSheetRow the sheet row handled last (0 = none).
+class TImportCancelled : public TWorkCancelled {
+ public:
+  TImportCancelled(int lastSheetRow, TImportCounts counts);
+  int LastSheetRow() const { return lastSheetRow_; }
+  const TImportCounts& Counts() const { return counts_; }
+
+ private:
+  int lastSheetRow_;
+  TImportCounts counts_;
+};
+
 // "工作表第 37 列，欄位「售價」" (or without the column).
 std::string SheetRowLine(int sheetRow, std::string_view column);
 
 // Imports every row of the open sheet query into the importer's table.
-// Raises TImportError on the first failing row.
+// Raises TImportError on the first failing row, TImportCancelled when its
+// cancel request stopped it.
 TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporterDef& importer,
                           const TImportOptions& options);
 

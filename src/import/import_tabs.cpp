@@ -1,8 +1,12 @@
 #include "import/import_tabs.h"
 
-#include "db/query.h"
+#include <memory>
+#include <vector>
+
 #include "import/importers.h"
-#include "import/workbook_backend.h"
+#include "import/workbook_sql.h"
+#include "text/ascii.h"
+#include "text/error.h"
 
 namespace tabrin {
 namespace {
@@ -14,8 +18,49 @@ constexpr TImportTabInfo kTabs[] = {
     {TMasterTable::mtCustomer, "會員資料", "ADOCustQuery", "SELECT * FROM [sheet1$]  "},
 };
 
-// Every row of the sheet, title row excepted.
-constexpr std::string_view kWholeSheetSql = "SELECT * FROM [sheet1$]  ";
+// Record i of a query over every row of a sheet is sheet row i + 2 (the
+// titles are row 1).
+int UnfilteredSheetRow(int recordIndex) { return recordIndex + 2; }
+
+// The sheet row of each record of a filtered sheet query (the item tab
+// leaves out rows without an item number): the rows of the whole sheet whose
+// cell in the filter column is not empty, in order.  Worked out only when an
+// error or a cancel names a row, by reading the whole sheet once.
+std::function<int(int)> SheetRowsOf(const TQuery& sheet) {
+  TSheetQuerySql query;
+  try {
+    query = ParseSheetQuerySql(sheet.Sql());
+  } catch (const TabrinError&) {  // not a sheet query: its records are numbered as they come
+    return UnfilteredSheetRow;
+  }
+  TConnection* workbook = sheet.Connection();
+  if (!query.filterColumn || workbook == nullptr) return UnfilteredSheetRow;
+
+  struct TRowMap {
+    bool known = false;
+    std::vector<int> sheetRows;
+  };
+  auto map = std::make_shared<TRowMap>();
+  return [map, workbook, query = std::move(query)](int recordIndex) {
+    if (!map->known) {
+      map->known = true;
+      const TStatementResult whole = workbook->Run("SELECT * FROM [" + query.sheet + "$]");
+      std::size_t filter = 0;
+      while (filter < whole.columns.size() && !EqualNoCaseAscii(whole.columns[filter].name, *query.filterColumn)) {
+        ++filter;
+      }
+      TRow row;
+      for (std::size_t i = 0; filter < whole.columns.size() && i < whole.rows.size(); ++i) {
+        whole.rows.Decode(i, row);
+        if (!row[filter].IsNull()) map->sheetRows.push_back(UnfilteredSheetRow(static_cast<int>(i)));
+      }
+    }
+    if (recordIndex >= 0 && static_cast<std::size_t>(recordIndex) < map->sheetRows.size()) {
+      return map->sheetRows[static_cast<std::size_t>(recordIndex)];
+    }
+    return UnfilteredSheetRow(recordIndex);
+  };
+}
 
 }  // namespace
 
@@ -38,19 +83,36 @@ std::string WorkbookConnectionString(std::string_view path) {
          "Extended Properties=IMEX=1;Excel 8.0;" + "Persist Security Info=False";
 }
 
-TImportCounts ImportWorkbookFile(TConnection& database, std::string_view dbKind, TMasterTable table,
-                                 const std::string& path, const TImportOptions& options) {
-  const TImportTabInfo& tab = ImportTab(table);
-  RegisterWorkbookReader();
-  TConnection workbook("ADOXLSConnect");
+void OpenWorkbook(TConnection& workbook, const std::string& path) {
+  if (workbook.Connected()) workbook.Close();
   workbook.SetConnectionString(WorkbookConnectionString(path));
   workbook.Open();
-  TQuery sheet(std::string(tab.sheetQueryName), workbook);
-  // The importer passes over the item rows the tab's filter would drop; with
-  // every row in the query, record i is sheet row i + 2.
-  sheet.SetSql(kWholeSheetSql);
+}
+
+void OpenTabSheetQuery(TQuery& sheet, TConnection& workbook, TMasterTable table) {
+  sheet.Close();
+  sheet.SetConnection(&workbook);
+  sheet.SetSql(ImportTab(table).sheetSql);
   sheet.Open();
-  return ImportSheet(sheet, database, ImporterFor(table, dbKind), options);
+}
+
+TImportCounts ImportTabSheet(TQuery& openSheet, TConnection& database, std::string_view dbKind, TMasterTable table,
+                             const TImportOptions& options) {
+  if (options.sheetRowOf || !openSheet.Active()) {
+    return ImportSheet(openSheet, database, ImporterFor(table, dbKind), options);
+  }
+  TImportOptions tabOptions = options;
+  tabOptions.sheetRowOf = SheetRowsOf(openSheet);
+  return ImportSheet(openSheet, database, ImporterFor(table, dbKind), tabOptions);
+}
+
+TImportCounts ImportWorkbookFile(TConnection& database, std::string_view dbKind, TMasterTable table,
+                                 const std::string& path, const TImportOptions& options) {
+  TConnection workbook("ADOXLSConnect");
+  TQuery sheet(std::string(ImportTab(table).sheetQueryName), workbook);
+  OpenWorkbook(workbook, path);
+  OpenTabSheetQuery(sheet, workbook, table);
+  return ImportTabSheet(sheet, database, dbKind, table, options);
 }
 
 }  // namespace tabrin

@@ -1,15 +1,28 @@
 #pragma once
 // The four import tabs: which sheet query reads the workbook and which
-// importer writes the table, and a whole import of a workbook file.
+// importer writes the table, and the steps of the tab's Open and Import
+// buttons, which the command line runs too.
 //
-//   TImportCounts n = ImportWorkbookFile(database, "2", TMasterTable::mtItem,
-//                                        "/data/items.xls", options);
+//   TConnection workbook("ADOXLSConnect");
+//   TQuery sheet(std::string(ImportTab(TMasterTable::mtItem).sheetQueryName));
+//   OpenWorkbook(workbook, "/data/items.xls");                      // Open ...
+//   OpenTabSheetQuery(sheet, workbook, TMasterTable::mtItem);       // ... shows the rows
+//   TImportCounts n = ImportTabSheet(sheet, database, "2", TMasterTable::mtItem, options);  // Import
+//
+//   // or all three at once:
+//   TImportCounts n = ImportWorkbookFile(database, "2", TMasterTable::mtItem, "/data/items.xls", options);
+//
+// The workbook reader must be registered (RegisterWorkbookReader, once at
+// start-up).  An import may run on a worker thread while another thread
+// cancels it through options.control; the connections and queries it is
+// given are used by that thread alone until it returns.
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "db/connection.h"
 #include "db/master_table.h"
+#include "db/query.h"
 #include "import/import_loop.h"
 #include "import/import_mapping.h"
 
@@ -30,10 +43,28 @@ const TImporterDef& ImporterFor(TMasterTable table, std::string_view dbKind);
 // "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=<path>;Extended Properties=IMEX=1;Excel 8.0;Persist Security Info=False"
 std::string WorkbookConnectionString(std::string_view path);
 
-// Opens the workbook's sheet "sheet1" and imports every row into the tab's
-// table on an open database connection.  The item sheet is read whole and
-// its rows without an item number are passed over, so that an error names
-// the row as the workbook numbers it.
+// Points the workbook connection at a file: closes it when connected, sets
+// the file's connection string and opens it.  A file that is no readable
+// workbook raises the reader's error and leaves the connection closed.
+void OpenWorkbook(TConnection& workbook, const std::string& path);
+
+// Runs the tab's sheet query on the open workbook: closes the query when
+// open, sets the tab's SQL and opens it.  The query should carry the tab's
+// sheet query name (ImportTab(table).sheetQueryName), which errors name.
+// Raises the reader's error for a workbook without "sheet1" and, on the item
+// tab, for a sheet without the column "管理貨號" (an empty sheet included);
+// the query then stays closed.
+void OpenTabSheetQuery(TQuery& sheet, TConnection& workbook, TMasterTable table);
+
+// Imports every row of a tab's open sheet query into the tab's table on an
+// open database connection (the Import button).  Errors name the sheet row
+// as the workbook numbers it, also on the item tab, whose query leaves out
+// the rows without an item number.
+TImportCounts ImportTabSheet(TQuery& openSheet, TConnection& database, std::string_view dbKind, TMasterTable table,
+                             const TImportOptions& options);
+
+// OpenWorkbook, OpenTabSheetQuery and ImportTabSheet on a workbook
+// connection and sheet query of its own.
 TImportCounts ImportWorkbookFile(TConnection& database, std::string_view dbKind, TMasterTable table,
                                  const std::string& path, const TImportOptions& options);
 

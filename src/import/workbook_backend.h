@@ -8,7 +8,9 @@
 // here); the sheet queries (see workbook_sql.h) then read its sheets.
 //
 // Front ends call RegisterWorkbookReader() once at start-up, before the first
-// workbook connection opens.
+// workbook connection opens; nothing below them registers it.  An open
+// workbook is read-only and may be shared by the statements of one
+// connection; a connection belongs to one thread at a time.
 #include <memory>
 #include <string>
 

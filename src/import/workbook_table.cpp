@@ -83,8 +83,12 @@ class TStoredSharedTexts {
 TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std::string>& filterColumn) {
   TStatementResult result;
   if (sheet.IsEmpty()) {
-    // An empty sheet still has one (unnamed) column and no rows.
+    // An empty sheet still has one (unnamed) column and no rows; a filter
+    // on another column fails as on a sheet with titles.
     result.columns.push_back({"F1", TFieldType::ftWideString, kTextWidth});
+    if (filterColumn && !EqualNoCaseAscii(result.columns.front().name, *filterColumn)) {
+      throw TQueryStatementError(FormatMessage("Field '%s' not found", {*filterColumn}));
+    }
   } else {
     const int firstColumn = sheet.FirstColumn();
     const int columnCount = sheet.LastColumn() - firstColumn + 1;

@@ -23,6 +23,7 @@
 #include "db/database_connection.h"
 #include "db/embedded_database.h"
 #include "db/query.h"
+#include "text/regional.h"
 #include "xls/workbook_writer.h"
 
 namespace tabrin::cli {
@@ -226,6 +227,34 @@ TEST_P(CliImport, ExportedCustomersImportAgainUnchanged) {
   EXPECT_EQ(Rows(sql), before);
 }
 
+// Dates before 1 March 1900 leave and come back on the same day.
+TEST_P(CliImport, ItemsDatedBeforeMarch1900ComeBackOnTheSameDay) {
+  const std::vector<std::pair<std::string, DateTimeParts>> items = {
+      {"D1", {1900, 1, 1}}, {"D2", {1900, 2, 28}}, {"D3", {1900, 3, 1}}, {"D4", {2024, 3, 5}}};
+  for (const auto& [code, date] : items) {
+    const std::vector<TValue> params = {TValue::Text(code), TValue::DateTime(EncodeDateTime(date))};
+    Database().Execute("INSERT INTO Item (ItemNo, PtName, ImUpDate) VALUES (?, '茶', ?)", params);
+  }
+  const Table stored = Rows("SELECT ItemNo, ImUpDate FROM Item ORDER BY ItemNo");
+  ASSERT_EQ(stored, (Table{{"D1", "1900/1/1"}, {"D2", "1900/2/28"}, {"D3", "1900/3/1"}, {"D4", "2024/3/5"}}));
+  const std::string file = home_ + "items.xls";
+  ASSERT_EQ(Run({"export", "--kind", GetParam(), "item", file}), 0) << err_.str();
+
+  ASSERT_EQ(Run({"preview", "item", file}), 0) << err_.str();
+  for (const char* shown : {"1900/1/1", "1900/2/28", "1900/3/1"}) {
+    EXPECT_NE(out_.str().find(shown), std::string::npos) << shown << " in\n" << out_.str();
+  }
+  for (const char* dayEarly : {"1899/12/31", "1900/2/27"}) {
+    EXPECT_EQ(out_.str().find(dayEarly), std::string::npos) << dayEarly << " in\n" << out_.str();
+  }
+  // The kind-1 layout also needs the column "廠商代號", which the export
+  // does not write; the standard layout imports the export as it is.
+  if (GetParam() == "1") return;
+  Database().Execute("DELETE FROM Item");
+  ASSERT_EQ(Import("item", file), 0) << err_.str();
+  EXPECT_EQ(Rows("SELECT ItemNo, ImUpDate FROM Item ORDER BY ItemNo"), stored);
+}
+
 TEST_P(CliImport, ExportedSuppliersStopOnTheSupplierNameAtTheFirstRow) {
   FillSampleData(Database());
   ASSERT_EQ(Run({"export", "--kind", GetParam(), "supplier", home_ + "suppliers.xls"}), 0) << err_.str();
@@ -323,6 +352,72 @@ TEST(CliImportKilled, LeavesAPrefixOfTheSheetAndASecondImportCompletesIt) {
   EXPECT_EQ(out.str(), "匯入完畢\n新增 " + std::to_string(kRows - stored) + " 筆，覆蓋 " + std::to_string(stored) +
                            " 筆，未變更 0 筆\n");
   EXPECT_EQ(StoredCustomers(database), kRows);
+  std::filesystem::remove_all(home);
+}
+
+// Ctrl-C in the middle of an import: the command stops after the row it is
+// on, keeps every earlier row, says so and what it stored, and exits with
+// 130.
+TEST(CliImportInterrupted, KeepsTheRowsBeforeTheStopAndSaysWhatWasStored) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "tabrin-cli-int-XXXXXX").string();
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  const std::string home = pattern + "/";
+  const std::string database = home + "Database.mdb";
+  CreateEmbeddedDatabase(database, {});
+  constexpr int kRows = 60000;
+  std::vector<std::vector<Cell>> rows;
+  rows.reserve(kRows);
+  auto code = [](int i) {
+    char text[16];
+    std::snprintf(text, sizeof text, "K%07d", i);
+    return std::string(text);
+  };
+  for (int i = 0; i < kRows; ++i) rows.push_back({code(i), "A123456789", "客戶", "女", "02-1234", "台北市", "一般"});
+  const std::string file = home + "customers.xls";
+  WriteSheet(file, {"顧客編號", "身分證字號", "姓名", "性別", "電話1", "地址", "會員等級"}, rows);
+
+  const std::string errFile = home + "stderr.txt";
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const int devnull = open("/dev/null", O_WRONLY);
+    const int errOut = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(devnull, STDOUT_FILENO);
+    dup2(errOut, STDERR_FILENO);
+    execl(TABRIN_CLI, TABRIN_CLI, "--home", home.c_str(), "import", "--kind", "1", "customer", file.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // Interrupt it once some batches are stored, well before the end.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (std::chrono::steady_clock::now() < deadline && StoredCustomers(database) <= 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  kill(child, SIGINT);
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << "the import did not end by itself";
+  ASSERT_EQ(WEXITSTATUS(status), 130) << "the import ended before it could be interrupted";
+
+  const int stored = StoredCustomers(database);
+  EXPECT_GT(stored, 0);
+  EXPECT_LT(stored, kRows);
+  std::ifstream in(errFile);
+  const std::string err((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(err, "已取消匯入，工作表第 " + std::to_string(stored + 1) + " 列及之前的資料列已處理\n新增 " +
+                     std::to_string(stored) + " 筆，覆蓋 0 筆，未變更 0 筆\n");
+
+  TConnection connection("ADOConnection");
+  ConnectDatabase(connection, TDatabaseKind::dkOrvella, home);
+  TQuery check("CheckQuery", connection);
+  check.SetSql("SELECT CustNo FROM Customer ORDER BY CustNo");
+  check.Open();
+  int i = 0;
+  for (check.First(); !check.Eof(); check.Next(), ++i) {
+    ASSERT_EQ(check.Fields(0).AsString(), code(i)) << "not a prefix of the sheet";
+  }
+  check.Close();
+  connection.Close();
   std::filesystem::remove_all(home);
 }
 

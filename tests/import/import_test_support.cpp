@@ -1,8 +1,22 @@
 #include "import_test_support.h"
 
+#include "import/workbook_backend.h"
 #include "xls/workbook_writer.h"
 
 namespace tabrin::test {
+
+namespace {
+
+// The program registers the workbook reader once when it starts; so does
+// this test program, before its first test.
+class WorkbookReaderEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { RegisterWorkbookReader(); }
+};
+[[maybe_unused]] ::testing::Environment* const kWorkbookReader =
+    ::testing::AddGlobalTestEnvironment(new WorkbookReaderEnvironment);
+
+}  // namespace
 
 void WriteWorkbook(const std::string& path, const std::vector<std::string>& titles, const SheetRows& rows) {
   TxlsWorkbookWriter writer;
