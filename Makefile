@@ -2,12 +2,14 @@
 #              database (or, without a display, run the command-line job)
 # make test  — install what is missing, build, run every test (also under sanitizers)
 # make package — the Debian package (apt install ./build/tabrin_*.deb)
+# make test-tsan — the import, export and command-line tests under ThreadSanitizer
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 JOBS ?= $(shell nproc)
 HOME_DIR ?= $(CURDIR)/$(BUILD)/home
 
-.PHONY: run run-cli test deps build programs package build-asan test-normal test-asan bench clean
+.PHONY: run run-cli test test-tsan deps build programs package build-asan test-normal test-asan bench clean
 
 # The program folder of `make run` is $(HOME_DIR); its sample database is made
 # on the first run.  With a display the window opens on it; without one the
@@ -37,6 +39,9 @@ run-cli:
 test: deps build
 	scripts/run-tests $(BUILD) $(ASAN_BUILD) $(JOBS)
 
+test-tsan: deps
+	scripts/run-tsan-tests $(TSAN_BUILD) $(JOBS)
+
 deps:
 	scripts/install-deps
 
@@ -60,4 +65,4 @@ bench: deps build
 	scripts/run-benchmarks $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
