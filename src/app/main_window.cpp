@@ -21,7 +21,6 @@
 #include "import/cover_setting.h"
 #include "import/import_loop.h"
 #include "import/import_tabs.h"
-#include "text/format.h"
 
 namespace tabrin::app {
 
@@ -280,15 +279,11 @@ void TFMTabrin::OpenWorkbookOn(TTabPage& tab) {
       struct RestoreCursor {
         ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
       } restore;
-      adoXlsConnect_.Close();
-      adoXlsConnect_.SetConnectionString(WorkbookConnectionString(file->toStdString()));
-      adoXlsConnect_.Open();
+      OpenWorkbook(adoXlsConnect_, file->toStdString());
     }
     TQuery& sheet = *tab.sheetQuery;
     tab.grid->SetSheet(nullptr);
-    sheet.Close();
-    sheet.SetSql(ImportTab(tab.table).sheetSql);
-    sheet.Open();
+    OpenTabSheetQuery(sheet, adoXlsConnect_, tab.table);
     tab.grid->SetSheet(&sheet, *file);
     tab.importBtn->setEnabled(sheet.RecordCount() > 0);
   });

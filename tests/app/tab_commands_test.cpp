@@ -182,34 +182,92 @@ TEST_F(TabCommandsTest, ImportErrorReachesTheErrorBoxWithItsSheetRow) {
   EXPECT_TRUE(supplier.exportBtn->isEnabled());
 }
 
-TEST_F(TabCommandsTest, ACancelledExportSaysSoAndWritesNoFile) {
+// Cancel pressed as soon as the progress dialog exists.
+void CancelAtOnce(TFMTabrin& window) {
+  window.SetProgressObserver([](QProgressDialog& dialog, const TWorkProgress&) { dialog.cancel(); });
+}
+
+TEST_F(TabCommandsTest, CancelledImportSaysWhatWasKept) {
   TTabPage& cls = window_->Tab(TMasterTable::mtClassify);
   const std::string sheet = File("cls.xls");
   WriteWorkbook(sheet, {"小分類代碼", "小分類名稱"},
                 {{std::string("001"), std::string("飲料")}, {std::string("002"), std::string("零食")},
                  {std::string("003"), std::string("日用")}});
   Open(TMasterTable::mtClassify, sheet);
+
+  CancelAtOnce(*window_);
+  cls.importBtn->click();
+  ASSERT_EQ(dialogs_.errors.size(), 1u);
+  const QString text = dialogs_.errors[0].text;
+  EXPECT_TRUE(text.startsWith(Q("已取消匯入"))) << text.toStdString();
+  EXPECT_TRUE(dialogs_.messages.empty());
+  EXPECT_FALSE(window_->Busy());
+  // What the box says was handled is what the table holds.
+  const std::size_t kept = Rows("SELECT ClsNo FROM Classify").size();
+  EXPECT_LT(kept, 3u);
+  EXPECT_EQ(text.contains(Q("沒有處理任何資料列")), kept == 0) << text.toStdString();
+
+  // The next import runs to the end.
+  window_->SetProgressObserver({});
+  cls.importBtn->click();
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(Rows("SELECT ClsNo FROM Classify ORDER BY ClsNo"), (std::vector<std::string>{"001", "002", "003"}));
+}
+
+TEST_F(TabCommandsTest, CancelledExportWritesNoFile) {
+  TTabPage& cls = window_->Tab(TMasterTable::mtClassify);
+  const std::string sheet = File("cls.xls");
+  WriteWorkbook(sheet, {"小分類代碼", "小分類名稱"}, {{std::string("001"), std::string("飲料")}});
+  Open(TMasterTable::mtClassify, sheet);
   cls.importBtn->click();
   ASSERT_EQ(dialogs_.messages.size(), 1u);
 
-  int observed = 0;
-  window_->SetProgressObserver([&observed](QProgressDialog& dialog, const TWorkProgress&) {
-    if (observed++ == 0) dialog.cancel();
-  });
+  WriteFile("out.xls", "an earlier file");
+  CancelAtOnce(*window_);
   dialogs_.saveNames.push_back(QString::fromStdString(File("out.xls")));
   cls.exportBtn->click();
   ASSERT_EQ(dialogs_.errors.size(), 1u);
-  EXPECT_TRUE(dialogs_.errors[0].text.contains(Q("已取消匯出"))) << dialogs_.errors[0].text.toStdString();
+  EXPECT_EQ(dialogs_.errors[0].text, Q("已取消匯出，沒有寫入任何檔案."));
   EXPECT_EQ(dialogs_.messages.size(), 1u);
   EXPECT_FALSE(window_->Busy());
-  EXPECT_FALSE(std::filesystem::exists(File("out.xls")));
+  EXPECT_EQ(ReadFile("out.xls"), "an earlier file");
 
-  // The next export runs to the end.
+  // The next export runs to the end and replaces the file without a question.
   window_->SetProgressObserver({});
   dialogs_.saveNames.push_back(QString::fromStdString(File("out.xls")));
   cls.exportBtn->click();
   ASSERT_EQ(dialogs_.messages.size(), 2u);
-  EXPECT_EQ(ReadWorkbook(File("out.xls")).size(), 4u);
+  EXPECT_EQ(ReadWorkbook(File("out.xls")), (std::vector<std::string>{"小分類代碼\t小分類名稱", "001\t飲料"}));
+}
+
+TEST_F(TabCommandsTest, ItemImportErrorNamesTheRowAsTheWorkbookNumbersIt) {
+  TTabPage& item = window_->Tab(TMasterTable::mtItem);
+  const std::vector<std::string> titles = {"管理貨號", "國際碼",   "自訂碼",   "品名",     "規格",     "應商代號",
+                                           "廠商代號", "稅別",     "建檔日期", "最新進價", "單位",     "安全庫存",
+                                           "最低訂貨量", "庫存量", "貨架",     "平均成本", "產品分類", "售價",
+                                           "會員價格", "VIP價格",  "健康捐"};
+  auto row = [&](TCell number, const char* name, TCell price) {
+    std::vector<TCell> cells(titles.size());
+    cells[0] = number;
+    cells[3] = std::string(name);
+    cells[17] = price;
+    return cells;
+  };
+  const std::string sheet = File("items.xls");
+  // Sheet row 3 has no item number: the tab's query leaves it out.
+  WriteWorkbook(sheet, titles,
+                {row(std::string("10000106"), "綠茶", 25.0), row(TCell{}, "說明列", TCell{}),
+                 row(std::string("10000205"), "紅茶", std::string("abc"))});
+  Open(TMasterTable::mtItem, sheet);
+  ASSERT_EQ(item.sheetQuery->RecordCount(), 2);
+
+  item.importBtn->click();
+  ASSERT_EQ(dialogs_.errors.size(), 1u);
+  const QString text = dialogs_.errors[0].text;
+  EXPECT_TRUE(text.contains(Q("'abc' is not a valid floating point value"))) << text.toStdString();
+  EXPECT_TRUE(text.contains(Q("工作表第 4 列"))) << text.toStdString();
+  EXPECT_TRUE(text.contains(Q("售價"))) << text.toStdString();
+  EXPECT_EQ(Rows("SELECT ItemNo FROM Item"), (std::vector<std::string>{"10000106"}));
 }
 
 TEST_F(TabCommandsTest, ImportsFollowTheCoverSettingReadAtStart) {
