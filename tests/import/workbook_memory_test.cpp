@@ -66,7 +66,14 @@ TEST(WorkbookMemory, ManyReferencesToOneLongTextLoadWithinThreeTimesTheFile) {
 
   const test::TChildOutcome loaded = test::RunInChild([&] { return LoadSheet(path); }, 4 * boundKiB);
   ASSERT_EQ(loaded.said, "8000 rows") << "a " << fileKiB << " KiB workbook";
+#if defined(__SANITIZE_ADDRESS__)
+  // AddressSanitizer holds freed blocks in its quarantine and adds shadow
+  // memory, so the peak says nothing about the reader there; the normal
+  // build checks the bound.
+  (void)boundKiB;
+#else
   EXPECT_LE(loaded.peakGrowthKiB, boundKiB) << "a " << fileKiB << " KiB workbook";
+#endif
 }
 
 }  // namespace
