@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "text/error.h"
 #include "xls/biff_record.h"
 #include "xls/sheet_objects.h"
@@ -112,8 +114,11 @@ inline std::vector<Record> RecordsWithId(const std::vector<Record>& records, std
 class TempFolder {
  public:
   TempFolder() {
+    // The process id keeps test programs that CTest runs side by side apart:
+    // under AddressSanitizer their objects sit at the same addresses.
     path_ = std::filesystem::temp_directory_path() /
-            ("tabrin-writer-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+            ("tabrin-writer-" + std::to_string(::getpid()) + "-" +
+             std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
              std::to_string(reinterpret_cast<std::uintptr_t>(this)));
     std::filesystem::create_directories(path_);
   }
