@@ -30,9 +30,9 @@ constexpr const char* kCheckScript = R"PY(
 import datetime, json, sqlite3, struct, sys
 import olefile, xlrd
 
-db, xls, spec = sys.argv[1], sys.argv[2], json.loads(sys.argv[3])
+db, xls, layout = sys.argv[1], sys.argv[2], json.loads(sys.argv[3])
 resaved = len(sys.argv) > 4 and sys.argv[4] == "resaved"
-fields = spec["fields"]
+fields = layout["fields"]
 errors = []
 def fail(message):
     errors.append(message)
@@ -63,7 +63,7 @@ def serial(text):
     return delta.days + delta.seconds / 86400.0
 
 names = ",".join('"%s"' % f["name"] for f in fields)
-rows = sqlite3.connect(db).execute("SELECT %s FROM %s" % (names, spec["table"])).fetchall()
+rows = sqlite3.connect(db).execute("SELECT %s FROM %s" % (names, layout["table"])).fetchall()
 if sheet.nrows != 1 + len(rows):
     fail("%d rows, expected %d" % (sheet.nrows, 1 + len(rows)))
 for r, row in enumerate(rows, start=1):
@@ -110,8 +110,8 @@ constexpr const char* kCheckXlsxScript = R"PY(
 import datetime, json, sqlite3, sys
 import openpyxl, xlrd
 
-db, xlsx, spec, xls = sys.argv[1], sys.argv[2], json.loads(sys.argv[3]), sys.argv[4]
-fields = spec["fields"]
+db, xlsx, layout, xls = sys.argv[1], sys.argv[2], json.loads(sys.argv[3]), sys.argv[4]
+fields = layout["fields"]
 errors = []
 def fail(message):
     errors.append(message)
@@ -132,7 +132,7 @@ for c, field in enumerate(fields):
 
 NUMBER_FORMATS = {"int": "#,###,##0", "float": "#,###,##0.00", "date": "yyyy/MM/dd", "text": "General", "bool": "General"}
 names = ",".join('"%s"' % f["name"] for f in fields)
-rows = sqlite3.connect(db).execute("SELECT %s FROM %s" % (names, spec["table"])).fetchall()
+rows = sqlite3.connect(db).execute("SELECT %s FROM %s" % (names, layout["table"])).fetchall()
 if len(rows_in_sheet) != 1 + len(rows):
     fail("%d rows, expected %d" % (len(rows_in_sheet), 1 + len(rows)))
 for r, row in enumerate(rows, start=1):
@@ -306,10 +306,10 @@ TEST_F(CliExport, XlsxWorkbooksHoldTheTablesValues) {
     ASSERT_EQ(Export(c.verb, xlsx), 0) << c.verb << ": " << err_.str();
     EXPECT_EQ(out_.str(), "匯出完畢\n");
     ASSERT_EQ(Export(c.verb, xls), 0) << c.verb << ": " << err_.str();
-    const std::string spec = Quote(Describe(c.query, c.table));
+    const std::string layout = Quote(Describe(c.query, c.table));
     int status = 0;
     const std::string report = RunScript("/usr/bin/python3 " + Quote(xlsxScript) + " " + Quote(Home("Database.mdb")) +
-                                         " " + Quote(xlsx) + " " + spec + " " + Quote(xls), status);
+                                         " " + Quote(xlsx) + " " + layout + " " + Quote(xls), status);
     EXPECT_EQ(status, 0) << c.verb << ":\n" << report;
     converted += " " + Quote(xlsx);
   }
