@@ -94,11 +94,13 @@ void TCellTextPainter::Draw(QPainter& painter, const QRect& inner, const QString
 bool TCellTextPainter::AddLine(const QRect& inner, const QString& text, bool alignRight) {
   line_.clear();
   qreal width = 0;
-  qreal ascent = 0;
+  // The layout's line is never lower than the cell font's own, whichever
+  // fonts its characters come from.
+  qreal ascent = primary_.isValid() ? primary_.ascent() : 0;
   for (const QChar c : text) {
-    const TGlyph& glyph = GlyphFor(c.unicode());
+    const TGlyph glyph = GlyphFor(c.unicode());
     if (glyph.font < 0) return false;
-    line_.push_back(&glyph);
+    line_.push_back(glyph);
     ascent = std::max(ascent, ascents_[static_cast<std::size_t>(glyph.font)]);
     width += glyph.advance;
   }
@@ -108,11 +110,11 @@ bool TCellTextPainter::AddLine(const QRect& inner, const QString& text, bool ali
   qreal x = alignRight ? inner.x() + inner.width() - width : inner.x();
   const qreal baseline = inner.y() + ascent;
   if (pending_.size() < fonts_.size()) pending_.resize(fonts_.size());
-  for (const TGlyph* glyph : line_) {
-    TPending& run = pending_[static_cast<std::size_t>(glyph->font)];
-    run.glyphs.push_back(glyph->index);
+  for (const TGlyph& glyph : line_) {
+    TPending& run = pending_[static_cast<std::size_t>(glyph.font)];
+    run.glyphs.push_back(glyph.index);
     run.positions.emplace_back(x, baseline);
-    x += glyph->advance;
+    x += glyph.advance;
   }
   return true;
 }

@@ -65,7 +65,9 @@ class TCellTextPainter {
   };
   std::vector<TPending> pending_;
   // One cell's glyphs before it is known to fit, reused from cell to cell.
-  std::vector<const TGlyph*> line_;
+  // Copies, not references: looking up a new character may grow others_
+  // and move the glyphs it holds.
+  std::vector<TGlyph> line_;
   QGlyphRun run_;
 };
 

@@ -55,7 +55,7 @@ TEST(CellTextPainter, DrawsWhatTheLayoutDraws) {
   QFont layoutFont = text.Font();
   ASSERT_FALSE(layoutFont.kerning());
   const char* values[] = {"12345.67", "I0001 ABC-xyz", "4710000000003", "2024/3/5 14:30:15", "烏龍茶 12",
-                          "（含稅）價格", "AV Wa To"};
+                          "（含稅）價格", "AV Wa To", "烏龍茶", "一丁丂", "一丁"};
   for (const char* value : values) {
     for (bool right : {false, true}) {
       const QImage quick = WithPainter(text, QString::fromUtf8(value), right);
@@ -82,6 +82,30 @@ TEST(CellTextPainter, TextWiderThanTheCellWrapsInsideIt) {
   for (int y = 0; y < quick.height(); ++y) {
     for (int x = kCell.right() + 1 + grid::kCellMargin; x < quick.width(); ++x) {
       ASSERT_EQ(quick.pixel(x, y), qRgb(255, 255, 255)) << x << "," << y;
+    }
+  }
+}
+
+// A painter meets new characters all the time while a sheet scrolls: a line
+// that brings in many of them, each added to what the painter keeps, must
+// still be drawn from the right glyphs.  Hundreds of distinct Chinese
+// characters are first met in texts too wide for the cell (kept, drawn by
+// the layout), then in short lines that fit.
+TEST(CellTextPainter, LinesOfCharactersNewToThePainterDrawTheirOwnGlyphs) {
+  TCellTextPainter text(grid::CellFont());
+  char16_t next = 0x4E00;  // CJK unified ideographs, each new to the painter
+  const auto fresh = [&next](int count) {
+    QString value;
+    for (int i = 0; i < count; ++i) value.append(QChar(next++));
+    return value;
+  };
+  for (int round = 0; round < 40; ++round) {
+    const QString wide = fresh(3 + round % 7 * 9);
+    const QString line = fresh(8);
+    for (const QString& value : {wide, line}) {
+      const QImage quick = WithPainter(text, value, round % 2 == 1);
+      const QImage layout = WithLayout(text.Font(), value, round % 2 == 1);
+      ASSERT_EQ(quick, layout) << "round " << round << ", " << value.size() << " characters";
     }
   }
 }
