@@ -484,12 +484,22 @@ class TSheetHandler : public TXmlHandler {
         std::optional<double> number = ParseNumber(value_);
         if (!number) Damaged(FormatMessage("a number cell holds \"%s\", which is not a number", {value_}));
         if (style_ < dateStyles_.size() && dateStyles_[style_]) {
-          if (dates1904_) *number += k1904Offset;
-          return builder_.AddValue(row_, column_, TCellKind::ckDateTime, *number);
+          return builder_.AddValue(row_, column_, TCellKind::ckDateTime, DayCount(*number));
         }
         return builder_.AddValue(row_, column_, TCellKind::ckNumber, *number);
       }
     }
+  }
+
+  // The usual day count (from 30 December 1899) of a date cell's number.
+  // 1904-based numbers are shifted by the four years between the two
+  // starts.  1900-based numbers count a 29 February 1900 that never was (day
+  // 60), so only from 61 (1 March 1900) on do they equal the day count; 1 to
+  // 60 are one short of it.  Below 1 a number is a time of day without a
+  // date.
+  double DayCount(double number) const {
+    if (dates1904_) return number + k1904Offset;
+    return number >= 1 && number < 61 ? number + 1 : number;
   }
 
   enum class CellType { Number, Shared, Formula, Inline, Boolean, Error, Date };
