@@ -1,4 +1,4 @@
-// tabrin-cli import --kind 1|2|3 cls|item|supplier|customer FILE
+// tabrin-cli import --kind 1|2|3 [--dry-run [--report FILE]] cls|item|supplier|customer FILE
 // Connects to the database as `connect` does, opens the workbook and the
 // tab's sheet query as the tab's Open button does and imports its rows into
 // the table with the cover setting of SETUP.ini, then prints "匯入完畢" and
@@ -6,6 +6,11 @@
 // row) and the rows stored before it go to standard error, and the exit code
 // is 1.  Ctrl-C stops it after the row it is on: what was kept goes to
 // standard error and the exit code is 130.
+//
+// --dry-run writes nothing: it prints what the import would do (the counts
+// per outcome and the first rows that would fail) and exits with 1 when a
+// row would fail; --report FILE writes the whole plan to FILE as well (a
+// workbook, or CSV text when FILE ends in .csv).
 #include <CLI/CLI.hpp>
 
 #include <filesystem>
@@ -22,7 +27,9 @@
 #include "db/database_connection.h"
 #include "import/cover_setting.h"
 #include "import/import_loop.h"
+#include "import/import_plan.h"
 #include "import/import_tabs.h"
+#include "import/plan_report.h"
 #include "text/error.h"
 #include "text/format.h"
 
@@ -34,7 +41,57 @@ struct ImportCommandOptions {
   int kind = 0;
   std::string table;
   std::string file;
+  bool dryRun = false;
+  std::string report;
 };
+
+// The dry run lists this many failing rows; the report has them all.
+constexpr int kErrorsListed = 10;
+
+std::string PlanCountsLine(const TPlanCounts& counts) {
+  return FormatMessage("新增 %d 筆，覆蓋 %d 筆（其中 %d 筆內容相同），未變更 %d 筆，錯誤 %d 列",
+                       {counts.appended, counts.overwritten, counts.same, counts.left, counts.errors});
+}
+
+int RunDryRun(const ImportCommandOptions& options, CliStreams& streams, TConnection& connection,
+              const std::string& dbKind, TMasterTable table, TImportOptions importOptions) {
+  TCancelFlag cancel;
+  importOptions.control.cancel = &cancel;
+  std::unique_ptr<ProgressBar> bar;
+  if (streams.errIsTerminal) {
+    bar = std::make_unique<ProgressBar>(streams.err);
+    importOptions.control.progress = [&](const TWorkProgress& progress) { bar->Show(progress); };
+  }
+  const std::string file = std::filesystem::absolute(options.file).string();
+  TImportPlan plan;
+  try {
+    const InterruptCancels interrupt(cancel);
+    plan = PlanWorkbookFile(connection, dbKind, table, file, importOptions);
+  } catch (const TWorkCancelled& e) {
+    bar.reset();
+    streams.err << e.what() << "\n";
+    return kInterruptedExitCode;
+  }
+  bar.reset();
+  const TPlanCounts counts = plan.Counts();
+  streams.out << "試算匯入，沒有寫入資料庫\n" << PlanCountsLine(counts) << "\n";
+  int listed = 0;
+  for (const TPlannedRow& row : plan.rows) {
+    if (row.outcome != TPlannedOutcome::poError) continue;
+    if (listed++ == kErrorsListed) break;
+    streams.out << SheetRowLine(row.sheetRow, row.column) << "：" << row.error << "\n";
+  }
+  if (counts.errors > kErrorsListed) {
+    streams.out << FormatMessage("另有 %d 列錯誤", {counts.errors - kErrorsListed})
+                << (options.report.empty() ? "，--report 檔案列出全部" : "") << "\n";
+  }
+  if (!options.report.empty()) {
+    const std::string report = std::filesystem::absolute(options.report).string();
+    WritePlanReport(plan, report);
+    streams.out << "計畫已寫入 " << report << "\n";
+  }
+  return counts.errors > 0 ? 1 : 0;
+}
 
 std::string CountsLine(const TImportCounts& counts) {
   return FormatMessage("新增 %d 筆，覆蓋 %d 筆，未變更 %d 筆", {counts.appended, counts.overwritten, counts.unchanged});
@@ -52,6 +109,7 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
   importOptions.coverFlag = ReadCoverFlag(ProgramFolder());
   TConnection connection("ADOConnection");
   const TConnectResult connected = ConnectDatabase(connection, *kind, ProgramFolder());
+  if (options.dryRun) return RunDryRun(options, streams, connection, connected.dbKind, *table, importOptions);
 
   TCancelFlag cancel;
   TImportCounts counts;
@@ -94,6 +152,14 @@ void AddImportCommand(CLI::App& app, CommandContext& context) {
       ->required()
       ->check(CLI::IsMember({"cls", "item", "supplier", "customer"}));
   sub->add_option("file", options->file, "Excel 97-2003 workbook (.xls) to read")->required();
+  CLI::Option* dryRun = sub->add_flag(
+      "--dry-run", options->dryRun,
+      "Write nothing; print what the import would do: the counts of new, overwritten (and of those, unchanged), "
+      "left and failing rows, and the first failing rows (exit code 1 when a row would fail)");
+  sub->add_option("--report", options->report,
+                  "With --dry-run: write the whole plan (sheet row, code, outcome, changed fields old → new, error) "
+                  "to this file, a workbook (.xls), or CSV text when the name ends in .csv")
+      ->needs(dryRun);
   context.AddAction(sub, [options, &context] { return RunImport(*options, context.streams); });
 }
 

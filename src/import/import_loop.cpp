@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <exception>
+#include <functional>
 #include <unordered_map>
+#include <vector>
 
 #include "import/item_number.h"
 #include "text/encoding.h"
@@ -14,6 +16,10 @@ namespace {
 using TClock = std::chrono::steady_clock;
 
 enum class TRowOutcome { roSkipped, roAppended, roOverwritten, roUnchanged };
+
+// Write: post every record.  Plan: work every row out as far as the post and
+// drop the record instead (the import plan).
+enum class TRowMode { rmWrite, rmPlan };
 
 void Count(TRowOutcome outcome, TImportCounts& counts) {
   switch (outcome) {
@@ -43,12 +49,20 @@ std::string QuotableCode(const std::string& code) {
 // read so that an error can name it.
 class TRowImporter {
  public:
-  TRowImporter(TQuery& sheet, TConnection& connection, const TImporterDef& importer, const std::string& coverFlag)
+  TRowImporter(TQuery& sheet, TConnection& connection, const TImporterDef& importer, const std::string& coverFlag,
+               TRowMode mode = TRowMode::rmWrite)
       : sheet_(sheet),
         target_(*importer.target, connection),
         importer_(importer),
         codeField_(DeclaredField(*importer.target, importer.codeField)),
-        overwrite_(coverFlag == "0") {}
+        overwrite_(coverFlag == "0"),
+        mode_(mode) {}
+
+  // Write mode: what each row did goes to the recorder (the journal).
+  void SetRecorder(TImportRecorder* recorder, std::function<int(int)> sheetRowOf) {
+    recorder_ = recorder;
+    sheetRowOf_ = std::move(sheetRowOf);
+  }
 
   TRowOutcome ImportCurrentRow() {
     column_ = importer_.codeColumn;
@@ -63,18 +77,29 @@ class TRowImporter {
     target_.SetParameters({TValue::Text(code)});
     target_.Open();
 
-    if (target_.RecordCount() == 0) {
+    const TPlannedRecord* planned = PlannedRecord(code);
+    if (target_.RecordCount() == 0 && planned == nullptr) {
       target_.Append();
       WriteFields(code, &TFieldMapping::newRecord);
-      Post();
-      return TRowOutcome::roAppended;
+      return Store(TRowAction::raAppended, code, &TFieldMapping::newRecord, nullptr);
     }
-    if (!overwrite_) return TRowOutcome::roUnchanged;
-    target_.Edit();
+    if (!overwrite_) {
+      if (Follows()) Follow(TRowAction::raLeft, code, nullptr, nullptr);
+      if (recorder_ != nullptr && mode_ == TRowMode::rmWrite) recorder_->RowDone(sheetRowOf_(sheet_.RecNo()), change_);
+      return TRowOutcome::roUnchanged;
+    }
+    if (Follows() && planned == nullptr) CaptureBefore(&TFieldMapping::overwrite);
+    if (target_.RecordCount() > 0) {
+      target_.Edit();
+    } else {
+      target_.Append();  // a record only an earlier row of the plan appends; never posted
+    }
     WriteFields(code, &TFieldMapping::overwrite);
-    Post();
-    return TRowOutcome::roOverwritten;
+    return Store(TRowAction::raOverwritten, code, &TFieldMapping::overwrite, planned);
   }
+
+  // What the last row did, when a recorder follows the import or in plan mode.
+  const TRowChange& Change() const { return change_; }
 
   // The column title being read when the last row failed, else empty.
   std::string_view CurrentColumn() const { return column_; }
@@ -131,6 +156,68 @@ class TRowImporter {
     target_.Post();
   }
 
+  // The values an earlier row of the plan left in a record, by mapping.
+  using TPlannedRecord = std::vector<TValue>;
+
+  const TPlannedRecord* PlannedRecord(const std::string& code) const {
+    if (mode_ != TRowMode::rmPlan) return nullptr;
+    auto found = planned_.find(code);
+    return found == planned_.end() ? nullptr : &found->second;
+  }
+
+  bool Follows() const { return mode_ == TRowMode::rmPlan || recorder_ != nullptr; }
+
+  // The stored values of the fields the branch writes, read before the edit.
+  void CaptureBefore(TCellSource TFieldMapping::*branch) {
+    before_.assign(importer_.fields.size(), TValue());
+    for (std::size_t i = 0; i < importer_.fields.size(); ++i) {
+      if ((importer_.fields[i].*branch).rule != TCellRule::crNotWritten) {
+        before_[i] = TargetField(importer_.fields[i]).Value();
+      }
+    }
+  }
+
+  // Posts the record written, or in plan mode drops it and remembers what it
+  // would hold for the rows after.
+  TRowOutcome Store(TRowAction action, const std::string& code, TCellSource TFieldMapping::*branch,
+                    const TPlannedRecord* planned) {
+    if (Follows()) Follow(action, code, branch, planned);
+    if (mode_ == TRowMode::rmPlan) {
+      column_ = {};
+      target_.Cancel();
+      TPlannedRecord& record = planned_[code];
+      record.resize(importer_.fields.size());
+      for (std::size_t i = 0; i < change_.fields.size(); ++i) record[writtenIndex_[i]] = change_.fields[i].after;
+    } else {
+      Post();
+      if (recorder_ != nullptr) recorder_->RowDone(sheetRowOf_(sheet_.RecNo()), change_);
+    }
+    return action == TRowAction::raAppended ? TRowOutcome::roAppended : TRowOutcome::roOverwritten;
+  }
+
+  // Fills change_ while the record is being written: the values before (as
+  // captured, or as planned by an earlier row) and the values now in the
+  // record's fields.
+  void Follow(TRowAction action, const std::string& code, TCellSource TFieldMapping::*branch,
+              const TPlannedRecord* planned) {
+    change_.action = action;
+    change_.code = code;
+    change_.fields.clear();
+    writtenIndex_.clear();
+    if (branch == nullptr) return;
+    for (std::size_t i = 0; i < importer_.fields.size(); ++i) {
+      const TFieldMapping& mapping = importer_.fields[i];
+      if ((mapping.*branch).rule == TCellRule::crNotWritten) continue;
+      TField& field = TargetField(mapping);
+      TFieldChange& entry = change_.fields.emplace_back();
+      entry.field = mapping.field;
+      entry.title = field.ErrorName();
+      if (action == TRowAction::raOverwritten) entry.before = planned != nullptr ? (*planned)[i] : before_[i];
+      entry.after = field.Value();
+      writtenIndex_.push_back(i);
+    }
+  }
+
   // The sheet's fields stay the same while it is open: each column title is
   // looked up once.  A missing column is looked up (and reported) every time.
   TField& Cell(std::string_view column) {
@@ -159,6 +246,13 @@ class TRowImporter {
   const TImporterDef& importer_;
   const TFieldDef& codeField_;
   bool overwrite_;
+  TRowMode mode_;
+  TImportRecorder* recorder_ = nullptr;
+  std::function<int(int)> sheetRowOf_;
+  TRowChange change_;
+  std::vector<TValue> before_;             // by mapping
+  std::vector<std::size_t> writtenIndex_;  // mapping of each entry of change_.fields
+  std::unordered_map<std::string, TPlannedRecord> planned_;
   std::string_view column_;
   std::unordered_map<std::string_view, TField*> cells_;
 };
@@ -175,6 +269,7 @@ class TBatchTransaction {
         connection_.Rollback();
       } catch (...) {  // the connection is gone; nothing was committed
       }
+      if (options_.recorder != nullptr) options_.recorder->BatchRolledBack();
     }
   }
 
@@ -194,7 +289,10 @@ class TBatchTransaction {
     return rows_ >= options_.batchRows || TClock::now() - startedAt_ >= std::chrono::milliseconds(options_.batchMillis);
   }
 
+  // The recorder keeps the batch before it is committed (an error there
+  // leaves the batch open, to be rolled back).
   void Commit() {
+    if (options_.recorder != nullptr && (open_ || !owned_)) options_.recorder->BatchCommitting();
     if (!open_) return;
     open_ = false;
     connection_.Commit();
@@ -203,6 +301,7 @@ class TBatchTransaction {
   void Rollback() {
     if (!open_) return;
     open_ = false;
+    if (options_.recorder != nullptr) options_.recorder->BatchRolledBack();
     connection_.Rollback();
   }
 
@@ -289,6 +388,7 @@ TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporte
     return options.sheetRowOf ? options.sheetRowOf(recordIndex) : recordIndex + 2;
   };
   TRowImporter rows(sheet, connection, importer, options.coverFlag);
+  if (options.recorder != nullptr) rows.SetRecorder(options.recorder, sheetRowOf);
   TBatchTransaction batch(connection, options);
   TImportCounts counts;
   TBatchStart batchStart;
@@ -375,4 +475,39 @@ TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporte
   return counts;
 }
 
+namespace detail {
+
+void WalkSheetWithoutWriting(TQuery& sheet, TConnection& connection, const TImporterDef& importer,
+                             const TImportOptions& options, const std::function<void(const TRowWalkStep&)>& visit) {
+  auto sheetRowOf = [&](int recordIndex) {
+    return options.sheetRowOf ? options.sheetRowOf(recordIndex) : recordIndex + 2;
+  };
+  TRowImporter rows(sheet, connection, importer, options.coverFlag, TRowMode::rmPlan);
+  sheet.First();
+  const int totalRows = sheet.RecordCount();
+  for (; !sheet.Eof(); sheet.Next()) {
+    const int index = sheet.RecNo();
+    if (options.control.CancelRequested()) throw TWorkCancelled("已取消匯入計畫");
+    TRowWalkStep step;
+    std::string error;
+    try {
+      if (rows.ImportCurrentRow() == TRowOutcome::roSkipped) continue;
+      step.change = &rows.Change();
+    } catch (const TDatabaseUnavailableError& e) {
+      rows.CancelEdit();
+      throw TImportError(e.what(), 0, {}, {});
+    } catch (const std::exception& e) {
+      rows.CancelEdit();
+      error = e.what();
+      step.error = &error;
+      step.column = rows.CurrentColumn();
+    }
+    step.sheetRow = sheetRowOf(index);
+    visit(step);
+    options.control.Report(index + 1, totalRows);
+  }
+  options.control.Report(totalRows, totalRows);
+}
+
+}  // namespace detail
 }  // namespace tabrin

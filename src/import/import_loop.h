@@ -30,6 +30,7 @@
 #include "db/connection.h"
 #include "db/query.h"
 #include "import/import_mapping.h"
+#include "import/import_recorder.h"
 #include "text/error.h"
 #include "text/work_control.h"
 
@@ -59,6 +60,9 @@ struct TImportOptions {
   // When set, kept up to date with the counts so far before each progress
   // report (for a front end that shows them beside the bar).
   TImportCounts* liveCounts = nullptr;
+  // When set, told of every row and of every batch before it is committed
+  // (see import_recorder.h): the journal that lets the import be undone.
+  TImportRecorder* recorder = nullptr;
 };
 
 // An error that stopped an import: the message as the failing step raised
@@ -102,5 +106,29 @@ std::string SheetRowLine(int sheetRow, std::string_view column);
 // cancel request stopped it.
 TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporterDef& importer,
                           const TImportOptions& options);
+
+namespace detail {
+
+// One row of a walk through the sheet that writes nothing: its sheet row
+// and either what the import would do with it or the error it would stop at
+// (with the column being read, maybe empty).
+struct TRowWalkStep {
+  int sheetRow = 0;
+  const TRowChange* change = nullptr;
+  const std::string* error = nullptr;
+  std::string_view column;
+};
+
+// Works out every row of the open sheet query exactly as ImportSheet does,
+// up to the post, and drops each record instead of posting it; later rows
+// see the records earlier rows would have written (a code twice in one
+// sheet).  Unlike the import it goes on past a failing row.  Uses
+// coverFlag, sheetRowOf and control (progress; a cancel raises
+// TWorkCancelled) of options.  An error of the database as a whole raises
+// TImportError without a sheet row.
+void WalkSheetWithoutWriting(TQuery& sheet, TConnection& connection, const TImporterDef& importer,
+                             const TImportOptions& options, const std::function<void(const TRowWalkStep&)>& visit);
+
+}  // namespace detail
 
 }  // namespace tabrin

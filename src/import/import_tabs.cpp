@@ -22,6 +22,10 @@ constexpr TImportTabInfo kTabs[] = {
 // titles are row 1).
 int UnfilteredSheetRow(int recordIndex) { return recordIndex + 2; }
 
+}  // namespace
+
+namespace detail {
+
 // The sheet row of each record of a filtered sheet query (the item tab
 // leaves out rows without an item number): the rows of the whole sheet whose
 // cell in the filter column is not empty, in order.  Worked out only when an
@@ -62,7 +66,7 @@ std::function<int(int)> SheetRowsOf(const TQuery& sheet) {
   };
 }
 
-}  // namespace
+}  // namespace detail
 
 const TImportTabInfo& ImportTab(TMasterTable table) { return kTabs[static_cast<int>(table)]; }
 
@@ -102,7 +106,7 @@ TImportCounts ImportTabSheet(TQuery& openSheet, TConnection& database, std::stri
     return ImportSheet(openSheet, database, ImporterFor(table, dbKind), options);
   }
   TImportOptions tabOptions = options;
-  tabOptions.sheetRowOf = SheetRowsOf(openSheet);
+  tabOptions.sheetRowOf = detail::SheetRowsOf(openSheet);
   return ImportSheet(openSheet, database, ImporterFor(table, dbKind), tabOptions);
 }
 

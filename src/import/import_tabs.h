@@ -16,6 +16,7 @@
 // start-up).  An import may run on a worker thread while another thread
 // cancels it through options.control; the connections and queries it is
 // given are used by that thread alone until it returns.
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,6 +63,12 @@ void OpenTabSheetQuery(TQuery& sheet, TConnection& workbook, TMasterTable table)
 // the rows without an item number.
 TImportCounts ImportTabSheet(TQuery& openSheet, TConnection& database, std::string_view dbKind, TMasterTable table,
                              const TImportOptions& options);
+
+namespace detail {
+// The sheet row of each record of a tab's sheet query, as the workbook
+// numbers it (the item tab's query leaves out rows without an item number).
+std::function<int(int recordIndex)> SheetRowsOf(const TQuery& sheet);
+}  // namespace detail
 
 // OpenWorkbook, OpenTabSheetQuery and ImportTabSheet on a workbook
 // connection and sheet query of its own.

@@ -263,6 +263,53 @@ TEST_P(CliImport, ExportedSuppliersStopOnTheSupplierNameAtTheFirstRow) {
                         "新增 0 筆，覆蓋 0 筆，未變更 0 筆\n");
 }
 
+TEST_P(CliImport, ADryRunPrintsWhatTheImportWouldDoAndWritesNothing) {
+  Database().Execute("INSERT INTO Classify (ClsNo, ClsName) VALUES ('A01', '舊名')");
+  Database().Execute("INSERT INTO Classify (ClsNo, ClsName) VALUES ('B02', '零食')");
+  const std::string file = home_ + "cls.xls";
+  WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "新名"}, {"B02", "零食"}, {"C03", "雜貨"}});
+  ASSERT_EQ(Run({"import", "--kind", GetParam(), "--dry-run", "cls", file}), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "試算匯入，沒有寫入資料庫\n新增 1 筆，覆蓋 2 筆（其中 1 筆內容相同），未變更 0 筆，錯誤 0 列\n");
+  EXPECT_EQ(err_.str(), "");
+  EXPECT_EQ(Rows("SELECT ClsNo, ClsName FROM Classify ORDER BY ClsNo"), (Table{{"A01", "舊名"}, {"B02", "零食"}}));
+
+  ASSERT_EQ(Run({"settings", "--cover", "1"}), 0);
+  ASSERT_EQ(Run({"import", "--kind", GetParam(), "--dry-run", "cls", file}), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "試算匯入，沒有寫入資料庫\n新增 1 筆，覆蓋 0 筆（其中 0 筆內容相同），未變更 2 筆，錯誤 0 列\n");
+}
+
+TEST_P(CliImport, ADryRunListsTheFirstFailingRowsAndTheReportHasThemAll) {
+  std::vector<std::vector<Cell>> rows;
+  for (int i = 1; i <= 13; ++i) rows.push_back({"X" + std::to_string(i), i == 1 ? Cell(5.0) : Cell("不是數字")});
+  const std::string file = home_ + "items.xls";
+  WriteSheet(file, {"管理貨號", "售價", "品名", "國際碼", "自訂碼", "規格", "應商代號", "廠商代號", "稅別", "建檔日期",
+                    "最新進價", "單位", "安全庫存", "最低訂貨量", "庫存量", "貨架", "平均成本", "產品分類", "會員價格",
+                    "VIP價格", "健康捐"},
+             rows);
+  const std::string report = home_ + "plan.csv";
+  EXPECT_EQ(Run({"import", "--kind", GetParam(), "--dry-run", "--report", report, "item", file}), 1);
+  std::string expected = "試算匯入，沒有寫入資料庫\n新增 1 筆，覆蓋 0 筆（其中 0 筆內容相同），未變更 0 筆，錯誤 12 列\n";
+  for (int row = 3; row <= 12; ++row) {
+    expected += "工作表第 " + std::to_string(row) + " 列，欄位「售價」：'不是數字' is not a valid floating point value\n";
+  }
+  expected += "另有 2 列錯誤\n計畫已寫入 " + report + "\n";
+  EXPECT_EQ(out_.str(), expected);
+  std::ifstream in(report);
+  std::string line;
+  int lines = 0;
+  while (std::getline(in, line)) ++lines;
+  EXPECT_EQ(lines, 14);
+  EXPECT_EQ(Rows("SELECT COUNT(*) FROM Item"), (Table{{"0"}}));
+
+  EXPECT_EQ(Run({"import", "--kind", GetParam(), "--dry-run", "item", file}), 1);
+  EXPECT_TRUE(out_.str().ends_with("另有 2 列錯誤，--report 檔案列出全部\n")) << out_.str();
+}
+
+TEST_P(CliImport, AReportNeedsADryRun) {
+  EXPECT_NE(Run({"import", "--kind", GetParam(), "--report", home_ + "plan.xls", "cls", home_ + "cls.xls"}), 0);
+  EXPECT_NE(err_.str().find("--report requires --dry-run"), std::string::npos) << err_.str();
+}
+
 std::string KindName(const ::testing::TestParamInfo<std::string>& kind) {
   return kind.param == "1" ? "Embedded" : "PostgreSQL";
 }

@@ -1,0 +1,95 @@
+#include "import/import_plan.h"
+
+#include "import/import_tabs.h"
+
+namespace tabrin {
+namespace {
+
+TPlannedRow PlannedRowOf(const detail::TRowWalkStep& step) {
+  TPlannedRow row;
+  row.sheetRow = step.sheetRow;
+  if (step.error != nullptr) {
+    row.outcome = TPlannedOutcome::poError;
+    row.error = *step.error;
+    row.column = std::string(step.column);
+    return row;
+  }
+  const TRowChange& change = *step.change;
+  row.code = change.code;
+  switch (change.action) {
+    case TRowAction::raAppended: row.outcome = TPlannedOutcome::poAppend; break;
+    case TRowAction::raLeft: row.outcome = TPlannedOutcome::poLeft; break;
+    case TRowAction::raOverwritten:
+      for (const TFieldChange& field : change.fields) {
+        if (field.Changes()) row.changes.push_back(field);
+      }
+      row.outcome = row.changes.empty() ? TPlannedOutcome::poSame : TPlannedOutcome::poOverwrite;
+      break;
+  }
+  return row;
+}
+
+}  // namespace
+
+std::string_view PlannedOutcomeText(TPlannedOutcome outcome) {
+  switch (outcome) {
+    case TPlannedOutcome::poAppend: return "新增";
+    case TPlannedOutcome::poOverwrite: return "覆蓋";
+    case TPlannedOutcome::poSame: return "內容相同";
+    case TPlannedOutcome::poLeft: return "未變更";
+    case TPlannedOutcome::poError: return "錯誤";
+  }
+  return {};
+}
+
+TPlanCounts TImportPlan::Counts() const {
+  TPlanCounts counts;
+  for (const TPlannedRow& row : rows) {
+    switch (row.outcome) {
+      case TPlannedOutcome::poAppend: ++counts.appended; break;
+      case TPlannedOutcome::poOverwrite: ++counts.overwritten; break;
+      case TPlannedOutcome::poSame:
+        ++counts.overwritten;
+        ++counts.same;
+        break;
+      case TPlannedOutcome::poLeft: ++counts.left; break;
+      case TPlannedOutcome::poError: ++counts.errors; break;
+    }
+  }
+  return counts;
+}
+
+std::string ChangesText(const std::vector<TFieldChange>& changes) {
+  std::string text;
+  for (const TFieldChange& change : changes) {
+    if (!text.empty()) text += "；";
+    text += change.title + "：" + ValueText(change.before) + " → " + ValueText(change.after);
+  }
+  return text;
+}
+
+TImportPlan PlanSheet(TQuery& sheet, TConnection& connection, const TImporterDef& importer,
+                      const TImportOptions& options) {
+  TImportPlan plan;
+  detail::WalkSheetWithoutWriting(sheet, connection, importer, options,
+                                  [&](const detail::TRowWalkStep& step) { plan.rows.push_back(PlannedRowOf(step)); });
+  return plan;
+}
+
+TImportPlan PlanTabSheet(TQuery& openSheet, TConnection& database, std::string_view dbKind, TMasterTable table,
+                         const TImportOptions& options) {
+  TImportOptions tabOptions = options;
+  if (!tabOptions.sheetRowOf && openSheet.Active()) tabOptions.sheetRowOf = detail::SheetRowsOf(openSheet);
+  return PlanSheet(openSheet, database, ImporterFor(table, dbKind), tabOptions);
+}
+
+TImportPlan PlanWorkbookFile(TConnection& database, std::string_view dbKind, TMasterTable table,
+                             const std::string& path, const TImportOptions& options) {
+  TConnection workbook("ADOXLSConnect");
+  TQuery sheet(std::string(ImportTab(table).sheetQueryName), workbook);
+  OpenWorkbook(workbook, path);
+  OpenTabSheetQuery(sheet, workbook, table);
+  return PlanTabSheet(sheet, database, dbKind, table, options);
+}
+
+}  // namespace tabrin

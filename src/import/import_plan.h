@@ -1,0 +1,75 @@
+#pragma once
+// The import plan: what importing an open sheet would do, row by row, worked
+// out by the import loop itself run without writing (see
+// detail::WalkSheetWithoutWriting), so it cannot disagree with the import.
+//
+//   TImportOptions options;
+//   options.coverFlag = ReadCoverFlag(ProgramFolder());
+//   TImportPlan plan = PlanWorkbookFile(database, "2", TMasterTable::mtItem, "/data/items.xls", options);
+//   plan.Counts().appended ...;  for (const TPlannedRow& row : plan.rows) ...
+//
+// Every sheet row gets its outcome: appended; overwritten, with every field
+// whose stored value changes (old -> new, as the import would store it);
+// overwritten without a change ("same"); left as it is (cover setting not
+// "0"); or the error the import would stop at, with its sheet row and
+// column.  The plan goes on past an error, so one run lists every bad row.
+// What the database itself would refuse when the record is posted (a
+// constraint of its own) shows only when the import posts it.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/connection.h"
+#include "db/master_table.h"
+#include "db/query.h"
+#include "import/import_loop.h"
+#include "import/row_change.h"
+
+namespace tabrin {
+
+enum class TPlannedOutcome { poAppend, poOverwrite, poSame, poLeft, poError };
+
+// "新增", "覆蓋", "內容相同", "未變更", "錯誤".
+std::string_view PlannedOutcomeText(TPlannedOutcome outcome);
+
+struct TPlannedRow {
+  int sheetRow = 0;
+  TPlannedOutcome outcome = TPlannedOutcome::poError;
+  std::string code;                    // empty for an error before the code was known
+  std::vector<TFieldChange> changes;   // poOverwrite: the fields whose value changes
+  std::string error;                   // poError: the message the import would raise
+  std::string column;                  // poError: the column being read, maybe empty
+};
+
+struct TPlanCounts {
+  int appended = 0;
+  int overwritten = 0;  // the same ones included, as the import counts them
+  int same = 0;
+  int left = 0;
+  int errors = 0;
+  friend bool operator==(const TPlanCounts&, const TPlanCounts&) = default;
+};
+
+struct TImportPlan {
+  std::vector<TPlannedRow> rows;  // in sheet order
+  TPlanCounts Counts() const;
+};
+
+// "品名：舊名 → 新名；售價：10 → 12".
+std::string ChangesText(const std::vector<TFieldChange>& changes);
+
+// The plan of an open sheet query with an importer; see ImportSheet for the
+// options used (coverFlag, sheetRowOf, control).
+TImportPlan PlanSheet(TQuery& sheet, TConnection& connection, const TImporterDef& importer,
+                      const TImportOptions& options);
+
+// The plan of a tab's open sheet query, rows numbered as the workbook
+// numbers them (as ImportTabSheet).
+TImportPlan PlanTabSheet(TQuery& openSheet, TConnection& database, std::string_view dbKind, TMasterTable table,
+                         const TImportOptions& options);
+
+// OpenWorkbook, OpenTabSheetQuery and PlanTabSheet.
+TImportPlan PlanWorkbookFile(TConnection& database, std::string_view dbKind, TMasterTable table,
+                             const std::string& path, const TImportOptions& options);
+
+}  // namespace tabrin

@@ -1,0 +1,117 @@
+#include "import/plan_report.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "text/ascii.h"
+#include "text/encoding.h"
+#include "text/error.h"
+#include "text/format.h"
+#include "xls/workbook_writer.h"
+
+namespace tabrin {
+namespace {
+
+// The most text one workbook cell holds.
+constexpr std::size_t kCellTextUnits = 32767;
+// Rows below the title row in one sheet.
+constexpr std::size_t kWorkbookPlanRows = 65535;
+
+std::vector<std::string> ReportCells(const TPlannedRow& row) {
+  return {std::to_string(row.sheetRow), row.code, std::string(PlannedOutcomeText(row.outcome)),
+          ChangesText(row.changes), row.outcome == TPlannedOutcome::poError ? PlannedErrorText(row) : std::string()};
+}
+
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+void WriteCsv(const TImportPlan& plan, const std::string& path) {
+  const std::string temporary = path + ".part";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) throw TabrinError(FormatMessage("Cannot create file '%s'", {path}));
+    out << "\xEF\xBB\xBF";
+    auto line = [&](const std::vector<std::string>& cells) {
+      for (std::size_t i = 0; i < cells.size(); ++i) out << (i > 0 ? "," : "") << CsvField(cells[i]);
+      out << "\r\n";
+    };
+    line(PlanReportTitles());
+    for (const TPlannedRow& row : plan.rows) line(ReportCells(row));
+    out.flush();
+    if (!out) {
+      out.close();
+      std::remove(temporary.c_str());
+      throw TabrinError(FormatMessage("Error writing file '%s'", {path}));
+    }
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, path, error);
+  if (error) {
+    std::remove(temporary.c_str());
+    throw TabrinError(FormatMessage("Cannot create file '%s'", {path}));
+  }
+}
+
+void WriteWorkbook(const TImportPlan& plan, const std::string& path) {
+  if (plan.rows.size() > kWorkbookPlanRows) {
+    throw TabrinError(FormatMessage("計畫有 %d 列，一個 .xls 活頁簿最多放 65535 列；請用 .csv 檔名",
+                                    {static_cast<int>(plan.rows.size())}));
+  }
+  TxlsWorkbookWriter writer;
+  writer.CreateWorkbookFile(path);
+  writer.BeginWorkbook();
+  writer.ColumnWidths() = {8, 12, 8, 60, 60};
+  TxlsSheetHead head;
+  head.Title = "匯入計畫";
+  writer.BeginSheet(head);
+  auto row = [&](int r, const std::vector<std::string>& cells) {
+    for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
+      const std::string& text = cells[static_cast<std::size_t>(c)];
+      if (text.empty()) continue;
+      writer.WriteLabelSst(r, c, CutToUtf16Units(text, kCellTextUnits), kDefaultXfIndex);
+    }
+  };
+  row(0, PlanReportTitles());
+  for (std::size_t i = 0; i < plan.rows.size(); ++i) {
+    const TPlannedRow& planned = plan.rows[i];
+    const int r = static_cast<int>(i) + 1;
+    std::vector<std::string> cells = ReportCells(planned);
+    writer.WriteNumber(r, 0, planned.sheetRow, kDefaultXfIndex);
+    cells[0].clear();
+    row(r, cells);
+  }
+  writer.EndSheet();
+  writer.FinishWorkbook();
+  writer.CloseWorkbookFile();
+}
+
+}  // namespace
+
+const std::vector<std::string>& PlanReportTitles() {
+  static const std::vector<std::string> titles = {"工作表列", "代碼", "結果", "變更欄位", "錯誤"};
+  return titles;
+}
+
+std::string PlannedErrorText(const TPlannedRow& row) {
+  if (row.column.empty()) return row.error;
+  return FormatMessage("欄位「%s」：%s", {row.column, row.error});
+}
+
+void WritePlanReport(const TImportPlan& plan, const std::string& path) {
+  const std::string extension = LowerAscii(std::filesystem::path(path).extension().string());
+  if (extension == ".csv") {
+    WriteCsv(plan, path);
+  } else {
+    WriteWorkbook(plan, path);
+  }
+}
+
+}  // namespace tabrin
