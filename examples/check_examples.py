@@ -7,7 +7,8 @@ xlrd         notes and hyperlinks come back with their cells and texts.
 libreoffice  one soffice call converts every example to .xlsx; the packages
              hold the comments, the hyperlinks, the drawing with both
              pictures and the sheet background picture.
-gnumeric     ssconvert converts every example; the notes, the hyperlinks
+gnumeric     ssconvert converts every example without a word on its error
+             stream (one known exception below); the notes, the hyperlinks
              and the images are in the result.
 Exits 77 (skipped) when the program needed is not installed.
 """
@@ -16,6 +17,7 @@ import gzip
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -27,6 +29,17 @@ LINKS = {(1, 1): ("url", "https://www.example.com/mountain-tea", "Web site", "Op
          (2, 1): ("local file", "C:\\Contracts\\Harbour Foods 2024.doc", "Contract", None)}
 
 errors = []
+
+# gnumeric takes a sheet background (BITMAP) only when its byte count lcb is
+# smaller than the record's data after the first 8 bytes; a record whose
+# picture fills it exactly, lcb = 12 + pixel bytes as the published format
+# has it ([MS-XLS] 2.4.19 BkHim: lcb is the size of imageBlob, the 12-byte
+# bitmap core header and the pixels), draws this warning and no background.
+# gnumeric keeps no sheet background in its own files either way.  Only this
+# message is forgiven, and only for the background example.
+GNUMERIC_BACKGROUND_WARNING = re.compile(
+    r'\A\(ssconvert:\d+\): gnumeric:read-WARNING \*\*: [\d:.]+: File is most likely corrupted\.\n'
+    r'\(Condition "q->length >= 8 && image_len < q->length - 8" failed in excel_read_os2bmp\.\)\Z')
 
 
 def expect(condition, message):
@@ -106,6 +119,12 @@ def check_libreoffice(folder):
             sheet = parts.get("xl/worksheets/sheet1.xml", b"")
             media = [part for part in parts if part.startswith("xl/media/")]
             expect(b"<picture " in sheet and len(media) == 1, "background: no sheet picture (%r)" % media)
+            # The bitmap came through whole: LibreOffice stores it as a PNG
+            # of the picture's own 64 x 64 pixels.
+            if len(media) == 1:
+                png = parts[media[0]]
+                size = struct.unpack(">II", png[16:24]) if png[:8] == b"\x89PNG\r\n\x1a\n" else None
+                expect(size == (64, 64), "background: %s is not a 64 x 64 PNG (%r)" % (media[0], size))
     finally:
         shutil.rmtree(out, ignore_errors=True)
         shutil.rmtree(profile, ignore_errors=True)
@@ -124,8 +143,11 @@ def check_gnumeric(folder):
             run = subprocess.run([ssconvert, os.path.join(folder, name + ".xls"), target],
                                  capture_output=True, text=True, timeout=120)
             expect(run.returncode == 0, "%s: ssconvert failed: %s" % (name, run.stderr))
-            if run.stderr.strip():
-                print("%s: ssconvert says: %s" % (name, run.stderr.strip()))
+            said = run.stderr.strip()
+            if name == "background" and GNUMERIC_BACKGROUND_WARNING.match(said):
+                print("background: ssconvert gives its known BITMAP warning")
+            else:
+                expect(said == "", "%s: ssconvert complains: %s" % (name, said))
             if os.path.exists(target):
                 with gzip.open(target) as f:
                     documents[name] = f.read().decode("utf-8")

@@ -43,7 +43,12 @@ std::uint32_t Opacity(int transparency) {
 std::vector<TEscherProperty> NoteProperties(const TxlsNoteFormat& format, int k) {
   // In ascending order of ids, as readers expect.
   std::vector<TEscherProperty> p;
-  p.push_back({0x007D, 1, {}});
+  // The note's text is locked.  Shape locks are Boolean properties that the
+  // drawing format keeps together in the protection set 0x007F, each lock
+  // with a "use" bit 16 places above it: fLockText is bit 2, fUsefLockText
+  // bit 18.  The set holds no other lock, so every other one keeps its
+  // default.
+  p.push_back({0x007F, 0x00040004, {}});
   p.push_back({0x0080, static_cast<std::uint32_t>(k + 1), {}});
   if (k == 90) p.push_back({0x0085, 1, {}});
   p.push_back({0x00BF, 0x00080008, {}});

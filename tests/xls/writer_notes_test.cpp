@@ -159,7 +159,7 @@ TEST_F(WriterNotes, DrawingContainerLengthsCountEveryPiece) {
 TEST_F(WriterNotes, PropertyTablesOfSolidAndGradientFills) {
   const std::uint32_t fg = 0x00E1FFFF, bg = 0x00332211;
   using Props = std::vector<std::pair<std::uint16_t, std::uint32_t>>;
-  const Props head = {{0x007D, 1}, {0x0080, 1}, {0x00BF, 0x00080008}, {0x0158, 0}};
+  const Props head = {{0x007F, 0x00040004}, {0x0080, 1}, {0x00BF, 0x00080008}, {0x0158, 0}};
   const Props tail = {{0x01BF, 0x00110010}, {0x0201, 0}, {0x023F, 0x00030003}, {0x03BF, 0x000A0002}};
   const struct {
     TxlsNoteFillType fill;
