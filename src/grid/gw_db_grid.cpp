@@ -2,10 +2,12 @@
 
 #include <QFileInfo>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include "db/query.h"
+#include "grid/cached_scroll_bar_style.h"
 #include "grid/grid_headers.h"
 #include "grid/grid_look.h"
 #include "grid/sheet_view.h"
@@ -64,6 +66,10 @@ TgwDBGrid::TgwDBGrid(TMasterTable table, QWidget* parent)
   view_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   view_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   view_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+  // Made after the view, so that it outlives the scroll bars it draws.
+  auto* barStyle = new TCachedScrollBarStyle(this);
+  view_->verticalScrollBar()->setStyle(barStyle);
+  view_->horizontalScrollBar()->setStyle(barStyle);
   view_->setDragEnabled(false);
   view_->setSortingEnabled(false);
 
