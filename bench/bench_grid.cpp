@@ -52,19 +52,14 @@ void WriteItemSheet(const std::string& path) {
   dateFormat.NumberFormat = "yyyy/m/d";
   const std::uint16_t dateXf = writer.Formats().GetOrCreate(dateFormat);
   writer.BeginSheet(TxlsSheetHead{});
-  for (int c = 0; c < 19; ++c) {
-    writer.UsedRanges().NoteUsedCell(0, 0, c);
-    writer.WriteLabelSst(0, c, titles[c], kDefaultXfIndex);
-  }
+  for (int c = 0; c < 19; ++c) writer.WriteLabelSst(0, c, titles[c], kDefaultXfIndex);
   for (int i = 0; i < kRows; ++i) {
     const int r = i + 1;
     int c = 0;
     auto text = [&](const std::string& value) {
-      writer.UsedRanges().NoteUsedCell(0, r, c);
       writer.WriteLabelSst(r, c++, value, kDefaultXfIndex);
     };
     auto number = [&](double value, std::uint16_t xf = kDefaultXfIndex) {
-      writer.UsedRanges().NoteUsedCell(0, r, c);
       writer.WriteNumber(r, c++, value, xf);
     };
     char code[16];

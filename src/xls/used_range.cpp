@@ -30,8 +30,4 @@ TxlsBoundSheet* TxlsBoundSheetList::Find(int sheetIndex) {
   return nullptr;
 }
 
-void TxlsBoundSheetList::NoteUsedCell(int sheetIndex, int row, int col) {
-  if (TxlsBoundSheet* sheet = Find(sheetIndex)) sheet->Widen(row, col);
-}
-
 }  // namespace tabrin

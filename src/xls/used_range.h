@@ -25,9 +25,6 @@ struct TxlsBoundSheet {
 class TxlsBoundSheetList {
  public:
   TxlsBoundSheet& Add(TxlsBoundSheet sheet);
-  // Widens the used range of the entry of that sheet; nothing when the sheet
-  // has no entry.
-  void NoteUsedCell(int sheetIndex, int row, int col);
   TxlsBoundSheet* Find(int sheetIndex);
   std::size_t Count() const { return sheets_.size(); }
   TxlsBoundSheet& operator[](std::size_t i) { return sheets_[i]; }

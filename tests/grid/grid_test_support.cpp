@@ -31,14 +31,12 @@ void WriteSheet(const std::string& path, const std::vector<std::string>& titles,
   const std::uint16_t dateXf = writer.Formats().GetOrCreate(dateFormat);
   writer.BeginSheet(TxlsSheetHead{});
   for (int c = 0; c < static_cast<int>(titles.size()); ++c) {
-    writer.UsedRanges().NoteUsedCell(0, 0, c);
     writer.WriteLabelSst(0, c, titles[static_cast<std::size_t>(c)], kDefaultXfIndex);
   }
   for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
     const auto& row = rows[static_cast<std::size_t>(r)];
     for (int c = 0; c < static_cast<int>(row.size()); ++c) {
       const TCell& cell = row[static_cast<std::size_t>(c)];
-      writer.UsedRanges().NoteUsedCell(0, r + 1, c);
       if (const auto* text = std::get_if<std::string>(&cell)) {
         writer.WriteLabelSst(r + 1, c, *text, kDefaultXfIndex);
       } else if (const auto* number = std::get_if<double>(&cell)) {
