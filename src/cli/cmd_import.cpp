@@ -7,6 +7,9 @@
 // is 1.  Ctrl-C stops it after the row it is on: what was kept goes to
 // standard error and the exit code is 130.
 //
+// Each import is recorded in the journal Journal.db of the program folder
+// (see `history` and `undo`).
+//
 // --dry-run writes nothing: it prints what the import would do (the counts
 // per outcome and the first rows that would fail) and exits with 1 when a
 // row would fail; --report FILE writes the whole plan to FILE as well (a
@@ -26,12 +29,14 @@
 #include "db/connection.h"
 #include "db/database_connection.h"
 #include "import/cover_setting.h"
+#include "import/import_journal.h"
 #include "import/import_loop.h"
 #include "import/import_plan.h"
 #include "import/import_tabs.h"
 #include "import/plan_report.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/sha256.h"
 
 namespace tabrin::cli {
 
@@ -123,20 +128,37 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
     };
   }
   const std::string file = std::filesystem::absolute(options.file).string();
+  TConnection workbook("ADOXLSConnect");
+  TQuery sheet(std::string(ImportTab(*table).sheetQueryName), workbook);
+  OpenWorkbook(workbook, file);
+  OpenTabSheetQuery(sheet, workbook, *table);
+
+  // Every import is journaled, so that it can be taken back; one that
+  // cannot be journaled does not start.
+  TImportJournal journal(ProgramFolder());
+  TJournaledImport entry(journal, {connected.dbKind, DatabaseIdentity(*kind, ProgramFolder()), *table, file,
+                                   FileSha256Hex(file), importOptions.coverFlag});
+  importOptions.recorder = &entry;
   try {
     const InterruptCancels interrupt(cancel);
-    counts = ImportWorkbookFile(connection, connected.dbKind, *table, file, importOptions);
+    counts = ImportTabSheet(sheet, connection, connected.dbKind, *table, importOptions);
+    entry.Finish(TJournalState::jsDone);
     bar.reset();
     streams.out << kImportDoneMessage << "\n" << CountsLine(counts) << "\n";
     return 0;
   } catch (const TImportCancelled& e) {
+    entry.Finish(TJournalState::jsCancelled);
     bar.reset();
     streams.err << e.what() << "\n" << CountsLine(e.Counts()) << "\n";
     return kInterruptedExitCode;
   } catch (const TImportError& e) {
+    entry.Finish(TJournalState::jsFailed);
     bar.reset();
     streams.err << ErrorBoxText(e.what()) << "\n" << CountsLine(e.Counts()) << "\n";
     return 1;
+  } catch (...) {
+    entry.Finish(TJournalState::jsFailed);
+    throw;
   }
 }
 

@@ -11,6 +11,8 @@ void AddSettingsCommand(CLI::App& app, CommandContext& context);
 void AddInitDbCommand(CLI::App& app, CommandContext& context);
 void AddConnectCommand(CLI::App& app, CommandContext& context);
 void AddWhereCommand(CLI::App& app, CommandContext& context);
+void AddHistoryCommand(CLI::App& app, CommandContext& context);
+void AddUndoCommand(CLI::App& app, CommandContext& context);
 
 // One line per verb; each Add...Command is defined in its own cmd_*.cpp.
 void RegisterCommands(CLI::App& app, CommandContext& context) {
@@ -21,6 +23,8 @@ void RegisterCommands(CLI::App& app, CommandContext& context) {
   AddInitDbCommand(app, context);
   AddConnectCommand(app, context);
   AddWhereCommand(app, context);
+  AddHistoryCommand(app, context);
+  AddUndoCommand(app, context);
 }
 
 }  // namespace tabrin::cli

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <thread>
 #include <variant>
@@ -310,6 +311,62 @@ TEST_P(CliImport, AReportNeedsADryRun) {
   EXPECT_NE(err_.str().find("--report requires --dry-run"), std::string::npos) << err_.str();
 }
 
+// The journal's times, which differ from run to run.
+std::string MaskTimes(const std::string& text) {
+  static const std::regex time(R"(\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2})");
+  return std::regex_replace(text, time, "TIME");
+}
+
+TEST_P(CliImport, HistoryAndUndoSayWhatWasDoneAndAnImportIsUndoneOnce) {
+  const std::string kind = GetParam() == "1" ? "ORVELLAPOS" : "KESTAPOS";
+  ASSERT_EQ(Run({"history"}), 0);
+  EXPECT_EQ(out_.str(), "還沒有匯入紀錄\n");
+  EXPECT_EQ(Run({"undo"}), 1);
+  EXPECT_EQ(err_.str(), "沒有可以復原的匯入\n");
+
+  Database().Execute("INSERT INTO Classify (ClsNo, ClsName) VALUES ('A01', '舊名')");
+  const std::string file = home_ + "cls.xls";
+  WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "新名"}, {"B02", "零食"}});
+  ASSERT_EQ(Import("cls", file), 0) << err_.str();
+  ASSERT_EQ(Run({"history"}), 0);
+  EXPECT_EQ(MaskTimes(out_.str()), "#1  TIME  匯入  " + kind + "  小分類  cls.xls  新增 1 筆，覆蓋 1 筆，未變更 0 筆\n");
+
+  ASSERT_EQ(Run({"undo"}), 0) << err_.str();
+  EXPECT_EQ(MaskTimes(out_.str()), "已復原匯入 #1（TIME，cls.xls，新增 1 筆，覆蓋 1 筆）\n刪除 1 筆，還原 1 筆，衝突 0 筆\n");
+  EXPECT_EQ(Rows("SELECT ClsNo, ClsName FROM Classify"), (Table{{"A01", "舊名"}}));
+  ASSERT_EQ(Run({"history"}), 0);
+  EXPECT_EQ(MaskTimes(out_.str()),
+            "#2  TIME  復原 #1  " + kind + "  小分類  cls.xls  刪除 1 筆，還原 1 筆，衝突 0 筆\n"
+            "#1  TIME  匯入  " + kind + "  小分類  cls.xls  新增 1 筆，覆蓋 1 筆，未變更 0 筆  已由 #2 復原\n");
+  EXPECT_EQ(Run({"undo", "1"}), 1);
+  EXPECT_EQ(err_.str(), "匯入 #1 已經復原過了（#2）\n");
+  EXPECT_EQ(Run({"undo", "2"}), 1);
+  EXPECT_EQ(err_.str(), "#2 是一次復原，不是匯入\n");
+
+  // A record changed after the import is left as it is and named.
+  ASSERT_EQ(Import("cls", file), 0) << err_.str();
+  Database().Execute("UPDATE Classify SET ClsName = '店長改過' WHERE ClsNo = 'B02'");
+  EXPECT_EQ(Run({"undo"}), 3);
+  EXPECT_EQ(MaskTimes(out_.str()), "已復原匯入 #3（TIME，cls.xls，新增 1 筆，覆蓋 1 筆）\n刪除 0 筆，還原 1 筆，衝突 1 筆\n"
+                                   "代碼 B02：匯入後已被修改，沒有復原\n");
+  EXPECT_EQ(Rows("SELECT ClsNo, ClsName FROM Classify ORDER BY ClsNo"), (Table{{"A01", "舊名"}, {"B02", "店長改過"}}));
+}
+
+TEST_P(CliImport, AnUndoNeedsTheDatabaseTheImportWrote) {
+  const std::string file = home_ + "cls.xls";
+  WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "飲料"}});
+  ASSERT_EQ(Import("cls", file), 0) << err_.str();
+  if (GetParam() == "1") return;  // the embedded database is always the folder's Database.mdb
+  std::ifstream ini(home_ + "Database.ini");
+  std::string text((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
+  text.replace(text.find("DatabaseName=" + database_), ("DatabaseName=" + database_).size(), "DatabaseName=another");
+  std::ofstream(home_ + "Database.ini") << text;
+  EXPECT_EQ(Run({"undo"}), 1);
+  EXPECT_EQ(err_.str(), "匯入 #1 寫入的是 " + Env("TABRIN_PG_HOST") + ":" + Env("TABRIN_PG_PORT") + "/" + database_ +
+                            "，目前的設定連到 " + Env("TABRIN_PG_HOST") + ":" + Env("TABRIN_PG_PORT") +
+                            "/another；沒有復原\n");
+}
+
 std::string KindName(const ::testing::TestParamInfo<std::string>& kind) {
   return kind.param == "1" ? "Embedded" : "PostgreSQL";
 }
@@ -399,6 +456,92 @@ TEST(CliImportKilled, LeavesAPrefixOfTheSheetAndASecondImportCompletesIt) {
   EXPECT_EQ(out.str(), "匯入完畢\n新增 " + std::to_string(kRows - stored) + " 筆，覆蓋 " + std::to_string(stored) +
                            " 筆，未變更 0 筆\n");
   EXPECT_EQ(StoredCustomers(database), kRows);
+  std::filesystem::remove_all(home);
+}
+
+int CountOf(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  int count = -1;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW) {
+      count = sqlite3_column_int(statement, 0);
+    }
+    sqlite3_finalize(statement);
+  }
+  sqlite3_close(db);
+  return count;
+}
+
+// A process killed in the middle of an import that overwrites and appends:
+// its journal covers every batch committed, and undo puts the table back as
+// it was before.
+TEST(CliImportKilled, TheJournalCoversWhatWasCommittedAndUndoRestoresTheTable) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "tabrin-cli-kill-XXXXXX").string();
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  const std::string home = pattern + "/";
+  const std::string database = home + "Database.mdb";
+  CreateEmbeddedDatabase(database, {});
+  constexpr int kRows = 60000;
+  constexpr int kExisting = 2000;  // every tenth of the first 20000 codes
+  auto code = [](int i) {
+    char text[16];
+    std::snprintf(text, sizeof text, "K%07d", i);
+    return std::string(text);
+  };
+  {
+    TConnection connection("ADOConnection");
+    ConnectDatabase(connection, TDatabaseKind::dkOrvella, home);
+    connection.BeginTransaction();
+    for (int i = 0; i < kExisting * 10; i += 10) {
+      const std::vector<TValue> params = {TValue::Text(code(i))};
+      connection.Execute("INSERT INTO Customer (CustNo, Name, Sex) VALUES (?, '舊', '男')", params);
+    }
+    connection.Commit();
+  }
+  std::vector<std::vector<Cell>> rows;
+  rows.reserve(kRows);
+  for (int i = 0; i < kRows; ++i) rows.push_back({code(i), "A123456789", "客戶", "女", "02-1234", "台北市", "一般"});
+  const std::string file = home + "customers.xls";
+  WriteSheet(file, {"顧客編號", "身分證字號", "姓名", "性別", "電話1", "地址", "會員等級"}, rows);
+
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const int devnull = open("/dev/null", O_WRONLY);
+    dup2(devnull, STDOUT_FILENO);
+    dup2(devnull, STDERR_FILENO);
+    execl(TABRIN_CLI, TABRIN_CLI, "--home", home.c_str(), "import", "--kind", "1", "customer", file.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (std::chrono::steady_clock::now() < deadline && StoredCustomers(database) <= kExisting) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  kill(child, SIGKILL);
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the import ended before it could be killed";
+
+  const int stored = StoredCustomers(database);
+  ASSERT_GT(stored, kExisting);
+  ASSERT_LT(stored, kRows);
+  const int overwritten = CountOf(database, "SELECT COUNT(*) FROM Customer WHERE Sex = '女' AND CustNo IN "
+                                            "(SELECT CustNo FROM Customer WHERE CAST(SUBSTR(CustNo, 2) AS INTEGER) % 10 = 0 "
+                                            "AND CAST(SUBSTR(CustNo, 2) AS INTEGER) < 20000)");
+  const std::string journal = home + "Journal.db";
+  EXPECT_GE(CountOf(journal, "SELECT COUNT(*) FROM JournalRow WHERE Action = 'append'"), stored - kExisting);
+  EXPECT_GE(CountOf(journal, "SELECT COUNT(*) FROM JournalRow WHERE Action = 'overwrite'"), overwritten);
+  EXPECT_GT(overwritten, 0);
+
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCli({"--home", home, "history"}, {out, err}), 0) << err.str();
+  EXPECT_TRUE(out.str().ends_with("未完成\n")) << out.str();
+  out.str("");
+  ASSERT_EQ(RunCli({"--home", home, "undo"}, {out, err}), 0) << err.str();
+  EXPECT_EQ(StoredCustomers(database), kExisting);
+  EXPECT_EQ(CountOf(database, "SELECT COUNT(*) FROM Customer WHERE Name = '舊' AND Sex = '男'"), kExisting);
   std::filesystem::remove_all(home);
 }
 

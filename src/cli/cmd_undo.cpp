@@ -1,0 +1,74 @@
+// tabrin-cli undo [ID]
+// Takes back the newest import of the journal that is not yet undone (or
+// import ID, as `history` numbers them): deletes the records it appended and
+// restores the values it overwrote, each only while the record is still as
+// the import left it, in one transaction on the database the import wrote.
+// Prints what was done and one line per record left alone because it was
+// changed or deleted since:
+//
+//   已復原匯入 #1（2026/12/10 17:19:40，cls.xls，新增 1 筆，覆蓋 1 筆）
+//   刪除 1 筆，還原 0 筆，衝突 1 筆
+//   代碼 A01：匯入後已被修改，沒有復原
+//
+// Exit code 0 when everything was taken back, 3 when records were left as
+// conflicts, 1 when nothing could be undone (the message says why).
+#include <CLI/CLI.hpp>
+
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "cli/cli.h"
+#include "cli/journal_text.h"
+#include "config/program_folder.h"
+#include "db/connection.h"
+#include "db/database_connection.h"
+#include "import/import_undo.h"
+#include "text/error.h"
+#include "text/format.h"
+
+namespace tabrin::cli {
+namespace {
+
+constexpr int kConflictsExitCode = 3;
+
+int RunUndo(int id, CliStreams& streams) {
+  TImportJournal journal(ProgramFolder());
+  TJournalEntry import;
+  std::optional<TDatabaseKind> kind;
+  try {
+    import = UndoableImport(journal, id);
+    kind = DatabaseKindFromCode(import.kindCode);
+    if (!kind) throw TabrinError(FormatMessage("匯入 #%d 的資料庫種類 '%s' 不明", {import.id, import.kindCode}));
+    const std::string now = DatabaseIdentity(*kind, ProgramFolder());
+    if (now != import.database) {
+      throw TabrinError(FormatMessage("匯入 #%d 寫入的是 %s，目前的設定連到 %s；沒有復原", {import.id, import.database, now}));
+    }
+  } catch (const TabrinError& e) {
+    streams.err << e.what() << "\n";
+    return 1;
+  }
+  TConnection connection("ADOConnection");
+  ConnectDatabase(connection, *kind, ProgramFolder());
+  const TUndoResult result = UndoImport(journal, import, connection);
+  streams.out << FormatMessage("已復原匯入 #%d（%s）", {import.id, ImportSummary(import)}) << "\n"
+              << FormatMessage("刪除 %d 筆，還原 %d 筆，衝突 %d 筆",
+                               {result.deleted, result.restored, static_cast<int>(result.conflicts.size())})
+              << "\n";
+  for (const TUndoConflict& conflict : result.conflicts) streams.out << ConflictText(conflict) << "\n";
+  return result.conflicts.empty() ? 0 : kConflictsExitCode;
+}
+
+}  // namespace
+
+void AddUndoCommand(CLI::App& app, CommandContext& context) {
+  CLI::App* sub = app.add_subcommand(
+      "undo",
+      "Take back the newest import not yet undone (or import ID of `history`): delete the records it appended and "
+      "restore the values it overwrote, except records changed since (exit code 3 when such records were left)");
+  auto id = std::make_shared<int>(0);
+  sub->add_option("id", *id, "Number of the import, as `history` lists it")->check(CLI::PositiveNumber);
+  context.AddAction(sub, [id, &context] { return RunUndo(*id, context.streams); });
+}
+
+}  // namespace tabrin::cli

@@ -1,0 +1,52 @@
+#include "cli/journal_text.h"
+
+#include <filesystem>
+
+#include "import/import_tabs.h"
+#include "text/format.h"
+
+namespace tabrin::cli {
+namespace {
+
+std::string KindCaption(const std::string& code) {
+  const std::optional<TDatabaseKind> kind = DatabaseKindFromCode(code);
+  return kind ? std::string(DatabaseKindInfo(*kind).menuCaption) : code;
+}
+
+std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+std::string StateNote(const TJournalEntry& entry) {
+  switch (entry.state) {
+    case TJournalState::jsRunning: return "未完成";
+    case TJournalState::jsFailed: return "中途出錯";
+    case TJournalState::jsCancelled: return "已取消";
+    case TJournalState::jsDone: break;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string JournalEntryLine(const TJournalEntry& entry) {
+  std::string line = FormatMessage("#%d  %s  ", {entry.id, entry.startedAt});
+  line += entry.isUndo ? FormatMessage("復原 #%d", {entry.undoOf}) : std::string("匯入");
+  line += "  " + KindCaption(entry.kindCode) + "  " + std::string(ImportTab(entry.table).caption) + "  " +
+          FileName(entry.workbook) + "  ";
+  if (entry.isUndo) {
+    line += FormatMessage("刪除 %d 筆，還原 %d 筆，衝突 %d 筆", {entry.deleted, entry.restored, entry.conflicts});
+  } else {
+    line += FormatMessage("新增 %d 筆，覆蓋 %d 筆，未變更 %d 筆",
+                          {entry.counts.appended, entry.counts.overwritten, entry.counts.unchanged});
+  }
+  std::string note = StateNote(entry);
+  if (!entry.isUndo && entry.undoneBy != 0) note = FormatMessage("已由 #%d 復原", {entry.undoneBy});
+  if (!note.empty()) line += "  " + note;
+  return line;
+}
+
+std::string ImportSummary(const TJournalEntry& entry) {
+  return FormatMessage("%s，%s，新增 %d 筆，覆蓋 %d 筆",
+                       {entry.startedAt, FileName(entry.workbook), entry.counts.appended, entry.counts.overwritten});
+}
+
+}  // namespace tabrin::cli

@@ -1,0 +1,449 @@
+#include "import/import_journal.h"
+
+#include <sqlite3.h>
+
+#include <cstring>
+#include <ctime>
+
+#include "config/program_folder.h"
+#include "import/import_tabs.h"
+#include "text/error.h"
+#include "text/format.h"
+
+namespace tabrin {
+namespace {
+
+constexpr std::string_view kJournalFile = "Journal.db";
+
+// Full synchronous commits in WAL mode: a committed batch of the journal is
+// on disk before the import commits the same batch to the database.
+constexpr const char* kSchema = R"sql(
+PRAGMA journal_mode = WAL;
+PRAGMA synchronous = FULL;
+CREATE TABLE IF NOT EXISTS JournalEntry (
+  Id INTEGER PRIMARY KEY AUTOINCREMENT,
+  Operation TEXT NOT NULL,
+  StartedAt TEXT NOT NULL,
+  Kind TEXT NOT NULL,
+  Target TEXT NOT NULL,
+  TableName TEXT NOT NULL,
+  Workbook TEXT NOT NULL DEFAULT '',
+  WorkbookSha256 TEXT NOT NULL DEFAULT '',
+  Cover TEXT NOT NULL DEFAULT '',
+  Appended INTEGER NOT NULL DEFAULT 0,
+  Overwritten INTEGER NOT NULL DEFAULT 0,
+  Unchanged INTEGER NOT NULL DEFAULT 0,
+  Deleted INTEGER NOT NULL DEFAULT 0,
+  Restored INTEGER NOT NULL DEFAULT 0,
+  Conflicts INTEGER NOT NULL DEFAULT 0,
+  State TEXT NOT NULL,
+  UndoOf INTEGER,
+  UndoneBy INTEGER
+);
+CREATE TABLE IF NOT EXISTS JournalRow (
+  EntryId INTEGER NOT NULL,
+  Seq INTEGER NOT NULL,
+  SheetRow INTEGER NOT NULL,
+  Code TEXT NOT NULL,
+  Action TEXT NOT NULL,
+  Fields BLOB NOT NULL,
+  PRIMARY KEY (EntryId, Seq)
+);
+)sql";
+
+std::string_view StateName(TJournalState state) {
+  switch (state) {
+    case TJournalState::jsRunning: return "running";
+    case TJournalState::jsDone: return "done";
+    case TJournalState::jsFailed: return "failed";
+    case TJournalState::jsCancelled: return "cancelled";
+  }
+  return "running";
+}
+
+TJournalState StateOfName(std::string_view name) {
+  if (name == "done") return TJournalState::jsDone;
+  if (name == "failed") return TJournalState::jsFailed;
+  if (name == "cancelled") return TJournalState::jsCancelled;
+  return TJournalState::jsRunning;
+}
+
+std::string LocalTimeNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
+  return text;
+}
+
+// Field values travel as a tag byte and their bytes: 0 null, 1 text (length
+// and UTF-8), 2 integer, 3 float, 4 date-time (8 bytes each), 5 boolean.
+void PutBytes(std::string& out, const void* data, std::size_t size) {
+  out.append(static_cast<const char*>(data), size);
+}
+
+void PutText(std::string& out, std::string_view text) {
+  const auto size = static_cast<std::uint32_t>(text.size());
+  PutBytes(out, &size, sizeof size);
+  out += text;
+}
+
+void PutValue(std::string& out, const TValue& value) {
+  out += static_cast<char>(value.Type());
+  switch (value.Type()) {
+    case TValueType::vtNull: break;
+    case TValueType::vtText: PutText(out, value.Text()); break;
+    case TValueType::vtInteger: {
+      const std::int64_t v = value.Integer();
+      PutBytes(out, &v, sizeof v);
+      break;
+    }
+    case TValueType::vtFloat:
+    case TValueType::vtDateTime: {
+      const double v = value.Type() == TValueType::vtFloat ? value.Float() : value.DateTime();
+      PutBytes(out, &v, sizeof v);
+      break;
+    }
+    case TValueType::vtBoolean: out += value.Boolean() ? '\1' : '\0'; break;
+  }
+}
+
+class TReader {
+ public:
+  explicit TReader(std::string_view bytes) : bytes_(bytes) {}
+  bool AtEnd() const { return at_ >= bytes_.size(); }
+
+  std::string Text() {
+    std::uint32_t size = 0;
+    Take(&size, sizeof size);
+    Need(size);
+    std::string text(bytes_.substr(at_, size));
+    at_ += size;
+    return text;
+  }
+
+  TValue Value() {
+    Need(1);
+    const auto type = static_cast<TValueType>(bytes_[at_++]);
+    switch (type) {
+      case TValueType::vtNull: return TValue();
+      case TValueType::vtText: return TValue::Text(Text());
+      case TValueType::vtInteger: {
+        std::int64_t v = 0;
+        Take(&v, sizeof v);
+        return TValue::Integer(v);
+      }
+      case TValueType::vtFloat:
+      case TValueType::vtDateTime: {
+        double v = 0;
+        Take(&v, sizeof v);
+        return type == TValueType::vtFloat ? TValue::Float(v) : TValue::DateTime(v);
+      }
+      case TValueType::vtBoolean:
+        Need(1);
+        return TValue::Boolean(bytes_[at_++] != 0);
+    }
+    throw TabrinError("The import journal holds a value it cannot read");
+  }
+
+ private:
+  void Need(std::size_t size) const {
+    if (bytes_.size() - at_ < size) throw TabrinError("The import journal holds a value it cannot read");
+  }
+  void Take(void* out, std::size_t size) {
+    Need(size);
+    std::memcpy(out, bytes_.data() + at_, size);
+    at_ += size;
+  }
+  std::string_view bytes_;
+  std::size_t at_ = 0;
+};
+
+std::string EncodeFields(const std::vector<TFieldChange>& fields) {
+  std::string out;
+  for (const TFieldChange& field : fields) {
+    PutText(out, field.field);
+    PutValue(out, field.before);
+    PutValue(out, field.after);
+  }
+  return out;
+}
+
+// The field names point at the importer's own (static) names.
+std::vector<TFieldChange> DecodeFields(std::string_view bytes, const TImporterDef& importer) {
+  std::vector<TFieldChange> fields;
+  TReader reader(bytes);
+  while (!reader.AtEnd()) {
+    const std::string name = reader.Text();
+    TFieldChange& field = fields.emplace_back();
+    for (const TFieldMapping& mapping : importer.fields) {
+      if (mapping.field == name) field.field = mapping.field;
+    }
+    if (field.field.empty()) {
+      throw TabrinError(FormatMessage("The import journal names a field '%s' the importer does not write", {name}));
+    }
+    field.title = name;
+    for (const TFieldDef& def : importer.target->fields) {
+      if (def.name == name && !def.title.empty()) field.title = std::string(def.title);
+    }
+    field.before = reader.Value();
+    field.after = reader.Value();
+  }
+  return fields;
+}
+
+// A prepared statement for one use.
+class TStatement {
+ public:
+  TStatement(sqlite3* db, const std::string& sql) : db_(db) {
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement_, nullptr) != SQLITE_OK) Fail();
+  }
+  ~TStatement() { sqlite3_finalize(statement_); }
+  TStatement(const TStatement&) = delete;
+  TStatement& operator=(const TStatement&) = delete;
+
+  void Bind(const std::vector<TValue>& params) {
+    for (std::size_t i = 0; i < params.size(); ++i) {
+      const int at = static_cast<int>(i) + 1;
+      const TValue& value = params[i];
+      switch (value.Type()) {
+        case TValueType::vtNull: sqlite3_bind_null(statement_, at); break;
+        case TValueType::vtText:
+          sqlite3_bind_text64(statement_, at, value.Text().data(), value.Text().size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+          break;
+        case TValueType::vtInteger: sqlite3_bind_int64(statement_, at, value.Integer()); break;
+        default: sqlite3_bind_double(statement_, at, value.Number()); break;
+      }
+    }
+  }
+  void BindBlob(int at, const std::string& bytes) {
+    sqlite3_bind_blob64(statement_, at, bytes.data(), bytes.size(), SQLITE_TRANSIENT);
+  }
+  bool Step() {
+    const int rc = sqlite3_step(statement_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc != SQLITE_DONE) Fail();
+    return false;
+  }
+  std::string Text(int column) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+    return text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(statement_, column))) : std::string();
+  }
+  std::string_view Blob(int column) const {
+    const void* data = sqlite3_column_blob(statement_, column);
+    return data ? std::string_view(static_cast<const char*>(data),
+                                   static_cast<std::size_t>(sqlite3_column_bytes(statement_, column)))
+                : std::string_view();
+  }
+  int Int(int column) const { return sqlite3_column_int(statement_, column); }
+
+ private:
+  [[noreturn]] void Fail() const {
+    throw TabrinError(FormatMessage("The import journal cannot be used: %s", {sqlite3_errmsg(db_)}));
+  }
+  sqlite3* db_;
+  sqlite3_stmt* statement_ = nullptr;
+};
+
+constexpr const char* kEntryColumns =
+    "Id, Operation, StartedAt, Kind, Target, TableName, Workbook, WorkbookSha256, Cover, Appended, Overwritten, "
+    "Unchanged, Deleted, Restored, Conflicts, State, IFNULL(UndoOf, 0), IFNULL(UndoneBy, 0)";
+
+TJournalEntry EntryOf(const TStatement& row) {
+  TJournalEntry entry;
+  entry.id = row.Int(0);
+  entry.isUndo = row.Text(1) == "undo";
+  entry.startedAt = row.Text(2);
+  entry.kindCode = row.Text(3);
+  entry.database = row.Text(4);
+  entry.table = MasterTableFromName(row.Text(5)).value_or(TMasterTable::mtClassify);
+  entry.workbook = row.Text(6);
+  entry.workbookSha256 = row.Text(7);
+  entry.coverFlag = row.Text(8);
+  entry.counts = {row.Int(9), row.Int(10), row.Int(11)};
+  entry.deleted = row.Int(12);
+  entry.restored = row.Int(13);
+  entry.conflicts = row.Int(14);
+  entry.state = StateOfName(row.Text(15));
+  entry.undoOf = row.Int(16);
+  entry.undoneBy = row.Int(17);
+  return entry;
+}
+
+}  // namespace
+
+std::string DatabaseIdentity(TDatabaseKind kind, std::string_view programFolder) {
+  if (kind == TDatabaseKind::dkOrvella) return "Database.mdb";
+  const TServerSettings settings = ReadServerSettings(kind, programFolder);
+  return settings.host + (settings.port.empty() ? "" : ":" + settings.port) + "/" + settings.databaseName;
+}
+
+TImportJournal::TImportJournal(std::string_view programFolder) {
+  path_ = FindFileNoCase(programFolder, kJournalFile);
+  if (sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                      nullptr) != SQLITE_OK) {
+    const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    throw TabrinError(FormatMessage("Cannot open the import journal '%s': %s", {path_, message}));
+  }
+  sqlite3_busy_timeout(db_, 10000);
+  char* error = nullptr;
+  if (sqlite3_exec(db_, kSchema, nullptr, nullptr, &error) != SQLITE_OK) {
+    const std::string message = error ? error : sqlite3_errmsg(db_);
+    sqlite3_free(error);
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    throw TabrinError(FormatMessage("Cannot open the import journal '%s': %s", {path_, message}));
+  }
+}
+
+TImportJournal::~TImportJournal() {
+  sqlite3_finalize(insertRow_);
+  sqlite3_close_v2(db_);
+}
+
+void TImportJournal::Execute(const std::string& sql, const std::vector<TValue>& params) {
+  TStatement statement(db_, sql);
+  statement.Bind(params);
+  while (statement.Step()) {
+  }
+}
+
+void TImportJournal::Begin() { Execute("BEGIN IMMEDIATE"); }
+void TImportJournal::Commit() { Execute("COMMIT"); }
+void TImportJournal::Rollback() {
+  if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+int TImportJournal::AddEntry(const TJournalEntry& entry) {
+  Execute(
+      "INSERT INTO JournalEntry (Operation, StartedAt, Kind, Target, TableName, Workbook, WorkbookSha256, Cover, "
+      "State, UndoOf) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+      {TValue::Text(entry.isUndo ? "undo" : "import"), TValue::Text(entry.startedAt.empty() ? LocalTimeNow() : entry.startedAt),
+       TValue::Text(entry.kindCode), TValue::Text(entry.database), TValue::Text(std::string(MasterTableName(entry.table))),
+       TValue::Text(entry.workbook), TValue::Text(entry.workbookSha256), TValue::Text(entry.coverFlag),
+       TValue::Text(std::string(StateName(entry.state))),
+       entry.undoOf > 0 ? TValue::Integer(entry.undoOf) : TValue()});
+  return static_cast<int>(sqlite3_last_insert_rowid(db_));
+}
+
+void TImportJournal::AddRow(int entryId, int seq, int sheetRow, const TRowChange& change) {
+  if (insertRow_ == nullptr &&
+      sqlite3_prepare_v3(db_, "INSERT INTO JournalRow (EntryId, Seq, SheetRow, Code, Action, Fields) VALUES (?, ?, ?, ?, ?, ?)",
+                         -1, SQLITE_PREPARE_PERSISTENT, &insertRow_, nullptr) != SQLITE_OK) {
+    throw TabrinError(FormatMessage("The import journal cannot be used: %s", {sqlite3_errmsg(db_)}));
+  }
+  const std::string fields = EncodeFields(change.fields);
+  const char* action = change.action == TRowAction::raAppended     ? "append"
+                       : change.action == TRowAction::raOverwritten ? "overwrite"
+                                                                    : "left";
+  sqlite3_reset(insertRow_);
+  sqlite3_bind_int(insertRow_, 1, entryId);
+  sqlite3_bind_int(insertRow_, 2, seq);
+  sqlite3_bind_int(insertRow_, 3, sheetRow);
+  sqlite3_bind_text64(insertRow_, 4, change.code.data(), change.code.size(), SQLITE_STATIC, SQLITE_UTF8);
+  sqlite3_bind_text(insertRow_, 5, action, -1, SQLITE_STATIC);
+  sqlite3_bind_blob64(insertRow_, 6, fields.data(), fields.size(), SQLITE_STATIC);
+  const int rc = sqlite3_step(insertRow_);
+  sqlite3_reset(insertRow_);
+  if (rc != SQLITE_DONE) {
+    throw TabrinError(FormatMessage("The import journal cannot be used: %s", {sqlite3_errmsg(db_)}));
+  }
+}
+
+std::vector<TJournalEntry> TImportJournal::History() {
+  TStatement statement(db_, std::string("SELECT ") + kEntryColumns + " FROM JournalEntry ORDER BY Id DESC");
+  std::vector<TJournalEntry> entries;
+  while (statement.Step()) entries.push_back(EntryOf(statement));
+  return entries;
+}
+
+std::optional<TJournalEntry> TImportJournal::Entry(int id) {
+  TStatement statement(db_, std::string("SELECT ") + kEntryColumns + " FROM JournalEntry WHERE Id = ?");
+  statement.Bind({TValue::Integer(id)});
+  if (!statement.Step()) return std::nullopt;
+  return EntryOf(statement);
+}
+
+std::optional<TJournalEntry> TImportJournal::NewestUndoable() {
+  TStatement statement(db_, std::string("SELECT ") + kEntryColumns +
+                                " FROM JournalEntry WHERE Operation = 'import' AND UndoneBy IS NULL ORDER BY Id DESC LIMIT 1");
+  if (!statement.Step()) return std::nullopt;
+  return EntryOf(statement);
+}
+
+std::vector<TJournalRow> TImportJournal::Rows(int importId) {
+  const std::optional<TJournalEntry> entry = Entry(importId);
+  if (!entry) return {};
+  const TImporterDef& importer = ImporterFor(entry->table, entry->kindCode);
+  TStatement statement(db_, "SELECT SheetRow, Code, Action, Fields FROM JournalRow WHERE EntryId = ? ORDER BY Seq");
+  statement.Bind({TValue::Integer(importId)});
+  std::vector<TJournalRow> rows;
+  while (statement.Step()) {
+    TJournalRow& row = rows.emplace_back();
+    row.sheetRow = statement.Int(0);
+    row.change.code = statement.Text(1);
+    const std::string action = statement.Text(2);
+    row.change.action = action == "append"      ? TRowAction::raAppended
+                        : action == "overwrite" ? TRowAction::raOverwritten
+                                                : TRowAction::raLeft;
+    row.change.fields = DecodeFields(statement.Blob(3), importer);
+  }
+  return rows;
+}
+
+TJournaledImport::TJournaledImport(TImportJournal& journal, const TJournalImportInfo& info) : journal_(journal) {
+  TJournalEntry entry;
+  entry.kindCode = info.kindCode;
+  entry.database = info.database;
+  entry.table = info.table;
+  entry.workbook = info.workbook;
+  entry.workbookSha256 = info.workbookSha256;
+  entry.coverFlag = info.coverFlag;
+  id_ = journal_.AddEntry(entry);
+}
+
+void TJournaledImport::RowDone(int sheetRow, const TRowChange& change) {
+  switch (change.action) {
+    case TRowAction::raAppended: ++pendingCounts_.appended; break;
+    case TRowAction::raOverwritten: ++pendingCounts_.overwritten; break;
+    case TRowAction::raLeft: ++pendingCounts_.unchanged; return;
+  }
+  pending_.push_back({sheetRow, change});
+}
+
+void TJournaledImport::BatchCommitting() {
+  const TImportCounts counts{committed_.appended + pendingCounts_.appended,
+                             committed_.overwritten + pendingCounts_.overwritten,
+                             committed_.unchanged + pendingCounts_.unchanged};
+  journal_.Begin();
+  try {
+    int seq = seq_;
+    for (const TPendingRow& row : pending_) journal_.AddRow(id_, ++seq, row.sheetRow, row.change);
+    journal_.Execute("UPDATE JournalEntry SET Appended = ?, Overwritten = ?, Unchanged = ? WHERE Id = ?",
+                     {TValue::Integer(counts.appended), TValue::Integer(counts.overwritten),
+                      TValue::Integer(counts.unchanged), TValue::Integer(id_)});
+    journal_.Commit();
+    seq_ = seq;
+  } catch (...) {
+    journal_.Rollback();
+    throw;
+  }
+  committed_ = counts;
+  pending_.clear();
+  pendingCounts_ = {};
+}
+
+void TJournaledImport::BatchRolledBack() {
+  pending_.clear();
+  pendingCounts_ = {};
+}
+
+void TJournaledImport::Finish(TJournalState state) {
+  journal_.Execute("UPDATE JournalEntry SET State = ? WHERE Id = ?",
+                   {TValue::Text(std::string(StateName(state))), TValue::Integer(id_)});
+}
+
+}  // namespace tabrin

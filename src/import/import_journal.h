@@ -1,0 +1,135 @@
+#pragma once
+// The import journal: Journal.db, an SQLite file in the program folder (never
+// in the store's database, whose layout other programs rely on), that
+// records every import and every undo: when, which database kind, database,
+// table and workbook (name and SHA-256), the cover setting, the counts, each
+// appended code with the values it was given, and the earlier and the new
+// values of every overwritten record.
+//
+//   TImportJournal journal(ProgramFolder());
+//   TJournaledImport entry(journal, info);     // the entry, "running"
+//   options.recorder = &entry;
+//   TImportCounts n = ImportWorkbookFile(...);
+//   entry.Finish(TJournalState::jsDone);
+//
+// The rows of each batch are written and synced (SQLite's full synchronous
+// commit) before the import commits that batch to the database, so a killed
+// import leaves a journal that covers at least everything committed; its
+// entry stays "running".  Several programs may use the file at once.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/database_connection.h"
+#include "db/master_table.h"
+#include "import/import_loop.h"
+#include "import/import_recorder.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace tabrin {
+
+enum class TJournalState { jsRunning, jsDone, jsFailed, jsCancelled };
+
+// What an import works on, as the journal names it.
+struct TJournalImportInfo {
+  std::string kindCode;  // "1", "2", "3"
+  std::string database;  // DatabaseIdentity
+  TMasterTable table = TMasterTable::mtClassify;
+  std::string workbook;  // full path
+  std::string workbookSha256;
+  std::string coverFlag;
+};
+
+// The database a kind connects to with the program folder's settings:
+// "Database.mdb" for kind 1, "<host>[:<port>]/<database>" for a server.
+std::string DatabaseIdentity(TDatabaseKind kind, std::string_view programFolder);
+
+// One entry of the journal: an import, or the undo of one.
+struct TJournalEntry {
+  int id = 0;
+  bool isUndo = false;
+  std::string startedAt;  // local time, "2026/12/10 17:20:01"
+  std::string kindCode;
+  std::string database;
+  TMasterTable table = TMasterTable::mtClassify;
+  std::string workbook;
+  std::string workbookSha256;
+  std::string coverFlag;
+  TImportCounts counts;  // an import: what it stored (committed)
+  int deleted = 0;       // an undo: records deleted, restored and left as conflicts
+  int restored = 0;
+  int conflicts = 0;
+  TJournalState state = TJournalState::jsRunning;
+  int undoOf = 0;    // an undo: the import it took back
+  int undoneBy = 0;  // an import: the undo that took it back, 0 = none
+};
+
+// One appended or overwritten record of an import.
+struct TJournalRow {
+  int sheetRow = 0;
+  TRowChange change;  // raAppended or raOverwritten; fields with before and after
+};
+
+class TImportJournal {
+ public:
+  // Opens Journal.db in the folder, creating it when missing.  Raises
+  // "Cannot open the import journal '%s': %s".
+  explicit TImportJournal(std::string_view programFolder);
+  ~TImportJournal();
+  TImportJournal(const TImportJournal&) = delete;
+  TImportJournal& operator=(const TImportJournal&) = delete;
+
+  const std::string& Path() const { return path_; }
+
+  // Newest first.
+  std::vector<TJournalEntry> History();
+  std::optional<TJournalEntry> Entry(int id);
+  // The newest import not yet undone, if any.
+  std::optional<TJournalEntry> NewestUndoable();
+  // The appended and overwritten records of an import, in the order written.
+  std::vector<TJournalRow> Rows(int importId);
+
+  // --- for the writers below ----------------------------------------------
+  int AddEntry(const TJournalEntry& entry);
+  void Execute(const std::string& sql, const std::vector<TValue>& params = {});
+  void Begin();
+  void Commit();
+  void Rollback();
+  void AddRow(int entryId, int seq, int sheetRow, const TRowChange& change);
+
+ private:
+  std::string path_;
+  sqlite3* db_ = nullptr;
+  sqlite3_stmt* insertRow_ = nullptr;  // prepared once: an import adds a row per record
+};
+
+// The journal entry of one running import, fed by the import loop.
+class TJournaledImport : public TImportRecorder {
+ public:
+  TJournaledImport(TImportJournal& journal, const TJournalImportInfo& info);
+  int Id() const { return id_; }
+
+  void RowDone(int sheetRow, const TRowChange& change) override;
+  void BatchCommitting() override;
+  void BatchRolledBack() override;
+
+  // The end of the import: its state (the counts are those committed).
+  void Finish(TJournalState state);
+
+ private:
+  struct TPendingRow {
+    int sheetRow;
+    TRowChange change;
+  };
+  TImportJournal& journal_;
+  int id_ = 0;
+  int seq_ = 0;
+  std::vector<TPendingRow> pending_;
+  TImportCounts committed_;
+  TImportCounts pendingCounts_;
+};
+
+}  // namespace tabrin

@@ -1,0 +1,52 @@
+#pragma once
+// Taking an import back with its journal: the records it appended are
+// deleted and the values it overwrote are restored, each only while the
+// record is still as that import left it; a record changed (or deleted)
+// since is left alone and reported as a conflict with its code.  All in one
+// transaction on the database; the undo is journaled too, and an import
+// that was undone cannot be undone again.
+//
+//   TImportJournal journal(ProgramFolder());
+//   const TJournalEntry entry = *journal.NewestUndoable();
+//   TConnection database; ConnectDatabase(database, kind, ProgramFolder());
+//   TUndoResult r = UndoImport(journal, entry.id, database);
+//
+// Records are visited from the last written to the first, so a code the
+// import appended and then overwrote (twice in one sheet) is restored and
+// then deleted.  A record the import's journal holds but that was never
+// committed (the import was killed before its batch) is found as it was
+// before and left as it is.
+#include <string>
+#include <vector>
+
+#include "db/connection.h"
+#include "import/import_journal.h"
+
+namespace tabrin {
+
+struct TUndoConflict {
+  std::string code;
+  bool deleted = false;  // the record is gone; else it was changed
+};
+
+struct TUndoResult {
+  int undoId = 0;  // the undo's own journal entry
+  int deleted = 0;
+  int restored = 0;
+  std::vector<TUndoConflict> conflicts;
+};
+
+// "代碼 A01：匯入後已被修改，沒有復原" / "代碼 A01：匯入後已被刪除，沒有復原".
+std::string ConflictText(const TUndoConflict& conflict);
+
+// The import that `undo` takes back: the named one, else the newest not yet
+// undone.  Raises "沒有可以復原的匯入", "找不到匯入紀錄 #%d",
+// "#%d 是一次復原，不是匯入", "匯入 #%d 已經復原過了（#%d）".
+TJournalEntry UndoableImport(TImportJournal& journal, int id /* 0 = the newest */);
+
+// Undoes the import on the open database connection, which must be the
+// database the import wrote (the caller connects with the entry's kind).
+// Database errors roll everything back and leave the import undoable.
+TUndoResult UndoImport(TImportJournal& journal, const TJournalEntry& import, TConnection& database);
+
+}  // namespace tabrin
