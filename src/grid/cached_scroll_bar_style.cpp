@@ -32,9 +32,10 @@ qreal WholePixelRatio(const QPainter& painter) {
 }
 
 bool IsOpaque(const QImage& image) {
+  const int width = image.width();
   for (int y = 0; y < image.height(); ++y) {
     const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    for (int x = 0; x < image.width(); ++x) {
+    for (int x = 0; x < width; ++x) {
       if (qAlpha(line[x]) != 255) return false;
     }
   }

@@ -1,7 +1,10 @@
 #include "grid/grid_headers.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPolygon>
+
+#include <algorithm>
 
 #include "grid/grid_look.h"
 
@@ -64,24 +67,50 @@ void TIndicatorHeader::SetCurrentRow(int row) {
   }
 }
 
+void TIndicatorHeader::paintEvent(QPaintEvent* event) {
+  const QRect area = event->rect();
+  const int first = visualIndexAt(area.top());
+  const int last = visualIndexAt(area.bottom());
+  // Rows are neither moved nor hidden, so visual and logical indexes agree.
+  if (first < 0 || last < 0 || sectionsMoved() || sectionsHidden()) {
+    QHeaderView::paintEvent(event);
+    return;
+  }
+  QPainter painter(viewport());
+  const int width = viewport()->width();
+  const int top = sectionViewportPosition(first);
+  const int bottom = sectionViewportPosition(last) + sectionSize(last);
+  const QColor edge = palette().color(QPalette::Mid);
+  painter.fillRect(QRect(0, top, width, bottom - top), palette().color(QPalette::Button));
+  painter.fillRect(QRect(width - 1, top, 1, bottom - top), edge);
+  for (int row = first; row <= last; ++row) {
+    const int y = sectionViewportPosition(row) + sectionSize(row) - 1;
+    painter.fillRect(QRect(0, y, width, 1), edge);
+  }
+  if (currentRow_ >= first && currentRow_ <= last) {
+    DrawMarker(painter, QRect(0, sectionViewportPosition(currentRow_), width, sectionSize(currentRow_)));
+  }
+}
+
 void TIndicatorHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
   if (!rect.isValid()) return;
   painter->fillRect(rect, palette().color(QPalette::Button));
   DrawCellEdges(painter, rect, palette().color(QPalette::Mid));
-  if (logicalIndex == currentRow_) {
-    painter->save();
-    // A small right-pointing triangle, centred in the cell.
-    const int half = std::max(2, std::min(rect.width(), rect.height()) / 3);
-    const QPoint centre = rect.center();
-    const QPolygon marker({QPoint(centre.x() - half / 2, centre.y() - half),
-                           QPoint(centre.x() - half / 2, centre.y() + half),
-                           QPoint(centre.x() + half / 2 + 1, centre.y())});
-    painter->setRenderHint(QPainter::Antialiasing, false);
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(palette().color(QPalette::WindowText));
-    painter->drawPolygon(marker);
-    painter->restore();
-  }
+  if (logicalIndex == currentRow_) DrawMarker(*painter, rect);
+}
+
+// A small right-pointing triangle, centred in the row's cell.
+void TIndicatorHeader::DrawMarker(QPainter& painter, const QRect& rect) const {
+  painter.save();
+  const int half = std::max(2, std::min(rect.width(), rect.height()) / 3);
+  const QPoint centre = rect.center();
+  const QPolygon marker({QPoint(centre.x() - half / 2, centre.y() - half), QPoint(centre.x() - half / 2, centre.y() + half),
+                         QPoint(centre.x() + half / 2 + 1, centre.y())});
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(palette().color(QPalette::WindowText));
+  painter.drawPolygon(marker);
+  painter.restore();
 }
 
 }  // namespace tabrin::grid

@@ -30,9 +30,15 @@ class TIndicatorHeader : public QHeaderView {
   int CurrentRow() const { return currentRow_; }
 
  protected:
+  // A page of rows in one go: one fill, the edges as long lines, the marker.
+  // The header's own way (a styled cell per row) is kept for what lies
+  // beyond the last row.
+  void paintEvent(QPaintEvent* event) override;
   void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
 
  private:
+  void DrawMarker(QPainter& painter, const QRect& rect) const;
+
   int currentRow_ = -1;
 };
 

@@ -4,6 +4,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 #include "grid/cell_text_painter.h"
 #include "grid/grid_look.h"
 #include "grid/sheet_table_model.h"
@@ -56,15 +58,20 @@ void TSheetView::paintEvent(QPaintEvent* event) {
   const int line = showGrid() ? 1 : 0;
   const QItemSelectionModel* selection = selectionModel();
 
-  // One fill for the rows' background (each fill has a fixed cost, which
-  // matters on every scroll step), then the selected row over it.
-  painter.fillRect(QRect(left, top, right - left, bottom - top), base);
+  // The rows' backgrounds with their grid lines, then the texts.  The
+  // selected row is filled over and gets its lines after its text.
+  const bool stamped = DrawRowBackgrounds(painter, firstRow, lastRow, firstColumn, lastColumn, base, gridColor, line);
+  if (!stamped) painter.fillRect(QRect(left, top, right - left, bottom - top), base);
+  int selectedRow = -1;
   painter.setFont(text_->Font());
   for (int row = firstRow; row <= lastRow; ++row) {
     const int y = rowViewportPosition(row);
     const int height = rowHeight(row);
     const bool selected = selection && selection->isRowSelected(row, rootIndex());
-    if (selected) painter.fillRect(QRect(left, y, right - left, height), palette().color(group, QPalette::Highlight));
+    if (selected) {
+      painter.fillRect(QRect(left, y, right - left, height), palette().color(group, QPalette::Highlight));
+      selectedRow = row;
+    }
     const QColor textColor = palette().color(group, selected ? QPalette::HighlightedText : QPalette::Text);
     if (textColor != painter.pen().color()) {
       text_->Flush(painter);
@@ -82,16 +89,52 @@ void TSheetView::paintEvent(QPaintEvent* event) {
 
   // Grid lines as one-pixel rectangles: solid fills are the raster engine's
   // cheapest operation, far cheaper than stroked lines.
-  if (line) {
-    for (int column = firstColumn; column <= lastColumn; ++column) {
-      const int x = columnViewportPosition(column) + columnWidth(column) - 1;
-      painter.fillRect(QRect(x, top, 1, bottom - top), gridColor);
-    }
-    for (int row = firstRow; row <= lastRow; ++row) {
-      const int y = rowViewportPosition(row) + rowHeight(row) - 1;
-      painter.fillRect(QRect(left, y, right - left, 1), gridColor);
-    }
+  if (!line) return;
+  const int linesTop = stamped ? rowViewportPosition(std::max(selectedRow, firstRow)) : top;
+  const int linesBottom = stamped ? (selectedRow < 0 ? linesTop : linesTop + rowHeight(selectedRow)) : bottom;
+  if (linesBottom <= linesTop) return;
+  for (int column = firstColumn; column <= lastColumn; ++column) {
+    const int x = columnViewportPosition(column) + columnWidth(column) - 1;
+    painter.fillRect(QRect(x, linesTop, 1, linesBottom - linesTop), gridColor);
   }
+  for (int row = firstRow; row <= lastRow; ++row) {
+    const int y = rowViewportPosition(row) + rowHeight(row) - 1;
+    if (y >= linesTop && y < linesBottom) painter.fillRect(QRect(left, y, right - left, 1), gridColor);
+  }
+}
+
+// Every row of a page looks the same under its text: the window colour with
+// the column lines and the bottom line.  That row is drawn once into an image
+// (as the lines would be drawn over the filled rows) and copied under each
+// row, which costs a fraction of filling the page and then drawing each line
+// down it.  Only for rows of one height; false when nothing was drawn.
+bool TSheetView::DrawRowBackgrounds(QPainter& painter, int firstRow, int lastRow, int firstColumn, int lastColumn,
+                                    const QColor& base, const QColor& gridColor, int line) {
+  const int height = rowHeight(firstRow);
+  for (int row = firstRow + 1; row <= lastRow; ++row) {
+    if (rowHeight(row) != height) return false;
+  }
+  const int left = columnViewportPosition(firstColumn);
+  TRowLook look;
+  look.height = height;
+  look.base = base.rgba();
+  look.grid = line ? gridColor.rgba() : 0;
+  for (int column = firstColumn; column <= lastColumn; ++column) {
+    look.columnEnds.push_back(columnViewportPosition(column) + columnWidth(column) - left);
+  }
+  if (height <= 0 || look.columnEnds.back() <= 0) return false;
+  if (!(look == rowLook_) || rowImage_.isNull()) {
+    rowImage_ = QImage(look.columnEnds.back(), height, QImage::Format_RGB32);
+    QPainter row(&rowImage_);
+    row.fillRect(rowImage_.rect(), base);
+    if (line) {
+      for (int end : look.columnEnds) row.fillRect(QRect(end - 1, 0, 1, height), gridColor);
+      row.fillRect(QRect(0, height - 1, rowImage_.width(), 1), gridColor);
+    }
+    rowLook_ = std::move(look);
+  }
+  for (int row = firstRow; row <= lastRow; ++row) painter.drawImage(QPoint(left, rowViewportPosition(row)), rowImage_);
+  return true;
 }
 
 }  // namespace tabrin::grid

@@ -4,7 +4,9 @@
 // through TCellTextPainter) instead of asking the style and a delegate for
 // every cell: a page of the sheet is redrawn on every scroll step, and the
 // per-cell style options cost more than the drawing.
+#include <QImage>
 #include <QTableView>
+#include <QVector>
 
 #include <memory>
 
@@ -24,7 +26,20 @@ class TSheetView : public QTableView {
   void changeEvent(QEvent* event) override;  // a new font: new glyph tables
 
  private:
+  bool DrawRowBackgrounds(QPainter& painter, int firstRow, int lastRow, int firstColumn, int lastColumn,
+                          const QColor& base, const QColor& gridColor, int line);
+
   std::unique_ptr<TCellTextPainter> text_;
+  // The look of one row under its text, and that row drawn.
+  struct TRowLook {
+    int height = 0;
+    QRgb base = 0;
+    QRgb grid = 0;
+    QVector<int> columnEnds;  // from the first shown column's left edge
+    bool operator==(const TRowLook&) const = default;
+  };
+  TRowLook rowLook_;
+  QImage rowImage_;
 };
 
 }  // namespace tabrin::grid
