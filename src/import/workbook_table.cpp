@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "text/ascii.h"
@@ -14,6 +15,8 @@ namespace tabrin {
 namespace {
 
 constexpr int kTextWidth = 255;
+// Texts shorter than this are kept in their rows rather than once for all.
+constexpr std::size_t kShortText = 16;
 
 // The types a column can be delivered as, as bits so a column's mix is one value.
 enum TKindBits : unsigned { kText = 1, kNumber = 2, kDate = 4, kBoolean = 8 };
@@ -99,8 +102,8 @@ TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std
       for (const TSheetCell& cell : sheet.RowCells(row)) kinds[cell.column - firstColumn] |= KindBit(cell.kind);
     }
     for (int i = 0; i < columnCount; ++i) {
-      const TSheetCell* title = sheet.Find(titleRow, firstColumn + i);
-      std::string name = title != nullptr ? CellText(sheet, *title) : std::string();
+      const std::optional<TSheetCell> title = sheet.Find(titleRow, firstColumn + i);
+      std::string name = title ? CellText(sheet, *title) : std::string();
       if (name.empty()) name = "F" + std::to_string(i + 1);
       result.columns.push_back({std::move(name), ColumnType(kinds[i]), kTextWidth});
     }
@@ -115,22 +118,24 @@ TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std
 
     // A shared text is stored once in the result however many cells hold
     // it: a small workbook can refer to one 32,767-character text from every
-    // cell of the sheet.
+    // cell of the sheet.  A short one costs less in the row itself than a
+    // stored text of its own.
     TStoredSharedTexts storedText(sheet, result.rows);
     TRow values(static_cast<std::size_t>(columnCount));
     std::vector<std::uint32_t> sharedTexts(static_cast<std::size_t>(columnCount));
     result.rows.reserve(static_cast<std::size_t>(sheet.LastRow() - titleRow));
     for (int row = titleRow + 1; row <= sheet.LastRow(); ++row) {
       if (filterIndex >= 0) {
-        const TSheetCell* cell = sheet.Find(row, firstColumn + filterIndex);
-        if (cell == nullptr || KindBit(cell->kind) == 0) continue;
+        const std::optional<TSheetCell> cell = sheet.Find(row, firstColumn + filterIndex);
+        if (!cell || KindBit(cell->kind) == 0) continue;
       }
       std::fill(values.begin(), values.end(), TValue());
       std::fill(sharedTexts.begin(), sharedTexts.end(), TRowStore::kNotShared);
       for (const TSheetCell& cell : sheet.RowCells(row)) {
         const int index = cell.column - firstColumn;
         const std::int64_t shared = sheet.SharedTextNumber(cell);
-        if (shared >= 0 && result.columns[index].type == TFieldType::ftWideString) {
+        if (shared >= 0 && result.columns[index].type == TFieldType::ftWideString &&
+            sheet.Text(cell).size() >= kShortText) {
           sharedTexts[index] = storedText.For(static_cast<std::uint32_t>(shared));
         } else {
           values[index] = CellValue(sheet, &cell, result.columns[index].type);

@@ -14,6 +14,7 @@
 #include "text/format.h"
 #include "xls/biff_reader.h"
 #include "xls/cfb_reader.h"
+#include "xls/worksheet_builder.h"
 
 namespace tabrin {
 
@@ -26,7 +27,6 @@ using detail::TDamagedDocument;
 namespace biff = detail::biff;
 
 constexpr int kLastColumn = 255;  // IV: the last column of these workbooks
-constexpr double k1904Offset = 1462;  // days from 1899-12-30 to 1904-01-01
 
 constexpr std::string_view kOnlyXls = "only Excel workbooks (.xls, .xlsx) can be read";
 
@@ -90,7 +90,8 @@ std::uint32_t TTextPool::Add(std::string_view text) {
 }
 
 std::uint32_t TTextPool::Seal() {
-  ends_.push_back(chars_.size());
+  if (chars_.size() > UINT32_MAX) throw std::bad_alloc();
+  ends_.push_back(static_cast<std::uint32_t>(chars_.size()));
   return static_cast<std::uint32_t>(ends_.size() - 1);
 }
 
@@ -106,16 +107,18 @@ void TTextPool::Reserve(std::size_t texts, std::size_t bytes) {
 
 // ---- TWorksheet
 
-std::span<const TSheetCell> TWorksheet::RowCells(int row) const {
+TRowCells TWorksheet::RowCells(int row) const {
   if (row < 0 || static_cast<std::size_t>(row) + 1 >= rowStarts_.size()) return {};
-  return std::span<const TSheetCell>(cells_).subspan(rowStarts_[row], rowStarts_[row + 1] - rowStarts_[row]);
+  const unsigned char* cells = cells_.data();
+  return TRowCells(cells + rowStarts_[row], cells + rowStarts_[row + 1], static_cast<std::uint32_t>(row));
 }
 
-const TSheetCell* TWorksheet::Find(int row, int column) const {
-  const std::span<const TSheetCell> cells = RowCells(row);
-  const auto it = std::lower_bound(cells.begin(), cells.end(), column,
-                                   [](const TSheetCell& cell, int c) { return cell.column < c; });
-  return it != cells.end() && it->column == column ? &*it : nullptr;
+std::optional<TSheetCell> TWorksheet::Find(int row, int column) const {
+  for (const TSheetCell& cell : RowCells(row)) {
+    if (cell.column == column) return cell;
+    if (cell.column > column) break;
+  }
+  return std::nullopt;
 }
 
 std::string_view TWorksheet::Text(const TSheetCell& cell) const {
@@ -131,39 +134,57 @@ std::int64_t TWorksheet::SharedTextNumber(const TSheetCell& cell) const {
 
 // ---- TWorkbookReader
 
+struct TWorkbookReader::TSource {
+  std::unique_ptr<const detail::TContainerBytes> bytes;
+  std::unique_ptr<const detail::TCompoundFileReader> container;  // reads from bytes
+  std::string streamName;
+};
+
 TWorkbookReader TWorkbookReader::OpenFile(const std::string& path) {
   // What the file is, is told from its first bytes before anything else is
   // read; a workbook's streams are then read from the file sector by sector,
-  // so memory holds the workbook stream and never the file besides.
-  const detail::TFileBytes file(path);
-  const std::string head = file.Head(kHeadBytes);
+  // so memory never holds the file besides.
+  auto file = std::make_unique<const detail::TFileBytes>(path);
+  const std::string head = file->Head(kHeadBytes);
   RejectOtherFormats(head, path);
   if (!IsCompoundDocument(head)) Fail("'%s' is not an Excel workbook (.xls, .xlsx)", {path});
-  if (file.Size() > kLargestWorkbook) {
+  if (file->Size() > kLargestWorkbook) {
     Fail("'%s' is %s MB, larger than any Excel 97-2003 workbook can be; %s",
-         {path, std::to_string(file.Size() >> 20), kOnlyXls});
+         {path, std::to_string(file->Size() >> 20), kOnlyXls});
   }
   TWorkbookReader reader(path);
-  reader.Load(file);
+  reader.Load(std::move(file));
   return reader;
 }
 
 TWorkbookReader::TWorkbookReader(std::string_view fileBytes, std::string displayName)
     : TWorkbookReader(std::move(displayName)) {
   RejectOtherFormats(fileBytes, displayName_);
-  Load(detail::TMemoryBytes(fileBytes));
+  Load(std::make_unique<const detail::TMemoryBytes>(fileBytes));
 }
 
 TWorkbookReader::TWorkbookReader(std::string displayName)
     : displayName_(std::move(displayName)), sharedStrings_(std::make_shared<TTextPool>()) {}
 
-void TWorkbookReader::Load(const detail::TContainerBytes& bytes) {
+TWorkbookReader::~TWorkbookReader() = default;
+TWorkbookReader::TWorkbookReader(TWorkbookReader&&) noexcept = default;
+TWorkbookReader& TWorkbookReader::operator=(TWorkbookReader&&) noexcept = default;
+
+void TWorkbookReader::Load(std::unique_ptr<const detail::TContainerBytes> bytes) {
+  std::string stream;
   try {
-    const detail::TCompoundFileReader container(bytes);
-    std::optional<std::string> stream = container.ReadRootStream("Workbook");
-    if (!stream) stream = container.ReadRootStream("Book");
-    if (!stream) {
-      const std::vector<std::string> names = container.RootStreamNames();
+    source_ = std::make_unique<TSource>();
+    source_->bytes = std::move(bytes);
+    source_->container = std::make_unique<const detail::TCompoundFileReader>(*source_->bytes);
+    for (const char* name : {"Workbook", "Book"}) {
+      std::optional<std::string> found = source_->container->ReadRootStream(name);
+      if (!found) continue;
+      source_->streamName = name;
+      stream = std::move(*found);
+      break;
+    }
+    if (source_->streamName.empty()) {
+      const std::vector<std::string> names = source_->container->RootStreamNames();
       if (std::find(names.begin(), names.end(), "EncryptedPackage") != names.end()) {
         Fail("'%s' is protected by a password; remove the password in Excel and save the workbook again",
              {displayName_});
@@ -171,7 +192,6 @@ void TWorkbookReader::Load(const detail::TContainerBytes& bytes) {
       Fail("'%s' holds no workbook (a compound document without a \"Workbook\" stream); %s",
            {displayName_, kOnlyXls});
     }
-    stream_ = std::move(*stream);
   } catch (const detail::TNotCompoundDocument&) {
     Fail("'%s' is not an Excel workbook (.xls, .xlsx)", {displayName_});
   } catch (const TDamagedDocument& e) {
@@ -180,12 +200,19 @@ void TWorkbookReader::Load(const detail::TContainerBytes& bytes) {
     Fail("'%s' is too large to be read in the memory available", {displayName_});
   }
   try {
-    ReadGlobals();
+    ReadGlobals(stream);
   } catch (const TDamagedDocument& e) {
     Damaged(e.what());
   } catch (const std::bad_alloc&) {
     Fail("'%s' is too large to be read in the memory available", {displayName_});
   }
+}
+
+// The workbook stream once more (the reader keeps no copy of it).
+std::string TWorkbookReader::ReadStream() const {
+  std::optional<std::string> stream = source_->container->ReadRootStream(source_->streamName);
+  if (!stream) throw TDamagedDocument("the workbook stream is gone");
+  return std::move(*stream);
 }
 
 void TWorkbookReader::Damaged(const std::string& reason) const {
@@ -199,8 +226,8 @@ std::string TWorkbookReader::DecodeBytes(std::string_view bytes) const {
   return codePage_ == 950 ? Big5ToUtf8(bytes) : Cp1252ToUtf8(bytes);
 }
 
-void TWorkbookReader::ReadGlobals() {
-  TBiffRecordCursor cursor(stream_, 0);
+void TWorkbookReader::ReadGlobals(std::string_view stream) {
+  TBiffRecordCursor cursor(stream, 0);
   if (cursor.AtEnd()) throw TDamagedDocument("the workbook stream is empty");
   const TBiffRecord bof = cursor.Next();
   if (bof.type == biff::kBofBiff2 || bof.type == biff::kBofBiff3 || bof.type == biff::kBofBiff4) {
@@ -317,87 +344,21 @@ TWorksheet TWorkbookReader::ReadSheet(std::string_view name) const {
     if (sheets_.empty()) Fail("'%s' has no sheet \"%s\"; it has no worksheets at all", {displayName_, name});
     Fail("'%s' has no sheet \"%s\"; its sheets are %s", {displayName_, name, JoinQuoted(SheetNames())});
   }
-  TWorksheet sheet;
-  sheet.name_ = entry->name;
-  sheet.sharedTexts_ = sharedStrings_;
   try {
-    ReadSheetRecords(sheet, entry->offset);
+    return ReadSheetRecords(entry->name, entry->offset);
   } catch (const TDamagedDocument& e) {
     Damaged(e.what());
   } catch (const std::bad_alloc&) {
     Fail("'%s' is too large to be read in the memory available", {displayName_});
   }
-  return sheet;
 }
 
 namespace {
 
-// Collects the cells of one worksheet as its records come.
-class TSheetCollector {
- public:
-  TSheetCollector(std::vector<TSheetCell>& cells, TTextPool& ownTexts, std::uint32_t sharedCount)
-      : cells_(cells), ownTexts_(ownTexts), sharedCount_(sharedCount) {}
-
-  // Any cell record, also a blank one, widens the used range.
-  void Touch(std::uint16_t row, std::uint16_t column) {
-    if (column > kLastColumn) throw TDamagedDocument("a cell lies beyond the last column");
-    firstRow = std::min<int>(firstRow, row);
-    lastRow = std::max<int>(lastRow, row);
-    firstColumn = std::min<int>(firstColumn, column);
-    lastColumn = std::max<int>(lastColumn, column);
-  }
-
-  void Add(std::uint16_t row, std::uint16_t column, TCellKind kind, double number, std::uint32_t text = 0) {
-    Touch(row, column);
-    TSheetCell cell;
-    cell.row = row;
-    cell.column = static_cast<std::uint8_t>(column);
-    cell.kind = kind;
-    cell.number = number;
-    cell.text = text;
-    cells_.push_back(cell);
-  }
-
-  void AddSharedText(std::uint16_t row, std::uint16_t column, std::uint32_t index, std::string_view text) {
-    if (text.empty()) return Touch(row, column);
-    Add(row, column, TCellKind::ckText, 0, index);
-  }
-
-  void AddOwnText(std::uint16_t row, std::uint16_t column, std::string_view text) {
-    if (text.empty()) return Touch(row, column);
-    Add(row, column, TCellKind::ckText, 0, sharedCount_ + ownTexts_.Add(text));
-  }
-
-  int firstRow = 65536, lastRow = -1, firstColumn = 256, lastColumn = -1;
-
- private:
-  std::vector<TSheetCell>& cells_;
-  TTextPool& ownTexts_;
-  std::uint32_t sharedCount_;
-};
-
-// Orders the cells by position; where a position was written twice, the
-// later record wins.
-void SortCells(std::vector<TSheetCell>& cells) {
-  const auto before = [](const TSheetCell& a, const TSheetCell& b) {
-    return a.row != b.row ? a.row < b.row : a.column < b.column;
-  };
-  if (!std::is_sorted(cells.begin(), cells.end(), before)) std::stable_sort(cells.begin(), cells.end(), before);
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < cells.size(); ++i) {
-    if (kept > 0 && cells[kept - 1].row == cells[i].row && cells[kept - 1].column == cells[i].column) {
-      cells[kept - 1] = cells[i];
-    } else {
-      cells[kept++] = cells[i];
-    }
-  }
-  cells.resize(kept);
-}
-
-// How many cells the records of a sheet hold, so that the cell list is
+// Room the packed cells of a sheet need at most, so that they are
 // allocated once.  Damage is left to the reading pass to report.
-std::size_t CountCellRecords(std::string_view stream, std::size_t offset) {
-  std::size_t count = 0;
+std::size_t PackedCellBytes(std::string_view stream, std::size_t offset) {
+  std::size_t bytes = 0;
   int nesting = 0;
   while (stream.size() - offset >= 4) {
     const auto type = static_cast<std::uint16_t>(static_cast<unsigned char>(stream[offset]) |
@@ -409,27 +370,49 @@ std::size_t CountCellRecords(std::string_view stream, std::size_t offset) {
     switch (type) {
       case biff::kBof: ++nesting; break;
       case biff::kEof:
-        if (--nesting <= 0) return count;
+        if (--nesting <= 0) return bytes;
         break;
-      case biff::kNumber: case biff::kRk: case biff::kLabelSst: case biff::kLabel: case biff::kRString:
-      case biff::kBoolErr: case biff::kFormula: case biff::kString:
-        ++count;
+      case biff::kNumber: case biff::kFormula:
+        bytes += detail::kPackedRowMark + detail::kPackedNumber;
+        break;
+      case biff::kRk: case biff::kLabelSst: case biff::kLabel: case biff::kRString:
+        bytes += detail::kPackedRowMark + detail::kPackedRk;
+        break;
+      case biff::kBoolErr:
+        bytes += detail::kPackedRowMark + detail::kPackedFlag;
         break;
       case biff::kMulRk:
-        count += length / 6;
+        bytes += detail::kPackedRowMark + length / 6 * detail::kPackedRk;
         break;
       default:
         break;
     }
   }
-  return count;
+  return bytes;
+}
+
+// Cell records name their column in 16 bits; these workbooks end at IV.
+std::uint16_t CheckedColumn(std::uint32_t column) {
+  if (column > kLastColumn) throw TDamagedDocument("a cell lies beyond the last column");
+  return static_cast<std::uint16_t>(column);
 }
 
 }  // namespace
 
-void TWorkbookReader::ReadSheetRecords(TWorksheet& sheet, std::uint32_t offset) const {
-  if (offset >= stream_.size()) throw TDamagedDocument("a sheet lies outside the workbook stream");
-  TBiffRecordCursor cursor(stream_, offset);
+TWorksheet TWorkbookReader::ReadSheetRecords(const std::string& name, std::uint32_t offset) const {
+  detail::TWorksheetBuilder sheetCells(name, sharedStrings_);
+  {
+    // The sheet's records are read for this sheet only, and let go of
+    // before its cells are ordered and indexed.
+    const std::string stream = ReadStream();
+    ReadCells(stream, offset, sheetCells);
+  }
+  return sheetCells.Finish();
+}
+
+void TWorkbookReader::ReadCells(std::string_view stream, std::uint32_t offset, detail::TWorksheetBuilder& sheetCells) const {
+  if (offset >= stream.size()) throw TDamagedDocument("a sheet lies outside the workbook stream");
+  TBiffRecordCursor cursor(stream, offset);
   const TBiffRecord bof = cursor.Next();
   if (bof.type != biff::kBof || bof.body.size() < 4) {
     throw TDamagedDocument("a sheet does not start where the workbook says");
@@ -441,23 +424,21 @@ void TWorkbookReader::ReadSheetRecords(TWorksheet& sheet, std::uint32_t offset) 
   }
 
   const std::uint32_t sharedCount = sharedStrings_->Count();
-  sheet.cells_.reserve(CountCellRecords(stream_, offset));
-  TSheetCollector sheetCells(sheet.cells_, sheet.ownTexts_, sharedCount);
+  sheetCells.Reserve(PackedCellBytes(stream, offset));
   // Tells a date from a number by its cell format and moves dates to the
-  // usual day count (from 30 December 1899).  1904-based dates are shifted
-  // by the four years between the two starts.  1900-based day numbers count
-  // a 29 February 1900 that never was (day 60), so only from day 61
-  // (1 March 1900) on do they equal the day count; days 1 to 60 are one
-  // short of it.  Below 1 a value is a time of day without a date.
-  const auto numberKind = [&](std::uint16_t xf, double& value) {
-    if (!IsDateXf(xf)) return TCellKind::ckNumber;
-    if (dates1904_) {
-      value += k1904Offset;
-    } else if (value >= 1 && value < 61) {
-      value += 1;
+  // usual day count (from 30 December 1899).
+  const detail::TRkKind rkDate = dates1904_ ? detail::TRkKind::rkDate1904 : detail::TRkKind::rkDate1900;
+  const auto addNumber = [&](std::uint16_t row, std::uint16_t column, std::uint16_t xf, double value) {
+    if (IsDateXf(xf)) {
+      sheetCells.AddValue(row, CheckedColumn(column), TCellKind::ckDateTime, detail::DayCount(value, dates1904_));
+    } else {
+      sheetCells.AddValue(row, CheckedColumn(column), TCellKind::ckNumber, value);
     }
-    return TCellKind::ckDateTime;
   };
+  const auto addRk = [&](std::uint16_t row, std::uint32_t column, std::uint16_t xf, std::uint32_t rk) {
+    sheetCells.AddRk(row, CheckedColumn(column), rk, IsDateXf(xf) ? rkDate : detail::TRkKind::rkNumber);
+  };
+  const auto touch = [&](std::uint16_t row, std::uint32_t column) { sheetCells.Touch(row, CheckedColumn(column)); };
   const auto readText = [&](TBiffBodyReader& body) {
     return biffVersion_ == 8 ? detail::ReadUnicodeString(body, 2) : DecodeBytes(body.Bytes(body.U16()));
   };
@@ -487,16 +468,12 @@ void TWorkbookReader::ReadSheetRecords(TWorksheet& sheet, std::uint32_t offset) 
     switch (record.type) {
       case biff::kNumber: {
         const std::uint16_t row = body.U16(), column = body.U16(), xf = body.U16();
-        double value = body.F64();
-        const TCellKind kind = numberKind(xf, value);
-        sheetCells.Add(row, column, kind, value);
+        addNumber(row, column, xf, body.F64());
         break;
       }
       case biff::kRk: {
         const std::uint16_t row = body.U16(), column = body.U16(), xf = body.U16();
-        double value = detail::DecodeRk(body.U32());
-        const TCellKind kind = numberKind(xf, value);
-        sheetCells.Add(row, column, kind, value);
+        addRk(row, column, xf, body.U32());
         break;
       }
       case biff::kMulRk: {
@@ -505,9 +482,7 @@ void TWorkbookReader::ReadSheetRecords(TWorksheet& sheet, std::uint32_t offset) 
         const std::size_t count = (record.body.size() - 6) / 6;
         for (std::size_t i = 0; i < count; ++i) {
           const std::uint16_t xf = body.U16();
-          double value = detail::DecodeRk(body.U32());
-          const TCellKind kind = numberKind(xf, value);
-          sheetCells.Add(row, static_cast<std::uint16_t>(first + i), kind, value);
+          addRk(row, static_cast<std::uint32_t>(first + i), xf, body.U32());
         }
         break;
       }
@@ -516,14 +491,14 @@ void TWorkbookReader::ReadSheetRecords(TWorksheet& sheet, std::uint32_t offset) 
         body.Skip(2);
         const std::uint32_t index = body.U32();
         if (index >= sharedCount) throw TDamagedDocument("a cell refers to a shared text that does not exist");
-        sheetCells.AddSharedText(row, column, index, sharedStrings_->At(index));
+        sheetCells.AddSharedText(row, CheckedColumn(column), index);
         break;
       }
       case biff::kLabel:
       case biff::kRString: {
         const std::uint16_t row = body.U16(), column = body.U16();
         body.Skip(2);
-        sheetCells.AddOwnText(row, column, readText(body));
+        sheetCells.AddOwnText(row, CheckedColumn(column), readText(body));
         break;
       }
       case biff::kBoolErr: {
@@ -532,9 +507,9 @@ void TWorkbookReader::ReadSheetRecords(TWorksheet& sheet, std::uint32_t offset) 
         const std::uint8_t value = body.U8();
         const bool isError = body.U8() != 0;
         if (isError) {
-          sheetCells.Add(row, column, TCellKind::ckError, value);
+          sheetCells.AddValue(row, CheckedColumn(column), TCellKind::ckError, value);
         } else {
-          sheetCells.Add(row, column, TCellKind::ckBoolean, value != 0 ? 1 : 0);
+          sheetCells.AddValue(row, CheckedColumn(column), TCellKind::ckBoolean, value != 0 ? 1 : 0);
         }
         break;
       }
@@ -546,27 +521,25 @@ void TWorkbookReader::ReadSheetRecords(TWorksheet& sheet, std::uint32_t offset) 
           const auto kind = static_cast<unsigned char>(result[0]);
           const auto value = static_cast<unsigned char>(result[2]);
           if (kind == 0) {
-            sheetCells.Touch(row, column);
+            touch(row, column);
             pendingString = true, pendingRow = row, pendingColumn = column;
             continue;
           }
           if (kind == 1) {
-            sheetCells.Add(row, column, TCellKind::ckBoolean, value != 0 ? 1 : 0);
+            sheetCells.AddValue(row, CheckedColumn(column), TCellKind::ckBoolean, value != 0 ? 1 : 0);
           } else if (kind == 2) {
-            sheetCells.Add(row, column, TCellKind::ckError, value);
+            sheetCells.AddValue(row, CheckedColumn(column), TCellKind::ckError, value);
           } else {
-            sheetCells.Touch(row, column);  // an empty result
+            touch(row, column);  // an empty result
           }
         } else {
-          double value = body.F64();
-          const TCellKind kind = numberKind(xf, value);
-          sheetCells.Add(row, column, kind, value);
+          addNumber(row, column, xf, body.F64());
         }
         break;
       }
       case biff::kBlank: {
         const std::uint16_t row = body.U16(), column = body.U16();
-        sheetCells.Touch(row, column);
+        touch(row, column);
         break;
       }
       case biff::kMulBlank: {
@@ -574,8 +547,8 @@ void TWorkbookReader::ReadSheetRecords(TWorksheet& sheet, std::uint32_t offset) 
         if (record.body.size() < 6) throw TDamagedDocument("a record ends before its data");
         const std::size_t count = (record.body.size() - 6) / 2;
         if (count > 0) {
-          sheetCells.Touch(row, first);
-          sheetCells.Touch(row, static_cast<std::uint16_t>(first + count - 1));
+          touch(row, first);
+          touch(row, static_cast<std::uint32_t>(first + count - 1));
         }
         break;
       }
@@ -586,21 +559,6 @@ void TWorkbookReader::ReadSheetRecords(TWorksheet& sheet, std::uint32_t offset) 
         break;
     }
     pendingString = false;
-  }
-
-  SortCells(sheet.cells_);
-  if (sheetCells.lastRow >= 0) {
-    sheet.firstRow_ = sheetCells.firstRow;
-    sheet.lastRow_ = sheetCells.lastRow;
-    sheet.firstColumn_ = sheetCells.firstColumn;
-    sheet.lastColumn_ = sheetCells.lastColumn;
-  }
-  const int rows = sheet.cells_.empty() ? 0 : sheet.cells_.back().row + 1;
-  sheet.rowStarts_.assign(static_cast<std::size_t>(rows) + 1, 0);
-  std::size_t at = 0;
-  for (int row = 0; row <= rows; ++row) {
-    while (at < sheet.cells_.size() && static_cast<int>(sheet.cells_[at].row) < row) ++at;
-    sheet.rowStarts_[row] = static_cast<std::uint32_t>(at);
   }
 }
 

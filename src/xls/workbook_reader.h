@@ -6,8 +6,10 @@
 //
 // The workbook stream is kept in memory and a sheet is read only when asked
 // for, so memory stays proportional to the file and the sheet read.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -46,7 +48,56 @@ class TTextPool {
 
  private:
   std::string chars_;
-  std::vector<std::size_t> ends_;
+  std::vector<std::uint32_t> ends_;  // the texts of one pool stay below 4 GiB
+};
+
+namespace detail {
+// How a sheet keeps its cells: a few bytes each (see worksheet_cells.h).
+const unsigned char* DecodeSheetCell(const unsigned char* at, std::uint32_t row, TSheetCell& cell);
+}
+
+// The cells of one row, read one at a time from the sheet's packed form.
+class TRowCells {
+ public:
+  class iterator {
+   public:
+    using value_type = TSheetCell;
+    using difference_type = std::ptrdiff_t;
+    iterator() = default;
+    iterator(const unsigned char* at, const unsigned char* end, std::uint32_t row) : at_(at), end_(end), row_(row) {
+      Load();
+    }
+    const TSheetCell& operator*() const { return cell_; }
+    const TSheetCell* operator->() const { return &cell_; }
+    iterator& operator++() {
+      at_ = next_;
+      Load();
+      return *this;
+    }
+    bool operator==(const iterator& other) const { return at_ == other.at_; }
+
+   private:
+    void Load() {
+      if (at_ != end_) next_ = detail::DecodeSheetCell(at_, row_, cell_);
+    }
+    const unsigned char* at_ = nullptr;
+    const unsigned char* end_ = nullptr;
+    const unsigned char* next_ = nullptr;
+    std::uint32_t row_ = 0;
+    TSheetCell cell_;
+  };
+
+  TRowCells() = default;
+  TRowCells(const unsigned char* begin, const unsigned char* end, std::uint32_t row)
+      : begin_(begin), end_(end), row_(row) {}
+  iterator begin() const { return iterator(begin_, end_, row_); }
+  iterator end() const { return iterator(end_, end_, row_); }
+  bool empty() const { return begin_ == end_; }
+
+ private:
+  const unsigned char* begin_ = nullptr;
+  const unsigned char* end_ = nullptr;
+  std::uint32_t row_ = 0;
 };
 
 class TWorksheet {
@@ -61,9 +112,9 @@ class TWorksheet {
   int FirstColumn() const { return firstColumn_; }
   int LastColumn() const { return lastColumn_; }
   // The non-empty cells of a row, ordered by column.
-  std::span<const TSheetCell> RowCells(int row) const;
-  // The cell at a position, or nullptr when it is empty.
-  const TSheetCell* Find(int row, int column) const;
+  TRowCells RowCells(int row) const;
+  // The cell at a position, or nothing when it is empty.
+  std::optional<TSheetCell> Find(int row, int column) const;
   std::string_view Text(const TSheetCell& cell) const;
   // Text cells of the workbook's shared string table name their text by its
   // number there, so that many cells with one text can keep it once;
@@ -77,8 +128,10 @@ class TWorksheet {
   friend class detail::TWorksheetBuilder;
   std::string name_;
   int firstRow_ = 0, lastRow_ = -1, firstColumn_ = 0, lastColumn_ = -1;
-  std::vector<TSheetCell> cells_;  // ordered by row, then column
-  std::vector<std::uint32_t> rowStarts_;  // cells_ index of each row's first cell, plus the end
+  // The cells, ordered by row, then column, each packed in a few bytes: a
+  // sheet of numbers takes little more memory than its file.
+  std::vector<unsigned char> cells_;
+  std::vector<std::uint32_t> rowStarts_;  // cells_ offset of each row's first cell, plus the end
   std::shared_ptr<const TTextPool> sharedTexts_;  // the workbook's shared strings
   TTextPool ownTexts_;  // texts stored in the cells themselves, indexed after the shared ones
 };
@@ -87,10 +140,17 @@ class TWorkbookReader {
  public:
   // Reads a file.  Every kind of bad input raises TabrinError with a
   // message that names the file and says what is wrong; what the file is,
-  // is told from its first bytes, and only the workbook stream is kept.
+  // is told from its first bytes.  The reader keeps the file open and what
+  // the whole workbook shares (its strings and formats); a sheet's records
+  // are read from the file when the sheet is asked for, and let go of as
+  // soon as its cells are built.
   static TWorkbookReader OpenFile(const std::string& path);
-  // The same for bytes already in memory; displayName stands for the file.
+  // The same for bytes already in memory, which must outlive the reader;
+  // displayName stands for the file.
   TWorkbookReader(std::string_view fileBytes, std::string displayName);
+  ~TWorkbookReader();
+  TWorkbookReader(TWorkbookReader&&) noexcept;
+  TWorkbookReader& operator=(TWorkbookReader&&) noexcept;
 
   const std::string& DisplayName() const { return displayName_; }
   int BiffVersion() const { return biffVersion_; }  // 5 or 8
@@ -107,16 +167,19 @@ class TWorkbookReader {
     std::string name;
     std::uint32_t offset = 0;
   };
+  struct TSource;
   explicit TWorkbookReader(std::string displayName);
-  void Load(const detail::TContainerBytes& bytes);
-  void ReadGlobals();
+  void Load(std::unique_ptr<const detail::TContainerBytes> bytes);
+  std::string ReadStream() const;
+  void ReadGlobals(std::string_view stream);
   std::string DecodeBytes(std::string_view bytes) const;
   bool IsDateXf(std::uint16_t xf) const;
-  void ReadSheetRecords(TWorksheet& sheet, std::uint32_t offset) const;
+  TWorksheet ReadSheetRecords(const std::string& name, std::uint32_t offset) const;
+  void ReadCells(std::string_view stream, std::uint32_t offset, detail::TWorksheetBuilder& sheetCells) const;
   [[noreturn]] void Damaged(const std::string& reason) const;
 
   std::string displayName_;
-  std::string stream_;
+  std::unique_ptr<TSource> source_;  // the container the workbook stream is read from
   int biffVersion_ = 8;
   bool dates1904_ = false;
   int codePage_ = 1252;

@@ -1,8 +1,95 @@
 #include "xls/worksheet_builder.h"
 
 #include <algorithm>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "xls/biff_reader.h"
 
 namespace tabrin::detail {
+
+namespace {
+
+constexpr double k1904Offset = 1462;  // days from 1899-12-30 to 1904-01-01
+
+// The packed form of a cell: a tag, the column (2 bytes) and the value.  A
+// row mark (tag and 4-byte row) stands before the first cell of each row.
+enum TPackedTag : unsigned char {
+  kRowMark,
+  kNumber,      // 8-byte double
+  kDateTime,    // 8-byte day count
+  kRkNumber,    // 4-byte RK
+  kRkDate1900,  // 4-byte RK day number of the 1900 date system
+  kRkDate1904,  // and of the 1904 system
+  kText,        // 4-byte text index
+  kBoolean,     // 1 byte
+  kError,       // 1-byte error code
+};
+
+constexpr std::size_t PackedSize(unsigned char tag) {
+  switch (tag) {
+    case kRowMark: return kPackedRowMark;
+    case kNumber: case kDateTime: return kPackedNumber;
+    case kRkNumber: case kRkDate1900: case kRkDate1904: return kPackedRk;
+    case kText: return kPackedText;
+    default: return kPackedFlag;
+  }
+}
+
+std::uint16_t Load16(const unsigned char* at) {
+  return static_cast<std::uint16_t>(at[0] | at[1] << 8);
+}
+
+std::uint32_t Load32(const unsigned char* at) {
+  std::uint32_t value;
+  std::memcpy(&value, at, sizeof value);
+  return value;
+}
+
+void Store32(unsigned char* at, std::uint32_t value) { std::memcpy(at, &value, sizeof value); }
+
+}  // namespace
+
+double DayCount(double serial, bool dates1904) {
+  if (dates1904) return serial + k1904Offset;
+  return serial >= 1 && serial < 61 ? serial + 1 : serial;
+}
+
+const unsigned char* DecodeSheetCell(const unsigned char* at, std::uint32_t row, TSheetCell& cell) {
+  if (*at == kRowMark) at += kPackedRowMark;
+  const unsigned char tag = at[0];
+  cell.row = row;
+  cell.column = Load16(at + 1);
+  cell.text = 0;
+  const unsigned char* value = at + 3;
+  switch (tag) {
+    case kNumber:
+    case kDateTime:
+      std::memcpy(&cell.number, value, sizeof cell.number);
+      cell.kind = tag == kNumber ? TCellKind::ckNumber : TCellKind::ckDateTime;
+      break;
+    case kRkNumber:
+      cell.number = DecodeRk(Load32(value));
+      cell.kind = TCellKind::ckNumber;
+      break;
+    case kRkDate1900:
+    case kRkDate1904:
+      cell.number = DayCount(DecodeRk(Load32(value)), tag == kRkDate1904);
+      cell.kind = TCellKind::ckDateTime;
+      break;
+    case kText:
+      cell.number = 0;
+      cell.text = Load32(value);
+      cell.kind = TCellKind::ckText;
+      break;
+    default:
+      cell.number = *value;
+      cell.kind = tag == kBoolean ? TCellKind::ckBoolean : TCellKind::ckError;
+      break;
+  }
+  return at + PackedSize(tag);
+}
 
 TWorksheetBuilder::TWorksheetBuilder(std::string name, std::shared_ptr<const TTextPool> sharedTexts) {
   sheet_.name_ = std::move(name);
@@ -18,65 +105,143 @@ void TWorksheetBuilder::Touch(std::uint32_t row, std::uint32_t column) {
   lastColumn_ = std::max(lastColumn_, column);
 }
 
-void TWorksheetBuilder::Append(std::uint32_t row, std::uint32_t column, TCellKind kind, double value,
-                               std::uint32_t text) {
+// Room for one packed cell of the given tag, after a row mark when the row
+// changes; notes whether the cells still come in order.
+unsigned char* TWorksheetBuilder::Append(std::uint32_t row, std::uint32_t column, unsigned char tag,
+                                         std::size_t size) {
   Touch(row, column);
-  std::vector<TSheetCell>& cells = sheet_.cells_;
-  if (ordered_ && !cells.empty()) {
-    const TSheetCell& last = cells.back();
-    ordered_ = last.row < row || (last.row == row && last.column < column);
+  std::vector<unsigned char>& cells = sheet_.cells_;
+  const bool newRow = !anyCell_ || row != cellRow_;
+  if (anyCell_ && (row < cellRow_ || (row == cellRow_ && column <= cellColumn_))) ordered_ = false;
+  const std::size_t at = cells.size();
+  const std::size_t need = size + (newRow ? kPackedRowMark : 0);
+  // Row offsets are 32-bit: no sheet that fits in memory comes near.
+  if (at + need > UINT32_MAX) throw std::bad_alloc();
+  if (cells.capacity() - at < need) cells.reserve(std::max(cells.capacity() * 2, at + need));
+  cells.resize(at + need);
+  unsigned char* out = cells.data() + at;
+  if (newRow) {
+    if (ordered_) {
+      std::vector<std::uint32_t>& starts = sheet_.rowStarts_;
+      while (starts.size() <= row) starts.push_back(static_cast<std::uint32_t>(at));
+    }
+    out[0] = kRowMark;
+    Store32(out + 1, row);
+    out += kPackedRowMark;
   }
-  TSheetCell cell;
-  cell.number = value;
-  cell.text = text;
-  cell.row = row;
-  cell.column = static_cast<std::uint16_t>(column);
-  cell.kind = kind;
-  cells.push_back(cell);
+  anyCell_ = true;
+  cellRow_ = row;
+  cellColumn_ = column;
+  lastCellRow_ = std::max(lastCellRow_, row);
+  ++cellCount_;
+  out[0] = tag;
+  out[1] = static_cast<unsigned char>(column);
+  out[2] = static_cast<unsigned char>(column >> 8);
+  return out + 3;
 }
 
 void TWorksheetBuilder::AddValue(std::uint32_t row, std::uint32_t column, TCellKind kind, double value) {
-  Append(row, column, kind, value, 0);
+  if (kind == TCellKind::ckBoolean || kind == TCellKind::ckError) {
+    *Append(row, column, kind == TCellKind::ckBoolean ? kBoolean : kError, kPackedFlag) =
+        static_cast<unsigned char>(value);
+    return;
+  }
+  unsigned char* out = Append(row, column, kind == TCellKind::ckDateTime ? kDateTime : kNumber, kPackedNumber);
+  std::memcpy(out, &value, sizeof value);
+}
+
+void TWorksheetBuilder::AddRk(std::uint32_t row, std::uint32_t column, std::uint32_t rk, TRkKind kind) {
+  const unsigned char tag = kind == TRkKind::rkNumber ? kRkNumber : kind == TRkKind::rkDate1900 ? kRkDate1900 : kRkDate1904;
+  Store32(Append(row, column, tag, kPackedRk), rk);
 }
 
 void TWorksheetBuilder::AddSharedText(std::uint32_t row, std::uint32_t column, std::uint32_t index) {
   if (sheet_.sharedTexts_->At(index).empty()) return Touch(row, column);
-  Append(row, column, TCellKind::ckText, 0, index);
+  Store32(Append(row, column, kText, kPackedText), index);
 }
 
 void TWorksheetBuilder::AddOwnText(std::uint32_t row, std::uint32_t column, std::string_view text) {
   if (text.empty()) return Touch(row, column);
-  Append(row, column, TCellKind::ckText, 0, sharedCount_ + sheet_.ownTexts_.Add(text));
+  Store32(Append(row, column, kText, kPackedText), sharedCount_ + sheet_.ownTexts_.Add(text));
+}
+
+// Cells that came out of order: each is moved to its row's place, then the
+// cells of each row are ordered by column, a position written twice keeping
+// the later cell.  Takes the packed cells once more, not more.
+void TWorksheetBuilder::OrderCells() {
+  std::vector<unsigned char> arrived;
+  arrived.swap(sheet_.cells_);
+  const std::size_t rows = std::size_t{lastCellRow_} + 1;
+  std::vector<std::uint32_t> starts(rows + 1, 0);
+  const auto forEachCell = [&](auto&& visit) {
+    std::uint32_t row = 0;
+    for (std::size_t at = 0; at < arrived.size();) {
+      if (arrived[at] == kRowMark) {
+        row = Load32(&arrived[at + 1]);
+        at += kPackedRowMark;
+        continue;
+      }
+      const std::size_t size = PackedSize(arrived[at]);
+      visit(row, at, size);
+      at += size;
+    }
+  };
+  forEachCell([&](std::uint32_t row, std::size_t, std::size_t size) { starts[row + 1] += static_cast<std::uint32_t>(size); });
+  for (std::size_t row = 0; row < rows; ++row) starts[row + 1] += starts[row];
+  std::vector<unsigned char>& cells = sheet_.cells_;
+  cells.resize(starts[rows]);
+  {
+    std::vector<std::uint32_t> next(starts.begin(), starts.end() - 1);
+    forEachCell([&](std::uint32_t row, std::size_t at, std::size_t size) {
+      std::memcpy(&cells[next[row]], &arrived[at], size);
+      next[row] += static_cast<std::uint32_t>(size);
+    });
+  }
+  std::vector<unsigned char>().swap(arrived);
+
+  struct TPlaced {
+    std::uint16_t column;
+    std::uint32_t at;
+    std::uint32_t size;
+  };
+  std::vector<TPlaced> row;
+  std::vector<unsigned char> ordered;
+  std::size_t kept = 0;  // end of the rows done so far, which only shrink
+  for (std::size_t r = 0; r < rows; ++r) {
+    const std::uint32_t begin = starts[r], end = starts[r + 1];
+    row.clear();
+    for (std::uint32_t at = begin; at < end;) {
+      const auto size = static_cast<std::uint32_t>(PackedSize(cells[at]));
+      row.push_back({Load16(&cells[at + 1]), at, size});
+      at += size;
+    }
+    const auto byColumn = [](const TPlaced& a, const TPlaced& b) { return a.column < b.column; };
+    std::stable_sort(row.begin(), row.end(), byColumn);
+    ordered.clear();
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      if (i + 1 < row.size() && row[i + 1].column == row[i].column) continue;  // a later cell replaces it
+      ordered.insert(ordered.end(), cells.begin() + row[i].at, cells.begin() + row[i].at + row[i].size);
+    }
+    starts[r] = static_cast<std::uint32_t>(kept);
+    if (!ordered.empty()) std::memcpy(&cells[kept], ordered.data(), ordered.size());
+    kept += ordered.size();
+  }
+  starts[rows] = static_cast<std::uint32_t>(kept);
+  cells.resize(kept);
+  sheet_.rowStarts_ = std::move(starts);
 }
 
 TWorksheet TWorksheetBuilder::Finish() {
-  std::vector<TSheetCell>& cells = sheet_.cells_;
   if (!ordered_) {
-    std::stable_sort(cells.begin(), cells.end(), [](const TSheetCell& a, const TSheetCell& b) {
-      return a.row != b.row ? a.row < b.row : a.column < b.column;
-    });
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-      if (kept > 0 && cells[kept - 1].row == cells[i].row && cells[kept - 1].column == cells[i].column) {
-        cells[kept - 1] = cells[i];
-      } else {
-        cells[kept++] = cells[i];
-      }
-    }
-    cells.resize(kept);
+    OrderCells();
+  } else if (anyCell_) {
+    sheet_.rowStarts_.push_back(static_cast<std::uint32_t>(sheet_.cells_.size()));
   }
   if (touched_) {
     sheet_.firstRow_ = static_cast<int>(firstRow_);
     sheet_.lastRow_ = static_cast<int>(lastRow_);
     sheet_.firstColumn_ = static_cast<int>(firstColumn_);
     sheet_.lastColumn_ = static_cast<int>(lastColumn_);
-  }
-  const std::size_t rows = cells.empty() ? 0 : cells.back().row + std::size_t{1};
-  sheet_.rowStarts_.assign(rows + 1, 0);
-  std::size_t at = 0;
-  for (std::size_t row = 0; row <= rows; ++row) {
-    while (at < cells.size() && cells[at].row < row) ++at;
-    sheet_.rowStarts_[row] = static_cast<std::uint32_t>(at);
   }
   return std::move(sheet_);
 }

@@ -55,8 +55,8 @@ TEST_F(ExecuteTest, DateTimeValuesBecomeSerialsExceptDaysZeroAndOne) {
       {6, TCellKind::ckDateTime, 2.5, ""},
   };
   for (const auto& c : cases) {
-    const TSheetCell* cell = sheet.Find(c.row, 1);
-    ASSERT_NE(cell, nullptr) << c.row;
+    const std::optional<TSheetCell> cell = sheet.Find(c.row, 1);
+    ASSERT_NE(cell, std::nullopt) << c.row;
     EXPECT_EQ(cell->kind, c.kind) << c.row;
     if (c.kind == TCellKind::ckText) {
       EXPECT_EQ(sheet.Text(*cell), c.text);
@@ -64,7 +64,7 @@ TEST_F(ExecuteTest, DateTimeValuesBecomeSerialsExceptDaysZeroAndOne) {
       EXPECT_DOUBLE_EQ(cell->number, c.number) << c.row;
     }
   }
-  EXPECT_EQ(sheet.Find(5, 1), nullptr);  // a null is a blank cell, no value
+  EXPECT_EQ(sheet.Find(5, 1), std::nullopt);  // a null is a blank cell, no value
   EXPECT_EQ(sheet.LastRow(), 6);
 }
 
@@ -79,13 +79,13 @@ TEST_F(ExecuteTest, NullsBooleansAndTheNullString) {
   const TWorksheet sheet = ReadBack();
   EXPECT_EQ(TextAt(sheet, 0, 0), "Name");
   EXPECT_EQ(TextAt(sheet, 1, 0), "-");  // equals NullString: a text cell
-  EXPECT_EQ(sheet.Find(2, 0), nullptr);  // null: blank
+  EXPECT_EQ(sheet.Find(2, 0), std::nullopt);  // null: blank
   EXPECT_EQ(TextAt(sheet, 3, 0), "x");   // trimmed in the row
-  ASSERT_NE(sheet.Find(1, 1), nullptr);
+  ASSERT_NE(sheet.Find(1, 1), std::nullopt);
   EXPECT_EQ(sheet.Find(1, 1)->kind, TCellKind::ckBoolean);
   EXPECT_EQ(sheet.Find(1, 1)->number, 1);
   EXPECT_EQ(sheet.Find(2, 1)->number, 0);
-  EXPECT_EQ(sheet.Find(1, 2), nullptr);
+  EXPECT_EQ(sheet.Find(1, 2), std::nullopt);
   EXPECT_EQ(sheet.Find(3, 2)->number, 1234);
   EXPECT_EQ(sheet.Find(1, 3)->number, 1.5);
 }
@@ -119,9 +119,9 @@ TEST_F(ExecuteTest, HeaderLinesCaptionsAndStartDataCol) {
   EXPECT_EQ(TextAt(sheet, 3, 3), "B");
   EXPECT_EQ(sheet.Find(4, 2)->number, 1);
   EXPECT_EQ(TextAt(sheet, 5, 3), "y");
-  EXPECT_EQ(sheet.Find(4, 0), nullptr);
+  EXPECT_EQ(sheet.Find(4, 0), std::nullopt);
   EXPECT_EQ(firstAggregateRow, 4);
-  ASSERT_NE(sheet.Find(6, 2), nullptr);  // =SUM(C5:C6)
+  ASSERT_NE(sheet.Find(6, 2), std::nullopt);  // =SUM(C5:C6)
   EXPECT_EQ(TextAt(sheet, 7, 0), "end");  // footer at column 0
 }
 

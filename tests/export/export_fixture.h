@@ -62,8 +62,8 @@ class ExportFixture : public ::testing::Test {
   }
 
   static std::string TextAt(const TWorksheet& sheet, int row, int col) {
-    const TSheetCell* cell = sheet.Find(row, col);
-    if (cell == nullptr || cell->kind != TCellKind::ckText) return "<not text>";
+    const std::optional<TSheetCell> cell = sheet.Find(row, col);
+    if (!cell || cell->kind != TCellKind::ckText) return "<not text>";
     return std::string(sheet.Text(*cell));
   }
 

@@ -44,8 +44,8 @@ class XlsxExportTest : public ExportFixture {
 };
 
 std::string Describe(const TWorksheet& sheet, int row, int column) {
-  const TSheetCell* cell = sheet.Find(row, column);
-  if (cell == nullptr) return "empty";
+  const std::optional<TSheetCell> cell = sheet.Find(row, column);
+  if (!cell) return "empty";
   return std::to_string(static_cast<int>(cell->kind)) + ":" + std::string(sheet.Text(*cell)) + ":" +
          FormatGeneral(cell->number);
 }
@@ -63,15 +63,15 @@ TEST_F(XlsxExportTest, HundredThousandItemsAreWrittenAndReadBack) {
   for (const int i : {1, 7, 50000, 65536, kItems}) {
     EXPECT_EQ(sheet.Text(*sheet.Find(i, 0)), std::to_string(10000000 + i)) << i;
     EXPECT_EQ(sheet.Text(*sheet.Find(i, 3)), "商品 " + std::to_string(i)) << i;
-    const TSheetCell* date = sheet.Find(i, 7);
-    ASSERT_NE(date, nullptr) << i;
+    const std::optional<TSheetCell> date = sheet.Find(i, 7);
+    ASSERT_NE(date, std::nullopt) << i;
     EXPECT_EQ(date->kind, TCellKind::ckDateTime) << i;
     EXPECT_EQ(date->number, 38000 + i % 3000) << i;
-    const TSheetCell* price = sheet.Find(i, 8);
+    const std::optional<TSheetCell> price = sheet.Find(i, 8);
     if (i % 7 == 0) {
-      EXPECT_EQ(price, nullptr) << i;
+      EXPECT_EQ(price, std::nullopt) << i;
     } else {
-      ASSERT_NE(price, nullptr) << i;
+      ASSERT_NE(price, std::nullopt) << i;
       EXPECT_EQ(price->number, i * 0.25) << i;
     }
     EXPECT_EQ(sheet.Find(i, 12)->number, i % 5000) << i;

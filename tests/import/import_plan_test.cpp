@@ -234,8 +234,8 @@ TEST_P(ImportPlanRows, TheReportHoldsTheWholePlanAsAWorkbookOrAsCsv) {
   for (int r = 0; r <= sheet.LastRow(); ++r) {
     std::vector<std::string> row;
     for (int c = 0; c < 5; ++c) {
-      const TSheetCell* cell = sheet.Find(r, c);
-      if (cell == nullptr) row.emplace_back();
+      const std::optional<TSheetCell> cell = sheet.Find(r, c);
+      if (!cell) row.emplace_back();
       else if (cell->kind == TCellKind::ckText) row.emplace_back(sheet.Text(*cell));
       else row.push_back(std::to_string(static_cast<int>(cell->number)));
     }

@@ -32,25 +32,25 @@ TEST_P(CrossCheckTest, EveryValueFreeXlReadsIsOursToo) {
   for (unsigned row = 0; row < freexl.Rows(); ++row) {
     for (unsigned short column = 0; column < freexl.Columns(); ++column) {
       const test::FreeXlCell theirs = freexl.Cell(row, column);
-      const TSheetCell* ours = sheet.Find(static_cast<int>(row), column);
+      const std::optional<TSheetCell> ours = sheet.Find(static_cast<int>(row), column);
       const std::string where = "row " + std::to_string(row) + " column " + std::to_string(column);
       switch (theirs.type) {
         case test::kFreeXlInt:
         case test::kFreeXlDouble: {
           const double value = theirs.type == test::kFreeXlInt ? theirs.value.intValue : theirs.value.doubleValue;
-          ASSERT_NE(ours, nullptr) << where;
+          ASSERT_NE(ours, std::nullopt) << where;
           EXPECT_TRUE(ours->kind == TCellKind::ckNumber || ours->kind == TCellKind::ckBoolean) << where;
           EXPECT_DOUBLE_EQ(ours->number, value) << where;
           break;
         }
         case test::kFreeXlText:
         case test::kFreeXlSstText:
-          ASSERT_NE(ours, nullptr) << where;
+          ASSERT_NE(ours, std::nullopt) << where;
           EXPECT_EQ(sheet.Text(*ours), theirs.value.textValue) << where;
           break;
         case test::kFreeXlDate:
         case test::kFreeXlDateTime:
-          ASSERT_NE(ours, nullptr) << where;
+          ASSERT_NE(ours, std::nullopt) << where;
           EXPECT_EQ(ours->kind, TCellKind::ckDateTime) << where;
           EXPECT_EQ(IsoDateTime(ours->number, theirs.type == test::kFreeXlDateTime), theirs.value.textValue) << where;
           break;

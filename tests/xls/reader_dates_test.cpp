@@ -66,8 +66,8 @@ TEST_P(DayNumbersTest, DayNumbersBeforeMarch1900ReadAsTheDaysASpreadsheetShows) 
   for (const TDateCase& c : kCases) {
     SCOPED_TRACE(c.stored);
     EXPECT_EQ(test::Describe(sheet, row, 0), c.read);
-    const TSheetCell* cell = sheet.Find(row++, 0);
-    ASSERT_NE(cell, nullptr);
+    const std::optional<TSheetCell> cell = sheet.Find(row++, 0);
+    ASSERT_NE(cell, std::nullopt);
     EXPECT_EQ(TRegionalFormats::System().DateTimeToText(cell->number), c.text);
   }
 }

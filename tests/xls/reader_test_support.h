@@ -19,8 +19,8 @@ inline std::string ReadFixture(const std::string& name) {
 // A cell as "kind:value", so a table of cases can say what it expects in one
 // word: "empty", "text:可樂", "number:25", "date:45356", "bool:1", "error:7".
 inline std::string Describe(const TWorksheet& sheet, int row, int column) {
-  const TSheetCell* cell = sheet.Find(row, column);
-  if (cell == nullptr) return "empty";
+  const std::optional<TSheetCell> cell = sheet.Find(row, column);
+  if (!cell) return "empty";
   switch (cell->kind) {
     case TCellKind::ckText: return "text:" + std::string(sheet.Text(*cell));
     case TCellKind::ckNumber: return "number:" + FormatGeneral(cell->number);
