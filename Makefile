@@ -58,7 +58,7 @@ programs: $(BUILD)/CMakeCache.txt
 
 # The Debian package tabrin_<version>_amd64.deb, in the build folder.
 package: deps $(BUILD)/CMakeCache.txt
-	cmake --build $(BUILD) -j $(JOBS) --target programs tabrin_manpage
+	cmake --build $(BUILD) -j $(JOBS) --target programs tabrin_package_files
 	cd $(BUILD) && cpack -G DEB
 
 bench: deps build

@@ -45,10 +45,12 @@ expect_file bin/tabrin-cli
 expect_file share/man/man1/tabrin-cli.1.gz
 expect_file share/tabrin/schema/orvella_sqlite.sql
 expect_file share/fontconfig/conf.avail/65-tabrin-ming.conf
+expect_file share/doc/tabrin/changelog.gz
 if [ "$GUI" = ON ]; then
   expect_file bin/tabrin
   expect_file share/applications/tabrin.desktop
   expect_file share/icons/hicolor/scalable/apps/tabrin.svg
+  expect_file share/man/man1/tabrin.1.gz
 fi
 
 ROOT="$SCRATCH/root"
@@ -102,5 +104,13 @@ if [ "$GUI" = ON ]; then
   grep -q "^Name\[zh_TW\]=Excel 資料匯入公用程式\$" "$ROOT/usr/share/applications/tabrin.desktop" ||
     fail "the desktop entry lacks its Traditional Chinese name"
   grep -q "^Exec=tabrin\$" "$ROOT/usr/share/applications/tabrin.desktop" || fail "the desktop entry does not start tabrin"
+  desktop-file-validate "$ROOT/usr/share/applications/tabrin.desktop" || fail "the desktop entry is not valid"
+  # The window's manual page is written by hand: it must name every option
+  # that the window's usage line shows.
+  USAGE=$(env -i HOME="$USER_HOME" PATH=/usr/bin:/bin $AS_USER "$ROOT/usr/bin/tabrin" --help)
+  PAGE=$(zcat "$ROOT/usr/share/man/man1/tabrin.1.gz" | sed 's/\\-/-/g; s/\\f[BIR]//g')
+  for option in $(echo "$USAGE" | grep -o -- '--[a-z-]*'); do
+    echo "$PAGE" | grep -q -- "^$option" || fail "the manual page of tabrin does not describe $option"
+  done
 fi
 echo "== the installed package works"
