@@ -8,12 +8,13 @@
 namespace tabrin {
 
 void TxlsMemoryStream::Reserve(std::uint64_t size) {
-  while (static_cast<std::uint64_t>(chunks_.size()) * kChunkSize < size) {
+  while (static_cast<std::uint64_t>(chunks_.size()) * kChunkSize < size + base_) {
     chunks_.push_back(MakeLargeBlock<std::uint8_t>(kChunkSize));
   }
 }
 
 void TxlsMemoryStream::CopyIn(std::uint64_t at, const std::uint8_t* data, std::size_t count) {
+  at += base_;
   while (count > 0) {
     const std::size_t offset = static_cast<std::size_t>(at % kChunkSize);
     const std::size_t n = std::min(count, kChunkSize - offset);
@@ -25,6 +26,7 @@ void TxlsMemoryStream::CopyIn(std::uint64_t at, const std::uint8_t* data, std::s
 }
 
 void TxlsMemoryStream::CopyOut(std::uint64_t at, std::uint8_t* data, std::size_t count) const {
+  at += base_;
   while (count > 0) {
     const std::size_t offset = static_cast<std::size_t>(at % kChunkSize);
     const std::size_t n = std::min(count, kChunkSize - offset);
@@ -69,6 +71,8 @@ std::uint64_t TxlsMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin) {
 }
 
 void TxlsMemoryStream::OpenGap(std::uint64_t position, std::uint64_t count) {
+  if (count == 0) return;
+  if (position <= size_ - position) return OpenGapByMovingFront(position, count);
   const std::uint64_t oldSize = size_;
   Reserve(oldSize + count);
   // Move the bytes behind the gap down, back to front, one piece at a time
@@ -82,6 +86,33 @@ void TxlsMemoryStream::OpenGap(std::uint64_t position, std::uint64_t count) {
     end -= n;
   }
   size_ = oldSize + count;
+}
+
+// The bytes in front of the gap move towards the start of the stream, into
+// chunks put before the first when the first has no room left before its
+// start; the bytes behind the gap stay where they are.
+void TxlsMemoryStream::OpenGapByMovingFront(std::uint64_t position, std::uint64_t count) {
+  if (count > base_) {
+    const std::size_t added = static_cast<std::size_t>((count - base_ + kChunkSize - 1) / kChunkSize);
+    std::vector<TLargeBlock<std::uint8_t>> front;
+    for (std::size_t i = 0; i < added; ++i) front.push_back(MakeLargeBlock<std::uint8_t>(kChunkSize));
+    chunks_.insert(chunks_.begin(), std::make_move_iterator(front.begin()), std::make_move_iterator(front.end()));
+    base_ += added * kChunkSize;
+  }
+  const std::size_t from = base_;
+  const std::size_t to = base_ - static_cast<std::size_t>(count);
+  // Front to back: each piece lands before any byte not yet moved.
+  std::vector<std::uint8_t> piece(static_cast<std::size_t>(std::min<std::uint64_t>(kChunkSize, position + 1)));
+  for (std::uint64_t done = 0; done < position;) {
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), position - done));
+    base_ = from;
+    CopyOut(done, piece.data(), n);
+    base_ = to;
+    CopyIn(done, piece.data(), n);
+    done += n;
+  }
+  base_ = to;
+  size_ += count;
 }
 
 void TxlsMemoryStream::InsertGap(std::uint64_t position, std::uint64_t count) {
@@ -114,6 +145,7 @@ std::vector<std::uint8_t> TxlsMemoryStream::Bytes() const {
 
 void TxlsMemoryStream::Clear() {
   chunks_.clear();
+  base_ = 0;
   size_ = 0;
   position_ = 0;
 }

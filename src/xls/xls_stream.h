@@ -6,8 +6,9 @@
 // file" on a short write), Seek moves anywhere inside the stream so fix-ups
 // can overwrite bytes already written.  TxlsMemoryStream keeps the bytes in
 // fixed-size chunks, so growing a large stream never copies it and never
-// holds two copies at once; Insert opens a gap in place (used once, to put
-// the workbook globals in front of the sheets).
+// holds two copies at once; Insert opens a gap in place, moving the shorter
+// side of it: the workbook globals go in front of the sheets by moving the
+// few bytes before them, never the sheets' cells.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -40,9 +41,10 @@ class TxlsMemoryStream : public TxlsStream {
 
   std::size_t Write(const void* data, std::size_t count) override {
     // Appending within the last chunk is what almost every record does.
-    const std::size_t offset = static_cast<std::size_t>(position_ % kChunkSize);
-    if (position_ == size_ && count <= kChunkSize - offset && position_ < chunks_.size() * kChunkSize) {
-      std::memcpy(chunks_[static_cast<std::size_t>(position_ / kChunkSize)].get() + offset, data, count);
+    const std::uint64_t at = position_ + base_;
+    const std::size_t offset = static_cast<std::size_t>(at % kChunkSize);
+    if (position_ == size_ && count <= kChunkSize - offset && at < chunks_.size() * kChunkSize) {
+      std::memcpy(chunks_[static_cast<std::size_t>(at / kChunkSize)].get() + offset, data, count);
       position_ += count;
       size_ = position_;
       return count;
@@ -70,11 +72,14 @@ class TxlsMemoryStream : public TxlsStream {
   template <typename Visit>
   void ForEachBlock(Visit&& visit) const {
     std::uint64_t left = size_;
+    std::size_t skip = base_;
     for (const auto& chunk : chunks_) {
       if (left == 0) break;
-      const std::size_t n = left < kChunkSize ? static_cast<std::size_t>(left) : kChunkSize;
-      visit(chunk.get(), n);
+      const std::size_t room = kChunkSize - skip;
+      const std::size_t n = left < room ? static_cast<std::size_t>(left) : room;
+      visit(chunk.get() + skip, n);
       left -= n;
+      skip = 0;
     }
   }
   // The whole content as one vector (for tests and small streams).
@@ -85,10 +90,12 @@ class TxlsMemoryStream : public TxlsStream {
   std::size_t WriteSlow(const void* data, std::size_t count);
   void Reserve(std::uint64_t size);
   void OpenGap(std::uint64_t position, std::uint64_t count);
+  void OpenGapByMovingFront(std::uint64_t position, std::uint64_t count);
   void CopyIn(std::uint64_t at, const std::uint8_t* data, std::size_t count);
   void CopyOut(std::uint64_t at, std::uint8_t* data, std::size_t count) const;
 
   std::vector<TLargeBlock<std::uint8_t>> chunks_;
+  std::size_t base_ = 0;  // where the first byte lies in the first chunk
   std::uint64_t size_ = 0;
   std::uint64_t position_ = 0;
 };
