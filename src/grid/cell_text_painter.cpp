@@ -119,13 +119,17 @@ bool TCellTextPainter::AddLine(const QRect& inner, const QString& text, bool ali
   return true;
 }
 
-void TCellTextPainter::Flush(QPainter& painter) {
+void TCellTextPainter::Flush(QPainter& painter, const QRect& area) {
+  const bool direct = blender_.Begin(painter, area);
   for (std::size_t font = 0; font < pending_.size(); ++font) {
     TPending& run = pending_[font];
     if (run.glyphs.empty()) continue;
-    run_.setRawFont(fonts_[font]);
-    run_.setRawData(run.glyphs.data(), run.positions.data(), static_cast<int>(run.glyphs.size()));
-    painter.drawGlyphRun(QPointF(0, 0), run_);
+    const int count = static_cast<int>(run.glyphs.size());
+    if (!direct || !blender_.Draw(fonts_[font], run.glyphs.data(), run.positions.data(), count)) {
+      run_.setRawFont(fonts_[font]);
+      run_.setRawData(run.glyphs.data(), run.positions.data(), count);
+      painter.drawGlyphRun(QPointF(0, 0), run_);
+    }
     run.glyphs.clear();
     run.positions.clear();
   }

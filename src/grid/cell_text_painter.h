@@ -12,7 +12,7 @@
 //
 //   painter.setFont(text.Font()); painter.setPen(colour);
 //   for (each cell) text.Draw(painter, inner, cellText, alignRight);
-//   text.Flush(painter);  // before the pen changes and at the end
+//   text.Flush(painter, area);  // before the pen changes and at the end
 #include <QFont>
 #include <QGlyphRun>
 #include <QHash>
@@ -26,6 +26,8 @@ class QPainter;
 class QRect;
 class QString;
 
+#include "grid/glyph_blender.h"
+
 namespace tabrin::grid {
 
 class TCellTextPainter {
@@ -38,7 +40,8 @@ class TCellTextPainter {
   // The painter's font must be Font(); its pen gives the colour.  Lines
   // drawn from glyphs are held until Flush.
   void Draw(QPainter& painter, const QRect& inner, const QString& text, bool alignRight);
-  void Flush(QPainter& painter);
+  // `area` is the part being painted, in the painter's coordinates.
+  void Flush(QPainter& painter, const QRect& area);
 
  private:
   struct TGlyph {
@@ -69,6 +72,7 @@ class TCellTextPainter {
   // and move the glyphs it holds.
   std::vector<TGlyph> line_;
   QGlyphRun run_;
+  TGlyphBlender blender_;
 };
 
 }  // namespace tabrin::grid

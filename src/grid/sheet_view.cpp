@@ -74,7 +74,7 @@ void TSheetView::paintEvent(QPaintEvent* event) {
     }
     const QColor textColor = palette().color(group, selected ? QPalette::HighlightedText : QPalette::Text);
     if (textColor != painter.pen().color()) {
-      text_->Flush(painter);
+      text_->Flush(painter, area);
       painter.setPen(textColor);
     }
     for (int column = firstColumn; column <= lastColumn; ++column) {
@@ -85,7 +85,7 @@ void TSheetView::paintEvent(QPaintEvent* event) {
                   sheet->IsNumberColumn(column));
     }
   }
-  text_->Flush(painter);
+  text_->Flush(painter, area);
 
   // Grid lines as one-pixel rectangles: solid fills are the raster engine's
   // cheapest operation, far cheaper than stroked lines.

@@ -16,38 +16,37 @@ using grid::TCellTextPainter;
 
 constexpr QRect kCell(3, 2, 140, 40);
 
-QImage Blank() {
-  QImage image(160, 50, QImage::Format_RGB32);
-  image.fill(Qt::white);
+// Text and background colours and the pixel format of what is painted on:
+// black on white, and the selected row's white on blue.
+struct TInk {
+  QColor pen = Qt::black;
+  QColor background = Qt::white;
+  QImage::Format format = QImage::Format_RGB32;
+};
+
+QImage Blank(const TInk& ink = {}) {
+  QImage image(160, 50, ink.format);
+  image.fill(ink.background);
   return image;
 }
 
-QImage WithPainter(TCellTextPainter& text, const QString& value, bool right) {
-  QImage image = Blank();
+QImage WithPainter(TCellTextPainter& text, const QString& value, bool right, const TInk& ink = {}) {
+  QImage image = Blank(ink);
   QPainter painter(&image);
   painter.setFont(text.Font());
-  painter.setPen(Qt::black);
+  painter.setPen(ink.pen);
   text.Draw(painter, kCell, value, right);
-  text.Flush(painter);
+  text.Flush(painter, image.rect());
   return image;
 }
 
-QImage WithLayout(const QFont& font, const QString& value, bool right) {
-  QImage image = Blank();
+QImage WithLayout(const QFont& font, const QString& value, bool right, const TInk& ink = {}) {
+  QImage image = Blank(ink);
   QPainter painter(&image);
   painter.setFont(font);
-  painter.setPen(Qt::black);
+  painter.setPen(ink.pen);
   painter.drawText(kCell, (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop | Qt::TextWordWrap, value);
   return image;
-}
-
-bool HasInk(const QImage& image) {
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) {
-      if (image.pixel(x, y) != qRgb(255, 255, 255)) return true;
-    }
-  }
-  return false;
 }
 
 TEST(CellTextPainter, DrawsWhatTheLayoutDraws) {
@@ -56,13 +55,43 @@ TEST(CellTextPainter, DrawsWhatTheLayoutDraws) {
   ASSERT_FALSE(layoutFont.kerning());
   const char* values[] = {"12345.67", "I0001 ABC-xyz", "4710000000003", "2024/3/5 14:30:15", "烏龍茶 12",
                           "（含稅）價格", "AV Wa To", "烏龍茶", "一丁丂", "一丁"};
-  for (const char* value : values) {
-    for (bool right : {false, true}) {
-      const QImage quick = WithPainter(text, QString::fromUtf8(value), right);
-      const QImage layout = WithLayout(layoutFont, QString::fromUtf8(value), right);
-      EXPECT_TRUE(HasInk(quick)) << value;
-      EXPECT_EQ(quick, layout) << value << (right ? " right" : " left");
+  const TInk inks[] = {{}, {Qt::white, QColor(48, 140, 198), QImage::Format_RGB32},
+                       {QColor(20, 20, 20), QColor(255, 255, 255), QImage::Format_ARGB32_Premultiplied},
+                       {QColor(200, 30, 60), QColor(240, 240, 200), QImage::Format_ARGB32_Premultiplied}};
+  for (const TInk& ink : inks) {
+    for (const char* value : values) {
+      for (bool right : {false, true}) {
+        const QImage quick = WithPainter(text, QString::fromUtf8(value), right, ink);
+        const QImage layout = WithLayout(layoutFont, QString::fromUtf8(value), right, ink);
+        EXPECT_TRUE(quick != Blank(ink)) << value;
+        EXPECT_EQ(quick, layout) << value << (right ? " right" : " left") << ", pen " << ink.pen.name().toStdString();
+      }
     }
+  }
+}
+
+// Glyphs cut by the edge of what is painted: only the part inside is drawn,
+// as Qt clips them.
+TEST(CellTextPainter, GlyphsAtTheEdgeOfThePaintedAreaAreCutAsQtCutsThem) {
+  TCellTextPainter text(grid::CellFont());
+  const QString value = QStringLiteral("8888 烏龍茶");
+  for (const QRect area : {QRect(0, 0, 30, 50), QRect(20, 0, 160, 10), QRect(-5, 9, 40, 7)}) {
+    QImage quick = Blank(), layout = Blank();
+    {
+      QPainter painter(&quick);
+      painter.setFont(text.Font());
+      painter.setPen(Qt::black);
+      text.Draw(painter, kCell, value, false);
+      text.Flush(painter, area);
+    }
+    {
+      QPainter painter(&layout);
+      painter.setClipRect(area);
+      painter.setFont(text.Font());
+      painter.setPen(Qt::black);
+      painter.drawText(kCell, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, value);
+    }
+    EXPECT_EQ(quick, layout) << area.x() << "," << area.y() << " " << area.width() << "x" << area.height();
   }
 }
 
