@@ -52,6 +52,14 @@ class TPreparedStatement {
   virtual ~TPreparedStatement() = default;
   // Binds params to the "?" markers in order and runs the statement.
   virtual TStatementResult Execute(std::span<const TValue> params) = 0;
+  // The same into a result this statement filled on its last run (a lookup
+  // run once per imported row): returns true when result.columns were left
+  // as they were because the columns are the same, so the caller need not
+  // look at them again.  By default everything is replaced.
+  virtual bool ExecuteAgain(std::span<const TValue> params, TStatementResult& result) {
+    result = Execute(params);
+    return false;
+  }
 };
 
 // What the data layer needs to know of a table to write it back.

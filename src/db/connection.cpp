@@ -43,6 +43,7 @@ void TConnection::Open() {
   if (Connected()) return;
   try {
     backend_ = OpenBackend(connectionString_);
+    ++session_;
   } catch (const TabrinError& error) {
     throw TabrinError(WithoutSecrets(error.what(), connectionString_));
   }
@@ -87,24 +88,24 @@ void TConnection::Rollback() {
   Backend().Rollback();
 }
 
-TPreparedStatement& TConnection::Prepared(const std::string& sql) {
+const std::shared_ptr<TPreparedStatement>& TConnection::Prepared(const std::string& sql) {
   if (auto found = statementIndex_.find(sql); found != statementIndex_.end()) {
     statements_.splice(statements_.begin(), statements_, found->second);
-    return *found->second->second;
+    return found->second->second;
   }
-  auto statement = Backend().Prepare(sql);
+  std::shared_ptr<TPreparedStatement> statement = Backend().Prepare(sql);
   statements_.emplace_front(sql, std::move(statement));
   statementIndex_[sql] = statements_.begin();
   if (statements_.size() > kStatementCacheSize) {
     statementIndex_.erase(statements_.back().first);
     statements_.pop_back();
   }
-  return *statements_.front().second;
+  return statements_.front().second;
 }
 
 TStatementResult TConnection::Run(const std::string& sql, std::span<const TValue> params) {
   try {
-    return Prepared(sql).Execute(params);
+    return Prepared(sql)->Execute(params);
   } catch (const TabrinError&) {
     // A kept statement can go stale (a server refuses a plan prepared before
     // the table changed).  Outside a transaction nothing was done, so prepare
@@ -112,7 +113,38 @@ TStatementResult TConnection::Run(const std::string& sql, std::span<const TValue
     Forget(sql);
     if (inTransaction_) throw;
   }
-  return Prepared(sql).Execute(params);
+  return Prepared(sql)->Execute(params);
+}
+
+bool TConnection::RunHeld(TStatementHold& hold, const std::string& sql, std::span<const TValue> params,
+                          TStatementResult& result) {
+  Backend();  // raises when closed
+  const bool fresh = hold.statement == nullptr || hold.session != session_ || hold.sql != sql;
+  if (fresh) {
+    hold.statement = Prepared(sql);
+    hold.sql = sql;
+    hold.session = session_;
+  }
+  try {
+    if (fresh) {
+      result = hold.statement->Execute(params);
+      return false;
+    }
+    return hold.statement->ExecuteAgain(params, result);
+  } catch (const TabrinError&) {
+    // As in Run: a stale statement is prepared afresh once, outside a
+    // transaction.  Either way the result is no longer the hold's.
+    Forget(sql);
+    hold.statement.reset();
+    if (inTransaction_) throw;
+  } catch (...) {
+    hold.statement.reset();
+    throw;
+  }
+  std::shared_ptr<TPreparedStatement> statement = Prepared(sql);
+  result = statement->Execute(params);
+  hold.statement = std::move(statement);
+  return false;
 }
 
 void TConnection::Forget(const std::string& sql) {

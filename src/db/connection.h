@@ -27,6 +27,16 @@
 
 namespace tabrin {
 
+// One statement a caller runs again and again (a lookup or a write per
+// imported row): the connection finds it by its text once, not on every run.
+// Empty until first run; it is prepared again after the connection was
+// closed and opened or its text changed.
+struct TStatementHold {
+  std::string sql;
+  std::shared_ptr<TPreparedStatement> statement;
+  std::uint64_t session = 0;
+};
+
 class TConnection {
  public:
   explicit TConnection(std::string name = "ADOConnection");
@@ -54,6 +64,10 @@ class TConnection {
   std::int64_t Execute(const std::string& sql, std::span<const TValue> params = {});
   // Runs a statement through the statement cache.
   TStatementResult Run(const std::string& sql, std::span<const TValue> params = {});
+  // Runs the held statement (sql) into `result`, which the last run through
+  // this hold filled; returns TPreparedStatement::ExecuteAgain's answer
+  // (false when the statement is new to the hold).
+  bool RunHeld(TStatementHold& hold, const std::string& sql, std::span<const TValue> params, TStatementResult& result);
 
   // The open backend; raises "<name>: Connection is closed" when closed.
   TBackend& Backend();
@@ -61,16 +75,17 @@ class TConnection {
   const TTableInfo& TableInfo(const std::string& table);
 
  private:
-  TPreparedStatement& Prepared(const std::string& sql);
+  const std::shared_ptr<TPreparedStatement>& Prepared(const std::string& sql);
   void Forget(const std::string& sql);
 
   std::string name_;
   std::string connectionString_;
   std::unique_ptr<TBackend> backend_;
   bool inTransaction_ = false;
+  std::uint64_t session_ = 0;  // counts opens, so that holds of an earlier session are seen as stale
   // Most recently used statements first; bounded so that SQL built per row
   // cannot grow it without limit.
-  std::list<std::pair<std::string, std::unique_ptr<TPreparedStatement>>> statements_;
+  std::list<std::pair<std::string, std::shared_ptr<TPreparedStatement>>> statements_;
   std::unordered_map<std::string, decltype(statements_)::iterator> statementIndex_;
   std::unordered_map<std::string, TTableInfo> tables_;
 };

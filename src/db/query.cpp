@@ -90,17 +90,18 @@ void TQuery::Open() {
   }
   const std::string& runSql = locatorColumn_ >= 0 ? runSql_ : sql_;
 
-  TStatementResult result;
+  // Opened again with the same SQL (a lookup per imported row), the held
+  // statement runs at once and, while its columns stay the same, the fields
+  // bound to them stay as they are.
+  bool sameColumns = false;
   try {
-    result = connection_->Run(runSql, params_);
+    sameColumns = connection_->RunHeld(openHold_, runSql, params_, result_);
   } catch (const TQueryStatementError& error) {
     Fail(error.what());
   }
-  if (result.columns.empty()) Fail("CommandText does not return a result set");
-  columns_ = std::move(result.columns);
-  rows_ = std::move(result.rows);
+  if (columns_.empty()) Fail("CommandText does not return a result set");
   decodedRow_ = -1;
-  BindFields();
+  if (!sameColumns || boundColumns_.empty()) BindFields();
   state_ = TDataSetState::dsBrowse;
   current_ = 0;
   eof_ = rows_.empty();
@@ -313,10 +314,9 @@ void TQuery::PostInsert() {
                  (names.empty() ? std::string(" DEFAULT VALUES") : " (" + names + ") VALUES (" + markers + ")");
     insertMask_ = modified_;
   }
-  const std::string& sql = insertSql_;
-  TStatementResult result = connection_->Run(sql, params);
-  if (result.rowsAffected == 0) Fail("The record was not added");
-  if (locatorColumn_ >= 0) editBuffer_[static_cast<std::size_t>(locatorColumn_)] = result.insertedRowLocator;
+  connection_->RunHeld(insertHold_, insertSql_, params, writeResult_);
+  if (writeResult_.rowsAffected == 0) Fail("The record was not added");
+  if (locatorColumn_ >= 0) editBuffer_[static_cast<std::size_t>(locatorColumn_)] = writeResult_.insertedRowLocator;
   rows_.push_back(editBuffer_);
   current_ = static_cast<int>(rows_.size()) - 1;
   decodedRow_ = -1;
@@ -403,11 +403,11 @@ void TQuery::PostUpdate() {
       updateSqlAssignments_ = assignments;
       updateSql_ = "UPDATE " + table_ + " SET " + assignments + " WHERE " + where;
     }
-    TStatementResult result = connection_->Run(updateSql_, params);
-    if (result.rowsAffected == 0) {
+    connection_->RunHeld(updateHold_, updateSql_, params, writeResult_);
+    if (writeResult_.rowsAffected == 0) {
       Fail("Row cannot be located for updating. Some values may have been changed since it was last read");
     }
-    if (result.rowsAffected > 1) Fail("Insufficient key column information for updating or refreshing");
+    if (writeResult_.rowsAffected > 1) Fail("Insufficient key column information for updating or refreshing");
     rows_.Replace(static_cast<std::size_t>(current_), editBuffer_);
     decodedRow_ = -1;
   }

@@ -38,6 +38,7 @@
 #include <vector>
 
 #include "db/backend.h"
+#include "db/connection.h"
 #include "db/field.h"
 #include "db/schema.h"
 #include "db/value.h"
@@ -131,8 +132,11 @@ class TQuery {
   std::vector<TValue> params_;
 
   TDataSetState state_ = TDataSetState::dsInactive;
-  std::vector<TColumnInfo> columns_;
-  TRowStore rows_;
+  // The result of the last open: its columns and every row.
+  TStatementResult result_;
+  std::vector<TColumnInfo>& columns_ = result_.columns;
+  TRowStore& rows_ = result_.rows;
+  TStatementHold openHold_;
   // The current row, decoded from rows_ when the position moves.
   mutable TRow currentRow_;
   mutable int decodedRow_ = -1;
@@ -160,6 +164,10 @@ class TQuery {
   std::string updateTable_;
   std::string updateSqlAssignments_;
   std::string updateSql_;
+
+  TStatementHold insertHold_;
+  TStatementHold updateHold_;
+  TStatementResult writeResult_;
 
   // Write support.
   std::string table_;            // base table, empty when not writable

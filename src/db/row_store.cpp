@@ -89,8 +89,7 @@ std::uint32_t TRowStore::AddSharedText(std::string_view text) {
   return static_cast<std::uint32_t>(sharedTexts_.size() - 1);
 }
 
-TRowStore::Location TRowStore::Encode(const TRow& row, std::span<const std::uint32_t> sharedTexts) {
-  const std::size_t need = EncodedSize(row, sharedTexts);
+void TRowStore::Reserve(std::size_t need) {
   if (blocks_.empty() || blocks_.back().capacity - blocks_.back().size < need) {
     // Blocks grow from small to kBlockSize, so that the many one-row results
     // of lookups stay cheap while large results fill few big blocks.
@@ -100,6 +99,10 @@ TRowStore::Location TRowStore::Encode(const TRow& row, std::span<const std::uint
     block.bytes.reset(new unsigned char[block.capacity]);
     blocks_.push_back(std::move(block));
   }
+}
+
+TRowStore::Location TRowStore::Encode(const TRow& row, std::span<const std::uint32_t> sharedTexts) {
+  Reserve(EncodedSize(row, sharedTexts));
   Block& block = blocks_.back();
   const Location location{static_cast<std::uint32_t>(blocks_.size() - 1), static_cast<std::uint32_t>(block.size)};
   unsigned char* p = block.bytes.get() + block.size;
@@ -151,40 +154,87 @@ void TRowStore::push_back(const TRow& row, std::span<const std::uint32_t> shared
 
 void TRowStore::Replace(std::size_t index, const TRow& row) { locations_.at(index) = Encode(row); }
 
+namespace {
+
+void PendVarint(std::vector<unsigned char>& out, std::uint64_t v) {
+  while (v >= 0x80) {
+    out.push_back(static_cast<unsigned char>(v | 0x80));
+    v >>= 7;
+  }
+  out.push_back(static_cast<unsigned char>(v));
+}
+
+template <typename T>
+void PendRaw(std::vector<unsigned char>& out, unsigned char tag, T value) {
+  unsigned char bytes[1 + sizeof value];
+  bytes[0] = tag;
+  std::memcpy(bytes + 1, &value, sizeof value);
+  out.insert(out.end(), bytes, bytes + sizeof bytes);
+}
+
+}  // namespace
+
+void TRowStore::BeginRow(std::size_t values) {
+  pending_.clear();
+  PendVarint(pending_, values);
+}
+
+void TRowStore::AddNull() { pending_.push_back(kNull); }
+
+void TRowStore::AddText(std::string_view text) {
+  pending_.push_back(kText);
+  PendVarint(pending_, text.size());
+  pending_.insert(pending_.end(), text.begin(), text.end());
+}
+
+void TRowStore::AddInteger(std::int64_t value) { PendRaw(pending_, kInteger, value); }
+void TRowStore::AddFloat(double value) { PendRaw(pending_, kFloat, value); }
+void TRowStore::AddDateTime(double serial) { PendRaw(pending_, kDateTime, serial); }
+void TRowStore::AddBoolean(bool value) { pending_.push_back(value ? kTrue : kFalse); }
+
+void TRowStore::EndRow() {
+  Reserve(pending_.size());
+  Block& block = blocks_.back();
+  std::memcpy(block.bytes.get() + block.size, pending_.data(), pending_.size());
+  locations_.push_back({static_cast<std::uint32_t>(blocks_.size() - 1), static_cast<std::uint32_t>(block.size)});
+  block.size += pending_.size();
+}
+
 void TRowStore::Decode(std::size_t index, TRow& out) const {
   const Location location = locations_.at(index);
   const unsigned char* p = blocks_[location.block].bytes.get() + location.offset;
   const std::size_t count = static_cast<std::size_t>(GetVarint(p));
-  out.clear();
-  out.reserve(count);
+  // Decoding row after row into the same vector: texts reuse their room.
+  out.resize(count);
   for (std::size_t i = 0; i < count; ++i) {
+    TValue& value = out[i];
     switch (*p++) {
       case kNull:
-        out.emplace_back();
+        value = TValue();
         break;
       case kText: {
         const std::size_t length = static_cast<std::size_t>(GetVarint(p));
-        out.push_back(TValue::Text(std::string(reinterpret_cast<const char*>(p), length)));
+        value.AssignText(std::string_view(reinterpret_cast<const char*>(p), length));
         p += length;
         break;
       }
       case kSharedText:
-        out.push_back(TValue::Text(sharedTexts_[static_cast<std::size_t>(GetVarint(p))]));
+        value.AssignText(sharedTexts_[static_cast<std::size_t>(GetVarint(p))]);
         break;
       case kInteger:
-        out.push_back(TValue::Integer(GetRaw<std::int64_t>(p)));
+        value = TValue::Integer(GetRaw<std::int64_t>(p));
         break;
       case kFloat:
-        out.push_back(TValue::Float(GetRaw<double>(p)));
+        value = TValue::Float(GetRaw<double>(p));
         break;
       case kDateTime:
-        out.push_back(TValue::DateTime(GetRaw<double>(p)));
+        value = TValue::DateTime(GetRaw<double>(p));
         break;
       case kFalse:
-        out.push_back(TValue::Boolean(false));
+        value = TValue::Boolean(false);
         break;
       case kTrue:
-        out.push_back(TValue::Boolean(true));
+        value = TValue::Boolean(true);
         break;
       default:
         throw std::logic_error("corrupt row store");

@@ -20,6 +20,14 @@
 //   std::vector<std::uint32_t> shared(2, TRowStore::kNotShared);
 //   shared[1] = note;
 //   rows.push_back(TRow{TValue::Text("001"), TValue()}, shared);  // row[1] reads longText
+//
+// A backend that reads a result cell by cell appends each value straight from
+// its own buffers, without a TValue in between:
+//
+//   rows.BeginRow(2);
+//   rows.AddText(std::string_view(text, length));
+//   rows.AddFloat(1.5);
+//   rows.EndRow();                 // exactly the values announced
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -60,12 +68,24 @@ class TRowStore {
   // Rewrites one row (its old bytes stay unused until the store is cleared).
   void Replace(std::size_t index, const TRow& row);
 
+  // Row by row, value by value (see above).
+  void BeginRow(std::size_t values);
+  void AddNull();
+  void AddText(std::string_view text);
+  void AddInteger(std::int64_t value);
+  void AddFloat(double value);
+  void AddDateTime(double serial);
+  void AddBoolean(bool value);
+  void EndRow();
+
  private:
   struct Location {
     std::uint32_t block;
     std::uint32_t offset;
   };
   Location Encode(const TRow& row, std::span<const std::uint32_t> sharedTexts = {});
+  // Room for `need` more bytes at the end of the last block.
+  void Reserve(std::size_t need);
 
   static constexpr std::size_t kFirstBlockSize = 1 << 10;
   static constexpr std::size_t kBlockSize = 1 << 20;
@@ -77,6 +97,8 @@ class TRowStore {
   std::vector<Block> blocks_;
   std::vector<Location> locations_;
   std::vector<std::string> sharedTexts_;
+  // The row being added value by value, encoded, until EndRow copies it in.
+  std::vector<unsigned char> pending_;
 };
 
 }  // namespace tabrin

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 
 #include "text/ascii.h"
 #include "text/boolean_text.h"
@@ -88,50 +89,90 @@ TFieldType TypeOfStorage(int storage) {
   }
 }
 
-std::string ColumnText(sqlite3_stmt* statement, int i) {
+std::string_view ColumnText(sqlite3_stmt* statement, int i) {
   const unsigned char* text = sqlite3_column_text(statement, i);
-  return std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(sqlite3_column_bytes(statement, i)));
+  return {reinterpret_cast<const char*>(text), static_cast<std::size_t>(sqlite3_column_bytes(statement, i))};
 }
 
-TValue ReadValue(sqlite3_stmt* statement, int i, TFieldType type) {
+// Reads `count` digits at `at`, or returns -1.
+int Digits(std::string_view text, std::size_t at, std::size_t count) {
+  int value = 0;
+  for (std::size_t i = at; i < at + count; ++i) {
+    const char c = text[i];
+    if (c < '0' || c > '9') return -1;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+// The date-time of a stored text.  The texts this program stores
+// ("yyyy-mm-dd[ hh:mm:ss[.zzz]]", see SqliteDateTimeText) are read directly,
+// every other one by the regional reader, which gives these the same value.
+std::optional<double> StoredDateTime(std::string_view text) {
+  const std::size_t n = text.size();
+  if ((n == 10 || n == 19 || n == 23) && text[4] == '-' && text[7] == '-') {
+    DateTimeParts parts;
+    parts.year = Digits(text, 0, 4);
+    parts.month = Digits(text, 5, 2);
+    parts.day = Digits(text, 8, 2);
+    bool plain = parts.year >= 0 && parts.month >= 0 && parts.day >= 0;
+    if (plain && n >= 19) {
+      plain = text[10] == ' ' && text[13] == ':' && text[16] == ':';
+      parts.hour = Digits(text, 11, 2);
+      parts.minute = Digits(text, 14, 2);
+      parts.second = Digits(text, 17, 2);
+      plain = plain && parts.hour >= 0 && parts.minute >= 0 && parts.second >= 0;
+    }
+    if (plain && n == 23) {
+      parts.millisecond = Digits(text, 20, 3);
+      plain = text[19] == '.' && parts.millisecond >= 0;
+    }
+    if (plain) return TryEncodeDateTime(parts);
+  }
+  return TRegionalFormats::System().ParseDateTime(text);
+}
+
+// Appends result cell i to the row being added, as a value of the column's type.
+void AppendValue(TRowStore& rows, sqlite3_stmt* statement, int i, TFieldType type) {
   const int storage = sqlite3_column_type(statement, i);
-  if (storage == SQLITE_NULL) return TValue();
+  if (storage == SQLITE_NULL) return rows.AddNull();
   switch (type) {
     case TFieldType::ftDate:
     case TFieldType::ftTime:
     case TFieldType::ftDateTime:
       if (storage == SQLITE_TEXT) {
-        std::string text = ColumnText(statement, i);
-        if (auto serial = TRegionalFormats::System().ParseDateTime(text)) return TValue::DateTime(*serial);
-        return TValue::Text(std::move(text));
+        const std::string_view text = ColumnText(statement, i);
+        if (auto serial = StoredDateTime(text)) return rows.AddDateTime(*serial);
+        return rows.AddText(text);
       }
-      return TValue::DateTime(sqlite3_column_double(statement, i));
+      return rows.AddDateTime(sqlite3_column_double(statement, i));
     case TFieldType::ftBoolean:
       if (storage == SQLITE_TEXT) {
         // A text no Boolean reads as false, as an empty one does.
-        return TValue::Boolean(ParseBoolean(ColumnText(statement, i), TRegionalFormats::System()).value_or(false));
+        return rows.AddBoolean(ParseBoolean(ColumnText(statement, i), TRegionalFormats::System()).value_or(false));
       }
-      return TValue::Boolean(sqlite3_column_int64(statement, i) != 0);
+      return rows.AddBoolean(sqlite3_column_int64(statement, i) != 0);
     case TFieldType::ftSmallint:
     case TFieldType::ftInteger:
     case TFieldType::ftWord:
     case TFieldType::ftAutoInc:
     case TFieldType::ftLargeint:
-      if (storage == SQLITE_INTEGER) return TValue::Integer(sqlite3_column_int64(statement, i));
-      if (storage == SQLITE_FLOAT) return TValue::Float(sqlite3_column_double(statement, i));
-      return TValue::Text(ColumnText(statement, i));
+      if (storage == SQLITE_INTEGER) return rows.AddInteger(sqlite3_column_int64(statement, i));
+      if (storage == SQLITE_FLOAT) return rows.AddFloat(sqlite3_column_double(statement, i));
+      return rows.AddText(ColumnText(statement, i));
     case TFieldType::ftFloat:
     case TFieldType::ftCurrency:
     case TFieldType::ftBCD:
-      if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) return TValue::Float(sqlite3_column_double(statement, i));
-      return TValue::Text(ColumnText(statement, i));
+      if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) return rows.AddFloat(sqlite3_column_double(statement, i));
+      return rows.AddText(ColumnText(statement, i));
     case TFieldType::ftBlob:
     case TFieldType::ftBytes: {
       const void* data = sqlite3_column_blob(statement, i);
-      return TValue::Text(std::string(static_cast<const char*>(data), static_cast<std::size_t>(sqlite3_column_bytes(statement, i))));
+      return rows.AddText(std::string_view(static_cast<const char*>(data),
+                                           static_cast<std::size_t>(sqlite3_column_bytes(statement, i))));
     }
     default:
-      return TValue::Text(ColumnText(statement, i));
+      return rows.AddText(ColumnText(statement, i));
   }
 }
 
@@ -166,6 +207,23 @@ class TSqliteStatement : public TPreparedStatement {
   ~TSqliteStatement() override { sqlite3_finalize(statement_); }
 
   TStatementResult Execute(std::span<const TValue> params) override {
+    TStatementResult result;
+    Run(params, result, false);
+    return result;
+  }
+
+  bool ExecuteAgain(std::span<const TValue> params, TStatementResult& result) override {
+    result.rows.clear();
+    result.rowsAffected = -1;
+    result.insertedRowLocator = TValue();
+    return Run(params, result, true);
+  }
+
+ private:
+  // Runs the statement into an empty result; with keepColumns, result.columns
+  // hold this statement's columns of the last run and are left alone when
+  // they are still right (then true is returned).
+  bool Run(std::span<const TValue> params, TStatementResult& result, bool keepColumns) {
     // Every marker is bound again below, so old bindings need no clearing.
     sqlite3_reset(statement_);
     const int markers = sqlite3_bind_parameter_count(statement_);
@@ -175,36 +233,41 @@ class TSqliteStatement : public TPreparedStatement {
     }
     for (int i = 0; i < markers; ++i) Bind(i + 1, params[static_cast<std::size_t>(i)]);
 
-    TStatementResult result;
     // Described after the first step: a schema change makes SQLite prepare
     // the statement again right there.
     int rc = sqlite3_step(statement_);
     const int columnCount = sqlite3_column_count(statement_);
-    if (columnCount > 0 && !ColumnsStillDescribed(columnCount)) DescribeColumns(columnCount);
+    bool columnsKept = keepColumns && !unknownTypes_;
+    if (columnCount > 0 && !ColumnsStillDescribed(columnCount)) {
+      DescribeColumns(columnCount);
+      columnsKept = false;
+    }
     if (rc == SQLITE_ROW) SettleUnknownTypes();
     for (; rc != SQLITE_DONE; rc = sqlite3_step(statement_)) {
       if (rc != SQLITE_ROW) Fail();
-      TRow row;
-      row.reserve(static_cast<std::size_t>(columnCount));
-      for (int i = 0; i < columnCount; ++i) row.push_back(ReadValue(statement_, i, columns_[static_cast<std::size_t>(i)].type));
-      result.rows.push_back(std::move(row));
+      result.rows.BeginRow(static_cast<std::size_t>(columnCount));
+      for (int i = 0; i < columnCount; ++i) AppendValue(result.rows, statement_, i, columns_[static_cast<std::size_t>(i)].type);
+      result.rows.EndRow();
     }
     if (columnCount > 0) {
-      result.columns = columns_;
-      for (TColumnInfo& column : result.columns) {
-        if (column.type == TFieldType::ftUnknown) column.type = TFieldType::ftWideString;
+      if (!columnsKept) {
+        result.columns = columns_;
+        for (TColumnInfo& column : result.columns) {
+          if (column.type == TFieldType::ftUnknown) column.type = TFieldType::ftWideString;
+        }
       }
     } else {
+      columnsKept = keepColumns && result.columns.empty();
+      result.columns.clear();
       result.rowsAffected = sqlite3_changes64(db_);
       if (isInsert_) {
         result.insertedRowLocator = TValue::Integer(sqlite3_last_insert_rowid(db_));
       }
     }
     sqlite3_reset(statement_);
-    return result;
+    return columnsKept;
   }
 
- private:
   // SQLite prepares a statement again after a schema change; its columns
   // may then have other declared types.
   bool ColumnsStillDescribed(int count) {
@@ -361,16 +424,39 @@ TFileKind InspectFile(const std::string& path) {
 }  // namespace
 
 std::string SqliteDateTimeText(double serial) {
-  DateTimeParts parts = DecodeDateTime(serial);
-  char text[40];
-  if (parts.millisecond != 0) {
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", parts.year, parts.month, parts.day, parts.hour,
-                  parts.minute, parts.second, parts.millisecond);
-  } else {
+  // Written digit by digit: an import binds one of these per row and date
+  // field, where a formatted print costs more than the rest of the binding.
+  const DateTimeParts parts = DecodeDateTime(serial);
+  if (parts.year < 0 || parts.year > 9999) {
+    char text[48];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", parts.year, parts.month, parts.day, parts.hour,
                   parts.minute, parts.second);
+    std::string result = text;
+    if (parts.millisecond != 0) {
+      std::snprintf(text, sizeof text, ".%03d", parts.millisecond);
+      result += text;
+    }
+    return result;
   }
-  return text;
+  char text[23];
+  auto put = [&](std::size_t at, int value, int digits) {
+    for (int i = digits - 1; i >= 0; --i, value /= 10) text[at + static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
+  };
+  put(0, parts.year, 4);
+  text[4] = '-';
+  put(5, parts.month, 2);
+  text[7] = '-';
+  put(8, parts.day, 2);
+  text[10] = ' ';
+  put(11, parts.hour, 2);
+  text[13] = ':';
+  put(14, parts.minute, 2);
+  text[16] = ':';
+  put(17, parts.second, 2);
+  if (parts.millisecond == 0) return std::string(text, 19);
+  text[19] = '.';
+  put(20, parts.millisecond, 3);
+  return std::string(text, 23);
 }
 
 std::unique_ptr<TBackend> OpenSqliteBackend(const std::string& path) {

@@ -9,6 +9,7 @@
 // TValue; fields convert between TValue and the texts/numbers callers use.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 
 namespace tabrin {
@@ -24,6 +25,15 @@ class TValue {
   static TValue Float(double value) { return TValue(Storage(std::in_place_index<3>, value)); }
   static TValue DateTime(double serial) { return TValue(Storage(std::in_place_index<4>, DateTimeSerial{serial})); }
   static TValue Boolean(bool value) { return TValue(Storage(std::in_place_index<5>, value)); }
+
+  // Makes this value the text, reusing the room of a text it holds already.
+  void AssignText(std::string_view text) {
+    if (auto* held = std::get_if<1>(&storage_)) {
+      held->assign(text);
+    } else {
+      storage_.emplace<1>(text);
+    }
+  }
 
   TValueType Type() const { return static_cast<TValueType>(storage_.index()); }
   bool IsNull() const { return storage_.index() == 0; }

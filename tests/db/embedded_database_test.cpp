@@ -13,9 +13,11 @@
 #include "db/embedded_database.h"
 #include "db/query.h"
 #include "db/schema.h"
+#include "db/sqlite_backend.h"
 #include "db_test_support.h"
 #include "text/encoding.h"
 #include "text/error.h"
+#include "text/regional.h"
 
 namespace tabrin::test {
 namespace {
@@ -155,6 +157,32 @@ TEST(EmbeddedDatabase, SampleDataIsTheSameEveryTime) {
     return all;
   };
   EXPECT_EQ(dump("a.mdb"), dump("b.mdb"));
+}
+
+}  // namespace
+}  // namespace tabrin::test
+
+namespace tabrin::test {
+namespace {
+
+// The text a date-time is stored as: the date, the time to the second, and
+// milliseconds only when there are some; years outside 0..9999 as printed.
+TEST(EmbeddedDatabase, DateTimesAreStoredAsIsoTexts) {
+  struct TCase {
+    DateTimeParts parts;
+    const char* text;
+  };
+  const TCase cases[] = {
+      {{2024, 3, 5, 0, 0, 0, 0}, "2024-03-05 00:00:00"},
+      {{1899, 12, 30, 23, 59, 59, 0}, "1899-12-30 23:59:59"},
+      {{2024, 12, 31, 13, 4, 5, 250}, "2024-12-31 13:04:05.250"},
+      {{1, 1, 1, 0, 0, 0, 7}, "0001-01-01 00:00:00.007"},
+      {{9999, 12, 31, 0, 0, 0, 0}, "9999-12-31 00:00:00"},
+      {{10000, 1, 1, 0, 0, 0, 0}, "10000-01-01 00:00:00"},
+  };
+  for (const TCase& c : cases) {
+    EXPECT_EQ(detail::SqliteDateTimeText(EncodeDateTime(c.parts)), c.text);
+  }
 }
 
 }  // namespace

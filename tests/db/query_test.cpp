@@ -5,6 +5,7 @@
 #include "db/schema.h"
 #include "db_test_support.h"
 #include "text/error.h"
+#include "text/regional.h"
 
 namespace tabrin::test {
 namespace {
@@ -120,6 +121,59 @@ TEST_P(QueryTest, LookupWithAQuoteInTheCodeFindsExactlyThatCode) {
   EXPECT_EQ(lookup.FieldByName("ClsName").AsString(), "引號");
   LookUp(lookup, "' OR '1'='1");
   EXPECT_EQ(lookup.RecordCount(), 0);
+}
+
+// A lookup opened again and again with the same SQL runs its kept statement;
+// when the table's columns change in between, the fields follow them.
+TEST_P(QueryTest, ALookupOpenedAgainSeesColumnsAddedMeanwhile) {
+  AddClassify("001", "飲料");
+  TQuery lookup("ADOCLSQuery", Connection());
+  LookUp(lookup, "001");
+  ASSERT_EQ(lookup.RecordCount(), 1);
+  EXPECT_EQ(lookup.FindField("Extra"), nullptr);
+  const std::uint64_t fields = lookup.FieldsVersion();
+  LookUp(lookup, "002");
+  EXPECT_EQ(lookup.RecordCount(), 0);
+  EXPECT_EQ(lookup.FieldsVersion(), fields);  // the same columns: the same fields
+
+  Exec("ALTER TABLE Classify ADD COLUMN Extra VARCHAR(5)");
+  Exec("UPDATE Classify SET Extra = 'x'");
+  LookUp(lookup, "001");
+  ASSERT_EQ(lookup.RecordCount(), 1);
+  ASSERT_NE(lookup.FindField("Extra"), nullptr);
+  EXPECT_EQ(lookup.FieldByName("Extra").AsString(), "x");
+  EXPECT_EQ(lookup.FieldByName("ClsName").AsString(), "飲料");
+}
+
+// Date-times the embedded database holds as texts read as the regional
+// reader reads those texts, whatever their shape; a text that is no date
+// stays a text.
+TEST_P(QueryTest, StoredDateTimeTextsReadAsTheRegionalReaderReadsThem) {
+  if (IsPostgres()) GTEST_SKIP() << "only the embedded database keeps date-times as texts";
+  const std::vector<std::string> texts = {
+      "2024-03-05",          "2024-03-05 13:45:10", "2024-03-05 13:45:10.250", "1899-12-30 00:00:00",
+      "1900-01-01 06:00:00", "2024-3-5",            "2024/03/05 08:00",        "2024-03-05T13:45:10",
+      "2024-02-30 00:00:00", "2024-03-05 24:00:00", "2024-03-05 13:45:1x",     "十二月",
+  };
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    Exec("INSERT INTO Item (ItemNo, ImUpDate) VALUES (?, ?)",
+         {TValue::Text(std::to_string(i)), TValue::Text(texts[i])});
+  }
+  TQuery query("Dates", Connection());
+  query.SetSql("SELECT ItemNo, ImUpDate FROM Item");
+  query.Open();
+  ASSERT_EQ(query.RecordCount(), static_cast<int>(texts.size()));
+  for (query.First(); !query.Eof(); query.Next()) {
+    const std::string& text = texts[std::stoul(query.FieldByName("ItemNo").AsString())];
+    const TValue& value = query.FieldByName("ImUpDate").Value();
+    const std::optional<double> expected = TRegionalFormats::System().ParseDateTime(text);
+    if (expected) {
+      ASSERT_EQ(value.Type(), TValueType::vtDateTime) << text;
+      EXPECT_EQ(value.DateTime(), *expected) << text;
+    } else {
+      EXPECT_EQ(value, TValue::Text(text)) << text;
+    }
+  }
 }
 
 TEST_P(QueryTest, PostingAnEditChangesOnlyTheRecordRead) {

@@ -36,5 +36,43 @@ TEST(RowStore, RowsComeBackAsTheyWentIn) {
   EXPECT_TRUE(store.empty());
 }
 
+// A backend adds a result value by value; the rows read as pushed ones do,
+// also when one row vector is decoded into again and again (texts reusing
+// the room of earlier texts, values changing kind).
+TEST(RowStore, RowsAddedValueByValueReadAsPushedRows) {
+  const TRow mixed{TValue(),
+                   TValue::Text(""),
+                   TValue::Text(std::string(40, 'y')),
+                   TValue::Integer(-9007199254740993LL),
+                   TValue::Float(-0.5),
+                   TValue::DateTime(38412.75),
+                   TValue::Boolean(true),
+                   TValue::Boolean(false)};
+  TRowStore pushed;
+  TRowStore added;
+  for (int i = 0; i < 3000; ++i) {
+    const TRow row = i % 3 == 0 ? mixed : TRow{TValue::Integer(i), TValue::Text(std::to_string(i)), TValue()};
+    pushed.push_back(row);
+    added.BeginRow(row.size());
+    for (const TValue& value : row) {
+      switch (value.Type()) {
+        case TValueType::vtNull: added.AddNull(); break;
+        case TValueType::vtText: added.AddText(value.Text()); break;
+        case TValueType::vtInteger: added.AddInteger(value.Integer()); break;
+        case TValueType::vtFloat: added.AddFloat(value.Float()); break;
+        case TValueType::vtDateTime: added.AddDateTime(value.DateTime()); break;
+        case TValueType::vtBoolean: added.AddBoolean(value.Boolean()); break;
+      }
+    }
+    added.EndRow();
+  }
+  ASSERT_EQ(added.size(), pushed.size());
+  TRow reused;
+  for (std::size_t i = 0; i < added.size(); ++i) {
+    added.Decode(i, reused);
+    ASSERT_EQ(reused, pushed[i]) << "row " << i;
+  }
+}
+
 }  // namespace
 }  // namespace tabrin
