@@ -297,14 +297,58 @@ std::vector<std::string> TCompoundFileReader::RootStreamNames() const {
   return names;
 }
 
-std::optional<std::string> TCompoundFileReader::ReadRootStream(std::string_view name) const {
+const TCompoundFileReader::TDirectoryEntry* TCompoundFileReader::FindRootStream(std::string_view name) const {
   for (const std::uint32_t index : RootChildren()) {
     const TDirectoryEntry& entry = entries_[index];
-    if (entry.type != kStreamEntry || !EqualNoCaseAscii(entry.name, name)) continue;
-    if (entry.size < miniCutoff_) return ReadMiniStream(entry.start, entry.size);
-    return ReadRegularStream(entry.start, entry.size, "stream");
+    if (entry.type == kStreamEntry && EqualNoCaseAscii(entry.name, name)) return &entry;
   }
-  return std::nullopt;
+  return nullptr;
+}
+
+std::optional<std::string> TCompoundFileReader::ReadRootStream(std::string_view name) const {
+  const TDirectoryEntry* entry = FindRootStream(name);
+  if (entry == nullptr) return std::nullopt;
+  if (entry->size < miniCutoff_) return ReadMiniStream(entry->start, entry->size);
+  return ReadRegularStream(entry->start, entry->size, "stream");
+}
+
+std::optional<std::uint64_t> TCompoundFileReader::RootStreamSize(std::string_view name) const {
+  const TDirectoryEntry* entry = FindRootStream(name);
+  if (entry == nullptr) return std::nullopt;
+  return entry->size;
+}
+
+void TCompoundFileReader::ReadRootStreamPart(std::string_view name, std::uint64_t offset, std::size_t length,
+                                             char* out) const {
+  const TDirectoryEntry* entry = FindRootStream(name);
+  if (entry == nullptr || offset > entry->size || entry->size - offset < length) {
+    Damaged("a part of a stream lies outside it");
+  }
+  if (entry->size < miniCutoff_) {
+    const std::string whole = ReadMiniStream(entry->start, entry->size);
+    std::memcpy(out, whole.data() + offset, length);
+    return;
+  }
+  if (entry->size > size_) Damaged("the stream is larger than the file");
+  const std::size_t needed = static_cast<std::size_t>((offset + length + sectorSize_ - 1) >> sectorShift_);
+  const std::vector<std::uint32_t> chain = FollowChain(fat_, entry->start, needed, "stream");
+  // Runs of consecutive sectors, the usual layout, are read at once.
+  std::uint64_t at = offset;  // the next stream byte to copy
+  const std::uint64_t end = offset + length;
+  for (std::size_t i = static_cast<std::size_t>(offset >> sectorShift_); i < chain.size() && at < end;) {
+    std::size_t run = 1;
+    while (i + run < chain.size() && chain[i + run] == chain[i] + run) ++run;
+    const std::uint64_t runStart = static_cast<std::uint64_t>(i) << sectorShift_;  // in the stream
+    const std::uint64_t runEnd = std::min<std::uint64_t>(end, runStart + (static_cast<std::uint64_t>(run) << sectorShift_));
+    const std::uint64_t fileOffset = ((static_cast<std::uint64_t>(chain[i]) + 1) << sectorShift_) + (at - runStart);
+    const std::size_t n = static_cast<std::size_t>(runEnd - at);
+    if (fileOffset > size_ || size_ - fileOffset < n) {
+      Damaged("the file ends before sector %d", {static_cast<long long>(chain[i] + run - 1)});
+    }
+    bytes_.Read(fileOffset, n, out + (at - offset));
+    at = runEnd;
+    i += run;
+  }
 }
 
 }  // namespace tabrin::detail

@@ -78,6 +78,11 @@ class TCompoundFileReader {
   // The contents of a stream of the root storage, its name matched without
   // regard to ASCII letter case; nullopt when there is none.
   std::optional<std::string> ReadRootStream(std::string_view name) const;
+  // The size of such a stream, or nullopt when there is none.
+  std::optional<std::uint64_t> RootStreamSize(std::string_view name) const;
+  // Copies length bytes of that stream from offset on (which must lie
+  // inside it) to out, reading only the sectors that hold them.
+  void ReadRootStreamPart(std::string_view name, std::uint64_t offset, std::size_t length, char* out) const;
 
  private:
   struct TDirectoryEntry {
@@ -99,6 +104,7 @@ class TCompoundFileReader {
   std::string ReadRegularStream(std::uint32_t start, std::uint64_t size, const char* what) const;
   std::string ReadMiniStream(std::uint32_t start, std::uint64_t size) const;
   std::vector<std::uint32_t> RootChildren() const;
+  const TDirectoryEntry* FindRootStream(std::string_view name) const;
 
   TMemoryBytes memory_{std::string_view()};
   const TContainerBytes& bytes_;

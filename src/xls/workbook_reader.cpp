@@ -138,6 +138,7 @@ struct TWorkbookReader::TSource {
   std::unique_ptr<const detail::TContainerBytes> bytes;
   std::unique_ptr<const detail::TCompoundFileReader> container;  // reads from bytes
   std::string streamName;
+  std::uint64_t streamSize = 0;
 };
 
 TWorkbookReader TWorkbookReader::OpenFile(const std::string& path) {
@@ -171,17 +172,17 @@ TWorkbookReader::TWorkbookReader(TWorkbookReader&&) noexcept = default;
 TWorkbookReader& TWorkbookReader::operator=(TWorkbookReader&&) noexcept = default;
 
 void TWorkbookReader::Load(std::unique_ptr<const detail::TContainerBytes> bytes) {
-  std::string stream;
+  TStreamBytes globals;
   try {
     source_ = std::make_unique<TSource>();
     source_->bytes = std::move(bytes);
     source_->container = std::make_unique<const detail::TCompoundFileReader>(*source_->bytes);
     for (const char* name : {"Workbook", "Book"}) {
-      std::optional<std::string> found = source_->container->ReadRootStream(name);
-      if (!found) continue;
-      source_->streamName = name;
-      stream = std::move(*found);
-      break;
+      if (const std::optional<std::uint64_t> size = source_->container->RootStreamSize(name)) {
+        source_->streamName = name;
+        source_->streamSize = *size;
+        break;
+      }
     }
     if (source_->streamName.empty()) {
       const std::vector<std::string> names = source_->container->RootStreamNames();
@@ -192,6 +193,7 @@ void TWorkbookReader::Load(std::unique_ptr<const detail::TContainerBytes> bytes)
       Fail("'%s' holds no workbook (a compound document without a \"Workbook\" stream); %s",
            {displayName_, kOnlyXls});
     }
+    globals = ReadGlobalsBytes();
   } catch (const detail::TNotCompoundDocument&) {
     Fail("'%s' is not an Excel workbook (.xls, .xlsx)", {displayName_});
   } catch (const TDamagedDocument& e) {
@@ -200,7 +202,7 @@ void TWorkbookReader::Load(std::unique_ptr<const detail::TContainerBytes> bytes)
     Fail("'%s' is too large to be read in the memory available", {displayName_});
   }
   try {
-    ReadGlobals(stream);
+    ReadGlobals(globals.View());
   } catch (const TDamagedDocument& e) {
     Damaged(e.what());
   } catch (const std::bad_alloc&) {
@@ -208,11 +210,41 @@ void TWorkbookReader::Load(std::unique_ptr<const detail::TContainerBytes> bytes)
   }
 }
 
-// The workbook stream once more (the reader keeps no copy of it).
-std::string TWorkbookReader::ReadStream() const {
-  std::optional<std::string> stream = source_->container->ReadRootStream(source_->streamName);
-  if (!stream) throw TDamagedDocument("the workbook stream is gone");
-  return std::move(*stream);
+// The workbook stream from offset on, read from the container afresh (the
+// reader keeps no copy of it).
+TWorkbookReader::TStreamBytes TWorkbookReader::ReadStreamFrom(std::uint64_t offset, std::uint64_t length) const {
+  TStreamBytes bytes;
+  bytes.size = static_cast<std::size_t>(length);
+  bytes.data = std::make_unique_for_overwrite<char[]>(bytes.size);  // every byte is read into it
+  source_->container->ReadRootStreamPart(source_->streamName, offset, bytes.size, bytes.data.get());
+  return bytes;
+}
+
+// The globals substream: from the start of the workbook stream to its first
+// EOF record, read in growing pieces so that the sheets behind it are not
+// read when the workbook is opened.
+TWorkbookReader::TStreamBytes TWorkbookReader::ReadGlobalsBytes() const {
+  const std::uint64_t size = source_->streamSize;
+  std::uint64_t length = std::min<std::uint64_t>(size, 256 * 1024);
+  for (;;) {
+    TStreamBytes globals = ReadStreamFrom(0, length);
+    const std::string_view bytes = globals.View();
+    std::size_t at = 0;
+    while (bytes.size() - at >= 4) {
+      const auto type = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
+                                                   static_cast<unsigned char>(bytes[at + 1]) << 8);
+      const std::size_t body = static_cast<unsigned char>(bytes[at + 2]) |
+                               static_cast<std::size_t>(static_cast<unsigned char>(bytes[at + 3])) << 8;
+      if (bytes.size() - at - 4 < body) break;
+      at += 4 + body;
+      if (type == biff::kEof) {
+        globals.size = at;
+        return globals;
+      }
+    }
+    if (length == size) return globals;  // no EOF: the globals reading says what is wrong
+    length = std::min<std::uint64_t>(size, length * 4);
+  }
 }
 
 void TWorkbookReader::Damaged(const std::string& reason) const {
@@ -402,17 +434,17 @@ std::uint16_t CheckedColumn(std::uint32_t column) {
 TWorksheet TWorkbookReader::ReadSheetRecords(const std::string& name, std::uint32_t offset) const {
   detail::TWorksheetBuilder sheetCells(name, sharedStrings_);
   {
-    // The sheet's records are read for this sheet only, and let go of
-    // before its cells are ordered and indexed.
-    const std::string stream = ReadStream();
-    ReadCells(stream, offset, sheetCells);
+    // The sheet's records are read from the file for this sheet only, and
+    // let go of before its cells are ordered and indexed.
+    if (offset >= source_->streamSize) throw TDamagedDocument("a sheet lies outside the workbook stream");
+    const TStreamBytes records = ReadStreamFrom(offset, source_->streamSize - offset);
+    ReadCells(records.View(), sheetCells);
   }
   return sheetCells.Finish();
 }
 
-void TWorkbookReader::ReadCells(std::string_view stream, std::uint32_t offset, detail::TWorksheetBuilder& sheetCells) const {
-  if (offset >= stream.size()) throw TDamagedDocument("a sheet lies outside the workbook stream");
-  TBiffRecordCursor cursor(stream, offset);
+void TWorkbookReader::ReadCells(std::string_view stream, detail::TWorksheetBuilder& sheetCells) const {
+  TBiffRecordCursor cursor(stream, 0);
   const TBiffRecord bof = cursor.Next();
   if (bof.type != biff::kBof || bof.body.size() < 4) {
     throw TDamagedDocument("a sheet does not start where the workbook says");
@@ -424,7 +456,7 @@ void TWorkbookReader::ReadCells(std::string_view stream, std::uint32_t offset, d
   }
 
   const std::uint32_t sharedCount = sharedStrings_->Count();
-  sheetCells.Reserve(PackedCellBytes(stream, offset));
+  sheetCells.Reserve(PackedCellBytes(stream, 0));
   // Tells a date from a number by its cell format and moves dates to the
   // usual day count (from 30 December 1899).
   const detail::TRkKind rkDate = dates1904_ ? detail::TRkKind::rkDate1904 : detail::TRkKind::rkDate1900;

@@ -170,12 +170,18 @@ class TWorkbookReader {
   struct TSource;
   explicit TWorkbookReader(std::string displayName);
   void Load(std::unique_ptr<const detail::TContainerBytes> bytes);
-  std::string ReadStream() const;
+  struct TStreamBytes {
+    std::unique_ptr<char[]> data;
+    std::size_t size = 0;
+    std::string_view View() const { return std::string_view(data.get(), size); }
+  };
+  TStreamBytes ReadStreamFrom(std::uint64_t offset, std::uint64_t length) const;
+  TStreamBytes ReadGlobalsBytes() const;
   void ReadGlobals(std::string_view stream);
   std::string DecodeBytes(std::string_view bytes) const;
   bool IsDateXf(std::uint16_t xf) const;
   TWorksheet ReadSheetRecords(const std::string& name, std::uint32_t offset) const;
-  void ReadCells(std::string_view stream, std::uint32_t offset, detail::TWorksheetBuilder& sheetCells) const;
+  void ReadCells(std::string_view records, detail::TWorksheetBuilder& sheetCells) const;
   [[noreturn]] void Damaged(const std::string& reason) const;
 
   std::string displayName_;
