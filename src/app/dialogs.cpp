@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QMessageBox>
 
+#include <algorithm>
+
 namespace tabrin::app {
 
 namespace {
@@ -24,11 +26,13 @@ std::optional<QString> TQtDialogs::GetOpenFileName(QWidget* parent) {
   return name;
 }
 
-std::optional<QString> TQtDialogs::GetSaveFileName(QWidget* parent, const QString& title, const QString& filter) {
-  const QString name = QFileDialog::getSaveFileName(parent, title, QString(), filter, nullptr,
-                                                    QFileDialog::DontConfirmOverwrite);
+std::optional<TSaveAnswer> TQtDialogs::GetSaveFileName(QWidget* parent, const QString& title,
+                                                       const QStringList& filters) {
+  QString chosenFilter = filters.value(0);
+  const QString name = QFileDialog::getSaveFileName(parent, title, QString(), filters.join(QStringLiteral(";;")),
+                                                    &chosenFilter, QFileDialog::DontConfirmOverwrite);
   if (name.isEmpty()) return std::nullopt;
-  return name;
+  return TSaveAnswer{name, static_cast<int>(std::max<qsizetype>(filters.indexOf(chosenFilter), 0))};
 }
 
 QAction* TQtDialogs::PopupMenu(QMenu& menu, const QPoint& screenPos) { return menu.exec(screenPos); }

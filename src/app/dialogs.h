@@ -4,6 +4,7 @@
 // window reaches them only through TDialogs, so that a scripted stand-in can
 // answer them in tests and no test waits for a person.
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -15,16 +16,25 @@ class QWidget;
 
 namespace tabrin::app {
 
+// What the save dialog answered: the name as entered and the entry of the
+// filter it was chosen under (0 for the first).
+struct TSaveAnswer {
+  QString name;
+  int filterEntry = 0;
+};
+
 class TDialogs {
  public:
   virtual ~TDialogs() = default;
 
   // The open dialog: all files, no title of its own.  nullopt = cancelled.
   virtual std::optional<QString> GetOpenFileName(QWidget* parent) = 0;
-  // The save dialog with its title and filter; it does not ask before
-  // replacing a file.  nullopt = cancelled.
-  virtual std::optional<QString> GetSaveFileName(QWidget* parent, const QString& title,
-                                                 const QString& filter) = 0;
+  // The save dialog with its title and the entries of its filter (Qt's
+  // "description (pattern)" each), the first one chosen at the start; it
+  // does not ask before replacing a file and adds no extension of its own.
+  // nullopt = cancelled.
+  virtual std::optional<TSaveAnswer> GetSaveFileName(QWidget* parent, const QString& title,
+                                                     const QStringList& filters) = 0;
   // Shows the menu with its top-left corner at a screen point; the chosen
   // action, or nullptr when dismissed.
   virtual QAction* PopupMenu(QMenu& menu, const QPoint& screenPos) = 0;
@@ -40,7 +50,8 @@ class TDialogs {
 class TQtDialogs : public TDialogs {
  public:
   std::optional<QString> GetOpenFileName(QWidget* parent) override;
-  std::optional<QString> GetSaveFileName(QWidget* parent, const QString& title, const QString& filter) override;
+  std::optional<TSaveAnswer> GetSaveFileName(QWidget* parent, const QString& title,
+                                             const QStringList& filters) override;
   QAction* PopupMenu(QMenu& menu, const QPoint& screenPos) override;
   int RunModal(QDialog& dialog) override;
   void ShowMessage(const QString& caption, const QString& text) override;

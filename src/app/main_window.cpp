@@ -9,7 +9,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 
 #include "app/app_look.h"
 #include "app/dialogs.h"
@@ -33,6 +35,15 @@ constexpr int kButtonHeight = 55;
 constexpr int kButtonTop = 2;
 
 QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// A filter written as "description|pattern|description|pattern" as the
+// entries of Qt's file dialog, "description (pattern)" each.
+QStringList QtFilterEntries(std::string_view filter) {
+  const QStringList parts = Utf8(filter).split(QLatin1Char('|'));
+  QStringList entries;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) entries << parts[i] + QStringLiteral(" (") + parts[i + 1] + ')';
+  return entries;
+}
 
 // A flat button of a toolbar: picture above the caption, 105 x 55, at left.
 QToolButton* CommandButton(QWidget* toolBar, const char* name, const QString& caption, const QString& picture,
@@ -332,11 +343,11 @@ void TFMTabrin::CustomerExportBtnClick() { ExportFrom(Tab(TMasterTable::mtCustom
 
 void TFMTabrin::ExportFrom(TTabPage& tab) {
   Command([this, &tab] {
-    // "活頁簿(*.xls)|*.xls": one entry described as 活頁簿(*.xls) with the
-    // pattern *.xls, in Qt's way of writing a filter.
-    const std::optional<QString> file =
-        dialogs_.GetSaveFileName(this, QStringLiteral("匯出資料  "), QStringLiteral("活頁簿(*.xls) (*.xls)"));
-    if (!file) return;
+    const std::optional<TSaveAnswer> answer =
+        dialogs_.GetSaveFileName(this, QStringLiteral("匯出資料  "), QtFilterEntries(kExportDialogFilter));
+    if (!answer) return;
+    const int entry = std::clamp(answer->filterEntry, 0, static_cast<int>(std::size(kExportDialogFormats)) - 1);
+    const std::string file = ExportFileName(answer->name.toStdString(), kExportDialogFormats[entry]);
     TQuery& query = *tab.exportQuery;
     busy_ = true;
     struct EndWork {
@@ -347,7 +358,7 @@ void TFMTabrin::ExportFrom(TTabPage& tab) {
     // TWorkCancelled, which the error box shows.
     RunLongWork(
         this, ApplicationTitle(), QStringLiteral("匯出中"),
-        [&](const TWorkControl& control) { RunExportCommand(ferran3Xls_, query, file->toStdString(), control); },
+        [&](const TWorkControl& control) { RunExportCommand(ferran3Xls_, query, file, control); },
         progressObserver_);
     dialogs_.ShowMessage(ApplicationTitle(), Utf8(kExportDoneMessage));
   });

@@ -29,7 +29,9 @@ class TTourDialogs : public TDialogs {
   bool failed = false;
 
   std::optional<QString> GetOpenFileName(QWidget*) override { return openName; }
-  std::optional<QString> GetSaveFileName(QWidget*, const QString&, const QString&) override { return saveName; }
+  std::optional<TSaveAnswer> GetSaveFileName(QWidget*, const QString&, const QStringList&) override {
+    return TSaveAnswer{saveName, 0};
+  }
   QAction* PopupMenu(QMenu& menu, const QPoint&) override {
     for (QAction* action : menu.actions()) {
       if (action->text() == menuChoice) return action;

@@ -99,14 +99,22 @@ void ApplyHostExportSettings(TFerran3XLS& exporter) {
   note.Font.Size = 8;
 }
 
-std::string ForceXlsExtension(std::string_view fileName) {
+namespace {
+
+// The name with its extension (the part from the last "." after the last
+// "/") replaced by extension, or extension appended when it has none.
+std::string ReplaceExtension(std::string_view fileName, std::string_view extension) {
   const std::size_t slash = fileName.rfind('/');
   const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
   const std::size_t dot = fileName.rfind('.');
   std::string result(fileName);
   if (dot != std::string_view::npos && dot >= nameStart) result.erase(dot);
-  return result + ".xls";
+  return result.append(extension);
 }
+
+}  // namespace
+
+std::string ForceXlsExtension(std::string_view fileName) { return ReplaceExtension(fileName, ".xls"); }
 
 TExportFormat ExportFormatOf(std::string_view chosenFileName) {
   return IsXlsxFileName(chosenFileName) ? TExportFormat::efXlsx : TExportFormat::efXls;
@@ -115,6 +123,13 @@ TExportFormat ExportFormatOf(std::string_view chosenFileName) {
 std::string ExportFileName(std::string_view chosenFileName) {
   if (ExportFormatOf(chosenFileName) == TExportFormat::efXlsx) return std::string(chosenFileName);
   return ForceXlsExtension(chosenFileName);
+}
+
+std::string ExportFileName(std::string_view chosenFileName, TExportFormat chosenEntry) {
+  if (chosenEntry == TExportFormat::efXlsx && ExportFormatOf(chosenFileName) != TExportFormat::efXlsx) {
+    return ReplaceExtension(chosenFileName, ".xlsx");
+  }
+  return ExportFileName(chosenFileName);
 }
 
 std::string RunExportCommand(TFerran3XLS& exporter, TQuery& exportQuery, std::string_view chosenFileName,

@@ -53,6 +53,16 @@ std::string ExportFileName(std::string_view chosenFileName);
 
 // The save dialog's filter: "活頁簿(*.xls)|*.xls|活頁簿(*.xlsx)|*.xlsx".
 inline constexpr std::string_view kExportDialogFilter = "活頁簿(*.xls)|*.xls|活頁簿(*.xlsx)|*.xlsx";
+// The kind of workbook each entry of that filter stands for, in its order.
+inline constexpr TExportFormat kExportDialogFormats[] = {TExportFormat::efXls, TExportFormat::efXlsx};
+
+// The file an export writes for a name chosen in the save dialog under one
+// of its entries.  The dialog adds no extension of its own, so the entry
+// decides: under "活頁簿(*.xlsx)" an .xlsx workbook, whose name gets ".xlsx" in
+// place of its extension unless it ends in ".xlsx" already; under
+// "活頁簿(*.xls)" ExportFileName of the name (a name typed as "abc.xlsx"
+// still asks for an .xlsx workbook).
+std::string ExportFileName(std::string_view chosenFileName, TExportFormat chosenEntry);
 
 // Closes and reopens the export query (so the export sees the table as it is
 // now), sets FileName (ExportFileName of the chosen name) and DataSet and

@@ -37,9 +37,17 @@ std::optional<QString> TScriptedDialogs::GetOpenFileName(QWidget*) {
   return Next(openNames);
 }
 
-std::optional<QString> TScriptedDialogs::GetSaveFileName(QWidget*, const QString& title, const QString& filter) {
-  saveDialogs.push_back({title, filter});
-  return Next(saveNames);
+std::optional<TSaveAnswer> TScriptedDialogs::GetSaveFileName(QWidget*, const QString& title,
+                                                             const QStringList& filters) {
+  saveDialogs.push_back({title, filters});
+  int entry = 0;
+  if (!saveEntries.empty()) {
+    entry = saveEntries.front();
+    saveEntries.pop_front();
+  }
+  const std::optional<QString> name = Next(saveNames);
+  if (!name) return std::nullopt;
+  return TSaveAnswer{*name, entry};
 }
 
 QAction* TScriptedDialogs::PopupMenu(QMenu& menu, const QPoint& screenPos) {

@@ -37,6 +37,9 @@ class TScriptedDialogs : public TDialogs {
   // "cancelled".
   std::deque<QString> openNames;
   std::deque<QString> saveNames;
+  // The filter entry each save answer is chosen under; the first entry once
+  // the queue is empty.
+  std::deque<int> saveEntries;
   std::optional<QString> menuChoice;  // caption of the item to choose
   std::function<int(QDialog&)> modalScript = [](QDialog& dialog) {
     dialog.reject();
@@ -48,14 +51,15 @@ class TScriptedDialogs : public TDialogs {
   std::vector<TShownBox> errors;
   struct TSaveDialog {
     QString title;
-    QString filter;
+    QStringList filters;
   };
   std::vector<TSaveDialog> saveDialogs;
   std::vector<QPoint> menuPositions;
   std::vector<QStringList> menuItems;
 
   std::optional<QString> GetOpenFileName(QWidget* parent) override;
-  std::optional<QString> GetSaveFileName(QWidget* parent, const QString& title, const QString& filter) override;
+  std::optional<TSaveAnswer> GetSaveFileName(QWidget* parent, const QString& title,
+                                             const QStringList& filters) override;
   QAction* PopupMenu(QMenu& menu, const QPoint& screenPos) override;
   int RunModal(QDialog& dialog) override;
   void ShowMessage(const QString& caption, const QString& text) override;

@@ -4,9 +4,11 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <functional>
@@ -65,19 +67,43 @@ TEST(QtDialogs, ErrorBoxHasTheStopIcon) {
 }
 
 TEST(QtDialogs, SaveDialogNeverAsksBeforeReplacing) {
+  const QStringList filters = {Q("活頁簿(*.xls) (*.xls)"), Q("活頁簿(*.xlsx) (*.xlsx)")};
   bool inspected = false;
   WhenModalUp([&](QWidget& widget) {
     auto* dialog = qobject_cast<QFileDialog*>(&widget);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->windowTitle(), Q("匯出資料  "));
-    EXPECT_EQ(dialog->nameFilters(), QStringList{Q("活頁簿(*.xls) (*.xls)")});
+    EXPECT_EQ(dialog->nameFilters(), filters);
+    EXPECT_EQ(dialog->selectedNameFilter(), filters[0]);
     EXPECT_TRUE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
     EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_TRUE(dialog->defaultSuffix().isEmpty());
     inspected = true;
     dialog->reject();
   });
-  EXPECT_EQ(TQtDialogs().GetSaveFileName(nullptr, Q("匯出資料  "), Q("活頁簿(*.xls) (*.xls)")), std::nullopt);
+  EXPECT_FALSE(TQtDialogs().GetSaveFileName(nullptr, Q("匯出資料  "), filters).has_value());
   EXPECT_TRUE(inspected);
+}
+
+// The answer says which entry the name was chosen under.
+TEST(QtDialogs, SaveDialogTellsTheChosenEntry) {
+  const QStringList filters = {Q("活頁簿(*.xls) (*.xls)"), Q("活頁簿(*.xlsx) (*.xlsx)")};
+  const QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  WhenModalUp([&](QWidget& widget) {
+    auto* dialog = qobject_cast<QFileDialog*>(&widget);
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectNameFilter(filters[1]);
+    dialog->setDirectory(folder.path());
+    auto* nameEdit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(nameEdit, nullptr);
+    nameEdit->setText(Q("匯出"));
+    QMetaObject::invokeMethod(dialog, "accept");  // the Save button
+  });
+  const std::optional<TSaveAnswer> answer = TQtDialogs().GetSaveFileName(nullptr, Q("匯出資料  "), filters);
+  ASSERT_TRUE(answer.has_value());
+  EXPECT_EQ(answer->filterEntry, 1);
+  EXPECT_EQ(answer->name, folder.filePath(Q("匯出")));
 }
 
 TEST(QtDialogs, OpenDialogShowsAllFiles) {

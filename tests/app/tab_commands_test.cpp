@@ -137,7 +137,7 @@ TEST_F(TabCommandsTest, ImportThenExportTheSameTabReadsBackTheRows) {
   ASSERT_TRUE(dialogs_.errors.empty()) << LastError().toStdString();
   ASSERT_EQ(dialogs_.saveDialogs.size(), 1u);
   EXPECT_EQ(dialogs_.saveDialogs[0].title, Q("匯出資料  "));
-  EXPECT_EQ(dialogs_.saveDialogs[0].filter, Q("活頁簿(*.xls) (*.xls)"));
+  EXPECT_EQ(dialogs_.saveDialogs[0].filters, (QStringList{Q("活頁簿(*.xls) (*.xls)"), Q("活頁簿(*.xlsx) (*.xlsx)")}));
   ASSERT_EQ(dialogs_.messages.size(), 2u);
   EXPECT_EQ(dialogs_.messages[1].text, Q("匯出完畢"));
   EXPECT_EQ(dialogs_.messages[1].caption, Q(kTestTitle));
@@ -152,6 +152,48 @@ TEST_F(TabCommandsTest, ImportThenExportTheSameTabReadsBackTheRows) {
   customer.exportBtn->click();
   EXPECT_EQ(dialogs_.messages.size(), 2u);
   EXPECT_TRUE(dialogs_.errors.empty());
+}
+
+// The save dialog's entry decides the kind of workbook, whatever the name
+// typed; each file written reads back with the table's rows.
+TEST_F(TabCommandsTest, ExportWritesTheKindOfWorkbookChosenInTheSaveDialog) {
+  TTabPage& cls = window_->Tab(TMasterTable::mtClassify);
+  const std::string sheet = File("cls.xls");
+  WriteWorkbook(sheet, {"小分類代碼", "小分類名稱"},
+                {{std::string("001"), std::string("飲料")}, {std::string("002"), std::string("零食")}});
+  Open(TMasterTable::mtClassify, sheet);
+  cls.importBtn->click();
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+
+  const int xls = 0, xlsx = 1;  // the entries of the dialog's filter
+  const struct {
+    const char* typed;
+    int entry;
+    const char* written;
+    const char* notWritten;
+  } cases[] = {
+      {"a", xlsx, "a.xlsx", "a.xls"},
+      {"b.txt", xlsx, "b.xlsx", "b.xls"},
+      {"c.xls", xlsx, "c.xlsx", "c.xls"},
+      {"d.xlsx", xls, "d.xlsx", "d.xls"},
+      {"e", xls, "e.xls", "e.xlsx"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    dialogs_.saveNames.push_back(QString::fromStdString(File(c.typed)));
+    dialogs_.saveEntries.push_back(c.entry);
+    cls.exportBtn->click();
+    ASSERT_TRUE(dialogs_.errors.empty()) << LastError().toStdString();
+    EXPECT_EQ(dialogs_.messages.back().text, Q("匯出完畢"));
+    ASSERT_TRUE(std::filesystem::exists(File(c.written)));
+    EXPECT_FALSE(std::filesystem::exists(File(c.notWritten)));
+    // An Excel 2007+ workbook is a ZIP package, an Excel 97-2003 one a
+    // compound file.
+    const std::string head = ReadFile(c.written).substr(0, 2);
+    EXPECT_EQ(head == "PK", std::string(c.written).ends_with(".xlsx"));
+    EXPECT_EQ(ReadWorkbook(File(c.written)), (std::vector<std::string>{"小分類代碼\t小分類名稱", "001\t飲料", "002\t零食"}));
+  }
+  EXPECT_EQ(dialogs_.saveDialogs.size(), std::size(cases));
 }
 
 TEST_F(TabCommandsTest, ImportErrorReachesTheErrorBoxWithItsSheetRow) {

@@ -183,6 +183,31 @@ TEST(ExportCommand, XlsxNamesAreKeptOthersBecomeXls) {
   }
 }
 
+// In the save dialog the chosen entry decides the kind, as the dialog adds
+// no extension of its own.
+TEST(ExportCommand, TheSaveDialogsEntryDecidesTheKind) {
+  const struct {
+    const char* chosen;
+    TExportFormat entry;
+    const char* written;
+  } cases[] = {
+      {"/data/items", TExportFormat::efXlsx, "/data/items.xlsx"},
+      {"/data/items.txt", TExportFormat::efXlsx, "/data/items.xlsx"},
+      {"/data/items.xls", TExportFormat::efXlsx, "/data/items.xlsx"},
+      {"/data/items.XLSX", TExportFormat::efXlsx, "/data/items.XLSX"},
+      {"/data/a.b/items", TExportFormat::efXlsx, "/data/a.b/items.xlsx"},
+      {"/data/items", TExportFormat::efXls, "/data/items.xls"},
+      {"/data/items.txt", TExportFormat::efXls, "/data/items.xls"},
+      {"/data/items.xlsx", TExportFormat::efXls, "/data/items.xlsx"},
+  };
+  for (const auto& c : cases) {
+    const std::string written = ExportFileName(c.chosen, c.entry);
+    EXPECT_EQ(written, c.written) << c.chosen;
+    // What RunExportCommand makes of the name keeps it as it is.
+    EXPECT_EQ(ExportFileName(written), written) << c.chosen;
+  }
+}
+
 TEST(ExportCommand, TableNames) {
   EXPECT_EQ(MasterTableFromName("cls"), TMasterTable::mtClassify);
   EXPECT_EQ(MasterTableFromName("Customer"), TMasterTable::mtCustomer);
