@@ -19,6 +19,9 @@ bool enabled = true;
 
 bool Whole(qreal value) { return value == std::floor(value); }
 
+// A coverage row's length in bytes: its width rounded up to groups of four.
+int Padded(int width) { return (width + 3) & ~3; }
+
 // Qt's multiplication of the four channels of `x` by a/255, rounded as Qt
 // rounds it.
 inline quint32 ByteMul(quint32 x, quint32 a) {
@@ -111,6 +114,7 @@ bool TGlyphBlender::Begin(QPainter& painter, const QRect& area) {
   }
   bits_ = image->bits();
   stride_ = image->bytesPerLine();
+  imageWidth_ = image->width();
   colour_ = pen.color().rgba();
   hints_ = painter.renderHints();
   return bits_ != nullptr;
@@ -230,6 +234,7 @@ bool TGlyphBlender::Measure(int fontIndex, quint32 glyph, int subX, int subY, TC
   for (int y = top; y <= bottom; ++y) {
     const auto* dark = reinterpret_cast<const QRgb*>(blackOnWhite.constScanLine(y));
     for (int x = left; x <= right; ++x) bytes.push_back(static_cast<std::uint8_t>(255 - qRed(dark[x])));
+    bytes.resize(bytes.size() + static_cast<std::size_t>(Padded(coverage.width) - coverage.width), 0);
   }
   return true;
 }
@@ -240,10 +245,20 @@ void TGlyphBlender::Blend(const TCoverage& coverage, int x, int y) {
   const QRect shown = box & clip_;
   if (shown.isEmpty()) return;
   const std::uint8_t* map = coverage_.data() + coverage.offset;
+  // Rows are kept padded with zero coverage to whole groups of four pixels:
+  // when the glyph's right side is shown and the image is wide enough, the
+  // padding is blended too (it leaves its pixels as they are), sparing the
+  // pixel-by-pixel end of each row.
+  const int padded = Padded(coverage.width);
+  const int cutLeft = shown.left() - box.left();
+  int count = shown.width();
+  if (shown.right() == box.right() && Padded(count) <= padded - cutLeft && shown.left() + Padded(count) <= imageWidth_) {
+    count = Padded(count);
+  }
   for (int row = shown.top(); row <= shown.bottom(); ++row) {
     auto* dst = reinterpret_cast<quint32*>(bits_ + row * stride_) + shown.left();
-    const std::uint8_t* line = map + (row - box.top()) * coverage.width + (shown.left() - box.left());
-    BlendLine(dst, line, shown.width(), colour_);
+    const std::uint8_t* line = map + (row - box.top()) * padded + cutLeft;
+    BlendLine(dst, line, count, colour_);
   }
 }
 

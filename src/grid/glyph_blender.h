@@ -46,7 +46,8 @@ class TGlyphBlender {
 
  private:
   // A glyph's coverage at one sub-pixel offset: a box of bytes placed
-  // relative to the whole-pixel part of the glyph's position.
+  // relative to the whole-pixel part of the glyph's position, each row
+  // padded with zeros to a multiple of four bytes.
   struct TCoverage {
     int left = 0, top = 0, width = 0, height = 0;
     std::size_t offset = 0;  // into coverage_
@@ -76,6 +77,7 @@ class TGlyphBlender {
   // The target of the current Begin.
   std::uint8_t* bits_ = nullptr;
   qsizetype stride_ = 0;
+  int imageWidth_ = 0;
   QRect clip_;
   int dx_ = 0, dy_ = 0;
   quint32 colour_ = 0;
