@@ -11,6 +11,13 @@ std::string FormatGeneral(double value, char decimalSeparator) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
   if (value == 0) return "0";
+  // Whole numbers of up to 15 digits, the most common cell values, are
+  // their own digits.
+  if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value));
+    return std::string(digits, end.ptr);
+  }
 
   // 15 significant digits, rounded once; the exponent is that of the rounded
   // value, so 9.99999999999999999e14 becomes 1E15 like the rounded digits say.

@@ -1,6 +1,7 @@
 #include "xls/cfb_reader.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,6 +45,14 @@ std::uint64_t U64(std::string_view bytes, std::size_t at) {
 
 }  // namespace
 
+TLentBytes::~TLentBytes() {
+  if (mapping_ != nullptr) ::munmap(mapping_, mappingSize_);
+}
+
+std::unique_ptr<TLentBytes> TMemoryBytes::Lend(std::uint64_t offset, std::size_t length) const {
+  return std::make_unique<TLentBytes>(bytes_.data() + offset, length);
+}
+
 void TMemoryBytes::Read(std::uint64_t offset, std::size_t length, char* out) const {
   std::memcpy(out, bytes_.data() + offset, length);
 }
@@ -72,6 +81,24 @@ void TFileBytes::Read(std::uint64_t offset, std::size_t length, char* out) const
     }
     out += n, offset += static_cast<std::uint64_t>(n), length -= static_cast<std::size_t>(n);
   }
+}
+
+std::unique_ptr<TLentBytes> TFileBytes::Lend(std::uint64_t offset, std::size_t length) const {
+  // A file cut short after it was opened would fault on a mapping past its
+  // end; its size is checked again first, and the bytes are copied when
+  // they cannot be mapped.
+  struct stat status {};
+  if (length == 0 || ::fstat(fd_, &status) != 0 || static_cast<std::uint64_t>(status.st_size) < offset + length) {
+    return nullptr;
+  }
+  const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+  const std::uint64_t start = offset / page * page;
+  const std::size_t mappingSize = static_cast<std::size_t>(offset - start) + length;
+  void* mapping = ::mmap(nullptr, mappingSize, PROT_READ, MAP_PRIVATE, fd_, static_cast<off_t>(start));
+  if (mapping == MAP_FAILED) return nullptr;
+  ::madvise(mapping, mappingSize, MADV_SEQUENTIAL | MADV_WILLNEED);
+  return std::make_unique<TLentBytes>(static_cast<const char*>(mapping) + (offset - start), length, mapping,
+                                      mappingSize);
 }
 
 std::string TFileBytes::Head(std::size_t length) const {
@@ -310,6 +337,25 @@ std::optional<std::string> TCompoundFileReader::ReadRootStream(std::string_view 
   if (entry == nullptr) return std::nullopt;
   if (entry->size < miniCutoff_) return ReadMiniStream(entry->start, entry->size);
   return ReadRegularStream(entry->start, entry->size, "stream");
+}
+
+std::unique_ptr<TLentBytes> TCompoundFileReader::LendRootStreamPart(std::string_view name, std::uint64_t offset,
+                                                                   std::size_t length) const {
+  const TDirectoryEntry* entry = FindRootStream(name);
+  if (entry == nullptr || entry->size < miniCutoff_ || entry->size > size_ || offset > entry->size ||
+      entry->size - offset < length || length == 0) {
+    return nullptr;
+  }
+  const std::size_t needed = static_cast<std::size_t>((offset + length + sectorSize_ - 1) >> sectorShift_);
+  const std::vector<std::uint32_t> chain = FollowChain(fat_, entry->start, needed, "stream");
+  const std::size_t first = static_cast<std::size_t>(offset >> sectorShift_);
+  for (std::size_t i = first + 1; i < chain.size(); ++i) {
+    if (chain[i] != chain[first] + (i - first)) return nullptr;
+  }
+  const std::uint64_t fileOffset =
+      ((static_cast<std::uint64_t>(chain[first]) + 1) << sectorShift_) + (offset - (static_cast<std::uint64_t>(first) << sectorShift_));
+  if (fileOffset > size_ || size_ - fileOffset < length) return nullptr;
+  return bytes_.Lend(fileOffset, length);
 }
 
 std::optional<std::uint64_t> TCompoundFileReader::RootStreamSize(std::string_view name) const {

@@ -7,6 +7,7 @@
 // sector chains are followed with a visited mark, so damaged input ends in an
 // exception, never in a crash or an endless loop.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +29,24 @@ class TDamagedDocument : public TabrinError {
   using TabrinError::TabrinError;
 };
 
+// Bytes a container lends without copying them (a view into memory, or a
+// mapping of the file, undone when the loan ends).
+class TLentBytes {
+ public:
+  TLentBytes(const char* data, std::size_t size, void* mapping = nullptr, std::size_t mappingSize = 0)
+      : data_(data), size_(size), mapping_(mapping), mappingSize_(mappingSize) {}
+  ~TLentBytes();
+  TLentBytes(const TLentBytes&) = delete;
+  TLentBytes& operator=(const TLentBytes&) = delete;
+  std::string_view View() const { return std::string_view(data_, size_); }
+
+ private:
+  const char* data_;
+  std::size_t size_;
+  void* mapping_;
+  std::size_t mappingSize_;
+};
+
 // Where a container's bytes come from: memory, or a file read a piece at a
 // time, so that a workbook file is never held twice.
 class TContainerBytes {
@@ -36,6 +55,9 @@ class TContainerBytes {
   virtual std::uint64_t Size() const = 0;
   // Copies the length bytes at offset (inside Size()) to out.
   virtual void Read(std::uint64_t offset, std::size_t length, char* out) const = 0;
+  // The length bytes at offset without a copy, or nullptr where they cannot
+  // be lent (they are then Read).
+  virtual std::unique_ptr<TLentBytes> Lend(std::uint64_t offset, std::size_t length) const = 0;
 };
 
 class TMemoryBytes : public TContainerBytes {
@@ -43,6 +65,7 @@ class TMemoryBytes : public TContainerBytes {
   explicit TMemoryBytes(std::string_view bytes) : bytes_(bytes) {}
   std::uint64_t Size() const override { return bytes_.size(); }
   void Read(std::uint64_t offset, std::size_t length, char* out) const override;
+  std::unique_ptr<TLentBytes> Lend(std::uint64_t offset, std::size_t length) const override;
 
  private:
   std::string_view bytes_;
@@ -58,6 +81,8 @@ class TFileBytes : public TContainerBytes {
   std::uint64_t Size() const override { return size_; }
   // Raises TabrinError "Cannot read file '<path>': <reason>".
   void Read(std::uint64_t offset, std::size_t length, char* out) const override;
+  // A read-only mapping of the bytes, while the file still holds them.
+  std::unique_ptr<TLentBytes> Lend(std::uint64_t offset, std::size_t length) const override;
   // The first bytes of the file (all of it when it is shorter).
   std::string Head(std::size_t length) const;
 
@@ -83,6 +108,9 @@ class TCompoundFileReader {
   // Copies length bytes of that stream from offset on (which must lie
   // inside it) to out, reading only the sectors that hold them.
   void ReadRootStreamPart(std::string_view name, std::uint64_t offset, std::size_t length, char* out) const;
+  // The same bytes lent by the container where they lie in one run of
+  // sectors (as a workbook's stream usually does), else nullptr.
+  std::unique_ptr<TLentBytes> LendRootStreamPart(std::string_view name, std::uint64_t offset, std::size_t length) const;
 
  private:
   struct TDirectoryEntry {

@@ -14,6 +14,7 @@
 #include "text/format.h"
 #include "xls/biff_reader.h"
 #include "xls/cfb_reader.h"
+#include "xls/large_block.h"
 #include "xls/worksheet_builder.h"
 
 namespace tabrin {
@@ -215,7 +216,10 @@ void TWorkbookReader::Load(std::unique_ptr<const detail::TContainerBytes> bytes)
 TWorkbookReader::TStreamBytes TWorkbookReader::ReadStreamFrom(std::uint64_t offset, std::uint64_t length) const {
   TStreamBytes bytes;
   bytes.size = static_cast<std::size_t>(length);
-  bytes.data = std::make_unique_for_overwrite<char[]>(bytes.size);  // every byte is read into it
+  // Every byte is read into it; a large block comes in huge pages where the
+  // system has them, so that filling it takes few page faults.
+  bytes.data = decltype(bytes.data)(static_cast<char*>(AllocateLargeBlock(bytes.size)),
+                                    [](char* p) { std::free(p); });
   source_->container->ReadRootStreamPart(source_->streamName, offset, bytes.size, bytes.data.get());
   return bytes;
 }
@@ -437,8 +441,15 @@ TWorksheet TWorkbookReader::ReadSheetRecords(const std::string& name, std::uint3
     // The sheet's records are read from the file for this sheet only, and
     // let go of before its cells are ordered and indexed.
     if (offset >= source_->streamSize) throw TDamagedDocument("a sheet lies outside the workbook stream");
-    const TStreamBytes records = ReadStreamFrom(offset, source_->streamSize - offset);
-    ReadCells(records.View(), sheetCells);
+    const std::size_t length = static_cast<std::size_t>(source_->streamSize - offset);
+    // Lent where the records lie in one run of the file (no copy of them
+    // at all), else read.
+    if (const auto lent = source_->container->LendRootStreamPart(source_->streamName, offset, length)) {
+      ReadCells(lent->View(), sheetCells);
+    } else {
+      const TStreamBytes records = ReadStreamFrom(offset, length);
+      ReadCells(records.View(), sheetCells);
+    }
   }
   return sheetCells.Finish();
 }
@@ -494,6 +505,41 @@ void TWorkbookReader::ReadCells(std::string_view stream, detail::TWorksheetBuild
     if (nesting > 0) continue;
     if (record.type == biff::kString) {
       if (pendingString) sheetCells.AddOwnText(pendingRow, pendingColumn, readText(body));
+      pendingString = false;
+      continue;
+    }
+    // The common cell records, whole in their own body, are read in place.
+    const std::string_view fixed = record.continues.empty() ? record.body : std::string_view();
+    const auto u16At = [&](std::size_t at) {
+      return static_cast<std::uint16_t>(static_cast<unsigned char>(fixed[at]) |
+                                        static_cast<unsigned char>(fixed[at + 1]) << 8);
+    };
+    const auto u32At = [&](std::size_t at) {
+      return static_cast<std::uint32_t>(u16At(at)) | static_cast<std::uint32_t>(u16At(at + 2)) << 16;
+    };
+    if (record.type == biff::kLabelSst && fixed.size() >= 10) {
+      const std::uint32_t index = u32At(6);
+      if (index >= sharedCount) throw TDamagedDocument("a cell refers to a shared text that does not exist");
+      sheetCells.AddSharedText(u16At(0), CheckedColumn(u16At(2)), index);
+      pendingString = false;
+      continue;
+    }
+    if (record.type == biff::kNumber && fixed.size() >= 14) {
+      double value;
+      std::memcpy(&value, fixed.data() + 6, sizeof value);
+      addNumber(u16At(0), u16At(2), u16At(4), value);
+      pendingString = false;
+      continue;
+    }
+    if (record.type == biff::kRk && fixed.size() >= 10) {
+      addRk(u16At(0), u16At(2), u16At(4), u32At(6));
+      pendingString = false;
+      continue;
+    }
+    if (record.type == biff::kMulRk && fixed.size() >= 6) {
+      const std::uint16_t row = u16At(0), first = u16At(2);
+      const std::size_t count = (fixed.size() - 6) / 6;
+      for (std::size_t i = 0; i < count; ++i) addRk(row, first + static_cast<std::uint32_t>(i), u16At(4 + 6 * i), u32At(6 + 6 * i));
       pendingString = false;
       continue;
     }

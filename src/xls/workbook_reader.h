@@ -171,7 +171,7 @@ class TWorkbookReader {
   explicit TWorkbookReader(std::string displayName);
   void Load(std::unique_ptr<const detail::TContainerBytes> bytes);
   struct TStreamBytes {
-    std::unique_ptr<char[]> data;
+    std::unique_ptr<char[], void (*)(char*)> data{nullptr, nullptr};
     std::size_t size = 0;
     std::string_view View() const { return std::string_view(data.get(), size); }
   };
