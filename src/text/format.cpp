@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace tabrin {
 
@@ -21,44 +22,58 @@ std::string FormatGeneral(double value, char decimalSeparator) {
 
   // 15 significant digits, rounded once; the exponent is that of the rounded
   // value, so 9.99999999999999999e14 becomes 1E15 like the rounded digits say.
+  // Built in place: "d.dddddddddddddde[+-]x..." gives the digits and the
+  // exponent.
   char buffer[64];
   const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
-  std::string text(buffer, written.ptr);
-  const bool negative = text[0] == '-';
-  if (negative) text.erase(0, 1);
-  const std::size_t ePos = text.find('e');
-  const int exponent = std::atoi(text.c_str() + ePos + 1);
-  std::string digits = text.substr(0, 1) + text.substr(2, ePos - 2);
-  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  const char* p = buffer;
+  const bool negative = *p == '-';
+  if (negative) ++p;
+  char digits[16];
+  std::size_t count = 0;
+  digits[count++] = *p++;
+  if (*p == '.') ++p;
+  while (p < written.ptr && *p != 'e') digits[count++] = *p++;
+  while (count > 1 && digits[count - 1] == '0') --count;
+  ++p;  // 'e'
+  const bool negativeExponent = *p == '-';
+  ++p;  // its sign
+  int exponent = 0;
+  while (p < written.ptr) exponent = exponent * 10 + (*p++ - '0');
+  if (negativeExponent) exponent = -exponent;
 
-  std::string out = negative ? "-" : "";
+  char out[64];
+  std::size_t n = 0;
+  if (negative) out[n++] = '-';
+  const auto put = [&](const char* from, std::size_t length) {
+    std::memcpy(out + n, from, length);
+    n += length;
+  };
   if (exponent >= 15 || exponent < -5) {
-    out += digits[0];
-    if (digits.size() > 1) {
-      out += decimalSeparator;
-      out += digits.substr(1);
+    out[n++] = digits[0];
+    if (count > 1) {
+      out[n++] = decimalSeparator;
+      put(digits + 1, count - 1);
     }
-    out += 'E';
-    out += std::to_string(exponent);
-    return out;
-  }
-  if (exponent < 0) {
-    out += '0';
-    out += decimalSeparator;
-    out += std::string(static_cast<std::size_t>(-exponent - 1), '0');
-    out += digits;
-    return out;
-  }
-  const std::size_t integerDigits = static_cast<std::size_t>(exponent) + 1;
-  if (digits.size() <= integerDigits) {
-    out += digits;
-    out += std::string(integerDigits - digits.size(), '0');
+    out[n++] = 'E';
+    n = static_cast<std::size_t>(std::to_chars(out + n, out + sizeof out, exponent).ptr - out);
+  } else if (exponent < 0) {
+    out[n++] = '0';
+    out[n++] = decimalSeparator;
+    for (int i = 0; i < -exponent - 1; ++i) out[n++] = '0';
+    put(digits, count);
   } else {
-    out += digits.substr(0, integerDigits);
-    out += decimalSeparator;
-    out += digits.substr(integerDigits);
+    const std::size_t integerDigits = static_cast<std::size_t>(exponent) + 1;
+    if (count <= integerDigits) {
+      put(digits, count);
+      for (std::size_t i = count; i < integerDigits; ++i) out[n++] = '0';
+    } else {
+      put(digits, integerDigits);
+      out[n++] = decimalSeparator;
+      put(digits + integerDigits, count - integerDigits);
+    }
   }
-  return out;
+  return std::string(out, n);
 }
 
 std::string MessageArg::AsText() const {
