@@ -152,7 +152,19 @@ void TBiffBodyReader::AppendUnicodeChars(std::string& out, std::size_t count, bo
       for (std::size_t i = 0; i < available; ++i) {
         const auto unit = static_cast<char16_t>(static_cast<unsigned char>(data[2 * i]) |
                                                 static_cast<unsigned char>(data[2 * i + 1]) << 8);
-        AppendUtf16Unit(out, unit, pendingHigh);
+        if (pendingHigh != 0 || (unit >= 0xD800 && unit <= 0xDFFF)) {
+          AppendUtf16Unit(out, unit, pendingHigh);
+        } else if (unit < 0x80) {
+          out += static_cast<char>(unit);
+        } else if (unit < 0x800) {
+          const char bytes[2] = {static_cast<char>(0xC0 | unit >> 6), static_cast<char>(0x80 | (unit & 0x3F))};
+          out.append(bytes, 2);
+        } else {
+          // Most texts of these workbooks: Chinese characters, three bytes each.
+          const char bytes[3] = {static_cast<char>(0xE0 | unit >> 12), static_cast<char>(0x80 | ((unit >> 6) & 0x3F)),
+                                 static_cast<char>(0x80 | (unit & 0x3F))};
+          out.append(bytes, 3);
+        }
       }
     } else {
       // Compressed characters are UTF-16 units whose high byte is zero.

@@ -105,64 +105,63 @@ void TWorksheetBuilder::Touch(std::uint32_t row, std::uint32_t column) {
   lastColumn_ = std::max(lastColumn_, column);
 }
 
-// Room for one packed cell of the given tag, after a row mark when the row
-// changes; notes whether the cells still come in order.
-unsigned char* TWorksheetBuilder::Append(std::uint32_t row, std::uint32_t column, unsigned char tag,
-                                         std::size_t size) {
+// Packs one cell (after a row mark when the row changes) and notes whether
+// the cells still come in order.
+void TWorksheetBuilder::Append(std::uint32_t row, std::uint32_t column, unsigned char tag, const void* value,
+                               std::size_t valueSize) {
   Touch(row, column);
   std::vector<unsigned char>& cells = sheet_.cells_;
   const bool newRow = !anyCell_ || row != cellRow_;
   if (anyCell_ && (row < cellRow_ || (row == cellRow_ && column <= cellColumn_))) ordered_ = false;
-  const std::size_t at = cells.size();
-  const std::size_t need = size + (newRow ? kPackedRowMark : 0);
-  // Row offsets are 32-bit: no sheet that fits in memory comes near.
-  if (at + need > UINT32_MAX) throw std::bad_alloc();
-  if (cells.capacity() - at < need) cells.reserve(std::max(cells.capacity() * 2, at + need));
-  cells.resize(at + need);
-  unsigned char* out = cells.data() + at;
+  unsigned char packed[kPackedRowMark + kPackedNumber];
+  std::size_t size = 0;
   if (newRow) {
     if (ordered_) {
       std::vector<std::uint32_t>& starts = sheet_.rowStarts_;
-      while (starts.size() <= row) starts.push_back(static_cast<std::uint32_t>(at));
+      while (starts.size() <= row) starts.push_back(static_cast<std::uint32_t>(cells.size()));
     }
-    out[0] = kRowMark;
-    Store32(out + 1, row);
-    out += kPackedRowMark;
+    packed[0] = kRowMark;
+    Store32(packed + 1, row);
+    size = kPackedRowMark;
   }
+  packed[size] = tag;
+  packed[size + 1] = static_cast<unsigned char>(column);
+  packed[size + 2] = static_cast<unsigned char>(column >> 8);
+  std::memcpy(packed + size + 3, value, valueSize);
+  size += 3 + valueSize;
+  // Row offsets are 32-bit: no sheet that fits in memory comes near.
+  if (cells.size() + size > UINT32_MAX) throw std::bad_alloc();
+  cells.insert(cells.end(), packed, packed + size);
   anyCell_ = true;
   cellRow_ = row;
   cellColumn_ = column;
   lastCellRow_ = std::max(lastCellRow_, row);
   ++cellCount_;
-  out[0] = tag;
-  out[1] = static_cast<unsigned char>(column);
-  out[2] = static_cast<unsigned char>(column >> 8);
-  return out + 3;
 }
 
 void TWorksheetBuilder::AddValue(std::uint32_t row, std::uint32_t column, TCellKind kind, double value) {
   if (kind == TCellKind::ckBoolean || kind == TCellKind::ckError) {
-    *Append(row, column, kind == TCellKind::ckBoolean ? kBoolean : kError, kPackedFlag) =
-        static_cast<unsigned char>(value);
+    const auto flag = static_cast<unsigned char>(value);
+    Append(row, column, kind == TCellKind::ckBoolean ? kBoolean : kError, &flag, 1);
     return;
   }
-  unsigned char* out = Append(row, column, kind == TCellKind::ckDateTime ? kDateTime : kNumber, kPackedNumber);
-  std::memcpy(out, &value, sizeof value);
+  Append(row, column, kind == TCellKind::ckDateTime ? kDateTime : kNumber, &value, sizeof value);
 }
 
 void TWorksheetBuilder::AddRk(std::uint32_t row, std::uint32_t column, std::uint32_t rk, TRkKind kind) {
   const unsigned char tag = kind == TRkKind::rkNumber ? kRkNumber : kind == TRkKind::rkDate1900 ? kRkDate1900 : kRkDate1904;
-  Store32(Append(row, column, tag, kPackedRk), rk);
+  Append(row, column, tag, &rk, sizeof rk);
 }
 
 void TWorksheetBuilder::AddSharedText(std::uint32_t row, std::uint32_t column, std::uint32_t index) {
   if (sheet_.sharedTexts_->At(index).empty()) return Touch(row, column);
-  Store32(Append(row, column, kText, kPackedText), index);
+  Append(row, column, kText, &index, sizeof index);
 }
 
 void TWorksheetBuilder::AddOwnText(std::uint32_t row, std::uint32_t column, std::string_view text) {
   if (text.empty()) return Touch(row, column);
-  Store32(Append(row, column, kText, kPackedText), sharedCount_ + sheet_.ownTexts_.Add(text));
+  const std::uint32_t index = sharedCount_ + sheet_.ownTexts_.Add(text);
+  Append(row, column, kText, &index, sizeof index);
 }
 
 // Cells that came out of order: each is moved to its row's place, then the

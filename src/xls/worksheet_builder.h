@@ -55,7 +55,7 @@ class TWorksheetBuilder {
   TWorksheet Finish();
 
  private:
-  unsigned char* Append(std::uint32_t row, std::uint32_t column, unsigned char tag, std::size_t size);
+  void Append(std::uint32_t row, std::uint32_t column, unsigned char tag, const void* value, std::size_t valueSize);
   void OrderCells();
 
   TWorksheet sheet_;
