@@ -433,7 +433,16 @@ class TSheetHandler : public TXmlHandler {
       rowSeen_ = true;
       row_ = 0;
     }
-    const std::string_view ref = attributes.Get("r");
+    std::string_view ref, type, style;
+    attributes.ForEach([&](std::string_view name, std::string_view value) {
+      if (name.size() != 1) return;
+      switch (name[0]) {
+        case 'r': ref = value; break;
+        case 't': type = value; break;
+        case 's': style = value; break;
+        default: break;
+      }
+    });
     if (ref.empty()) {
       column_ = column_ == UINT32_MAX ? 0 : column_ + 1;
     } else if (!ParseCellReference(ref, row_, column_)) {
@@ -441,14 +450,12 @@ class TSheetHandler : public TXmlHandler {
     }
     if (row_ >= kXlsxMaxRows) Damaged("a cell lies beyond the last row of a worksheet");
     if (column_ >= kXlsxMaxColumns) Damaged("a cell lies beyond the last column of a worksheet");
-    const std::string_view type = attributes.Get("t");
     if (type == "s") type_ = CellType::Shared;
     else if (type == "str") type_ = CellType::Formula;
     else if (type == "inlineStr") type_ = CellType::Inline;
     else if (type == "b") type_ = CellType::Boolean;
     else if (type == "e") type_ = CellType::Error;
     else if (type == "d") type_ = CellType::Date;
-    const std::string_view style = attributes.Get("s");
     if (!style.empty()) style_ = ParseIndex(style).value_or(0);
   }
 

@@ -4,7 +4,9 @@
 
 #include <cstring>
 #include <exception>
+#include <future>
 #include <memory>
+#include <vector>
 
 #include "text/format.h"
 
@@ -28,7 +30,7 @@ struct TParseState {
 void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
   auto* state = static_cast<TParseState*>(data);
   try {
-    state->handler->StartElement(LocalName(name), TXmlAttributes(attributes));
+    state->handler->StartElement(TXmlAttributes::LocalName(name), TXmlAttributes(attributes));
   } catch (...) {
     state->failure = std::current_exception();
     state->Stop();
@@ -38,7 +40,7 @@ void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attribut
 void XMLCALL OnEnd(void* data, const XML_Char* name) {
   auto* state = static_cast<TParseState*>(data);
   try {
-    state->handler->EndElement(LocalName(name));
+    state->handler->EndElement(TXmlAttributes::LocalName(name));
   } catch (...) {
     state->failure = std::current_exception();
     state->Stop();
@@ -102,12 +104,21 @@ void ParseXmlPart(const TZipPackage& package, std::string_view partName, std::ui
   // No external entity is ever fetched.
   XML_SetParamEntityParsing(parser.get(), XML_PARAM_ENTITY_PARSING_NEVER);
 
+  // The next chunk is inflated on a second thread while expat parses the
+  // one before it.  Should parsing fail, the future's destructor waits for
+  // that read before the chunks and the part go.
+  std::vector<char> chunks[2] = {std::vector<char>(kChunk), std::vector<char>(kChunk)};
+  int current = 0;
+  std::size_t got = part->Read(chunks[current].data(), kChunk);
   for (;;) {
-    void* buffer = XML_GetBuffer(parser.get(), kChunk);
-    if (buffer == nullptr) throw TDamagedPackage("there is not enough memory to read it");
-    const std::size_t got = part->Read(static_cast<char*>(buffer), kChunk);
     const bool last = got == 0;
-    if (XML_ParseBuffer(parser.get(), static_cast<int>(got), last ? XML_TRUE : XML_FALSE) != XML_STATUS_OK) {
+    std::future<std::size_t> next;
+    if (!last) {
+      next = std::async(std::launch::async,
+                        [&part, &chunk = chunks[1 - current]] { return part->Read(chunk.data(), chunk.size()); });
+    }
+    if (XML_Parse(parser.get(), chunks[current].data(), static_cast<int>(got), last ? XML_TRUE : XML_FALSE) !=
+        XML_STATUS_OK) {
       if (state.failure) std::rethrow_exception(state.failure);
       if (state.doctype) {
         throw TDamagedPackage(FormatMessage("the part %s declares a document type, which is refused", {partName}));
@@ -117,6 +128,8 @@ void ParseXmlPart(const TZipPackage& package, std::string_view partName, std::ui
                                            XML_ErrorString(XML_GetErrorCode(parser.get()))}));
     }
     if (last) break;
+    got = next.get();
+    current = 1 - current;
   }
 }
 

@@ -22,6 +22,21 @@ class TXmlAttributes {
   // The value of the attribute of that local name; empty when missing.
   std::string_view Get(std::string_view localName) const;
   bool Has(std::string_view localName) const;
+  // Calls visit(localName, value) for every attribute in turn: one pass
+  // over them where several are wanted.
+  template <class TVisit>
+  void ForEach(TVisit&& visit) const {
+    for (const char** pair = pairs_; *pair != nullptr; pair += 2) visit(LocalName(pair[0]), std::string_view(pair[1]));
+  }
+  // The local part of an element or attribute name as expat hands it over.
+  static std::string_view LocalName(const char* qualified) {
+    const char* local = qualified;
+    const char* end = qualified;
+    for (; *end != '\0'; ++end) {
+      if (*end == ':') local = end + 1;
+    }
+    return std::string_view(local, static_cast<std::size_t>(end - local));
+  }
 
  private:
   const char** pairs_;
