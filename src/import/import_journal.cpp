@@ -30,6 +30,7 @@ CREATE TABLE IF NOT EXISTS JournalEntry (
   Workbook TEXT NOT NULL DEFAULT '',
   WorkbookSha256 TEXT NOT NULL DEFAULT '',
   Cover TEXT NOT NULL DEFAULT '',
+  FieldNames TEXT NOT NULL DEFAULT '',
   Appended INTEGER NOT NULL DEFAULT 0,
   Overwritten INTEGER NOT NULL DEFAULT 0,
   Unchanged INTEGER NOT NULL DEFAULT 0,
@@ -40,13 +41,10 @@ CREATE TABLE IF NOT EXISTS JournalEntry (
   UndoOf INTEGER,
   UndoneBy INTEGER
 );
-CREATE TABLE IF NOT EXISTS JournalRow (
+CREATE TABLE IF NOT EXISTS JournalBatch (
   EntryId INTEGER NOT NULL,
   Seq INTEGER NOT NULL,
-  SheetRow INTEGER NOT NULL,
-  Code TEXT NOT NULL,
-  Action TEXT NOT NULL,
-  Fields BLOB NOT NULL,
+  Records BLOB NOT NULL,
   PRIMARY KEY (EntryId, Seq)
 );
 )sql";
@@ -114,6 +112,17 @@ class TReader {
   explicit TReader(std::string_view bytes) : bytes_(bytes) {}
   bool AtEnd() const { return at_ >= bytes_.size(); }
 
+  std::uint32_t U32() {
+    std::uint32_t value = 0;
+    Take(&value, sizeof value);
+    return value;
+  }
+
+  std::uint8_t Byte() {
+    Need(1);
+    return static_cast<std::uint8_t>(bytes_[at_++]);
+  }
+
   std::string Text() {
     std::uint32_t size = 0;
     Take(&size, sizeof size);
@@ -160,22 +169,37 @@ class TReader {
   std::size_t at_ = 0;
 };
 
-std::string EncodeFields(const std::vector<TFieldChange>& fields) {
+// A row's fields, each as the number of its mapping in the importer, a
+// byte telling which values follow (1 the value before, 2 the value after)
+// and those values.  An overwrite keeps the value after only where it
+// differs from the value before: most overwrites change a few fields.
+std::string EncodeFields(const TRowChange& change, const TImporterDef& importer) {
   std::string out;
-  for (const TFieldChange& field : fields) {
-    PutText(out, field.field);
-    PutValue(out, field.before);
-    PutValue(out, field.after);
+  std::size_t mapping = 0;
+  for (const TFieldChange& field : change.fields) {
+    while (mapping < importer.fields.size() && importer.fields[mapping].field != field.field) ++mapping;
+    if (mapping == importer.fields.size()) throw TabrinError("The import journal was given a field the importer does not write");
+    const bool appended = change.action == TRowAction::raAppended;
+    const bool after = appended || field.Changes();
+    out += static_cast<char>(mapping);
+    out += static_cast<char>((appended ? 0 : 1) | (after ? 2 : 0));
+    if (!appended) PutValue(out, field.before);
+    if (after) PutValue(out, field.after);
   }
   return out;
 }
 
-// The field names point at the importer's own (static) names.
-std::vector<TFieldChange> DecodeFields(std::string_view bytes, const TImporterDef& importer) {
+// The field names point at the importer's own (static) names; fieldNames
+// are the names the entry's mapping numbers stand for.
+std::vector<TFieldChange> DecodeFields(std::string_view bytes, const std::vector<std::string>& fieldNames,
+                                       const TImporterDef& importer) {
   std::vector<TFieldChange> fields;
   TReader reader(bytes);
   while (!reader.AtEnd()) {
-    const std::string name = reader.Text();
+    const std::uint8_t number = reader.Byte();
+    const std::uint8_t which = reader.Byte();
+    if (number >= fieldNames.size()) throw TabrinError("The import journal holds a value it cannot read");
+    const std::string& name = fieldNames[number];
     TFieldChange& field = fields.emplace_back();
     for (const TFieldMapping& mapping : importer.fields) {
       if (mapping.field == name) field.field = mapping.field;
@@ -183,14 +207,35 @@ std::vector<TFieldChange> DecodeFields(std::string_view bytes, const TImporterDe
     if (field.field.empty()) {
       throw TabrinError(FormatMessage("The import journal names a field '%s' the importer does not write", {name}));
     }
-    field.title = name;
+    field.title = field.field;
     for (const TFieldDef& def : importer.target->fields) {
-      if (def.name == name && !def.title.empty()) field.title = std::string(def.title);
+      if (def.name == name && !def.title.empty()) field.title = def.title;
     }
-    field.before = reader.Value();
-    field.after = reader.Value();
+    if (which & 1) field.before = reader.Value();
+    field.after = (which & 2) ? reader.Value() : field.before;
   }
   return fields;
+}
+
+std::string FieldNamesOf(const TImporterDef& importer) {
+  std::string names;
+  for (const TFieldMapping& mapping : importer.fields) {
+    if (!names.empty()) names += ',';
+    names += mapping.field;
+  }
+  return names;
+}
+
+std::vector<std::string> SplitNames(const std::string& text) {
+  std::vector<std::string> names;
+  std::size_t start = 0;
+  while (start <= text.size() && !text.empty()) {
+    const std::size_t comma = text.find(',', start);
+    names.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return names;
 }
 
 // A prepared statement for one use.
@@ -299,10 +344,7 @@ TImportJournal::TImportJournal(std::string_view programFolder) {
   }
 }
 
-TImportJournal::~TImportJournal() {
-  sqlite3_finalize(insertRow_);
-  sqlite3_close_v2(db_);
-}
+TImportJournal::~TImportJournal() { sqlite3_close_v2(db_); }
 
 void TImportJournal::Execute(const std::string& sql, const std::vector<TValue>& params) {
   TStatement statement(db_, sql);
@@ -320,37 +362,21 @@ void TImportJournal::Rollback() {
 int TImportJournal::AddEntry(const TJournalEntry& entry) {
   Execute(
       "INSERT INTO JournalEntry (Operation, StartedAt, Kind, Target, TableName, Workbook, WorkbookSha256, Cover, "
-      "State, UndoOf) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+      "State, UndoOf, FieldNames) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
       {TValue::Text(entry.isUndo ? "undo" : "import"), TValue::Text(entry.startedAt.empty() ? LocalTimeNow() : entry.startedAt),
        TValue::Text(entry.kindCode), TValue::Text(entry.database), TValue::Text(std::string(MasterTableName(entry.table))),
        TValue::Text(entry.workbook), TValue::Text(entry.workbookSha256), TValue::Text(entry.coverFlag),
        TValue::Text(std::string(StateName(entry.state))),
-       entry.undoOf > 0 ? TValue::Integer(entry.undoOf) : TValue()});
+       entry.undoOf > 0 ? TValue::Integer(entry.undoOf) : TValue(),
+       TValue::Text(FieldNamesOf(ImporterFor(entry.table, entry.kindCode)))});
   return static_cast<int>(sqlite3_last_insert_rowid(db_));
 }
 
-void TImportJournal::AddRow(int entryId, int seq, int sheetRow, const TRowChange& change) {
-  if (insertRow_ == nullptr &&
-      sqlite3_prepare_v3(db_, "INSERT INTO JournalRow (EntryId, Seq, SheetRow, Code, Action, Fields) VALUES (?, ?, ?, ?, ?, ?)",
-                         -1, SQLITE_PREPARE_PERSISTENT, &insertRow_, nullptr) != SQLITE_OK) {
-    throw TabrinError(FormatMessage("The import journal cannot be used: %s", {sqlite3_errmsg(db_)}));
-  }
-  const std::string fields = EncodeFields(change.fields);
-  const char* action = change.action == TRowAction::raAppended     ? "append"
-                       : change.action == TRowAction::raOverwritten ? "overwrite"
-                                                                    : "left";
-  sqlite3_reset(insertRow_);
-  sqlite3_bind_int(insertRow_, 1, entryId);
-  sqlite3_bind_int(insertRow_, 2, seq);
-  sqlite3_bind_int(insertRow_, 3, sheetRow);
-  sqlite3_bind_text64(insertRow_, 4, change.code.data(), change.code.size(), SQLITE_STATIC, SQLITE_UTF8);
-  sqlite3_bind_text(insertRow_, 5, action, -1, SQLITE_STATIC);
-  sqlite3_bind_blob64(insertRow_, 6, fields.data(), fields.size(), SQLITE_STATIC);
-  const int rc = sqlite3_step(insertRow_);
-  sqlite3_reset(insertRow_);
-  if (rc != SQLITE_DONE) {
-    throw TabrinError(FormatMessage("The import journal cannot be used: %s", {sqlite3_errmsg(db_)}));
-  }
+void TImportJournal::AddRecords(int entryId, int seq, const std::string& records) {
+  TStatement statement(db_, "INSERT INTO JournalBatch (EntryId, Seq, Records) VALUES (?, ?, ?)");
+  statement.Bind({TValue::Integer(entryId), TValue::Integer(seq)});
+  statement.BindBlob(3, records);
+  statement.Step();
 }
 
 std::vector<TJournalEntry> TImportJournal::History() {
@@ -378,23 +404,40 @@ std::vector<TJournalRow> TImportJournal::Rows(int importId) {
   const std::optional<TJournalEntry> entry = Entry(importId);
   if (!entry) return {};
   const TImporterDef& importer = ImporterFor(entry->table, entry->kindCode);
-  TStatement statement(db_, "SELECT SheetRow, Code, Action, Fields FROM JournalRow WHERE EntryId = ? ORDER BY Seq");
+  std::vector<std::string> fieldNames;
+  {
+    TStatement names(db_, "SELECT FieldNames FROM JournalEntry WHERE Id = ?");
+    names.Bind({TValue::Integer(importId)});
+    if (names.Step()) fieldNames = SplitNames(names.Text(0));
+  }
+  TStatement statement(db_, "SELECT Records FROM JournalBatch WHERE EntryId = ? ORDER BY Seq");
   statement.Bind({TValue::Integer(importId)});
   std::vector<TJournalRow> rows;
   while (statement.Step()) {
-    TJournalRow& row = rows.emplace_back();
-    row.sheetRow = statement.Int(0);
-    row.change.code = statement.Text(1);
-    const std::string action = statement.Text(2);
-    row.change.action = action == "append"      ? TRowAction::raAppended
-                        : action == "overwrite" ? TRowAction::raOverwritten
-                                                : TRowAction::raLeft;
-    row.change.fields = DecodeFields(statement.Blob(3), importer);
+    TReader reader(statement.Blob(0));
+    while (!reader.AtEnd()) {
+      TJournalRow& row = rows.emplace_back();
+      row.sheetRow = static_cast<int>(reader.U32());
+      const std::uint8_t action = reader.Byte();
+      row.change.action = action == 0 ? TRowAction::raAppended : action == 1 ? TRowAction::raOverwritten : TRowAction::raLeft;
+      row.change.code = reader.Text();
+      row.change.fields = DecodeFields(reader.Text(), fieldNames, importer);
+    }
   }
   return rows;
 }
 
-TJournaledImport::TJournaledImport(TImportJournal& journal, const TJournalImportInfo& info) : journal_(journal) {
+void AppendJournalRecord(std::string& records, int sheetRow, std::string_view code, TRowAction action,
+                         std::string_view fields) {
+  const auto row = static_cast<std::uint32_t>(sheetRow);
+  PutBytes(records, &row, sizeof row);
+  records += static_cast<char>(action == TRowAction::raAppended ? 0 : action == TRowAction::raOverwritten ? 1 : 2);
+  PutText(records, code);
+  PutText(records, fields);
+}
+
+TJournaledImport::TJournaledImport(TImportJournal& journal, const TJournalImportInfo& info)
+    : journal_(journal), importer_(ImporterFor(info.table, info.kindCode)) {
   TJournalEntry entry;
   entry.kindCode = info.kindCode;
   entry.database = info.database;
@@ -411,7 +454,7 @@ void TJournaledImport::RowDone(int sheetRow, const TRowChange& change) {
     case TRowAction::raOverwritten: ++pendingCounts_.overwritten; break;
     case TRowAction::raLeft: ++pendingCounts_.unchanged; return;
   }
-  pending_.push_back({sheetRow, change});
+  AppendJournalRecord(pending_, sheetRow, change.code, change.action, EncodeFields(change, importer_));
 }
 
 void TJournaledImport::BatchCommitting() {
@@ -420,8 +463,8 @@ void TJournaledImport::BatchCommitting() {
                              committed_.unchanged + pendingCounts_.unchanged};
   journal_.Begin();
   try {
-    int seq = seq_;
-    for (const TPendingRow& row : pending_) journal_.AddRow(id_, ++seq, row.sheetRow, row.change);
+    const int seq = pending_.empty() ? seq_ : seq_ + 1;
+    if (!pending_.empty()) journal_.AddRecords(id_, seq, pending_);
     journal_.Execute("UPDATE JournalEntry SET Appended = ?, Overwritten = ?, Unchanged = ? WHERE Id = ?",
                      {TValue::Integer(counts.appended), TValue::Integer(counts.overwritten),
                       TValue::Integer(counts.unchanged), TValue::Integer(id_)});

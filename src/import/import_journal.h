@@ -27,7 +27,6 @@
 #include "import/import_recorder.h"
 
 struct sqlite3;
-struct sqlite3_stmt;
 
 namespace tabrin {
 
@@ -98,13 +97,19 @@ class TImportJournal {
   void Begin();
   void Commit();
   void Rollback();
-  void AddRow(int entryId, int seq, int sheetRow, const TRowChange& change);
+  // Records as AppendJournalRecord lays them out, one blob per batch: an
+  // import writes one statement per batch, not per record.
+  void AddRecords(int entryId, int seq, const std::string& records);
 
  private:
   std::string path_;
   sqlite3* db_ = nullptr;
-  sqlite3_stmt* insertRow_ = nullptr;  // prepared once: an import adds a row per record
 };
+
+// Appends one record to a batch's records: its sheet row, action, code and
+// fields (as the journal encodes them; empty for none).
+void AppendJournalRecord(std::string& records, int sheetRow, std::string_view code, TRowAction action,
+                         std::string_view fields);
 
 // The journal entry of one running import, fed by the import loop.
 class TJournaledImport : public TImportRecorder {
@@ -120,14 +125,11 @@ class TJournaledImport : public TImportRecorder {
   void Finish(TJournalState state);
 
  private:
-  struct TPendingRow {
-    int sheetRow;
-    TRowChange change;
-  };
   TImportJournal& journal_;
+  const TImporterDef& importer_;
   int id_ = 0;
   int seq_ = 0;
-  std::vector<TPendingRow> pending_;
+  std::string pending_;  // the open batch's records, encoded at once
   TImportCounts committed_;
   TImportCounts pendingCounts_;
 };

@@ -56,7 +56,12 @@ class TRowImporter {
         importer_(importer),
         codeField_(DeclaredField(*importer.target, importer.codeField)),
         overwrite_(coverFlag == "0"),
-        mode_(mode) {}
+        mode_(mode) {
+    for (const TFieldMapping& mapping : importer.fields) {
+      const TFieldDef& def = DeclaredField(*importer.target, mapping.field);
+      titles_.push_back(def.title.empty() ? def.name : def.title);
+    }
+  }
 
   // Write mode: what each row did goes to the recorder (the journal).
   void SetRecorder(TImportRecorder* recorder, std::function<int(int)> sheetRowOf) {
@@ -97,6 +102,9 @@ class TRowImporter {
     WriteFields(code, &TFieldMapping::overwrite);
     return Store(TRowAction::raOverwritten, code, &TFieldMapping::overwrite, planned);
   }
+
+  // Plan mode: room for the codes of this many rows.
+  void ReservePlanned(int rows) { planned_.reserve(static_cast<std::size_t>(rows)); }
 
   // What the last row did, when a recorder follows the import or in plan mode.
   const TRowChange& Change() const { return change_; }
@@ -157,12 +165,23 @@ class TRowImporter {
   }
 
   // The values an earlier row of the plan left in a record, by mapping.
-  using TPlannedRecord = std::vector<TValue>;
+  using TPlannedRecord = TRow;
 
-  const TPlannedRecord* PlannedRecord(const std::string& code) const {
+  // Kept compactly: a plan remembers every code of the sheet, and only a
+  // code that comes again reads its record back.
+  const TPlannedRecord* PlannedRecord(const std::string& code) {
     if (mode_ != TRowMode::rmPlan) return nullptr;
     auto found = planned_.find(code);
-    return found == planned_.end() ? nullptr : &found->second;
+    if (found == planned_.end()) return nullptr;
+    plannedRecords_.Decode(found->second, plannedRecord_);
+    return &plannedRecord_;
+  }
+
+  void RememberPlanned(const std::string& code) {
+    TRow record(importer_.fields.size());
+    for (std::size_t i = 0; i < change_.fields.size(); ++i) record[writtenIndex_[i]] = change_.fields[i].after;
+    planned_[code] = plannedRecords_.size();
+    plannedRecords_.push_back(record);
   }
 
   bool Follows() const { return mode_ == TRowMode::rmPlan || recorder_ != nullptr; }
@@ -185,9 +204,7 @@ class TRowImporter {
     if (mode_ == TRowMode::rmPlan) {
       column_ = {};
       target_.Cancel();
-      TPlannedRecord& record = planned_[code];
-      record.resize(importer_.fields.size());
-      for (std::size_t i = 0; i < change_.fields.size(); ++i) record[writtenIndex_[i]] = change_.fields[i].after;
+      RememberPlanned(code);
     } else {
       Post();
       if (recorder_ != nullptr) recorder_->RowDone(sheetRowOf_(sheet_.RecNo()), change_);
@@ -208,12 +225,11 @@ class TRowImporter {
     for (std::size_t i = 0; i < importer_.fields.size(); ++i) {
       const TFieldMapping& mapping = importer_.fields[i];
       if ((mapping.*branch).rule == TCellRule::crNotWritten) continue;
-      TField& field = TargetField(mapping);
       TFieldChange& entry = change_.fields.emplace_back();
       entry.field = mapping.field;
-      entry.title = field.ErrorName();
-      if (action == TRowAction::raOverwritten) entry.before = planned != nullptr ? (*planned)[i] : before_[i];
-      entry.after = field.Value();
+      entry.title = titles_[i];
+      if (action == TRowAction::raOverwritten) entry.before = planned != nullptr ? (*planned)[i] : std::move(before_[i]);
+      entry.after = TargetField(mapping).Value();
       writtenIndex_.push_back(i);
     }
   }
@@ -252,7 +268,10 @@ class TRowImporter {
   TRowChange change_;
   std::vector<TValue> before_;             // by mapping
   std::vector<std::size_t> writtenIndex_;  // mapping of each entry of change_.fields
-  std::unordered_map<std::string, TPlannedRecord> planned_;
+  std::vector<std::string_view> titles_;    // by mapping
+  std::unordered_map<std::string, std::size_t> planned_;  // code -> record in plannedRecords_
+  TRowStore plannedRecords_;
+  TRow plannedRecord_;
   std::string_view column_;
   std::unordered_map<std::string_view, TField*> cells_;
 };
@@ -485,6 +504,7 @@ void WalkSheetWithoutWriting(TQuery& sheet, TConnection& connection, const TImpo
   TRowImporter rows(sheet, connection, importer, options.coverFlag, TRowMode::rmPlan);
   sheet.First();
   const int totalRows = sheet.RecordCount();
+  rows.ReservePlanned(totalRows);
   for (; !sheet.Eof(); sheet.Next()) {
     const int index = sheet.RecNo();
     if (options.control.CancelRequested()) throw TWorkCancelled("已取消匯入計畫");

@@ -63,7 +63,7 @@ std::string ChangesText(const std::vector<TFieldChange>& changes) {
   std::string text;
   for (const TFieldChange& change : changes) {
     if (!text.empty()) text += "；";
-    text += change.title + "：" + ValueText(change.before) + " → " + ValueText(change.after);
+    text += std::string(change.title) + "：" + ValueText(change.before) + " → " + ValueText(change.after);
   }
   return text;
 }

@@ -128,13 +128,11 @@ TUndoResult UndoImport(TImportJournal& journal, const TJournalEntry& import, TCo
                       {TValue::Integer(result.deleted), TValue::Integer(result.restored),
                        TValue::Integer(static_cast<std::int64_t>(result.conflicts.size())),
                        TValue::Integer(result.undoId)});
-      int seq = 0;
+      std::string records;
       for (const TUndoConflict& conflict : result.conflicts) {
-        TRowChange change;
-        change.action = TRowAction::raLeft;
-        change.code = conflict.code;
-        journal.AddRow(result.undoId, ++seq, 0, change);
+        AppendJournalRecord(records, 0, conflict.code, TRowAction::raLeft, {});
       }
+      if (!records.empty()) journal.AddRecords(result.undoId, 1, records);
       journal.Commit();
     } catch (...) {
       journal.Rollback();

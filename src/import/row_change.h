@@ -24,7 +24,7 @@ enum class TRowAction {
 
 struct TFieldChange {
   std::string_view field;  // target field name
-  std::string title;       // what a clerk reads: the field's display title, else its name
+  std::string_view title;  // what a clerk reads: the field's display title, else its name
   TValue before;           // as stored; null for a new record
   TValue after;            // as the import stores it
   // Whether storing after changes what the field holds (numbers compare by

@@ -24,6 +24,7 @@
 #include "db/database_connection.h"
 #include "db/embedded_database.h"
 #include "db/query.h"
+#include "import/import_journal.h"
 #include "text/regional.h"
 #include "xls/workbook_writer.h"
 
@@ -530,10 +531,16 @@ TEST(CliImportKilled, TheJournalCoversWhatWasCommittedAndUndoRestoresTheTable) {
   const int overwritten = CountOf(database, "SELECT COUNT(*) FROM Customer WHERE Sex = '女' AND CustNo IN "
                                             "(SELECT CustNo FROM Customer WHERE CAST(SUBSTR(CustNo, 2) AS INTEGER) % 10 = 0 "
                                             "AND CAST(SUBSTR(CustNo, 2) AS INTEGER) < 20000)");
-  const std::string journal = home + "Journal.db";
-  EXPECT_GE(CountOf(journal, "SELECT COUNT(*) FROM JournalRow WHERE Action = 'append'"), stored - kExisting);
-  EXPECT_GE(CountOf(journal, "SELECT COUNT(*) FROM JournalRow WHERE Action = 'overwrite'"), overwritten);
-  EXPECT_GT(overwritten, 0);
+  {
+    TImportJournal journal(home);
+    const std::vector<TJournalRow> journaled = journal.Rows(journal.History().front().id);
+    const auto count = [&](TRowAction action) {
+      return std::count_if(journaled.begin(), journaled.end(), [&](const TJournalRow& r) { return r.change.action == action; });
+    };
+    EXPECT_GE(count(TRowAction::raAppended), stored - kExisting);
+    EXPECT_GE(count(TRowAction::raOverwritten), overwritten);
+    EXPECT_GT(overwritten, 0);
+  }
 
   std::ostringstream out, err;
   ASSERT_EQ(RunCli({"--home", home, "history"}, {out, err}), 0) << err.str();
