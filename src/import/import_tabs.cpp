@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "import/importers.h"
+#include "import/workbook_backend.h"
 #include "import/workbook_sql.h"
 #include "text/ascii.h"
 #include "text/error.h"
@@ -29,7 +30,7 @@ namespace detail {
 // The sheet row of each record of a filtered sheet query (the item tab
 // leaves out rows without an item number): the rows of the whole sheet whose
 // cell in the filter column is not empty, in order.  Worked out only when an
-// error or a cancel names a row, by reading the whole sheet once.
+// error, a cancel or a plan names a row, by reading the filter column once.
 std::function<int(int)> SheetRowsOf(const TQuery& sheet) {
   TSheetQuerySql query;
   try {
@@ -48,15 +49,12 @@ std::function<int(int)> SheetRowsOf(const TQuery& sheet) {
   return [map, workbook, query = std::move(query)](int recordIndex) {
     if (!map->known) {
       map->known = true;
-      const TStatementResult whole = workbook->Run("SELECT * FROM [" + query.sheet + "$]");
-      std::size_t filter = 0;
-      while (filter < whole.columns.size() && !EqualNoCaseAscii(whole.columns[filter].name, *query.filterColumn)) {
-        ++filter;
-      }
-      TRow row;
-      for (std::size_t i = 0; filter < whole.columns.size() && i < whole.rows.size(); ++i) {
-        whole.rows.Decode(i, row);
-        if (!row[filter].IsNull()) map->sheetRows.push_back(UnfilteredSheetRow(static_cast<int>(i)));
+      // Only the filter column is read, by the rule the query's own filter
+      // follows.
+      if (auto* backend = dynamic_cast<TWorkbookBackend*>(&workbook->Backend())) {
+        for (int position : backend->FilteredRecordPositions(query.sheet, *query.filterColumn)) {
+          map->sheetRows.push_back(UnfilteredSheetRow(position));
+        }
       }
     }
     if (recordIndex >= 0 && static_cast<std::size_t>(recordIndex) < map->sheetRows.size()) {

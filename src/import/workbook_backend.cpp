@@ -35,6 +35,11 @@ std::unique_ptr<TPreparedStatement> TWorkbookBackend::Prepare(const std::string&
   return std::make_unique<TSheetStatement>(workbook_, ParseSheetQuerySql(sql));
 }
 
+std::vector<int> TWorkbookBackend::FilteredRecordPositions(const std::string& sheet,
+                                                           const std::string& filterColumn) const {
+  return tabrin::FilteredRecordPositions(workbook_->ReadSheet(sheet), filterColumn);
+}
+
 void RegisterWorkbookReader() {
   RegisterWorkbookBackend([](const TConnectionProperties& properties) -> std::unique_ptr<TBackend> {
     return std::make_unique<TWorkbookBackend>(properties.Get("Data Source"));

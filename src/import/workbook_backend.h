@@ -13,6 +13,7 @@
 // connection; a connection belongs to one thread at a time.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "db/backend.h"
 #include "xls/spreadsheet.h"
@@ -25,6 +26,9 @@ class TWorkbookBackend : public TBackend {
  public:
   explicit TWorkbookBackend(const std::string& path);
   std::unique_ptr<TPreparedStatement> Prepare(const std::string& sql) override;
+
+  // FilteredRecordPositions (workbook_table.h) of a filtered sheet query.
+  std::vector<int> FilteredRecordPositions(const std::string& sheet, const std::string& filterColumn) const;
 
  private:
   std::shared_ptr<const TSpreadsheet> workbook_;

@@ -81,7 +81,35 @@ class TStoredSharedTexts {
   std::vector<std::uint32_t> numbers_;
 };
 
+// A column's name: its title, else "F<n>" by its position.
+std::string ColumnName(const TWorksheet& sheet, int index) {
+  const std::optional<TSheetCell> title = sheet.Find(sheet.FirstRow(), sheet.FirstColumn() + index);
+  std::string name = title ? CellText(sheet, *title) : std::string();
+  return name.empty() ? "F" + std::to_string(index + 1) : name;
+}
+
+// Whether a filtered query keeps the row whose cell in the filter column
+// this is (none: an empty cell).
+bool KeptByFilter(const std::optional<TSheetCell>& cell) { return cell && KindBit(cell->kind) != 0; }
+
 }  // namespace
+
+std::vector<int> FilteredRecordPositions(const TWorksheet& sheet, const std::string& filterColumn) {
+  std::vector<int> positions;
+  if (sheet.IsEmpty()) {
+    if (!EqualNoCaseAscii("F1", filterColumn)) throw TQueryStatementError(FormatMessage("Field '%s' not found", {filterColumn}));
+    return positions;
+  }
+  const int columnCount = sheet.LastColumn() - sheet.FirstColumn() + 1;
+  int filterIndex = 0;
+  while (filterIndex < columnCount && !EqualNoCaseAscii(ColumnName(sheet, filterIndex), filterColumn)) ++filterIndex;
+  if (filterIndex == columnCount) throw TQueryStatementError(FormatMessage("Field '%s' not found", {filterColumn}));
+  const int titleRow = sheet.FirstRow();
+  for (int row = titleRow + 1; row <= sheet.LastRow(); ++row) {
+    if (KeptByFilter(sheet.Find(row, sheet.FirstColumn() + filterIndex))) positions.push_back(row - titleRow - 1);
+  }
+  return positions;
+}
 
 TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std::string>& filterColumn) {
   TStatementResult result;
@@ -101,12 +129,7 @@ TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std
     for (int row = titleRow + 1; row <= sheet.LastRow(); ++row) {
       for (const TSheetCell& cell : sheet.RowCells(row)) kinds[cell.column - firstColumn] |= KindBit(cell.kind);
     }
-    for (int i = 0; i < columnCount; ++i) {
-      const std::optional<TSheetCell> title = sheet.Find(titleRow, firstColumn + i);
-      std::string name = title ? CellText(sheet, *title) : std::string();
-      if (name.empty()) name = "F" + std::to_string(i + 1);
-      result.columns.push_back({std::move(name), ColumnType(kinds[i]), kTextWidth});
-    }
+    for (int i = 0; i < columnCount; ++i) result.columns.push_back({ColumnName(sheet, i), ColumnType(kinds[i]), kTextWidth});
 
     int filterIndex = -1;
     if (filterColumn) {
@@ -126,8 +149,7 @@ TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std
     result.rows.reserve(static_cast<std::size_t>(sheet.LastRow() - titleRow));
     for (int row = titleRow + 1; row <= sheet.LastRow(); ++row) {
       if (filterIndex >= 0) {
-        const std::optional<TSheetCell> cell = sheet.Find(row, firstColumn + filterIndex);
-        if (!cell || KindBit(cell->kind) == 0) continue;
+        if (!KeptByFilter(sheet.Find(row, firstColumn + filterIndex))) continue;
       }
       std::fill(values.begin(), values.end(), TValue());
       std::fill(sharedTexts.begin(), sharedTexts.end(), TRowStore::kNotShared);

@@ -14,6 +14,7 @@
 // - with a filter column, only rows whose cell there is not empty remain.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "db/backend.h"
 #include "xls/workbook_reader.h"
@@ -22,5 +23,11 @@ namespace tabrin {
 
 // Raises "Field '%s' not found" when the sheet has no filter column.
 TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std::string>& filterColumn);
+
+// For each record the query filtered on filterColumn keeps, in order, its
+// position among the records of the unfiltered query (0 = the row after the
+// titles).  The same rule as WorksheetTable's filter, without building the
+// table.
+std::vector<int> FilteredRecordPositions(const TWorksheet& sheet, const std::string& filterColumn);
 
 }  // namespace tabrin
