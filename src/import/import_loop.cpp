@@ -71,9 +71,12 @@ class TRowImporter {
 
   TRowOutcome ImportCurrentRow() {
     column_ = importer_.codeColumn;
-    const std::string raw = CellText(importer_.codeColumn);
+    currentCode_.clear();
+    currentCode_ = CellText(importer_.codeColumn);
+    const std::string raw = currentCode_;
     if (importer_.skipEmptyCode && raw.empty()) return TRowOutcome::roSkipped;
     const std::string code = importer_.completeItemNumber ? CompleteItemNumber(raw) : raw;
+    currentCode_ = code;
     CheckCodeWidth(code);
 
     column_ = {};
@@ -108,6 +111,9 @@ class TRowImporter {
 
   // What the last row did, when a recorder follows the import or in plan mode.
   const TRowChange& Change() const { return change_; }
+
+  // The code of the last row as far as it was read (a failed row's too).
+  const std::string& CurrentCode() const { return currentCode_; }
 
   // The column title being read when the last row failed, else empty.
   std::string_view CurrentColumn() const { return column_; }
@@ -273,6 +279,7 @@ class TRowImporter {
   TRowStore plannedRecords_;
   TRow plannedRecord_;
   std::string_view column_;
+  std::string currentCode_;
   std::unordered_map<std::string_view, TField*> cells_;
 };
 
@@ -521,6 +528,7 @@ void WalkSheetWithoutWriting(TQuery& sheet, TConnection& connection, const TImpo
       error = e.what();
       step.error = &error;
       step.column = rows.CurrentColumn();
+      step.code = rows.CurrentCode();
     }
     step.sheetRow = sheetRowOf(index);
     visit(step);

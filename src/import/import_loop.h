@@ -117,6 +117,7 @@ struct TRowWalkStep {
   const TRowChange* change = nullptr;
   const std::string* error = nullptr;
   std::string_view column;
+  std::string_view code;  // with an error: the code as far as it was read, maybe empty
 };
 
 // Works out every row of the open sheet query exactly as ImportSheet does,

@@ -12,6 +12,7 @@ TPlannedRow PlannedRowOf(const detail::TRowWalkStep& step) {
     row.outcome = TPlannedOutcome::poError;
     row.error = *step.error;
     row.column = std::string(step.column);
+    row.code = std::string(step.code);
     return row;
   }
   const TRowChange& change = *step.change;

@@ -35,7 +35,7 @@ std::string_view PlannedOutcomeText(TPlannedOutcome outcome);
 struct TPlannedRow {
   int sheetRow = 0;
   TPlannedOutcome outcome = TPlannedOutcome::poError;
-  std::string code;                    // empty for an error before the code was known
+  std::string code;                    // for an error, as far as it was read (maybe empty)
   std::vector<TFieldChange> changes;   // poOverwrite: the fields whose value changes
   std::string error;                   // poError: the message the import would raise
   std::string column;                  // poError: the column being read, maybe empty

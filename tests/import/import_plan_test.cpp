@@ -189,6 +189,8 @@ TEST_P(ImportPlanRows, EveryFailingRowIsListedInOneRunWithItsSheetRowAndColumn) 
     EXPECT_EQ(plan.rows[i].outcome, expected[i].outcome);
     EXPECT_EQ(plan.rows[i].outcome == TPlannedOutcome::poError ? PlannedErrorText(plan.rows[i]) : "", expected[i].error);
   }
+  EXPECT_EQ(plan.rows[1].code, "A2");
+  EXPECT_EQ(plan.rows[2].code, "商品檔");  // as far as it was read
   EXPECT_EQ(plan.Counts(), (TPlanCounts{2, 0, 0, 0, 3}));
 }
 
