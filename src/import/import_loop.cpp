@@ -154,15 +154,16 @@ class TRowImporter {
   }
 
   // The target's fields stay the same while its lookups return the same
-  // columns, so each is looked up by name once per field set.
+  // columns, so each is looked up by name once per field set.  mapping is
+  // one of importer_.fields.
   TField& TargetField(const TFieldMapping& mapping) {
     if (targetFieldsVersion_ != target_.FieldsVersion()) {
-      targetFields_.clear();
+      targetFields_.assign(importer_.fields.size(), nullptr);
       targetFieldsVersion_ = target_.FieldsVersion();
     }
-    auto [slot, added] = targetFields_.try_emplace(&mapping, nullptr);
-    if (added) slot->second = &target_.FieldByName(mapping.field);
-    return *slot->second;
+    TField*& slot = targetFields_[static_cast<std::size_t>(&mapping - importer_.fields.data())];
+    if (slot == nullptr) slot = &target_.FieldByName(mapping.field);
+    return *slot;
   }
 
   void Post() {
@@ -194,7 +195,7 @@ class TRowImporter {
 
   // The stored values of the fields the branch writes, read before the edit.
   void CaptureBefore(TCellSource TFieldMapping::*branch) {
-    before_.assign(importer_.fields.size(), TValue());
+    before_.resize(importer_.fields.size());
     for (std::size_t i = 0; i < importer_.fields.size(); ++i) {
       if ((importer_.fields[i].*branch).rule != TCellRule::crNotWritten) {
         before_[i] = TargetField(importer_.fields[i]).Value();
@@ -225,19 +226,28 @@ class TRowImporter {
               const TPlannedRecord* planned) {
     change_.action = action;
     change_.code = code;
-    change_.fields.clear();
     writtenIndex_.clear();
-    if (branch == nullptr) return;
-    for (std::size_t i = 0; i < importer_.fields.size(); ++i) {
-      const TFieldMapping& mapping = importer_.fields[i];
-      if ((mapping.*branch).rule == TCellRule::crNotWritten) continue;
-      TFieldChange& entry = change_.fields.emplace_back();
-      entry.field = mapping.field;
-      entry.title = titles_[i];
-      if (action == TRowAction::raOverwritten) entry.before = planned != nullptr ? (*planned)[i] : std::move(before_[i]);
-      entry.after = TargetField(mapping).Value();
-      writtenIndex_.push_back(i);
+    std::size_t count = 0;
+    if (branch != nullptr) {
+      // The entries are written over in place: a row costs no allocation
+      // for the entries themselves.
+      change_.fields.resize(importer_.fields.size());
+      for (std::size_t i = 0; i < importer_.fields.size(); ++i) {
+        const TFieldMapping& mapping = importer_.fields[i];
+        if ((mapping.*branch).rule == TCellRule::crNotWritten) continue;
+        TFieldChange& entry = change_.fields[count++];
+        entry.field = mapping.field;
+        entry.title = titles_[i];
+        if (action == TRowAction::raOverwritten) {
+          entry.before = planned != nullptr ? (*planned)[i] : std::move(before_[i]);
+        } else {
+          entry.before = TValue();
+        }
+        entry.after = TargetField(mapping).Value();
+        writtenIndex_.push_back(i);
+      }
     }
+    change_.fields.resize(count);
   }
 
   // The sheet's fields stay the same while it is open: each column title is
@@ -264,7 +274,7 @@ class TRowImporter {
   TQuery& sheet_;
   TQuery target_;
   std::uint64_t targetFieldsVersion_ = 0;
-  std::unordered_map<const TFieldMapping*, TField*> targetFields_;
+  std::vector<TField*> targetFields_;  // by mapping
   const TImporterDef& importer_;
   const TFieldDef& codeField_;
   bool overwrite_;
