@@ -108,6 +108,15 @@ void TTextPool::Reserve(std::size_t texts, std::size_t bytes) {
 
 // ---- TWorksheet
 
+void detail::TPackedCells::reserve(std::size_t capacity) {
+  capacity += kLargestCell;
+  if (capacity <= capacity_) return;
+  auto bytes = std::make_unique_for_overwrite<unsigned char[]>(capacity);
+  if (size_ > 0) std::memcpy(bytes.get(), bytes_.get(), size_);
+  bytes_ = std::move(bytes);
+  capacity_ = capacity;
+}
+
 TRowCells TWorksheet::RowCells(int row) const {
   if (row < 0 || static_cast<std::size_t>(row) + 1 >= rowStarts_.size()) return {};
   const unsigned char* cells = cells_.data();

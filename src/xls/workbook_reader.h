@@ -7,9 +7,12 @@
 // The workbook stream is kept in memory and a sheet is read only when asked
 // for, so memory stays proportional to the file and the sheet read.
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <span>
 #include <string>
 #include <string_view>
@@ -100,6 +103,42 @@ class TRowCells {
   std::uint32_t row_ = 0;
 };
 
+namespace detail {
+// The packed cells of a sheet: a growing run of bytes whose new room is not
+// cleared first, with a little spare room at the end so that a cell is
+// always copied in as one fixed-size piece.
+class TPackedCells {
+ public:
+  static constexpr std::size_t kLargestCell = 16;
+  const unsigned char* data() const { return bytes_.get(); }
+  unsigned char* begin() { return bytes_.get(); }
+  unsigned char& operator[](std::size_t at) { return bytes_[at]; }
+  std::size_t size() const { return size_; }
+  void reserve(std::size_t capacity);
+  // New bytes are left as they are, for the caller to fill.
+  void resize(std::size_t size) {
+    if (size > capacity_) reserve(size);
+    size_ = size;
+  }
+  // Appends the first used of the kLargestCell bytes at cell.
+  void AppendCell(const unsigned char* cell, std::size_t used) {
+    if (capacity_ - size_ < kLargestCell) reserve(std::max(capacity_ * 2, size_ + kLargestCell));
+    std::memcpy(bytes_.get() + size_, cell, kLargestCell);
+    size_ += used;
+  }
+  void swap(TPackedCells& other) noexcept {
+    bytes_.swap(other.bytes_);
+    std::swap(size_, other.size_);
+    std::swap(capacity_, other.capacity_);
+  }
+
+ private:
+  std::unique_ptr<unsigned char[]> bytes_;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;  // kLargestCell more than can be used
+};
+}  // namespace detail
+
 class TWorksheet {
  public:
   const std::string& Name() const { return name_; }
@@ -130,7 +169,7 @@ class TWorksheet {
   int firstRow_ = 0, lastRow_ = -1, firstColumn_ = 0, lastColumn_ = -1;
   // The cells, ordered by row, then column, each packed in a few bytes: a
   // sheet of numbers takes little more memory than its file.
-  std::vector<unsigned char> cells_;
+  detail::TPackedCells cells_;
   std::vector<std::uint32_t> rowStarts_;  // cells_ offset of each row's first cell, plus the end
   std::shared_ptr<const TTextPool> sharedTexts_;  // the workbook's shared strings
   TTextPool ownTexts_;  // texts stored in the cells themselves, indexed after the shared ones

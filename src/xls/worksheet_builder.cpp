@@ -110,10 +110,11 @@ void TWorksheetBuilder::Touch(std::uint32_t row, std::uint32_t column) {
 void TWorksheetBuilder::Append(std::uint32_t row, std::uint32_t column, unsigned char tag, const void* value,
                                std::size_t valueSize) {
   Touch(row, column);
-  std::vector<unsigned char>& cells = sheet_.cells_;
+  TPackedCells& cells = sheet_.cells_;
   const bool newRow = !anyCell_ || row != cellRow_;
   if (anyCell_ && (row < cellRow_ || (row == cellRow_ && column <= cellColumn_))) ordered_ = false;
-  unsigned char packed[kPackedRowMark + kPackedNumber];
+  unsigned char packed[TPackedCells::kLargestCell] = {};
+  static_assert(kPackedRowMark + kPackedNumber <= TPackedCells::kLargestCell);
   std::size_t size = 0;
   if (newRow) {
     if (ordered_) {
@@ -131,7 +132,7 @@ void TWorksheetBuilder::Append(std::uint32_t row, std::uint32_t column, unsigned
   size += 3 + valueSize;
   // Row offsets are 32-bit: no sheet that fits in memory comes near.
   if (cells.size() + size > UINT32_MAX) throw std::bad_alloc();
-  cells.insert(cells.end(), packed, packed + size);
+  cells.AppendCell(packed, size);
   anyCell_ = true;
   cellRow_ = row;
   cellColumn_ = column;
@@ -168,7 +169,7 @@ void TWorksheetBuilder::AddOwnText(std::uint32_t row, std::uint32_t column, std:
 // cells of each row are ordered by column, a position written twice keeping
 // the later cell.  Takes the packed cells once more, not more.
 void TWorksheetBuilder::OrderCells() {
-  std::vector<unsigned char> arrived;
+  TPackedCells arrived;
   arrived.swap(sheet_.cells_);
   const std::size_t rows = std::size_t{lastCellRow_} + 1;
   std::vector<std::uint32_t> starts(rows + 1, 0);
@@ -187,7 +188,7 @@ void TWorksheetBuilder::OrderCells() {
   };
   forEachCell([&](std::uint32_t row, std::size_t, std::size_t size) { starts[row + 1] += static_cast<std::uint32_t>(size); });
   for (std::size_t row = 0; row < rows; ++row) starts[row + 1] += starts[row];
-  std::vector<unsigned char>& cells = sheet_.cells_;
+  TPackedCells& cells = sheet_.cells_;
   cells.resize(starts[rows]);
   {
     std::vector<std::uint32_t> next(starts.begin(), starts.end() - 1);
@@ -196,7 +197,7 @@ void TWorksheetBuilder::OrderCells() {
       next[row] += static_cast<std::uint32_t>(size);
     });
   }
-  std::vector<unsigned char>().swap(arrived);
+  TPackedCells().swap(arrived);
 
   struct TPlaced {
     std::uint16_t column;
