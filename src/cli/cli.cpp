@@ -13,6 +13,16 @@
 
 namespace tabrin::cli {
 
+namespace {
+
+// Set while the program's static data are set up, which is as close to the
+// start of the process as the program itself can see.
+const std::chrono::steady_clock::time_point kProcessStart = std::chrono::steady_clock::now();
+
+}  // namespace
+
+std::chrono::steady_clock::time_point ProcessStart() { return kProcessStart; }
+
 int RunCli(const std::vector<std::string>& args, CliStreams streams) {
   CLI::App app{"Tabrin: moves master data between Excel 97-2003 workbooks and the point-of-sale database.",
                "tabrin-cli"};

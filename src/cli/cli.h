@@ -1,6 +1,7 @@
 #pragma once
 // The command-line front end.  RunCli is the whole program behind main(), with
 // its streams injectable so that tests run commands in process.
+#include <chrono>
 #include <functional>
 #include <iosfwd>
 #include <string>
@@ -21,6 +22,9 @@ struct CliStreams {
 };
 
 int RunCli(const std::vector<std::string>& args, CliStreams streams);
+
+// When the program was loaded (its static data set up, just before main).
+std::chrono::steady_clock::time_point ProcessStart();
 
 // Each verb lives in a file of its own (cmd_<verb>.cpp) and adds itself to
 // the app in RegisterCommands: it creates its subcommand and its options and

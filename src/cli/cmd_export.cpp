@@ -2,13 +2,20 @@
 // Connects to the database as `connect` does, exports the table through its
 // export query with the window's stored settings and prints "匯出完畢".
 // Ctrl-C stops it without writing the file (an earlier file stays), says so
-// on standard error and exits with 130.
+// on standard error and exits with 130.  With --verbose it ends by printing on
+// standard error how long each phase took: start-up (process start to the
+// command), connect, query, write, and finish (closing the query and the
+// connection).
 #include <CLI/CLI.hpp>
 
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cli/cli.h"
 #include "cli/interrupt.h"
@@ -28,9 +35,29 @@ struct ExportOptions {
   int kind = 0;
   std::string table;
   std::string file;
+  bool verbose = false;
 };
 
+using Clock = std::chrono::steady_clock;
+
+double SecondsBetween(Clock::time_point from, Clock::time_point to) {
+  return std::chrono::duration<double>(to - from).count();
+}
+
+void PrintPhases(std::ostream& err, const std::vector<std::pair<const char*, double>>& phases) {
+  double total = 0;
+  char line[64];
+  for (const auto& [name, seconds] : phases) {
+    std::snprintf(line, sizeof line, "%-9s %7.3f s\n", name, seconds);
+    err << line;
+    total += seconds;
+  }
+  std::snprintf(line, sizeof line, "%-9s %7.3f s\n", "total", total);
+  err << line;
+}
+
 int RunExport(const ExportOptions& options, CliStreams& streams) {
+  const Clock::time_point commandStart = Clock::now();
   const std::optional<TDatabaseKind> kind = DatabaseKindFromCode(std::to_string(options.kind));
   const std::optional<TMasterTable> table = MasterTableFromName(options.table);
   if (!kind || !table) {
@@ -38,9 +65,12 @@ int RunExport(const ExportOptions& options, CliStreams& streams) {
     return 2;
   }
 
-  TConnection connection("ADOConnection");
-  ConnectDatabase(connection, *kind, ProgramFolder());
-  TQuery exportQuery(ExportQueryDef(*table), connection);
+  // The query and the connection live in their own scope, so that the time
+  // to close them is the finish phase.
+  auto connection = std::make_unique<TConnection>("ADOConnection");
+  ConnectDatabase(*connection, *kind, ProgramFolder());
+  const Clock::time_point connected = Clock::now();
+  auto exportQuery = std::make_unique<TQuery>(ExportQueryDef(*table), *connection);
 
   TFerran3XLS exporter;
   ApplyHostExportSettings(exporter);
@@ -55,16 +85,28 @@ int RunExport(const ExportOptions& options, CliStreams& streams) {
 
   // A relative name means the current folder, as everywhere on a command line.
   const std::string file = std::filesystem::absolute(options.file).string();
+  TExportTimes times;
   try {
     const InterruptCancels interrupt(cancel);
-    RunExportCommand(exporter, exportQuery, file, control);
+    RunExportCommand(exporter, *exportQuery, file, control, &times);
   } catch (const TWorkCancelled& e) {
     bar.reset();
     streams.err << e.what() << "\n";
     return kInterruptedExitCode;
   }
   bar.reset();
+  const Clock::time_point written = Clock::now();
+  exportQuery.reset();
+  connection.reset();
+  const Clock::time_point finished = Clock::now();
   streams.out << kExportDoneMessage << "\n";
+  if (options.verbose) {
+    PrintPhases(streams.err, {{"start-up", SecondsBetween(ProcessStart(), commandStart)},
+                              {"connect", SecondsBetween(commandStart, connected)},
+                              {"query", times.querySeconds},
+                              {"write", SecondsBetween(connected, written) - times.querySeconds},
+                              {"finish", SecondsBetween(written, finished)}});
+  }
   return 0;
 }
 
@@ -79,6 +121,8 @@ void AddExportCommand(CLI::App& app, CommandContext& context) {
   sub->add_option("table", options->table, "Table to export: cls, item, supplier or customer")
       ->required()
       ->check(CLI::IsMember({"cls", "item", "supplier", "customer"}, CLI::ignore_case));
+  sub->add_flag("--verbose", options->verbose,
+                "Print on standard error how long each phase took (start-up, connect, query, write, finish)");
   sub->add_option("file", options->file, "Workbook to write: a name ending in .xlsx writes an Excel 2007+ workbook (up to 1,048,575 records); any other name gets the extension .xls (up to 65,535)")->required();
   context.AddAction(sub, [options, &context] { return RunExport(*options, context.streams); });
 }

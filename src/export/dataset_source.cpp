@@ -78,4 +78,6 @@ std::string DataSetFieldText(const TQuery& dataSet, int index) {
   return field.AsString();
 }
 
+const TValue& DataSetFieldValue(const TQuery& dataSet, int index) { return FieldAt(dataSet, index).Value(); }
+
 }  // namespace tabrin::detail

@@ -8,6 +8,7 @@
 
 namespace tabrin {
 class TQuery;
+class TValue;
 }
 
 namespace tabrin::detail {
@@ -34,5 +35,7 @@ std::string DataSetFieldLabel(const TQuery& dataSet, int index);
 int DataSetFieldWidth(const TQuery& dataSet, int index);
 // The field's text as the data layer renders it; empty for null.
 std::string DataSetFieldText(const TQuery& dataSet, int index);
+// The field's value as the data layer holds it.
+const TValue& DataSetFieldValue(const TQuery& dataSet, int index);
 
 }  // namespace tabrin::detail

@@ -1,5 +1,7 @@
 #include "export/export_command.h"
 
+#include <chrono>
+
 #include "db/query.h"
 #include "db/schema.h"
 #include "export/ferran3_xls.h"
@@ -133,9 +135,12 @@ std::string ExportFileName(std::string_view chosenFileName, TExportFormat chosen
 }
 
 std::string RunExportCommand(TFerran3XLS& exporter, TQuery& exportQuery, std::string_view chosenFileName,
-                             const TWorkControl& control) {
+                             const TWorkControl& control, TExportTimes* times) {
+  using TClock = std::chrono::steady_clock;
+  const TClock::time_point start = TClock::now();
   exportQuery.Close();
   exportQuery.Open();
+  const TClock::time_point opened = TClock::now();
   exporter.FileName = ExportFileName(chosenFileName);
   exporter.DataSet = &exportQuery;
   const int total = exportQuery.RecordCount();
@@ -144,6 +149,10 @@ std::string RunExportCommand(TFerran3XLS& exporter, TQuery& exportQuery, std::st
     exporter.Execute();
     // Cancelled before the first sheet: the run ended early and kept nothing.
     if (hooks.Cancelled()) throw TWorkCancelled(std::string(kExportCancelledMessage));
+  }
+  if (times != nullptr) {
+    times->querySeconds = std::chrono::duration<double>(opened - start).count();
+    times->writeSeconds = std::chrono::duration<double>(TClock::now() - opened).count();
   }
   control.Report(total, total);
   return exporter.FileName;

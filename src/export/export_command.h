@@ -74,8 +74,14 @@ std::string ExportFileName(std::string_view chosenFileName, TExportFormat chosen
 // exporter's abort protocol: no file is written (an earlier file of that
 // name stays as it was) and TWorkCancelled is raised with
 // kExportCancelledMessage.  The exporter's own event handlers still run.
+//
+// times, when given, receives how long the two parts of the run took.
+struct TExportTimes {
+  double querySeconds = 0;  // closing and opening the export query
+  double writeSeconds = 0;  // walking it and writing the workbook
+};
 std::string RunExportCommand(TFerran3XLS& exporter, TQuery& exportQuery, std::string_view chosenFileName,
-                             const TWorkControl& control = {});
+                             const TWorkControl& control = {}, TExportTimes* times = nullptr);
 
 // The text the window shows after a successful export.
 inline constexpr std::string_view kExportDoneMessage = "匯出完畢";

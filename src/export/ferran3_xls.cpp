@@ -235,13 +235,17 @@ bool TFerran3XLS::WalkSheet(TxlsSheet& sheet) {
     if (sheet.ExportRecCount != 0 && sheet.RecordCounter >= sheet.ExportRecCount) break;
     if (Aborted() && !AskToContinue()) break;
 
-    // By position: two columns may carry the same name (list-view captions).
-    for (int i = 0; i < columns.Count(); ++i) row.SetValueAt(i, source.ValueText(columns.Items(i).SourceIndex, walk));
+    if (sheet.ValuesDirect()) {
+      sheet.WriteDataRowFrom(source, walk);
+    } else {
+      // By position: two columns may carry the same name (list-view captions).
+      for (int i = 0; i < columns.Count(); ++i) row.SetValueAt(i, source.ValueText(columns.Items(i).SourceIndex, walk));
 
-    bool accept = true;
-    if (OnBeforeExportRow) OnBeforeExportRow(*this, row, accept);
-    if (accept && OnAdvancedBeforeExportRow) OnAdvancedBeforeExportRow(*this, s, row, accept);
-    if (accept) sheet.WriteDataRow();
+      bool accept = true;
+      if (OnBeforeExportRow) OnBeforeExportRow(*this, row, accept);
+      if (accept && OnAdvancedBeforeExportRow) OnAdvancedBeforeExportRow(*this, s, row, accept);
+      if (accept) sheet.WriteDataRow();
+    }
     if (sheet.CurrentRecordOnly) break;
 
     ++sheet.RecordCounter;

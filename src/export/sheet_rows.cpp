@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "db/value.h"
 #include "export/ferran3_xls.h"
 #include "export/xls_sheet.h"
 #include "text/encoding.h"
@@ -34,6 +35,25 @@ bool IsNumberKind(TFerranColType kind) {
 
 bool IsDateKind(TFerranColType kind) { return kind == ectDate || kind == ectTime || kind == ectDateTime; }
 
+// The text trimmed as a row value is (blanks and control characters).
+std::string_view TrimmedText(std::string_view text) {
+  std::size_t first = 0;
+  std::size_t last = text.size();
+  while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
+  while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
+  return text.substr(first, last - first);
+}
+
+// What the text of a date-time ("yyyy/M/d[ HH:mm:ss]") reads back as: the
+// value to the second.  Only for days from 1 January 1900 to the year 9999,
+// which the text shows plainly; nothing otherwise.
+std::optional<double> ShownDateTime(double serial) {
+  if (!(serial >= 2 && serial < 2958466)) return std::nullopt;
+  DateTimeParts parts = DecodeDateTime(serial);
+  parts.millisecond = 0;
+  return TryEncodeDateTime(parts);
+}
+
 }  // namespace
 
 void TxlsSheet::PrepareSheet() {
@@ -54,6 +74,11 @@ void TxlsSheet::PrepareSheet() {
   }
   HasImages = std::any_of(Images.begin(), Images.end(),
                           [&](const TxlsImage& image) { return owner_.Pictures.Find(image.PictureName) != nullptr; });
+  valuesDirect_ = ExportSource == esDataSet && !owner_.OnGetExportText && !owner_.OnAdvancedGetExportText &&
+                  !owner_.OnBeforeExportRow && !owner_.OnAdvancedBeforeExportRow && !AutoCalcColWidth;
+  const TRegionalFormats& regional = TRegionalFormats::System();
+  datesDirect_ = regional.shortDate == "yyyy/M/d" && regional.longTime == "HH:mm:ss" &&
+                 regional.dateSeparator == '/' && regional.timeSeparator == ':';
 }
 
 int TxlsSheet::DataStartRow() const {
@@ -136,11 +161,87 @@ void TxlsSheet::WriteDataRow() {
   WriteBeforeDataCells();
   for (int p = 0; p < row_.Count(); ++p) {
     const int col = StartDataCol + p;
-    NoteDataCell(row_.Items(p).Name, CurrentRow, col);
+    columnList_.NoteDataCellAt(p, row_.Items(p).Name, CurrentRow, col);
     const std::uint16_t xf = WriteDataCell(p, col);
     if (HasImages) writer.MeasureRowHeight(xf, CurrentRow);
   }
   ++CurrentRow;
+}
+
+void TxlsSheet::WriteDataRowFrom(const TFerranSourceAdapter& source, const TFerranWalkState& walk) {
+  TWorkbookOutput& writer = *owner_.Writer();
+  CheckRowFits();
+  WriteBeforeDataCells();
+  for (int p = 0; p < row_.Count(); ++p) {
+    const int col = StartDataCol + p;
+    columnList_.NoteDataCellAt(p, row_.Items(p).Name, CurrentRow, col);
+    const std::uint16_t xf = WriteValueCell(p, col, source, walk);
+    if (HasImages) writer.MeasureRowHeight(xf, CurrentRow);
+  }
+  ++CurrentRow;
+}
+
+// The cell WriteDataCell writes for the text a value is shown as, found from
+// the value itself where that is quick and sure: texts of text columns,
+// numbers of number columns (as their 15-digit text reads back), date-times
+// of date columns (as their text, to the second, reads back).  Every other
+// value goes through its text.
+std::uint16_t TxlsSheet::WriteValueCell(int p, int col, const TFerranSourceAdapter& source,
+                                        const TFerranWalkState& walk) {
+  const TFerranColumn& column = columns_.Items(p);
+  const TValue* value = source.Value(column.SourceIndex);
+  if (value != nullptr) {
+    TWorkbookOutput& writer = *owner_.Writer();
+    // A shown value equal to the null text is written as a label.
+    const bool noNullText = Formats.NullString().empty();
+    switch (value->Type()) {
+      case TValueType::vtNull: {
+        const std::uint16_t xf = DataCellFormat(p);
+        writer.WriteBlank(CurrentRow, col, xf);
+        return xf;
+      }
+      case TValueType::vtText:
+        if (column.Kind == ectString) {
+          const std::uint16_t xf = DataCellFormat(p);
+          const std::string_view text = TrimmedText(value->Text());
+          if (text.empty()) {
+            writer.WriteBlank(CurrentRow, col, xf);
+          } else {
+            writer.WriteLabelSst(CurrentRow, col, text, xf);
+          }
+          return xf;
+        }
+        break;
+      case TValueType::vtInteger:
+        if (IsNumberKind(column.Kind) && noNullText) {
+          const std::uint16_t xf = DataCellFormat(p);
+          writer.WriteNumber(CurrentRow, col, static_cast<double>(value->Integer()), xf);
+          return xf;
+        }
+        break;
+      case TValueType::vtFloat:
+        if (IsNumberKind(column.Kind) && noNullText) {
+          const std::uint16_t xf = DataCellFormat(p);
+          writer.WriteNumber(CurrentRow, col, GeneralValue(value->Float()).value_or(0.0), xf);
+          return xf;
+        }
+        break;
+      case TValueType::vtDateTime:
+        if ((column.Kind == ectDate || column.Kind == ectDateTime) && noNullText && datesDirect_) {
+          if (const std::optional<double> shown = ShownDateTime(value->DateTime())) {
+            const std::uint16_t xf = DataCellFormat(p);
+            // The worksheet counts the non-existent 29 February 1900 as a day.
+            writer.WriteNumber(CurrentRow, col, *shown <= 60 ? *shown - 1 : *shown, xf);
+            return xf;
+          }
+        }
+        break;
+      case TValueType::vtBoolean:
+        break;
+    }
+  }
+  row_.SetValueAt(p, source.ValueText(column.SourceIndex, walk));
+  return WriteDataCell(p, col);
 }
 
 std::uint16_t TxlsSheet::WriteDataCell(int p, int col) {

@@ -96,3 +96,9 @@ std::string TFerranSourceAdapter::ValueText(int index, const TFerranWalkState& w
 }
 
 }  // namespace tabrin
+
+namespace tabrin {
+
+const TValue* TFerranSourceAdapter::Value(int index) const { return source_->Value(index); }
+
+}  // namespace tabrin

@@ -10,6 +10,7 @@
 namespace tabrin {
 
 class TQuery;
+class TValue;
 class TfrCustomSource;
 class TListViewModel;
 class TDataGridModel;
@@ -73,6 +74,9 @@ class TFerranSourceAdapter {
   std::string ColumnCaption(int index, int captionRow) const;
   int ColumnWidth(int index) const;
   std::string ValueText(int index, const TFerranWalkState& walk) const;
+  // The value the data layer holds for a column of a data set source's
+  // current record; nullptr for the other kinds, which hold texts.
+  const TValue* Value(int index) const;
 
  private:
   TFerranSourceRefs refs_;

@@ -63,6 +63,7 @@ class TDataSetSource final : public TExportSource {
   std::string ValueText(int index, const TFerranWalkState&) const override {
     return DataSetFieldText(*dataSet_, index);
   }
+  const TValue* Value(int index) const override { return &DataSetFieldValue(*dataSet_, index); }
 
  private:
   TQuery* dataSet_;

@@ -34,6 +34,8 @@ class TExportSource {
   virtual std::string ColumnCaption(int index, int captionRow) const = 0;
   virtual int ColumnWidth(int index) const = 0;
   virtual std::string ValueText(int index, const TFerranWalkState& walk) const = 0;
+  // See TFerranSourceAdapter::Value.
+  virtual const TValue* Value(int /*index*/) const { return nullptr; }
 };
 
 // The source of the selected kind.

@@ -31,6 +31,25 @@ void TxlsColumnList::NoteDataCell(std::string_view name, int row, int col) {
   Widen(entry->FirstCol, entry->LastCol, col);
 }
 
+void TxlsColumnList::NoteDataCellAt(int position, std::string_view name, int row, int col) {
+  const auto at = static_cast<std::size_t>(position);
+  if (at >= entryAt_.size()) entryAt_.resize(at + 1, -1);
+  int& entry = entryAt_[at];
+  if (entry < 0 || items_[static_cast<std::size_t>(entry)].Name != name) {
+    NoteDataCell(name, row, col);
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+      if (SameText(items_[i].Name, name)) {
+        entry = static_cast<int>(i);
+        break;
+      }
+    }
+    return;
+  }
+  TxlsColumn& column = items_[static_cast<std::size_t>(entry)];
+  Widen(column.FirstRow, column.LastRow, row);
+  Widen(column.FirstCol, column.LastCol, col);
+}
+
 const TxlsColumn* TxlsColumnList::Find(std::string_view name) const {
   for (const TxlsColumn& column : items_) {
     if (SameText(column.Name, name)) return &column;

@@ -35,15 +35,22 @@ struct TxlsChartDataRange {
 
 class TxlsColumnList {
  public:
-  void Clear() { items_.clear(); }
+  void Clear() {
+    items_.clear();
+    entryAt_.clear();
+  }
   // Widens the range of the entry of that name (any letter case), creating
   // the entry when missing.
   void NoteDataCell(std::string_view name, int row, int col);
+  // The same for the cell of a row position that always carries this name:
+  // the entry is looked up once per position, not once per cell.
+  void NoteDataCellAt(int position, std::string_view name, int row, int col);
   const TxlsColumn* Find(std::string_view name) const;
   int Count() const { return static_cast<int>(items_.size()); }
 
  private:
   std::vector<TxlsColumn> items_;
+  std::vector<int> entryAt_;  // per row position: its entry in items_, or -1
 };
 
 class TxlsSheet : public TFerranColumnHolder, public TxlsSheetSettings {
@@ -91,6 +98,14 @@ class TxlsSheet : public TFerranColumnHolder, public TxlsSheetSettings {
   void WriteFooterLines();
   void WriteCaptionRow();
   void WriteDataRow();
+  // The data row of the source's current record, written from the values
+  // the source holds (see ValuesDirect).
+  void WriteDataRowFrom(const TFerranSourceAdapter& source, const TFerranWalkState& walk);
+  // True when this run writes its data cells from the source's values: a
+  // data set source, and nothing that wants the cells' texts (text and row
+  // events, column widths from the texts).  The cells are the same either
+  // way; the texts are only not made.
+  bool ValuesDirect() const { return valuesDirect_; }
   void WriteAggregateRow();
   void RegisterStripeFormats();
   void RegisterColumnFormat(int column);
@@ -109,6 +124,8 @@ class TxlsSheet : public TFerranColumnHolder, public TxlsSheetSettings {
   void WriteBeforeDataCells();
   // Writes one data cell; returns its cell format.
   std::uint16_t WriteDataCell(int position, int col);
+  std::uint16_t WriteValueCell(int position, int col, const TFerranSourceAdapter& source,
+                               const TFerranWalkState& walk);
   void CheckRowFits() const;
 
   TFerran3XLS& owner_;
@@ -119,6 +136,8 @@ class TxlsSheet : public TFerranColumnHolder, public TxlsSheetSettings {
   // cache entries of a sheet are all made while it is prepared).
   std::vector<std::uint16_t> fieldFormats_;
   TxlsColumnList columnList_;
+  bool valuesDirect_ = false;
+  bool datesDirect_ = false;  // date-time values read back from their texts without making them
 };
 
 class TxlsSheets {

@@ -8,6 +8,20 @@
 
 namespace tabrin {
 
+std::optional<double> GeneralValue(double value) {
+  if (!std::isfinite(value)) return std::nullopt;
+  if (value == 0) return 0.0;
+  // Whole numbers of up to 15 digits are their own text.
+  if (std::fabs(value) < 1e15 && std::trunc(value) == value) return value;
+  char buffer[64];
+  const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
+  double rounded = 0;
+  // As the regional reader does: a text out of range (an overflow, or an
+  // underflow to a subnormal) is no number.
+  if (std::from_chars(buffer, written.ptr, rounded).ec != std::errc() || !std::isfinite(rounded)) return std::nullopt;
+  return rounded;
+}
+
 std::string FormatGeneral(double value, char decimalSeparator) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";

@@ -4,6 +4,7 @@
 // Arguments are given as MessageArg, so a caller cannot mismatch them.
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -15,6 +16,13 @@ namespace tabrin {
 // notation ("1.5E-6", "1E20") only when the value has more than 15 integer
 // digits or is non-zero and smaller in magnitude than 0.00001.
 std::string FormatGeneral(double value, char decimalSeparator = '.');
+
+// The number FormatGeneral's text reads back as: the value rounded to 15
+// significant digits (0 for either zero).  Nothing for a value whose text is
+// no number (NaN, infinities) or whose rounding overflows.  A writer that
+// stores numbers as they were shown uses this instead of printing and
+// reading each one.
+std::optional<double> GeneralValue(double value);
 
 class MessageArg {
  public:

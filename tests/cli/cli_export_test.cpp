@@ -9,8 +9,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "cli/cli.h"
 #include "db/connection.h"
@@ -327,6 +329,38 @@ TEST_F(CliExport, XlsxWorkbooksHoldTheTablesValues) {
                                          status);
     EXPECT_EQ(status, 0) << c.verb << " as LibreOffice read it:\n" << report;
   }
+}
+
+// --verbose ends with one line per phase and a total on standard error,
+// each "<phase> <seconds> s"; standard output says only what it always says.
+TEST_F(CliExport, VerboseNamesThePhasesWithTheirTimes) {
+  out_.str("");
+  err_.str("");
+  ASSERT_EQ(RunCli({"--home", Home(), "export", "--kind", "1", "--verbose", "item", Home("items.xls")}, {out_, err_}),
+            0)
+      << err_.str();
+  EXPECT_EQ(out_.str(), "匯出完畢\n");
+  std::vector<std::string> names;
+  std::istringstream lines(err_.str());
+  double sum = 0;
+  double total = -1;
+  for (std::string line; std::getline(lines, line);) {
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(line, match, std::regex(R"(([a-z-]+) +(\d+\.\d{3}) s)"))) << line;
+    names.push_back(match[1]);
+    const double seconds = std::stod(match[2]);
+    if (match[1] == "total") {
+      total = seconds;
+    } else {
+      sum += seconds;
+    }
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"start-up", "connect", "query", "write", "finish", "total"}));
+  EXPECT_NEAR(total, sum, 0.003);
+
+  // Without it, nothing is printed there.
+  ASSERT_EQ(Export("item", Home("items.xls")), 0);
+  EXPECT_EQ(err_.str(), "");
 }
 
 TEST_F(CliExport, TheChosenExtensionBecomesXls) {

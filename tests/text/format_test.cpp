@@ -3,6 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "text/error.h"
+#include "text/regional.h"
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
 
 namespace tabrin {
 namespace {
@@ -29,6 +36,33 @@ TEST(FormatGeneral, FifteenSignificantDigits) {
   };
   for (const auto& [value, text] : cases) EXPECT_EQ(FormatGeneral(value), text) << value;
   EXPECT_EQ(FormatGeneral(1.5, ','), "1,5");
+}
+
+// The value of a general text is what reading that text gives, for the
+// cases above, prices as computed, extremes and a spread of random doubles.
+TEST(FormatGeneral, GeneralValueIsWhatTheTextReadsBackAs) {
+  std::vector<double> values = {0.0, -0.0, 12345, 1.5, -1.5, 0.1 + 0.2, 999999999999999, 1e15, 1234567890123456,
+                                0.0000015, 1.0 / 3, 10.75 * 0.98, 10.75 * 1.3, -1e-300, 5e-324,
+                                1.7976931348623157e308, 9.99999999999999999e14, 4503599627370497.0};
+  std::mt19937_64 random(42);
+  for (int i = 0; i < 20000; ++i) {
+    const std::uint64_t bits = random();
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    values.push_back(value);
+    values.push_back(static_cast<double>(random() % 100000) / 8 * (1 + static_cast<double>(i % 7) / 100));
+  }
+  const TRegionalFormats& regional = TRegionalFormats::System();
+  for (const double value : values) {
+    const std::optional<double> read = regional.ParseFloat(FormatGeneral(value));
+    const std::optional<double> general = GeneralValue(value);
+    ASSERT_EQ(general.has_value(), read.has_value()) << value;
+    if (read) {
+      ASSERT_EQ(std::bit_cast<std::uint64_t>(*general), std::bit_cast<std::uint64_t>(*read)) << value;
+    }
+  }
+  EXPECT_FALSE(GeneralValue(std::nan("")));
+  EXPECT_FALSE(GeneralValue(-HUGE_VAL));
 }
 
 TEST(FormatMessage, PercentGMeansTheGeneralForm) {
