@@ -185,6 +185,7 @@ double ExportSeconds(TConnection& connection, const std::string& output) {
 // tabrin-cli export of the item table as a whole process, from fork to exit;
 // with verbose its phases go to standard error.
 double CliExportSeconds(const std::string& home, bool verbose) {
+  std::fflush(stdout);  // the child must not print what the parent buffered
   const auto start = std::chrono::steady_clock::now();
   const pid_t child = fork();
   if (child == 0) {
@@ -267,6 +268,7 @@ int main() {
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return 1;
   const long parentPeak = PeakKiB();
+  std::fflush(stdout);
   const pid_t child = fork();
   if (child == 0) {
     close(pipeFds[0]);
