@@ -37,7 +37,9 @@ namespace {
 class TQuietDialogs : public TDialogs {
  public:
   std::optional<QString> GetOpenFileName(QWidget*) override { return std::nullopt; }
-  std::optional<QString> GetSaveFileName(QWidget*, const QString&, const QString&) override { return std::nullopt; }
+  std::optional<TSaveAnswer> GetSaveFileName(QWidget*, const QString&, const QStringList&) override {
+    return std::nullopt;
+  }
   QAction* PopupMenu(QMenu&, const QPoint&) override { return nullptr; }
   int RunModal(QDialog&) override { return QDialog::Rejected; }
   void ShowMessage(const QString&, const QString&) override {}
