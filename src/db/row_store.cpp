@@ -8,7 +8,7 @@ namespace tabrin {
 
 namespace {
 
-enum Tag : unsigned char { kNull, kText, kInteger, kFloat, kDateTime, kFalse, kTrue, kSharedText };
+enum Tag : unsigned char { kNull, kText, kInteger, kFloat, kDateTime, kFalse, kTrue, kPooledText };
 
 void PutVarint(unsigned char*& p, std::uint64_t v) {
   while (v >= 0x80) {
@@ -29,16 +29,16 @@ std::uint64_t GetVarint(const unsigned char*& p) {
   return v;
 }
 
-bool IsShared(std::span<const std::uint32_t> sharedTexts, std::size_t i) {
-  return i < sharedTexts.size() && sharedTexts[i] != TRowStore::kNotShared;
+bool IsPooled(std::span<const std::uint32_t> pooledTexts, std::size_t i) {
+  return i < pooledTexts.size() && pooledTexts[i] != TRowStore::kNotPooled;
 }
 
-std::size_t EncodedSize(const TRow& row, std::span<const std::uint32_t> sharedTexts) {
+std::size_t EncodedSize(const TRow& row, std::span<const std::uint32_t> pooledTexts) {
   std::size_t size = 10;
   for (std::size_t i = 0; i < row.size(); ++i) {
     const TValue& v = row[i];
     size += 1;
-    if (IsShared(sharedTexts, i)) {
+    if (IsPooled(pooledTexts, i)) {
       size += 5;
       continue;
     }
@@ -81,12 +81,26 @@ TRowStore::TRowStore(std::initializer_list<TRow> rows) {
 void TRowStore::clear() {
   blocks_.clear();
   locations_.clear();
-  sharedTexts_.clear();
+  textPools_.clear();
+  pooledCount_ = 0;
 }
 
-std::uint32_t TRowStore::AddSharedText(std::string_view text) {
-  sharedTexts_.emplace_back(text);
-  return static_cast<std::uint32_t>(sharedTexts_.size() - 1);
+std::uint32_t TRowStore::AddTextPool(std::shared_ptr<const TTextPool> pool) {
+  const std::uint32_t base = pooledCount_;
+  if (pool == nullptr || pool->Count() == 0) return base;
+  if (pool->Count() >= kNotPooled - base) throw std::length_error("too many texts for the row store");
+  pooledCount_ = base + pool->Count();
+  textPools_.push_back({base, std::move(pool)});
+  return base;
+}
+
+std::string_view TRowStore::PooledText(std::uint64_t number) const {
+  // Few pools (a workbook's shared strings and a sheet's own texts): the
+  // last one that starts at or before the number holds it.
+  for (auto pool = textPools_.rbegin(); pool != textPools_.rend(); ++pool) {
+    if (number >= pool->base) return pool->texts->At(static_cast<std::uint32_t>(number - pool->base));
+  }
+  throw std::logic_error("corrupt row store");
 }
 
 void TRowStore::Reserve(std::size_t need) {
@@ -101,18 +115,18 @@ void TRowStore::Reserve(std::size_t need) {
   }
 }
 
-TRowStore::Location TRowStore::Encode(const TRow& row, std::span<const std::uint32_t> sharedTexts) {
-  Reserve(EncodedSize(row, sharedTexts));
+TRowStore::Location TRowStore::Encode(const TRow& row, std::span<const std::uint32_t> pooledTexts) {
+  Reserve(EncodedSize(row, pooledTexts));
   Block& block = blocks_.back();
   const Location location{static_cast<std::uint32_t>(blocks_.size() - 1), static_cast<std::uint32_t>(block.size)};
   unsigned char* p = block.bytes.get() + block.size;
   PutVarint(p, row.size());
   for (std::size_t i = 0; i < row.size(); ++i) {
     const TValue& v = row[i];
-    if (IsShared(sharedTexts, i)) {
-      if (sharedTexts[i] >= sharedTexts_.size()) throw std::out_of_range("no such shared text in the row store");
-      *p++ = kSharedText;
-      PutVarint(p, sharedTexts[i]);
+    if (IsPooled(pooledTexts, i)) {
+      if (pooledTexts[i] >= pooledCount_) throw std::out_of_range("no such pooled text in the row store");
+      *p++ = kPooledText;
+      PutVarint(p, pooledTexts[i]);
       continue;
     }
     switch (v.Type()) {
@@ -148,8 +162,8 @@ TRowStore::Location TRowStore::Encode(const TRow& row, std::span<const std::uint
 
 void TRowStore::push_back(const TRow& row) { locations_.push_back(Encode(row)); }
 
-void TRowStore::push_back(const TRow& row, std::span<const std::uint32_t> sharedTexts) {
-  locations_.push_back(Encode(row, sharedTexts));
+void TRowStore::push_back(const TRow& row, std::span<const std::uint32_t> pooledTexts) {
+  locations_.push_back(Encode(row, pooledTexts));
 }
 
 void TRowStore::Replace(std::size_t index, const TRow& row) { locations_.at(index) = Encode(row); }
@@ -218,8 +232,8 @@ void TRowStore::Decode(std::size_t index, TRow& out) const {
         p += length;
         break;
       }
-      case kSharedText:
-        value.AssignText(sharedTexts_[static_cast<std::size_t>(GetVarint(p))]);
+      case kPooledText:
+        value.AssignText(PooledText(GetVarint(p)));
         break;
       case kInteger:
         value = TValue::Integer(GetRaw<std::int64_t>(p));

@@ -12,14 +12,16 @@
 //   TRow row = rows[0];            // decoded copy
 //   rows.Replace(0, std::move(row));
 //
-// A text that many rows hold (a workbook's shared string) is kept once: the
-// rows name it by the number AddSharedText gave it, so a thousand references
-// to one long text cost a thousand numbers, not a thousand copies.
+// Texts already kept in a text pool (a workbook's shared strings, a sheet's
+// own cell texts) are not copied: the store keeps the pool alive and the rows
+// name a text by its number, counted through the pools in the order they were
+// added.  A thousand references to one long text cost a thousand numbers, and
+// a sheet of long texts is held once, not once in the sheet and again here.
 //
-//   const std::uint32_t note = rows.AddSharedText(longText);
-//   std::vector<std::uint32_t> shared(2, TRowStore::kNotShared);
-//   shared[1] = note;
-//   rows.push_back(TRow{TValue::Text("001"), TValue()}, shared);  // row[1] reads longText
+//   const std::uint32_t first = rows.AddTextPool(pool);   // pool->At(0) is number `first`
+//   std::vector<std::uint32_t> pooled(2, TRowStore::kNotPooled);
+//   pooled[1] = first + 3;
+//   rows.push_back(TRow{TValue::Text("001"), TValue()}, pooled);  // row[1] reads pool->At(3)
 //
 // A backend that reads a result cell by cell appends each value straight from
 // its own buffers, without a TValue in between:
@@ -38,6 +40,7 @@
 #include <vector>
 
 #include "db/value.h"
+#include "text/text_pool.h"
 
 namespace tabrin {
 
@@ -54,11 +57,13 @@ class TRowStore {
 
   void reserve(std::size_t rows) { locations_.reserve(rows); }
   void push_back(const TRow& row);
-  static constexpr std::uint32_t kNotShared = 0xFFFFFFFF;
-  std::uint32_t AddSharedText(std::string_view text);
-  // row[i] is replaced by shared text sharedTexts[i] wherever that is not
-  // kNotShared; sharedTexts has one entry per value of the row.
-  void push_back(const TRow& row, std::span<const std::uint32_t> sharedTexts);
+  static constexpr std::uint32_t kNotPooled = 0xFFFFFFFF;
+  // Keeps the pool for as long as the store holds rows; gives the number of
+  // its first text (an empty or null pool adds no numbers).
+  std::uint32_t AddTextPool(std::shared_ptr<const TTextPool> pool);
+  // row[i] is replaced by pooled text pooledTexts[i] wherever that is not
+  // kNotPooled; pooledTexts has one entry per value of the row.
+  void push_back(const TRow& row, std::span<const std::uint32_t> pooledTexts);
   std::size_t size() const { return locations_.size(); }
   bool empty() const { return locations_.empty(); }
   void clear();
@@ -83,7 +88,8 @@ class TRowStore {
     std::uint32_t block;
     std::uint32_t offset;
   };
-  Location Encode(const TRow& row, std::span<const std::uint32_t> sharedTexts = {});
+  Location Encode(const TRow& row, std::span<const std::uint32_t> pooledTexts = {});
+  std::string_view PooledText(std::uint64_t number) const;
   // Room for `need` more bytes at the end of the last block.
   void Reserve(std::size_t need);
 
@@ -96,7 +102,12 @@ class TRowStore {
   };
   std::vector<Block> blocks_;
   std::vector<Location> locations_;
-  std::vector<std::string> sharedTexts_;
+  struct TextPool {
+    std::uint32_t base;  // the number of its first text
+    std::shared_ptr<const TTextPool> texts;
+  };
+  std::vector<TextPool> textPools_;
+  std::uint32_t pooledCount_ = 0;
   // The row being added value by value, encoded, until EndRow copies it in.
   std::vector<unsigned char> pending_;
 };

@@ -62,25 +62,6 @@ TValue CellValue(const TWorksheet& sheet, const TSheetCell* cell, TFieldType typ
   }
 }
 
-// The row store's number for each of the workbook's shared texts, given
-// out when a cell first uses the text.
-class TStoredSharedTexts {
- public:
-  TStoredSharedTexts(const TWorksheet& sheet, TRowStore& rows)
-      : sheet_(sheet), rows_(rows), numbers_(sheet.SharedTextCount(), TRowStore::kNotShared) {}
-
-  std::uint32_t For(std::uint32_t sharedText) {
-    std::uint32_t& number = numbers_[sharedText];
-    if (number == TRowStore::kNotShared) number = rows_.AddSharedText(sheet_.SharedText(sharedText));
-    return number;
-  }
-
- private:
-  const TWorksheet& sheet_;
-  TRowStore& rows_;
-  std::vector<std::uint32_t> numbers_;
-};
-
 // A column's name: its title, else "F<n>" by its position.
 std::string ColumnName(const TWorksheet& sheet, int index) {
   const std::optional<TSheetCell> title = sheet.Find(sheet.FirstRow(), sheet.FirstColumn() + index);
@@ -139,31 +120,33 @@ TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std
       filterIndex = static_cast<int>(found - result.columns.begin());
     }
 
-    // A shared text is stored once in the result however many cells hold
-    // it: a small workbook can refer to one 32,767-character text from every
-    // cell of the sheet.  A short one costs less in the row itself than a
-    // stored text of its own.
-    TStoredSharedTexts storedText(sheet, result.rows);
+    // The rows keep the sheet's text pools and refer to a longer text by
+    // its number instead of copying it: a small workbook can refer to one
+    // 32,767-character shared text from every cell, and a sheet of long texts
+    // would otherwise be held twice.  A short text costs less in the row
+    // itself than a reference.
+    const std::uint32_t firstShared = result.rows.AddTextPool(sheet.SharedTextPool());
+    const std::uint32_t firstOwn = result.rows.AddTextPool(sheet.OwnTextPool());
+    const std::uint32_t sharedCount = sheet.SharedTextCount();
     TRow values(static_cast<std::size_t>(columnCount));
-    std::vector<std::uint32_t> sharedTexts(static_cast<std::size_t>(columnCount));
+    std::vector<std::uint32_t> pooledTexts(static_cast<std::size_t>(columnCount));
     result.rows.reserve(static_cast<std::size_t>(sheet.LastRow() - titleRow));
     for (int row = titleRow + 1; row <= sheet.LastRow(); ++row) {
       if (filterIndex >= 0) {
         if (!KeptByFilter(sheet.Find(row, firstColumn + filterIndex))) continue;
       }
       std::fill(values.begin(), values.end(), TValue());
-      std::fill(sharedTexts.begin(), sharedTexts.end(), TRowStore::kNotShared);
+      std::fill(pooledTexts.begin(), pooledTexts.end(), TRowStore::kNotPooled);
       for (const TSheetCell& cell : sheet.RowCells(row)) {
         const int index = cell.column - firstColumn;
-        const std::int64_t shared = sheet.SharedTextNumber(cell);
-        if (shared >= 0 && result.columns[index].type == TFieldType::ftWideString &&
+        if (cell.kind == TCellKind::ckText && result.columns[index].type == TFieldType::ftWideString &&
             sheet.Text(cell).size() >= kShortText) {
-          sharedTexts[index] = storedText.For(static_cast<std::uint32_t>(shared));
+          pooledTexts[index] = cell.text < sharedCount ? firstShared + cell.text : firstOwn + (cell.text - sharedCount);
         } else {
           values[index] = CellValue(sheet, &cell, result.columns[index].type);
         }
       }
-      result.rows.push_back(values, sharedTexts);
+      result.rows.push_back(values, pooledTexts);
     }
   }
   return result;

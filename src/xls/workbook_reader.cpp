@@ -83,29 +83,6 @@ std::string JoinQuoted(const std::vector<std::string>& names) {
 
 }  // namespace
 
-// ---- TTextPool
-
-std::uint32_t TTextPool::Add(std::string_view text) {
-  chars_.append(text);
-  return Seal();
-}
-
-std::uint32_t TTextPool::Seal() {
-  if (chars_.size() > UINT32_MAX) throw std::bad_alloc();
-  ends_.push_back(static_cast<std::uint32_t>(chars_.size()));
-  return static_cast<std::uint32_t>(ends_.size() - 1);
-}
-
-std::string_view TTextPool::At(std::uint32_t index) const {
-  const std::size_t begin = index == 0 ? 0 : ends_[index - 1];
-  return std::string_view(chars_).substr(begin, ends_[index] - begin);
-}
-
-void TTextPool::Reserve(std::size_t texts, std::size_t bytes) {
-  ends_.reserve(texts);
-  chars_.reserve(bytes);
-}
-
 // ---- TWorksheet
 
 void detail::TPackedCells::reserve(std::size_t capacity) {
@@ -133,13 +110,8 @@ std::optional<TSheetCell> TWorksheet::Find(int row, int column) const {
 
 std::string_view TWorksheet::Text(const TSheetCell& cell) const {
   if (cell.kind != TCellKind::ckText) return {};
-  const std::uint32_t shared = sharedTexts_ ? sharedTexts_->Count() : 0;
-  return cell.text < shared ? sharedTexts_->At(cell.text) : ownTexts_.At(cell.text - shared);
-}
-
-std::int64_t TWorksheet::SharedTextNumber(const TSheetCell& cell) const {
-  if (cell.kind != TCellKind::ckText || cell.text >= SharedTextCount()) return -1;
-  return cell.text;
+  const std::uint32_t shared = SharedTextCount();
+  return cell.text < shared ? sharedTexts_->At(cell.text) : ownTexts_->At(cell.text - shared);
 }
 
 // ---- TWorkbookReader

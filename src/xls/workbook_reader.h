@@ -18,6 +18,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/text_pool.h"
+
 namespace tabrin {
 
 namespace detail {
@@ -36,22 +38,6 @@ struct TSheetCell {
   std::uint32_t row = 0;
   std::uint16_t column = 0;
   TCellKind kind = TCellKind::ckEmpty;
-};
-
-// Texts stored once, addressed by index.
-class TTextPool {
- public:
-  std::uint32_t Add(std::string_view text);
-  std::uint32_t Count() const { return static_cast<std::uint32_t>(ends_.size()); }
-  std::string_view At(std::uint32_t index) const;
-  // For readers that build a text in place: append to Buffer(), then Seal().
-  std::string& Buffer() { return chars_; }
-  std::uint32_t Seal();
-  void Reserve(std::size_t texts, std::size_t bytes);
-
- private:
-  std::string chars_;
-  std::vector<std::uint32_t> ends_;  // the texts of one pool stay below 4 GiB
 };
 
 namespace detail {
@@ -155,12 +141,13 @@ class TWorksheet {
   // The cell at a position, or nothing when it is empty.
   std::optional<TSheetCell> Find(int row, int column) const;
   std::string_view Text(const TSheetCell& cell) const;
-  // Text cells of the workbook's shared string table name their text by its
-  // number there, so that many cells with one text can keep it once;
-  // SharedTextNumber gives that number, or -1 for other cells.
-  std::uint32_t SharedTextCount() const { return sharedTexts_ ? sharedTexts_->Count() : 0; }
-  std::int64_t SharedTextNumber(const TSheetCell& cell) const;
-  std::string_view SharedText(std::uint32_t number) const { return sharedTexts_->At(number); }
+  // Where the texts live, for whoever keeps them beyond the sheet: a text
+  // cell's number counts through the workbook's shared strings first (the
+  // first SharedTextCount numbers), then the sheet's own texts.  Either pool
+  // may be empty, never null.
+  std::uint32_t SharedTextCount() const { return sharedTexts_->Count(); }
+  const std::shared_ptr<const TTextPool>& SharedTextPool() const { return sharedTexts_; }
+  std::shared_ptr<const TTextPool> OwnTextPool() const { return ownTexts_; }
 
  private:
   friend class TWorkbookReader;
@@ -171,8 +158,9 @@ class TWorksheet {
   // sheet of numbers takes little more memory than its file.
   detail::TPackedCells cells_;
   std::vector<std::uint32_t> rowStarts_;  // cells_ offset of each row's first cell, plus the end
-  std::shared_ptr<const TTextPool> sharedTexts_;  // the workbook's shared strings
-  TTextPool ownTexts_;  // texts stored in the cells themselves, indexed after the shared ones
+  std::shared_ptr<const TTextPool> sharedTexts_ = std::make_shared<const TTextPool>();  // the workbook's shared strings
+  // Texts stored in the cells themselves, numbered after the shared ones.
+  std::shared_ptr<TTextPool> ownTexts_ = std::make_shared<TTextPool>();
 };
 
 class TWorkbookReader {

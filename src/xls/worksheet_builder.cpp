@@ -94,7 +94,7 @@ const unsigned char* DecodeSheetCell(const unsigned char* at, std::uint32_t row,
 TWorksheetBuilder::TWorksheetBuilder(std::string name, std::shared_ptr<const TTextPool> sharedTexts) {
   sheet_.name_ = std::move(name);
   sharedCount_ = sharedTexts ? sharedTexts->Count() : 0;
-  sheet_.sharedTexts_ = std::move(sharedTexts);
+  if (sharedTexts) sheet_.sharedTexts_ = std::move(sharedTexts);
 }
 
 void TWorksheetBuilder::Touch(std::uint32_t row, std::uint32_t column) {
@@ -161,7 +161,7 @@ void TWorksheetBuilder::AddSharedText(std::uint32_t row, std::uint32_t column, s
 
 void TWorksheetBuilder::AddOwnText(std::uint32_t row, std::uint32_t column, std::string_view text) {
   if (text.empty()) return Touch(row, column);
-  const std::uint32_t index = sharedCount_ + sheet_.ownTexts_.Add(text);
+  const std::uint32_t index = sharedCount_ + sheet_.ownTexts_->Add(text);
   Append(row, column, kText, &index, sizeof index);
 }
 

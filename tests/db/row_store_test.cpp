@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
 namespace tabrin {
 namespace {
 
@@ -34,6 +39,39 @@ TEST(RowStore, RowsComeBackAsTheyWentIn) {
   EXPECT_EQ(store[3], mixed);
   store.clear();
   EXPECT_TRUE(store.empty());
+}
+
+// Rows that name texts of pools hold numbers, not copies: the texts read
+// back from the pools, which the store keeps alive after their owner lets go.
+TEST(RowStore, PooledTextsReadFromTheirPools) {
+  auto shared = std::make_shared<TTextPool>();
+  shared->Add("共用文字一");
+  shared->Add(std::string(40000, 's'));
+  auto own = std::make_shared<TTextPool>();
+  own->Add("自己的文字");
+  TRowStore store;
+  const std::uint32_t firstShared = store.AddTextPool(shared);
+  EXPECT_EQ(store.AddTextPool(nullptr), 2u);  // adds no numbers
+  EXPECT_EQ(store.AddTextPool(std::make_shared<TTextPool>()), 2u);
+  const std::uint32_t firstOwn = store.AddTextPool(own);
+  EXPECT_EQ(firstShared, 0u);
+  EXPECT_EQ(firstOwn, 2u);
+  shared.reset();
+  own.reset();
+
+  const std::vector<std::uint32_t> pooled{TRowStore::kNotPooled, firstShared + 1, firstOwn};
+  for (int i = 0; i < 1000; ++i) store.push_back(TRow{TValue::Integer(i), TValue(), TValue()}, pooled);
+  store.push_back(TRow{TValue::Text("末")}, std::vector<std::uint32_t>{firstShared});
+  EXPECT_EQ(store[999], (TRow{TValue::Integer(999), TValue::Text(std::string(40000, 's')), TValue::Text("自己的文字")}));
+  EXPECT_EQ(store[1000], TRow{TValue::Text("共用文字一")});
+
+  // A rewritten row keeps its texts as values of its own.
+  TRow changed = store[3];
+  changed[0] = TValue::Integer(-3);
+  store.Replace(3, changed);
+  EXPECT_EQ(store[3], changed);
+
+  EXPECT_THROW(store.push_back(TRow{TValue()}, std::vector<std::uint32_t>{3}), std::out_of_range);
 }
 
 // A backend adds a result value by value; the rows read as pushed ones do,

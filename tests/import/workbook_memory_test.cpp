@@ -162,6 +162,21 @@ void WriteBoolErrRow(TxlsWorkbookWriter& writer, int row, int columns) {
   }
 }
 
+// Texts stored in the cells themselves (LABEL), as long as a record allows,
+// of accented letters kept one byte each in the file, two in UTF-8.
+void WriteLongOneByteLabelRow(TxlsWorkbookWriter& writer, int row, int columns) {
+  constexpr int kCharacters = 8200;
+  for (int c = 0; c < columns; ++c) {
+    std::uint8_t* body = writer.ClearBuffer(9 + kCharacters, 0xE9);  // é
+    PutU16(body, row);
+    PutU16(body + 2, c);
+    PutU16(body + 4, kDefaultXfIndex);
+    PutU16(body + 6, kCharacters);
+    body[8] = 0;  // one byte per character
+    writer.WriteRecord(0x0204, 9 + kCharacters);
+  }
+}
+
 void WriteBulkSheet(const std::string& path, const TBulkSheet& bulk) {
   TxlsWorkbookWriter writer;
   writer.CreateWorkbookFile(path);
@@ -205,7 +220,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TBulkSheet{"Rk", "RK numbers", 65535, 28, WriteRkRow},
                       TBulkSheet{"LabelSstShortTexts", "LABELSST short texts", 65535, 16, WriteShortTextRow},
                       TBulkSheet{"MulBlank", "MULBLANK blanks", 65535, 256, WriteMulBlankRow},
-                      TBulkSheet{"BoolErr", "BOOLERR values and errors", 65535, 32, WriteBoolErrRow}),
+                      TBulkSheet{"BoolErr", "BOOLERR values and errors", 65535, 32, WriteBoolErrRow},
+                      TBulkSheet{"LongOneByteLabels", "LABEL long one-byte texts", 6000, 1, WriteLongOneByteLabelRow}),
     [](const ::testing::TestParamInfo<TBulkSheet>& sheet) { return std::string(sheet.param.name); });
 
 }  // namespace
