@@ -66,6 +66,27 @@ void TQuery::Open() {
   if (sql_.find_first_not_of(" \t\r\n") == std::string::npos) Fail("Command text was not set for the command object");
   connection_->Open();
 
+  FindWriteTarget();
+  const std::string& runSql = locatorColumn_ >= 0 ? runSql_ : sql_;
+
+  // Opened again with the same SQL (a lookup per imported row), the held
+  // statement runs at once and, while its columns stay the same, the fields
+  // bound to them stay as they are.
+  bool sameColumns = false;
+  try {
+    sameColumns = connection_->RunHeld(openHold_, runSql, params_, result_.Fill());
+  } catch (const TQueryStatementError& error) {
+    Fail(error.what());
+  }
+  result_.Rewind();
+  if (result_.Columns().empty()) Fail("CommandText does not return a result set");
+  if (!sameColumns || boundColumns_.empty()) BindFields();
+  state_ = TDataSetState::dsBrowse;
+}
+
+// The table a post writes to, when the SQL reads one table that exists, and
+// the hidden column that carries a row's identity where the table has one.
+void TQuery::FindWriteTarget() {
   if (sql_ != analysedSql_) {
     const detail::TSqlShape shape = detail::AnalyseSql(sql_);
     analysedSql_ = sql_;
@@ -75,63 +96,40 @@ void TQuery::Open() {
   }
   table_.clear();
   locatorColumn_ = -1;
-  if (!analysedTable_.empty()) {
-    const TTableInfo& info = connection_->TableInfo(analysedTable_);
-    if (info.exists) {
-      table_ = analysedTable_;
-      if (!info.rowLocator.empty()) {
-        if (runSql_.empty()) {
-          runSql_ = sql_;
-          runSql_.insert(analysedSelectAt_, " " + info.rowLocator + " AS " + std::string(kLocatorAlias) + ",");
-        }
-        locatorColumn_ = 0;
-      }
-    }
+  if (analysedTable_.empty()) return;
+  const TTableInfo& info = connection_->TableInfo(analysedTable_);
+  if (!info.exists) return;
+  table_ = analysedTable_;
+  if (info.rowLocator.empty()) return;
+  if (runSql_.empty()) {
+    runSql_ = sql_;
+    runSql_.insert(analysedSelectAt_, " " + info.rowLocator + " AS " + std::string(kLocatorAlias) + ",");
   }
-  const std::string& runSql = locatorColumn_ >= 0 ? runSql_ : sql_;
-
-  // Opened again with the same SQL (a lookup per imported row), the held
-  // statement runs at once and, while its columns stay the same, the fields
-  // bound to them stay as they are.
-  bool sameColumns = false;
-  try {
-    sameColumns = connection_->RunHeld(openHold_, runSql, params_, result_);
-  } catch (const TQueryStatementError& error) {
-    Fail(error.what());
-  }
-  if (columns_.empty()) Fail("CommandText does not return a result set");
-  decodedRow_ = -1;
-  if (!sameColumns || boundColumns_.empty()) BindFields();
-  state_ = TDataSetState::dsBrowse;
-  current_ = 0;
-  eof_ = rows_.empty();
+  locatorColumn_ = 0;
 }
 
 void TQuery::BindFields() {
+  const std::vector<TColumnInfo>& columns = result_.Columns();
   // Re-running the same statement gives the same columns: keep the fields.
   const bool sameColumns =
-      !fields_.empty() && boundColumns_.size() == columns_.size() &&
-      std::equal(columns_.begin(), columns_.end(), boundColumns_.begin(),
+      !fields_.empty() && boundColumns_.size() == columns.size() &&
+      std::equal(columns.begin(), columns.end(), boundColumns_.begin(),
                  [](const TColumnInfo& a, const TColumnInfo& b) { return a.name == b.name && a.type == b.type; });
   if (sameColumns) return;
   fields_.clear();
   fieldIndex_.clear();
   boundColumns_.clear();
-  insertMask_.clear();
-  insertSql_.clear();
-  updateMask_.clear();
-  updateAssignments_.clear();
 
   std::unordered_map<std::string, int> columnByName;
-  for (int i = 0; i < static_cast<int>(columns_.size()); ++i) {
+  for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
     if (i == locatorColumn_) continue;
-    columnByName.emplace(LowerAscii(columns_[static_cast<std::size_t>(i)].name), i);
+    columnByName.emplace(LowerAscii(columns[static_cast<std::size_t>(i)].name), i);
   }
   std::vector<std::unique_ptr<TField>> fields;
   if (declared_.empty()) {
-    for (int i = 0; i < static_cast<int>(columns_.size()); ++i) {
+    for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
       if (i == locatorColumn_) continue;
-      const TColumnInfo& column = columns_[static_cast<std::size_t>(i)];
+      const TColumnInfo& column = columns[static_cast<std::size_t>(i)];
       fields.push_back(std::make_unique<TField>(*this, i, column.name, column.type, column.size));
     }
   } else {
@@ -139,7 +137,7 @@ void TQuery::BindFields() {
       const std::string label(def.title.empty() ? def.name : def.title);
       auto found = columnByName.find(LowerAscii(def.name));
       if (found == columnByName.end()) Fail(FormatMessage("Field '%s' not found", {label}));
-      const TColumnInfo& column = columns_[static_cast<std::size_t>(found->second)];
+      const TColumnInfo& column = columns[static_cast<std::size_t>(found->second)];
       if (!KindMatchesColumn(def.kind, column.type)) {
         Fail(FormatMessage("Type mismatch for field '%s', expecting: %s actual: %s",
                            {label, FieldTypeName(FieldTypeOfKind(def.kind)), FieldTypeName(column.type)}));
@@ -152,18 +150,14 @@ void TQuery::BindFields() {
   for (int i = 0; i < static_cast<int>(fields_.size()); ++i) {
     fieldIndex_.emplace(LowerAscii(fields_[static_cast<std::size_t>(i)]->FieldName()), i);
   }
-  boundColumns_ = columns_;
+  boundColumns_ = columns;
 }
 
 void TQuery::Close() {
   state_ = TDataSetState::dsInactive;
-  rows_.clear();
-  decodedRow_ = -1;
-  currentRow_.clear();
+  result_.Clear();
   editBuffer_.clear();
   modified_.clear();
-  current_ = 0;
-  eof_ = true;
 }
 
 void TQuery::CheckBrowseMode() {
@@ -173,41 +167,27 @@ void TQuery::CheckBrowseMode() {
 
 void TQuery::First() {
   CheckBrowseMode();
-  current_ = 0;
-  eof_ = rows_.empty();
+  result_.MoveTo(0);
 }
 
 void TQuery::Next() {
   CheckBrowseMode();
-  if (eof_) return;
-  if (current_ + 1 < static_cast<int>(rows_.size())) {
-    ++current_;
-  } else {
-    eof_ = true;
-  }
+  result_.Next();
 }
 
 void TQuery::MoveTo(int recNo) {
   CheckBrowseMode();
-  const int count = static_cast<int>(rows_.size());
-  if (recNo < 0) recNo = 0;
-  if (recNo >= count) {
-    current_ = count > 0 ? count - 1 : 0;
-    eof_ = true;
-    return;
-  }
-  current_ = recNo;
-  eof_ = false;
+  result_.MoveTo(recNo);
 }
 
 bool TQuery::Eof() const {
   CheckActive();
-  return eof_;
+  return result_.Eof();
 }
 
 int TQuery::RecordCount() const {
   CheckActive();
-  return static_cast<int>(rows_.size());
+  return result_.RowCount();
 }
 
 int TQuery::FieldCount() const { return static_cast<int>(fields_.size()); }
@@ -231,16 +211,8 @@ const TValue& TQuery::CurrentValue(int column) const {
   if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) {
     return editBuffer_[static_cast<std::size_t>(column)];
   }
-  if (state_ == TDataSetState::dsInactive || rows_.empty()) return kNull;
-  return CurrentRow()[static_cast<std::size_t>(column)];
-}
-
-const TRow& TQuery::CurrentRow() const {
-  if (decodedRow_ != current_) {
-    rows_.Decode(static_cast<std::size_t>(current_), currentRow_);
-    decodedRow_ = current_;
-  }
-  return currentRow_;
+  if (state_ == TDataSetState::dsInactive || result_.Empty()) return kNull;
+  return result_.CurrentRow()[static_cast<std::size_t>(column)];
 }
 
 void TQuery::StoreValue(int column, TValue value) {
@@ -259,8 +231,8 @@ void TQuery::CheckWritable() const {
 void TQuery::Append() {
   CheckBrowseMode();
   CheckWritable();
-  editBuffer_.assign(columns_.size(), TValue());
-  modified_.assign(columns_.size(), false);
+  editBuffer_.assign(result_.Columns().size(), TValue());
+  modified_.assign(result_.Columns().size(), false);
   state_ = TDataSetState::dsInsert;
 }
 
@@ -268,11 +240,11 @@ void TQuery::Edit() {
   CheckActive();
   if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) return;
   CheckWritable();
-  if (rows_.empty()) {
+  if (result_.Empty()) {
     Fail("Either BOF or EOF is True, or the current record has been deleted. Requested operation requires a current record");
   }
-  editBuffer_ = CurrentRow();
-  modified_.assign(columns_.size(), false);
+  editBuffer_ = result_.CurrentRow();
+  modified_.assign(result_.Columns().size(), false);
   state_ = TDataSetState::dsEdit;
 }
 
@@ -284,132 +256,23 @@ void TQuery::Cancel() {
 
 void TQuery::Post() {
   CheckActive();
-  if (state_ == TDataSetState::dsInsert) {
-    PostInsert();
-  } else if (state_ == TDataSetState::dsEdit) {
-    PostUpdate();
+  if (state_ != TDataSetState::dsInsert && state_ != TDataSetState::dsEdit) return;
+  // The writer compares the columns it is given with the last ones; the
+  // fields' version says the same for less on the importers' row-by-row path.
+  if (writerFieldsVersion_ != fieldsVersion_ || writer_.Table() != table_ || writer_.Connection() != connection_) {
+    writer_.Target(*connection_, table_, result_.Columns(), locatorColumn_);
+    writerFieldsVersion_ = fieldsVersion_;
   }
-}
-
-void TQuery::PostInsert() {
-  std::vector<TValue> params;
-  params.reserve(columns_.size());
-  for (std::size_t i = 0; i < columns_.size(); ++i) {
-    if (modified_[i]) params.push_back(editBuffer_[i]);
-  }
-  if (modified_ != insertMask_ || insertSql_.empty()) {
-    TBackend& backend = connection_->Backend();
-    std::string names;
-    std::string markers;
-    for (std::size_t i = 0; i < columns_.size(); ++i) {
-      if (!modified_[i]) continue;
-      if (!names.empty()) {
-        names += ", ";
-        markers += ", ";
-      }
-      names += backend.QuoteIdentifier(columns_[i].name);
-      markers += '?';
+  try {
+    if (state_ == TDataSetState::dsInsert) {
+      TValue locator = writer_.Insert(editBuffer_, modified_);
+      if (locatorColumn_ >= 0) editBuffer_[static_cast<std::size_t>(locatorColumn_)] = std::move(locator);
+      result_.AppendRow(editBuffer_);
+    } else if (writer_.Update(result_.CurrentRow(), editBuffer_, modified_)) {
+      result_.ReplaceCurrentRow(editBuffer_);
     }
-    insertSql_ = "INSERT INTO " + table_ +
-                 (names.empty() ? std::string(" DEFAULT VALUES") : " (" + names + ") VALUES (" + markers + ")");
-    insertMask_ = modified_;
-  }
-  connection_->RunHeld(insertHold_, insertSql_, params, writeResult_);
-  if (writeResult_.rowsAffected == 0) Fail("The record was not added");
-  if (locatorColumn_ >= 0) editBuffer_[static_cast<std::size_t>(locatorColumn_)] = writeResult_.insertedRowLocator;
-  rows_.push_back(editBuffer_);
-  current_ = static_cast<int>(rows_.size()) - 1;
-  decodedRow_ = -1;
-  eof_ = false;
-  editBuffer_.clear();
-  modified_.clear();
-  state_ = TDataSetState::dsBrowse;
-}
-
-// The condition that finds the record being edited again: its primary key,
-// else its row identity, else every value it was read with.  Returns false
-// when only the values can identify it.
-bool TQuery::RecordCondition(std::string& where, std::vector<TValue>& params) const {
-  TBackend& backend = connection_->Backend();
-  const TRow& original = CurrentRow();
-  const TTableInfo& info = connection_->TableInfo(table_);
-
-  std::vector<std::size_t> keyColumns;
-  for (const std::string& key : info.keyColumns) {
-    for (std::size_t i = 0; i < columns_.size(); ++i) {
-      if (static_cast<int>(i) != locatorColumn_ && EqualNoCaseAscii(columns_[i].name, key)) {
-        keyColumns.push_back(i);
-        break;
-      }
-    }
-  }
-  auto addCondition = [&](const std::string& column, const TValue& value) {
-    if (!where.empty()) where += " AND ";
-    if (value.IsNull()) {
-      where += column + " IS NULL";
-    } else {
-      where += column + " = ?";
-      params.push_back(value);
-    }
-  };
-  if (!info.keyColumns.empty() && keyColumns.size() == info.keyColumns.size()) {
-    for (std::size_t i : keyColumns) addCondition(backend.QuoteIdentifier(columns_[i].name), original[i]);
-    return true;
-  }
-  if (locatorColumn_ >= 0 && !original[static_cast<std::size_t>(locatorColumn_)].IsNull()) {
-    addCondition(info.rowLocator, original[static_cast<std::size_t>(locatorColumn_)]);
-    return true;
-  }
-  for (std::size_t i = 0; i < columns_.size(); ++i) {
-    if (static_cast<int>(i) == locatorColumn_ || IsBlobType(columns_[i].type)) continue;
-    addCondition(backend.QuoteIdentifier(columns_[i].name), original[i]);
-  }
-  return false;
-}
-
-void TQuery::PostUpdate() {
-  std::vector<TValue> params;
-  params.reserve(columns_.size() + 1);
-  for (std::size_t i = 0; i < columns_.size(); ++i) {
-    if (modified_[i]) params.push_back(editBuffer_[i]);
-  }
-  if (modified_ != updateMask_) {
-    TBackend& backend = connection_->Backend();
-    updateAssignments_.clear();
-    for (std::size_t i = 0; i < columns_.size(); ++i) {
-      if (!modified_[i]) continue;
-      if (!updateAssignments_.empty()) updateAssignments_ += ", ";
-      updateAssignments_ += backend.QuoteIdentifier(columns_[i].name) + " = ?";
-    }
-    updateMask_ = modified_;
-  }
-  const std::string& assignments = updateAssignments_;
-  if (!assignments.empty()) {
-    std::string where;
-    std::vector<TValue> whereParams;
-    const bool identified = RecordCondition(where, whereParams);
-    if (!identified) {
-      // Only the values tell the record: refuse when they fit several.
-      TStatementResult count = connection_->Run("SELECT COUNT(*) FROM " + table_ + " WHERE " + where, whereParams);
-      const double matches = count.rows.empty() || count.rows[0].empty() ? 0 : count.rows[0][0].Number();
-      if (matches > 1) Fail("Insufficient key column information for updating or refreshing");
-    }
-    params.insert(params.end(), whereParams.begin(), whereParams.end());
-    // Records of one table are found again the same way, so the statement
-    // text repeats: build it only when its parts change.
-    if (where != updateWhere_ || table_ != updateTable_ || updateSql_.empty() || updateSqlAssignments_ != assignments) {
-      updateWhere_ = where;
-      updateTable_ = table_;
-      updateSqlAssignments_ = assignments;
-      updateSql_ = "UPDATE " + table_ + " SET " + assignments + " WHERE " + where;
-    }
-    connection_->RunHeld(updateHold_, updateSql_, params, writeResult_);
-    if (writeResult_.rowsAffected == 0) {
-      Fail("Row cannot be located for updating. Some values may have been changed since it was last read");
-    }
-    if (writeResult_.rowsAffected > 1) Fail("Insufficient key column information for updating or refreshing");
-    rows_.Replace(static_cast<std::size_t>(current_), editBuffer_);
-    decodedRow_ = -1;
+  } catch (const TRecordWriteError& error) {
+    Fail(error.what());
   }
   editBuffer_.clear();
   modified_.clear();

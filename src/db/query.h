@@ -22,11 +22,13 @@
 //
 // Writing: Append starts an empty record (only the fields written are
 // inserted, so the others get the table's defaults); Edit starts editing the
-// current record; Post writes through prepared statements with bound
-// parameters and checks that exactly one row changed.  An edited record is
-// found again by the table's primary key, else SQLite's rowid, else all the
-// values it was read with.  Writes need a query over one table
-// ("SELECT ... FROM <table> [WHERE ...]").
+// current record; Post hands the record to the record writer
+// (record_writer.h).  Writes need a query over one table
+// ("SELECT ... FROM <table> [WHERE ...]", recognised by sql_shape.h).
+//
+// TQuery itself is the data set of the window's and the importers' code: its
+// state, fields and edit buffer.  The fetched rows and the position on them
+// are a TResultSet (result_set.h).
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -40,6 +42,8 @@
 #include "db/backend.h"
 #include "db/connection.h"
 #include "db/field.h"
+#include "db/record_writer.h"
+#include "db/result_set.h"
 #include "db/schema.h"
 #include "db/value.h"
 
@@ -89,7 +93,7 @@ class TQuery {
   bool Eof() const;
   int RecordCount() const;
   bool IsEmpty() const { return RecordCount() == 0; }
-  int RecNo() const { return current_; }  // 0-based position of the current row
+  int RecNo() const { return result_.Position(); }  // 0-based position of the current row
 
   // Suspend/resume attached controls (nesting counted).
   void DisableControls() { ++controlsDisabled_; }
@@ -116,14 +120,11 @@ class TQuery {
   [[noreturn]] void Fail(const std::string& message) const;
   void CheckActive() const;
   const TValue& CurrentValue(int column) const;
-  const TRow& CurrentRow() const;
   void StoreValue(int column, TValue value);
   void BindFields();
   void CheckBrowseMode();
   void CheckWritable() const;
-  void PostInsert();
-  void PostUpdate();
-  bool RecordCondition(std::string& where, std::vector<TValue>& params) const;
+  void FindWriteTarget();
 
   std::string name_;
   TConnection* connection_ = nullptr;
@@ -132,16 +133,9 @@ class TQuery {
   std::vector<TValue> params_;
 
   TDataSetState state_ = TDataSetState::dsInactive;
-  // The result of the last open: its columns and every row.
-  TStatementResult result_;
-  std::vector<TColumnInfo>& columns_ = result_.columns;
-  TRowStore& rows_ = result_.rows;
+  // The result of the last open: its columns, every row, the position.
+  TResultSet result_;
   TStatementHold openHold_;
-  // The current row, decoded from rows_ when the position moves.
-  mutable TRow currentRow_;
-  mutable int decodedRow_ = -1;
-  int current_ = 0;
-  bool eof_ = true;
   int controlsDisabled_ = 0;
   std::vector<std::unique_ptr<TField>> fields_;
   std::uint64_t fieldsVersion_ = 0;
@@ -154,24 +148,11 @@ class TQuery {
   std::size_t analysedSelectAt_ = 0;
   std::string runSql_;  // the SQL as run (with the row identity column)
 
-  // The write statements of the last post, reused while the same fields are
-  // written (the importers write the same fields on every row).
-  std::vector<bool> insertMask_;
-  std::string insertSql_;
-  std::vector<bool> updateMask_;
-  std::string updateAssignments_;
-  std::string updateWhere_;           // the parts updateSql_ was built from
-  std::string updateTable_;
-  std::string updateSqlAssignments_;
-  std::string updateSql_;
-
-  TStatementHold insertHold_;
-  TStatementHold updateHold_;
-  TStatementResult writeResult_;
-
   // Write support.
   std::string table_;            // base table, empty when not writable
   int locatorColumn_ = -1;       // hidden row identity column, if any
+  TRecordWriter writer_;
+  std::uint64_t writerFieldsVersion_ = UINT64_MAX;  // the fields the writer was last given
   TRow editBuffer_;              // record being edited/appended
   std::vector<bool> modified_;   // per result column
 };

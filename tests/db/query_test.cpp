@@ -240,6 +240,30 @@ TEST_P(QueryTest, AppendedRecordsCanBeEditedAgain) {
             (std::vector<std::vector<std::string>>{{"010", "改名", ""}}));
 }
 
+// The same query opened on another table with the same columns writes
+// there: what it keeps for writing belongs to the table it last read.
+TEST_P(QueryTest, AfterItsSqlNamesAnotherTableWithTheSameColumnsAQueryWritesThere) {
+  Exec("CREATE TABLE ClassifyCopy AS SELECT ClsNo, ClsName FROM Classify WHERE 1 = 0", {});
+  TQuery query("CopyQuery", Connection());
+  for (const char* table : {"Classify", "ClassifyCopy"}) {
+    query.Close();
+    query.SetSql(std::string("SELECT ClsNo, ClsName FROM ") + table);
+    query.Open();
+    query.Append();
+    query.FieldByName("ClsNo").SetAsString(table[8] ? "002" : "001");
+    query.FieldByName("ClsName").SetAsString("新");
+    query.Post();
+  }
+  EXPECT_EQ(Rows("SELECT ClsNo FROM Classify"), (std::vector<std::vector<std::string>>{{"001"}}));
+  EXPECT_EQ(Rows("SELECT ClsNo FROM ClassifyCopy"), (std::vector<std::vector<std::string>>{{"002"}}));
+
+  query.Edit();
+  query.FieldByName("ClsName").SetAsString("改");
+  query.Post();
+  EXPECT_EQ(Rows("SELECT ClsName FROM ClassifyCopy"), (std::vector<std::vector<std::string>>{{"改"}}));
+  EXPECT_EQ(Rows("SELECT ClsName FROM Classify"), (std::vector<std::vector<std::string>>{{"新"}}));
+}
+
 TEST_P(QueryTest, AQueryThatIsNotOneTableIsReadOnly) {
   TQuery count("CountQuery", Connection());
   count.SetSql("SELECT COUNT(*) AS n FROM Classify");
