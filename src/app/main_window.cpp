@@ -365,6 +365,21 @@ void TFMTabrin::OpenWorkbookOn(TTabPage& tab) {
   });
 }
 
+void TFMTabrin::RunOnSheet(TTabPage& tab, const QString& what,
+                           const std::function<void(const TWorkControl&)>& work) {
+  busy_ = true;
+  tab.grid->SetSuspended(true);
+  struct EndWork {
+    TFMTabrin& window;
+    TTabPage& tab;
+    ~EndWork() {
+      tab.grid->SetSuspended(false);
+      window.busy_ = false;
+    }
+  } endWork{*this, tab};
+  RunLongWork(this, ApplicationTitle(), what, work, progressObserver_);
+}
+
 void TFMTabrin::PlanTab(TTabPage& tab) {
   tab.grid->SetRowNotes({});
   tab.plan.reset();
@@ -375,24 +390,11 @@ void TFMTabrin::PlanTab(TTabPage& tab) {
   options.coverFlag = coverFlag_;
   std::optional<TImportPlan> plan;
   try {
-    busy_ = true;
-    tab.grid->SetSuspended(true);
-    struct EndWork {
-      TFMTabrin& window;
-      TTabPage& tab;
-      ~EndWork() {
-        tab.grid->SetSuspended(false);
-        window.busy_ = false;
-      }
-    } endWork{*this, tab};
     // A second or two on a full sheet: the same progress as an import.
-    RunLongWork(
-        this, ApplicationTitle(), QStringLiteral("試算中"),
-        [&](const TWorkControl& control) {
-          options.control = control;
-          plan = PlanTabSheet(sheet, adoConnection_, dbKind_, tab.table, options);
-        },
-        progressObserver_);
+    RunOnSheet(tab, QStringLiteral("試算中"), [&](const TWorkControl& control) {
+      options.control = control;
+      plan = PlanTabSheet(sheet, adoConnection_, dbKind_, tab.table, options);
+    });
   } catch (const std::exception& e) {
     // The sheet can still be imported; the tab says why it shows no plan.
     tab.planLegend->setText(QStringLiteral("沒有試算：") + QString::fromUtf8(e.what()));
@@ -428,23 +430,10 @@ void TFMTabrin::ImportInto(TTabPage& tab) {
       PlanTab(tab);
     };
     try {
-      busy_ = true;
-      tab.grid->SetSuspended(true);
-      struct EndWork {
-        TFMTabrin& window;
-        TTabPage& tab;
-        ~EndWork() {
-          tab.grid->SetSuspended(false);
-          window.busy_ = false;
-        }
-      } endWork{*this, tab};
-      RunLongWork(
-          this, ApplicationTitle(), QStringLiteral("匯入中"),
-          [&](const TWorkControl& control) {
-            options.control = control;
-            ImportTabSheet(sheet, adoConnection_, dbKind_, tab.table, options);
-          },
-          progressObserver_);
+      RunOnSheet(tab, QStringLiteral("匯入中"), [&](const TWorkControl& control) {
+        options.control = control;
+        ImportTabSheet(sheet, adoConnection_, dbKind_, tab.table, options);
+      });
       entry.Finish(TJournalState::jsDone);
     } catch (const TImportCancelled&) {
       // What was committed stays and can be undone; the outcomes changed.

@@ -121,6 +121,9 @@ class TFMTabrin : public QWidget {
   // setting and shows it; without a connection or an open sheet, none.
   void PlanTab(TTabPage& tab);
   void UpdateUndoButton();
+  // Long work on the tab's sheet query off the window's thread: every
+  // command is refused and the grid leaves the query alone meanwhile.
+  void RunOnSheet(TTabPage& tab, const QString& what, const std::function<void(const TWorkControl&)>& work);
   void ImportInto(TTabPage& tab);
   void ExportFrom(TTabPage& tab);
 
