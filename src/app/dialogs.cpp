@@ -47,4 +47,10 @@ void TQtDialogs::ShowError(const QString& caption, const QString& text) {
   ShowBox(QMessageBox::Critical, caption, text);
 }
 
+bool TQtDialogs::Ask(const QString& caption, const QString& text) {
+  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No);
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace tabrin::app

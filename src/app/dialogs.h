@@ -1,6 +1,6 @@
 #pragma once
 // Everything the window shows modally and waits for: the file dialogs, the
-// pop-up menu, the settings dialog, the message box and the error box.  The
+// pop-up menu, the settings dialog, the message, question and error boxes.  The
 // window reaches them only through TDialogs, so that a scripted stand-in can
 // answer them in tests and no test waits for a person.
 #include <QString>
@@ -44,6 +44,9 @@ class TDialogs {
   virtual void ShowMessage(const QString& caption, const QString& text) = 0;
   // The error box: stop icon, one OK button.
   virtual void ShowError(const QString& caption, const QString& text) = 0;
+  // A question box: question icon, Yes and No buttons, No the default (a
+  // clerk who presses Enter out of habit changes nothing).  True for Yes.
+  virtual bool Ask(const QString& caption, const QString& text) = 0;
 };
 
 // The real ones, on Qt's dialogs.
@@ -56,6 +59,7 @@ class TQtDialogs : public TDialogs {
   int RunModal(QDialog& dialog) override;
   void ShowMessage(const QString& caption, const QString& text) override;
   void ShowError(const QString& caption, const QString& text) override;
+  bool Ask(const QString& caption, const QString& text) override;
 };
 
 }  // namespace tabrin::app

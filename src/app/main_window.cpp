@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTabWidget>
@@ -21,8 +22,12 @@
 #include "db/database_connection.h"
 #include "export/export_command.h"
 #include "import/cover_setting.h"
+#include "import/import_journal.h"
 #include "import/import_loop.h"
+#include "import/import_plan.h"
 #include "import/import_tabs.h"
+#include "import/import_undo.h"
+#include "text/sha256.h"
 
 namespace tabrin::app {
 
@@ -108,6 +113,7 @@ TFMTabrin::TFMTabrin(TDialogs& dialogs, QWidget* parent) : QWidget(parent), dial
 
   OpenStoredConnection();
   ReportErrors(dialogs_, [this] { FormCreate(); });
+  UpdateUndoButton();
   fmsetup_ = new TFmsetup(dialogs_, this);
   fmsetup_->setWindowFlag(Qt::Dialog);
 }
@@ -131,10 +137,16 @@ void TFMTabrin::CreateToolBar() {
   QFont bold = Databaseinfo->font();
   bold.setBold(true);
   Databaseinfo->setFont(bold);
+  // After the status box, so that the three commands and the box keep their
+  // places.
+  undoButton = CommandButton(ToolBar, "undoButton", QStringLiteral("復原上次匯入"), QStringLiteral("undo"),
+                             3 * kButtonWidth + 215);
+  undoButton->setEnabled(false);
 
   connect(dbconnButton, &QToolButton::clicked, this, &TFMTabrin::dbconnButtonClick);
   connect(inisetupButton, &QToolButton::clicked, this, &TFMTabrin::inisetupButtonClick);
   connect(sbClose, &QToolButton::clicked, this, &TFMTabrin::sbCloseClick);
+  connect(undoButton, &QToolButton::clicked, this, &TFMTabrin::undoButtonClick);
 }
 
 void TFMTabrin::CreateTabs() {
@@ -170,6 +182,13 @@ void TFMTabrin::CreateTabs() {
     tab.exportBtn =
         CommandButton(tab.toolBar, names.exportBtn, QStringLiteral("匯出"), QStringLiteral("export"), 2 * kButtonWidth);
     for (QToolButton* button : {tab.xlsBtn, tab.importBtn, tab.exportBtn}) button->setEnabled(false);
+    tab.planLegend = new QLabel(tab.toolBar);
+    tab.planLegend->setObjectName(QStringLiteral("PlanLegend"));
+    tab.planLegend->setTextFormat(Qt::PlainText);
+    tab.planLegend->setWordWrap(true);
+    tab.planLegend->setGeometry(3 * kButtonWidth + 8, kButtonTop, 540, kButtonHeight);
+    tab.planLegend->setToolTip(QStringLiteral("表格第一欄「試算」是匯入每一列會做的事；"
+                                              "停在一列上可看到要覆蓋的欄位（舊 → 新）或錯誤"));
     connect(tab.xlsBtn, &QToolButton::clicked, this, openSlots[i]);
     connect(tab.importBtn, &QToolButton::clicked, this, importSlots[i]);
     connect(tab.exportBtn, &QToolButton::clicked, this, exportSlots[i]);
@@ -243,6 +262,48 @@ void TFMTabrin::inisetupButtonClick() {
   });
 }
 
+// The newest import the journal can take back; the journal is not created
+// just to find that there is none.
+void TFMTabrin::UpdateUndoButton() {
+  bool undoable = false;
+  ReportErrors(dialogs_, [&] {
+    if (!std::filesystem::exists(ProgramFile("Journal.db"))) return;
+    TImportJournal journal(ProgramFolder());
+    undoable = journal.NewestUndoable().has_value();
+  });
+  undoButton->setEnabled(undoable);
+}
+
+// The undo runs on the window's connection when it is the database the
+// import wrote, else on one of its own, as the command line's undo does.
+void TFMTabrin::undoButtonClick() {
+  Command([this] {
+    TImportJournal journal(ProgramFolder());
+    const TJournalEntry import = UndoableImport(journal, 0);
+    const TDatabaseKind kind = UndoDatabaseKind(import, ProgramFolder());
+    const QString question =
+        QStringLiteral("要復原匯入 #%1（%2）嗎？\n\n匯入新增的資料會刪除，被覆蓋的資料會還原；"
+                       "匯入後又被修改或刪除的資料不會變動。")
+            .arg(import.id)
+            .arg(Utf8(ImportSummary(import)));
+    if (!dialogs_.Ask(ApplicationTitle(), question)) return;
+    TConnection own("ADOConnection");
+    TConnection* database = &adoConnection_;
+    if (!adoConnection_.Connected() || dbKind_ != import.kindCode) {
+      ConnectDatabase(own, kind, ProgramFolder());
+      database = &own;
+    }
+    const TUndoResult result = UndoImport(journal, import, *database);
+    UpdateUndoButton();
+    QStringList lines;
+    for (const std::string& line : UndoResultLines(import, result)) lines << Utf8(line);
+    for (TTabPage& tab : tabs_) {
+      if (tab.table == import.table && tab.plan) PlanTab(tab);
+    }
+    dialogs_.ShowMessage(ApplicationTitle(), lines.join(QLatin1Char('\n')));
+  });
+}
+
 void TFMTabrin::sbCloseClick() {
   Command([this] {
     adoXlsConnect_.Close();
@@ -294,10 +355,54 @@ void TFMTabrin::OpenWorkbookOn(TTabPage& tab) {
     }
     TQuery& sheet = *tab.sheetQuery;
     tab.grid->SetSheet(nullptr);
+    tab.plan.reset();
+    tab.planLegend->clear();
+    tab.workbookPath = std::filesystem::absolute(file->toStdString()).string();
     OpenTabSheetQuery(sheet, adoXlsConnect_, tab.table);
     tab.grid->SetSheet(&sheet, *file);
     tab.importBtn->setEnabled(sheet.RecordCount() > 0);
+    PlanTab(tab);
   });
+}
+
+void TFMTabrin::RunOnSheet(TTabPage& tab, const QString& what,
+                           const std::function<void(const TWorkControl&)>& work) {
+  busy_ = true;
+  tab.grid->SetSuspended(true);
+  struct EndWork {
+    TFMTabrin& window;
+    TTabPage& tab;
+    ~EndWork() {
+      tab.grid->SetSuspended(false);
+      window.busy_ = false;
+    }
+  } endWork{*this, tab};
+  RunLongWork(this, ApplicationTitle(), what, work, progressObserver_);
+}
+
+void TFMTabrin::PlanTab(TTabPage& tab) {
+  tab.grid->SetRowNotes({});
+  tab.plan.reset();
+  tab.planLegend->clear();
+  TQuery& sheet = *tab.sheetQuery;
+  if (!sheet.Active() || !adoConnection_.Connected() || dbKind_.empty()) return;
+  TImportOptions options;
+  options.coverFlag = coverFlag_;
+  std::optional<TImportPlan> plan;
+  try {
+    // A second or two on a full sheet: the same progress as an import.
+    RunOnSheet(tab, QStringLiteral("試算中"), [&](const TWorkControl& control) {
+      options.control = control;
+      plan = PlanTabSheet(sheet, adoConnection_, dbKind_, tab.table, options);
+    });
+  } catch (const std::exception& e) {
+    // The sheet can still be imported; the tab says why it shows no plan.
+    tab.planLegend->setText(QStringLiteral("沒有試算：") + QString::fromUtf8(e.what()));
+    return;
+  }
+  tab.plan = std::make_unique<TTabPlan>(std::move(*plan), sheet);
+  tab.grid->SetRowNotes(tab.plan->RowNotes());
+  tab.planLegend->setText(tab.plan->Legend());
 }
 
 // --- Import -------------------------------------------------------------------------
@@ -313,23 +418,34 @@ void TFMTabrin::ImportInto(TTabPage& tab) {
     sheet.First();  // a sheet whose open failed is closed: the data layer says so
     TImportOptions options;
     options.coverFlag = coverFlag_;
-    busy_ = true;
-    tab.grid->SetSuspended(true);
-    struct EndWork {
-      TFMTabrin& window;
-      TTabPage& tab;
-      ~EndWork() {
-        tab.grid->SetSuspended(false);
-        window.busy_ = false;
-      }
-    } endWork{*this, tab};
-    RunLongWork(
-        this, ApplicationTitle(), QStringLiteral("匯入中"),
-        [&](const TWorkControl& control) {
-          options.control = control;
-          ImportTabSheet(sheet, adoConnection_, dbKind_, tab.table, options);
-        },
-        progressObserver_);
+    // Every import is journaled, so that it can be taken back; one that
+    // cannot be journaled does not start.
+    TImportJournal journal(ProgramFolder());
+    const std::optional<TDatabaseKind> kind = DatabaseKindFromCode(dbKind_);
+    TJournaledImport entry(journal, {dbKind_, kind ? DatabaseIdentity(*kind, ProgramFolder()) : std::string(),
+                                     tab.table, tab.workbookPath, FileSha256Hex(tab.workbookPath), coverFlag_});
+    options.recorder = &entry;
+    const auto afterImport = [&] {
+      UpdateUndoButton();
+      PlanTab(tab);
+    };
+    try {
+      RunOnSheet(tab, QStringLiteral("匯入中"), [&](const TWorkControl& control) {
+        options.control = control;
+        ImportTabSheet(sheet, adoConnection_, dbKind_, tab.table, options);
+      });
+      entry.Finish(TJournalState::jsDone);
+    } catch (const TImportCancelled&) {
+      // What was committed stays and can be undone; the outcomes changed.
+      entry.Finish(TJournalState::jsCancelled);
+      afterImport();
+      throw;
+    } catch (...) {
+      entry.Finish(TJournalState::jsFailed);
+      afterImport();
+      throw;
+    }
+    afterImport();
     dialogs_.ShowMessage(ApplicationTitle(), Utf8(kImportDoneMessage));
   });
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The main window "Excel 資料匯入公用程式": the toolbar with the connect,
-// settings and exit commands and the status box, and one tab per master
-// table, each with its grid and its Open, Import and Export buttons.  The
+// settings and exit commands, the status box and the undo of the last
+// import, and one tab per master table, each with its grid and its Open,
+// Import and Export buttons.  A tab's grid shows what importing each row of
+// its sheet would do (the core's import plan) while a database is connected.  The
 // window owns the database and workbook connections, the sheet and export
 // queries, the exporter and the settings dialog for the whole run, and holds
 // DBKind (set by a successful connection) and CoverFlag (read once here).
@@ -13,12 +15,14 @@
 
 #include "app/long_work.h"
 #include "app/tab_grid.h"
+#include "app/tab_plan.h"
 #include "db/connection.h"
 #include "db/master_table.h"
 #include "db/query.h"
 #include "export/ferran3_xls.h"
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QTabWidget;
@@ -29,7 +33,8 @@ namespace tabrin::app {
 class TDialogs;
 class TFmsetup;
 
-// One tab: its page, grid, sheet query, export query and three buttons.
+// One tab: its page, grid, sheet query, export query and three buttons, the
+// workbook its sheet was read from and the plan of importing it.
 struct TTabPage {
   TMasterTable table{};
   QWidget* page = nullptr;
@@ -38,8 +43,11 @@ struct TTabPage {
   QToolButton* xlsBtn = nullptr;
   QToolButton* importBtn = nullptr;
   QToolButton* exportBtn = nullptr;
+  QLabel* planLegend = nullptr;  // the plan's counts, or why there is none
   std::unique_ptr<TQuery> sheetQuery;
   std::unique_ptr<TQuery> exportQuery;
+  std::string workbookPath;
+  std::unique_ptr<TTabPlan> plan;  // the grid's notes point into it
 };
 
 class TFMTabrin : public QWidget {
@@ -67,6 +75,7 @@ class TFMTabrin : public QWidget {
   QToolButton* inisetupButton = nullptr;
   QToolButton* sbClose = nullptr;
   QLineEdit* Databaseinfo = nullptr;
+  QToolButton* undoButton = nullptr;  // 復原上次匯入: enabled while the journal has an import to undo
   QTabWidget* PageControl1 = nullptr;
   QMenu* mnuDB = nullptr;
   QAction* mnuOrvella = nullptr;
@@ -78,6 +87,7 @@ class TFMTabrin : public QWidget {
   void dbconnButtonClick();
   void inisetupButtonClick();
   void sbCloseClick();
+  void undoButtonClick();
   void mnuOrvellaClick();
   void mnuKESTAPOSClick();
   void mnuKESTAPLUSClick();
@@ -107,6 +117,13 @@ class TFMTabrin : public QWidget {
   void Command(const std::function<void()>& command);
   void Connect(int kindCode);
   void OpenWorkbookOn(TTabPage& tab);
+  // Works out the tab's plan against the connected database and the cover
+  // setting and shows it; without a connection or an open sheet, none.
+  void PlanTab(TTabPage& tab);
+  void UpdateUndoButton();
+  // Long work on the tab's sheet query off the window's thread: every
+  // command is refused and the grid leaves the query alone meanwhile.
+  void RunOnSheet(TTabPage& tab, const QString& what, const std::function<void(const TWorkControl&)>& work);
   void ImportInto(TTabPage& tab);
   void ExportFrom(TTabPage& tab);
 

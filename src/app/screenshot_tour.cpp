@@ -44,6 +44,7 @@ class TTourDialogs : public TDialogs {
     std::cerr << "tabrin: " << text.toStdString() << "\n";
     failed = true;
   }
+  bool Ask(const QString&, const QString&) override { return false; }
 };
 
 void Settle() {

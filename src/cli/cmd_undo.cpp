@@ -19,13 +19,11 @@
 #include <string>
 
 #include "cli/cli.h"
-#include "cli/journal_text.h"
 #include "config/program_folder.h"
 #include "db/connection.h"
 #include "db/database_connection.h"
 #include "import/import_undo.h"
 #include "text/error.h"
-#include "text/format.h"
 
 namespace tabrin::cli {
 namespace {
@@ -35,27 +33,18 @@ constexpr int kConflictsExitCode = 3;
 int RunUndo(int id, CliStreams& streams) {
   TImportJournal journal(ProgramFolder());
   TJournalEntry import;
-  std::optional<TDatabaseKind> kind;
+  TDatabaseKind kind{};
   try {
     import = UndoableImport(journal, id);
-    kind = DatabaseKindFromCode(import.kindCode);
-    if (!kind) throw TabrinError(FormatMessage("匯入 #%d 的資料庫種類 '%s' 不明", {import.id, import.kindCode}));
-    const std::string now = DatabaseIdentity(*kind, ProgramFolder());
-    if (now != import.database) {
-      throw TabrinError(FormatMessage("匯入 #%d 寫入的是 %s，目前的設定連到 %s；沒有復原", {import.id, import.database, now}));
-    }
+    kind = UndoDatabaseKind(import, ProgramFolder());
   } catch (const TabrinError& e) {
     streams.err << e.what() << "\n";
     return 1;
   }
   TConnection connection("ADOConnection");
-  ConnectDatabase(connection, *kind, ProgramFolder());
+  ConnectDatabase(connection, kind, ProgramFolder());
   const TUndoResult result = UndoImport(journal, import, connection);
-  streams.out << FormatMessage("已復原匯入 #%d（%s）", {import.id, ImportSummary(import)}) << "\n"
-              << FormatMessage("刪除 %d 筆，還原 %d 筆，衝突 %d 筆",
-                               {result.deleted, result.restored, static_cast<int>(result.conflicts.size())})
-              << "\n";
-  for (const TUndoConflict& conflict : result.conflicts) streams.out << ConflictText(conflict) << "\n";
+  for (const std::string& line : UndoResultLines(import, result)) streams.out << line << "\n";
   return result.conflicts.empty() ? 0 : kConflictsExitCode;
 }
 

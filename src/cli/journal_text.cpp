@@ -44,9 +44,4 @@ std::string JournalEntryLine(const TJournalEntry& entry) {
   return line;
 }
 
-std::string ImportSummary(const TJournalEntry& entry) {
-  return FormatMessage("%s，%s，新增 %d 筆，覆蓋 %d 筆",
-                       {entry.startedAt, FileName(entry.workbook), entry.counts.appended, entry.counts.overwritten});
-}
-
 }  // namespace tabrin::cli

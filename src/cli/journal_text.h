@@ -11,7 +11,4 @@ namespace tabrin::cli {
 // undo "#2  ...  復原 #1  ...  刪除 1 筆，還原 1 筆，衝突 0 筆".
 std::string JournalEntryLine(const TJournalEntry& entry);
 
-// "2026/12/10 17:19:40，cls.xls，新增 1 筆，覆蓋 1 筆": when, which file, what it did.
-std::string ImportSummary(const TJournalEntry& entry);
-
 }  // namespace tabrin::cli

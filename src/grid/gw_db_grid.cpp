@@ -108,6 +108,17 @@ void TgwDBGrid::SetSheet(TQuery* openSheet, const QString& fileName) {
   UpdateStatus(fileName, model_->rowCount());
 }
 
+void TgwDBGrid::SetRowNotes(TRowNotes notes) {
+  const QModelIndex current = view_->currentIndex();
+  const int row = current.isValid() ? current.row() : 0;
+  model_->SetRowNotes(std::move(notes));
+  ApplyColumnWidths();
+  if (row < model_->rowCount()) {
+    view_->setCurrentIndex(model_->index(row, 0));
+    view_->scrollTo(model_->index(row, 0));
+  }
+}
+
 void TgwDBGrid::SetSuspended(bool suspended) {
   if (suspended == model_->Suspended()) return;
   if (suspended) {

@@ -45,6 +45,10 @@ class TgwDBGrid : public QWidget {
   // Ends a suspension (it reads the query), so call it only once no other
   // thread uses the query.
   void SetSheet(TQuery* openSheet, const QString& fileName = {});
+  // A first column of notes on the shown sheet's rows (see TRowNotes), or
+  // none (notes without a label); the current row stays current.  Showing
+  // another sheet takes them away.
+  void SetRowNotes(TRowNotes notes);
   // While true the grid does not touch the query; on resume it repaints.
   void SetSuspended(bool suspended);
   bool Suspended() const;

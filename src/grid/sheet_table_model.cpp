@@ -37,6 +37,7 @@ TSheetTableModel::TSheetTableModel(QObject* parent) : QAbstractTableModel(parent
 void TSheetTableModel::ShowTitles(std::vector<TShownColumn> columns) {
   beginResetModel();
   columns_ = std::move(columns);
+  notes_ = {};
   sheet_ = nullptr;
   rows_ = 0;
   snapshot_.clear();
@@ -47,9 +48,27 @@ void TSheetTableModel::ShowTitles(std::vector<TShownColumn> columns) {
 void TSheetTableModel::ShowSheet(TQuery& sheet, std::vector<TShownColumn> columns) {
   beginResetModel();
   columns_ = std::move(columns);
+  notes_ = {};
   sheet_ = &sheet;
   rows_ = sheet.RecordCount();
   fieldsVersion_ = sheet.FieldsVersion();
+  snapshot_.clear();
+  snapshotRows_ = 0;
+  endResetModel();
+}
+
+void TSheetTableModel::SetRowNotes(TRowNotes notes) {
+  beginResetModel();
+  if (!columns_.empty() && columns_.front().note) columns_.erase(columns_.begin());
+  notes_ = std::move(notes);
+  if (notes_.label) {
+    TShownColumn column;
+    column.title = notes_.title;
+    column.widthInCharacters = notes_.widthInCharacters;
+    column.note = true;
+    columns_.insert(columns_.begin(), std::move(column));
+  }
+  // A suspended model keeps texts by column: the columns moved.
   snapshot_.clear();
   snapshotRows_ = 0;
   endResetModel();
@@ -93,6 +112,11 @@ QVariant TSheetTableModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole: return CellText(index.row(), index.column());
     case Qt::TextAlignmentRole:
       return int((column.number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+    case Qt::ToolTipRole: {
+      if (!notes_.tip || index.row() >= rows_) return {};
+      const QString tip = notes_.tip(index.row());
+      return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
     default: return {};
   }
 }
@@ -122,7 +146,9 @@ QString TSheetTableModel::CellText(int row, int column) const {
 }
 
 QString TSheetTableModel::ReadCell(int row, int column) const {
-  TField* field = columns_[static_cast<std::size_t>(column)].field;
+  const TShownColumn& shown = columns_[static_cast<std::size_t>(column)];
+  if (shown.note) return row < rows_ ? notes_.label(row) : QString();
+  TField* field = shown.field;
   if (!sheet_ || !field) return {};
   // The query may have been closed, or reopened on other columns, since it
   // was shown; then its fields are not the ones the columns point at.

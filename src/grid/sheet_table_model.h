@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "db/query.h"
@@ -30,6 +31,18 @@ struct TShownColumn {
   int widthInCharacters = 0;
   TField* field = nullptr;
   bool number = false;  // right-aligned
+  bool note = false;    // the row notes' column (see TRowNotes), no sheet column
+};
+
+// A note on every row that is not in the sheet (what importing the row would
+// do): a short label in a narrow first column and a longer tip for the whole
+// row.  Both are looked up by row when drawn or asked for, never copied per
+// row; they must not throw and must not touch the sheet query.
+struct TRowNotes {
+  QString title;
+  int widthInCharacters = 0;
+  std::function<QString(int row)> label;
+  std::function<QString(int row)> tip;
 };
 
 class TSheetTableModel : public QAbstractTableModel {
@@ -43,6 +56,12 @@ class TSheetTableModel : public QAbstractTableModel {
   // The rows of the open query under the columns, whose fields are fields of
   // that query.
   void ShowSheet(TQuery& sheet, std::vector<TShownColumn> columns);
+
+  // Puts the notes in a first column before the sheet's columns, or takes
+  // them away (notes without a label).  Showing a sheet or titles again
+  // takes them away too.
+  void SetRowNotes(TRowNotes notes);
+  bool HasRowNotes() const { return static_cast<bool>(notes_.label); }
 
   // Stops reading the query, keeping the texts of rows first..last.
   void Suspend(int firstRow, int lastRow);
@@ -64,6 +83,7 @@ class TSheetTableModel : public QAbstractTableModel {
   QString ReadCell(int row, int column) const;
 
   std::vector<TShownColumn> columns_;
+  TRowNotes notes_;
   TQuery* sheet_ = nullptr;
   int rows_ = 0;
   std::uint64_t fieldsVersion_ = 0;  // the query's field objects the columns point at

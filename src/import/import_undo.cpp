@@ -1,6 +1,7 @@
 #include "import/import_undo.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "db/query.h"
 #include "import/import_tabs.h"
@@ -85,6 +86,31 @@ class TRecordUndo {
 std::string ConflictText(const TUndoConflict& conflict) {
   return FormatMessage(conflict.deleted ? "代碼 %s：匯入後已被刪除，沒有復原" : "代碼 %s：匯入後已被修改，沒有復原",
                        {conflict.code});
+}
+
+std::string ImportSummary(const TJournalEntry& import) {
+  return FormatMessage("%s，%s，新增 %d 筆，覆蓋 %d 筆",
+                       {import.startedAt, std::filesystem::path(import.workbook).filename().string(),
+                        import.counts.appended, import.counts.overwritten});
+}
+
+std::vector<std::string> UndoResultLines(const TJournalEntry& import, const TUndoResult& result) {
+  std::vector<std::string> lines{
+      FormatMessage("已復原匯入 #%d（%s）", {import.id, ImportSummary(import)}),
+      FormatMessage("刪除 %d 筆，還原 %d 筆，衝突 %d 筆",
+                    {result.deleted, result.restored, static_cast<int>(result.conflicts.size())})};
+  for (const TUndoConflict& conflict : result.conflicts) lines.push_back(ConflictText(conflict));
+  return lines;
+}
+
+TDatabaseKind UndoDatabaseKind(const TJournalEntry& import, std::string_view programFolder) {
+  const std::optional<TDatabaseKind> kind = DatabaseKindFromCode(import.kindCode);
+  if (!kind) throw TabrinError(FormatMessage("匯入 #%d 的資料庫種類 '%s' 不明", {import.id, import.kindCode}));
+  const std::string now = DatabaseIdentity(*kind, programFolder);
+  if (now != import.database) {
+    throw TabrinError(FormatMessage("匯入 #%d 寫入的是 %s，目前的設定連到 %s；沒有復原", {import.id, import.database, now}));
+  }
+  return *kind;
 }
 
 TJournalEntry UndoableImport(TImportJournal& journal, int id) {

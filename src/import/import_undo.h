@@ -17,6 +17,7 @@
 // committed (the import was killed before its batch) is found as it was
 // before and left as it is.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "db/connection.h"
@@ -38,6 +39,22 @@ struct TUndoResult {
 
 // "代碼 A01：匯入後已被修改，沒有復原" / "代碼 A01：匯入後已被刪除，沒有復原".
 std::string ConflictText(const TUndoConflict& conflict);
+
+// "2026/12/10 17:19:40，cls.xls，新增 1 筆，覆蓋 1 筆": when, which file, what it
+// did.  The command line and the window name an import to undo by it.
+std::string ImportSummary(const TJournalEntry& import);
+
+// What an undo did, one line each, as the command line prints it and the
+// window shows it:
+//   已復原匯入 #1（2026/12/10 17:19:40，cls.xls，新增 1 筆，覆蓋 1 筆）
+//   刪除 1 筆，還原 0 筆，衝突 1 筆
+//   代碼 A01：匯入後已被修改，沒有復原
+std::vector<std::string> UndoResultLines(const TJournalEntry& import, const TUndoResult& result);
+
+// Raises "匯入 #%d 的資料庫種類 '%s' 不明" or "匯入 #%d 寫入的是 %s，目前的設定連到
+// %s；沒有復原" unless the program folder's settings connect the import's
+// kind to the database it wrote; else that kind.
+TDatabaseKind UndoDatabaseKind(const TJournalEntry& import, std::string_view programFolder);
 
 // The import that `undo` takes back: the named one, else the newest not yet
 // undone.  Raises "沒有可以復原的匯入", "找不到匯入紀錄 #%d",

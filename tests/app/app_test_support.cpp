@@ -73,6 +73,14 @@ void TScriptedDialogs::ShowMessage(const QString& caption, const QString& text) 
 
 void TScriptedDialogs::ShowError(const QString& caption, const QString& text) { errors.push_back({caption, text}); }
 
+bool TScriptedDialogs::Ask(const QString& caption, const QString& text) {
+  questions.push_back({caption, text});
+  if (askAnswers.empty()) return false;
+  const bool yes = askAnswers.front();
+  askAnswers.pop_front();
+  return yes;
+}
+
 void AppTest::SetUp() {
   std::string pattern = (std::filesystem::temp_directory_path() / "tabrin-app-XXXXXX").string();
   ASSERT_NE(mkdtemp(pattern.data()), nullptr);

@@ -41,6 +41,7 @@ class TScriptedDialogs : public TDialogs {
   // the queue is empty.
   std::deque<int> saveEntries;
   std::optional<QString> menuChoice;  // caption of the item to choose
+  std::deque<bool> askAnswers;        // an empty queue answers No
   std::function<int(QDialog&)> modalScript = [](QDialog& dialog) {
     dialog.reject();
     return static_cast<int>(QDialog::Rejected);
@@ -49,6 +50,7 @@ class TScriptedDialogs : public TDialogs {
   // What was shown.
   std::vector<TShownBox> messages;
   std::vector<TShownBox> errors;
+  std::vector<TShownBox> questions;
   struct TSaveDialog {
     QString title;
     QStringList filters;
@@ -64,6 +66,7 @@ class TScriptedDialogs : public TDialogs {
   int RunModal(QDialog& dialog) override;
   void ShowMessage(const QString& caption, const QString& text) override;
   void ShowError(const QString& caption, const QString& text) override;
+  bool Ask(const QString& caption, const QString& text) override;
 };
 
 // A fresh program folder; the window is made by MakeWindow() so that a test

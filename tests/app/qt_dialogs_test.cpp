@@ -66,6 +66,27 @@ TEST(QtDialogs, ErrorBoxHasTheStopIcon) {
   EXPECT_TRUE(inspected);
 }
 
+// The question box answers Yes only for Yes; No is the default button, so
+// Enter pressed out of habit changes nothing.
+TEST(QtDialogs, QuestionBoxAnswersYesOnlyForYes) {
+  for (const QMessageBox::StandardButton pressed : {QMessageBox::Yes, QMessageBox::No}) {
+    bool inspected = false;
+    WhenModalUp([&](QWidget& widget) {
+      auto* box = qobject_cast<QMessageBox*>(&widget);
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(box->windowTitle(), Q("門市"));
+      EXPECT_EQ(box->text(), Q("要復原匯入 #1 嗎？"));
+      EXPECT_EQ(box->icon(), QMessageBox::Question);
+      EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+      EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+      inspected = true;
+      box->button(pressed)->click();
+    });
+    EXPECT_EQ(TQtDialogs().Ask(Q("門市"), Q("要復原匯入 #1 嗎？")), pressed == QMessageBox::Yes);
+    EXPECT_TRUE(inspected);
+  }
+}
+
 TEST(QtDialogs, SaveDialogNeverAsksBeforeReplacing) {
   const QStringList filters = {Q("活頁簿(*.xls) (*.xls)"), Q("活頁簿(*.xlsx) (*.xlsx)")};
   bool inspected = false;

@@ -44,6 +44,7 @@ class TQuietDialogs : public TDialogs {
   int RunModal(QDialog&) override { return QDialog::Rejected; }
   void ShowMessage(const QString&, const QString&) override {}
   void ShowError(const QString&, const QString&) override {}
+  bool Ask(const QString&, const QString&) override { return false; }
 };
 
 struct TCaption {

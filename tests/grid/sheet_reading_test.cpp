@@ -183,5 +183,39 @@ TEST_F(SheetReading, AQueryClosedBehindTheGridsBackShowsBlankCellsInsteadOfFaili
   EXPECT_EQ(GridText(59, 0), "I1059");
 }
 
+// The notes' column comes first and shifts the sheet's columns by one; its
+// labels are kept with the rows on screen while the grid is suspended, the
+// tip answers for every column of the row, and showing the sheet again (or
+// notes without a label) takes the column away.
+TEST_F(SheetReading, RowNotesComeFirstAndGoWithTheSheet) {
+  grid::TRowNotes notes;
+  notes.title = QStringLiteral("試算");
+  notes.widthInCharacters = 9;
+  notes.label = [](int row) { return row % 2 ? QStringLiteral("新增") : QStringLiteral("覆蓋"); };
+  notes.tip = [](int row) { return row % 2 ? QString() : QStringLiteral("tip %1").arg(row); };
+  const std::string name5 = GridText(5, 2);
+  grid->SetRowNotes(notes);
+  ASSERT_EQ(grid->Model()->columnCount(), 6);
+  EXPECT_EQ(grid->Model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("試算"));
+  EXPECT_EQ(GridText(5, 0), "新增");
+  EXPECT_EQ(GridText(4, 0), "覆蓋");
+  EXPECT_EQ(GridText(5, 3), name5);
+  EXPECT_EQ(grid->Model()->index(4, 3).data(Qt::ToolTipRole).toString(), QStringLiteral("tip 4"));
+  EXPECT_TRUE(grid->Model()->index(5, 0).data(Qt::ToolTipRole).isNull());
+
+  grid->SetSuspended(true);
+  EXPECT_EQ(GridText(0, 0), "覆蓋");
+  EXPECT_EQ(GridText(0, 1), QueryText(0, "管理貨號"));
+  grid->SetSuspended(false);
+
+  grid->SetRowNotes({});
+  EXPECT_EQ(grid->Model()->columnCount(), 5);
+  EXPECT_EQ(GridText(5, 2), name5);
+  grid->SetRowNotes(notes);
+  grid->SetSheet(&sheet->Query(), "items.xls");
+  EXPECT_EQ(grid->Model()->columnCount(), 5);
+  EXPECT_TRUE(grid->Model()->index(4, 0).data(Qt::ToolTipRole).isNull());
+}
+
 }  // namespace
 }  // namespace tabrin::test
