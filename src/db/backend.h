@@ -103,6 +103,14 @@ class TBackend {
   virtual void BeginTransaction();
   virtual void Commit();
   virtual void Rollback();
+
+  // A stretch of statements that write nothing (the import plan's lookup of
+  // every sheet row): a backend that takes and checks its locks around each
+  // statement outside a transaction may hold them across the stretch
+  // instead, which also gives the stretch one view of the database.
+  // Default: nothing to do.
+  virtual void BeginReadStretch() {}
+  virtual void EndReadStretch() {}
 };
 
 using TBackendFactory = std::function<std::unique_ptr<TBackend>(const TConnectionProperties&)>;

@@ -54,6 +54,7 @@ void TConnection::Close() {
   statementIndex_.clear();
   statements_.clear();
   tables_.clear();
+  stretchDepth_ = 0;  // closing the session ends a read transaction with it
   if (inTransaction_) {
     inTransaction_ = false;
     try {
@@ -72,8 +73,26 @@ TBackend& TConnection::Backend() {
 
 void TConnection::BeginTransaction() {
   if (inTransaction_) throw TabrinError(name_ + ": A transaction is already active");
+  // A write transaction takes over from a read stretch.
+  if (stretchDepth_ > 0) Backend().EndReadStretch();
   Backend().BeginTransaction();
   inTransaction_ = true;
+}
+
+void TConnection::BeginReadStretch() {
+  if (!inTransaction_ && stretchDepth_++ == 0) Backend().BeginReadStretch();
+}
+
+void TConnection::EndReadStretch() {
+  if (inTransaction_ || stretchDepth_ == 0) return;
+  if (--stretchDepth_ == 0 && Connected()) Backend().EndReadStretch();
+}
+
+TReadStretch::~TReadStretch() {
+  try {
+    connection_.EndReadStretch();
+  } catch (...) {  // a read transaction that cannot be ended wrote nothing
+  }
 }
 
 void TConnection::Commit() {

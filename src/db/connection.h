@@ -59,6 +59,10 @@ class TConnection {
   void Commit();
   void Rollback();
   bool InTransaction() const { return inTransaction_; }
+  // See TBackend::BeginReadStretch; nothing inside a transaction, which
+  // already holds what a stretch would.  TReadStretch pairs them.
+  void BeginReadStretch();
+  void EndReadStretch();
 
   // Runs one statement (no result rows kept) and returns the rows changed.
   std::int64_t Execute(const std::string& sql, std::span<const TValue> params = {});
@@ -82,12 +86,25 @@ class TConnection {
   std::string connectionString_;
   std::unique_ptr<TBackend> backend_;
   bool inTransaction_ = false;
+  int stretchDepth_ = 0;  // read stretches begun and not yet ended
   std::uint64_t session_ = 0;  // counts opens, so that holds of an earlier session are seen as stale
   // Most recently used statements first; bounded so that SQL built per row
   // cannot grow it without limit.
   std::list<std::pair<std::string, std::shared_ptr<TPreparedStatement>>> statements_;
   std::unordered_map<std::string, decltype(statements_)::iterator> statementIndex_;
   std::unordered_map<std::string, TTableInfo> tables_;
+};
+
+// Holds the connection's read stretch for its own lifetime.
+class TReadStretch {
+ public:
+  explicit TReadStretch(TConnection& connection) : connection_(connection) { connection_.BeginReadStretch(); }
+  ~TReadStretch();
+  TReadStretch(const TReadStretch&) = delete;
+  TReadStretch& operator=(const TReadStretch&) = delete;
+
+ private:
+  TConnection& connection_;
 };
 
 }  // namespace tabrin

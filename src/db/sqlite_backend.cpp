@@ -384,6 +384,19 @@ class TSqliteBackend : public TBackend {
   void BeginTransaction() override { Exec("BEGIN IMMEDIATE"); }
   void Commit() override { Exec("COMMIT"); }
   void Rollback() override { Exec("ROLLBACK"); }
+  // Outside a transaction SQLite takes its file lock, checks whether the
+  // file changed and lets go again for every statement; a read transaction
+  // does that once.  It ends in a rollback, having written nothing.
+  void BeginReadStretch() override {
+    if (!sqlite3_get_autocommit(db_)) return;
+    Exec("BEGIN DEFERRED");
+    readStretch_ = true;
+  }
+  void EndReadStretch() override {
+    if (!readStretch_) return;
+    readStretch_ = false;
+    if (!sqlite3_get_autocommit(db_)) Exec("ROLLBACK");
+  }
 
  private:
   static std::string Unquote(std::string_view name) {
@@ -404,6 +417,7 @@ class TSqliteBackend : public TBackend {
   }
 
   sqlite3* db_;
+  bool readStretch_ = false;
 };
 
 enum class TFileKind { missing, sqlite, jet, other };

@@ -519,6 +519,10 @@ void WalkSheetWithoutWriting(TQuery& sheet, TConnection& connection, const TImpo
     return options.sheetRowOf ? options.sheetRowOf(recordIndex) : recordIndex + 2;
   };
   TRowImporter rows(sheet, connection, importer, options.coverFlag, TRowMode::rmPlan);
+  // Every row's lookup in one read transaction where the backend gains by
+  // it: the plan sees one state of the database, and SQLite takes its lock
+  // once instead of once per row.
+  const TReadStretch reads(connection);
   sheet.First();
   const int totalRows = sheet.RecordCount();
   rows.ReservePlanned(totalRows);

@@ -194,6 +194,29 @@ TEST_P(ImportPlanRows, EveryFailingRowIsListedInOneRunWithItsSheetRowAndColumn) 
   EXPECT_EQ(plan.Counts(), (TPlanCounts{2, 0, 0, 0, 3}));
 }
 
+// The plan reads in one stretch but holds nothing past its end, also when
+// rows fail: another program can write at once.  Inside the caller's own
+// transaction it leaves that transaction as it was.
+TEST_P(ImportPlanRows, APlanHoldsNoLockPastItsEndAndLeavesTheCallersTransactionOpen) {
+  const std::vector<std::vector<Cell>> rows = {ItemRow({{"管理貨號", "A1"}}), ItemRow({{"管理貨號", "A2"}, {"售價", "十元"}})};
+  EXPECT_EQ(Plan(TMasterTable::mtItem, ItemTitles(), rows).Counts(), (TPlanCounts{1, 0, 0, 0, 1}));
+
+  TConnection other("OtherProgram");
+  other.SetConnectionString(Connection().ConnectionString());
+  other.Open();
+  other.BeginTransaction();
+  other.Execute("INSERT INTO Classify (ClsNo, ClsName, Void) VALUES ('X9', '其他', '')");
+  other.Commit();
+  other.Close();
+
+  Connection().BeginTransaction();
+  Exec("INSERT INTO Classify (ClsNo, ClsName, Void) VALUES ('X8', '另一', '')");
+  EXPECT_EQ(Plan(TMasterTable::mtItem, ItemTitles(), rows).Counts(), (TPlanCounts{1, 0, 0, 0, 1}));
+  EXPECT_TRUE(Connection().InTransaction());
+  Connection().Commit();
+  EXPECT_EQ(Rows("SELECT ClsNo FROM Classify ORDER BY ClsNo"), (Table{{"X8"}, {"X9"}}));
+}
+
 TEST_P(ImportPlanRows, AnOverwriteListsTheChangedFieldsAsTheImportWouldStoreThem) {
   Exec("INSERT INTO Item (ItemNo, PtName, Price, RegSafeQty, SupplierNo) VALUES ('12345601', '茶', 10, 3, 'S1')");
   const std::string longName = "一二三四五六七八九十一二三四五六七八九十一二三四五六七八九十一二三四五六七八九十一二";
