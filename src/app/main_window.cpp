@@ -27,7 +27,6 @@
 #include "import/import_plan.h"
 #include "import/import_tabs.h"
 #include "import/import_undo.h"
-#include "text/sha256.h"
 
 namespace tabrin::app {
 
@@ -418,30 +417,24 @@ void TFMTabrin::ImportInto(TTabPage& tab) {
     sheet.First();  // a sheet whose open failed is closed: the data layer says so
     TImportOptions options;
     options.coverFlag = coverFlag_;
-    // Every import is journaled, so that it can be taken back; one that
-    // cannot be journaled does not start.
-    TImportJournal journal(ProgramFolder());
     const std::optional<TDatabaseKind> kind = DatabaseKindFromCode(dbKind_);
-    TJournaledImport entry(journal, {dbKind_, kind ? DatabaseIdentity(*kind, ProgramFolder()) : std::string(),
-                                     tab.table, tab.workbookPath, FileSha256Hex(tab.workbookPath), coverFlag_});
-    options.recorder = &entry;
     const auto afterImport = [&] {
       UpdateUndoButton();
       PlanTab(tab);
     };
     try {
+      // Journaled, so that it can be taken back; with no database connected
+      // nothing can be stored, and the data layer says so.
       RunOnSheet(tab, QStringLiteral("匯入中"), [&](const TWorkControl& control) {
         options.control = control;
-        ImportTabSheet(sheet, adoConnection_, dbKind_, tab.table, options);
+        if (kind) {
+          ImportTabSheetJournaled(sheet, adoConnection_, *kind, tab.table, tab.workbookPath, ProgramFolder(), options);
+        } else {
+          ImportTabSheet(sheet, adoConnection_, dbKind_, tab.table, options);
+        }
       });
-      entry.Finish(TJournalState::jsDone);
-    } catch (const TImportCancelled&) {
-      // What was committed stays and can be undone; the outcomes changed.
-      entry.Finish(TJournalState::jsCancelled);
-      afterImport();
-      throw;
     } catch (...) {
-      entry.Finish(TJournalState::jsFailed);
+      // What was committed stays and can be undone; the outcomes changed.
       afterImport();
       throw;
     }

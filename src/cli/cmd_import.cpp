@@ -36,7 +36,6 @@
 #include "import/plan_report.h"
 #include "text/error.h"
 #include "text/format.h"
-#include "text/sha256.h"
 
 namespace tabrin::cli {
 
@@ -133,32 +132,20 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
   OpenWorkbook(workbook, file);
   OpenTabSheetQuery(sheet, workbook, *table);
 
-  // Every import is journaled, so that it can be taken back; one that
-  // cannot be journaled does not start.
-  TImportJournal journal(ProgramFolder());
-  TJournaledImport entry(journal, {connected.dbKind, DatabaseIdentity(*kind, ProgramFolder()), *table, file,
-                                   FileSha256Hex(file), importOptions.coverFlag});
-  importOptions.recorder = &entry;
   try {
     const InterruptCancels interrupt(cancel);
-    counts = ImportTabSheet(sheet, connection, connected.dbKind, *table, importOptions);
-    entry.Finish(TJournalState::jsDone);
+    counts = ImportTabSheetJournaled(sheet, connection, *kind, *table, file, ProgramFolder(), importOptions);
     bar.reset();
     streams.out << kImportDoneMessage << "\n" << CountsLine(counts) << "\n";
     return 0;
   } catch (const TImportCancelled& e) {
-    entry.Finish(TJournalState::jsCancelled);
     bar.reset();
     streams.err << e.what() << "\n" << CountsLine(e.Counts()) << "\n";
     return kInterruptedExitCode;
   } catch (const TImportError& e) {
-    entry.Finish(TJournalState::jsFailed);
     bar.reset();
     streams.err << ErrorBoxText(e.what()) << "\n" << CountsLine(e.Counts()) << "\n";
     return 1;
-  } catch (...) {
-    entry.Finish(TJournalState::jsFailed);
-    throw;
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include "config/program_folder.h"
 #include "import/import_tabs.h"
+#include "text/sha256.h"
 #include "text/error.h"
 #include "text/format.h"
 
@@ -487,6 +488,27 @@ void TJournaledImport::BatchRolledBack() {
 void TJournaledImport::Finish(TJournalState state) {
   journal_.Execute("UPDATE JournalEntry SET State = ? WHERE Id = ?",
                    {TValue::Text(std::string(StateName(state))), TValue::Integer(id_)});
+}
+
+TImportCounts ImportTabSheetJournaled(TQuery& openSheet, TConnection& database, TDatabaseKind kind,
+                                      TMasterTable table, const std::string& workbookPath,
+                                      std::string_view programFolder, TImportOptions options) {
+  const std::string kindCode(DatabaseKindInfo(kind).code);
+  TImportJournal journal(programFolder);
+  TJournaledImport entry(journal, {kindCode, DatabaseIdentity(kind, programFolder), table, workbookPath,
+                                   FileSha256Hex(workbookPath), options.coverFlag});
+  options.recorder = &entry;
+  try {
+    const TImportCounts counts = ImportTabSheet(openSheet, database, kindCode, table, options);
+    entry.Finish(TJournalState::jsDone);
+    return counts;
+  } catch (const TImportCancelled&) {
+    entry.Finish(TJournalState::jsCancelled);
+    throw;
+  } catch (...) {
+    entry.Finish(TJournalState::jsFailed);
+    throw;
+  }
 }
 
 }  // namespace tabrin

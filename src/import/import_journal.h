@@ -134,4 +134,13 @@ class TJournaledImport : public TImportRecorder {
   TImportCounts pendingCounts_;
 };
 
+// Imports a tab's open sheet (as ImportTabSheet) with the import recorded
+// in the program folder's journal, so that it can be taken back: the entry
+// is made before the first row, so that an import that cannot be journaled
+// does not start, and it is closed as done, cancelled or failed by whatever
+// ends the import, which is then raised as it was.
+TImportCounts ImportTabSheetJournaled(TQuery& openSheet, TConnection& database, TDatabaseKind kind,
+                                      TMasterTable table, const std::string& workbookPath,
+                                      std::string_view programFolder, TImportOptions options);
+
 }  // namespace tabrin
