@@ -125,6 +125,7 @@ class TQuery {
   void CheckBrowseMode();
   void CheckWritable() const;
   void FindWriteTarget();
+  void NarrowSelectList(const TTableInfo& info);
 
   std::string name_;
   TConnection* connection_ = nullptr;
@@ -147,6 +148,11 @@ class TQuery {
   std::string analysedTable_;
   std::size_t analysedSelectAt_ = 0;
   std::string runSql_;  // the SQL as run (with the row identity column)
+  // For "SELECT *" with declared fields: the SQL naming only the columns the
+  // fields bind to (and those that find a record again); empty when the
+  // table does not show that it has them all.
+  std::string narrowSql_;
+  bool runSqlBuilt_ = false;  // runSql_ and narrowSql_ are those of analysedSql_
 
   // Write support.
   std::string table_;            // base table, empty when not writable

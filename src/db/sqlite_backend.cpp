@@ -364,9 +364,9 @@ class TSqliteBackend : public TBackend {
     sqlite3_bind_text(statement, 1, name.c_str(), -1, SQLITE_TRANSIENT);
     while (sqlite3_step(statement) == SQLITE_ROW) {
       info.exists = true;
-      if (sqlite3_column_int(statement, 1) > 0) {
-        info.keyColumns.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-      }
+      std::string column = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+      if (sqlite3_column_int(statement, 1) > 0) info.keyColumns.push_back(column);
+      info.columns.push_back(std::move(column));
     }
     sqlite3_finalize(statement);
     if (info.exists) {
