@@ -58,6 +58,9 @@ class TRecordWriter {
   std::vector<bool> insertMask_;
   std::string insertSql_;
   TStatementHold insertHold_;
+  // The values an insert binds, kept from row to row so that their texts
+  // reuse their room instead of being allocated afresh for every record.
+  std::vector<TValue> insertParams_;
   std::vector<bool> updateMask_;
   std::string updateAssignments_;
   std::string updateWhere_;

@@ -130,21 +130,33 @@ TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std
     const std::uint32_t sharedCount = sheet.SharedTextCount();
     TRow values(static_cast<std::size_t>(columnCount));
     std::vector<std::uint32_t> pooledTexts(static_cast<std::size_t>(columnCount));
+    std::vector<bool> set(static_cast<std::size_t>(columnCount));
     result.rows.reserve(static_cast<std::size_t>(sheet.LastRow() - titleRow));
     for (int row = titleRow + 1; row <= sheet.LastRow(); ++row) {
       if (filterIndex >= 0) {
         if (!KeptByFilter(sheet.Find(row, firstColumn + filterIndex))) continue;
       }
-      std::fill(values.begin(), values.end(), TValue());
+      // A value of this row's is marked set, the others are null; a text
+      // is written over the last row's in place, reusing its room, rather
+      // than made anew for every cell.
+      std::fill(set.begin(), set.end(), false);
       std::fill(pooledTexts.begin(), pooledTexts.end(), TRowStore::kNotPooled);
       for (const TSheetCell& cell : sheet.RowCells(row)) {
-        const int index = cell.column - firstColumn;
-        if (cell.kind == TCellKind::ckText && result.columns[index].type == TFieldType::ftWideString &&
-            sheet.Text(cell).size() >= kShortText) {
-          pooledTexts[index] = cell.text < sharedCount ? firstShared + cell.text : firstOwn + (cell.text - sharedCount);
+        const std::size_t index = static_cast<std::size_t>(cell.column - firstColumn);
+        set[index] = true;
+        if (cell.kind == TCellKind::ckText && result.columns[index].type == TFieldType::ftWideString) {
+          const std::string_view text = sheet.Text(cell);
+          if (text.size() >= kShortText) {
+            pooledTexts[index] = cell.text < sharedCount ? firstShared + cell.text : firstOwn + (cell.text - sharedCount);
+          } else {
+            values[index].AssignText(text);
+          }
         } else {
           values[index] = CellValue(sheet, &cell, result.columns[index].type);
         }
+      }
+      for (std::size_t i = 0; i < values.size(); ++i) {
+        if (!set[i] && !values[i].IsNull()) values[i] = TValue();
       }
       result.rows.push_back(values, pooledTexts);
     }

@@ -233,6 +233,10 @@ std::string CutToBig5Bytes(std::string_view utf8, std::size_t maxBytes) {
 }
 
 std::string CutToUtf16Units(std::string_view utf8, std::size_t maxUnits) {
+  // Every UTF-16 unit takes at least one byte of UTF-8 (a pair takes four,
+  // a malformed byte stands for one unit), so a text of no more bytes than
+  // units fits whole without being decoded: most cells of an import.
+  if (utf8.size() <= maxUnits) return std::string(utf8);
   std::size_t units = 0;
   std::size_t pos = 0;
   while (pos < utf8.size()) {
