@@ -27,6 +27,8 @@ struct TRange {
   double max;
 };
 
+// A declared field's type is the one of its kind (see its constructor), so
+// the type alone gives the rule of every field.
 TWriteRule RuleOfType(TFieldType type) {
   switch (type) {
     case TFieldType::ftString:
@@ -157,7 +159,7 @@ double TField::AsDateTime() const {
 }
 
 void TField::SetAsString(std::string_view text) {
-  const TWriteRule rule = declared_ ? RuleOfType(FieldTypeOfKind(kind_)) : RuleOfType(type_);
+  const TWriteRule rule = RuleOfType(type_);
   switch (rule) {
     case TWriteRule::text8:
       Store(TValue::Text(size_ > 0 ? CutToBig5Bytes(text, static_cast<std::size_t>(size_)) : std::string(text)));
@@ -190,7 +192,7 @@ void TField::SetAsString(std::string_view text) {
 }
 
 void TField::SetAsFloat(double value) {
-  switch (declared_ ? RuleOfType(FieldTypeOfKind(kind_)) : RuleOfType(type_)) {
+  switch (RuleOfType(type_)) {
     case TWriteRule::integer: {
       const TRange range = RangeOfType(type_);
       const double rounded = std::nearbyint(value);  // half to even
@@ -209,7 +211,7 @@ void TField::SetAsFloat(double value) {
 }
 
 void TField::SetAsInteger(std::int64_t value) {
-  switch (declared_ ? RuleOfType(FieldTypeOfKind(kind_)) : RuleOfType(type_)) {
+  switch (RuleOfType(type_)) {
     case TWriteRule::integer: {
       const TRange range = RangeOfType(type_);
       const double number = static_cast<double>(value);
@@ -228,7 +230,7 @@ void TField::SetAsInteger(std::int64_t value) {
 }
 
 void TField::SetAsBoolean(bool value) {
-  switch (declared_ ? RuleOfType(FieldTypeOfKind(kind_)) : RuleOfType(type_)) {
+  switch (RuleOfType(type_)) {
     case TWriteRule::boolean: Store(TValue::Boolean(value)); return;
     case TWriteRule::integer: Store(TValue::Integer(value ? 1 : 0)); return;
     case TWriteRule::floating: Store(TValue::Float(value ? 1.0 : 0.0)); return;
@@ -239,7 +241,7 @@ void TField::SetAsBoolean(bool value) {
 }
 
 void TField::SetAsDateTime(double serial) {
-  switch (declared_ ? RuleOfType(FieldTypeOfKind(kind_)) : RuleOfType(type_)) {
+  switch (RuleOfType(type_)) {
     case TWriteRule::dateTime: Store(TValue::DateTime(serial)); return;
     case TWriteRule::floating: Store(TValue::Float(serial)); return;
     case TWriteRule::integer:

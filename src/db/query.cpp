@@ -336,7 +336,7 @@ void TQuery::Post() {
     if (state_ == TDataSetState::dsInsert) {
       TValue locator = writer_.Insert(editBuffer_, modified_);
       if (locatorColumn_ >= 0) editBuffer_[static_cast<std::size_t>(locatorColumn_)] = std::move(locator);
-      result_.AppendRow(editBuffer_);
+      result_.AppendRow(std::move(editBuffer_));
     } else if (writer_.Update(result_.CurrentRow(), editBuffer_, modified_)) {
       result_.ReplaceCurrentRow(editBuffer_);
     }

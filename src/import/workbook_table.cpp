@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include "text/ascii.h"
@@ -128,37 +129,45 @@ TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std
     const std::uint32_t firstShared = result.rows.AddTextPool(sheet.SharedTextPool());
     const std::uint32_t firstOwn = result.rows.AddTextPool(sheet.OwnTextPool());
     const std::uint32_t sharedCount = sheet.SharedTextCount();
-    TRow values(static_cast<std::size_t>(columnCount));
-    std::vector<std::uint32_t> pooledTexts(static_cast<std::size_t>(columnCount));
-    std::vector<bool> set(static_cast<std::size_t>(columnCount));
-    result.rows.reserve(static_cast<std::size_t>(sheet.LastRow() - titleRow));
+    // Each row goes into the store value by value, without a row of values
+    // in between.  A row's cells come ordered by column, one a position (as
+    // TWorksheet::Find relies on too); the positions between them are null.
+    TRowStore& rows = result.rows;
+    rows.reserve(static_cast<std::size_t>(sheet.LastRow() - titleRow));
+    const std::size_t columns = static_cast<std::size_t>(columnCount);
     for (int row = titleRow + 1; row <= sheet.LastRow(); ++row) {
       if (filterIndex >= 0) {
         if (!KeptByFilter(sheet.Find(row, firstColumn + filterIndex))) continue;
       }
-      // A value of this row's is marked set, the others are null; a text
-      // is written over the last row's in place, reusing its room, rather
-      // than made anew for every cell.
-      std::fill(set.begin(), set.end(), false);
-      std::fill(pooledTexts.begin(), pooledTexts.end(), TRowStore::kNotPooled);
+      rows.BeginRow(columns);
+      std::size_t next = 0;
       for (const TSheetCell& cell : sheet.RowCells(row)) {
         const std::size_t index = static_cast<std::size_t>(cell.column - firstColumn);
-        set[index] = true;
-        if (cell.kind == TCellKind::ckText && result.columns[index].type == TFieldType::ftWideString) {
+        if (index < next) throw std::logic_error("a sheet row's cells are out of order");
+        for (; next < index; ++next) rows.AddNull();
+        next = index + 1;
+        const TFieldType type = result.columns[index].type;
+        if (cell.kind == TCellKind::ckText && type == TFieldType::ftWideString) {
           const std::string_view text = sheet.Text(cell);
           if (text.size() >= kShortText) {
-            pooledTexts[index] = cell.text < sharedCount ? firstShared + cell.text : firstOwn + (cell.text - sharedCount);
+            rows.AddPooledText(cell.text < sharedCount ? firstShared + cell.text : firstOwn + (cell.text - sharedCount));
           } else {
-            values[index].AssignText(text);
+            rows.AddText(text);
           }
-        } else {
-          values[index] = CellValue(sheet, &cell, result.columns[index].type);
+          continue;
+        }
+        const TValue value = CellValue(sheet, &cell, type);
+        switch (value.Type()) {
+          case TValueType::vtNull: rows.AddNull(); break;
+          case TValueType::vtText: rows.AddText(value.Text()); break;
+          case TValueType::vtInteger: rows.AddInteger(value.Integer()); break;
+          case TValueType::vtFloat: rows.AddFloat(value.Float()); break;
+          case TValueType::vtDateTime: rows.AddDateTime(value.DateTime()); break;
+          case TValueType::vtBoolean: rows.AddBoolean(value.Boolean()); break;
         }
       }
-      for (std::size_t i = 0; i < values.size(); ++i) {
-        if (!set[i] && !values[i].IsNull()) values[i] = TValue();
-      }
-      result.rows.push_back(values, pooledTexts);
+      for (; next < columns; ++next) rows.AddNull();
+      rows.EndRow();
     }
   }
   return result;
