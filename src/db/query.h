@@ -160,7 +160,7 @@ class TQuery {
   TRecordWriter writer_;
   std::uint64_t writerFieldsVersion_ = UINT64_MAX;  // the fields the writer was last given
   TRow editBuffer_;              // record being edited/appended
-  std::vector<bool> modified_;   // per result column
+  TColumnFlags modified_;       // per result column
 };
 
 }  // namespace tabrin

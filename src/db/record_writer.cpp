@@ -31,7 +31,7 @@ void TRecordWriter::Target(TConnection& connection, const std::string& table, co
   updateSql_.clear();
 }
 
-TValue TRecordWriter::Insert(const TRow& values, const std::vector<bool>& modified) {
+TValue TRecordWriter::Insert(const TRow& values, const TColumnFlags& modified) {
   std::size_t count = 0;
   for (std::size_t i = 0; i < columns_.size(); ++i) {
     if (!modified[i]) continue;
@@ -101,7 +101,7 @@ bool TRecordWriter::RecordCondition(const TRow& original, std::string& where, st
   return false;
 }
 
-bool TRecordWriter::Update(const TRow& original, const TRow& values, const std::vector<bool>& modified) {
+bool TRecordWriter::Update(const TRow& original, const TRow& values, const TColumnFlags& modified) {
   std::vector<TValue> params;
   params.reserve(columns_.size() + 1);
   for (std::size_t i = 0; i < columns_.size(); ++i) {
