@@ -161,13 +161,15 @@ double TField::AsDateTime() const {
 void TField::SetAsString(std::string_view text) {
   const TWriteRule rule = RuleOfType(type_);
   switch (rule) {
+    // Texts go into the record as they are kept, without a copy in between:
+    // an import writes a dozen a row.
     case TWriteRule::text8:
-      Store(TValue::Text(size_ > 0 ? CutToBig5Bytes(text, static_cast<std::size_t>(size_)) : std::string(text)));
+      query_.StoreText(index_, size_ > 0 ? Big5Prefix(text, static_cast<std::size_t>(size_)) : text);
       return;
     case TWriteRule::text16:
-      Store(TValue::Text(size_ > 0 ? CutToUtf16Units(text, static_cast<std::size_t>(size_)) : std::string(text)));
+      query_.StoreText(index_, size_ > 0 ? Utf16Prefix(text, static_cast<std::size_t>(size_)) : text);
       return;
-    case TWriteRule::raw: Store(TValue::Text(std::string(text))); return;
+    case TWriteRule::raw: query_.StoreText(index_, text); return;
     default: break;
   }
   if (text.empty()) {

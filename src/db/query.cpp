@@ -284,12 +284,22 @@ const TValue& TQuery::CurrentValue(int column) const {
   return result_.CurrentRow()[static_cast<std::size_t>(column)];
 }
 
-void TQuery::StoreValue(int column, TValue value) {
+void TQuery::CheckEditing() const {
   if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert) {
     CheckActive();
     Fail("Dataset not in edit or insert mode");
   }
+}
+
+void TQuery::StoreValue(int column, TValue value) {
+  CheckEditing();
   editBuffer_[static_cast<std::size_t>(column)] = std::move(value);
+  modified_[static_cast<std::size_t>(column)] = true;
+}
+
+void TQuery::StoreText(int column, std::string_view text) {
+  CheckEditing();
+  editBuffer_[static_cast<std::size_t>(column)].AssignText(text);
   modified_[static_cast<std::size_t>(column)] = true;
 }
 

@@ -119,8 +119,10 @@ class TQuery {
   // Raised with "<Name>: " in front.
   [[noreturn]] void Fail(const std::string& message) const;
   void CheckActive() const;
+  void CheckEditing() const;  // "Dataset not in edit or insert mode"
   const TValue& CurrentValue(int column) const;
   void StoreValue(int column, TValue value);
+  void StoreText(int column, std::string_view text);
   void BindFields();
   void CheckBrowseMode();
   void CheckWritable() const;
