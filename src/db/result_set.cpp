@@ -51,9 +51,11 @@ const TRow& TResultSet::CurrentRow() const {
   return currentRow_;
 }
 
-void TResultSet::AppendRow(TRow row) {
+void TResultSet::AppendRow(TRow&& row) {
   StorePendingRow();
-  currentRow_ = std::move(row);
+  // Swapped rather than moved, so that the edit buffer gets this row's
+  // room back for the next record instead of allocating anew.
+  currentRow_.swap(row);
   tailPending_ = true;
   current_ = RowCount() - 1;
   decodedRow_ = current_;

@@ -42,7 +42,8 @@ class TResultSet {
 
   // A row written to the database: added and made current, or put in place
   // of the current one.
-  void AppendRow(TRow row);
+  // The appended row is taken over; row is left holding room to reuse.
+  void AppendRow(TRow&& row);
   void ReplaceCurrentRow(const TRow& row);
 
  private:

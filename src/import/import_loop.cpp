@@ -72,7 +72,7 @@ class TRowImporter {
   TRowOutcome ImportCurrentRow() {
     column_ = importer_.codeColumn;
     currentCode_.clear();
-    currentCode_ = CellText(importer_.codeColumn);
+    currentCode_ = CellView(importer_.codeColumn);
     const std::string raw = currentCode_;
     if (importer_.skipEmptyCode && raw.empty()) return TRowOutcome::roSkipped;
     const std::string code = importer_.completeItemNumber ? CompleteItemNumber(raw) : raw;
@@ -82,7 +82,7 @@ class TRowImporter {
     column_ = {};
     target_.Close();
     target_.SetSql(importer_.lookupSql);
-    target_.SetParameters({TValue::Text(code)});
+    target_.SetParameter(0, TValue::Text(code));  // the lookup's only marker
     target_.Open();
 
     const TPlannedRecord* planned = PlannedRecord(code);
