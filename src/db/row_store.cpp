@@ -222,6 +222,17 @@ void TRowStore::AddBoolean(bool value) {
   ++pendingSize_;
 }
 
+void TRowStore::AddValue(const TValue& value) {
+  switch (value.Type()) {
+    case TValueType::vtNull: return AddNull();
+    case TValueType::vtText: return AddText(value.Text());
+    case TValueType::vtInteger: return AddInteger(value.Integer());
+    case TValueType::vtFloat: return AddFloat(value.Float());
+    case TValueType::vtDateTime: return AddDateTime(value.DateTime());
+    case TValueType::vtBoolean: return AddBoolean(value.Boolean());
+  }
+}
+
 void TRowStore::EndRow() {
   Reserve(pendingSize_);
   Block& block = blocks_.back();

@@ -83,6 +83,7 @@ class TRowStore {
   void AddFloat(double value);
   void AddDateTime(double serial);
   void AddBoolean(bool value);
+  void AddValue(const TValue& value);  // by its type, one of the above
   void EndRow();
 
  private:

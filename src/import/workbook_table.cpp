@@ -156,15 +156,7 @@ TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std
           }
           continue;
         }
-        const TValue value = CellValue(sheet, &cell, type);
-        switch (value.Type()) {
-          case TValueType::vtNull: rows.AddNull(); break;
-          case TValueType::vtText: rows.AddText(value.Text()); break;
-          case TValueType::vtInteger: rows.AddInteger(value.Integer()); break;
-          case TValueType::vtFloat: rows.AddFloat(value.Float()); break;
-          case TValueType::vtDateTime: rows.AddDateTime(value.DateTime()); break;
-          case TValueType::vtBoolean: rows.AddBoolean(value.Boolean()); break;
-        }
+        rows.AddValue(CellValue(sheet, &cell, type));
       }
       for (; next < columns; ++next) rows.AddNull();
       rows.EndRow();
