@@ -66,6 +66,9 @@ class TPreparedStatement {
 struct TTableInfo {
   bool exists = false;
   std::vector<std::string> keyColumns;  // primary key, in key order; may be empty
+  // Every column a "SELECT *" gives, as the table spells it; empty when the
+  // backend does not tell.
+  std::vector<std::string> columns;
   // A hidden row identity the backend can select, e.g. "rowid" on SQLite;
   // empty when there is none.
   std::string rowLocator;

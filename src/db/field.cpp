@@ -27,6 +27,8 @@ struct TRange {
   double max;
 };
 
+// A declared field's type is the one of its kind (see its constructor), so
+// the type alone gives the rule of every field.
 TWriteRule RuleOfType(TFieldType type) {
   switch (type) {
     case TFieldType::ftString:
@@ -157,15 +159,17 @@ double TField::AsDateTime() const {
 }
 
 void TField::SetAsString(std::string_view text) {
-  const TWriteRule rule = declared_ ? RuleOfType(FieldTypeOfKind(kind_)) : RuleOfType(type_);
+  const TWriteRule rule = RuleOfType(type_);
   switch (rule) {
+    // Texts go into the record as they are kept, without a copy in between:
+    // an import writes a dozen a row.
     case TWriteRule::text8:
-      Store(TValue::Text(size_ > 0 ? CutToBig5Bytes(text, static_cast<std::size_t>(size_)) : std::string(text)));
+      query_.StoreText(index_, size_ > 0 ? Big5Prefix(text, static_cast<std::size_t>(size_)) : text);
       return;
     case TWriteRule::text16:
-      Store(TValue::Text(size_ > 0 ? CutToUtf16Units(text, static_cast<std::size_t>(size_)) : std::string(text)));
+      query_.StoreText(index_, size_ > 0 ? Utf16Prefix(text, static_cast<std::size_t>(size_)) : text);
       return;
-    case TWriteRule::raw: Store(TValue::Text(std::string(text))); return;
+    case TWriteRule::raw: query_.StoreText(index_, text); return;
     default: break;
   }
   if (text.empty()) {
@@ -190,7 +194,7 @@ void TField::SetAsString(std::string_view text) {
 }
 
 void TField::SetAsFloat(double value) {
-  switch (declared_ ? RuleOfType(FieldTypeOfKind(kind_)) : RuleOfType(type_)) {
+  switch (RuleOfType(type_)) {
     case TWriteRule::integer: {
       const TRange range = RangeOfType(type_);
       const double rounded = std::nearbyint(value);  // half to even
@@ -209,7 +213,7 @@ void TField::SetAsFloat(double value) {
 }
 
 void TField::SetAsInteger(std::int64_t value) {
-  switch (declared_ ? RuleOfType(FieldTypeOfKind(kind_)) : RuleOfType(type_)) {
+  switch (RuleOfType(type_)) {
     case TWriteRule::integer: {
       const TRange range = RangeOfType(type_);
       const double number = static_cast<double>(value);
@@ -228,7 +232,7 @@ void TField::SetAsInteger(std::int64_t value) {
 }
 
 void TField::SetAsBoolean(bool value) {
-  switch (declared_ ? RuleOfType(FieldTypeOfKind(kind_)) : RuleOfType(type_)) {
+  switch (RuleOfType(type_)) {
     case TWriteRule::boolean: Store(TValue::Boolean(value)); return;
     case TWriteRule::integer: Store(TValue::Integer(value ? 1 : 0)); return;
     case TWriteRule::floating: Store(TValue::Float(value ? 1.0 : 0.0)); return;
@@ -239,7 +243,7 @@ void TField::SetAsBoolean(bool value) {
 }
 
 void TField::SetAsDateTime(double serial) {
-  switch (declared_ ? RuleOfType(FieldTypeOfKind(kind_)) : RuleOfType(type_)) {
+  switch (RuleOfType(type_)) {
     case TWriteRule::dateTime: Store(TValue::DateTime(serial)); return;
     case TWriteRule::floating: Store(TValue::Float(serial)); return;
     case TWriteRule::integer:

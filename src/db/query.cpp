@@ -33,6 +33,7 @@ void TQuery::Fail(const std::string& message) const { throw TabrinError(name_ + 
 void TQuery::SetConnection(TConnection* connection) {
   if (Active()) Fail("Operation is not allowed when the object is open");
   connection_ = connection;
+  runSqlBuilt_ = false;  // another connection's table may have other columns
 }
 
 void TQuery::SetDeclaredFields(std::span<const TFieldDef> fields) {
@@ -40,6 +41,7 @@ void TQuery::SetDeclaredFields(std::span<const TFieldDef> fields) {
   declared_.assign(fields.begin(), fields.end());
   fields_.clear();
   boundColumns_.clear();
+  runSqlBuilt_ = false;  // the columns named instead of "*" follow the fields
 }
 
 void TQuery::ClearSql() { sql_.clear(); }
@@ -67,16 +69,30 @@ void TQuery::Open() {
   connection_->Open();
 
   FindWriteTarget();
-  const std::string& runSql = locatorColumn_ >= 0 ? runSql_ : sql_;
 
   // Opened again with the same SQL (a lookup per imported row), the held
   // statement runs at once and, while its columns stay the same, the fields
   // bound to them stay as they are.
   bool sameColumns = false;
-  try {
-    sameColumns = connection_->RunHeld(openHold_, runSql, params_, result_.Fill());
-  } catch (const TQueryStatementError& error) {
-    Fail(error.what());
+  bool ran = false;
+  if (!narrowSql_.empty()) {
+    try {
+      sameColumns = connection_->RunHeld(openHold_, narrowSql_, params_, result_.Fill());
+      ran = true;
+    } catch (const TDatabaseUnavailableError&) {
+      throw;
+    } catch (const TabrinError&) {
+      // The table has changed since it was described: the SQL as written
+      // runs instead and fails, or binds, as it always would.
+      narrowSql_.clear();
+    }
+  }
+  if (!ran) {
+    try {
+      sameColumns = connection_->RunHeld(openHold_, locatorColumn_ >= 0 ? runSql_ : sql_, params_, result_.Fill());
+    } catch (const TQueryStatementError& error) {
+      Fail(error.what());
+    }
   }
   result_.Rewind();
   if (result_.Columns().empty()) Fail("CommandText does not return a result set");
@@ -92,7 +108,7 @@ void TQuery::FindWriteTarget() {
     analysedSql_ = sql_;
     analysedTable_ = shape.table;
     analysedSelectAt_ = shape.selectListAt;
-    runSql_.clear();
+    runSqlBuilt_ = false;
   }
   table_.clear();
   locatorColumn_ = -1;
@@ -100,12 +116,65 @@ void TQuery::FindWriteTarget() {
   const TTableInfo& info = connection_->TableInfo(analysedTable_);
   if (!info.exists) return;
   table_ = analysedTable_;
-  if (info.rowLocator.empty()) return;
-  if (runSql_.empty()) {
+  if (!info.rowLocator.empty()) locatorColumn_ = 0;
+  if (runSqlBuilt_) return;
+  runSqlBuilt_ = true;
+  runSql_.clear();
+  if (locatorColumn_ >= 0) {
     runSql_ = sql_;
     runSql_.insert(analysedSelectAt_, " " + info.rowLocator + " AS " + std::string(kLocatorAlias) + ",");
   }
-  locatorColumn_ = 0;
+  NarrowSelectList(info);
+}
+
+// Only the declared fields are visible, yet "SELECT *" of a wide table makes
+// the database produce, and the result hold, every column of every row: the
+// export of 19 item fields read 46.  Where the table shows it has every
+// declared field, the SQL names just those, and the columns that find a
+// record again for a post (the row identity or the primary key).  Otherwise
+// "*" stays, so that a missing field is reported as it always was.
+void TQuery::NarrowSelectList(const TTableInfo& info) {
+  narrowSql_.clear();
+  if (declared_.empty() || info.columns.empty()) return;
+  // Without a row identity or a key, a post finds its record by every value
+  // it was read with, so every column must be read.
+  if (info.rowLocator.empty() && info.keyColumns.empty()) return;
+  std::size_t at = sql_.find_first_not_of(" \t\r\n", analysedSelectAt_);
+  if (at == std::string::npos || sql_[at] != '*') return;
+  const std::size_t afterStar = at + 1;
+  at = sql_.find_first_not_of(" \t\r\n", afterStar);
+  if (at == afterStar || at == std::string::npos || LowerAscii(std::string_view(sql_).substr(at, 4)) != "from") return;
+  if (at + 4 < sql_.size() && (std::isalnum(static_cast<unsigned char>(sql_[at + 4])) || sql_[at + 4] == '_')) return;
+
+  auto tableSpelling = [&](std::string_view name) -> const std::string* {
+    for (const std::string& column : info.columns) {
+      if (EqualNoCaseAscii(column, name)) return &column;
+    }
+    return nullptr;
+  };
+  std::vector<const std::string*> named;
+  auto add = [&](const std::string* column) {
+    if (std::find(named.begin(), named.end(), column) == named.end()) named.push_back(column);
+  };
+  for (const TFieldDef& def : declared_) {
+    const std::string* column = tableSpelling(def.name);
+    if (column == nullptr) return;
+    add(column);
+  }
+  for (const std::string& key : info.keyColumns) {
+    const std::string* column = tableSpelling(key);
+    if (column == nullptr) return;
+    add(column);
+  }
+
+  const TBackend& backend = connection_->Backend();
+  std::string list;
+  if (locatorColumn_ >= 0) list = info.rowLocator + " AS " + std::string(kLocatorAlias);
+  for (const std::string* column : named) {
+    if (!list.empty()) list += ", ";
+    list += backend.QuoteIdentifier(*column);
+  }
+  narrowSql_ = sql_.substr(0, analysedSelectAt_) + " " + list + " " + sql_.substr(afterStar);
 }
 
 void TQuery::BindFields() {
@@ -215,12 +284,22 @@ const TValue& TQuery::CurrentValue(int column) const {
   return result_.CurrentRow()[static_cast<std::size_t>(column)];
 }
 
-void TQuery::StoreValue(int column, TValue value) {
+void TQuery::CheckEditing() const {
   if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert) {
     CheckActive();
     Fail("Dataset not in edit or insert mode");
   }
+}
+
+void TQuery::StoreValue(int column, TValue value) {
+  CheckEditing();
   editBuffer_[static_cast<std::size_t>(column)] = std::move(value);
+  modified_[static_cast<std::size_t>(column)] = true;
+}
+
+void TQuery::StoreText(int column, std::string_view text) {
+  CheckEditing();
+  editBuffer_[static_cast<std::size_t>(column)].AssignText(text);
   modified_[static_cast<std::size_t>(column)] = true;
 }
 
@@ -267,7 +346,7 @@ void TQuery::Post() {
     if (state_ == TDataSetState::dsInsert) {
       TValue locator = writer_.Insert(editBuffer_, modified_);
       if (locatorColumn_ >= 0) editBuffer_[static_cast<std::size_t>(locatorColumn_)] = std::move(locator);
-      result_.AppendRow(editBuffer_);
+      result_.AppendRow(std::move(editBuffer_));
     } else if (writer_.Update(result_.CurrentRow(), editBuffer_, modified_)) {
       result_.ReplaceCurrentRow(editBuffer_);
     }

@@ -119,12 +119,15 @@ class TQuery {
   // Raised with "<Name>: " in front.
   [[noreturn]] void Fail(const std::string& message) const;
   void CheckActive() const;
+  void CheckEditing() const;  // "Dataset not in edit or insert mode"
   const TValue& CurrentValue(int column) const;
   void StoreValue(int column, TValue value);
+  void StoreText(int column, std::string_view text);
   void BindFields();
   void CheckBrowseMode();
   void CheckWritable() const;
   void FindWriteTarget();
+  void NarrowSelectList(const TTableInfo& info);
 
   std::string name_;
   TConnection* connection_ = nullptr;
@@ -147,6 +150,11 @@ class TQuery {
   std::string analysedTable_;
   std::size_t analysedSelectAt_ = 0;
   std::string runSql_;  // the SQL as run (with the row identity column)
+  // For "SELECT *" with declared fields: the SQL naming only the columns the
+  // fields bind to (and those that find a record again); empty when the
+  // table does not show that it has them all.
+  std::string narrowSql_;
+  bool runSqlBuilt_ = false;  // runSql_ and narrowSql_ are those of analysedSql_
 
   // Write support.
   std::string table_;            // base table, empty when not writable
@@ -154,7 +162,7 @@ class TQuery {
   TRecordWriter writer_;
   std::uint64_t writerFieldsVersion_ = UINT64_MAX;  // the fields the writer was last given
   TRow editBuffer_;              // record being edited/appended
-  std::vector<bool> modified_;   // per result column
+  TColumnFlags modified_;       // per result column
 };
 
 }  // namespace tabrin

@@ -31,12 +31,14 @@ void TRecordWriter::Target(TConnection& connection, const std::string& table, co
   updateSql_.clear();
 }
 
-TValue TRecordWriter::Insert(const TRow& values, const std::vector<bool>& modified) {
-  std::vector<TValue> params;
-  params.reserve(columns_.size());
+TValue TRecordWriter::Insert(const TRow& values, const TColumnFlags& modified) {
+  std::size_t count = 0;
   for (std::size_t i = 0; i < columns_.size(); ++i) {
-    if (modified[i]) params.push_back(values[i]);
+    if (!modified[i]) continue;
+    if (count == insertParams_.size()) insertParams_.emplace_back();
+    insertParams_[count++] = values[i];
   }
+  insertParams_.resize(count);
   if (modified != insertMask_ || insertSql_.empty()) {
     TBackend& backend = connection_->Backend();
     std::string names;
@@ -54,7 +56,7 @@ TValue TRecordWriter::Insert(const TRow& values, const std::vector<bool>& modifi
                  (names.empty() ? std::string(" DEFAULT VALUES") : " (" + names + ") VALUES (" + markers + ")");
     insertMask_ = modified;
   }
-  connection_->RunHeld(insertHold_, insertSql_, params, writeResult_);
+  connection_->RunHeld(insertHold_, insertSql_, insertParams_, writeResult_);
   if (writeResult_.rowsAffected == 0) throw TRecordWriteError("The record was not added");
   return writeResult_.insertedRowLocator;
 }
@@ -99,7 +101,7 @@ bool TRecordWriter::RecordCondition(const TRow& original, std::string& where, st
   return false;
 }
 
-bool TRecordWriter::Update(const TRow& original, const TRow& values, const std::vector<bool>& modified) {
+bool TRecordWriter::Update(const TRow& original, const TRow& values, const TColumnFlags& modified) {
   std::vector<TValue> params;
   params.reserve(columns_.size() + 1);
   for (std::size_t i = 0; i < columns_.size(); ++i) {

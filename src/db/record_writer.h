@@ -29,6 +29,11 @@ class TRecordWriteError : public TabrinError {
   using TabrinError::TabrinError;
 };
 
+// Which columns of a record were written: one flag a column, a byte each
+// rather than a bit, so that comparing a record's flags with those a kept
+// statement was built for is one memory comparison, not a loop over bits.
+using TColumnFlags = std::vector<unsigned char>;
+
 class TRecordWriter {
  public:
   // The table written and the columns of the rows given; locatorColumn is
@@ -41,10 +46,10 @@ class TRecordWriter {
 
   // Inserts the values whose modified flag is set (the others get the
   // table's defaults); gives the new row's identity, or null.
-  TValue Insert(const TRow& values, const std::vector<bool>& modified);
+  TValue Insert(const TRow& values, const TColumnFlags& modified);
   // Writes the modified values into the record that read as `original`;
   // false when no value was modified, so that nothing was written.
-  bool Update(const TRow& original, const TRow& values, const std::vector<bool>& modified);
+  bool Update(const TRow& original, const TRow& values, const TColumnFlags& modified);
 
  private:
   bool RecordCondition(const TRow& original, std::string& where, std::vector<TValue>& params) const;
@@ -55,10 +60,13 @@ class TRecordWriter {
   int locatorColumn_ = -1;
 
   // The kept statements: the flags and the text they were built for.
-  std::vector<bool> insertMask_;
+  TColumnFlags insertMask_;
   std::string insertSql_;
   TStatementHold insertHold_;
-  std::vector<bool> updateMask_;
+  // The values an insert binds, kept from row to row so that their texts
+  // reuse their room instead of being allocated afresh for every record.
+  std::vector<TValue> insertParams_;
+  TColumnFlags updateMask_;
   std::string updateAssignments_;
   std::string updateWhere_;
   std::string updateSql_;

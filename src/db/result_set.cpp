@@ -9,6 +9,7 @@ void TResultSet::Rewind() {
 }
 
 void TResultSet::Clear() {
+  tailPending_ = false;
   result_.rows.clear();
   currentRow_.clear();
   Rewind();
@@ -35,22 +36,38 @@ void TResultSet::MoveTo(int row) {
   eof_ = false;
 }
 
+void TResultSet::StorePendingRow() const {
+  if (!tailPending_) return;
+  result_.rows.push_back(currentRow_);
+  tailPending_ = false;
+}
+
 const TRow& TResultSet::CurrentRow() const {
   if (decodedRow_ != current_) {
+    StorePendingRow();
     result_.rows.Decode(static_cast<std::size_t>(current_), currentRow_);
     decodedRow_ = current_;
   }
   return currentRow_;
 }
 
-void TResultSet::AppendRow(const TRow& row) {
-  result_.rows.push_back(row);
+void TResultSet::AppendRow(TRow&& row) {
+  StorePendingRow();
+  // Swapped rather than moved, so that the edit buffer gets this row's
+  // room back for the next record instead of allocating anew.
+  currentRow_.swap(row);
+  tailPending_ = true;
   current_ = RowCount() - 1;
+  decodedRow_ = current_;
   eof_ = false;
-  decodedRow_ = -1;
 }
 
 void TResultSet::ReplaceCurrentRow(const TRow& row) {
+  if (tailPending_ && current_ == RowCount() - 1) {
+    currentRow_ = row;
+    decodedRow_ = current_;
+    return;
+  }
   result_.rows.Replace(static_cast<std::size_t>(current_), row);
   decodedRow_ = -1;
 }

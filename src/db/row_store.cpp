@@ -168,50 +168,77 @@ void TRowStore::push_back(const TRow& row, std::span<const std::uint32_t> pooled
 
 void TRowStore::Replace(std::size_t index, const TRow& row) { locations_.at(index) = Encode(row); }
 
-namespace {
-
-void PendVarint(std::vector<unsigned char>& out, std::uint64_t v) {
-  while (v >= 0x80) {
-    out.push_back(static_cast<unsigned char>(v | 0x80));
-    v >>= 7;
-  }
-  out.push_back(static_cast<unsigned char>(v));
+// The row being added value by value is written into pending_ through a
+// pointer, as Encode writes a block: growing a vector byte by byte cost more
+// than the values themselves on a wide result.
+unsigned char* TRowStore::PendingRoom(std::size_t need) {
+  if (pending_.size() - pendingSize_ < need) pending_.resize(std::max(pending_.size() * 2, pendingSize_ + need));
+  return pending_.data() + pendingSize_;
 }
 
-template <typename T>
-void PendRaw(std::vector<unsigned char>& out, unsigned char tag, T value) {
-  unsigned char bytes[1 + sizeof value];
-  bytes[0] = tag;
-  std::memcpy(bytes + 1, &value, sizeof value);
-  out.insert(out.end(), bytes, bytes + sizeof bytes);
-}
-
-}  // namespace
+void TRowStore::Pended(const unsigned char* end) { pendingSize_ = static_cast<std::size_t>(end - pending_.data()); }
 
 void TRowStore::BeginRow(std::size_t values) {
-  pending_.clear();
-  PendVarint(pending_, values);
+  pendingSize_ = 0;
+  unsigned char* p = PendingRoom(10);
+  PutVarint(p, values);
+  Pended(p);
 }
 
-void TRowStore::AddNull() { pending_.push_back(kNull); }
+void TRowStore::AddNull() {
+  *PendingRoom(1) = kNull;
+  ++pendingSize_;
+}
 
 void TRowStore::AddText(std::string_view text) {
-  pending_.push_back(kText);
-  PendVarint(pending_, text.size());
-  pending_.insert(pending_.end(), text.begin(), text.end());
+  unsigned char* p = PendingRoom(11 + text.size());
+  *p++ = kText;
+  PutVarint(p, text.size());
+  std::memcpy(p, text.data(), text.size());
+  Pended(p + text.size());
 }
 
-void TRowStore::AddInteger(std::int64_t value) { PendRaw(pending_, kInteger, value); }
-void TRowStore::AddFloat(double value) { PendRaw(pending_, kFloat, value); }
-void TRowStore::AddDateTime(double serial) { PendRaw(pending_, kDateTime, serial); }
-void TRowStore::AddBoolean(bool value) { pending_.push_back(value ? kTrue : kFalse); }
+void TRowStore::AddPooledText(std::uint32_t number) {
+  if (number >= pooledCount_) throw std::out_of_range("no such pooled text in the row store");
+  unsigned char* p = PendingRoom(6);
+  *p++ = kPooledText;
+  PutVarint(p, number);
+  Pended(p);
+}
+
+void TRowStore::AddNumber(unsigned char tag, const void* value) {
+  unsigned char* p = PendingRoom(9);
+  *p++ = tag;
+  std::memcpy(p, value, 8);
+  Pended(p + 8);
+}
+
+void TRowStore::AddInteger(std::int64_t value) { AddNumber(kInteger, &value); }
+void TRowStore::AddFloat(double value) { AddNumber(kFloat, &value); }
+void TRowStore::AddDateTime(double serial) { AddNumber(kDateTime, &serial); }
+
+void TRowStore::AddBoolean(bool value) {
+  *PendingRoom(1) = value ? kTrue : kFalse;
+  ++pendingSize_;
+}
+
+void TRowStore::AddValue(const TValue& value) {
+  switch (value.Type()) {
+    case TValueType::vtNull: return AddNull();
+    case TValueType::vtText: return AddText(value.Text());
+    case TValueType::vtInteger: return AddInteger(value.Integer());
+    case TValueType::vtFloat: return AddFloat(value.Float());
+    case TValueType::vtDateTime: return AddDateTime(value.DateTime());
+    case TValueType::vtBoolean: return AddBoolean(value.Boolean());
+  }
+}
 
 void TRowStore::EndRow() {
-  Reserve(pending_.size());
+  Reserve(pendingSize_);
   Block& block = blocks_.back();
-  std::memcpy(block.bytes.get() + block.size, pending_.data(), pending_.size());
+  std::memcpy(block.bytes.get() + block.size, pending_.data(), pendingSize_);
   locations_.push_back({static_cast<std::uint32_t>(blocks_.size() - 1), static_cast<std::uint32_t>(block.size)});
-  block.size += pending_.size();
+  block.size += pendingSize_;
 }
 
 void TRowStore::Decode(std::size_t index, TRow& out) const {

@@ -26,9 +26,10 @@
 // A backend that reads a result cell by cell appends each value straight from
 // its own buffers, without a TValue in between:
 //
-//   rows.BeginRow(2);
+//   rows.BeginRow(3);
 //   rows.AddText(std::string_view(text, length));
 //   rows.AddFloat(1.5);
+//   rows.AddPooledText(first + 3);
 //   rows.EndRow();                 // exactly the values announced
 #include <cstddef>
 #include <cstdint>
@@ -77,10 +78,12 @@ class TRowStore {
   void BeginRow(std::size_t values);
   void AddNull();
   void AddText(std::string_view text);
+  void AddPooledText(std::uint32_t number);  // as pooledTexts above
   void AddInteger(std::int64_t value);
   void AddFloat(double value);
   void AddDateTime(double serial);
   void AddBoolean(bool value);
+  void AddValue(const TValue& value);  // by its type, one of the above
   void EndRow();
 
  private:
@@ -108,8 +111,13 @@ class TRowStore {
   };
   std::vector<TextPool> textPools_;
   std::uint32_t pooledCount_ = 0;
-  // The row being added value by value, encoded, until EndRow copies it in.
+  // The row being added value by value, encoded, until EndRow copies it in:
+  // its first pendingSize_ bytes.
   std::vector<unsigned char> pending_;
+  std::size_t pendingSize_ = 0;
+  unsigned char* PendingRoom(std::size_t need);
+  void Pended(const unsigned char* end);
+  void AddNumber(unsigned char tag, const void* value);
 };
 
 }  // namespace tabrin

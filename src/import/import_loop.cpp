@@ -72,7 +72,7 @@ class TRowImporter {
   TRowOutcome ImportCurrentRow() {
     column_ = importer_.codeColumn;
     currentCode_.clear();
-    currentCode_ = CellText(importer_.codeColumn);
+    currentCode_ = CellView(importer_.codeColumn);
     const std::string raw = currentCode_;
     if (importer_.skipEmptyCode && raw.empty()) return TRowOutcome::roSkipped;
     const std::string code = importer_.completeItemNumber ? CompleteItemNumber(raw) : raw;
@@ -82,7 +82,7 @@ class TRowImporter {
     column_ = {};
     target_.Close();
     target_.SetSql(importer_.lookupSql);
-    target_.SetParameters({TValue::Text(code)});
+    target_.SetParameter(0, TValue::Text(code));  // the lookup's only marker
     target_.Open();
 
     const TPlannedRecord* planned = PlannedRecord(code);
@@ -142,9 +142,9 @@ class TRowImporter {
       TField& field = TargetField(mapping);
       switch (source.rule) {
         case TCellRule::crCode: field.SetAsString(code); break;
-        case TCellRule::crText: field.SetAsString(CellText(source.column)); break;
+        case TCellRule::crText: field.SetAsString(CellView(source.column)); break;
         case TCellRule::crTextCut: field.SetAsString(CutToBig5Bytes(CellText(source.column), source.cutBytes)); break;
-        case TCellRule::crDate: field.SetAsString(CellText(source.column)); break;
+        case TCellRule::crDate: field.SetAsString(CellView(source.column)); break;
         case TCellRule::crNumber: field.SetAsFloat(CellNumber(source.column, source.blankValue)); break;
         case TCellRule::crFalse: field.SetAsBoolean(false); break;
         case TCellRule::crEmptyText: field.SetAsString(""); break;
@@ -252,15 +252,33 @@ class TRowImporter {
 
   // The sheet's fields stay the same while it is open: each column title is
   // looked up once.  A missing column is looked up (and reported) every time.
+  // The titles asked for are the importer's own, the same few texts row
+  // after row, so they are told apart by where they are held before their
+  // letters are compared: hashing and comparing them for every cell cost
+  // more than a twentieth of an import.
   TField& Cell(std::string_view column) {
-    auto found = cells_.find(column);
-    if (found != cells_.end()) return *found->second;
+    for (const auto& [title, field] : cells_) {
+      if (title.data() == column.data() && title.size() == column.size()) return *field;
+    }
+    for (const auto& [title, field] : cells_) {
+      if (title == column) return *field;
+    }
     TField& field = sheet_.FieldByName(column);
-    cells_.emplace(column, &field);
+    cells_.emplace_back(column, &field);
     return field;
   }
 
   std::string CellText(std::string_view column) { return Cell(column).AsString(); }
+
+  // The cell's text as CellText gives it, without a copy when the cell holds
+  // a text; valid until the sheet moves or the next call.
+  std::string_view CellView(std::string_view column) {
+    const TField& cell = Cell(column);
+    const TValue& value = cell.Value();
+    if (value.Type() == TValueType::vtText) return value.Text();
+    cellText_ = cell.AsString();
+    return cellText_;
+  }
 
   double CellNumber(std::string_view column, double blankValue) {
     TField& cell = Cell(column);
@@ -290,7 +308,8 @@ class TRowImporter {
   TRow plannedRecord_;
   std::string_view column_;
   std::string currentCode_;
-  std::unordered_map<std::string_view, TField*> cells_;
+  std::vector<std::pair<std::string_view, TField*>> cells_;  // sheet field by column title
+  std::string cellText_;                                      // CellView's text of a non-text cell
 };
 
 // The batch transaction: begun, committed when due, rolled back on an error.

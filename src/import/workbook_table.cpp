@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include "text/ascii.h"
@@ -128,25 +129,37 @@ TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std
     const std::uint32_t firstShared = result.rows.AddTextPool(sheet.SharedTextPool());
     const std::uint32_t firstOwn = result.rows.AddTextPool(sheet.OwnTextPool());
     const std::uint32_t sharedCount = sheet.SharedTextCount();
-    TRow values(static_cast<std::size_t>(columnCount));
-    std::vector<std::uint32_t> pooledTexts(static_cast<std::size_t>(columnCount));
-    result.rows.reserve(static_cast<std::size_t>(sheet.LastRow() - titleRow));
+    // Each row goes into the store value by value, without a row of values
+    // in between.  A row's cells come ordered by column, one a position (as
+    // TWorksheet::Find relies on too); the positions between them are null.
+    TRowStore& rows = result.rows;
+    rows.reserve(static_cast<std::size_t>(sheet.LastRow() - titleRow));
+    const std::size_t columns = static_cast<std::size_t>(columnCount);
     for (int row = titleRow + 1; row <= sheet.LastRow(); ++row) {
       if (filterIndex >= 0) {
         if (!KeptByFilter(sheet.Find(row, firstColumn + filterIndex))) continue;
       }
-      std::fill(values.begin(), values.end(), TValue());
-      std::fill(pooledTexts.begin(), pooledTexts.end(), TRowStore::kNotPooled);
+      rows.BeginRow(columns);
+      std::size_t next = 0;
       for (const TSheetCell& cell : sheet.RowCells(row)) {
-        const int index = cell.column - firstColumn;
-        if (cell.kind == TCellKind::ckText && result.columns[index].type == TFieldType::ftWideString &&
-            sheet.Text(cell).size() >= kShortText) {
-          pooledTexts[index] = cell.text < sharedCount ? firstShared + cell.text : firstOwn + (cell.text - sharedCount);
-        } else {
-          values[index] = CellValue(sheet, &cell, result.columns[index].type);
+        const std::size_t index = static_cast<std::size_t>(cell.column - firstColumn);
+        if (index < next) throw std::logic_error("a sheet row's cells are out of order");
+        for (; next < index; ++next) rows.AddNull();
+        next = index + 1;
+        const TFieldType type = result.columns[index].type;
+        if (cell.kind == TCellKind::ckText && type == TFieldType::ftWideString) {
+          const std::string_view text = sheet.Text(cell);
+          if (text.size() >= kShortText) {
+            rows.AddPooledText(cell.text < sharedCount ? firstShared + cell.text : firstOwn + (cell.text - sharedCount));
+          } else {
+            rows.AddText(text);
+          }
+          continue;
         }
+        rows.AddValue(CellValue(sheet, &cell, type));
       }
-      result.rows.push_back(values, pooledTexts);
+      for (; next < columns; ++next) rows.AddNull();
+      rows.EndRow();
     }
   }
   return result;

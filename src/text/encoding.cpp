@@ -220,6 +220,10 @@ std::size_t Big5Length(std::string_view utf8) {
 }
 
 std::string CutToBig5Bytes(std::string_view utf8, std::size_t maxBytes) {
+  return std::string(Big5Prefix(utf8, maxBytes));
+}
+
+std::string_view Big5Prefix(std::string_view utf8, std::size_t maxBytes) {
   std::size_t bytes = 0;
   std::size_t pos = 0;
   while (pos < utf8.size()) {
@@ -229,10 +233,18 @@ std::string CutToBig5Bytes(std::string_view utf8, std::size_t maxBytes) {
     bytes += width;
     pos = next;
   }
-  return std::string(utf8.substr(0, pos));
+  return utf8.substr(0, pos);
 }
 
 std::string CutToUtf16Units(std::string_view utf8, std::size_t maxUnits) {
+  return std::string(Utf16Prefix(utf8, maxUnits));
+}
+
+std::string_view Utf16Prefix(std::string_view utf8, std::size_t maxUnits) {
+  // Every UTF-16 unit takes at least one byte of UTF-8 (a pair takes four,
+  // a malformed byte stands for one unit), so a text of no more bytes than
+  // units fits whole without being decoded: most cells of an import.
+  if (utf8.size() <= maxUnits) return utf8;
   std::size_t units = 0;
   std::size_t pos = 0;
   while (pos < utf8.size()) {
@@ -242,7 +254,7 @@ std::string CutToUtf16Units(std::string_view utf8, std::size_t maxUnits) {
     units += width;
     pos = next;
   }
-  return std::string(utf8.substr(0, pos));
+  return utf8.substr(0, pos);
 }
 
 }  // namespace tabrin

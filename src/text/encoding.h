@@ -33,10 +33,14 @@ std::size_t Big5Length(std::string_view utf8);
 // The longest prefix of whole characters that fits in maxBytes Big5 bytes.
 // Never keeps half a character.
 std::string CutToBig5Bytes(std::string_view utf8, std::size_t maxBytes);
+// The part of utf8 CutToBig5Bytes keeps, without a copy.
+std::string_view Big5Prefix(std::string_view utf8, std::size_t maxBytes);
 
 // The longest prefix of whole characters that fits in maxUnits UTF-16 code
 // units; never splits a surrogate pair.
 std::string CutToUtf16Units(std::string_view utf8, std::size_t maxUnits);
+// The part of utf8 CutToUtf16Units keeps, without a copy.
+std::string_view Utf16Prefix(std::string_view utf8, std::size_t maxUnits);
 
 namespace detail {
 // Decodes one UTF-8 character at text[pos]; returns its code point and

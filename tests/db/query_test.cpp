@@ -101,6 +101,20 @@ TEST_P(QueryTest, BindingErrorsNameTheQueryAndTheField) {
             "DBItemQuery: Type mismatch for field '庫存量', expecting: Integer actual: Float");
 }
 
+// A query reads only the columns its declared fields name; a field the
+// table has lost since the query last read it is still reported as missing.
+TEST_P(QueryTest, AFieldDroppedAfterAnOpenIsReportedAsMissingWhenOpenedAgain) {
+  Exec("INSERT INTO Item (ItemNo, PtSpec, ShelfNo) VALUES ('001', '500ml', 'A1')");
+  TQuery query(schema::ItemExportQuery(), Connection());
+  query.Open();
+  ASSERT_EQ(query.RecordCount(), 1);
+  EXPECT_EQ(query.FieldByName("PtSpec").AsString(), "500ml");
+  query.Close();
+  Exec("ALTER TABLE Item DROP COLUMN PtSpec");
+  EXPECT_EQ(ErrorOf([&] { query.Open(); }), "ItemExportQuery: Field '規格' not found");
+  EXPECT_FALSE(query.Active());
+}
+
 TEST_P(QueryTest, OperationsOnAClosedQueryOrUnknownFieldsNameTheQuery) {
   TQuery sheet("ADOCLSQuery", Connection());
   EXPECT_EQ(ErrorOf([&] { sheet.First(); }), "ADOCLSQuery: Cannot perform this operation on a closed dataset");
@@ -238,6 +252,38 @@ TEST_P(QueryTest, AppendedRecordsCanBeEditedAgain) {
   lookup.Post();
   EXPECT_EQ(Rows("SELECT ClsNo, ClsName, Void FROM Classify"),
             (std::vector<std::vector<std::string>>{{"010", "改名", ""}}));
+}
+
+// Records appended one after another each stay readable where they were
+// appended, before and after the position moves away from them.
+TEST_P(QueryTest, RecordsAppendedInARowReadBackInOrder) {
+  AddClassify("001", "飲料");
+  TQuery query(schema::DBCLSQuery(), Connection());
+  query.SetSql("SELECT * from Classify");
+  query.Open();
+  for (const char* code : {"010", "011"}) {
+    query.Append();
+    query.FieldByName("ClsNo").SetAsString(code);
+    query.FieldByName("ClsName").SetAsString(std::string("分類") + code);
+    query.FieldByName("Flag").SetAsBoolean(false);  // every column: found again by its values where there is no key
+    query.FieldByName("Void").SetAsString("");
+    query.Post();
+    EXPECT_EQ(query.FieldByName("ClsNo").AsString(), code);
+  }
+  ASSERT_EQ(query.RecordCount(), 3);
+  std::vector<std::string> names;
+  for (query.First(); !query.Eof(); query.Next()) names.push_back(query.FieldByName("ClsName").AsString());
+  EXPECT_EQ(names, (std::vector<std::string>{"飲料", "分類010", "分類011"}));
+  query.MoveTo(2);
+  query.Edit();
+  query.FieldByName("ClsName").SetAsString("改名");
+  query.Post();
+  query.MoveTo(1);
+  EXPECT_EQ(query.FieldByName("ClsName").AsString(), "分類010");
+  query.MoveTo(2);
+  EXPECT_EQ(query.FieldByName("ClsName").AsString(), "改名");
+  EXPECT_EQ(Rows("SELECT ClsNo, ClsName FROM Classify ORDER BY ClsNo"),
+            (std::vector<std::vector<std::string>>{{"001", "飲料"}, {"010", "分類010"}, {"011", "改名"}}));
 }
 
 // The same query opened on another table with the same columns writes

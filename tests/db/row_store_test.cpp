@@ -77,7 +77,7 @@ TEST(RowStore, PooledTextsReadFromTheirPools) {
 // A backend adds a result value by value; the rows read as pushed ones do,
 // also when one row vector is decoded into again and again (texts reusing
 // the room of earlier texts, values changing kind).
-TEST(RowStore, RowsAddedValueByValueReadAsPushedRows) {
+TEST(RowStore, RowsAddedValueByValueReadAsPushedRows) {  // pooled texts too
   const TRow mixed{TValue(),
                    TValue::Text(""),
                    TValue::Text(std::string(40, 'y')),
@@ -86,24 +86,25 @@ TEST(RowStore, RowsAddedValueByValueReadAsPushedRows) {
                    TValue::DateTime(38412.75),
                    TValue::Boolean(true),
                    TValue::Boolean(false)};
+  auto pool = std::make_shared<TTextPool>();
+  pool->Add("first pooled text");
+  pool->Add(std::string(300, 'p'));
   TRowStore pushed;
   TRowStore added;
+  ASSERT_EQ(pushed.AddTextPool(pool), added.AddTextPool(pool));
   for (int i = 0; i < 3000; ++i) {
     const TRow row = i % 3 == 0 ? mixed : TRow{TValue::Integer(i), TValue::Text(std::to_string(i)), TValue()};
-    pushed.push_back(row);
-    added.BeginRow(row.size());
-    for (const TValue& value : row) {
-      switch (value.Type()) {
-        case TValueType::vtNull: added.AddNull(); break;
-        case TValueType::vtText: added.AddText(value.Text()); break;
-        case TValueType::vtInteger: added.AddInteger(value.Integer()); break;
-        case TValueType::vtFloat: added.AddFloat(value.Float()); break;
-        case TValueType::vtDateTime: added.AddDateTime(value.DateTime()); break;
-        case TValueType::vtBoolean: added.AddBoolean(value.Boolean()); break;
-      }
-    }
+    added.BeginRow(row.size() + 1);
+    for (const TValue& value : row) added.AddValue(value);
+    added.AddPooledText(static_cast<std::uint32_t>(i % 2));
     added.EndRow();
+    TRow withPooled = row;
+    withPooled.resize(row.size() + 1);  // a null where the pooled text goes
+    std::vector<std::uint32_t> pooled(withPooled.size(), TRowStore::kNotPooled);
+    pooled.back() = static_cast<std::uint32_t>(i % 2);
+    pushed.push_back(withPooled, pooled);
   }
+  EXPECT_THROW(added.AddPooledText(2), std::out_of_range);
   ASSERT_EQ(added.size(), pushed.size());
   TRow reused;
   for (std::size_t i = 0; i < added.size(); ++i) {
