@@ -50,7 +50,11 @@ struct TImportCounts {
 struct TImportOptions {
   // Exactly "0" overwrites existing records; anything else leaves them.
   std::string coverFlag = "0";
-  int batchRows = 5000;
+  // The time bound is what limits the work a killed import loses; the row
+  // bound only keeps a fast import's batch (and its journal) from growing
+  // without end.  Each commit waits for the disk, twice with a journal, so
+  // a small row bound made a fast import pay for a dozen syncs.
+  int batchRows = 20000;
   int batchMillis = 250;
   // Sheet row number (1 = the title row) of the query's 0-based record.
   // Default: the record's position + 2, right for a query with every row.
