@@ -38,7 +38,7 @@ TValue TRecordWriter::Insert(TRow& values, const TColumnFlags& modified) {
   for (std::size_t i = 0; i < columns_.size(); ++i) {
     if (!modified[i]) continue;
     if (count == insertParams_.size()) insertParams_.emplace_back();
-    std::swap(insertParams_[count++], values[i]);
+    insertParams_[count++].swap(values[i]);
   }
   insertParams_.resize(count);
   struct TGiveBack {
@@ -48,7 +48,7 @@ TValue TRecordWriter::Insert(TRow& values, const TColumnFlags& modified) {
     ~TGiveBack() {
       std::size_t next = 0;
       for (std::size_t i = 0; i < values.size() && next < params.size(); ++i) {
-        if (modified[i]) std::swap(params[next++], values[i]);
+        if (modified[i]) params[next++].swap(values[i]);
       }
     }
   } giveBack{values, insertParams_, modified};

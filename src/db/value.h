@@ -35,6 +35,10 @@ class TValue {
     }
   }
 
+  // Exchanges two values; two texts exchange their buffers, without a copy.
+  void swap(TValue& other) noexcept { storage_.swap(other.storage_); }
+  friend void swap(TValue& a, TValue& b) noexcept { a.swap(b); }
+
   TValueType Type() const { return static_cast<TValueType>(storage_.index()); }
   bool IsNull() const { return storage_.index() == 0; }
 

@@ -16,10 +16,14 @@ namespace {
 
 constexpr std::string_view kJournalFile = "Journal.db";
 
-// Full synchronous commits in WAL mode: a committed batch of the journal is
-// on disk before the import commits the same batch to the database.
+// Full synchronous commits: a committed batch of the journal is on disk
+// before the import commits the same batch to the database.  A rollback
+// journal rather than a write-ahead log: a batch's records are new pages,
+// which a rollback journal does not copy, while a write-ahead log writes
+// them twice (into the log, then into the file) with a sync each time; the
+// journal's few readers hold it only for a moment.
 constexpr const char* kSchema = R"sql(
-PRAGMA journal_mode = WAL;
+PRAGMA journal_mode = TRUNCATE;
 PRAGMA synchronous = FULL;
 CREATE TABLE IF NOT EXISTS JournalEntry (
   Id INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -174,11 +178,20 @@ class TReader {
 // byte telling which values follow (1 the value before, 2 the value after)
 // and those values.  An overwrite keeps the value after only where it
 // differs from the value before: most overwrites change a few fields.
-std::string EncodeFields(const TRowChange& change, const TImporterDef& importer) {
-  std::string out;
+// Appended to out, as a text (its length first).
+void PutEncodedFields(std::string& out, const TRowChange& change, const TImporterDef& importer) {
+  const std::size_t lengthAt = out.size();
+  const std::uint32_t unknownYet = 0;
+  PutBytes(out, &unknownYet, sizeof unknownYet);
   std::size_t mapping = 0;
+  // The import names each field by the importer's own name: the same
+  // characters, so a comparison of where they are held finds it first.
+  const auto isMapping = [&](std::string_view name) {
+    const std::string_view own = importer.fields[mapping].field;
+    return own.data() == name.data() || own == name;
+  };
   for (const TFieldChange& field : change.fields) {
-    while (mapping < importer.fields.size() && importer.fields[mapping].field != field.field) ++mapping;
+    while (mapping < importer.fields.size() && !isMapping(field.field)) ++mapping;
     if (mapping == importer.fields.size()) throw TabrinError("The import journal was given a field the importer does not write");
     const bool appended = change.action == TRowAction::raAppended;
     const bool after = appended || field.Changes();
@@ -187,7 +200,8 @@ std::string EncodeFields(const TRowChange& change, const TImporterDef& importer)
     if (!appended) PutValue(out, field.before);
     if (after) PutValue(out, field.after);
   }
-  return out;
+  const auto length = static_cast<std::uint32_t>(out.size() - lengthAt - sizeof unknownYet);
+  std::memcpy(out.data() + lengthAt, &length, sizeof length);
 }
 
 // The field names point at the importer's own (static) names; fieldNames
@@ -428,12 +442,20 @@ std::vector<TJournalRow> TImportJournal::Rows(int importId) {
   return rows;
 }
 
-void AppendJournalRecord(std::string& records, int sheetRow, std::string_view code, TRowAction action,
-                         std::string_view fields) {
+namespace {
+
+void PutRecordHead(std::string& records, int sheetRow, std::string_view code, TRowAction action) {
   const auto row = static_cast<std::uint32_t>(sheetRow);
   PutBytes(records, &row, sizeof row);
   records += static_cast<char>(action == TRowAction::raAppended ? 0 : action == TRowAction::raOverwritten ? 1 : 2);
   PutText(records, code);
+}
+
+}  // namespace
+
+void AppendJournalRecord(std::string& records, int sheetRow, std::string_view code, TRowAction action,
+                         std::string_view fields) {
+  PutRecordHead(records, sheetRow, code, action);
   PutText(records, fields);
 }
 
@@ -455,7 +477,9 @@ void TJournaledImport::RowDone(int sheetRow, const TRowChange& change) {
     case TRowAction::raOverwritten: ++pendingCounts_.overwritten; break;
     case TRowAction::raLeft: ++pendingCounts_.unchanged; return;
   }
-  AppendJournalRecord(pending_, sheetRow, change.code, change.action, EncodeFields(change, importer_));
+  // Laid out as AppendJournalRecord does, the fields encoded in place.
+  PutRecordHead(pending_, sheetRow, change.code, change.action);
+  PutEncodedFields(pending_, change, importer_);
 }
 
 void TJournaledImport::BatchCommitting() {

@@ -239,7 +239,13 @@ class TRowImporter {
         entry.field = mapping.field;
         entry.title = titles_[i];
         if (action == TRowAction::raOverwritten) {
-          entry.before = planned != nullptr ? (*planned)[i] : std::move(before_[i]);
+          // Swapped, not moved: the captured value's room comes back for
+          // the next row's capture instead of being allocated again.
+          if (planned != nullptr) {
+            entry.before = (*planned)[i];
+          } else {
+            entry.before.swap(before_[i]);
+          }
         } else {
           entry.before = TValue();
         }

@@ -10,20 +10,29 @@ namespace {
 
 class TSheetStatement : public TPreparedStatement {
  public:
-  TSheetStatement(std::shared_ptr<const TSpreadsheet> workbook, TSheetQuerySql query)
-      : workbook_(std::move(workbook)), query_(std::move(query)) {}
+  TSheetStatement(std::shared_ptr<const TSpreadsheet> workbook, TSheetQuerySql query,
+                  std::shared_ptr<TWorkbookBackend::TKeptPositions> keptPositions)
+      : workbook_(std::move(workbook)), query_(std::move(query)), keptPositions_(std::move(keptPositions)) {}
 
   TStatementResult Execute(std::span<const TValue> params) override {
     if (!params.empty()) throw TabrinError("A sheet query takes no parameters");
     // Read afresh each time, so that a reopened query sees the sheet as the
     // file has it.
     const TWorksheet sheet = workbook_->ReadSheet(query_.sheet);
-    return WorksheetTable(sheet, query_.filterColumn);
+    if (!query_.filterColumn) return WorksheetTable(sheet, query_.filterColumn);
+    // The records' sheet rows come with the table, for an import's journal
+    // and messages, instead of reading the sheet a second time for them.
+    std::vector<int> kept;
+    TStatementResult result = WorksheetTable(sheet, query_.filterColumn, &kept);
+    const std::lock_guard<std::mutex> hold(keptPositions_->lock);
+    keptPositions_->bySheetAndFilter[{query_.sheet, *query_.filterColumn}] = std::move(kept);
+    return result;
   }
 
  private:
   std::shared_ptr<const TSpreadsheet> workbook_;
   TSheetQuerySql query_;
+  std::shared_ptr<TWorkbookBackend::TKeptPositions> keptPositions_;
 };
 
 }  // namespace
@@ -32,11 +41,16 @@ TWorkbookBackend::TWorkbookBackend(const std::string& path)
     : workbook_(OpenSpreadsheetFile(path)) {}
 
 std::unique_ptr<TPreparedStatement> TWorkbookBackend::Prepare(const std::string& sql) {
-  return std::make_unique<TSheetStatement>(workbook_, ParseSheetQuerySql(sql));
+  return std::make_unique<TSheetStatement>(workbook_, ParseSheetQuerySql(sql), keptPositions_);
 }
 
 std::vector<int> TWorkbookBackend::FilteredRecordPositions(const std::string& sheet,
                                                            const std::string& filterColumn) const {
+  {
+    const std::lock_guard<std::mutex> hold(keptPositions_->lock);
+    const auto found = keptPositions_->bySheetAndFilter.find({sheet, filterColumn});
+    if (found != keptPositions_->bySheetAndFilter.end()) return found->second;
+  }
   return tabrin::FilteredRecordPositions(workbook_->ReadSheet(sheet), filterColumn);
 }
 

@@ -11,8 +11,11 @@
 // workbook connection opens; nothing below them registers it.  An open
 // workbook is read-only and may be shared by the statements of one
 // connection; a connection belongs to one thread at a time.
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "db/backend.h"
@@ -27,11 +30,21 @@ class TWorkbookBackend : public TBackend {
   explicit TWorkbookBackend(const std::string& path);
   std::unique_ptr<TPreparedStatement> Prepare(const std::string& sql) override;
 
-  // FilteredRecordPositions (workbook_table.h) of a filtered sheet query.
+  // FilteredRecordPositions (workbook_table.h) of a filtered sheet query:
+  // those of its last run when it has run, so that they number the records
+  // it gave even if the file has changed since; else read from the sheet.
   std::vector<int> FilteredRecordPositions(const std::string& sheet, const std::string& filterColumn) const;
+
+  // The positions of each filtered query's last run, by sheet and filter
+  // column as the query names them.  Its statements fill it.
+  struct TKeptPositions {
+    std::mutex lock;
+    std::map<std::pair<std::string, std::string>, std::vector<int>> bySheetAndFilter;
+  };
 
  private:
   std::shared_ptr<const TSpreadsheet> workbook_;
+  std::shared_ptr<TKeptPositions> keptPositions_ = std::make_shared<TKeptPositions>();
 };
 
 }  // namespace tabrin

@@ -93,8 +93,10 @@ std::vector<int> FilteredRecordPositions(const TWorksheet& sheet, const std::str
   return positions;
 }
 
-TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std::string>& filterColumn) {
+TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std::string>& filterColumn,
+                                std::vector<int>* keptPositions) {
   TStatementResult result;
+  if (keptPositions != nullptr) keptPositions->clear();
   if (sheet.IsEmpty()) {
     // An empty sheet still has one (unnamed) column and no rows; a filter
     // on another column fails as on a sheet with titles.
@@ -138,6 +140,7 @@ TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std
     for (int row = titleRow + 1; row <= sheet.LastRow(); ++row) {
       if (filterIndex >= 0) {
         if (!KeptByFilter(sheet.Find(row, firstColumn + filterIndex))) continue;
+        if (keptPositions != nullptr) keptPositions->push_back(row - titleRow - 1);
       }
       rows.BeginRow(columns);
       std::size_t next = 0;

@@ -21,8 +21,10 @@
 
 namespace tabrin {
 
-// Raises "Field '%s' not found" when the sheet has no filter column.
-TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std::string>& filterColumn);
+// Raises "Field '%s' not found" when the sheet has no filter column.  With
+// a filter and keptPositions, also gives what FilteredRecordPositions does.
+TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std::string>& filterColumn,
+                                std::vector<int>* keptPositions = nullptr);
 
 // For each record the query filtered on filterColumn keeps, in order, its
 // position among the records of the unfiltered query (0 = the row after the
