@@ -8,6 +8,49 @@
 
 namespace tabrin {
 
+namespace detail {
+
+// Prices and quantities have a few decimals: such a value is written from
+// its digits, without the general 15-digit conversion below, which took a
+// fifth of reading a sheet as text.  When value * 10^k rounds to a whole N
+// below 10^15, value lies within N * 2^-53 of N / 10^k, closer than the
+// half step (at least N * 5e-16) at which rounding to 15 significant digits
+// would give anything but N / 10^k: the same text as the general path.
+// Values from 1e-4 up to 1e11 only, which that path writes without an
+// exponent.
+std::optional<std::string> FewDecimals(double value, char decimalSeparator) {
+  const double magnitude = std::fabs(value);
+  if (!(magnitude >= 1e-4 && magnitude < 1e11)) return std::nullopt;
+  double scale = 1;
+  for (int decimals = 1; decimals <= 4; ++decimals) {
+    scale *= 10;
+    const double scaled = magnitude * scale;
+    if (scaled != std::trunc(scaled)) continue;
+    const auto whole = static_cast<std::uint64_t>(scaled);
+    const auto unit = static_cast<std::uint64_t>(scale);
+    char out[40];
+    std::size_t n = 0;
+    if (value < 0) out[n++] = '-';
+    n = static_cast<std::size_t>(std::to_chars(out + n, out + sizeof out, whole / unit).ptr - out);
+    out[n++] = decimalSeparator;
+    std::uint64_t fraction = whole % unit;
+    char digits[4];
+    for (int i = decimals - 1; i >= 0; --i) {
+      digits[i] = static_cast<char>('0' + fraction % 10);
+      fraction /= 10;
+    }
+    int kept = decimals;
+    while (kept > 0 && digits[kept - 1] == '0') --kept;
+    if (kept == 0) return std::nullopt;  // not reached: value is not whole
+    std::memcpy(out + n, digits, static_cast<std::size_t>(kept));
+    n += static_cast<std::size_t>(kept);
+    return std::string(out, n);
+  }
+  return std::nullopt;
+}
+
+}  // namespace detail
+
 std::optional<double> GeneralValue(double value) {
   if (!std::isfinite(value)) return std::nullopt;
   if (value == 0) return 0.0;
@@ -33,6 +76,7 @@ std::string FormatGeneral(double value, char decimalSeparator) {
     const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value));
     return std::string(digits, end.ptr);
   }
+  if (std::optional<std::string> text = detail::FewDecimals(value, decimalSeparator)) return std::move(*text);
 
   // 15 significant digits, rounded once; the exponent is that of the rounded
   // value, so 9.99999999999999999e14 becomes 1E15 like the rounded digits say.

@@ -17,6 +17,12 @@ namespace tabrin {
 // digits or is non-zero and smaller in magnitude than 0.00001.
 std::string FormatGeneral(double value, char decimalSeparator = '.');
 
+namespace detail {
+// FormatGeneral's text of a value with one to four decimals between 1e-4
+// and 1e11, written from its digits; nothing for any other value.
+std::optional<std::string> FewDecimals(double value, char decimalSeparator);
+}  // namespace detail
+
 // The number FormatGeneral's text reads back as: the value rounded to 15
 // significant digits (0 for either zero).  Nothing for a value whose text is
 // no number (NaN, infinities) or whose rounding overflows.  A writer that
