@@ -18,9 +18,9 @@ namespace detail {
 // would give anything but N / 10^k: the same text as the general path.
 // Values from 1e-4 up to 1e11 only, which that path writes without an
 // exponent.
-std::optional<std::string> FewDecimals(double value, char decimalSeparator) {
+std::size_t FewDecimals(double value, char decimalSeparator, char (&out)[kFewDecimalsRoom]) {
   const double magnitude = std::fabs(value);
-  if (!(magnitude >= 1e-4 && magnitude < 1e11)) return std::nullopt;
+  if (!(magnitude >= 1e-4 && magnitude < 1e11)) return 0;
   double scale = 1;
   for (int decimals = 1; decimals <= 4; ++decimals) {
     scale *= 10;
@@ -28,10 +28,9 @@ std::optional<std::string> FewDecimals(double value, char decimalSeparator) {
     if (scaled != std::trunc(scaled)) continue;
     const auto whole = static_cast<std::uint64_t>(scaled);
     const auto unit = static_cast<std::uint64_t>(scale);
-    char out[40];
     std::size_t n = 0;
     if (value < 0) out[n++] = '-';
-    n = static_cast<std::size_t>(std::to_chars(out + n, out + sizeof out, whole / unit).ptr - out);
+    n = static_cast<std::size_t>(std::to_chars(out + n, out + kFewDecimalsRoom, whole / unit).ptr - out);
     out[n++] = decimalSeparator;
     std::uint64_t fraction = whole % unit;
     char digits[4];
@@ -41,12 +40,11 @@ std::optional<std::string> FewDecimals(double value, char decimalSeparator) {
     }
     int kept = decimals;
     while (kept > 0 && digits[kept - 1] == '0') --kept;
-    if (kept == 0) return std::nullopt;  // not reached: value is not whole
+    if (kept == 0) return 0;  // not reached: value is not whole
     std::memcpy(out + n, digits, static_cast<std::size_t>(kept));
-    n += static_cast<std::size_t>(kept);
-    return std::string(out, n);
+    return n + static_cast<std::size_t>(kept);
   }
-  return std::nullopt;
+  return 0;
 }
 
 }  // namespace detail
@@ -76,7 +74,10 @@ std::string FormatGeneral(double value, char decimalSeparator) {
     const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value));
     return std::string(digits, end.ptr);
   }
-  if (std::optional<std::string> text = detail::FewDecimals(value, decimalSeparator)) return std::move(*text);
+  {
+    char text[detail::kFewDecimalsRoom];
+    if (const std::size_t length = detail::FewDecimals(value, decimalSeparator, text)) return std::string(text, length);
+  }
 
   // 15 significant digits, rounded once; the exponent is that of the rounded
   // value, so 9.99999999999999999e14 becomes 1E15 like the rounded digits say.

@@ -2,6 +2,7 @@
 // printf-like formatting of the system's messages.  %s takes a text, %d an
 // integer, %g a number in the general form (FormatGeneral), %% a percent sign.
 // Arguments are given as MessageArg, so a caller cannot mismatch them.
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -19,8 +20,10 @@ std::string FormatGeneral(double value, char decimalSeparator = '.');
 
 namespace detail {
 // FormatGeneral's text of a value with one to four decimals between 1e-4
-// and 1e11, written from its digits; nothing for any other value.
-std::optional<std::string> FewDecimals(double value, char decimalSeparator);
+// and 1e11, written from its digits into out; its length, or 0 for any
+// other value.
+inline constexpr std::size_t kFewDecimalsRoom = 32;
+std::size_t FewDecimals(double value, char decimalSeparator, char (&out)[kFewDecimalsRoom]);
 }  // namespace detail
 
 // The number FormatGeneral's text reads back as: the value rounded to 15

@@ -39,13 +39,20 @@ TEST(FormatGeneral, FifteenSignificantDigits) {
   EXPECT_EQ(FormatGeneral(1.5, ','), "1,5");
 }
 
+std::optional<std::string> FewDecimals(double value, char decimalSeparator) {
+  char text[detail::kFewDecimalsRoom];
+  const std::size_t length = detail::FewDecimals(value, decimalSeparator, text);
+  if (length == 0) return std::nullopt;
+  return std::string(text, length);
+}
+
 // Values with a few decimals are written from their digits; where that
 // shortcut answers, its text is the one 15 significant digits give (printf's
 // "%.15g" writes the same form in that range), also for values one step off
 // such a number and for products that land near one.
 TEST(FormatGeneral, FewDecimalsGiveTheSameTextAsFifteenDigits) {
   for (const double price : {10.5, 0.25, 123.4567, -0.0001, 99999999999.5, 11.25, 0.3}) {
-    EXPECT_TRUE(detail::FewDecimals(price, '.').has_value()) << price;
+    EXPECT_TRUE(FewDecimals(price, '.').has_value()) << price;
   }
   std::mt19937_64 random(7);
   const std::uint64_t limits[] = {100, 100000, 100000000, 1000000000000000};
@@ -56,7 +63,7 @@ TEST(FormatGeneral, FewDecimalsGiveTheSameTextAsFifteenDigits) {
     const double exact = (i % 3 == 0 ? -1.0 : 1.0) * static_cast<double>(digits) / std::pow(10.0, decimals);
     for (const double value : {exact, std::nextafter(exact, HUGE_VAL), std::nextafter(exact, -HUGE_VAL),
                                exact * (1 + static_cast<double>(i % 7) / 100)}) {
-      const std::optional<std::string> text = detail::FewDecimals(value, '.');
+      const std::optional<std::string> text = FewDecimals(value, '.');
       if (!text) continue;
       ++answered;
       char expected[64];
@@ -66,7 +73,7 @@ TEST(FormatGeneral, FewDecimalsGiveTheSameTextAsFifteenDigits) {
     }
   }
   EXPECT_GT(answered, 200000);  // the shortcut is taken, not only declined
-  EXPECT_EQ(detail::FewDecimals(2.5, ','), "2,5");
+  EXPECT_EQ(FewDecimals(2.5, ','), "2,5");
 }
 
 // The value of a general text is what reading that text gives, for the
