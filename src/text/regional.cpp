@@ -54,10 +54,25 @@ const char* const kLongMonths[] = {"January", "February", "March",     "April", 
 const char* const kShortDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 const char* const kLongDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
-std::string Padded(int value, int width) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%0*d", width, value);
-  return buffer;
+// Appends value as printf's "%0*d" writes it: with leading zeros to at
+// least width characters, a minus sign counted among them.  A date column of
+// a sheet read as text formats a date a row, which printf made a tenth of
+// the reading.
+void AppendPadded(std::string& out, int value, int width) {
+  char digits[12];
+  int count = 0;
+  unsigned rest = static_cast<unsigned>(value);
+  if (value < 0) {
+    out += '-';
+    rest = 0u - rest;
+    --width;
+  }
+  do {
+    digits[count++] = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  } while (rest != 0 && count < 12);
+  for (int i = count; i < width; ++i) out += '0';
+  while (count > 0) out += digits[--count];
 }
 
 bool StartsWithNoCase(std::string_view text, std::size_t pos, std::string_view prefix) {
@@ -148,7 +163,7 @@ std::string TRegionalFormats::FormatDateTime(std::string_view pattern, double se
     while (i + run < pattern.size() && LowerAscii(pattern[i + run]) == lower) ++run;
     switch (lower) {
       case 'y':
-        out += run <= 2 ? Padded(p.year % 100, 2) : Padded(p.year, 4);
+        run <= 2 ? AppendPadded(out, p.year % 100, 2) : AppendPadded(out, p.year, 4);
         break;
       case 'm': {
         // A minute right after an hour or right before seconds, else a month.
@@ -156,11 +171,11 @@ std::string TRegionalFormats::FormatDateTime(std::string_view pattern, double se
         while (next < pattern.size() && !std::isalpha(static_cast<unsigned char>(pattern[next]))) ++next;
         const bool minute = lastWasHour || (next < pattern.size() && LowerAscii(pattern[next]) == 's');
         if (minute) {
-          out += run == 1 ? std::to_string(p.minute) : Padded(p.minute, 2);
+          AppendPadded(out, p.minute, run == 1 ? 1 : 2);
         } else if (run == 1) {
-          out += std::to_string(p.month);
+          AppendPadded(out, p.month, 1);
         } else if (run == 2) {
-          out += Padded(p.month, 2);
+          AppendPadded(out, p.month, 2);
         } else if (run == 3) {
           out += kShortMonths[p.month - 1];
         } else {
@@ -171,8 +186,8 @@ std::string TRegionalFormats::FormatDateTime(std::string_view pattern, double se
       case 'd': {
         const int weekday = static_cast<int>(
             ((DaysFromCivil(p.year, static_cast<unsigned>(p.month), static_cast<unsigned>(p.day)) % 7) + 11) % 7);
-        if (run == 1) out += std::to_string(p.day);
-        else if (run == 2) out += Padded(p.day, 2);
+        if (run == 1) AppendPadded(out, p.day, 1);
+        else if (run == 2) AppendPadded(out, p.day, 2);
         else if (run == 3) out += kShortDays[weekday];
         else if (run == 4) out += kLongDays[weekday];
         else out += FormatDateTime(shortDate, serial);
@@ -181,17 +196,17 @@ std::string TRegionalFormats::FormatDateTime(std::string_view pattern, double se
       case 'h': {
         int hour = p.hour;
         if (twelveHour) hour = hour % 12 == 0 ? 12 : hour % 12;
-        out += run == 1 ? std::to_string(hour) : Padded(hour, 2);
+        AppendPadded(out, hour, run == 1 ? 1 : 2);
         break;
       }
       case 'n':
-        out += run == 1 ? std::to_string(p.minute) : Padded(p.minute, 2);
+        AppendPadded(out, p.minute, run == 1 ? 1 : 2);
         break;
       case 's':
-        out += run == 1 ? std::to_string(p.second) : Padded(p.second, 2);
+        AppendPadded(out, p.second, run == 1 ? 1 : 2);
         break;
       case 'z':
-        out += run >= 3 ? Padded(p.millisecond, 3) : std::to_string(p.millisecond);
+        AppendPadded(out, p.millisecond, run >= 3 ? 3 : 1);
         break;
       case 't':
         out += FormatDateTime(run == 1 ? shortTime : longTime, serial);

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "text/text_pool.h"
+#include "xls/large_block.h"
 
 namespace tabrin {
 
@@ -119,7 +120,7 @@ class TPackedCells {
   }
 
  private:
-  std::unique_ptr<unsigned char[]> bytes_;
+  TLargeBlock<unsigned char> bytes_;
   std::size_t size_ = 0;
   std::size_t capacity_ = 0;  // kLargestCell more than can be used
 };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace tabrin {
 namespace {
 
@@ -34,6 +36,21 @@ TEST(Regional, FormatsWithDatePatterns) {
   EXPECT_EQ(r.DateTimeToText(Serial(2024, 3, 5)), "2024/3/5");
   EXPECT_EQ(r.DateTimeToText(v), "2024/3/5 09:07:02");
   EXPECT_EQ(r.FormatDateTime("yyyy/MM/dd", 0), "1899/12/30");
+}
+
+// Every part of a date, padded or not, is written with the digits printf
+// gives, across the range of serials a sheet holds (years 1 to 9999, times
+// to the millisecond).
+TEST(Regional, DatePartsAreWrittenAsPrintfWritesThem) {
+  const TRegionalFormats& r = TRegionalFormats::System();
+  for (double serial = -693593; serial < 2958466; serial += 997.123457) {
+    const DateTimeParts p = DecodeDateTime(serial);
+    char expected[96];
+    std::snprintf(expected, sizeof expected, "%04d %02d %02d %04d/%d/%d %02d:%02d:%02d.%03d %d:%d:%d.%d|%02d",
+                  p.year, p.month, p.day, p.year, p.month, p.day, p.hour, p.minute, p.second, p.millisecond, p.hour,
+                  p.minute, p.second, p.millisecond, p.year % 100);
+    ASSERT_EQ(r.FormatDateTime("yyyy mm dd yyyy/m/d HH:nn:ss.zzz H:n:s.z|yy", serial), expected) << serial;
+  }
 }
 
 TEST(Regional, ParsesWhatItFormatsAndIsoDates) {
