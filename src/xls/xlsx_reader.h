@@ -12,6 +12,7 @@
 //   the 1904 date system), Booleans, and error values as ckError.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,7 @@ class TXlsxReader : public TSpreadsheet {
     std::string part;
   };
   void ReadWorkbook();
+  std::optional<TWorksheet> ReadSheetInPieces(const std::string& name, const std::string& partName) const;
   [[noreturn]] void Damaged(const std::string& reason) const;
 
   detail::TZipPackage package_;
