@@ -978,9 +978,11 @@ std::optional<TWorksheet> TXlsxReader::ReadSheetInPieces(const std::string& name
       handler.BeginPiece();
       return readRest(piece);
     }
-    worker.Changed().wait(lock, [&] { return worker.Failed() || index - nextToAdd < kPiecesAhead; });
+    worker.Changed().wait(lock, [&] {
+      addFinished();
+      return worker.Failed() || index - nextToAdd < kPiecesAhead;
+    });
     if (worker.Failed()) return std::nullopt;
-    addFinished();
     if (worker.CanTake()) {
       worker.Give(index, std::move(piece));
       lock.unlock();
