@@ -61,6 +61,13 @@ std::string_view Trim(std::string_view text) {
 }
 
 std::optional<std::uint32_t> ParseIndex(std::string_view text) {
+  // Nearly every index is a few plain digits.
+  if (!text.empty() && text.size() <= 9) {
+    std::uint32_t value = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) value = value * 10 + static_cast<std::uint32_t>(text[i] - '0');
+    if (i == text.size()) return value;
+  }
   text = Trim(text);
   std::uint32_t value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -181,6 +188,41 @@ bool ParseCellReference(std::string_view ref, std::uint32_t& row, std::uint32_t&
   column = letters - 1;
   row = *number - 1;
   return true;
+}
+
+// An attribute value as expat holds it (a C string) that is nothing but a
+// few digits: their number.  Anything else is left to ParseIndex.
+bool PlainIndex(const char* text, std::uint32_t& value) {
+  std::uint32_t number = 0;
+  int i = 0;
+  for (; text[i] >= '0' && text[i] <= '9'; ++i) {
+    if (i == 9) return false;
+    number = number * 10 + static_cast<std::uint32_t>(text[i] - '0');
+  }
+  if (i == 0 || text[i] != '\0') return false;
+  value = number;
+  return true;
+}
+
+// "B12" as a C string, the usual shape of a cell's reference; false
+// leaves anything else to ParseCellReference.
+bool PlainCellReference(const char* ref, std::uint32_t& row, std::uint32_t& column) {
+  std::uint32_t letters = 0;
+  int i = 0;
+  for (; i < 3 && ref[i] >= 'A' && ref[i] <= 'Z'; ++i) letters = letters * 26 + static_cast<std::uint32_t>(ref[i] - 'A' + 1);
+  std::uint32_t number = 0;
+  if (i == 0 || !PlainIndex(ref + i, number) || number == 0) return false;
+  column = letters - 1;
+  row = number - 1;
+  return true;
+}
+
+// A C string equal to word.
+bool Is(const char* text, std::string_view word) {
+  for (const char c : word) {
+    if (*text++ != c) return false;
+  }
+  return *text == '\0';
 }
 
 // A part name a relationship points at, from the folder of the part that
@@ -533,8 +575,9 @@ class TSheetHandler : public TXmlHandler {
       rowSeen_ = true;
       row_ = 0;
     }
-    std::string_view ref, type, style;
-    attributes.ForEach([&](std::string_view name, std::string_view value) {
+    static const char kNone[] = "";
+    const char *ref = kNone, *type = kNone, *style = kNone;
+    attributes.ForEachRaw([&](std::string_view name, const char* value) {
       if (name.size() != 1) return;
       switch (name[0]) {
         case 'r': ref = value; break;
@@ -543,20 +586,22 @@ class TSheetHandler : public TXmlHandler {
         default: break;
       }
     });
-    if (ref.empty()) {
+    if (*ref == '\0') {
       column_ = column_ == UINT32_MAX ? 0 : column_ + 1;
-    } else if (!ParseCellReference(ref, row_, column_)) {
-      Damaged(FormatMessage("a cell has the reference \"%s\", which names no cell", {ref}));
+    } else if (!PlainCellReference(ref, row_, column_) && !ParseCellReference(ref, row_, column_)) {
+      Damaged(FormatMessage("a cell has the reference \"%s\", which names no cell", {std::string_view(ref)}));
     }
     if (row_ >= kXlsxMaxRows) Damaged("a cell lies beyond the last row of a worksheet");
     if (column_ >= kXlsxMaxColumns) Damaged("a cell lies beyond the last column of a worksheet");
-    if (type == "s") type_ = CellType::Shared;
-    else if (type == "str") type_ = CellType::Formula;
-    else if (type == "inlineStr") type_ = CellType::Inline;
-    else if (type == "b") type_ = CellType::Boolean;
-    else if (type == "e") type_ = CellType::Error;
-    else if (type == "d") type_ = CellType::Date;
-    if (!style.empty()) style_ = ParseIndex(style).value_or(0);
+    if (*type != '\0') {
+      if (Is(type, "s")) type_ = CellType::Shared;
+      else if (Is(type, "str")) type_ = CellType::Formula;
+      else if (Is(type, "inlineStr")) type_ = CellType::Inline;
+      else if (Is(type, "b")) type_ = CellType::Boolean;
+      else if (Is(type, "e")) type_ = CellType::Error;
+      else if (Is(type, "d")) type_ = CellType::Date;
+    }
+    if (*style != '\0' && !PlainIndex(style, style_)) style_ = ParseIndex(style).value_or(0);
   }
 
   void Touch() {

@@ -29,6 +29,12 @@ class TXmlAttributes {
   void ForEach(TVisit&& visit) const {
     for (const char** pair = pairs_; *pair != nullptr; pair += 2) visit(LocalName(pair[0]), std::string_view(pair[1]));
   }
+  // The same with each value as the C string expat holds, for a caller that
+  // reads a value up to its end anyway and need not measure it first.
+  template <class TVisit>
+  void ForEachRaw(TVisit&& visit) const {
+    for (const char** pair = pairs_; *pair != nullptr; pair += 2) visit(LocalName(pair[0]), pair[1]);
+  }
   // The local part of an element or attribute name as expat hands it over.
   static std::string_view LocalName(const char* qualified) {
     const char* local = qualified;
