@@ -362,11 +362,50 @@ class TRunTextCollector {
   int phonetic_ = 0;
 };
 
+// The texts of a piece of the shared strings parsed before the pieces
+// ahead of it are in.
+class TTextList {
+ public:
+  void Add(std::string_view text) {
+    texts_.append(text);
+    ends_.push_back(texts_.size());
+  }
+  void PlayInto(TTextPool& pool) const {
+    std::size_t start = 0;
+    for (const std::size_t end : ends_) {
+      pool.Add(std::string_view(texts_).substr(start, end - start));
+      start = end;
+    }
+  }
+
+ private:
+  std::string texts_;
+  std::vector<std::size_t> ends_;
+};
+
+// The shared strings.  Read in pieces (see TPieceReader) like a worksheet:
+// a piece has to end right after an element end outside any item, at the
+// depth it began at.
 class TSharedStringsHandler : public TXmlHandler {
  public:
-  explicit TSharedStringsHandler(TTextPool& pool) : pool_(pool) {}
+  TSharedStringsHandler() = default;
+
+  // Where the texts go: into the pool, into a list, or (neither) nowhere.
+  void SendTo(TTextPool* pool, TTextList* list) {
+    pool_ = pool;
+    list_ = list;
+  }
+  void Watch(const detail::TXmlStream* stream) { stream_ = stream; }
+  bool TakeBase(std::uint64_t fed) {
+    if (!Settled(fed)) return false;
+    baseDepth_ = depth_;
+    return true;
+  }
+  void BeginPiece() { lowest_ = depth_; }
+  bool EndedPiece(std::uint64_t fed) const { return depth_ == baseDepth_ && lowest_ >= baseDepth_ && Settled(fed); }
 
   void StartElement(std::string_view name, const TXmlAttributes& attributes) override {
+    ++depth_;
     if (name == "si") {
       inItem_ = true;
       text_.clear();
@@ -374,28 +413,38 @@ class TSharedStringsHandler : public TXmlHandler {
     } else if (name == "sst") {
       // The count is only a claim; a text takes at least a dozen bytes.
       const std::optional<std::uint32_t> unique = ParseIndex(attributes.Get("uniqueCount"));
-      if (unique) pool_.Reserve(std::min<std::size_t>(*unique, std::size_t{1} << 20), 0);
+      if (unique && pool_ != nullptr) pool_->Reserve(std::min<std::size_t>(*unique, std::size_t{1} << 20), 0);
     } else if (inItem_) {
       runs_.Start(name, wantsText_);
     }
   }
   void EndElement(std::string_view name) override {
+    --depth_;
+    if (depth_ < lowest_) lowest_ = depth_;
     if (name == "si") {
       DecodeEscapes(text_);
-      pool_.Add(text_);
+      if (pool_ != nullptr) pool_->Add(text_);
+      else if (list_ != nullptr) list_->Add(text_);
       inItem_ = false;
       wantsText_ = false;
     } else if (inItem_) {
       runs_.End(name, wantsText_);
     }
+    if (!inItem_ && stream_ != nullptr) lastEnd_ = stream_->EventEnd();
   }
   void Text(std::string_view text) override { text_.append(text); }
 
  private:
-  TTextPool& pool_;
+  bool Settled(std::uint64_t fed) const { return !inItem_ && lastEnd_ == fed && !wantsText_ && runs_.Idle(); }
+
+  TTextPool* pool_ = nullptr;
+  TTextList* list_ = nullptr;
+  const detail::TXmlStream* stream_ = nullptr;
   TRunTextCollector runs_;
   std::string text_;
   bool inItem_ = false;
+  long depth_ = 0, lowest_ = 0, baseDepth_ = -1;
+  std::uint64_t lastEnd_ = UINT64_MAX;
 };
 
 [[noreturn]] void TooManyCells() {
@@ -707,19 +756,20 @@ constexpr std::size_t kPartRead = std::size_t{128} << 10;
 constexpr std::size_t kQueuedPieces = 2;
 constexpr std::size_t kPiecesAhead = 8;
 
-// Where bytes can be cut: just past the last "</row>" (or "</x:row>").  0
-// when there is none.
-std::size_t LastRowEnd(const char* data, std::size_t size) {
-  for (std::size_t end = size; end >= 6; --end) {
-    if (data[end - 1] != '>' || data[end - 2] != 'w' || data[end - 3] != 'o' || data[end - 4] != 'r') continue;
-    const std::size_t name = end - 4;  // "row"
+// Where bytes can be cut: just past the last end tag of that local name
+// ("</row>", "</x:row>").  0 when there is none.
+std::size_t LastEndTag(const char* data, std::size_t size, std::string_view local) {
+  const std::size_t length = local.size();
+  for (std::size_t end = size; end >= length + 3; --end) {
+    if (data[end - 1] != '>' || std::string_view(data + end - 1 - length, length) != local) continue;
+    const std::size_t name = end - 1 - length;
     if (data[name - 1] == '/' && data[name - 2] == '<') return end;
     if (data[name - 1] != ':') continue;
     // A prefix: name characters back to "</".
     for (std::size_t at = name - 1; at > 1 && name - at < 32; --at) {
       const char c = data[at - 1];
       if (c == '/') {
-        if (at - 1 > 0 && data[at - 2] == '<' && at < name - 1) return end;
+        if (data[at - 2] == '<' && at < name - 1) return end;
         break;
       }
       if (c == '<' || c == '>' || c == ' ' || c == '"' || c == '\'' || c == '\n' || c == '\r' || c == '\t') break;
@@ -730,14 +780,14 @@ std::size_t LastRowEnd(const char* data, std::size_t size) {
 
 struct TPiece {
   std::vector<char> bytes;
-  bool cut = false;   // ends just past a row end
+  bool cut = false;   // ends just past the end tag
   bool last = false;  // the end of the part
 };
 
-// Inflates a part into pieces of whole rows.
+// Inflates a part into pieces that end after an end tag of one name.
 class TPieceCutter {
  public:
-  explicit TPieceCutter(detail::TPartReader& part) : part_(part) {}
+  TPieceCutter(detail::TPartReader& part, std::string_view endTag) : part_(part), endTag_(endTag) {}
 
   void Next(TPiece& piece) {
     piece.bytes.swap(carry_);
@@ -752,7 +802,7 @@ class TPieceCutter {
         return;
       }
       const std::size_t from = searched > 8 ? searched - 8 : 0;  // a tag may straddle
-      const std::size_t cut = LastRowEnd(piece.bytes.data() + from, piece.bytes.size() - from);
+      const std::size_t cut = LastEndTag(piece.bytes.data() + from, piece.bytes.size() - from, endTag_);
       if (cut != 0) {
         carry_.assign(piece.bytes.begin() + static_cast<std::ptrdiff_t>(from + cut), piece.bytes.end());
         piece.bytes.resize(from + cut);
@@ -779,17 +829,19 @@ class TPieceCutter {
   }
 
   detail::TPartReader& part_;
+  const std::string_view endTag_;
   std::vector<char> carry_;
   bool ended_ = false;
 };
 
 // The second parser, on a thread of its own: reads the head without keeping
-// a cell, then each piece it is given into a cell list.
+// what it finds, then each piece it is given into a list (of cells, of
+// texts).
+template <class THandler, class TList>
 class TPieceWorker {
  public:
-  TPieceWorker(const TTextPool& sharedStrings, const std::vector<bool>& dateStyles, bool dates1904,
-               std::shared_ptr<const TPiece> head)
-      : handler_(sharedStrings, dateStyles, dates1904), stream_(handler_), head_(std::move(head)) {
+  TPieceWorker(std::unique_ptr<THandler> handler, std::shared_ptr<const TPiece> head)
+      : handlerOwned_(std::move(handler)), handler_(*handlerOwned_), stream_(handler_), head_(std::move(head)) {
     handler_.Watch(&stream_);
     thread_ = std::thread([this] { Run(); });
   }
@@ -812,7 +864,7 @@ class TPieceWorker {
   bool Idle() const { return jobs_.empty() && !busy_; }
   void Give(std::size_t index, TPiece piece) { jobs_.push_back({index, std::move(piece)}); }
   // Cells of finished pieces, by piece number; the main thread adds its own.
-  std::map<std::size_t, TCellList>& Finished() { return finished_; }
+  std::map<std::size_t, TList>& Finished() { return finished_; }
 
  private:
   struct TJob {
@@ -837,7 +889,7 @@ class TPieceWorker {
       jobs_.pop_front();
       busy_ = true;
       lock.unlock();
-      TCellList cells;
+      TList cells;
       handler_.SendTo(nullptr, &cells);
       handler_.BeginPiece();
       try {
@@ -854,18 +906,104 @@ class TPieceWorker {
     }
   }
 
-  TSheetHandler handler_;
+  std::unique_ptr<THandler> handlerOwned_;
+  THandler& handler_;
   detail::TXmlStream stream_;
   std::shared_ptr<const TPiece> head_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<TJob> jobs_;
-  std::map<std::size_t, TCellList> finished_;
+  std::map<std::size_t, TList> finished_;
   bool busy_ = false;
   bool failed_ = false;
   bool closing_ = false;
   std::thread thread_;
 };
+
+// Reads a part in pieces on this thread and a second one.  The handler
+// sends what it finds to target; second is a handler like it for the other
+// parser.  False when the part has to be read with one parser after all:
+// the parsers or the package found something wrong, or the pieces could not
+// be told apart.
+template <class THandler, class TList, class TTarget>
+bool ReadInPieces(detail::TPartReader& part, std::string_view endTag, THandler& handler,
+                  std::unique_ptr<THandler> second, TTarget& target) {
+  TPieceCutter cutter(part, endTag);
+  detail::TXmlStream stream(handler);
+  handler.Watch(&stream);
+  handler.SendTo(&target, nullptr);
+
+  // The rest of the part on this parser alone, straight into the target.
+  const auto readRest = [&](TPiece& piece) {
+    for (;;) {
+      if (!stream.Parse(piece.bytes.data(), piece.bytes.size(), piece.last)) return false;
+      if (piece.last) return true;
+      cutter.Next(piece);
+    }
+  };
+
+  auto head = std::make_shared<TPiece>();
+  cutter.Next(*head);
+  if (head->last || !head->cut) return readRest(*head);
+  if (!stream.Parse(head->bytes.data(), head->bytes.size(), false)) return false;
+  TPiece piece;
+  cutter.Next(piece);
+  if (!handler.TakeBase(stream.BytesFed())) return readRest(piece);
+
+  TPieceWorker<THandler, TList> worker(std::move(second), std::move(head));
+  std::map<std::size_t, TList>& finished = worker.Finished();
+  std::size_t nextToAdd = 1;  // the head's are in
+  // Adds what the pieces whose turn it is found.  With the lock held.
+  const auto addFinished = [&] {
+    for (auto found = finished.find(nextToAdd); found != finished.end(); found = finished.find(nextToAdd)) {
+      found->second.PlayInto(target);
+      finished.erase(found);
+      ++nextToAdd;
+    }
+  };
+  for (std::size_t index = 1;; ++index) {
+    std::unique_lock lock(worker.Mutex());
+    if (!piece.cut || piece.last) {
+      // The last piece, or one that could not be cut: the rest is read here
+      // once every piece before it is in.
+      worker.Changed().wait(lock, [&] { return worker.Failed() || worker.Idle(); });
+      if (worker.Failed()) return false;
+      addFinished();
+      if (nextToAdd != index) return false;
+      lock.unlock();
+      handler.SendTo(&target, nullptr);
+      handler.BeginPiece();
+      return readRest(piece);
+    }
+    worker.Changed().wait(lock, [&] {
+      addFinished();
+      return worker.Failed() || index - nextToAdd < kPiecesAhead;
+    });
+    if (worker.Failed()) return false;
+    if (worker.CanTake()) {
+      worker.Give(index, std::move(piece));
+      lock.unlock();
+      worker.Changed().notify_all();
+    } else {
+      lock.unlock();
+      TList found;
+      handler.SendTo(nullptr, &found);
+      handler.BeginPiece();
+      if (!stream.Parse(piece.bytes.data(), piece.bytes.size(), false) || !handler.EndedPiece(stream.BytesFed())) {
+        return false;
+      }
+      lock.lock();
+      finished.emplace(index, std::move(found));
+      addFinished();
+      lock.unlock();
+    }
+    piece = {};
+    cutter.Next(piece);
+  }
+}
+
+// Whether a part is worth reading in pieces on two threads.
+bool TwoThreads() { return std::thread::hardware_concurrency() > 1; }
 
 std::string JoinQuoted(const std::vector<std::string>& names) {
   std::string out;
@@ -929,8 +1067,23 @@ void TXlsxReader::ReadWorkbook() {
 
   const TRelationship* strings = FindByType(relationships, kSharedStringsType);
   if (strings != nullptr) {
-    TSharedStringsHandler handler(*sharedStrings_);
-    detail::ParseXmlPart(package_, ResolveTarget(workbookPart_, strings->target), kMaxStringsPartBytes, handler);
+    const std::string part = ResolveTarget(workbookPart_, strings->target);
+    if (TwoThreads()) {
+      try {
+        const std::unique_ptr<detail::TPartReader> reader = package_.Open(part, kMaxStringsPartBytes);
+        TSharedStringsHandler handler;
+        if (ReadInPieces<TSharedStringsHandler, TTextList>(*reader, "si", handler,
+                                                           std::make_unique<TSharedStringsHandler>(), *sharedStrings_)) {
+          return;
+        }
+      } catch (...) {
+        // Read again below, where what is wrong is told as it always was.
+      }
+      *sharedStrings_ = TTextPool();
+    }
+    TSharedStringsHandler handler;
+    handler.SendTo(sharedStrings_.get(), nullptr);
+    detail::ParseXmlPart(package_, part, kMaxStringsPartBytes, handler);
   }
 }
 
@@ -950,7 +1103,7 @@ TWorksheet TXlsxReader::ReadSheet(std::string_view name) const {
     throw TabrinError(
         FormatMessage("'%s' has no sheet \"%s\"; its sheets are %s", {displayName_, name, JoinQuoted(SheetNames())}));
   }
-  if (std::thread::hardware_concurrency() > 1) {
+  if (TwoThreads()) {
     try {
       if (std::optional<TWorksheet> sheet = ReadSheetInPieces(entry->name, entry->part)) return std::move(*sheet);
     } catch (...) {
@@ -968,86 +1121,16 @@ TWorksheet TXlsxReader::ReadSheet(std::string_view name) const {
   return builder.Finish();
 }
 
-// Empty when the sheet has to be read with one parser after all: the
-// parsers or the package found something wrong, or the pieces could not be
-// told apart.
+// Empty when the sheet has to be read with one parser after all.
 std::optional<TWorksheet> TXlsxReader::ReadSheetInPieces(const std::string& name, const std::string& partName) const {
   const std::unique_ptr<detail::TPartReader> part = package_.Open(partName, kMaxSheetPartBytes);
-  TPieceCutter cutter(*part);
   detail::TWorksheetBuilder builder(name, sharedStrings_);
   TSheetHandler handler(*sharedStrings_, dateStyles_, dates1904_);
-  detail::TXmlStream stream(handler);
-  handler.Watch(&stream);
-  handler.SendTo(&builder, nullptr);
-
-  // The rest of the part on this parser alone, its cells straight into the
-  // builder.
-  const auto readRest = [&](TPiece& piece) -> std::optional<TWorksheet> {
-    for (;;) {
-      if (!stream.Parse(piece.bytes.data(), piece.bytes.size(), piece.last)) return std::nullopt;
-      if (piece.last) return builder.Finish();
-      cutter.Next(piece);
-    }
-  };
-
-  auto head = std::make_shared<TPiece>();
-  cutter.Next(*head);
-  if (head->last || !head->cut) return readRest(*head);
-  if (!stream.Parse(head->bytes.data(), head->bytes.size(), false)) return std::nullopt;
-  TPiece piece;
-  cutter.Next(piece);
-  if (!handler.TakeBase(stream.BytesFed())) return readRest(piece);
-
-  TPieceWorker worker(*sharedStrings_, dateStyles_, dates1904_, std::move(head));
-  std::map<std::size_t, TCellList>& finished = worker.Finished();
-  std::size_t nextToAdd = 1;  // the head's cells are in
-  // Adds the cells of the pieces whose turn it is.  With the lock held.
-  const auto addFinished = [&] {
-    for (auto found = finished.find(nextToAdd); found != finished.end(); found = finished.find(nextToAdd)) {
-      found->second.PlayInto(builder);
-      finished.erase(found);
-      ++nextToAdd;
-    }
-  };
-  for (std::size_t index = 1;; ++index) {
-    std::unique_lock lock(worker.Mutex());
-    if (!piece.cut || piece.last) {
-      // The last piece, or one that could not be cut: the rest is read here
-      // once every piece before it is in.
-      worker.Changed().wait(lock, [&] { return worker.Failed() || worker.Idle(); });
-      if (worker.Failed()) return std::nullopt;
-      addFinished();
-      if (nextToAdd != index) return std::nullopt;
-      lock.unlock();
-      handler.SendTo(&builder, nullptr);
-      handler.BeginPiece();
-      return readRest(piece);
-    }
-    worker.Changed().wait(lock, [&] {
-      addFinished();
-      return worker.Failed() || index - nextToAdd < kPiecesAhead;
-    });
-    if (worker.Failed()) return std::nullopt;
-    if (worker.CanTake()) {
-      worker.Give(index, std::move(piece));
-      lock.unlock();
-      worker.Changed().notify_all();
-    } else {
-      lock.unlock();
-      TCellList cells;
-      handler.SendTo(nullptr, &cells);
-      handler.BeginPiece();
-      if (!stream.Parse(piece.bytes.data(), piece.bytes.size(), false) || !handler.EndedPiece(stream.BytesFed())) {
-        return std::nullopt;
-      }
-      lock.lock();
-      finished.emplace(index, std::move(cells));
-      addFinished();
-      lock.unlock();
-    }
-    piece = {};
-    cutter.Next(piece);
+  if (!ReadInPieces<TSheetHandler, TCellList>(
+          *part, "row", handler, std::make_unique<TSheetHandler>(*sharedStrings_, dateStyles_, dates1904_), builder)) {
+    return std::nullopt;
   }
+  return builder.Finish();
 }
 
 }  // namespace tabrin

@@ -24,7 +24,6 @@ namespace {
 using test::Describe;
 
 constexpr int kRows = 24000;
-constexpr int kSharedTexts = 50;
 
 // What goes around and into the rows.
 struct SheetShape {
@@ -35,17 +34,29 @@ struct SheetShape {
   bool reversed = false;            // the rows from last to first
   int repeatedRowEvery = 0;         // such rows come again with other values
   std::function<std::string(int row, const std::string& cells)> replaceRow;  // to damage one
+  int sharedTexts = 50;             // many make the shared strings part large too
+  std::function<std::string(int index, const std::string& item)> replaceItem;  // to damage a shared text
 };
 
-std::string SharedStringsXml() {
+// One text per line, from line 3 on; rich texts with phonetic guides and
+// escapes among them.
+std::string SharedStringsXml(const SheetShape& shape) {
   std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                    "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">";
-  for (int i = 0; i < kSharedTexts; ++i) xml += "<si><t>共用 " + std::to_string(i) + "</t></si>";
+                    "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" uniqueCount=\"" +
+                    std::to_string(shape.sharedTexts) + "\">\n";
+  for (int i = 0; i < shape.sharedTexts; ++i) {
+    std::string item = i % 3 == 0 ? "<si><t>共用 " + std::to_string(i) + "</t></si>"
+                                  : "<si><r><t>共用</t></r><rPh sb=\"0\" eb=\"1\"><t>キョウ</t></rPh><r><t xml:space=\"preserve\">_x0020_" +
+                                        std::to_string(i) + "</t></r></si>";
+    if (shape.replaceItem) item = shape.replaceItem(i, item);
+    xml += item + (i % 501 == 0 ? "<!-- </si> -->\n" : "\n");
+  }
   return xml + "</sst>";
 }
 
 // Cells A to H of a row (1-based number), with or without references.
 std::string RowCells(const SheetShape& shape, int row, bool numbered, int variant) {
+  const int kSharedTexts = shape.sharedTexts;
   const std::string p = shape.prefix;
   const auto cell = [&](char column, const std::string& attributes, const std::string& body) {
     std::string text = "<" + p + "c";
@@ -100,7 +111,7 @@ class LargeSheetTest : public ::testing::Test {
     std::filesystem::remove(path_, ignored);
   }
 
-  TXlsxReader Open(const std::string& sheetXml) {
+  TXlsxReader Open(const SheetShape& shape) {
     path_ = (std::filesystem::temp_directory_path() / ("tabrin-large-sheet-" + std::to_string(::getpid()) + ".xlsx")).string();
     int code = 0;
     zip_t* archive = zip_open(path_.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
@@ -119,8 +130,8 @@ class LargeSheetTest : public ::testing::Test {
         {"xl/styles.xml",
          "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><cellXfs count=\"2\">"
          "<xf numFmtId=\"0\"/><xf numFmtId=\"14\"/></cellXfs></styleSheet>"},
-        {"xl/sharedStrings.xml", SharedStringsXml()},
-        {"xl/worksheets/sheet1.xml", sheetXml},
+        {"xl/sharedStrings.xml", SharedStringsXml(shape)},
+        {"xl/worksheets/sheet1.xml", SheetXml(shape)},
     };
     for (const auto& [name, bytes] : parts_) {
       zip_source_t* source = zip_source_buffer(archive, bytes.data(), bytes.size(), 0);
@@ -142,7 +153,7 @@ class LargeSheetTest : public ::testing::Test {
       const int variant = shape.repeatedRowEvery != 0 && row % shape.repeatedRowEvery == 0 ? 1 : 0;
       const std::vector<std::string> expected = {
           "number:" + FormatGeneral(row * 3 + variant + 0.5),
-          "text:共用 " + std::to_string((row + variant) % kSharedTexts),
+          "text:共用 " + std::to_string((row + variant) % shape.sharedTexts),
           "text:行 " + std::to_string(row) + " & " + std::to_string(variant),
           "bool:" + std::to_string((row + variant) % 2),
           "date:" + std::to_string(40000 + row),
@@ -162,9 +173,8 @@ class LargeSheetTest : public ::testing::Test {
   }
 
   void ExpectRefused(const SheetShape& shape, const std::string& message) {
-    const TXlsxReader book = Open(SheetXml(shape));
     try {
-      book.ReadSheet("sheet1");
+      Open(shape).ReadSheet("sheet1");
       ADD_FAILURE() << "read without complaint";
     } catch (const TabrinError& e) {
       EXPECT_EQ(std::string(e.what()), "'big.xlsx' is damaged and cannot be read: " + message);
@@ -178,37 +188,37 @@ class LargeSheetTest : public ::testing::Test {
 
 TEST_F(LargeSheetTest, EveryCellReadsAsWritten) {
   const SheetShape shape;
-  ExpectEveryCell(Open(SheetXml(shape)).ReadSheet("sheet1"), shape);
+  ExpectEveryCell(Open(shape).ReadSheet("sheet1"), shape);
 }
 
 TEST_F(LargeSheetTest, PrefixedElementNamesReadTheSame) {
   SheetShape shape;
   shape.prefix = "x:";
-  ExpectEveryCell(Open(SheetXml(shape)).ReadSheet("sheet1"), shape);
+  ExpectEveryCell(Open(shape).ReadSheet("sheet1"), shape);
 }
 
 TEST_F(LargeSheetTest, RowEndsSpelledInCommentsAndCharacterDataAreNotRowEnds) {
   for (const int every : {7, 1}) {  // after every row, no cut falls on a row end
     SheetShape shape;
     shape.noiseAfterEvery = every;
-    ExpectEveryCell(Open(SheetXml(shape)).ReadSheet("sheet1"), shape);
+    ExpectEveryCell(Open(shape).ReadSheet("sheet1"), shape);
   }
 }
 
 TEST_F(LargeSheetTest, RowsAndCellsWithoutNumbersFollowTheOnesBefore) {
   SheetShape shape;
   shape.rowNumbers = false;
-  ExpectEveryCell(Open(SheetXml(shape)).ReadSheet("sheet1"), shape);
+  ExpectEveryCell(Open(shape).ReadSheet("sheet1"), shape);
   shape.rowNumbers = true;
   shape.rowWithoutNumberEvery = 97;
-  ExpectEveryCell(Open(SheetXml(shape)).ReadSheet("sheet1"), shape);
+  ExpectEveryCell(Open(shape).ReadSheet("sheet1"), shape);
 }
 
 TEST_F(LargeSheetTest, RowsOutOfOrderAndWrittenTwiceKeepTheLaterCells) {
   SheetShape shape;
   shape.reversed = true;
   shape.repeatedRowEvery = 5;
-  ExpectEveryCell(Open(SheetXml(shape)).ReadSheet("sheet1"), shape);
+  ExpectEveryCell(Open(shape).ReadSheet("sheet1"), shape);
 }
 
 // The damage lies far past the first piece; the sheet starts on line 3 with
@@ -245,6 +255,27 @@ TEST_F(LargeSheetTest, ABadValueDeepInTheSheetIsRefusedWithTheFirstOne) {
     return row == kRows - 3 ? cells + "<c r=\"J" + std::to_string(row) + "\" t=\"s\"><v>999</v></c>" : cells;
   };
   ExpectRefused(shape, "a cell refers to a shared text that does not exist");
+}
+
+}  // namespace
+}  // namespace tabrin
+
+namespace tabrin {
+namespace {
+
+TEST_F(LargeSheetTest, ManySharedTextsReadAsWritten) {
+  SheetShape shape;
+  shape.sharedTexts = 40000;
+  ExpectEveryCell(Open(shape).ReadSheet("sheet1"), shape);
+}
+
+TEST_F(LargeSheetTest, ADamagedSharedTextDeepInThePartIsRefusedWithItsLine) {
+  SheetShape shape;
+  shape.sharedTexts = 40000;
+  shape.replaceItem = [](int index, const std::string& item) {
+    return index == 33333 ? "<si><t>x</r></si>" : item;
+  };
+  ExpectRefused(shape, "the part xl/sharedStrings.xml is not well-formed XML (line 33336: mismatched tag)");
 }
 
 }  // namespace
