@@ -383,7 +383,7 @@ class TTextList {
   std::vector<std::size_t> ends_;
 };
 
-// The shared strings.  Read in pieces (see TPieceReader) like a worksheet:
+// The shared strings.  Read in pieces (see ReadInPieces) like a worksheet:
 // a piece has to end right after an element end outside any item, at the
 // depth it began at.
 class TSharedStringsHandler : public TXmlHandler {
@@ -498,7 +498,7 @@ class TCellList {
 
 // The cells of one worksheet, as its XML streams past.
 //
-// For a worksheet read in pieces on two parsers (see TPieceReader) the
+// For a worksheet read in pieces on two parsers (see ReadInPieces) the
 // handler also says whether a piece left it exactly as it found it: the
 // piece ended right after an element end within the sheet data, at the
 // depth it began at, with no cell, value or text open.  A piece after the
@@ -734,21 +734,21 @@ class TSheetHandler : public TXmlHandler {
   bool needsRowNumber_ = false;
 };
 
-// ---- Reading a worksheet on two parsers
+// ---- Reading a large part on two parsers
 //
 // Expat takes most of the time a worksheet takes to read, and one parser
 // cannot be spread over two cores.  So the inflated XML is cut into pieces
-// of whole rows (after a row's end tag), and two parsers take the pieces in
-// turn, each parser having first read the same head of the part.  Within a
-// piece the events are the ones a single parser would deliver, as long as
-// the piece leaves the parser as it found it, which the sheet handler
-// checks; the cells of each piece are then added in the order of the
-// pieces.  Whatever the check, the XML or the package finds wrong, the
-// sheet is read again with one parser, which decides what the reader
-// returns or raises.
+// of whole rows (after a row's end tag; of whole items for the shared
+// strings), and two parsers take the pieces in turn, each parser having
+// first read the same head of the part.  Within a piece the events are the
+// ones a single parser would deliver, as long as the piece leaves the parser
+// as it found it, which the handler checks; what each piece found is then
+// added in the order of the pieces.  Whatever the check, the XML or the
+// package finds wrong, the part is read again with one parser, which decides
+// what the reader returns or raises.
 
-// Pieces are about this big; a piece without a row end in eight times that
-// many bytes ends the splitting, and the rest is read by one parser.
+// Pieces are about this big; a piece without a cut in eight times that many
+// bytes ends the splitting, and the rest is read by one parser.
 constexpr std::size_t kPieceBytes = std::size_t{512} << 10;
 constexpr std::size_t kLargestPiece = 8 * kPieceBytes;
 constexpr std::size_t kPartRead = std::size_t{128} << 10;
@@ -794,7 +794,7 @@ class TPieceCutter {
     carry_.clear();
     piece.cut = false;
     piece.last = false;
-    std::size_t searched = 0;  // bytes already known to hold no row end
+    std::size_t searched = 0;  // bytes already known to hold no cut
     for (;;) {
       while (!ended_ && piece.bytes.size() < std::max(kPieceBytes, searched + kPartRead)) Read(piece.bytes);
       if (ended_ && piece.bytes.size() <= kPieceBytes) {

@@ -5,7 +5,8 @@
 //
 // The package stays open and every part is streamed through a SAX parser:
 // the shared strings and the cell formats are kept, a worksheet's XML never
-// is.  What a cell becomes:
+// is (beyond a few pieces of half a megabyte while two parsers share the
+// work of a large part).  What a cell becomes:
 //   shared, inline and rich texts (runs joined, phonetic guides left out),
 //   formula results as their cached values, numbers, dates (numbers whose
 //   cell format shows a date or a time; day counts from 1899-12-30 also in
