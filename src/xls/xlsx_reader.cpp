@@ -749,7 +749,7 @@ class TSheetHandler : public TXmlHandler {
 
 // Pieces are about this big; a piece without a cut in eight times that many
 // bytes ends the splitting, and the rest is read by one parser.
-constexpr std::size_t kPieceBytes = std::size_t{512} << 10;
+constexpr std::size_t kPieceBytes = std::size_t{256} << 10;
 constexpr std::size_t kLargestPiece = 8 * kPieceBytes;
 constexpr std::size_t kPartRead = std::size_t{128} << 10;
 // Pieces waiting for the second parser, and pieces read but not yet added.

@@ -5,7 +5,7 @@
 //
 // The package stays open and every part is streamed through a SAX parser:
 // the shared strings and the cell formats are kept, a worksheet's XML never
-// is (beyond a few pieces of half a megabyte while two parsers share the
+// is (beyond a few pieces of a quarter megabyte while two parsers share the
 // work of a large part).  What a cell becomes:
 //   shared, inline and rich texts (runs joined, phonetic guides left out),
 //   formula results as their cached values, numbers, dates (numbers whose
