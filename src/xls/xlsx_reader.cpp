@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <charconv>
+#include <condition_variable>
+#include <deque>
 #include <map>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 #include "text/error.h"
 #include "text/format.h"
@@ -57,6 +61,13 @@ std::string_view Trim(std::string_view text) {
 }
 
 std::optional<std::uint32_t> ParseIndex(std::string_view text) {
+  // Nearly every index is a few plain digits.
+  if (!text.empty() && text.size() <= 9) {
+    std::uint32_t value = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) value = value * 10 + static_cast<std::uint32_t>(text[i] - '0');
+    if (i == text.size()) return value;
+  }
   text = Trim(text);
   std::uint32_t value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -177,6 +188,41 @@ bool ParseCellReference(std::string_view ref, std::uint32_t& row, std::uint32_t&
   column = letters - 1;
   row = *number - 1;
   return true;
+}
+
+// An attribute value as expat holds it (a C string) that is nothing but a
+// few digits: their number.  Anything else is left to ParseIndex.
+bool PlainIndex(const char* text, std::uint32_t& value) {
+  std::uint32_t number = 0;
+  int i = 0;
+  for (; text[i] >= '0' && text[i] <= '9'; ++i) {
+    if (i == 9) return false;
+    number = number * 10 + static_cast<std::uint32_t>(text[i] - '0');
+  }
+  if (i == 0 || text[i] != '\0') return false;
+  value = number;
+  return true;
+}
+
+// "B12" as a C string, the usual shape of a cell's reference; false
+// leaves anything else to ParseCellReference.
+bool PlainCellReference(const char* ref, std::uint32_t& row, std::uint32_t& column) {
+  std::uint32_t letters = 0;
+  int i = 0;
+  for (; i < 3 && ref[i] >= 'A' && ref[i] <= 'Z'; ++i) letters = letters * 26 + static_cast<std::uint32_t>(ref[i] - 'A' + 1);
+  std::uint32_t number = 0;
+  if (i == 0 || !PlainIndex(ref + i, number) || number == 0) return false;
+  column = letters - 1;
+  row = number - 1;
+  return true;
+}
+
+// A C string equal to word.
+bool Is(const char* text, std::string_view word) {
+  for (const char c : word) {
+    if (*text++ != c) return false;
+  }
+  return *text == '\0';
 }
 
 // A part name a relationship points at, from the folder of the part that
@@ -310,16 +356,56 @@ class TRunTextCollector {
     if (name == "t") wantsText = false;
   }
   void Reset() { phonetic_ = 0; }
+  bool Idle() const { return phonetic_ == 0; }
 
  private:
   int phonetic_ = 0;
 };
 
+// The texts of a piece of the shared strings parsed before the pieces
+// ahead of it are in.
+class TTextList {
+ public:
+  void Add(std::string_view text) {
+    texts_.append(text);
+    ends_.push_back(texts_.size());
+  }
+  void PlayInto(TTextPool& pool) const {
+    std::size_t start = 0;
+    for (const std::size_t end : ends_) {
+      pool.Add(std::string_view(texts_).substr(start, end - start));
+      start = end;
+    }
+  }
+
+ private:
+  std::string texts_;
+  std::vector<std::size_t> ends_;
+};
+
+// The shared strings.  Read in pieces (see ReadInPieces) like a worksheet:
+// a piece has to end right after an element end outside any item, at the
+// depth it began at.
 class TSharedStringsHandler : public TXmlHandler {
  public:
-  explicit TSharedStringsHandler(TTextPool& pool) : pool_(pool) {}
+  TSharedStringsHandler() = default;
+
+  // Where the texts go: into the pool, into a list, or (neither) nowhere.
+  void SendTo(TTextPool* pool, TTextList* list) {
+    pool_ = pool;
+    list_ = list;
+  }
+  void Watch(const detail::TXmlStream* stream) { stream_ = stream; }
+  bool TakeBase(std::uint64_t fed) {
+    if (!Settled(fed)) return false;
+    baseDepth_ = depth_;
+    return true;
+  }
+  void BeginPiece() { lowest_ = depth_; }
+  bool EndedPiece(std::uint64_t fed) const { return depth_ == baseDepth_ && lowest_ >= baseDepth_ && Settled(fed); }
 
   void StartElement(std::string_view name, const TXmlAttributes& attributes) override {
+    ++depth_;
     if (name == "si") {
       inItem_ = true;
       text_.clear();
@@ -327,38 +413,128 @@ class TSharedStringsHandler : public TXmlHandler {
     } else if (name == "sst") {
       // The count is only a claim; a text takes at least a dozen bytes.
       const std::optional<std::uint32_t> unique = ParseIndex(attributes.Get("uniqueCount"));
-      if (unique) pool_.Reserve(std::min<std::size_t>(*unique, std::size_t{1} << 20), 0);
+      if (unique && pool_ != nullptr) pool_->Reserve(std::min<std::size_t>(*unique, std::size_t{1} << 20), 0);
     } else if (inItem_) {
       runs_.Start(name, wantsText_);
     }
   }
   void EndElement(std::string_view name) override {
+    --depth_;
+    if (depth_ < lowest_) lowest_ = depth_;
     if (name == "si") {
       DecodeEscapes(text_);
-      pool_.Add(text_);
+      if (pool_ != nullptr) pool_->Add(text_);
+      else if (list_ != nullptr) list_->Add(text_);
       inItem_ = false;
       wantsText_ = false;
     } else if (inItem_) {
       runs_.End(name, wantsText_);
     }
+    if (!inItem_ && stream_ != nullptr) lastEnd_ = stream_->EventEnd();
   }
   void Text(std::string_view text) override { text_.append(text); }
 
  private:
-  TTextPool& pool_;
+  bool Settled(std::uint64_t fed) const { return !inItem_ && lastEnd_ == fed && !wantsText_ && runs_.Idle(); }
+
+  TTextPool* pool_ = nullptr;
+  TTextList* list_ = nullptr;
+  const detail::TXmlStream* stream_ = nullptr;
   TRunTextCollector runs_;
   std::string text_;
   bool inItem_ = false;
+  long depth_ = 0, lowest_ = 0, baseDepth_ = -1;
+  std::uint64_t lastEnd_ = UINT64_MAX;
+};
+
+[[noreturn]] void TooManyCells() {
+  throw TDamagedPackage(FormatMessage("a worksheet holds more than %d cells", {static_cast<long long>(kXlsxMaxCells)}));
+}
+
+// The cells of a piece of a worksheet parsed before the pieces ahead of it
+// are in, kept in arrival order and handed to the builder when their turn
+// comes.
+class TCellList {
+ public:
+  void Touch(std::uint32_t row, std::uint32_t column) { ops_.push_back({row, column, 0, 0, 0, Op::Touch, {}}); }
+  void Value(std::uint32_t row, std::uint32_t column, TCellKind kind, double value) {
+    ops_.push_back({row, column, 0, 0, value, Op::Value, kind});
+  }
+  void Shared(std::uint32_t row, std::uint32_t column, std::uint32_t index) {
+    ops_.push_back({row, column, index, 0, 0, Op::Shared, {}});
+  }
+  void Own(std::uint32_t row, std::uint32_t column, std::string_view text) {
+    ops_.push_back({row, column, static_cast<std::uint32_t>(texts_.size()), static_cast<std::uint32_t>(text.size()), 0,
+                    Op::Own, {}});
+    texts_.append(text);
+  }
+
+  // Adds the cells as the sheet's handler would have added them itself,
+  // the cell limit checked before each as it is there.
+  void PlayInto(detail::TWorksheetBuilder& builder) const {
+    for (const TOp& op : ops_) {
+      if (builder.CellCount() >= kXlsxMaxCells) TooManyCells();
+      switch (op.op) {
+        case Op::Touch: builder.Touch(op.row, op.column); break;
+        case Op::Value: builder.AddValue(op.row, op.column, op.kind, op.number); break;
+        case Op::Shared: builder.AddSharedText(op.row, op.column, op.a); break;
+        case Op::Own: builder.AddOwnText(op.row, op.column, std::string_view(texts_).substr(op.a, op.b)); break;
+      }
+    }
+  }
+
+ private:
+  enum class Op : std::uint8_t { Touch, Value, Shared, Own };
+  struct TOp {
+    std::uint32_t row, column;
+    std::uint32_t a, b;  // shared text index; own text offset and length
+    double number;
+    Op op;
+    TCellKind kind;
+  };
+  std::vector<TOp> ops_;
+  std::string texts_;
 };
 
 // The cells of one worksheet, as its XML streams past.
+//
+// For a worksheet read in pieces on two parsers (see ReadInPieces) the
+// handler also says whether a piece left it exactly as it found it: the
+// piece ended right after an element end within the sheet data, at the
+// depth it began at, with no cell, value or text open.  A piece after the
+// first has to begin with a row that names its number, as it cannot know
+// the row before it.
 class TSheetHandler : public TXmlHandler {
  public:
-  TSheetHandler(detail::TWorksheetBuilder& builder, const TTextPool& sharedStrings, const std::vector<bool>& dateStyles,
-                bool dates1904)
-      : builder_(builder), sharedStrings_(sharedStrings), dateStyles_(dateStyles), dates1904_(dates1904) {}
+  // Thrown for a piece that cannot be read without the pieces before it.
+  struct TNeedsWholeSheet {};
+
+  TSheetHandler(const TTextPool& sharedStrings, const std::vector<bool>& dateStyles, bool dates1904)
+      : sharedStrings_(sharedStrings), dateStyles_(dateStyles), dates1904_(dates1904) {}
+
+  // Where the cells go: into the builder, into a list, or (neither) nowhere.
+  void SendTo(detail::TWorksheetBuilder* builder, TCellList* list) {
+    builder_ = builder;
+    list_ = list;
+  }
+  // The parser whose events arrive, for their positions in a piece.
+  void Watch(const detail::TXmlStream* stream) { stream_ = stream; }
+
+  // After the first piece: true when it ended at a place where the sheet can
+  // be cut, which becomes the depth every later piece begins and ends at.
+  bool TakeBase(std::uint64_t fed) {
+    if (!Settled(fed)) return false;
+    baseDepth_ = depth_;
+    return true;
+  }
+  void BeginPiece() {
+    lowest_ = depth_;
+    needsRowNumber_ = true;
+  }
+  bool EndedPiece(std::uint64_t fed) const { return depth_ == baseDepth_ && lowest_ >= baseDepth_ && Settled(fed); }
 
   void StartElement(std::string_view name, const TXmlAttributes& attributes) override {
+    ++depth_;
     switch (state_) {
       case State::Outside:
         if (name == "sheetData") state_ = State::Data;
@@ -383,6 +559,8 @@ class TSheetHandler : public TXmlHandler {
   }
 
   void EndElement(std::string_view name) override {
+    --depth_;
+    if (depth_ < lowest_) lowest_ = depth_;
     if (state_ == State::Cell) {
       if (name == "c") {
         EndCell();
@@ -396,8 +574,12 @@ class TSheetHandler : public TXmlHandler {
       } else if (inline_) {
         runs_.End(name, wantsText_);
       }
-    } else if (state_ == State::Data && name == "sheetData") {
-      state_ = State::Outside;
+    } else if (state_ == State::Data) {
+      if (name == "sheetData") {
+        state_ = State::Outside;
+      } else if (stream_ != nullptr) {
+        lastEnd_ = stream_->EventEnd();
+      }
     }
   }
 
@@ -408,21 +590,30 @@ class TSheetHandler : public TXmlHandler {
 
   [[noreturn]] static void Damaged(const std::string& reason) { throw TDamagedPackage(reason); }
 
+  // Nothing open that the next bytes could continue: the last event, the
+  // end of an element inside the sheet data, ended where the bytes did.
+  bool Settled(std::uint64_t fed) const {
+    return state_ == State::Data && lastEnd_ == fed && !wantsText_ && !inline_ && runs_.Idle();
+  }
+
   void StartRow(const TXmlAttributes& attributes) {
     const std::string_view r = attributes.Get("r");
     if (r.empty()) {
+      if (needsRowNumber_) throw TNeedsWholeSheet();
       row_ = rowSeen_ ? row_ + 1 : 0;
     } else {
       const std::optional<std::uint32_t> number = ParseIndex(r);
       if (!number || *number == 0) Damaged("a row has a number that is not one");
       row_ = *number - 1;
     }
+    needsRowNumber_ = false;
     if (row_ >= kXlsxMaxRows) Damaged("a row lies beyond the last row of a worksheet");
     rowSeen_ = true;
     column_ = UINT32_MAX;  // the next cell without a reference is the first
   }
 
   void StartCell(const TXmlAttributes& attributes) {
+    if (needsRowNumber_) throw TNeedsWholeSheet();
     state_ = State::Cell;
     type_ = CellType::Number;
     style_ = 0;
@@ -433,8 +624,9 @@ class TSheetHandler : public TXmlHandler {
       rowSeen_ = true;
       row_ = 0;
     }
-    std::string_view ref, type, style;
-    attributes.ForEach([&](std::string_view name, std::string_view value) {
+    static const char kNone[] = "";
+    const char *ref = kNone, *type = kNone, *style = kNone;
+    attributes.ForEachRaw([&](std::string_view name, const char* value) {
       if (name.size() != 1) return;
       switch (name[0]) {
         case 'r': ref = value; break;
@@ -443,57 +635,67 @@ class TSheetHandler : public TXmlHandler {
         default: break;
       }
     });
-    if (ref.empty()) {
+    if (*ref == '\0') {
       column_ = column_ == UINT32_MAX ? 0 : column_ + 1;
-    } else if (!ParseCellReference(ref, row_, column_)) {
-      Damaged(FormatMessage("a cell has the reference \"%s\", which names no cell", {ref}));
+    } else if (!PlainCellReference(ref, row_, column_) && !ParseCellReference(ref, row_, column_)) {
+      Damaged(FormatMessage("a cell has the reference \"%s\", which names no cell", {std::string_view(ref)}));
     }
     if (row_ >= kXlsxMaxRows) Damaged("a cell lies beyond the last row of a worksheet");
     if (column_ >= kXlsxMaxColumns) Damaged("a cell lies beyond the last column of a worksheet");
-    if (type == "s") type_ = CellType::Shared;
-    else if (type == "str") type_ = CellType::Formula;
-    else if (type == "inlineStr") type_ = CellType::Inline;
-    else if (type == "b") type_ = CellType::Boolean;
-    else if (type == "e") type_ = CellType::Error;
-    else if (type == "d") type_ = CellType::Date;
-    if (!style.empty()) style_ = ParseIndex(style).value_or(0);
+    if (*type != '\0') {
+      if (Is(type, "s")) type_ = CellType::Shared;
+      else if (Is(type, "str")) type_ = CellType::Formula;
+      else if (Is(type, "inlineStr")) type_ = CellType::Inline;
+      else if (Is(type, "b")) type_ = CellType::Boolean;
+      else if (Is(type, "e")) type_ = CellType::Error;
+      else if (Is(type, "d")) type_ = CellType::Date;
+    }
+    if (*style != '\0' && !PlainIndex(style, style_)) style_ = ParseIndex(style).value_or(0);
+  }
+
+  void Touch() {
+    if (builder_ != nullptr) builder_->Touch(row_, column_);
+    else list_->Touch(row_, column_);
+  }
+  void AddValue(TCellKind kind, double value) {
+    if (builder_ != nullptr) builder_->AddValue(row_, column_, kind, value);
+    else list_->Value(row_, column_, kind, value);
   }
 
   void EndCell() {
-    if (builder_.CellCount() >= kXlsxMaxCells) {
-      Damaged(FormatMessage("a worksheet holds more than %d cells", {static_cast<long long>(kXlsxMaxCells)}));
-    }
-    if (!hasValue_) return builder_.Touch(row_, column_);
+    if (builder_ == nullptr && list_ == nullptr) return;
+    if (builder_ != nullptr && builder_->CellCount() >= kXlsxMaxCells) TooManyCells();
+    if (!hasValue_) return Touch();
     switch (type_) {
       case CellType::Shared: {
         const std::optional<std::uint32_t> index = ParseIndex(value_);
         if (!index || *index >= sharedStrings_.Count()) Damaged("a cell refers to a shared text that does not exist");
-        return builder_.AddSharedText(row_, column_, *index);
+        if (builder_ != nullptr) return builder_->AddSharedText(row_, column_, *index);
+        return list_->Shared(row_, column_, *index);
       }
       case CellType::Formula:
       case CellType::Inline:
         DecodeEscapes(value_);
-        return builder_.AddOwnText(row_, column_, value_);
+        if (builder_ != nullptr) return builder_->AddOwnText(row_, column_, value_);
+        return list_->Own(row_, column_, value_);
       case CellType::Boolean: {
         const std::string_view v = Trim(value_);
-        return builder_.AddValue(row_, column_, TCellKind::ckBoolean, v == "1" || v == "true" ? 1 : 0);
+        return AddValue(TCellKind::ckBoolean, v == "1" || v == "true" ? 1 : 0);
       }
       case CellType::Error:
-        return builder_.AddValue(row_, column_, TCellKind::ckError, ErrorCode(value_));
+        return AddValue(TCellKind::ckError, ErrorCode(value_));
       case CellType::Date: {
-        if (Trim(value_).empty()) return builder_.Touch(row_, column_);
+        if (Trim(value_).empty()) return Touch();
         const std::optional<double> days = ParseIsoDateTime(value_);
         if (!days) Damaged(FormatMessage("a date cell holds \"%s\", which is not a date", {value_}));
-        return builder_.AddValue(row_, column_, TCellKind::ckDateTime, *days);
+        return AddValue(TCellKind::ckDateTime, *days);
       }
       case CellType::Number: {
-        if (Trim(value_).empty()) return builder_.Touch(row_, column_);
+        if (Trim(value_).empty()) return Touch();
         std::optional<double> number = ParseNumber(value_);
         if (!number) Damaged(FormatMessage("a number cell holds \"%s\", which is not a number", {value_}));
-        if (style_ < dateStyles_.size() && dateStyles_[style_]) {
-          return builder_.AddValue(row_, column_, TCellKind::ckDateTime, DayCount(*number));
-        }
-        return builder_.AddValue(row_, column_, TCellKind::ckNumber, *number);
+        if (style_ < dateStyles_.size() && dateStyles_[style_]) return AddValue(TCellKind::ckDateTime, DayCount(*number));
+        return AddValue(TCellKind::ckNumber, *number);
       }
     }
   }
@@ -511,10 +713,12 @@ class TSheetHandler : public TXmlHandler {
 
   enum class CellType { Number, Shared, Formula, Inline, Boolean, Error, Date };
 
-  detail::TWorksheetBuilder& builder_;
+  detail::TWorksheetBuilder* builder_ = nullptr;
+  TCellList* list_ = nullptr;
   const TTextPool& sharedStrings_;
   const std::vector<bool>& dateStyles_;
   const bool dates1904_;
+  const detail::TXmlStream* stream_ = nullptr;
   TRunTextCollector runs_;
   State state_ = State::Outside;
   std::uint32_t row_ = 0, column_ = UINT32_MAX;
@@ -524,7 +728,282 @@ class TSheetHandler : public TXmlHandler {
   bool hasValue_ = false;
   bool inline_ = false;
   std::string value_;
+  // Splitting into pieces.
+  long depth_ = 0, lowest_ = 0, baseDepth_ = -1;
+  std::uint64_t lastEnd_ = UINT64_MAX;
+  bool needsRowNumber_ = false;
 };
+
+// ---- Reading a large part on two parsers
+//
+// Expat takes most of the time a worksheet takes to read, and one parser
+// cannot be spread over two cores.  So the inflated XML is cut into pieces
+// of whole rows (after a row's end tag; of whole items for the shared
+// strings), and two parsers take the pieces in turn, each parser having
+// first read the same head of the part.  Within a piece the events are the
+// ones a single parser would deliver, as long as the piece leaves the parser
+// as it found it, which the handler checks; what each piece found is then
+// added in the order of the pieces.  Whatever the check, the XML or the
+// package finds wrong, the part is read again with one parser, which decides
+// what the reader returns or raises.
+
+// Pieces are about this big; a piece without a cut in eight times that many
+// bytes ends the splitting, and the rest is read by one parser.
+constexpr std::size_t kPieceBytes = std::size_t{256} << 10;
+constexpr std::size_t kLargestPiece = 8 * kPieceBytes;
+constexpr std::size_t kPartRead = std::size_t{128} << 10;
+// Pieces waiting for the second parser, and pieces read but not yet added.
+constexpr std::size_t kQueuedPieces = 2;
+constexpr std::size_t kPiecesAhead = 8;
+
+// Where bytes can be cut: just past the last end tag of that local name
+// ("</row>", "</x:row>").  0 when there is none.
+std::size_t LastEndTag(const char* data, std::size_t size, std::string_view local) {
+  const std::size_t length = local.size();
+  for (std::size_t end = size; end >= length + 3; --end) {
+    if (data[end - 1] != '>' || std::string_view(data + end - 1 - length, length) != local) continue;
+    const std::size_t name = end - 1 - length;
+    if (data[name - 1] == '/' && data[name - 2] == '<') return end;
+    if (data[name - 1] != ':') continue;
+    // A prefix: name characters back to "</".
+    for (std::size_t at = name - 1; at > 1 && name - at < 32; --at) {
+      const char c = data[at - 1];
+      if (c == '/') {
+        if (data[at - 2] == '<' && at < name - 1) return end;
+        break;
+      }
+      if (c == '<' || c == '>' || c == ' ' || c == '"' || c == '\'' || c == '\n' || c == '\r' || c == '\t') break;
+    }
+  }
+  return 0;
+}
+
+struct TPiece {
+  std::vector<char> bytes;
+  bool cut = false;   // ends just past the end tag
+  bool last = false;  // the end of the part
+};
+
+// Inflates a part into pieces that end after an end tag of one name.
+class TPieceCutter {
+ public:
+  TPieceCutter(detail::TPartReader& part, std::string_view endTag) : part_(part), endTag_(endTag) {}
+
+  void Next(TPiece& piece) {
+    piece.bytes.swap(carry_);
+    carry_.clear();
+    piece.cut = false;
+    piece.last = false;
+    std::size_t searched = 0;  // bytes already known to hold no cut
+    for (;;) {
+      while (!ended_ && piece.bytes.size() < std::max(kPieceBytes, searched + kPartRead)) Read(piece.bytes);
+      if (ended_ && piece.bytes.size() <= kPieceBytes) {
+        piece.last = true;
+        return;
+      }
+      const std::size_t from = searched > 8 ? searched - 8 : 0;  // a tag may straddle
+      const std::size_t cut = LastEndTag(piece.bytes.data() + from, piece.bytes.size() - from, endTag_);
+      if (cut != 0) {
+        carry_.assign(piece.bytes.begin() + static_cast<std::ptrdiff_t>(from + cut), piece.bytes.end());
+        piece.bytes.resize(from + cut);
+        piece.cut = true;
+        piece.last = ended_ && carry_.empty();
+        return;
+      }
+      searched = piece.bytes.size();
+      if (ended_) {
+        piece.last = true;
+        return;
+      }
+      if (piece.bytes.size() >= kLargestPiece) return;  // neither cut nor last
+    }
+  }
+
+ private:
+  void Read(std::vector<char>& bytes) {
+    const std::size_t size = bytes.size();
+    bytes.resize(size + kPartRead);
+    const std::size_t got = part_.Read(bytes.data() + size, kPartRead);
+    bytes.resize(size + got);
+    if (got == 0) ended_ = true;
+  }
+
+  detail::TPartReader& part_;
+  const std::string_view endTag_;
+  std::vector<char> carry_;
+  bool ended_ = false;
+};
+
+// The second parser, on a thread of its own: reads the head without keeping
+// what it finds, then each piece it is given into a list (of cells, of
+// texts).
+template <class THandler, class TList>
+class TPieceWorker {
+ public:
+  TPieceWorker(std::unique_ptr<THandler> handler, std::shared_ptr<const TPiece> head)
+      : handlerOwned_(std::move(handler)), handler_(*handlerOwned_), stream_(handler_), head_(std::move(head)) {
+    handler_.Watch(&stream_);
+    thread_ = std::thread([this] { Run(); });
+  }
+  TPieceWorker(const TPieceWorker&) = delete;
+  TPieceWorker& operator=(const TPieceWorker&) = delete;
+  ~TPieceWorker() {
+    {
+      const std::lock_guard lock(mutex_);
+      closing_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+  std::mutex& Mutex() { return mutex_; }
+  std::condition_variable& Changed() { return changed_; }
+  // With the mutex held:
+  bool Failed() const { return failed_; }
+  bool CanTake() const { return jobs_.size() < kQueuedPieces; }
+  bool Idle() const { return jobs_.empty() && !busy_; }
+  void Give(std::size_t index, TPiece piece) { jobs_.push_back({index, std::move(piece)}); }
+  // Cells of finished pieces, by piece number; the main thread adds its own.
+  std::map<std::size_t, TList>& Finished() { return finished_; }
+
+ private:
+  struct TJob {
+    std::size_t index;
+    TPiece piece;
+  };
+
+  void Run() {
+    handler_.SendTo(nullptr, nullptr);
+    bool ok = stream_.Parse(head_->bytes.data(), head_->bytes.size(), false) && handler_.TakeBase(stream_.BytesFed());
+    head_.reset();
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      if (!ok) {
+        failed_ = true;
+        changed_.notify_all();
+        return;
+      }
+      changed_.wait(lock, [&] { return closing_ || !jobs_.empty(); });
+      if (closing_) return;
+      TJob job = std::move(jobs_.front());
+      jobs_.pop_front();
+      busy_ = true;
+      lock.unlock();
+      TList cells;
+      handler_.SendTo(nullptr, &cells);
+      handler_.BeginPiece();
+      try {
+        ok = stream_.Parse(job.piece.bytes.data(), job.piece.bytes.size(), false) &&
+             handler_.EndedPiece(stream_.BytesFed());
+      } catch (...) {
+        ok = false;
+      }
+      job.piece = {};
+      lock.lock();
+      busy_ = false;
+      if (ok) finished_.emplace(job.index, std::move(cells));
+      changed_.notify_all();
+    }
+  }
+
+  std::unique_ptr<THandler> handlerOwned_;
+  THandler& handler_;
+  detail::TXmlStream stream_;
+  std::shared_ptr<const TPiece> head_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<TJob> jobs_;
+  std::map<std::size_t, TList> finished_;
+  bool busy_ = false;
+  bool failed_ = false;
+  bool closing_ = false;
+  std::thread thread_;
+};
+
+// Reads a part in pieces on this thread and a second one.  The handler
+// sends what it finds to target; second is a handler like it for the other
+// parser.  False when the part has to be read with one parser after all:
+// the parsers or the package found something wrong, or the pieces could not
+// be told apart.
+template <class THandler, class TList, class TTarget>
+bool ReadInPieces(detail::TPartReader& part, std::string_view endTag, THandler& handler,
+                  std::unique_ptr<THandler> second, TTarget& target) {
+  TPieceCutter cutter(part, endTag);
+  detail::TXmlStream stream(handler);
+  handler.Watch(&stream);
+  handler.SendTo(&target, nullptr);
+
+  // The rest of the part on this parser alone, straight into the target.
+  const auto readRest = [&](TPiece& piece) {
+    for (;;) {
+      if (!stream.Parse(piece.bytes.data(), piece.bytes.size(), piece.last)) return false;
+      if (piece.last) return true;
+      cutter.Next(piece);
+    }
+  };
+
+  auto head = std::make_shared<TPiece>();
+  cutter.Next(*head);
+  if (head->last || !head->cut) return readRest(*head);
+  if (!stream.Parse(head->bytes.data(), head->bytes.size(), false)) return false;
+  TPiece piece;
+  cutter.Next(piece);
+  if (!handler.TakeBase(stream.BytesFed())) return readRest(piece);
+
+  TPieceWorker<THandler, TList> worker(std::move(second), std::move(head));
+  std::map<std::size_t, TList>& finished = worker.Finished();
+  std::size_t nextToAdd = 1;  // the head's are in
+  // Adds what the pieces whose turn it is found.  With the lock held.
+  const auto addFinished = [&] {
+    for (auto found = finished.find(nextToAdd); found != finished.end(); found = finished.find(nextToAdd)) {
+      found->second.PlayInto(target);
+      finished.erase(found);
+      ++nextToAdd;
+    }
+  };
+  for (std::size_t index = 1;; ++index) {
+    std::unique_lock lock(worker.Mutex());
+    if (!piece.cut || piece.last) {
+      // The last piece, or one that could not be cut: the rest is read here
+      // once every piece before it is in.
+      worker.Changed().wait(lock, [&] { return worker.Failed() || worker.Idle(); });
+      if (worker.Failed()) return false;
+      addFinished();
+      if (nextToAdd != index) return false;
+      lock.unlock();
+      handler.SendTo(&target, nullptr);
+      handler.BeginPiece();
+      return readRest(piece);
+    }
+    worker.Changed().wait(lock, [&] {
+      addFinished();
+      return worker.Failed() || index - nextToAdd < kPiecesAhead;
+    });
+    if (worker.Failed()) return false;
+    if (worker.CanTake()) {
+      worker.Give(index, std::move(piece));
+      lock.unlock();
+      worker.Changed().notify_all();
+    } else {
+      lock.unlock();
+      TList found;
+      handler.SendTo(nullptr, &found);
+      handler.BeginPiece();
+      if (!stream.Parse(piece.bytes.data(), piece.bytes.size(), false) || !handler.EndedPiece(stream.BytesFed())) {
+        return false;
+      }
+      lock.lock();
+      finished.emplace(index, std::move(found));
+      addFinished();
+      lock.unlock();
+    }
+    piece = {};
+    cutter.Next(piece);
+  }
+}
+
+// Whether a part is worth reading in pieces on two threads.
+bool TwoThreads() { return std::thread::hardware_concurrency() > 1; }
 
 std::string JoinQuoted(const std::vector<std::string>& names) {
   std::string out;
@@ -588,8 +1067,23 @@ void TXlsxReader::ReadWorkbook() {
 
   const TRelationship* strings = FindByType(relationships, kSharedStringsType);
   if (strings != nullptr) {
-    TSharedStringsHandler handler(*sharedStrings_);
-    detail::ParseXmlPart(package_, ResolveTarget(workbookPart_, strings->target), kMaxStringsPartBytes, handler);
+    const std::string part = ResolveTarget(workbookPart_, strings->target);
+    if (TwoThreads()) {
+      try {
+        const std::unique_ptr<detail::TPartReader> reader = package_.Open(part, kMaxStringsPartBytes);
+        TSharedStringsHandler handler;
+        if (ReadInPieces<TSharedStringsHandler, TTextList>(*reader, "si", handler,
+                                                           std::make_unique<TSharedStringsHandler>(), *sharedStrings_)) {
+          return;
+        }
+      } catch (...) {
+        // Read again below, where what is wrong is told as it always was.
+      }
+      *sharedStrings_ = TTextPool();
+    }
+    TSharedStringsHandler handler;
+    handler.SendTo(sharedStrings_.get(), nullptr);
+    detail::ParseXmlPart(package_, part, kMaxStringsPartBytes, handler);
   }
 }
 
@@ -609,12 +1103,32 @@ TWorksheet TXlsxReader::ReadSheet(std::string_view name) const {
     throw TabrinError(
         FormatMessage("'%s' has no sheet \"%s\"; its sheets are %s", {displayName_, name, JoinQuoted(SheetNames())}));
   }
+  if (TwoThreads()) {
+    try {
+      if (std::optional<TWorksheet> sheet = ReadSheetInPieces(entry->name, entry->part)) return std::move(*sheet);
+    } catch (...) {
+      // Read again below, where what is wrong is told as it always was.
+    }
+  }
   detail::TWorksheetBuilder builder(entry->name, sharedStrings_);
-  TSheetHandler handler(builder, *sharedStrings_, dateStyles_, dates1904_);
+  TSheetHandler handler(*sharedStrings_, dateStyles_, dates1904_);
+  handler.SendTo(&builder, nullptr);
   try {
     detail::ParseXmlPart(package_, entry->part, kMaxSheetPartBytes, handler);
   } catch (const TDamagedPackage& e) {
     Damaged(e.what());
+  }
+  return builder.Finish();
+}
+
+// Empty when the sheet has to be read with one parser after all.
+std::optional<TWorksheet> TXlsxReader::ReadSheetInPieces(const std::string& name, const std::string& partName) const {
+  const std::unique_ptr<detail::TPartReader> part = package_.Open(partName, kMaxSheetPartBytes);
+  detail::TWorksheetBuilder builder(name, sharedStrings_);
+  TSheetHandler handler(*sharedStrings_, dateStyles_, dates1904_);
+  if (!ReadInPieces<TSheetHandler, TCellList>(
+          *part, "row", handler, std::make_unique<TSheetHandler>(*sharedStrings_, dateStyles_, dates1904_), builder)) {
+    return std::nullopt;
   }
   return builder.Finish();
 }

@@ -5,13 +5,15 @@
 //
 // The package stays open and every part is streamed through a SAX parser:
 // the shared strings and the cell formats are kept, a worksheet's XML never
-// is.  What a cell becomes:
+// is (beyond a few pieces of a quarter megabyte while two parsers share the
+// work of a large part).  What a cell becomes:
 //   shared, inline and rich texts (runs joined, phonetic guides left out),
 //   formula results as their cached values, numbers, dates (numbers whose
 //   cell format shows a date or a time; day counts from 1899-12-30 also in
 //   the 1904 date system), Booleans, and error values as ckError.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +51,7 @@ class TXlsxReader : public TSpreadsheet {
     std::string part;
   };
   void ReadWorkbook();
+  std::optional<TWorksheet> ReadSheetInPieces(const std::string& name, const std::string& partName) const;
   [[noreturn]] void Damaged(const std::string& reason) const;
 
   detail::TZipPackage package_;

@@ -64,10 +64,6 @@ void XMLCALL OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_C
   state->Stop();
 }
 
-struct TParserFree {
-  void operator()(XML_ParserStruct* parser) const { XML_ParserFree(parser); }
-};
-
 }  // namespace
 
 std::string_view LocalName(std::string_view qualified) {
@@ -89,20 +85,52 @@ bool TXmlAttributes::Has(std::string_view localName) const {
   return false;
 }
 
+struct TXmlStream::TState : TParseState {};
+
+TXmlStream::TXmlStream(TXmlHandler& handler) : state_(new TState) {
+  state_->parser = XML_ParserCreate(nullptr);
+  if (state_->parser == nullptr) {
+    delete state_;
+    throw TDamagedPackage("there is not enough memory to read it");
+  }
+  state_->handler = &handler;
+  XML_SetUserData(state_->parser, static_cast<TParseState*>(state_));
+  XML_SetElementHandler(state_->parser, OnStart, OnEnd);
+  XML_SetCharacterDataHandler(state_->parser, OnText);
+  XML_SetStartDoctypeDeclHandler(state_->parser, OnDoctype);
+  // No external entity is ever fetched.
+  XML_SetParamEntityParsing(state_->parser, XML_PARAM_ENTITY_PARSING_NEVER);
+}
+
+TXmlStream::~TXmlStream() {
+  XML_ParserFree(state_->parser);
+  delete state_;
+}
+
+bool TXmlStream::Parse(const char* data, std::size_t size, bool last) {
+  fed_ += size;
+  return XML_Parse(state_->parser, data, static_cast<int>(size), last ? XML_TRUE : XML_FALSE) == XML_STATUS_OK;
+}
+
+void TXmlStream::Raise(std::string_view partName) const {
+  if (state_->failure) std::rethrow_exception(state_->failure);
+  if (state_->doctype) {
+    throw TDamagedPackage(FormatMessage("the part %s declares a document type, which is refused", {partName}));
+  }
+  throw TDamagedPackage(FormatMessage("the part %s is not well-formed XML (line %d: %s)",
+                                      {partName, static_cast<long long>(XML_GetCurrentLineNumber(state_->parser)),
+                                       XML_ErrorString(XML_GetErrorCode(state_->parser))}));
+}
+
+std::uint64_t TXmlStream::EventEnd() const {
+  return static_cast<std::uint64_t>(XML_GetCurrentByteIndex(state_->parser)) +
+         static_cast<std::uint64_t>(XML_GetCurrentByteCount(state_->parser));
+}
+
 void ParseXmlPart(const TZipPackage& package, std::string_view partName, std::uint64_t maxBytes,
                   TXmlHandler& handler) {
   const std::unique_ptr<TPartReader> part = package.Open(partName, maxBytes);
-  const std::unique_ptr<XML_ParserStruct, TParserFree> parser(XML_ParserCreate(nullptr));
-  if (!parser) throw TDamagedPackage("there is not enough memory to read it");
-  TParseState state;
-  state.parser = parser.get();
-  state.handler = &handler;
-  XML_SetUserData(parser.get(), &state);
-  XML_SetElementHandler(parser.get(), OnStart, OnEnd);
-  XML_SetCharacterDataHandler(parser.get(), OnText);
-  XML_SetStartDoctypeDeclHandler(parser.get(), OnDoctype);
-  // No external entity is ever fetched.
-  XML_SetParamEntityParsing(parser.get(), XML_PARAM_ENTITY_PARSING_NEVER);
+  TXmlStream stream(handler);
 
   // The next chunk is inflated on a second thread while expat parses the
   // one before it.  Should parsing fail, the future's destructor waits for
@@ -117,16 +145,7 @@ void ParseXmlPart(const TZipPackage& package, std::string_view partName, std::ui
       next = std::async(std::launch::async,
                         [&part, &chunk = chunks[1 - current]] { return part->Read(chunk.data(), chunk.size()); });
     }
-    if (XML_Parse(parser.get(), chunks[current].data(), static_cast<int>(got), last ? XML_TRUE : XML_FALSE) !=
-        XML_STATUS_OK) {
-      if (state.failure) std::rethrow_exception(state.failure);
-      if (state.doctype) {
-        throw TDamagedPackage(FormatMessage("the part %s declares a document type, which is refused", {partName}));
-      }
-      throw TDamagedPackage(FormatMessage("the part %s is not well-formed XML (line %d: %s)",
-                                          {partName, static_cast<long long>(XML_GetCurrentLineNumber(parser.get())),
-                                           XML_ErrorString(XML_GetErrorCode(parser.get()))}));
-    }
+    if (!stream.Parse(chunks[current].data(), got, last)) stream.Raise(partName);
     if (last) break;
     got = next.get();
     current = 1 - current;

@@ -9,6 +9,7 @@
 // one, and entity declarations are how XML inflates itself or reaches out
 // of the document.
 #include <cstdint>
+#include <exception>
 #include <string_view>
 
 #include "xls/zip_package.h"
@@ -27,6 +28,12 @@ class TXmlAttributes {
   template <class TVisit>
   void ForEach(TVisit&& visit) const {
     for (const char** pair = pairs_; *pair != nullptr; pair += 2) visit(LocalName(pair[0]), std::string_view(pair[1]));
+  }
+  // The same with each value as the C string expat holds, for a caller that
+  // reads a value up to its end anyway and need not measure it first.
+  template <class TVisit>
+  void ForEachRaw(TVisit&& visit) const {
+    for (const char** pair = pairs_; *pair != nullptr; pair += 2) visit(LocalName(pair[0]), pair[1]);
   }
   // The local part of an element or attribute name as expat hands it over.
   static std::string_view LocalName(const char* qualified) {
@@ -54,6 +61,33 @@ class TXmlHandler {
 
  protected:
   bool wantsText_ = false;
+};
+
+// One expat parser over a document that arrives in pieces, for a reader
+// that feeds the bytes itself (or parts of them to several parsers).
+class TXmlStream {
+ public:
+  explicit TXmlStream(TXmlHandler& handler);
+  TXmlStream(const TXmlStream&) = delete;
+  TXmlStream& operator=(const TXmlStream&) = delete;
+  ~TXmlStream();
+
+  // Parses the next bytes (last: the document ends with them).  False when
+  // the document is refused or a handler threw; Raise then says why.
+  bool Parse(const char* data, std::size_t size, bool last);
+  // Throws what stopped the parse: the handler's exception, or
+  // TDamagedPackage naming the part.
+  [[noreturn]] void Raise(std::string_view partName) const;
+  // Bytes of the document up to the end of the element start or end being
+  // reported; only meaningful inside a handler's call.
+  std::uint64_t EventEnd() const;
+  // Bytes handed to Parse so far.
+  std::uint64_t BytesFed() const { return fed_; }
+
+ private:
+  struct TState;
+  TState* state_;
+  std::uint64_t fed_ = 0;
 };
 
 // Parses the part; raises TDamagedPackage for malformed XML, a document type
