@@ -383,6 +383,41 @@ class TTextList {
   std::vector<std::size_t> ends_;
 };
 
+// Where a handler stands in a part read in pieces (see ReadInPieces): the
+// element depth, the lowest depth a piece went down to, the depth every
+// piece begins and ends at, and where the last element end that may close
+// a piece was.  A handler calls Entered and Left for every element and
+// NoteEnd at an element end a piece may stop after; whether nothing else
+// is open there is the handler's own to say (settled below).
+class TPieceBounds {
+ public:
+  void Watch(const detail::TXmlStream* stream) { stream_ = stream; }
+  void Entered() { ++depth_; }
+  void Left() {
+    --depth_;
+    if (depth_ < lowest_) lowest_ = depth_;
+  }
+  void NoteEnd() {
+    if (stream_ != nullptr) lastEnd_ = stream_->EventEnd();
+  }
+  // The last noted element end is where the fed bytes end.
+  bool EndsAt(std::uint64_t fed) const { return lastEnd_ == fed; }
+  // After the head: its depth becomes that of every piece.
+  bool TakeBase(bool settled) {
+    if (!settled) return false;
+    baseDepth_ = depth_;
+    return true;
+  }
+  void BeginPiece() { lowest_ = depth_; }
+  // The piece left the parser where it began, never higher up.
+  bool EndedPiece(bool settled) const { return depth_ == baseDepth_ && lowest_ >= baseDepth_ && settled; }
+
+ private:
+  const detail::TXmlStream* stream_ = nullptr;
+  long depth_ = 0, lowest_ = 0, baseDepth_ = -1;
+  std::uint64_t lastEnd_ = UINT64_MAX;
+};
+
 // The shared strings.  Read in pieces (see ReadInPieces) like a worksheet:
 // a piece has to end right after an element end outside any item, at the
 // depth it began at.
@@ -395,17 +430,13 @@ class TSharedStringsHandler : public TXmlHandler {
     pool_ = pool;
     list_ = list;
   }
-  void Watch(const detail::TXmlStream* stream) { stream_ = stream; }
-  bool TakeBase(std::uint64_t fed) {
-    if (!Settled(fed)) return false;
-    baseDepth_ = depth_;
-    return true;
-  }
-  void BeginPiece() { lowest_ = depth_; }
-  bool EndedPiece(std::uint64_t fed) const { return depth_ == baseDepth_ && lowest_ >= baseDepth_ && Settled(fed); }
+  void Watch(const detail::TXmlStream* stream) { bounds_.Watch(stream); }
+  bool TakeBase(std::uint64_t fed) { return bounds_.TakeBase(Settled(fed)); }
+  void BeginPiece() { bounds_.BeginPiece(); }
+  bool EndedPiece(std::uint64_t fed) const { return bounds_.EndedPiece(Settled(fed)); }
 
   void StartElement(std::string_view name, const TXmlAttributes& attributes) override {
-    ++depth_;
+    bounds_.Entered();
     if (name == "si") {
       inItem_ = true;
       text_.clear();
@@ -419,8 +450,7 @@ class TSharedStringsHandler : public TXmlHandler {
     }
   }
   void EndElement(std::string_view name) override {
-    --depth_;
-    if (depth_ < lowest_) lowest_ = depth_;
+    bounds_.Left();
     if (name == "si") {
       DecodeEscapes(text_);
       if (pool_ != nullptr) pool_->Add(text_);
@@ -430,21 +460,19 @@ class TSharedStringsHandler : public TXmlHandler {
     } else if (inItem_) {
       runs_.End(name, wantsText_);
     }
-    if (!inItem_ && stream_ != nullptr) lastEnd_ = stream_->EventEnd();
+    if (!inItem_) bounds_.NoteEnd();
   }
   void Text(std::string_view text) override { text_.append(text); }
 
  private:
-  bool Settled(std::uint64_t fed) const { return !inItem_ && lastEnd_ == fed && !wantsText_ && runs_.Idle(); }
+  bool Settled(std::uint64_t fed) const { return !inItem_ && bounds_.EndsAt(fed) && !wantsText_ && runs_.Idle(); }
 
   TTextPool* pool_ = nullptr;
   TTextList* list_ = nullptr;
-  const detail::TXmlStream* stream_ = nullptr;
+  TPieceBounds bounds_;
   TRunTextCollector runs_;
   std::string text_;
   bool inItem_ = false;
-  long depth_ = 0, lowest_ = 0, baseDepth_ = -1;
-  std::uint64_t lastEnd_ = UINT64_MAX;
 };
 
 [[noreturn]] void TooManyCells() {
@@ -518,23 +546,19 @@ class TSheetHandler : public TXmlHandler {
     list_ = list;
   }
   // The parser whose events arrive, for their positions in a piece.
-  void Watch(const detail::TXmlStream* stream) { stream_ = stream; }
+  void Watch(const detail::TXmlStream* stream) { bounds_.Watch(stream); }
 
   // After the first piece: true when it ended at a place where the sheet can
   // be cut, which becomes the depth every later piece begins and ends at.
-  bool TakeBase(std::uint64_t fed) {
-    if (!Settled(fed)) return false;
-    baseDepth_ = depth_;
-    return true;
-  }
+  bool TakeBase(std::uint64_t fed) { return bounds_.TakeBase(Settled(fed)); }
   void BeginPiece() {
-    lowest_ = depth_;
+    bounds_.BeginPiece();
     needsRowNumber_ = true;
   }
-  bool EndedPiece(std::uint64_t fed) const { return depth_ == baseDepth_ && lowest_ >= baseDepth_ && Settled(fed); }
+  bool EndedPiece(std::uint64_t fed) const { return bounds_.EndedPiece(Settled(fed)); }
 
   void StartElement(std::string_view name, const TXmlAttributes& attributes) override {
-    ++depth_;
+    bounds_.Entered();
     switch (state_) {
       case State::Outside:
         if (name == "sheetData") state_ = State::Data;
@@ -559,8 +583,7 @@ class TSheetHandler : public TXmlHandler {
   }
 
   void EndElement(std::string_view name) override {
-    --depth_;
-    if (depth_ < lowest_) lowest_ = depth_;
+    bounds_.Left();
     if (state_ == State::Cell) {
       if (name == "c") {
         EndCell();
@@ -577,8 +600,8 @@ class TSheetHandler : public TXmlHandler {
     } else if (state_ == State::Data) {
       if (name == "sheetData") {
         state_ = State::Outside;
-      } else if (stream_ != nullptr) {
-        lastEnd_ = stream_->EventEnd();
+      } else {
+        bounds_.NoteEnd();
       }
     }
   }
@@ -593,7 +616,7 @@ class TSheetHandler : public TXmlHandler {
   // Nothing open that the next bytes could continue: the last event, the
   // end of an element inside the sheet data, ended where the bytes did.
   bool Settled(std::uint64_t fed) const {
-    return state_ == State::Data && lastEnd_ == fed && !wantsText_ && !inline_ && runs_.Idle();
+    return state_ == State::Data && bounds_.EndsAt(fed) && !wantsText_ && !inline_ && runs_.Idle();
   }
 
   void StartRow(const TXmlAttributes& attributes) {
@@ -718,7 +741,7 @@ class TSheetHandler : public TXmlHandler {
   const TTextPool& sharedStrings_;
   const std::vector<bool>& dateStyles_;
   const bool dates1904_;
-  const detail::TXmlStream* stream_ = nullptr;
+  TPieceBounds bounds_;
   TRunTextCollector runs_;
   State state_ = State::Outside;
   std::uint32_t row_ = 0, column_ = UINT32_MAX;
@@ -728,10 +751,7 @@ class TSheetHandler : public TXmlHandler {
   bool hasValue_ = false;
   bool inline_ = false;
   std::string value_;
-  // Splitting into pieces.
-  long depth_ = 0, lowest_ = 0, baseDepth_ = -1;
-  std::uint64_t lastEnd_ = UINT64_MAX;
-  bool needsRowNumber_ = false;
+  bool needsRowNumber_ = false;  // a piece after the first has not yet named its row
 };
 
 // ---- Reading a large part on two parsers
