@@ -107,8 +107,8 @@ void TWorksheetBuilder::Touch(std::uint32_t row, std::uint32_t column) {
 
 // Packs one cell (after a row mark when the row changes) and notes whether
 // the cells still come in order.
-void TWorksheetBuilder::Append(std::uint32_t row, std::uint32_t column, unsigned char tag, const void* value,
-                               std::size_t valueSize) {
+template <std::size_t ValueSize>
+void TWorksheetBuilder::Append(std::uint32_t row, std::uint32_t column, unsigned char tag, const void* value) {
   Touch(row, column);
   TPackedCells& cells = sheet_.cells_;
   const bool newRow = !anyCell_ || row != cellRow_;
@@ -128,8 +128,8 @@ void TWorksheetBuilder::Append(std::uint32_t row, std::uint32_t column, unsigned
   packed[size] = tag;
   packed[size + 1] = static_cast<unsigned char>(column);
   packed[size + 2] = static_cast<unsigned char>(column >> 8);
-  std::memcpy(packed + size + 3, value, valueSize);
-  size += 3 + valueSize;
+  std::memcpy(packed + size + 3, value, ValueSize);
+  size += 3 + ValueSize;
   // Row offsets are 32-bit: no sheet that fits in memory comes near.
   if (cells.size() + size > UINT32_MAX) throw std::bad_alloc();
   cells.AppendCell(packed, size);
@@ -143,26 +143,26 @@ void TWorksheetBuilder::Append(std::uint32_t row, std::uint32_t column, unsigned
 void TWorksheetBuilder::AddValue(std::uint32_t row, std::uint32_t column, TCellKind kind, double value) {
   if (kind == TCellKind::ckBoolean || kind == TCellKind::ckError) {
     const auto flag = static_cast<unsigned char>(value);
-    Append(row, column, kind == TCellKind::ckBoolean ? kBoolean : kError, &flag, 1);
+    Append<1>(row, column, kind == TCellKind::ckBoolean ? kBoolean : kError, &flag);
     return;
   }
-  Append(row, column, kind == TCellKind::ckDateTime ? kDateTime : kNumber, &value, sizeof value);
+  Append<sizeof value>(row, column, kind == TCellKind::ckDateTime ? kDateTime : kNumber, &value);
 }
 
 void TWorksheetBuilder::AddRk(std::uint32_t row, std::uint32_t column, std::uint32_t rk, TRkKind kind) {
   const unsigned char tag = kind == TRkKind::rkNumber ? kRkNumber : kind == TRkKind::rkDate1900 ? kRkDate1900 : kRkDate1904;
-  Append(row, column, tag, &rk, sizeof rk);
+  Append<sizeof rk>(row, column, tag, &rk);
 }
 
 void TWorksheetBuilder::AddSharedText(std::uint32_t row, std::uint32_t column, std::uint32_t index) {
   if (sheet_.sharedTexts_->At(index).empty()) return Touch(row, column);
-  Append(row, column, kText, &index, sizeof index);
+  Append<sizeof index>(row, column, kText, &index);
 }
 
 void TWorksheetBuilder::AddOwnText(std::uint32_t row, std::uint32_t column, std::string_view text) {
   if (text.empty()) return Touch(row, column);
   const std::uint32_t index = sharedCount_ + sheet_.ownTexts_->Add(text);
-  Append(row, column, kText, &index, sizeof index);
+  Append<sizeof index>(row, column, kText, &index);
 }
 
 // Cells that came out of order: each is moved to its row's place, then the

@@ -55,7 +55,10 @@ class TWorksheetBuilder {
   TWorksheet Finish();
 
  private:
-  void Append(std::uint32_t row, std::uint32_t column, unsigned char tag, const void* value, std::size_t valueSize);
+  // Of a size known where it is called, so that the value's bytes are
+  // copied as one move rather than through a call.
+  template <std::size_t ValueSize>
+  void Append(std::uint32_t row, std::uint32_t column, unsigned char tag, const void* value);
   void OrderCells();
 
   TWorksheet sheet_;
