@@ -100,6 +100,8 @@ int TField::DisplayWidth() const {
 
 const TValue& TField::Value() const { return query_.CurrentValue(index_); }
 
+const TValue& TField::OldValue() const { return query_.StoredValue(index_); }
+
 std::string TField::AsString() const {
   const TValue& value = Value();
   const TRegionalFormats& regional = TRegionalFormats::System();

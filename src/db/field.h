@@ -55,6 +55,9 @@ class TField {
 
   // Reading the current record.
   const TValue& Value() const;
+  // The value the record holds as read, before the edit under way; null for
+  // a record being appended.
+  const TValue& OldValue() const;
   bool IsNull() const { return Value().IsNull(); }
   std::string AsString() const;  // "True"/"False" for booleans
   double AsFloat() const;        // "'%s' is not a valid floating point value"

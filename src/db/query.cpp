@@ -284,6 +284,11 @@ const TValue& TQuery::CurrentValue(int column) const {
   return result_.CurrentRow()[static_cast<std::size_t>(column)];
 }
 
+const TValue& TQuery::StoredValue(int column) const {
+  if (state_ == TDataSetState::dsInactive || state_ == TDataSetState::dsInsert || result_.Empty()) return kNull;
+  return result_.CurrentRow()[static_cast<std::size_t>(column)];
+}
+
 void TQuery::CheckEditing() const {
   if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert) {
     CheckActive();

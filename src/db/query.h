@@ -121,6 +121,7 @@ class TQuery {
   void CheckActive() const;
   void CheckEditing() const;  // "Dataset not in edit or insert mode"
   const TValue& CurrentValue(int column) const;
+  const TValue& StoredValue(int column) const;  // as read, whatever is being edited
   void StoreValue(int column, TValue value);
   void StoreText(int column, std::string_view text);
   void BindFields();

@@ -96,7 +96,6 @@ class TRowImporter {
       if (recorder_ != nullptr && mode_ == TRowMode::rmWrite) recorder_->RowDone(sheetRowOf_(sheet_.RecNo()), change_);
       return TRowOutcome::roUnchanged;
     }
-    if (Follows() && planned == nullptr) CaptureBefore(&TFieldMapping::overwrite);
     if (target_.RecordCount() > 0) {
       target_.Edit();
     } else {
@@ -193,16 +192,6 @@ class TRowImporter {
 
   bool Follows() const { return mode_ == TRowMode::rmPlan || recorder_ != nullptr; }
 
-  // The stored values of the fields the branch writes, read before the edit.
-  void CaptureBefore(TCellSource TFieldMapping::*branch) {
-    before_.resize(importer_.fields.size());
-    for (std::size_t i = 0; i < importer_.fields.size(); ++i) {
-      if ((importer_.fields[i].*branch).rule != TCellRule::crNotWritten) {
-        before_[i] = TargetField(importer_.fields[i]).Value();
-      }
-    }
-  }
-
   // Posts the record written, or in plan mode drops it and remembers what it
   // would hold for the rows after.
   TRowOutcome Store(TRowAction action, const std::string& code, TCellSource TFieldMapping::*branch,
@@ -220,8 +209,8 @@ class TRowImporter {
   }
 
   // Fills change_ while the record is being written: the values before (as
-  // captured, or as planned by an earlier row) and the values now in the
-  // record's fields.
+  // the record was read, or as planned by an earlier row) and the values now
+  // in the record's fields.
   void Follow(TRowAction action, const std::string& code, TCellSource TFieldMapping::*branch,
               const TPlannedRecord* planned) {
     change_.action = action;
@@ -238,18 +227,13 @@ class TRowImporter {
         TFieldChange& entry = change_.fields[count++];
         entry.field = mapping.field;
         entry.title = titles_[i];
+        TField& field = TargetField(mapping);
         if (action == TRowAction::raOverwritten) {
-          // Swapped, not moved: the captured value's room comes back for
-          // the next row's capture instead of being allocated again.
-          if (planned != nullptr) {
-            entry.before = (*planned)[i];
-          } else {
-            entry.before.swap(before_[i]);
-          }
+          entry.before = planned != nullptr ? (*planned)[i] : field.OldValue();
         } else {
           entry.before = TValue();
         }
-        entry.after = TargetField(mapping).Value();
+        entry.after = field.Value();
         writtenIndex_.push_back(i);
       }
     }
@@ -306,7 +290,6 @@ class TRowImporter {
   TImportRecorder* recorder_ = nullptr;
   std::function<int(int)> sheetRowOf_;
   TRowChange change_;
-  std::vector<TValue> before_;             // by mapping
   std::vector<std::size_t> writtenIndex_;  // mapping of each entry of change_.fields
   std::vector<std::string_view> titles_;    // by mapping
   std::unordered_map<std::string, std::size_t> planned_;  // code -> record in plannedRecords_

@@ -201,8 +201,12 @@ TEST_P(QueryTest, PostingAnEditChangesOnlyTheRecordRead) {
   lookup.Edit();
   lookup.FieldByName("ClsName").SetAsString("乙改");
   lookup.FieldByName("Flag").SetAsBoolean(true);
+  // While the edit is under way the field still tells what the record held.
+  EXPECT_EQ(lookup.FieldByName("ClsName").OldValue(), TValue::Text("乙"));
+  EXPECT_EQ(lookup.FieldByName("ClsName").Value(), TValue::Text("乙改"));
   lookup.Post();
   EXPECT_EQ(lookup.FieldByName("ClsName").AsString(), "乙改");  // the query shows what it wrote
+  EXPECT_EQ(lookup.FieldByName("ClsName").OldValue(), TValue::Text("乙改"));  // and holds it as read now
 
   EXPECT_EQ(Rows("SELECT ClsNo, ClsName, Flag FROM Classify ORDER BY ClsName"),
             (std::vector<std::vector<std::string>>{{"002", "丙", "False"}, {"001", "乙改", "True"}, {"001", "甲", "False"}}));
@@ -242,6 +246,7 @@ TEST_P(QueryTest, AppendedRecordsCanBeEditedAgain) {
   ASSERT_EQ(lookup.RecordCount(), 0);
   lookup.Append();
   lookup.FieldByName("ClsNo").SetAsString("010");
+  EXPECT_TRUE(lookup.FieldByName("ClsNo").OldValue().IsNull());  // a new record held nothing
   lookup.FieldByName("ClsName").SetAsString("新分類");
   lookup.FieldByName("Flag").SetAsBoolean(false);
   lookup.FieldByName("Void").SetAsString("");
