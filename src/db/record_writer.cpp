@@ -31,27 +31,16 @@ void TRecordWriter::Target(TConnection& connection, const std::string& table, co
   updateSql_.clear();
 }
 
-TValue TRecordWriter::Insert(TRow& values, const TColumnFlags& modified) {
-  // The written values are swapped into the parameters rather than copied
-  // (an import inserts a dozen texts a row), and swapped back afterwards.
+TValue TRecordWriter::Insert(const TRow& values, const TColumnFlags& modified) {
+  // The parameters keep their room from row to row: a text copied over a
+  // text of the last row reuses it.
   std::size_t count = 0;
   for (std::size_t i = 0; i < columns_.size(); ++i) {
     if (!modified[i]) continue;
     if (count == insertParams_.size()) insertParams_.emplace_back();
-    insertParams_[count++].swap(values[i]);
+    insertParams_[count++] = values[i];
   }
   insertParams_.resize(count);
-  struct TGiveBack {
-    TRow& values;
-    TRow& params;
-    const TColumnFlags& modified;
-    ~TGiveBack() {
-      std::size_t next = 0;
-      for (std::size_t i = 0; i < values.size() && next < params.size(); ++i) {
-        if (modified[i]) params[next++].swap(values[i]);
-      }
-    }
-  } giveBack{values, insertParams_, modified};
   if (modified != insertMask_ || insertSql_.empty()) {
     TBackend& backend = connection_->Backend();
     std::string names;

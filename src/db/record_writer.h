@@ -45,10 +45,8 @@ class TRecordWriter {
   const TConnection* Connection() const { return connection_; }
 
   // Inserts the values whose modified flag is set (the others get the
-  // table's defaults); gives the new row's identity, or null.  The values
-  // are lent to the statement while it runs and are back in place when
-  // this returns, also by an exception.
-  TValue Insert(TRow& values, const TColumnFlags& modified);
+  // table's defaults); gives the new row's identity, or null.
+  TValue Insert(const TRow& values, const TColumnFlags& modified);
   // Writes the modified values into the record that read as `original`;
   // false when no value was modified, so that nothing was written.
   bool Update(const TRow& original, const TRow& values, const TColumnFlags& modified);

@@ -142,7 +142,7 @@ class TRowImporter {
       switch (source.rule) {
         case TCellRule::crCode: field.SetAsString(code); break;
         case TCellRule::crText: field.SetAsString(CellView(source.column)); break;
-        case TCellRule::crTextCut: field.SetAsString(CutToBig5Bytes(CellText(source.column), source.cutBytes)); break;
+        case TCellRule::crTextCut: field.SetAsString(Big5Prefix(CellView(source.column), source.cutBytes)); break;
         case TCellRule::crDate: field.SetAsString(CellView(source.column)); break;
         case TCellRule::crNumber: field.SetAsFloat(CellNumber(source.column, source.blankValue)); break;
         case TCellRule::crFalse: field.SetAsBoolean(false); break;

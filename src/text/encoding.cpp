@@ -224,11 +224,17 @@ std::string CutToBig5Bytes(std::string_view utf8, std::size_t maxBytes) {
 }
 
 std::string_view Big5Prefix(std::string_view utf8, std::size_t maxBytes) {
+  // No character takes more than two bytes (a malformed byte stands for
+  // one), so a text of at most half as many bytes fits whole without being
+  // decoded: most cells of an import.
+  if (utf8.size() <= maxBytes / 2) return utf8;
   std::size_t bytes = 0;
   std::size_t pos = 0;
   while (pos < utf8.size()) {
     std::size_t next = pos;
-    const std::size_t width = DecodeUtf8(utf8, next) < 0x80 ? 1 : 2;
+    const bool ascii = static_cast<unsigned char>(utf8[pos]) < 0x80;
+    if (ascii) ++next;
+    const std::size_t width = ascii || DecodeUtf8(utf8, next) < 0x80 ? 1 : 2;
     if (bytes + width > maxBytes) break;
     bytes += width;
     pos = next;

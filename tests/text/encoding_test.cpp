@@ -48,6 +48,12 @@ TEST(Encoding, CutsKeepWholeCharactersOnly) {
       {"ABCDEFGHIJ", 8, "ABCDEFGH", "ABCDEFGH"},
       {"😀😀", 3, "😀", "😀"},  // unencodable counts 2 bytes; a pair is never split
       {"", 5, "", ""},
+      // Around the shortcut for texts of at most half the limit in bytes.
+      {"\xFF\xFF", 3, "\xFF", "\xFF\xFF"},  // a malformed byte counts 2, as U+FFFD
+      {"\xFF", 2, "\xFF", "\xFF"},
+      {"AB小", 4, "AB小", "AB小"},
+      {"AB小", 3, "AB", "AB小"},
+      {"ABCD", 4, "ABCD", "ABCD"},
   };
   for (const CutCase& c : cases) {
     SCOPED_TRACE(std::string(c.text) + " / " + std::to_string(c.limit));
