@@ -51,7 +51,8 @@ void TQuery::AddSql(std::string_view line) {
   sql_ += line;
 }
 
-void TQuery::SetSql(std::string_view sql) { sql_ = std::string(sql); }
+// Assigned in place: a lookup is given the same SQL again for every row.
+void TQuery::SetSql(std::string_view sql) { sql_.assign(sql); }
 
 void TQuery::SetParameter(std::size_t index, TValue value) {
   if (params_.size() <= index) params_.resize(index + 1);

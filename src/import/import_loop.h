@@ -54,7 +54,7 @@ struct TImportOptions {
   // bound only keeps a fast import's batch (and its journal) from growing
   // without end.  Each commit waits for the disk, twice with a journal, so
   // a small row bound made a fast import pay for a dozen syncs.
-  int batchRows = 20000;
+  int batchRows = 50000;
   int batchMillis = 250;
   // Sheet row number (1 = the title row) of the query's 0-based record.
   // Default: the record's position + 2, right for a query with every row.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
+#include <future>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -93,63 +95,48 @@ std::vector<int> FilteredRecordPositions(const TWorksheet& sheet, const std::str
   return positions;
 }
 
-TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std::string>& filterColumn,
-                                std::vector<int>* keptPositions) {
-  TStatementResult result;
-  if (keptPositions != nullptr) keptPositions->clear();
-  if (sheet.IsEmpty()) {
-    // An empty sheet still has one (unnamed) column and no rows; a filter
-    // on another column fails as on a sheet with titles.
-    result.columns.push_back({"F1", TFieldType::ftWideString, kTextWidth});
-    if (filterColumn && !EqualNoCaseAscii(result.columns.front().name, *filterColumn)) {
-      throw TQueryStatementError(FormatMessage("Field '%s' not found", {*filterColumn}));
-    }
-  } else {
+namespace {
+
+// The kinds of value each column holds in rows [fromRow, toRow).
+std::vector<unsigned> ColumnKinds(const TWorksheet& sheet, int fromRow, int toRow) {
+  const int firstColumn = sheet.FirstColumn();
+  std::vector<unsigned> kinds(static_cast<std::size_t>(sheet.LastColumn() - firstColumn + 1), 0);
+  for (int row = fromRow; row < toRow; ++row) {
+    for (const TSheetCell& cell : sheet.RowCells(row)) kinds[cell.column - firstColumn] |= KindBit(cell.kind);
+  }
+  return kinds;
+}
+
+// Adds rows [fromRow, toRow) of the sheet to rows, whose text pools are the
+// sheet's shared and own texts, numbered from firstShared and firstOwn.
+struct TSheetRows {
+  const TWorksheet& sheet;
+  const std::vector<TColumnInfo>& columns;
+  int filterIndex;  // -1: every row
+  std::uint32_t firstShared;
+  std::uint32_t firstOwn;
+
+  void Add(int fromRow, int toRow, TRowStore& rows, std::vector<int>* keptPositions) const {
     const int firstColumn = sheet.FirstColumn();
-    const int columnCount = sheet.LastColumn() - firstColumn + 1;
     const int titleRow = sheet.FirstRow();
-
-    std::vector<unsigned> kinds(static_cast<std::size_t>(columnCount), 0);
-    for (int row = titleRow + 1; row <= sheet.LastRow(); ++row) {
-      for (const TSheetCell& cell : sheet.RowCells(row)) kinds[cell.column - firstColumn] |= KindBit(cell.kind);
-    }
-    for (int i = 0; i < columnCount; ++i) result.columns.push_back({ColumnName(sheet, i), ColumnType(kinds[i]), kTextWidth});
-
-    int filterIndex = -1;
-    if (filterColumn) {
-      const auto found = std::find_if(result.columns.begin(), result.columns.end(),
-                                      [&](const TColumnInfo& column) { return EqualNoCaseAscii(column.name, *filterColumn); });
-      if (found == result.columns.end()) throw TQueryStatementError(FormatMessage("Field '%s' not found", {*filterColumn}));
-      filterIndex = static_cast<int>(found - result.columns.begin());
-    }
-
-    // The rows keep the sheet's text pools and refer to a longer text by
-    // its number instead of copying it: a small workbook can refer to one
-    // 32,767-character shared text from every cell, and a sheet of long texts
-    // would otherwise be held twice.  A short text costs less in the row
-    // itself than a reference.
-    const std::uint32_t firstShared = result.rows.AddTextPool(sheet.SharedTextPool());
-    const std::uint32_t firstOwn = result.rows.AddTextPool(sheet.OwnTextPool());
     const std::uint32_t sharedCount = sheet.SharedTextCount();
+    const std::size_t columnCount = columns.size();
     // Each row goes into the store value by value, without a row of values
     // in between.  A row's cells come ordered by column, one a position (as
     // TWorksheet::Find relies on too); the positions between them are null.
-    TRowStore& rows = result.rows;
-    rows.reserve(static_cast<std::size_t>(sheet.LastRow() - titleRow));
-    const std::size_t columns = static_cast<std::size_t>(columnCount);
-    for (int row = titleRow + 1; row <= sheet.LastRow(); ++row) {
+    for (int row = fromRow; row < toRow; ++row) {
       if (filterIndex >= 0) {
         if (!KeptByFilter(sheet.Find(row, firstColumn + filterIndex))) continue;
         if (keptPositions != nullptr) keptPositions->push_back(row - titleRow - 1);
       }
-      rows.BeginRow(columns);
+      rows.BeginRow(columnCount);
       std::size_t next = 0;
       for (const TSheetCell& cell : sheet.RowCells(row)) {
         const std::size_t index = static_cast<std::size_t>(cell.column - firstColumn);
         if (index < next) throw std::logic_error("a sheet row's cells are out of order");
         for (; next < index; ++next) rows.AddNull();
         next = index + 1;
-        const TFieldType type = result.columns[index].type;
+        const TFieldType type = columns[index].type;
         if (cell.kind == TCellKind::ckText && type == TFieldType::ftWideString) {
           const std::string_view text = sheet.Text(cell);
           if (text.size() >= kShortText) {
@@ -161,11 +148,91 @@ TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std
         }
         rows.AddValue(CellValue(sheet, &cell, type));
       }
-      for (; next < columns; ++next) rows.AddNull();
+      for (; next < columnCount; ++next) rows.AddNull();
       rows.EndRow();
     }
   }
+};
+
+}  // namespace
+
+namespace detail {
+
+TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std::string>& filterColumn,
+                                std::vector<int>* keptPositions, int splitFromRows) {
+  TStatementResult result;
+  if (keptPositions != nullptr) keptPositions->clear();
+  if (sheet.IsEmpty()) {
+    // An empty sheet still has one (unnamed) column and no rows; a filter
+    // on another column fails as on a sheet with titles.
+    result.columns.push_back({"F1", TFieldType::ftWideString, kTextWidth});
+    if (filterColumn && !EqualNoCaseAscii(result.columns.front().name, *filterColumn)) {
+      throw TQueryStatementError(FormatMessage("Field '%s' not found", {*filterColumn}));
+    }
+    return result;
+  }
+  const int columnCount = sheet.LastColumn() - sheet.FirstColumn() + 1;
+  const int firstRow = sheet.FirstRow() + 1;  // after the titles
+  const int endRow = sheet.LastRow() + 1;
+  // A large sheet is gone through in two halves at once, the later half on
+  // a second thread, each pass of it: the import reads its sheet before its
+  // first row and the second core is free then.
+  const bool split = splitFromRows > 0 && endRow - firstRow >= splitFromRows;
+  const int middle = split ? firstRow + (endRow - firstRow) / 2 : endRow;
+
+  std::future<std::vector<unsigned>> laterKinds;
+  if (split) laterKinds = std::async(std::launch::async, ColumnKinds, std::cref(sheet), middle, endRow);
+  std::vector<unsigned> kinds = ColumnKinds(sheet, firstRow, middle);
+  if (split) {
+    const std::vector<unsigned> later = laterKinds.get();
+    for (std::size_t i = 0; i < kinds.size(); ++i) kinds[i] |= later[i];
+  }
+  for (int i = 0; i < columnCount; ++i) {
+    result.columns.push_back({ColumnName(sheet, i), ColumnType(kinds[static_cast<std::size_t>(i)]), kTextWidth});
+  }
+
+  int filterIndex = -1;
+  if (filterColumn) {
+    const auto found = std::find_if(result.columns.begin(), result.columns.end(),
+                                    [&](const TColumnInfo& column) { return EqualNoCaseAscii(column.name, *filterColumn); });
+    if (found == result.columns.end()) throw TQueryStatementError(FormatMessage("Field '%s' not found", {*filterColumn}));
+    filterIndex = static_cast<int>(found - result.columns.begin());
+  }
+
+  // The rows keep the sheet's text pools and refer to a longer text by
+  // its number instead of copying it: a small workbook can refer to one
+  // 32,767-character shared text from every cell, and a sheet of long texts
+  // would otherwise be held twice.  A short text costs less in the row
+  // itself than a reference.
+  const std::uint32_t firstShared = result.rows.AddTextPool(sheet.SharedTextPool());
+  const std::uint32_t firstOwn = result.rows.AddTextPool(sheet.OwnTextPool());
+  const TSheetRows sheetRows{sheet, result.columns, filterIndex, firstShared, firstOwn};
+  result.rows.reserve(static_cast<std::size_t>(middle - firstRow));
+  if (!split) {
+    sheetRows.Add(firstRow, endRow, result.rows, keptPositions);
+    return result;
+  }
+  TRowStore laterRows;
+  laterRows.AddTextPool(sheet.SharedTextPool());
+  laterRows.AddTextPool(sheet.OwnTextPool());
+  laterRows.reserve(static_cast<std::size_t>(endRow - middle));
+  std::vector<int> laterKept;
+  std::vector<int>* laterKeptOrNone = keptPositions != nullptr ? &laterKept : nullptr;
+  // Declared after what it fills: should this thread's half fail, leaving
+  // the scope waits for the other half before those go.
+  std::future<void> later = std::async(std::launch::async, [&] { sheetRows.Add(middle, endRow, laterRows, laterKeptOrNone); });
+  sheetRows.Add(firstRow, middle, result.rows, keptPositions);
+  later.get();
+  result.rows.AppendRows(std::move(laterRows));
+  if (keptPositions != nullptr) keptPositions->insert(keptPositions->end(), laterKept.begin(), laterKept.end());
   return result;
+}
+
+}  // namespace detail
+
+TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std::string>& filterColumn,
+                                std::vector<int>* keptPositions) {
+  return detail::WorksheetTable(sheet, filterColumn, keptPositions, detail::kSplitSheetFromRows);
 }
 
 }  // namespace tabrin

@@ -26,6 +26,15 @@ namespace tabrin {
 TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std::string>& filterColumn,
                                 std::vector<int>* keptPositions = nullptr);
 
+namespace detail {
+// Sheets of at least this many rows below the titles are gone through in
+// two halves on two threads.
+inline constexpr int kSplitSheetFromRows = 16384;
+// WorksheetTable with the split from splitFromRows rows (0: never).
+TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std::string>& filterColumn,
+                                std::vector<int>* keptPositions, int splitFromRows);
+}  // namespace detail
+
 // For each record the query filtered on filterColumn keeps, in order, its
 // position among the records of the unfiltered query (0 = the row after the
 // titles).  The same rule as WorksheetTable's filter, without building the
