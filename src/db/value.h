@@ -19,23 +19,6 @@ enum class TValueType { vtNull, vtText, vtInteger, vtFloat, vtDateTime, vtBoolea
 class TValue {
  public:
   TValue() = default;  // null
-  TValue(const TValue&) = default;
-  TValue(TValue&&) noexcept = default;
-  TValue& operator=(TValue&&) noexcept = default;
-  // A text over a text reuses the room the old one had; the importers copy
-  // a dozen texts a row from one record into another this way.
-  TValue& operator=(const TValue& other) {
-    if (this != &other) {
-      auto* held = std::get_if<1>(&storage_);
-      const auto* given = std::get_if<1>(&other.storage_);
-      if (held != nullptr && given != nullptr) {
-        held->assign(*given);
-      } else {
-        storage_ = other.storage_;
-      }
-    }
-    return *this;
-  }
   static TValue Null() { return TValue(); }
   static TValue Text(std::string text) { return TValue(Storage(std::in_place_index<1>, std::move(text))); }
   static TValue Integer(std::int64_t value) { return TValue(Storage(std::in_place_index<2>, value)); }
@@ -51,18 +34,6 @@ class TValue {
       storage_.emplace<1>(text);
     }
   }
-
-  // Exchanges two values; two texts exchange their buffers, without a copy.
-  void swap(TValue& other) noexcept {
-    auto* held = std::get_if<1>(&storage_);
-    auto* given = std::get_if<1>(&other.storage_);
-    if (held != nullptr && given != nullptr) {
-      held->swap(*given);
-    } else {
-      storage_.swap(other.storage_);
-    }
-  }
-  friend void swap(TValue& a, TValue& b) noexcept { a.swap(b); }
 
   TValueType Type() const { return static_cast<TValueType>(storage_.index()); }
   bool IsNull() const { return storage_.index() == 0; }

@@ -24,8 +24,7 @@ class TSheetStatement : public TPreparedStatement {
     // and messages, instead of reading the sheet a second time for them.
     std::vector<int> kept;
     TStatementResult result = WorksheetTable(sheet, query_.filterColumn, &kept);
-    const std::lock_guard<std::mutex> hold(keptPositions_->lock);
-    keptPositions_->bySheetAndFilter[{query_.sheet, *query_.filterColumn}] = std::move(kept);
+    (*keptPositions_)[{query_.sheet, *query_.filterColumn}] = std::move(kept);
     return result;
   }
 
@@ -46,11 +45,8 @@ std::unique_ptr<TPreparedStatement> TWorkbookBackend::Prepare(const std::string&
 
 std::vector<int> TWorkbookBackend::FilteredRecordPositions(const std::string& sheet,
                                                            const std::string& filterColumn) const {
-  {
-    const std::lock_guard<std::mutex> hold(keptPositions_->lock);
-    const auto found = keptPositions_->bySheetAndFilter.find({sheet, filterColumn});
-    if (found != keptPositions_->bySheetAndFilter.end()) return found->second;
-  }
+  const auto found = keptPositions_->find({sheet, filterColumn});
+  if (found != keptPositions_->end()) return found->second;
   return tabrin::FilteredRecordPositions(workbook_->ReadSheet(sheet), filterColumn);
 }
 

@@ -13,7 +13,6 @@
 // connection; a connection belongs to one thread at a time.
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,16 +30,13 @@ class TWorkbookBackend : public TBackend {
   std::unique_ptr<TPreparedStatement> Prepare(const std::string& sql) override;
 
   // FilteredRecordPositions (workbook_table.h) of a filtered sheet query:
-  // those of its last run when it has run, so that they number the records
-  // it gave even if the file has changed since; else read from the sheet.
+  // those its last run found when it has run, else read from the sheet.
   std::vector<int> FilteredRecordPositions(const std::string& sheet, const std::string& filterColumn) const;
 
   // The positions of each filtered query's last run, by sheet and filter
-  // column as the query names them.  Its statements fill it.
-  struct TKeptPositions {
-    std::mutex lock;
-    std::map<std::pair<std::string, std::string>, std::vector<int>> bySheetAndFilter;
-  };
+  // column as the query names them.  Its statements fill it (on the
+  // connection's thread, like everything else of the connection).
+  using TKeptPositions = std::map<std::pair<std::string, std::string>, std::vector<int>>;
 
  private:
   std::shared_ptr<const TSpreadsheet> workbook_;
