@@ -39,9 +39,27 @@ struct TColumnInfo {
 };
 
 
+// Rows a backend already holds in a form of its own (a workbook's sheet),
+// read one at a time when asked for instead of copied into a row store
+// first.  Const, and used from the thread of the connection only.
+class TRowSource {
+ public:
+  explicit TRowSource(std::size_t size) : size_(size) {}
+  virtual ~TRowSource() = default;
+  // Known from the start: asked for with every value read.
+  std::size_t Size() const { return size_; }
+  // out gets the row's values, one per column; its texts keep their room.
+  virtual void Decode(std::size_t index, TRow& out) const = 0;
+
+ private:
+  std::size_t size_;
+};
+
 struct TStatementResult {
   std::vector<TColumnInfo> columns;  // empty for statements without a result
   TRowStore rows;                    // every row, each columns.size() values
+  // When set, the rows are these, and rows stays empty.
+  std::shared_ptr<const TRowSource> rowSource;
   std::int64_t rowsAffected = -1;    // for INSERT/UPDATE/DELETE; -1 otherwise
   // After an INSERT: the new row's identity (see TTableInfo::rowLocator), or null.
   TValue insertedRowLocator;

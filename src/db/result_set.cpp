@@ -4,13 +4,14 @@ namespace tabrin {
 
 void TResultSet::Rewind() {
   current_ = 0;
-  eof_ = result_.rows.empty();
+  eof_ = StoredRowCount() == 0;
   decodedRow_ = -1;
 }
 
 void TResultSet::Clear() {
   tailPending_ = false;
   result_.rows.clear();
+  result_.rowSource.reset();
   currentRow_.clear();
   Rewind();
 }
@@ -45,13 +46,31 @@ void TResultSet::StorePendingRow() const {
 const TRow& TResultSet::CurrentRow() const {
   if (decodedRow_ != current_) {
     StorePendingRow();
-    result_.rows.Decode(static_cast<std::size_t>(current_), currentRow_);
+    if (result_.rowSource) {
+      result_.rowSource->Decode(static_cast<std::size_t>(current_), currentRow_);
+    } else {
+      result_.rows.Decode(static_cast<std::size_t>(current_), currentRow_);
+    }
     decodedRow_ = current_;
   }
   return currentRow_;
 }
 
+void TResultSet::TakeRowsFromSource() {
+  if (!result_.rowSource) return;
+  const std::shared_ptr<const TRowSource> source = std::move(result_.rowSource);
+  result_.rowSource.reset();
+  result_.rows.clear();
+  result_.rows.reserve(source->Size());
+  TRow row;
+  for (std::size_t i = 0; i < source->Size(); ++i) {
+    source->Decode(i, row);
+    result_.rows.push_back(row);
+  }
+}
+
 void TResultSet::AppendRow(TRow&& row) {
+  TakeRowsFromSource();
   StorePendingRow();
   // Swapped rather than moved, so that the edit buffer gets this row's
   // room back for the next record instead of allocating anew.
@@ -63,6 +82,7 @@ void TResultSet::AppendRow(TRow&& row) {
 }
 
 void TResultSet::ReplaceCurrentRow(const TRow& row) {
+  TakeRowsFromSource();
   if (tailPending_ && current_ == RowCount() - 1) {
     currentRow_ = row;
     decodedRow_ = current_;

@@ -168,20 +168,6 @@ void TRowStore::push_back(const TRow& row, std::span<const std::uint32_t> pooled
 
 void TRowStore::Replace(std::size_t index, const TRow& row) { locations_.at(index) = Encode(row); }
 
-void TRowStore::AppendRows(TRowStore&& other) {
-  const bool samePools =
-      other.textPools_.size() == textPools_.size() &&
-      std::equal(textPools_.begin(), textPools_.end(), other.textPools_.begin(), [](const TextPool& a, const TextPool& b) {
-        return a.base == b.base && a.texts == b.texts;
-      });
-  if (!samePools) throw std::logic_error("row stores with other text pools cannot be joined");
-  const auto firstBlock = static_cast<std::uint32_t>(blocks_.size());
-  locations_.reserve(locations_.size() + other.locations_.size());
-  for (const Location& location : other.locations_) locations_.push_back({firstBlock + location.block, location.offset});
-  for (Block& block : other.blocks_) blocks_.push_back(std::move(block));
-  other.clear();
-}
-
 // The row being added value by value is written into pending_ through a
 // pointer, as Encode writes a block: growing a vector byte by byte cost more
 // than the values themselves on a wide result.

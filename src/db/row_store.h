@@ -73,10 +73,6 @@ class TRowStore {
   void Decode(std::size_t index, TRow& out) const;
   // Rewrites one row (its old bytes stay unused until the store is cleared).
   void Replace(std::size_t index, const TRow& row);
-  // Takes over the rows of another store, after these; both must have the
-  // same text pools, added in the same order (std::logic_error otherwise).
-  // The other store's bytes move over as they are.
-  void AppendRows(TRowStore&& other);
 
   // Row by row, value by value (see above).
   void BeginRow(std::size_t values);

@@ -219,6 +219,7 @@ class TSqliteStatement : public TPreparedStatement {
 
   bool ExecuteAgain(std::span<const TValue> params, TStatementResult& result) override {
     result.rows.clear();
+    result.rowSource.reset();
     result.rowsAffected = -1;
     result.insertedRowLocator = TValue();
     return Run(params, result, true);

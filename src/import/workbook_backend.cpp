@@ -18,7 +18,7 @@ class TSheetStatement : public TPreparedStatement {
     if (!params.empty()) throw TabrinError("A sheet query takes no parameters");
     // Read afresh each time, so that a reopened query sees the sheet as the
     // file has it.
-    const TWorksheet sheet = workbook_->ReadSheet(query_.sheet);
+    auto sheet = std::make_shared<const TWorksheet>(workbook_->ReadSheet(query_.sheet));
     if (!query_.filterColumn) return WorksheetTable(sheet, query_.filterColumn);
     // The records' sheet rows come with the table, for an import's journal
     // and messages, instead of reading the sheet a second time for them.

@@ -18,8 +18,6 @@ namespace tabrin {
 namespace {
 
 constexpr int kTextWidth = 255;
-// Texts shorter than this are kept in their rows rather than once for all.
-constexpr std::size_t kShortText = 16;
 
 // The types a column can be delivered as, as bits so a column's mix is one value.
 enum TKindBits : unsigned { kText = 1, kNumber = 2, kDate = 4, kBoolean = 8 };
@@ -107,59 +105,57 @@ std::vector<unsigned> ColumnKinds(const TWorksheet& sheet, int fromRow, int toRo
   return kinds;
 }
 
-// Adds rows [fromRow, toRow) of the sheet to rows, whose text pools are the
-// sheet's shared and own texts, numbered from firstShared and firstOwn.
-struct TSheetRows {
-  const TWorksheet& sheet;
-  const std::vector<TColumnInfo>& columns;
-  int filterIndex;  // -1: every row
-  std::uint32_t firstShared;
-  std::uint32_t firstOwn;
+// The sheet's rows after the titles as a query's rows, each read from the
+// sheet's cells when it is asked for: an import goes through its sheet once,
+// and copying every row into a row store first cost a sixth of it.
+class TSheetRowSource : public TRowSource {
+ public:
+  // keptRows: the sheet rows a filter keeps, or none for every row.
+  TSheetRowSource(std::shared_ptr<const TWorksheet> sheet, std::vector<TFieldType> types,
+                  std::optional<std::vector<int>> keptRows)
+      : TRowSource(keptRows ? keptRows->size() : static_cast<std::size_t>(sheet->LastRow() - sheet->FirstRow())),
+        sheet_(std::move(sheet)),
+        types_(std::move(types)),
+        keptRows_(std::move(keptRows)) {}
 
-  void Add(int fromRow, int toRow, TRowStore& rows, std::vector<int>* keptPositions) const {
-    const int firstColumn = sheet.FirstColumn();
-    const int titleRow = sheet.FirstRow();
-    const std::uint32_t sharedCount = sheet.SharedTextCount();
-    const std::size_t columnCount = columns.size();
-    // Each row goes into the store value by value, without a row of values
-    // in between.  A row's cells come ordered by column, one a position (as
+  void Decode(std::size_t index, TRow& out) const override {
+    if (index >= Size()) throw std::out_of_range("no such sheet row");
+    const int row = keptRows_ ? (*keptRows_)[index] : sheet_->FirstRow() + 1 + static_cast<int>(index);
+    const int firstColumn = sheet_->FirstColumn();
+    const std::size_t columnCount = types_.size();
+    out.resize(columnCount);
+    // A row's cells come ordered by column, one a position (as
     // TWorksheet::Find relies on too); the positions between them are null.
-    for (int row = fromRow; row < toRow; ++row) {
-      if (filterIndex >= 0) {
-        if (!KeptByFilter(sheet.Find(row, firstColumn + filterIndex))) continue;
-        if (keptPositions != nullptr) keptPositions->push_back(row - titleRow - 1);
+    std::size_t next = 0;
+    for (const TSheetCell& cell : sheet_->RowCells(row)) {
+      const std::size_t column = static_cast<std::size_t>(cell.column - firstColumn);
+      if (column < next || column >= columnCount) throw std::logic_error("a sheet row's cells are out of order");
+      for (; next < column; ++next) out[next] = TValue();
+      next = column + 1;
+      TValue& value = out[column];
+      const TFieldType type = types_[column];
+      if (cell.kind == TCellKind::ckText && type == TFieldType::ftWideString) {
+        value.AssignText(sheet_->Text(cell));
+      } else {
+        value = CellValue(*sheet_, &cell, type);
       }
-      rows.BeginRow(columnCount);
-      std::size_t next = 0;
-      for (const TSheetCell& cell : sheet.RowCells(row)) {
-        const std::size_t index = static_cast<std::size_t>(cell.column - firstColumn);
-        if (index < next) throw std::logic_error("a sheet row's cells are out of order");
-        for (; next < index; ++next) rows.AddNull();
-        next = index + 1;
-        const TFieldType type = columns[index].type;
-        if (cell.kind == TCellKind::ckText && type == TFieldType::ftWideString) {
-          const std::string_view text = sheet.Text(cell);
-          if (text.size() >= kShortText) {
-            rows.AddPooledText(cell.text < sharedCount ? firstShared + cell.text : firstOwn + (cell.text - sharedCount));
-          } else {
-            rows.AddText(text);
-          }
-          continue;
-        }
-        rows.AddValue(CellValue(sheet, &cell, type));
-      }
-      for (; next < columnCount; ++next) rows.AddNull();
-      rows.EndRow();
     }
+    for (; next < columnCount; ++next) out[next] = TValue();
   }
+
+ private:
+  std::shared_ptr<const TWorksheet> sheet_;
+  std::vector<TFieldType> types_;
+  std::optional<std::vector<int>> keptRows_;
 };
 
 }  // namespace
 
 namespace detail {
 
-TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std::string>& filterColumn,
+TStatementResult WorksheetTable(std::shared_ptr<const TWorksheet> sheetHeld, const std::optional<std::string>& filterColumn,
                                 std::vector<int>* keptPositions, int splitFromRows) {
+  const TWorksheet& sheet = *sheetHeld;
   TStatementResult result;
   if (keptPositions != nullptr) keptPositions->clear();
   if (sheet.IsEmpty()) {
@@ -174,12 +170,11 @@ TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std
   const int columnCount = sheet.LastColumn() - sheet.FirstColumn() + 1;
   const int firstRow = sheet.FirstRow() + 1;  // after the titles
   const int endRow = sheet.LastRow() + 1;
-  // A large sheet is gone through in two halves at once, the later half on
-  // a second thread, each pass of it: the import reads its sheet before its
-  // first row and the second core is free then.
+  // The kinds of a large sheet's columns are gathered in two halves at once,
+  // the later half on a second thread: the import reads its sheet before
+  // its first row and the second core is free then.
   const bool split = splitFromRows > 0 && endRow - firstRow >= splitFromRows;
   const int middle = split ? firstRow + (endRow - firstRow) / 2 : endRow;
-
   std::future<std::vector<unsigned>> laterKinds;
   if (split) laterKinds = std::async(std::launch::async, ColumnKinds, std::cref(sheet), middle, endRow);
   std::vector<unsigned> kinds = ColumnKinds(sheet, firstRow, middle);
@@ -187,52 +182,34 @@ TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std
     const std::vector<unsigned> later = laterKinds.get();
     for (std::size_t i = 0; i < kinds.size(); ++i) kinds[i] |= later[i];
   }
+  std::vector<TFieldType> types;
   for (int i = 0; i < columnCount; ++i) {
-    result.columns.push_back({ColumnName(sheet, i), ColumnType(kinds[static_cast<std::size_t>(i)]), kTextWidth});
+    types.push_back(ColumnType(kinds[static_cast<std::size_t>(i)]));
+    result.columns.push_back({ColumnName(sheet, i), types.back(), kTextWidth});
   }
 
-  int filterIndex = -1;
+  std::optional<std::vector<int>> keptRows;
   if (filterColumn) {
     const auto found = std::find_if(result.columns.begin(), result.columns.end(),
                                     [&](const TColumnInfo& column) { return EqualNoCaseAscii(column.name, *filterColumn); });
     if (found == result.columns.end()) throw TQueryStatementError(FormatMessage("Field '%s' not found", {*filterColumn}));
-    filterIndex = static_cast<int>(found - result.columns.begin());
+    const int filterAt = sheet.FirstColumn() + static_cast<int>(found - result.columns.begin());
+    keptRows.emplace();
+    for (int row = firstRow; row < endRow; ++row) {
+      if (!KeptByFilter(sheet.Find(row, filterAt))) continue;
+      keptRows->push_back(row);
+      if (keptPositions != nullptr) keptPositions->push_back(row - firstRow);
+    }
   }
-
-  // The rows keep the sheet's text pools and refer to a longer text by
-  // its number instead of copying it: a small workbook can refer to one
-  // 32,767-character shared text from every cell, and a sheet of long texts
-  // would otherwise be held twice.  A short text costs less in the row
-  // itself than a reference.
-  const std::uint32_t firstShared = result.rows.AddTextPool(sheet.SharedTextPool());
-  const std::uint32_t firstOwn = result.rows.AddTextPool(sheet.OwnTextPool());
-  const TSheetRows sheetRows{sheet, result.columns, filterIndex, firstShared, firstOwn};
-  result.rows.reserve(static_cast<std::size_t>(middle - firstRow));
-  if (!split) {
-    sheetRows.Add(firstRow, endRow, result.rows, keptPositions);
-    return result;
-  }
-  TRowStore laterRows;
-  laterRows.AddTextPool(sheet.SharedTextPool());
-  laterRows.AddTextPool(sheet.OwnTextPool());
-  laterRows.reserve(static_cast<std::size_t>(endRow - middle));
-  std::vector<int> laterKept;
-  std::vector<int>* laterKeptOrNone = keptPositions != nullptr ? &laterKept : nullptr;
-  // Declared after what it fills: should this thread's half fail, leaving
-  // the scope waits for the other half before those go.
-  std::future<void> later = std::async(std::launch::async, [&] { sheetRows.Add(middle, endRow, laterRows, laterKeptOrNone); });
-  sheetRows.Add(firstRow, middle, result.rows, keptPositions);
-  later.get();
-  result.rows.AppendRows(std::move(laterRows));
-  if (keptPositions != nullptr) keptPositions->insert(keptPositions->end(), laterKept.begin(), laterKept.end());
+  result.rowSource = std::make_shared<TSheetRowSource>(std::move(sheetHeld), std::move(types), std::move(keptRows));
   return result;
 }
 
 }  // namespace detail
 
-TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std::string>& filterColumn,
+TStatementResult WorksheetTable(std::shared_ptr<const TWorksheet> sheet, const std::optional<std::string>& filterColumn,
                                 std::vector<int>* keptPositions) {
-  return detail::WorksheetTable(sheet, filterColumn, keptPositions, detail::kSplitSheetFromRows);
+  return detail::WorksheetTable(std::move(sheet), filterColumn, keptPositions, detail::kSplitSheetFromRows);
 }
 
 }  // namespace tabrin

@@ -12,6 +12,7 @@
 //   date plus the long time when not midnight, Booleans as "True"/"False");
 // - error cells (#N/A, #DIV/0!, ...) and empty texts are empty (null);
 // - with a filter column, only rows whose cell there is not empty remain.
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,15 +24,17 @@ namespace tabrin {
 
 // Raises "Field '%s' not found" when the sheet has no filter column.  With
 // a filter and keptPositions, also gives what FilteredRecordPositions does.
-TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std::string>& filterColumn,
+// The result's rows are read from the sheet, which it keeps, when they are
+// asked for (a row source); its columns are all known at once.
+TStatementResult WorksheetTable(std::shared_ptr<const TWorksheet> sheet, const std::optional<std::string>& filterColumn,
                                 std::vector<int>* keptPositions = nullptr);
 
 namespace detail {
-// Sheets of at least this many rows below the titles are gone through in
-// two halves on two threads.
+// The column kinds of sheets of at least this many rows below the titles
+// are gathered in two halves on two threads.
 inline constexpr int kSplitSheetFromRows = 16384;
 // WorksheetTable with the split from splitFromRows rows (0: never).
-TStatementResult WorksheetTable(const TWorksheet& sheet, const std::optional<std::string>& filterColumn,
+TStatementResult WorksheetTable(std::shared_ptr<const TWorksheet> sheet, const std::optional<std::string>& filterColumn,
                                 std::vector<int>* keptPositions, int splitFromRows);
 }  // namespace detail
 

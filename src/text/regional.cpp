@@ -1,5 +1,7 @@
 #include "text/regional.h"
 
+#include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -350,13 +352,16 @@ int ReadNumber(std::string_view text, std::size_t& pos, int& value) {
 }
 
 // The order of day, month and year in a short date pattern, as letters.
-std::string DateOrder(std::string_view pattern) {
-  std::string order;
+std::array<char, 3> DateOrder(std::string_view pattern) {
+  std::array<char, 3> order{};
+  std::size_t found = 0;
   for (const char c : pattern) {
     const char l = LowerAscii(c);
-    if ((l == 'y' || l == 'm' || l == 'd') && order.find(l) == std::string::npos) order += l;
+    if ((l != 'y' && l != 'm' && l != 'd') || std::find(order.begin(), order.begin() + found, l) != order.begin() + found) continue;
+    order[found++] = l;
   }
-  return order.size() == 3 ? order : "ymd";
+  if (found < order.size()) return {'y', 'm', 'd'};
+  return order;
 }
 
 bool ParseTime(std::string_view text, std::size_t& pos, char timeSeparator, DateTimeParts& p) {
@@ -429,8 +434,8 @@ std::optional<double> TRegionalFormats::ParseDateTime(std::string_view input) co
     separator = c;
     ++pos;
   }
-  std::string order = DateOrder(shortDate);
-  if (digits[0] >= 3 || separator == '-') order = "ymd";  // ISO and year-first texts
+  std::array<char, 3> order = DateOrder(shortDate);
+  if (digits[0] >= 3 || separator == '-') order = {'y', 'm', 'd'};  // ISO and year-first texts
   for (int k = 0; k < 3; ++k) {
     const char what = order[static_cast<std::size_t>(k)];
     if (what == 'y') {

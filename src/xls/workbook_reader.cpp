@@ -375,41 +375,13 @@ TWorksheet TWorkbookReader::ReadSheet(std::string_view name) const {
 
 namespace {
 
-// Room the packed cells of a sheet need at most, so that they are
-// allocated once.  Damage is left to the reading pass to report.
-std::size_t PackedCellBytes(std::string_view stream, std::size_t offset) {
-  std::size_t bytes = 0;
-  int nesting = 0;
-  while (stream.size() - offset >= 4) {
-    const auto type = static_cast<std::uint16_t>(static_cast<unsigned char>(stream[offset]) |
-                                                 static_cast<unsigned char>(stream[offset + 1]) << 8);
-    const std::size_t length = static_cast<unsigned char>(stream[offset + 2]) |
-                               static_cast<std::size_t>(static_cast<unsigned char>(stream[offset + 3])) << 8;
-    offset += 4 + length;
-    if (offset > stream.size()) break;
-    switch (type) {
-      case biff::kBof: ++nesting; break;
-      case biff::kEof:
-        if (--nesting <= 0) return bytes;
-        break;
-      case biff::kNumber: case biff::kFormula:
-        bytes += detail::kPackedRowMark + detail::kPackedNumber;
-        break;
-      case biff::kRk: case biff::kLabelSst: case biff::kLabel: case biff::kRString:
-        bytes += detail::kPackedRowMark + detail::kPackedRk;
-        break;
-      case biff::kBoolErr:
-        bytes += detail::kPackedRowMark + detail::kPackedFlag;
-        break;
-      case biff::kMulRk:
-        bytes += detail::kPackedRowMark + length / 6 * detail::kPackedRk;
-        break;
-      default:
-        break;
-    }
-  }
-  return bytes;
-}
+// Room the packed cells of a sheet need at most, for the sheet's records
+// taking recordBytes of the stream, so that they are allocated once without
+// going through the records beforehand.  A cell record packs into fewer bytes
+// than it has, row mark included, except a MULRK: 10 + 6n bytes for n cells
+// give at most 5 + 7n, less than 7/6 of it.  A file whose records run on
+// past that merely makes the cells grow again.
+std::size_t PackedCellBound(std::size_t recordBytes) { return recordBytes + recordBytes / 6 + 16; }
 
 // Cell records name their column in 16 bits; these workbooks end at IV.
 std::uint16_t CheckedColumn(std::uint32_t column) {
@@ -426,19 +398,25 @@ TWorksheet TWorkbookReader::ReadSheetRecords(const std::string& name, std::uint3
     // let go of before its cells are ordered and indexed.
     if (offset >= source_->streamSize) throw TDamagedDocument("a sheet lies outside the workbook stream");
     const std::size_t length = static_cast<std::size_t>(source_->streamSize - offset);
+    // The sheet's records end, at the latest, where the next sheet's begin.
+    std::uint64_t sheetEnd = source_->streamSize;
+    for (const TSheetEntry& sheet : sheets_) {
+      if (sheet.offset > offset) sheetEnd = std::min<std::uint64_t>(sheetEnd, sheet.offset);
+    }
+    const auto sheetBytes = static_cast<std::size_t>(sheetEnd - offset);
     // Lent where the records lie in one run of the file (no copy of them
     // at all), else read.
     if (const auto lent = source_->container->LendRootStreamPart(source_->streamName, offset, length)) {
-      ReadCells(lent->View(), sheetCells);
+      ReadCells(lent->View(), sheetBytes, sheetCells);
     } else {
       const TStreamBytes records = ReadStreamFrom(offset, length);
-      ReadCells(records.View(), sheetCells);
+      ReadCells(records.View(), sheetBytes, sheetCells);
     }
   }
   return sheetCells.Finish();
 }
 
-void TWorkbookReader::ReadCells(std::string_view stream, detail::TWorksheetBuilder& sheetCells) const {
+void TWorkbookReader::ReadCells(std::string_view stream, std::size_t sheetBytes, detail::TWorksheetBuilder& sheetCells) const {
   TBiffRecordCursor cursor(stream, 0);
   const TBiffRecord bof = cursor.Next();
   if (bof.type != biff::kBof || bof.body.size() < 4) {
@@ -451,7 +429,7 @@ void TWorkbookReader::ReadCells(std::string_view stream, detail::TWorksheetBuild
   }
 
   const std::uint32_t sharedCount = sharedStrings_->Count();
-  sheetCells.Reserve(PackedCellBytes(stream, 0));
+  sheetCells.Reserve(PackedCellBound(std::min(sheetBytes, stream.size())));
   // Tells a date from a number by its cell format and moves dates to the
   // usual day count (from 30 December 1899).
   const detail::TRkKind rkDate = dates1904_ ? detail::TRkKind::rkDate1904 : detail::TRkKind::rkDate1900;

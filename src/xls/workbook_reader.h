@@ -209,7 +209,9 @@ class TWorkbookReader {
   std::string DecodeBytes(std::string_view bytes) const;
   bool IsDateXf(std::uint16_t xf) const;
   TWorksheet ReadSheetRecords(const std::string& name, std::uint32_t offset) const;
-  void ReadCells(std::string_view records, detail::TWorksheetBuilder& sheetCells) const;
+  // records: the workbook stream from the sheet's BOF on; its own records
+  // take at most the first sheetBytes.
+  void ReadCells(std::string_view records, std::size_t sheetBytes, detail::TWorksheetBuilder& sheetCells) const;
   [[noreturn]] void Damaged(const std::string& reason) const;
 
   std::string displayName_;

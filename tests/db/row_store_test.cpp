@@ -74,37 +74,6 @@ TEST(RowStore, PooledTextsReadFromTheirPools) {
   EXPECT_THROW(store.push_back(TRow{TValue()}, std::vector<std::uint32_t>{3}), std::out_of_range);
 }
 
-// Rows built in two stores over the same pools read, once joined, as if
-// built in one; a later edit still lands in its row.  Stores over other
-// pools are not joined.
-TEST(RowStore, StoresOverTheSamePoolsJoinInOrder) {
-  auto pool = std::make_shared<TTextPool>();
-  pool->Add(std::string(100, 'p'));
-  TRowStore first, second, whole;
-  for (TRowStore* store : {&first, &second, &whole}) store->AddTextPool(pool);
-  const auto add = [](TRowStore& store, int i) {
-    store.BeginRow(3);
-    store.AddInteger(i);
-    store.AddText(std::string(static_cast<std::size_t>(i % 300), 't'));  // blocks fill at different rows
-    store.AddPooledText(0);
-    store.EndRow();
-  };
-  for (int i = 0; i < 3000; ++i) {
-    add(i < 1200 ? first : second, i);
-    add(whole, i);
-  }
-  first.AppendRows(std::move(second));
-  ASSERT_EQ(first.size(), whole.size());
-  for (std::size_t i = 0; i < whole.size(); ++i) ASSERT_EQ(first[i], whole[i]) << i;
-  first.Replace(2500, TRow{TValue::Text("改")});
-  EXPECT_EQ(first[2500], TRow{TValue::Text("改")});
-  EXPECT_EQ(first[2499], whole[2499]);
-
-  TRowStore otherPools;
-  otherPools.AddTextPool(std::make_shared<TTextPool>(*pool));
-  EXPECT_THROW(first.AppendRows(std::move(otherPools)), std::logic_error);
-}
-
 // A backend adds a result value by value; the rows read as pushed ones do,
 // also when one row vector is decoded into again and again (texts reusing
 // the room of earlier texts, values changing kind).

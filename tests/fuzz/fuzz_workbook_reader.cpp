@@ -42,18 +42,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         tabrin::OpenSpreadsheetBytes(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz");
     CheckMemory(baseline, size, "the workbook");
     for (const std::string& name : book->SheetNames()) {
-      const tabrin::TWorksheet sheet = book->ReadSheet(name);
+      const auto sheetHeld = std::make_shared<const tabrin::TWorksheet>(book->ReadSheet(name));
+      const tabrin::TWorksheet& sheet = *sheetHeld;
       CheckMemory(baseline, size, "a sheet");
       for (int row = sheet.FirstRow(); row <= sheet.LastRow(); ++row) {
         for (const tabrin::TSheetCell& cell : sheet.RowCells(row)) (void)sheet.Text(cell);
       }
       for (const std::optional<std::string>& filter : {std::optional<std::string>(), std::optional<std::string>("管理貨號")}) {
         try {
-          const tabrin::TStatementResult table = tabrin::WorksheetTable(sheet, filter);
+          const tabrin::TStatementResult table = tabrin::WorksheetTable(sheetHeld, filter);
           CheckMemory(baseline, size, "a sheet query");
           tabrin::TRow values;
-          for (std::size_t i = 0; i < table.rows.size(); ++i) {
-            table.rows.Decode(i, values);
+          const std::size_t rows = table.rowSource ? table.rowSource->Size() : 0;
+          for (std::size_t i = 0; i < rows; ++i) {
+            table.rowSource->Decode(i, values);
             if (values.size() != table.columns.size()) std::abort();
           }
         } catch (const tabrin::TabrinError&) {
