@@ -1,10 +1,12 @@
 #include "xls/workbook_reader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <new>
 
@@ -15,6 +17,7 @@
 #include "xls/biff_reader.h"
 #include "xls/cfb_reader.h"
 #include "xls/large_block.h"
+#include "xls/sheet_halves.h"
 #include "xls/worksheet_builder.h"
 
 namespace tabrin {
@@ -427,9 +430,54 @@ void TWorkbookReader::ReadCells(std::string_view stream, std::size_t sheetBytes,
     bofReader.Skip(2);
     if (bofReader.U16() != biff::kWorksheetSubstream) throw TDamagedDocument("a sheet does not start where the workbook says");
   }
+  sheetBytes = std::min(sheetBytes, stream.size());
+  sheetCells.Reserve(PackedCellBound(sheetBytes));
 
+  TCellReading reading;
+  TReadingStop readToTheEnd;
+  if (biffVersion_ != 8 || splitSheetsFromBytes_ == 0 || sheetBytes < splitSheetsFromBytes_) {
+    ReadCellRecords(cursor, readToTheEnd, reading, sheetCells);
+    return;
+  }
+  // A large sheet is read in two halves at once: a second thread looks for
+  // the start of a row past the middle (detail::HalfwayRowStart) and reads
+  // from there into cells of its own.  They count only if this thread,
+  // reading from the start, arrives at exactly that record with nothing
+  // pending, so that reading straight on would have met the same records in
+  // the same state.  Anything else (the sheet ending first, this thread past
+  // that record before it was found, damage or own texts in the later half)
+  // and this thread reads the rest itself, as it would without the halves,
+  // with the same results and messages.  Only BIFF8 sheets: their cells read
+  // nothing but the workbook's tables.
+  TReadingStop halfway;    // kReadToTheEnd until the other thread has found it
+  TReadingStop laterStop;  // 0: the later half is not wanted
+  std::future<std::optional<detail::TWorksheetBuilder>> laterHalf = std::async(std::launch::async, [&] {
+    std::optional<detail::TWorksheetBuilder> laterCells;
+    const std::size_t start = detail::HalfwayRowStart(stream, sheetBytes);
+    if (start == 0) return laterCells;
+    halfway.offset.store(start, std::memory_order_relaxed);
+    laterCells.emplace(std::string(), sharedStrings_);
+    laterCells->Reserve(PackedCellBound(sheetBytes - start));
+    TBiffRecordCursor laterCursor(stream, start);
+    TCellReading laterReading;
+    if (!ReadCellRecords(laterCursor, laterStop, laterReading, *laterCells)) laterCells.reset();
+    return laterCells;
+  });
+  const bool ended = ReadCellRecords(cursor, halfway, reading, sheetCells);
+  if (!ended && cursor.Offset() == halfway.offset.load(std::memory_order_relaxed) && reading.Clean()) {
+    try {
+      std::optional<detail::TWorksheetBuilder> laterCells = laterHalf.get();
+      if (laterCells && sheetCells.Join(std::move(*laterCells))) return;
+    } catch (...) {  // read on below, to fail as reading straight on fails
+    }
+  }
+  laterStop.offset.store(0, std::memory_order_relaxed);
+  if (!ended) ReadCellRecords(cursor, readToTheEnd, reading, sheetCells);
+}
+
+bool TWorkbookReader::ReadCellRecords(TBiffRecordCursor& cursor, const TReadingStop& stopAt, TCellReading& reading,
+                                      detail::TWorksheetBuilder& sheetCells) const {
   const std::uint32_t sharedCount = sharedStrings_->Count();
-  sheetCells.Reserve(PackedCellBound(std::min(sheetBytes, stream.size())));
   // Tells a date from a number by its cell format and moves dates to the
   // usual day count (from 30 December 1899).
   const detail::TRkKind rkDate = dates1904_ ? detail::TRkKind::rkDate1904 : detail::TRkKind::rkDate1900;
@@ -448,10 +496,12 @@ void TWorkbookReader::ReadCells(std::string_view stream, std::size_t sheetBytes,
     return biffVersion_ == 8 ? detail::ReadUnicodeString(body, 2) : DecodeBytes(body.Bytes(body.U16()));
   };
 
-  bool pendingString = false;  // a FORMULA whose text result follows in a STRING record
-  std::uint16_t pendingRow = 0, pendingColumn = 0;
-  int nesting = 0;  // embedded charts bring BOF..EOF blocks of their own
+  bool& pendingString = reading.pendingString;
+  std::uint16_t& pendingRow = reading.pendingRow;
+  std::uint16_t& pendingColumn = reading.pendingColumn;
+  int& nesting = reading.nesting;
   for (;;) {
+    if (cursor.Offset() >= stopAt.offset.load(std::memory_order_relaxed)) return false;
     if (cursor.AtEnd()) throw TDamagedDocument("a sheet ends before its last record");
     const TBiffRecord record = cursor.Next();
     TBiffBodyReader body(record);
@@ -460,7 +510,7 @@ void TWorkbookReader::ReadCells(std::string_view stream, std::size_t sheetBytes,
       continue;
     }
     if (record.type == biff::kEof) {
-      if (nesting == 0) break;
+      if (nesting == 0) return true;
       --nesting;
       continue;
     }

@@ -8,6 +8,7 @@
 // for, so memory stays proportional to the file and the sheet read.
 #include <cstddef>
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -25,6 +26,7 @@ namespace tabrin {
 
 namespace detail {
 class TWorksheetBuilder;
+class TBiffRecordCursor;
 class TContainerBytes;
 }
 
@@ -190,6 +192,12 @@ class TWorkbookReader {
   // Raises TabrinError naming the sheets there are when it is missing.
   TWorksheet ReadSheet(std::string_view name) const;
 
+  // Sheets whose records take at least this many bytes are read in two
+  // halves on two threads (0: never).  The result is the same either way;
+  // tests set it low to read small sheets in halves too.
+  static constexpr std::size_t kSplitSheetsFromBytes = 512 * 1024;
+  void SetSplitSheetsFromBytes(std::size_t bytes) { splitSheetsFromBytes_ = bytes; }
+
  private:
   struct TSheetEntry {
     std::string name;
@@ -212,6 +220,25 @@ class TWorkbookReader {
   // records: the workbook stream from the sheet's BOF on; its own records
   // take at most the first sheetBytes.
   void ReadCells(std::string_view records, std::size_t sheetBytes, detail::TWorksheetBuilder& sheetCells) const;
+  // Where the reading of a sheet's cell records stands between records.
+  struct TCellReading {
+    bool pendingString = false;  // a FORMULA whose text result follows in a STRING record
+    std::uint16_t pendingRow = 0, pendingColumn = 0;
+    int nesting = 0;  // embedded charts bring BOF..EOF blocks of their own
+    bool Clean() const { return !pendingString && nesting == 0; }
+  };
+  static constexpr std::size_t kReadToTheEnd = SIZE_MAX;
+  // Where a reading is to stop, which another thread may set meanwhile.  On
+  // a cache line of its own: a thread reads it at every record, and sharing
+  // the line with what the other thread writes all the time made reading in
+  // halves slower than reading straight through.
+  struct alignas(64) TReadingStop {
+    std::atomic<std::size_t> offset{kReadToTheEnd};
+  };
+  // Reads cell records from the cursor on: true after the sheet's EOF, false
+  // when the cursor stands at or past stopAt (before the next record).
+  bool ReadCellRecords(detail::TBiffRecordCursor& cursor, const TReadingStop& stopAt, TCellReading& reading,
+                       detail::TWorksheetBuilder& sheetCells) const;
   [[noreturn]] void Damaged(const std::string& reason) const;
 
   std::string displayName_;
@@ -222,6 +249,7 @@ class TWorkbookReader {
   std::vector<TSheetEntry> sheets_;
   std::vector<bool> dateXfs_;
   std::shared_ptr<TTextPool> sharedStrings_;
+  std::size_t splitSheetsFromBytes_ = kSplitSheetsFromBytes;
 };
 
 }  // namespace tabrin

@@ -165,6 +165,40 @@ void TWorksheetBuilder::AddOwnText(std::uint32_t row, std::uint32_t column, std:
   Append<sizeof index>(row, column, kText, &index);
 }
 
+bool TWorksheetBuilder::Join(TWorksheetBuilder&& later) {
+  if (later.sheet_.ownTexts_->Count() > 0) return false;
+  if (later.touched_) {
+    Touch(later.firstRow_, later.firstColumn_);
+    Touch(later.lastRow_, later.lastColumn_);
+  }
+  if (!later.anyCell_) return true;
+  TPackedCells& cells = sheet_.cells_;
+  const TPackedCells& laterCells = later.sheet_.cells_;
+  const std::uint32_t laterFirstRow = Load32(laterCells.data() + 1);  // the later cells begin with a row mark
+  const std::size_t offset = cells.size();
+  if (offset + laterCells.size() > UINT32_MAX) throw std::bad_alloc();
+  cells.resize(offset + laterCells.size());
+  std::memcpy(cells.begin() + offset, laterCells.data(), laterCells.size());
+  if (ordered_ && later.ordered_ && (!anyCell_ || laterFirstRow > cellRow_)) {
+    // The later rows' starts, counted from its first cell, move behind these
+    // cells; so do the rows between the two halves, empty, which it starts
+    // at its first cell.
+    std::vector<std::uint32_t>& starts = sheet_.rowStarts_;
+    const std::vector<std::uint32_t>& laterStarts = later.sheet_.rowStarts_;
+    for (std::size_t row = starts.size(); row < laterStarts.size(); ++row) {
+      starts.push_back(laterStarts[row] + static_cast<std::uint32_t>(offset));
+    }
+  } else {
+    ordered_ = false;  // ordered when finished, row marks and all
+  }
+  anyCell_ = true;
+  cellRow_ = later.cellRow_;
+  cellColumn_ = later.cellColumn_;
+  lastCellRow_ = std::max(lastCellRow_, later.lastCellRow_);
+  cellCount_ += later.cellCount_;
+  return true;
+}
+
 // Cells that came out of order: each is moved to its row's place, then the
 // cells of each row are ordered by column, a position written twice keeping
 // the later cell.  Takes the packed cells once more, not more.

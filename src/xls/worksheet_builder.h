@@ -50,6 +50,12 @@ class TWorksheetBuilder {
   void AddOwnText(std::uint32_t row, std::uint32_t column, std::string_view text);
   std::size_t CellCount() const { return cellCount_; }
 
+  // Takes over the cells another builder (over the same shared texts) was
+  // given from a later part of the same sheet's records, as if they had been
+  // added here after these.  False, and nothing taken, when the later cells
+  // hold texts of their own: their numbers would clash with these.
+  bool Join(TWorksheetBuilder&& later);
+
   // Orders the cells (a position written twice keeps the later cell) and
   // indexes the rows.  The builder is spent afterwards.
   TWorksheet Finish();
