@@ -316,7 +316,12 @@ void TQuery::CheckWritable() const {
 void TQuery::Append() {
   CheckBrowseMode();
   CheckWritable();
-  editBuffer_.assign(result_.Columns().size(), TValue());
+  // Emptied in place: an import appends a record a row, and most of the
+  // buffer's values are null already.
+  editBuffer_.resize(result_.Columns().size());
+  for (TValue& value : editBuffer_) {
+    if (!value.IsNull()) value = TValue();
+  }
   modified_.assign(result_.Columns().size(), false);
   state_ = TDataSetState::dsInsert;
 }
