@@ -65,16 +65,36 @@ struct TStatementResult {
   TValue insertedRowLocator;
 };
 
+// The parameters of one run: values side by side, or each where a pointer
+// points (an insert's values picked out of the record being written, which
+// saves copying them row after row).
+class TParamList {
+ public:
+  TParamList(std::span<const TValue> values) : values_(values.data()), size_(values.size()) {}
+  TParamList(const std::vector<TValue>& values) : TParamList(std::span<const TValue>(values)) {}
+  TParamList(std::span<const TValue* const> picked) : picked_(picked.data()), size_(picked.size()) {}
+  TParamList(const std::vector<const TValue*>& picked) : TParamList(std::span<const TValue* const>(picked)) {}
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  const TValue& operator[](std::size_t index) const { return picked_ != nullptr ? *picked_[index] : values_[index]; }
+
+ private:
+  const TValue* values_ = nullptr;
+  const TValue* const* picked_ = nullptr;
+  std::size_t size_ = 0;
+};
+
 class TPreparedStatement {
  public:
   virtual ~TPreparedStatement() = default;
   // Binds params to the "?" markers in order and runs the statement.
-  virtual TStatementResult Execute(std::span<const TValue> params) = 0;
+  virtual TStatementResult Execute(TParamList params) = 0;
   // The same into a result this statement filled on its last run (a lookup
   // run once per imported row): returns true when result.columns were left
   // as they were because the columns are the same, so the caller need not
   // look at them again.  By default everything is replaced.
-  virtual bool ExecuteAgain(std::span<const TValue> params, TStatementResult& result) {
+  virtual bool ExecuteAgain(TParamList params, TStatementResult& result) {
     result = Execute(params);
     return false;
   }

@@ -135,7 +135,7 @@ TStatementResult TConnection::Run(const std::string& sql, std::span<const TValue
   return Prepared(sql)->Execute(params);
 }
 
-bool TConnection::RunHeld(TStatementHold& hold, const std::string& sql, std::span<const TValue> params,
+bool TConnection::RunHeld(TStatementHold& hold, const std::string& sql, TParamList params,
                           TStatementResult& result) {
   Backend();  // raises when closed
   const bool fresh = hold.statement == nullptr || hold.session != session_ || hold.sql != sql;

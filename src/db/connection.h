@@ -71,7 +71,7 @@ class TConnection {
   // Runs the held statement (sql) into `result`, which the last run through
   // this hold filled; returns TPreparedStatement::ExecuteAgain's answer
   // (false when the statement is new to the hold).
-  bool RunHeld(TStatementHold& hold, const std::string& sql, std::span<const TValue> params, TStatementResult& result);
+  bool RunHeld(TStatementHold& hold, const std::string& sql, TParamList params, TStatementResult& result);
 
   // The open backend; raises "<name>: Connection is closed" when closed.
   TBackend& Backend();

@@ -192,7 +192,7 @@ class TOdbcStatement : public TPreparedStatement {
   }
   ~TOdbcStatement() override { SQLFreeHandle(SQL_HANDLE_STMT, stmt_); }
 
-  TStatementResult Execute(std::span<const TValue> params) override {
+  TStatementResult Execute(TParamList params) override {
     SQLFreeStmt(stmt_, SQL_CLOSE);
     SQLFreeStmt(stmt_, SQL_RESET_PARAMS);
     std::vector<TParamBuffer> buffers(params.size());

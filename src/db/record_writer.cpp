@@ -32,15 +32,12 @@ void TRecordWriter::Target(TConnection& connection, const std::string& table, co
 }
 
 TValue TRecordWriter::Insert(const TRow& values, const TColumnFlags& modified) {
-  // The parameters keep their room from row to row: a text copied over a
-  // text of the last row reuses it.
-  std::size_t count = 0;
+  // The parameters are the written values themselves, picked out of the
+  // record where they are: an import inserts a record a row.
+  insertParams_.clear();
   for (std::size_t i = 0; i < columns_.size(); ++i) {
-    if (!modified[i]) continue;
-    if (count == insertParams_.size()) insertParams_.emplace_back();
-    insertParams_[count++] = values[i];
+    if (modified[i]) insertParams_.push_back(&values[i]);
   }
-  insertParams_.resize(count);
   if (modified != insertMask_ || insertSql_.empty()) {
     TBackend& backend = connection_->Backend();
     std::string names;

@@ -63,9 +63,8 @@ class TRecordWriter {
   TColumnFlags insertMask_;
   std::string insertSql_;
   TStatementHold insertHold_;
-  // The values an insert binds, kept from row to row so that their texts
-  // reuse their room instead of being allocated afresh for every record.
-  TRow insertParams_;
+  // Where the values an insert binds are, in the record being inserted.
+  std::vector<const TValue*> insertParams_;
   TColumnFlags updateMask_;
   std::string updateAssignments_;
   std::string updateWhere_;

@@ -211,13 +211,13 @@ class TSqliteStatement : public TPreparedStatement {
   }
   ~TSqliteStatement() override { sqlite3_finalize(statement_); }
 
-  TStatementResult Execute(std::span<const TValue> params) override {
+  TStatementResult Execute(TParamList params) override {
     TStatementResult result;
     Run(params, result, false);
     return result;
   }
 
-  bool ExecuteAgain(std::span<const TValue> params, TStatementResult& result) override {
+  bool ExecuteAgain(TParamList params, TStatementResult& result) override {
     result.rows.clear();
     result.rowSource.reset();
     result.rowsAffected = -1;
@@ -229,7 +229,7 @@ class TSqliteStatement : public TPreparedStatement {
   // Runs the statement into an empty result; with keepColumns, result.columns
   // hold this statement's columns of the last run and are left alone when
   // they are still right (then true is returned).
-  bool Run(std::span<const TValue> params, TStatementResult& result, bool keepColumns) {
+  bool Run(TParamList params, TStatementResult& result, bool keepColumns) {
     // Every marker is bound again below, so old bindings need no clearing.
     sqlite3_reset(statement_);
     const int markers = sqlite3_bind_parameter_count(statement_);

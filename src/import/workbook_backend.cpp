@@ -14,7 +14,7 @@ class TSheetStatement : public TPreparedStatement {
                   std::shared_ptr<TWorkbookBackend::TKeptPositions> keptPositions)
       : workbook_(std::move(workbook)), query_(std::move(query)), keptPositions_(std::move(keptPositions)) {}
 
-  TStatementResult Execute(std::span<const TValue> params) override {
+  TStatementResult Execute(TParamList params) override {
     if (!params.empty()) throw TabrinError("A sheet query takes no parameters");
     // Read afresh each time, so that a reopened query sees the sheet as the
     // file has it.

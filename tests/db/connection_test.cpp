@@ -262,7 +262,7 @@ class TOneSheetBackend : public TBackend {
  public:
   class TStatement : public TPreparedStatement {
    public:
-    TStatementResult Execute(std::span<const TValue>) override {
+    TStatementResult Execute(TParamList) override {
       TStatementResult result;
       result.columns = {{"小分類代碼", TFieldType::ftWideString, 255}, {"小分類名稱", TFieldType::ftWideString, 255}};
       result.rows = {{TValue::Text("001"), TValue::Text("飲料")}, {TValue::Text("002"), TValue()}};
