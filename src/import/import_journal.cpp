@@ -22,7 +22,12 @@ constexpr std::string_view kJournalFile = "Journal.db";
 // which a rollback journal does not copy, while a write-ahead log writes
 // them twice (into the log, then into the file) with a sync each time; the
 // journal's few readers hold it only for a moment.
+//
+// Pages of 64 KiB (for a new journal; one made before keeps its pages): a
+// batch's records go into a chain of pages, and a sixteenth as many cost
+// less to write.
 constexpr const char* kSchema = R"sql(
+PRAGMA page_size = 65536;
 PRAGMA journal_mode = TRUNCATE;
 PRAGMA synchronous = FULL;
 CREATE TABLE IF NOT EXISTS JournalEntry (
@@ -277,8 +282,10 @@ class TStatement {
       }
     }
   }
+  // The bytes must stay as they are until the statement has stepped: a
+  // batch's records are megabytes, not worth a copy.
   void BindBlob(int at, const std::string& bytes) {
-    sqlite3_bind_blob64(statement_, at, bytes.data(), bytes.size(), SQLITE_TRANSIENT);
+    sqlite3_bind_blob64(statement_, at, bytes.data(), bytes.size(), SQLITE_STATIC);
   }
   bool Step() {
     const int rc = sqlite3_step(statement_);
