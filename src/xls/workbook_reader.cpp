@@ -444,34 +444,47 @@ void TWorkbookReader::ReadCells(std::string_view stream, std::size_t sheetBytes,
   // from there into cells of its own.  They count only if this thread,
   // reading from the start, arrives at exactly that record with nothing
   // pending, so that reading straight on would have met the same records in
-  // the same state.  Anything else (the sheet ending first, this thread past
-  // that record before it was found, damage or own texts in the later half)
-  // and this thread reads the rest itself, as it would without the halves,
-  // with the same results and messages.  Only BIFF8 sheets: their cells read
-  // nothing but the workbook's tables.
+  // the same state.  Then the other thread stops where it has got to, its
+  // cells join these, and this thread reads on from there in the state the
+  // other one left: neither waits for the other, however their shares of
+  // the machine fall.  Anything else (the sheet ending first, this thread
+  // past that record before it was found, damage or own texts in the later
+  // half) and this thread reads the rest itself, as it would without the
+  // halves, with the same results and messages.  Only BIFF8 sheets: their
+  // cells read nothing but the workbook's tables.
   TReadingStop halfway;    // kReadToTheEnd until the other thread has found it
-  TReadingStop laterStop;  // 0: the later half is not wanted
-  std::future<std::optional<detail::TWorksheetBuilder>> laterHalf = std::async(std::launch::async, [&] {
-    std::optional<detail::TWorksheetBuilder> laterCells;
+  TReadingStop laterStop;  // 0: stop where you are
+  struct TLaterHalf {
+    std::optional<detail::TWorksheetBuilder> cells;  // none: no row start found
+    bool ended = false;        // read to the sheet's EOF, else stopped:
+    std::size_t stoppedAt = 0;  // before this record,
+    TCellReading reading;       // in this state
+  };
+  std::future<TLaterHalf> laterHalf = std::async(std::launch::async, [&] {
+    TLaterHalf later;
     const std::size_t start = detail::HalfwayRowStart(stream, sheetBytes);
-    if (start == 0) return laterCells;
+    if (start == 0) return later;
     halfway.offset.store(start, std::memory_order_relaxed);
-    laterCells.emplace(std::string(), sharedStrings_);
-    laterCells->Reserve(PackedCellBound(sheetBytes - start));
+    later.cells.emplace(std::string(), sharedStrings_);
+    later.cells->Reserve(PackedCellBound(sheetBytes - start));
     TBiffRecordCursor laterCursor(stream, start);
-    TCellReading laterReading;
-    if (!ReadCellRecords(laterCursor, laterStop, laterReading, *laterCells)) laterCells.reset();
-    return laterCells;
+    later.ended = ReadCellRecords(laterCursor, laterStop, later.reading, *later.cells);
+    later.stoppedAt = laterCursor.Offset();
+    return later;
   });
   const bool ended = ReadCellRecords(cursor, halfway, reading, sheetCells);
+  laterStop.offset.store(0, std::memory_order_relaxed);
   if (!ended && cursor.Offset() == halfway.offset.load(std::memory_order_relaxed) && reading.Clean()) {
     try {
-      std::optional<detail::TWorksheetBuilder> laterCells = laterHalf.get();
-      if (laterCells && sheetCells.Join(std::move(*laterCells))) return;
-    } catch (...) {  // read on below, to fail as reading straight on fails
+      TLaterHalf later = laterHalf.get();
+      if (later.cells && sheetCells.Join(std::move(*later.cells))) {
+        if (later.ended) return;
+        cursor = TBiffRecordCursor(stream, later.stoppedAt);
+        reading = later.reading;
+      }
+    } catch (...) {  // read on from the middle, to fail as reading straight on fails
     }
   }
-  laterStop.offset.store(0, std::memory_order_relaxed);
   if (!ended) ReadCellRecords(cursor, readToTheEnd, reading, sheetCells);
 }
 

@@ -167,11 +167,16 @@ void TWorksheetBuilder::AddOwnText(std::uint32_t row, std::uint32_t column, std:
 
 bool TWorksheetBuilder::Join(TWorksheetBuilder&& later) {
   if (later.sheet_.ownTexts_->Count() > 0) return false;
+  if (later.anyCell_) JoinCells(later);
   if (later.touched_) {
     Touch(later.firstRow_, later.firstColumn_);
     Touch(later.lastRow_, later.lastColumn_);
   }
-  if (!later.anyCell_) return true;
+  return true;
+}
+
+// The cells themselves; should room for them fail, nothing has changed.
+void TWorksheetBuilder::JoinCells(const TWorksheetBuilder& later) {
   TPackedCells& cells = sheet_.cells_;
   const TPackedCells& laterCells = later.sheet_.cells_;
   const std::uint32_t laterFirstRow = Load32(laterCells.data() + 1);  // the later cells begin with a row mark
@@ -196,7 +201,6 @@ bool TWorksheetBuilder::Join(TWorksheetBuilder&& later) {
   cellColumn_ = later.cellColumn_;
   lastCellRow_ = std::max(lastCellRow_, later.lastCellRow_);
   cellCount_ += later.cellCount_;
-  return true;
 }
 
 // Cells that came out of order: each is moved to its row's place, then the

@@ -66,6 +66,7 @@ class TWorksheetBuilder {
   template <std::size_t ValueSize>
   void Append(std::uint32_t row, std::uint32_t column, unsigned char tag, const void* value);
   void OrderCells();
+  void JoinCells(const TWorksheetBuilder& later);
 
   TWorksheet sheet_;
   std::uint32_t sharedCount_ = 0;
