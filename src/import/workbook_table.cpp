@@ -6,6 +6,7 @@
 #include <future>
 #include <optional>
 #include <stdexcept>
+#include <system_error>
 #include <vector>
 
 #include "text/ascii.h"
@@ -173,10 +174,17 @@ TStatementResult WorksheetTable(std::shared_ptr<const TWorksheet> sheetHeld, con
   // The kinds of a large sheet's columns are gathered in two halves at once,
   // the later half on a second thread: the import reads its sheet before
   // its first row and the second core is free then.
-  const bool split = splitFromRows > 0 && endRow - firstRow >= splitFromRows;
-  const int middle = split ? firstRow + (endRow - firstRow) / 2 : endRow;
+  bool split = splitFromRows > 0 && endRow - firstRow >= splitFromRows;
+  int middle = split ? firstRow + (endRow - firstRow) / 2 : endRow;
   std::future<std::vector<unsigned>> laterKinds;
-  if (split) laterKinds = std::async(std::launch::async, ColumnKinds, std::cref(sheet), middle, endRow);
+  if (split) {
+    try {
+      laterKinds = std::async(std::launch::async, ColumnKinds, std::cref(sheet), middle, endRow);
+    } catch (const std::system_error&) {  // no second thread to be had: all on this one
+      split = false;
+      middle = endRow;
+    }
+  }
   std::vector<unsigned> kinds = ColumnKinds(sheet, firstRow, middle);
   if (split) {
     const std::vector<unsigned> later = laterKinds.get();

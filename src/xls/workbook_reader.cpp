@@ -9,6 +9,7 @@
 #include <future>
 #include <iterator>
 #include <new>
+#include <system_error>
 
 #include "text/ascii.h"
 #include "text/encoding.h"
@@ -460,18 +461,24 @@ void TWorkbookReader::ReadCells(std::string_view stream, std::size_t sheetBytes,
     std::size_t stoppedAt = 0;  // before this record,
     TCellReading reading;       // in this state
   };
-  std::future<TLaterHalf> laterHalf = std::async(std::launch::async, [&] {
-    TLaterHalf later;
-    const std::size_t start = detail::HalfwayRowStart(stream, sheetBytes);
-    if (start == 0) return later;
-    halfway.offset.store(start, std::memory_order_relaxed);
-    later.cells.emplace(std::string(), sharedStrings_);
-    later.cells->Reserve(PackedCellBound(sheetBytes - start));
-    TBiffRecordCursor laterCursor(stream, start);
-    later.ended = ReadCellRecords(laterCursor, laterStop, later.reading, *later.cells);
-    later.stoppedAt = laterCursor.Offset();
-    return later;
-  });
+  std::future<TLaterHalf> laterHalf;
+  try {
+    laterHalf = std::async(std::launch::async, [&] {
+      TLaterHalf later;
+      const std::size_t start = detail::HalfwayRowStart(stream, sheetBytes);
+      if (start == 0) return later;
+      halfway.offset.store(start, std::memory_order_relaxed);
+      later.cells.emplace(std::string(), sharedStrings_);
+      later.cells->Reserve(PackedCellBound(sheetBytes - start));
+      TBiffRecordCursor laterCursor(stream, start);
+      later.ended = ReadCellRecords(laterCursor, laterStop, later.reading, *later.cells);
+      later.stoppedAt = laterCursor.Offset();
+      return later;
+    });
+  } catch (const std::system_error&) {  // no second thread to be had: read straight through
+    ReadCellRecords(cursor, readToTheEnd, reading, sheetCells);
+    return;
+  }
   const bool ended = ReadCellRecords(cursor, halfway, reading, sheetCells);
   laterStop.offset.store(0, std::memory_order_relaxed);
   if (!ended && cursor.Offset() == halfway.offset.load(std::memory_order_relaxed) && reading.Clean()) {

@@ -133,8 +133,9 @@ void ParseXmlPart(const TZipPackage& package, std::string_view partName, std::ui
   TXmlStream stream(handler);
 
   // The next chunk is inflated on a second thread while expat parses the
-  // one before it.  Should parsing fail, the future's destructor waits for
-  // that read before the chunks and the part go.
+  // one before it (or, should no thread be had, when it is asked for).
+  // Should parsing fail, the future's destructor waits for that read before
+  // the chunks and the part go.
   std::vector<char> chunks[2] = {std::vector<char>(kChunk), std::vector<char>(kChunk)};
   int current = 0;
   std::size_t got = part->Read(chunks[current].data(), kChunk);
@@ -142,7 +143,7 @@ void ParseXmlPart(const TZipPackage& package, std::string_view partName, std::ui
     const bool last = got == 0;
     std::future<std::size_t> next;
     if (!last) {
-      next = std::async(std::launch::async,
+      next = std::async(std::launch::async | std::launch::deferred,
                         [&part, &chunk = chunks[1 - current]] { return part->Read(chunk.data(), chunk.size()); });
     }
     if (!stream.Parse(chunks[current].data(), got, last)) stream.Raise(partName);
