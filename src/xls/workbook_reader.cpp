@@ -479,6 +479,13 @@ void TWorkbookReader::ReadCells(std::string_view stream, std::size_t sheetBytes,
     ReadCellRecords(cursor, readToTheEnd, reading, sheetCells);
     return;
   }
+  // However this thread leaves (an error in its half too), the other one
+  // stops at its next record rather than reading its half for nothing
+  // while the future waits for it.
+  struct TStopLater {
+    TReadingStop& stop;
+    ~TStopLater() { stop.offset.store(0, std::memory_order_relaxed); }
+  } stopLater{laterStop};
   const bool ended = ReadCellRecords(cursor, halfway, reading, sheetCells);
   laterStop.offset.store(0, std::memory_order_relaxed);
   if (!ended && cursor.Offset() == halfway.offset.load(std::memory_order_relaxed) && reading.Clean()) {

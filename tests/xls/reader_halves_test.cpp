@@ -177,13 +177,22 @@ TEST(WorkbookReaderHalves, CellsAroundTheCutReadAsStraightThrough) {
          for (int i = 0; i < 400; ++i) w.WriteNumber(i, 0, 99, kDefaultXfIndex);
          w.WriteRecord(0x000A, 0);
        }},
-      // A damaged record late in the sheet: the same message either way.
+      // A damaged record late or early in the sheet: the same message either way.
       {"damaged_late",
        [](TxlsWorkbookWriter& w, int row) {
          if (row == kRows * 3 / 4) {
            std::uint8_t* body = w.ClearBuffer(14);
            PutU16(body, row);
            PutU16(body + 2, 300);  // beyond the last column
+           w.WriteRecord(0x0203, 14);
+         }
+       }},
+      {"damaged_early",
+       [](TxlsWorkbookWriter& w, int row) {
+         if (row == kRows / 4) {
+           std::uint8_t* body = w.ClearBuffer(14);
+           PutU16(body, row);
+           PutU16(body + 2, 300);
            w.WriteRecord(0x0203, 14);
          }
        }},
