@@ -59,7 +59,6 @@ const TRow& TResultSet::CurrentRow() const {
 void TResultSet::TakeRowsFromSource() {
   if (!result_.rowSource) return;
   const std::shared_ptr<const TRowSource> source = std::move(result_.rowSource);
-  result_.rowSource.reset();
   result_.rows.clear();
   result_.rows.reserve(source->Size());
   TRow row;

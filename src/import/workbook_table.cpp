@@ -1,6 +1,5 @@
 #include "import/workbook_table.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <future>
@@ -111,17 +110,18 @@ std::vector<unsigned> ColumnKinds(const TWorksheet& sheet, int fromRow, int toRo
 // and copying every row into a row store first cost a sixth of it.
 class TSheetRowSource : public TRowSource {
  public:
-  // keptRows: the sheet rows a filter keeps, or none for every row.
+  // kept: the positions of the rows a filter keeps (FilteredRecordPositions),
+  // or none for every row.
   TSheetRowSource(std::shared_ptr<const TWorksheet> sheet, std::vector<TFieldType> types,
-                  std::optional<std::vector<int>> keptRows)
-      : TRowSource(keptRows ? keptRows->size() : static_cast<std::size_t>(sheet->LastRow() - sheet->FirstRow())),
+                  std::optional<std::vector<int>> kept)
+      : TRowSource(kept ? kept->size() : static_cast<std::size_t>(sheet->LastRow() - sheet->FirstRow())),
         sheet_(std::move(sheet)),
         types_(std::move(types)),
-        keptRows_(std::move(keptRows)) {}
+        kept_(std::move(kept)) {}
 
   void Decode(std::size_t index, TRow& out) const override {
     if (index >= Size()) throw std::out_of_range("no such sheet row");
-    const int row = keptRows_ ? (*keptRows_)[index] : sheet_->FirstRow() + 1 + static_cast<int>(index);
+    const int row = sheet_->FirstRow() + 1 + (kept_ ? (*kept_)[index] : static_cast<int>(index));
     const int firstColumn = sheet_->FirstColumn();
     const std::size_t columnCount = types_.size();
     out.resize(columnCount);
@@ -147,7 +147,7 @@ class TSheetRowSource : public TRowSource {
  private:
   std::shared_ptr<const TWorksheet> sheet_;
   std::vector<TFieldType> types_;
-  std::optional<std::vector<int>> keptRows_;
+  std::optional<std::vector<int>> kept_;
 };
 
 }  // namespace
@@ -196,20 +196,12 @@ TStatementResult WorksheetTable(std::shared_ptr<const TWorksheet> sheetHeld, con
     result.columns.push_back({ColumnName(sheet, i), types.back(), kTextWidth});
   }
 
-  std::optional<std::vector<int>> keptRows;
+  std::optional<std::vector<int>> kept;
   if (filterColumn) {
-    const auto found = std::find_if(result.columns.begin(), result.columns.end(),
-                                    [&](const TColumnInfo& column) { return EqualNoCaseAscii(column.name, *filterColumn); });
-    if (found == result.columns.end()) throw TQueryStatementError(FormatMessage("Field '%s' not found", {*filterColumn}));
-    const int filterAt = sheet.FirstColumn() + static_cast<int>(found - result.columns.begin());
-    keptRows.emplace();
-    for (int row = firstRow; row < endRow; ++row) {
-      if (!KeptByFilter(sheet.Find(row, filterAt))) continue;
-      keptRows->push_back(row);
-      if (keptPositions != nullptr) keptPositions->push_back(row - firstRow);
-    }
+    kept = FilteredRecordPositions(sheet, *filterColumn);
+    if (keptPositions != nullptr) *keptPositions = *kept;
   }
-  result.rowSource = std::make_shared<TSheetRowSource>(std::move(sheetHeld), std::move(types), std::move(keptRows));
+  result.rowSource = std::make_shared<TSheetRowSource>(std::move(sheetHeld), std::move(types), std::move(kept));
   return result;
 }
 

@@ -12,11 +12,6 @@ namespace {
 
 [[noreturn]] void RecordEndsEarly() { throw TDamagedDocument("a record ends before its data"); }
 
-std::uint16_t U16At(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                    static_cast<unsigned char>(bytes[at + 1]) << 8);
-}
-
 void AppendUtf16Unit(std::string& out, char16_t unit, char16_t& pendingHigh) {
   if (pendingHigh != 0) {
     const char16_t high = pendingHigh;

@@ -22,6 +22,7 @@ constexpr std::uint16_t kBoundSheet = 0x0085;
 constexpr std::uint16_t kMulRk = 0x00BD;
 constexpr std::uint16_t kMulBlank = 0x00BE;
 constexpr std::uint16_t kRString = 0x00D6;
+constexpr std::uint16_t kDbCell = 0x00D7;
 constexpr std::uint16_t kXf = 0x00E0;
 constexpr std::uint16_t kSst = 0x00FC;
 constexpr std::uint16_t kLabelSst = 0x00FD;
@@ -30,6 +31,7 @@ constexpr std::uint16_t kNumber = 0x0203;
 constexpr std::uint16_t kLabel = 0x0204;
 constexpr std::uint16_t kBoolErr = 0x0205;
 constexpr std::uint16_t kString = 0x0207;
+constexpr std::uint16_t kRow = 0x0208;
 constexpr std::uint16_t kRk = 0x027E;
 constexpr std::uint16_t kFormat = 0x041E;
 constexpr std::uint16_t kBof = 0x0809;
@@ -43,6 +45,12 @@ constexpr std::uint16_t kVersionBiff8 = 0x0600;
 constexpr std::uint16_t kGlobalsSubstream = 0x0005;
 constexpr std::uint16_t kWorksheetSubstream = 0x0010;
 }  // namespace biff
+
+// The little-endian 16-bit value at `at` (the caller checks the bounds).
+inline std::uint16_t U16At(std::string_view bytes, std::size_t at) {
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
+                                    static_cast<unsigned char>(bytes[at + 1]) << 8);
+}
 
 struct TBiffRecord {
   std::uint16_t type = 0;

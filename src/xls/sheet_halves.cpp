@@ -9,8 +9,6 @@ namespace tabrin::detail {
 
 namespace {
 
-constexpr std::uint16_t kRowRecord = 0x0208;
-constexpr std::uint16_t kDbCell = 0x00D7;
 constexpr std::uint16_t kLastColumn = 255;
 
 // Records in a row that must look like a sheet's cell records before a
@@ -18,11 +16,6 @@ constexpr std::uint16_t kLastColumn = 255;
 // looked for.
 constexpr int kRecordsInStep = 16;
 constexpr std::size_t kLookWithin = 64 * 1024;
-
-std::uint16_t U16At(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                    static_cast<unsigned char>(bytes[at + 1]) << 8);
-}
 
 // The records that hold cells and name their row and column first.
 bool IsCellRecord(std::uint16_t type) {
@@ -54,8 +47,8 @@ bool LooksLikeCellAreaRecord(std::string_view records, std::size_t at, std::size
     case biff::kMulBlank: fits = length >= 8 && length % 2 == 0; break;
     case biff::kLabel: case biff::kRString: fits = length >= 9; break;
     case biff::kString: fits = length >= 3; break;
-    case kRowRecord: fits = length == 16; break;
-    case kDbCell: fits = length >= 4 && length % 2 == 0; break;
+    case biff::kRow: fits = length == 16; break;
+    case biff::kDbCell: fits = length >= 4 && length % 2 == 0; break;
     default: break;
   }
   if (fits && IsCellRecord(type) && U16At(records, at + 6) > kLastColumn) fits = false;
