@@ -35,7 +35,7 @@
 #include "db/schema.h"
 #include "export/export_command.h"
 #include "export/ferran3_xls.h"
-#include "xls/workbook_writer.h"
+#include "xls/biff8/workbook_writer.h"
 
 using namespace tabrin;
 using tabrin::bench::FillItems;

@@ -28,7 +28,7 @@
 #include "grid/gw_db_grid.h"
 #include "import/import_tabs.h"
 #include "import/workbook_backend.h"
-#include "xls/workbook_writer.h"
+#include "xls/biff8/workbook_writer.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include "db/query.h"
 #include "import/import_tabs.h"
 #include "import/workbook_backend.h"
-#include "xls/workbook_writer.h"
+#include "xls/biff8/workbook_writer.h"
 
 namespace {
 

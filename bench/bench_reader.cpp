@@ -40,7 +40,7 @@
 #include "import/workbook_backend.h"
 #include "text/format.h"
 #include "text/regional.h"
-#include "xls/workbook_reader.h"
+#include "xls/biff8/workbook_reader.h"
 
 using namespace tabrin;
 using tabrin::bench::FillItems;

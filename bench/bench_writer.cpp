@@ -23,7 +23,7 @@
 #include <string_view>
 #include <vector>
 
-#include "xls/workbook_writer.h"
+#include "xls/biff8/workbook_writer.h"
 
 namespace {
 

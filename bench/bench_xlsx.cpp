@@ -47,8 +47,8 @@
 #include "text/format.h"
 #include "text/regional.h"
 #include "xls/spreadsheet.h"
-#include "xls/xml_part.h"
-#include "xls/zip_package.h"
+#include "xls/ooxml/xml_part.h"
+#include "xls/ooxml/zip_package.h"
 
 using namespace tabrin;
 using tabrin::bench::FillItems;

@@ -3,7 +3,7 @@
 // the data cells use.
 #include "export/ferran3_xls.h"
 #include "export/xls_sheet.h"
-#include "xls/workbook_output.h"
+#include "xls/model/workbook_output.h"
 
 namespace tabrin {
 

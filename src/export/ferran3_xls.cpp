@@ -6,8 +6,8 @@
 #include "export/ferran_locale.h"
 #include "export/source_adapter.h"
 #include "text/error.h"
-#include "xls/workbook_writer.h"
-#include "xls/xlsx_writer.h"
+#include "xls/biff8/workbook_writer.h"
+#include "xls/ooxml/xlsx_writer.h"
 
 namespace tabrin {
 

@@ -26,9 +26,9 @@
 #include "export/sheet_extras.h"
 #include "export/xls_options.h"
 #include "export/xls_sheet.h"
-#include "xls/format_model.h"
-#include "xls/output_sink.h"
-#include "xls/sheet_objects.h"
+#include "xls/model/format_model.h"
+#include "xls/model/output_sink.h"
+#include "xls/model/sheet_objects.h"
 
 namespace tabrin {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "xls/drawing_objects.h"
-#include "xls/format_model.h"
+#include "xls/model/drawing_objects.h"
+#include "xls/model/format_model.h"
 
 namespace tabrin {
 

@@ -7,7 +7,7 @@
 //
 //   TxlsNote& note = AddNote(exporter);
 //   note.Row = 2; note.Col = 1; note.Lines = {"Checked", "by Lin"};
-#include "xls/drawing_objects.h"
+#include "xls/model/drawing_objects.h"
 
 namespace tabrin {
 

@@ -10,7 +10,7 @@
 #include "text/error.h"
 #include "text/format.h"
 #include "text/regional.h"
-#include "xls/workbook_output.h"
+#include "xls/model/workbook_output.h"
 
 namespace tabrin {
 

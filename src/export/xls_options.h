@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "export/sheet_extras.h"
-#include "xls/format_model.h"
+#include "xls/model/format_model.h"
 
 namespace tabrin {
 

@@ -2,7 +2,7 @@
 
 #include "export/ferran3_xls.h"
 #include "text/format.h"
-#include "xls/workbook_output.h"
+#include "xls/model/workbook_output.h"
 
 namespace tabrin {
 

@@ -15,8 +15,8 @@
 #include "export/string_list.h"
 #include "export/xls_options.h"
 #include "export/xls_sheet_settings.h"
-#include "xls/format_model.h"
-#include "xls/sheet_objects.h"
+#include "xls/model/format_model.h"
+#include "xls/model/sheet_objects.h"
 
 namespace tabrin {
 

@@ -11,8 +11,8 @@
 #include "export/sheet_extras.h"
 #include "export/string_list.h"
 #include "export/xls_options.h"
-#include "xls/format_model.h"
-#include "xls/sheet_objects.h"
+#include "xls/model/format_model.h"
+#include "xls/model/sheet_objects.h"
 
 namespace tabrin {
 

@@ -8,7 +8,7 @@
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
-#include "xls/workbook_writer.h"
+#include "xls/biff8/workbook_writer.h"
 
 namespace tabrin {
 namespace {

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "db/backend.h"
-#include "xls/workbook_reader.h"
+#include "xls/biff8/workbook_reader.h"
 
 namespace tabrin {
 

@@ -6,8 +6,8 @@
 
 #include "text/error.h"
 #include "text/format.h"
-#include "xls/xlsx_reader.h"
-#include "xls/zip_package.h"
+#include "xls/ooxml/xlsx_reader.h"
+#include "xls/ooxml/zip_package.h"
 
 namespace tabrin {
 

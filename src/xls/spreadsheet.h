@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "xls/workbook_reader.h"
+#include "xls/biff8/workbook_reader.h"
 
 namespace tabrin {
 

@@ -15,7 +15,7 @@
 #include "db/embedded_database.h"
 #include "db/query.h"
 #include "import/import_tabs.h"
-#include "xls/workbook_writer.h"
+#include "xls/biff8/workbook_writer.h"
 
 namespace tabrin::app {
 

@@ -26,7 +26,7 @@
 #include "db/query.h"
 #include "import/import_journal.h"
 #include "text/regional.h"
-#include "xls/workbook_writer.h"
+#include "xls/biff8/workbook_writer.h"
 
 namespace tabrin::cli {
 namespace {

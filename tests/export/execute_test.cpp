@@ -9,7 +9,7 @@
 #include "export/table_models.h"
 #include "export_fixture.h"
 #include "text/error.h"
-#include "xls/workbook_writer.h"
+#include "xls/biff8/workbook_writer.h"
 
 namespace tabrin::testing {
 namespace {

@@ -13,7 +13,7 @@
 #include "db/embedded_database.h"
 #include "db/query.h"
 #include "export/ferran3_xls.h"
-#include "xls/workbook_reader.h"
+#include "xls/biff8/workbook_reader.h"
 
 namespace tabrin::testing {
 

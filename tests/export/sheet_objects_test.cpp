@@ -45,7 +45,7 @@ TEST(SheetObjects, DefaultNoteLook) {
 
 #include "export/custom_source.h"
 #include "export/export_fixture.h"
-#include "xls/picture_file.h"
+#include "xls/biff8/drawing/picture_file.h"
 
 namespace tabrin::testing {
 namespace {

@@ -20,7 +20,7 @@
 #include <string_view>
 
 #include "import/workbook_table.h"
-#include "xls/workbook_reader.h"
+#include "xls/biff8/workbook_reader.h"
 #include "text/error.h"
 #include "xls/spreadsheet.h"
 

@@ -5,7 +5,7 @@
 #include <atomic>
 
 #include "import/import_tabs.h"
-#include "xls/workbook_writer.h"
+#include "xls/biff8/workbook_writer.h"
 
 namespace tabrin::test {
 

@@ -13,7 +13,7 @@
 #include "import/plan_report.h"
 #include "import_cases.h"
 #include "import_test_support.h"
-#include "xls/workbook_reader.h"
+#include "xls/biff8/workbook_reader.h"
 
 namespace tabrin::test {
 namespace {

@@ -1,7 +1,7 @@
 #include "import_test_support.h"
 
 #include "import/workbook_backend.h"
-#include "xls/workbook_writer.h"
+#include "xls/biff8/workbook_writer.h"
 
 namespace tabrin::test {
 

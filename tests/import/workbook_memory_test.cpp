@@ -16,7 +16,7 @@
 #include "import/import_tabs.h"
 #include "import/workbook_backend.h"
 #include "support/child_memory.h"
-#include "xls/workbook_writer.h"
+#include "xls/biff8/workbook_writer.h"
 
 namespace tabrin {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "xls/reader_test_support.h"
-#include "xls/workbook_reader.h"
-#include "xls/workbook_writer.h"
+#include "xls/biff8/workbook_reader.h"
+#include "xls/biff8/workbook_writer.h"
 #include "xls/writer_test_util.h"
 
 namespace tabrin {

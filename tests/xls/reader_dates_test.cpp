@@ -10,9 +10,9 @@
 #include "text/regional.h"
 #include "xls/reader_test_support.h"
 #include "xls/spreadsheet.h"
-#include "xls/workbook_writer.h"
+#include "xls/biff8/workbook_writer.h"
 #include "xls/writer_test_util.h"
-#include "xls/xlsx_writer.h"
+#include "xls/ooxml/xlsx_writer.h"
 
 namespace tabrin {
 namespace {

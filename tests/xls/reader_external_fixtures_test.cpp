@@ -8,8 +8,8 @@
 #include "text/error.h"
 #include "xls/reader_test_support.h"
 #include "xls/spreadsheet.h"
-#include "xls/workbook_reader.h"
-#include "xls/xlsx_reader.h"
+#include "xls/biff8/workbook_reader.h"
+#include "xls/ooxml/xlsx_reader.h"
 
 namespace tabrin {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "text/error.h"
 #include "xls/reader_test_support.h"
-#include "xls/workbook_reader.h"
+#include "xls/biff8/workbook_reader.h"
 
 namespace tabrin {
 namespace {

@@ -14,9 +14,9 @@
 #include "text/error.h"
 #include "text/format.h"
 #include "xls/reader_test_support.h"
-#include "xls/sheet_halves.h"
-#include "xls/workbook_reader.h"
-#include "xls/workbook_writer.h"
+#include "xls/biff8/sheet_halves.h"
+#include "xls/biff8/workbook_reader.h"
+#include "xls/biff8/workbook_writer.h"
 #include "xls/writer_test_util.h"
 
 namespace tabrin {

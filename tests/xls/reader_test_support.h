@@ -5,7 +5,7 @@
 #include <string>
 
 #include "text/format.h"
-#include "xls/workbook_reader.h"
+#include "xls/biff8/workbook_reader.h"
 
 namespace tabrin::test {
 

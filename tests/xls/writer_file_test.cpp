@@ -13,8 +13,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "xls/compound_file.h"
-#include "xls/workbook_writer.h"
+#include "xls/cfb/compound_file_writer.h"
+#include "xls/biff8/workbook_writer.h"
 #include "xls/writer_test_util.h"
 
 namespace tabrin {

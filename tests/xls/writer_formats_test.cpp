@@ -1,9 +1,9 @@
 // The format model and its registries; text measurement.
 #include <gtest/gtest.h>
 
-#include "xls/format_registry.h"
-#include "xls/sst_strings.h"
-#include "xls/text_measure.h"
+#include "xls/model/format_registry.h"
+#include "xls/biff8/sst_strings.h"
+#include "xls/model/text_measure.h"
 #include "xls/writer_test_util.h"
 
 namespace tabrin {

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "xls/writer_test_util.h"
-#include "xls/workbook_writer.h"
+#include "xls/biff8/workbook_writer.h"
 
 namespace tabrin {
 namespace {

@@ -2,8 +2,8 @@
 // for byte; the short form of local paths.
 #include <gtest/gtest.h>
 
-#include "xls/short_path.h"
-#include "xls/workbook_writer.h"
+#include "xls/biff8/drawing/short_path.h"
+#include "xls/biff8/workbook_writer.h"
 #include "xls/writer_test_util.h"
 
 namespace tabrin {

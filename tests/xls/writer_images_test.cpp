@@ -6,10 +6,10 @@
 
 #include <fstream>
 
-#include "xls/image_anchor.h"
-#include "xls/md4.h"
-#include "xls/picture_file.h"
-#include "xls/workbook_writer.h"
+#include "xls/biff8/drawing/image_anchor.h"
+#include "xls/biff8/drawing/md4.h"
+#include "xls/biff8/drawing/picture_file.h"
+#include "xls/biff8/workbook_writer.h"
 #include "xls/writer_test_util.h"
 
 namespace tabrin {

@@ -2,7 +2,7 @@
 // text records, the NOTE records after all of them, and the drawing group.
 #include <gtest/gtest.h>
 
-#include "xls/workbook_writer.h"
+#include "xls/biff8/workbook_writer.h"
 #include "xls/writer_test_util.h"
 
 namespace tabrin {

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "xls/writer_test_util.h"
-#include "xls/format_records.h"
-#include "xls/workbook_writer.h"
+#include "xls/biff8/format_records.h"
+#include "xls/biff8/workbook_writer.h"
 
 namespace tabrin {
 namespace {

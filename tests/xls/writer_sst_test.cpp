@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "xls/writer_test_util.h"
-#include "xls/sst_strings.h"
+#include "xls/biff8/sst_strings.h"
 
 namespace tabrin {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "xls/xls_stream.h"
+#include "xls/biff8/xls_stream.h"
 
 namespace tabrin {
 namespace {

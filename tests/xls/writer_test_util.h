@@ -12,9 +12,9 @@
 #include <unistd.h>
 
 #include "text/error.h"
-#include "xls/biff_record.h"
-#include "xls/sheet_objects.h"
-#include "xls/xls_stream.h"
+#include "xls/biff8/biff_record.h"
+#include "xls/model/sheet_objects.h"
+#include "xls/biff8/xls_stream.h"
 
 namespace tabrin::test {
 

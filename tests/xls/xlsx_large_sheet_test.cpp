@@ -16,7 +16,7 @@
 #include "text/error.h"
 #include "text/format.h"
 #include "xls/reader_test_support.h"
-#include "xls/xlsx_reader.h"
+#include "xls/ooxml/xlsx_reader.h"
 
 namespace tabrin {
 namespace {

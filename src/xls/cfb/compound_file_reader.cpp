@@ -1,0 +1,400 @@
+#include "xls/cfb/compound_file_reader.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "text/ascii.h"
+#include "text/encoding.h"
+#include "text/format.h"
+
+namespace tabrin::detail {
+
+namespace {
+
+constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
+constexpr std::uint32_t kNoStream = 0xFFFFFFFF;
+constexpr std::uint8_t kStreamEntry = 2;
+constexpr std::uint8_t kRootEntry = 5;
+constexpr std::size_t kHeaderSize = 512;
+constexpr std::size_t kEntrySize = 128;
+constexpr unsigned kMiniSectorShift = 6;
+constexpr unsigned char kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+
+std::uint16_t U16(std::string_view bytes, std::size_t at) {
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
+                                    static_cast<unsigned char>(bytes[at + 1]) << 8);
+}
+
+std::uint32_t U32(std::string_view bytes, std::size_t at) {
+  return static_cast<std::uint32_t>(U16(bytes, at)) | static_cast<std::uint32_t>(U16(bytes, at + 2)) << 16;
+}
+
+std::uint64_t U64(std::string_view bytes, std::size_t at) {
+  return static_cast<std::uint64_t>(U32(bytes, at)) | static_cast<std::uint64_t>(U32(bytes, at + 4)) << 32;
+}
+
+[[noreturn]] void Damaged(std::string_view pattern, std::initializer_list<MessageArg> args = {}) {
+  throw TDamagedDocument(FormatMessage(pattern, args));
+}
+
+}  // namespace
+
+TLentBytes::~TLentBytes() {
+  if (mapping_ != nullptr) ::munmap(mapping_, mappingSize_);
+}
+
+std::unique_ptr<TLentBytes> TMemoryBytes::Lend(std::uint64_t offset, std::size_t length) const {
+  return std::make_unique<TLentBytes>(bytes_.data() + offset, length);
+}
+
+void TMemoryBytes::Read(std::uint64_t offset, std::size_t length, char* out) const {
+  std::memcpy(out, bytes_.data() + offset, length);
+}
+
+TFileBytes::TFileBytes(const std::string& path) : path_(path) {
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) throw TabrinError(FormatMessage("Cannot open file '%s': %s", {path, std::strerror(errno)}));
+  struct stat status {};
+  if (::fstat(fd_, &status) != 0 || S_ISDIR(status.st_mode)) {
+    const int error = S_ISDIR(status.st_mode) ? EISDIR : errno;
+    ::close(fd_);
+    throw TabrinError(FormatMessage("Cannot open file '%s': %s", {path, std::strerror(error)}));
+  }
+  size_ = static_cast<std::uint64_t>(status.st_size);
+}
+
+TFileBytes::~TFileBytes() { ::close(fd_); }
+
+void TFileBytes::Read(std::uint64_t offset, std::size_t length, char* out) const {
+  while (length > 0) {
+    const ssize_t n = ::pread(fd_, out, length, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      throw TabrinError(FormatMessage("Cannot read file '%s': %s",
+                                      {path_, n == 0 ? "it is shorter than it was" : std::strerror(errno)}));
+    }
+    out += n, offset += static_cast<std::uint64_t>(n), length -= static_cast<std::size_t>(n);
+  }
+}
+
+std::unique_ptr<TLentBytes> TFileBytes::Lend(std::uint64_t offset, std::size_t length) const {
+  // A file cut short after it was opened would fault on a mapping past its
+  // end; its size is checked again first, and the bytes are copied when
+  // they cannot be mapped.
+  struct stat status {};
+  if (length == 0 || ::fstat(fd_, &status) != 0 || static_cast<std::uint64_t>(status.st_size) < offset + length) {
+    return nullptr;
+  }
+  const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+  const std::uint64_t start = offset / page * page;
+  const std::size_t mappingSize = static_cast<std::size_t>(offset - start) + length;
+  void* mapping = ::mmap(nullptr, mappingSize, PROT_READ, MAP_PRIVATE, fd_, static_cast<off_t>(start));
+  if (mapping == MAP_FAILED) return nullptr;
+  ::madvise(mapping, mappingSize, MADV_SEQUENTIAL | MADV_WILLNEED);
+  return std::make_unique<TLentBytes>(static_cast<const char*>(mapping) + (offset - start), length, mapping,
+                                      mappingSize);
+}
+
+std::string TFileBytes::Head(std::size_t length) const {
+  std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(length, size_)), '\0');
+  Read(0, head.size(), head.data());
+  return head;
+}
+
+TCompoundFileReader::TCompoundFileReader(std::string_view bytes) : memory_(bytes), bytes_(memory_) { Open(); }
+
+TCompoundFileReader::TCompoundFileReader(const TContainerBytes& bytes) : bytes_(bytes) { Open(); }
+
+void TCompoundFileReader::Open() {
+  size_ = bytes_.Size();
+  char signature[sizeof kSignature] = {};
+  if (size_ >= sizeof kSignature) bytes_.Read(0, sizeof signature, signature);
+  if (size_ < sizeof kSignature || std::memcmp(signature, kSignature, sizeof kSignature) != 0) {
+    throw TNotCompoundDocument("not a compound document");
+  }
+  if (size_ < kHeaderSize) Damaged("the file ends inside its header");
+  header_ = std::string(kHeaderSize, '\0');
+  bytes_.Read(0, kHeaderSize, header_.data());
+  ReadHeader();
+  ReadFat();
+  ReadDirectory();
+  ReadMiniFat();
+}
+
+void TCompoundFileReader::ReadHeader() {
+  const std::uint16_t major = U16(header_, 0x1A);
+  sectorShift_ = U16(header_, 0x1E);
+  if (major == 3 && sectorShift_ == 9) {
+    version4_ = false;
+  } else if (major == 4 && sectorShift_ == 12) {
+    version4_ = true;
+  } else {
+    Damaged("unknown container version %d with sector shift %d", {static_cast<int>(major), static_cast<int>(sectorShift_)});
+  }
+  sectorSize_ = std::size_t{1} << sectorShift_;
+  if (U16(header_, 0x20) != kMiniSectorShift) Damaged("unknown mini sector size");
+  fatSectorCount_ = U32(header_, 0x2C);
+  firstDirectorySector_ = U32(header_, 0x30);
+  miniCutoff_ = U32(header_, 0x38);
+  firstMiniFatSector_ = U32(header_, 0x3C);
+  miniFatSectorCount_ = U32(header_, 0x40);
+  firstDifatSector_ = U32(header_, 0x44);
+  difatSectorCount_ = U32(header_, 0x48);
+}
+
+std::string TCompoundFileReader::Sector(std::uint32_t index, std::size_t length) const {
+  const std::uint64_t offset = (static_cast<std::uint64_t>(index) + 1) << sectorShift_;
+  if (offset > size_ || size_ - offset < length) {
+    Damaged("the file ends before sector %d", {static_cast<long long>(index)});
+  }
+  std::string bytes(length, '\0');
+  bytes_.Read(offset, length, bytes.data());
+  return bytes;
+}
+
+void TCompoundFileReader::ReadFat() {
+  const std::size_t sectorsInFile = static_cast<std::size_t>(size_ >> sectorShift_);
+  if (fatSectorCount_ > sectorsInFile) Damaged("the allocation table claims more sectors than the file holds");
+
+  // The first 109 allocation-table sector numbers sit in the header, the
+  // rest in a chain of DIFAT sectors whose last entry links to the next.
+  std::vector<std::uint32_t> fatSectors;
+  fatSectors.reserve(fatSectorCount_);
+  for (std::size_t i = 0; i < 109 && fatSectors.size() < fatSectorCount_; ++i) {
+    fatSectors.push_back(U32(header_, 0x4C + 4 * i));
+  }
+  const std::size_t perDifatSector = sectorSize_ / 4 - 1;
+  std::uint32_t next = firstDifatSector_;
+  std::vector<bool> seen(sectorsInFile + 1, false);
+  while (fatSectors.size() < fatSectorCount_) {
+    if (next >= sectorsInFile || seen[next]) Damaged("the list of allocation-table sectors is broken");
+    seen[next] = true;
+    const std::string difat = Sector(next, sectorSize_);
+    for (std::size_t i = 0; i < perDifatSector && fatSectors.size() < fatSectorCount_; ++i) {
+      fatSectors.push_back(U32(difat, 4 * i));
+    }
+    next = U32(difat, 4 * perDifatSector);
+  }
+
+  const std::size_t perSector = sectorSize_ / 4;
+  fat_.reserve(fatSectors.size() * perSector);
+  for (const std::uint32_t sector : fatSectors) {
+    const std::string entries = Sector(sector, sectorSize_);
+    for (std::size_t i = 0; i < perSector; ++i) fat_.push_back(U32(entries, 4 * i));
+  }
+}
+
+std::vector<std::uint32_t> TCompoundFileReader::FollowChain(const std::vector<std::uint32_t>& table,
+                                                            std::uint32_t start, std::size_t needed,
+                                                            const char* what) const {
+  std::vector<std::uint32_t> chain;
+  std::vector<bool> seen(table.size(), false);
+  std::uint32_t current = start;
+  while (chain.size() < needed) {
+    if (current == kEndOfChain) {
+      if (needed == SIZE_MAX) break;
+      Damaged("the %s is shorter than its recorded size", {what});
+    }
+    if (current >= table.size()) Damaged("the %s points outside the file", {what});
+    if (seen[current]) Damaged("the sector chain of the %s runs in a loop", {what});
+    seen[current] = true;
+    chain.push_back(current);
+    current = table[current];
+  }
+  return chain;
+}
+
+std::string TCompoundFileReader::ReadRegularStream(std::uint32_t start, std::uint64_t size, const char* what) const {
+  if (size > size_) Damaged("the %s is larger than the file", {what});
+  const std::size_t needed = static_cast<std::size_t>((size + sectorSize_ - 1) >> sectorShift_);
+  const std::vector<std::uint32_t> chain = FollowChain(fat_, start, needed, what);
+  std::string out(static_cast<std::size_t>(size), '\0');
+  // Runs of consecutive sectors, the usual layout, are read at once.
+  std::size_t done = 0;
+  for (std::size_t i = 0; i < chain.size();) {
+    std::size_t run = 1;
+    while (i + run < chain.size() && chain[i + run] == chain[i] + run) ++run;
+    const std::uint64_t offset = (static_cast<std::uint64_t>(chain[i]) + 1) << sectorShift_;
+    const std::size_t length = std::min<std::size_t>(run << sectorShift_, out.size() - done);
+    if (offset > size_ || size_ - offset < length) {
+      Damaged("the file ends before sector %d", {static_cast<long long>(chain[i] + run - 1)});
+    }
+    bytes_.Read(offset, length, out.data() + done);
+    done += length;
+    i += run;
+  }
+  return out;
+}
+
+void TCompoundFileReader::ReadDirectory() {
+  const std::vector<std::uint32_t> chain = FollowChain(fat_, firstDirectorySector_, SIZE_MAX, "directory");
+  if (chain.empty()) Damaged("the directory is missing");
+  const std::size_t perSector = sectorSize_ / kEntrySize;
+  entries_.reserve(chain.size() * perSector);
+  for (const std::uint32_t sector : chain) {
+    const std::string block = Sector(sector, sectorSize_);
+    for (std::size_t i = 0; i < perSector; ++i) {
+      const std::string_view raw = std::string_view(block).substr(i * kEntrySize, kEntrySize);
+      TDirectoryEntry entry;
+      const std::size_t nameBytes = std::min<std::size_t>(U16(raw, 0x40), 64);
+      std::u16string name;
+      for (std::size_t at = 0; at + 1 < nameBytes; at += 2) {
+        const char16_t unit = U16(raw, at);
+        if (unit == 0) break;
+        name += unit;
+      }
+      entry.name = Utf16ToUtf8(name);
+      entry.type = static_cast<std::uint8_t>(raw[0x42]);
+      entry.left = U32(raw, 0x44);
+      entry.right = U32(raw, 0x48);
+      entry.child = U32(raw, 0x4C);
+      entry.start = U32(raw, 0x74);
+      // Version 3 files keep only 32 bits of size; some writers leave
+      // garbage in the high half.
+      entry.size = version4_ ? U64(raw, 0x78) : U32(raw, 0x78);
+      entries_.push_back(std::move(entry));
+    }
+  }
+  if (entries_.front().type != kRootEntry) Damaged("the directory has no root entry");
+}
+
+void TCompoundFileReader::ReadMiniFat() {
+  if (miniFatSectorCount_ == 0 || firstMiniFatSector_ == kEndOfChain) return;
+  if (miniFatSectorCount_ > fat_.size()) Damaged("the mini allocation table claims more sectors than the file holds");
+  const std::vector<std::uint32_t> chain = FollowChain(fat_, firstMiniFatSector_, miniFatSectorCount_, "mini allocation table");
+  const std::size_t perSector = sectorSize_ / 4;
+  miniFat_.reserve(chain.size() * perSector);
+  for (const std::uint32_t sector : chain) {
+    const std::string entries = Sector(sector, sectorSize_);
+    for (std::size_t i = 0; i < perSector; ++i) miniFat_.push_back(U32(entries, 4 * i));
+  }
+}
+
+std::string TCompoundFileReader::ReadMiniStream(std::uint32_t start, std::uint64_t size) const {
+  const TDirectoryEntry& root = entries_.front();
+  const std::size_t miniSector = std::size_t{1} << kMiniSectorShift;
+  const std::size_t needed = static_cast<std::size_t>((size + miniSector - 1) >> kMiniSectorShift);
+  const std::vector<std::uint32_t> chain = FollowChain(miniFat_, start, needed, "small stream");
+  // The mini stream itself is a regular stream owned by the root entry;
+  // only its sectors that the chain uses are needed, but it is small.
+  const std::string container = ReadRegularStream(root.start, root.size, "mini stream");
+  std::string out;
+  out.reserve(static_cast<std::size_t>(size));
+  for (const std::uint32_t sector : chain) {
+    const std::size_t offset = static_cast<std::size_t>(sector) << kMiniSectorShift;
+    const std::size_t length = std::min<std::size_t>(miniSector, static_cast<std::size_t>(size) - out.size());
+    if (offset > container.size() || container.size() - offset < length) {
+      Damaged("a small stream points outside the mini stream");
+    }
+    out.append(container, offset, length);
+  }
+  return out;
+}
+
+std::vector<std::uint32_t> TCompoundFileReader::RootChildren() const {
+  // The children of a storage form a tree through left/right links; a
+  // damaged tree may link back, so each entry is visited once.
+  std::vector<std::uint32_t> children;
+  std::vector<bool> seen(entries_.size(), false);
+  std::vector<std::uint32_t> pending{entries_.front().child};
+  while (!pending.empty()) {
+    const std::uint32_t index = pending.back();
+    pending.pop_back();
+    if (index == kNoStream || index >= entries_.size() || seen[index]) continue;
+    seen[index] = true;
+    children.push_back(index);
+    pending.push_back(entries_[index].left);
+    pending.push_back(entries_[index].right);
+  }
+  std::sort(children.begin(), children.end());
+  return children;
+}
+
+std::vector<std::string> TCompoundFileReader::RootStreamNames() const {
+  std::vector<std::string> names;
+  for (const std::uint32_t index : RootChildren()) {
+    if (entries_[index].type == kStreamEntry) names.push_back(entries_[index].name);
+  }
+  return names;
+}
+
+const TCompoundFileReader::TDirectoryEntry* TCompoundFileReader::FindRootStream(std::string_view name) const {
+  for (const std::uint32_t index : RootChildren()) {
+    const TDirectoryEntry& entry = entries_[index];
+    if (entry.type == kStreamEntry && EqualNoCaseAscii(entry.name, name)) return &entry;
+  }
+  return nullptr;
+}
+
+std::optional<std::string> TCompoundFileReader::ReadRootStream(std::string_view name) const {
+  const TDirectoryEntry* entry = FindRootStream(name);
+  if (entry == nullptr) return std::nullopt;
+  if (entry->size < miniCutoff_) return ReadMiniStream(entry->start, entry->size);
+  return ReadRegularStream(entry->start, entry->size, "stream");
+}
+
+std::unique_ptr<TLentBytes> TCompoundFileReader::LendRootStreamPart(std::string_view name, std::uint64_t offset,
+                                                                   std::size_t length) const {
+  const TDirectoryEntry* entry = FindRootStream(name);
+  if (entry == nullptr || entry->size < miniCutoff_ || entry->size > size_ || offset > entry->size ||
+      entry->size - offset < length || length == 0) {
+    return nullptr;
+  }
+  const std::size_t needed = static_cast<std::size_t>((offset + length + sectorSize_ - 1) >> sectorShift_);
+  const std::vector<std::uint32_t> chain = FollowChain(fat_, entry->start, needed, "stream");
+  const std::size_t first = static_cast<std::size_t>(offset >> sectorShift_);
+  for (std::size_t i = first + 1; i < chain.size(); ++i) {
+    if (chain[i] != chain[first] + (i - first)) return nullptr;
+  }
+  const std::uint64_t fileOffset =
+      ((static_cast<std::uint64_t>(chain[first]) + 1) << sectorShift_) + (offset - (static_cast<std::uint64_t>(first) << sectorShift_));
+  if (fileOffset > size_ || size_ - fileOffset < length) return nullptr;
+  return bytes_.Lend(fileOffset, length);
+}
+
+std::optional<std::uint64_t> TCompoundFileReader::RootStreamSize(std::string_view name) const {
+  const TDirectoryEntry* entry = FindRootStream(name);
+  if (entry == nullptr) return std::nullopt;
+  return entry->size;
+}
+
+void TCompoundFileReader::ReadRootStreamPart(std::string_view name, std::uint64_t offset, std::size_t length,
+                                             char* out) const {
+  const TDirectoryEntry* entry = FindRootStream(name);
+  if (entry == nullptr || offset > entry->size || entry->size - offset < length) {
+    Damaged("a part of a stream lies outside it");
+  }
+  if (entry->size < miniCutoff_) {
+    const std::string whole = ReadMiniStream(entry->start, entry->size);
+    std::memcpy(out, whole.data() + offset, length);
+    return;
+  }
+  if (entry->size > size_) Damaged("the stream is larger than the file");
+  const std::size_t needed = static_cast<std::size_t>((offset + length + sectorSize_ - 1) >> sectorShift_);
+  const std::vector<std::uint32_t> chain = FollowChain(fat_, entry->start, needed, "stream");
+  // Runs of consecutive sectors, the usual layout, are read at once.
+  std::uint64_t at = offset;  // the next stream byte to copy
+  const std::uint64_t end = offset + length;
+  for (std::size_t i = static_cast<std::size_t>(offset >> sectorShift_); i < chain.size() && at < end;) {
+    std::size_t run = 1;
+    while (i + run < chain.size() && chain[i + run] == chain[i] + run) ++run;
+    const std::uint64_t runStart = static_cast<std::uint64_t>(i) << sectorShift_;  // in the stream
+    const std::uint64_t runEnd = std::min<std::uint64_t>(end, runStart + (static_cast<std::uint64_t>(run) << sectorShift_));
+    const std::uint64_t fileOffset = ((static_cast<std::uint64_t>(chain[i]) + 1) << sectorShift_) + (at - runStart);
+    const std::size_t n = static_cast<std::size_t>(runEnd - at);
+    if (fileOffset > size_ || size_ - fileOffset < n) {
+      Damaged("the file ends before sector %d", {static_cast<long long>(chain[i] + run - 1)});
+    }
+    bytes_.Read(fileOffset, n, out + (at - offset));
+    at = runEnd;
+    i += run;
+  }
+}
+
+}  // namespace tabrin::detail

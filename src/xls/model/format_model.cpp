@@ -1,0 +1,106 @@
+#include "xls/model/format_model.h"
+
+namespace tabrin {
+namespace {
+
+struct ColorEntry {
+  std::uint8_t paletteIndex;
+  TxlsRgb rgb;
+};
+
+// In TxlsColor order.
+constexpr std::array<ColorEntry, kColorCount> kColors = {{
+    {8, {0x00, 0x00, 0x00}},  {60, {0x99, 0x33, 0x00}}, {59, {0x33, 0x33, 0x00}},
+    {58, {0x00, 0x33, 0x00}}, {56, {0x00, 0x33, 0x66}}, {18, {0x00, 0x00, 0x80}},
+    {62, {0x33, 0x33, 0x99}}, {63, {0x33, 0x33, 0x33}}, {16, {0x80, 0x00, 0x00}},
+    {53, {0xFF, 0x66, 0x00}}, {19, {0x80, 0x80, 0x00}}, {17, {0x00, 0x80, 0x00}},
+    {21, {0x00, 0x80, 0x80}}, {12, {0x00, 0x00, 0xFF}}, {54, {0x66, 0x66, 0x99}},
+    {23, {0x80, 0x80, 0x80}}, {10, {0xFF, 0x00, 0x00}}, {52, {0xFF, 0x99, 0x00}},
+    {50, {0x99, 0xCC, 0x00}}, {57, {0x33, 0x99, 0x66}}, {49, {0x33, 0xCC, 0xCC}},
+    {48, {0x33, 0x66, 0xFF}}, {20, {0x80, 0x00, 0x80}}, {55, {0x96, 0x96, 0x96}},
+    {14, {0xFF, 0x00, 0xFF}}, {51, {0xFF, 0xCC, 0x00}}, {13, {0xFF, 0xFF, 0x00}},
+    {11, {0x00, 0xFF, 0x00}}, {15, {0x00, 0xFF, 0xFF}}, {40, {0x00, 0xCC, 0xFF}},
+    {61, {0x99, 0x33, 0x66}}, {22, {0xC0, 0xC0, 0xC0}}, {45, {0xFF, 0x99, 0xCC}},
+    {47, {0xFF, 0xCC, 0x99}}, {43, {0xFF, 0xFF, 0x99}}, {42, {0xCC, 0xFF, 0xCC}},
+    {41, {0xCC, 0xFF, 0xFF}}, {44, {0x99, 0xCC, 0xFF}}, {46, {0xCC, 0x99, 0xFF}},
+    {9, {0xFF, 0xFF, 0xFF}},  {24, {0x99, 0x99, 0xFF}}, {25, {0x99, 0x33, 0x66}},
+    {26, {0xFF, 0xFF, 0xCC}}, {27, {0xCC, 0xFF, 0xFF}}, {28, {0x66, 0x00, 0x66}},
+    {29, {0xFF, 0x80, 0x80}}, {30, {0x00, 0x66, 0xCC}}, {31, {0xCC, 0xCC, 0xFF}},
+    {32, {0x00, 0x00, 0x80}}, {33, {0xFF, 0x00, 0xFF}}, {34, {0xFF, 0xFF, 0x00}},
+    {35, {0x00, 0xFF, 0xFF}}, {36, {0x80, 0x00, 0x80}}, {37, {0x80, 0x00, 0x00}},
+    {38, {0x00, 0x80, 0x80}}, {39, {0x00, 0x00, 0xFF}},
+}};
+
+}  // namespace
+
+std::uint8_t PaletteIndex(TxlsColor color) {
+  return color < kColorCount ? kColors[color].paletteIndex : kColors[clrBlack].paletteIndex;
+}
+
+TxlsRgb ColorRgb(TxlsColor color) {
+  return color < kColorCount ? kColors[color].rgb : kColors[clrBlack].rgb;
+}
+
+TxlsColor ColorOfPaletteIndex(int paletteIndex) {
+  for (int c = 0; c < kColorCount; ++c) {
+    if (kColors[c].paletteIndex == paletteIndex) return static_cast<TxlsColor>(c);
+  }
+  return clrBlack;
+}
+
+TxlsColor ColorFromPlatformRgb(TxlsRgb rgb) {
+  static constexpr struct {
+    TxlsRgb rgb;
+    TxlsColor color;
+  } kBasic[] = {
+      {{0x80, 0x00, 0x00}, clrDarkRed},   {{0xFF, 0x00, 0x00}, clrRed},
+      {{0x00, 0x80, 0x00}, clrGreen},     {{0x80, 0x80, 0x00}, clrDarkYellow},
+      {{0x00, 0xFF, 0x00}, clrBrightGreen}, {{0xFF, 0xFF, 0x00}, clrYellow},
+      {{0x00, 0x00, 0x80}, clrDarkBlue},  {{0x80, 0x00, 0x80}, clrViolet},
+      {{0x00, 0x80, 0x80}, clrTeal},      {{0x80, 0x80, 0x80}, clrGray50Percent},
+      {{0xC0, 0xC0, 0xC0}, clrGray25Percent}, {{0x00, 0x00, 0xFF}, clrBlue},
+      {{0xFF, 0x00, 0xFF}, clrPink},      {{0x00, 0xFF, 0xFF}, clrTurquoise},
+      {{0xFF, 0xFF, 0xFF}, clrWhite},
+  };
+  for (const auto& entry : kBasic) {
+    if (entry.rgb == rgb) return entry.color;
+  }
+  return clrBlack;
+}
+
+bool TxlsFont::SameAs(const TxlsFont& other) const {
+  return Size == other.Size && Style == other.Style && Color == other.Color &&
+         Script == other.Script && Underline == other.Underline && Charset == other.Charset &&
+         Name == other.Name;
+}
+
+bool TxlsBorders::AnyStyle() const {
+  return Left.Style != bstNone || Right.Style != bstNone || Top.Style != bstNone ||
+         Bottom.Style != bstNone || DiagDown.Style != bstNone || DiagUp.Style != bstNone;
+}
+
+void TxlsFormat::Assign(const TxlsFormat& source) {
+  Font = source.Font;
+  Borders = source.Borders;
+  Fill = source.Fill;
+  Alignment = source.Alignment;
+  Wrap = source.Wrap;
+}
+
+void TxlsFormat::Reset() {
+  Font = TxlsFont();
+  Borders = TxlsBorders();
+  Fill = TxlsFill();
+  Alignment = TxlsAlignment();
+  Wrap = false;
+  FieldName.clear();
+}
+
+bool TxlsFormat::SameLook(const TxlsFormat& other) const {
+  return Font.SameAs(other.Font) && Borders == other.Borders && Fill == other.Fill &&
+         Alignment == other.Alignment && Wrap == other.Wrap;
+}
+
+bool TxlsFormat::IsDefault() const { return SameLook(TxlsFormat()); }
+
+}  // namespace tabrin
