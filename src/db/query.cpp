@@ -84,7 +84,7 @@ void TQuery::Open() {
       throw;
     } catch (const TabrinError&) {
       // The table has changed since it was described: the SQL as written
-      // runs instead and fails, or binds, as it always would.
+      // runs instead, so a missing field fails with the database's message.
       narrowSql_.clear();
     }
   }
@@ -133,7 +133,7 @@ void TQuery::FindWriteTarget() {
 // export of 19 item fields read 46.  Where the table shows it has every
 // declared field, the SQL names just those, and the columns that find a
 // record again for a post (the row identity or the primary key).  Otherwise
-// "*" stays, so that a missing field is reported as it always was.
+// "*" stays, so that a missing field is reported by the query itself.
 void TQuery::NarrowSelectList(const TTableInfo& info) {
   narrowSql_.clear();
   if (declared_.empty() || info.columns.empty()) return;

@@ -4,7 +4,7 @@
 // store when the position moves, once.  A row appended by a post stays
 // decoded, as the current row, and goes into the store only when another
 // row is made current: an import closes its lookup after every appended
-// record, and encoding each of them for nothing cost a thirtieth of it.
+// record, so encoding it into the store would be work for nothing.
 // Rows a backend hands over as a row source are decoded from it; the first
 // row written takes them into the store.
 //

@@ -107,7 +107,7 @@ std::vector<unsigned> ColumnKinds(const TWorksheet& sheet, int fromRow, int toRo
 
 // The sheet's rows after the titles as a query's rows, each read from the
 // sheet's cells when it is asked for: an import goes through its sheet once,
-// and copying every row into a row store first cost a sixth of it.
+// so a copy of every row into a row store would be work for nothing.
 class TSheetRowSource : public TRowSource {
  public:
   // kept: the positions of the rows a filter keeps (FilteredRecordPositions),

@@ -1,6 +1,6 @@
 #pragma once
-// A worksheet as the result of a sheet query, the way the workbook driver
-// of the original program delivered it:
+// A worksheet as the result of a sheet query.  The imports and the window
+// rely on this contract:
 //
 // - the first row of the used range gives the column titles; a blank title
 //   becomes "F<n>" by its position (1-based) so the column stays addressable;

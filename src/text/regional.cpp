@@ -57,9 +57,8 @@ const char* const kShortDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat
 const char* const kLongDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
 // Appends value as printf's "%0*d" writes it: with leading zeros to at
-// least width characters, a minus sign counted among them.  A date column of
-// a sheet read as text formats a date a row, which printf made a tenth of
-// the reading.
+// least width characters, a minus sign counted among them, without printf:
+// a date column of a sheet read as text formats a date a row.
 void AppendPadded(std::string& out, int value, int width) {
   char digits[12];
   int count = 0;

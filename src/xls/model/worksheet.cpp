@@ -6,8 +6,8 @@ void detail::TPackedCells::reserve(std::size_t capacity) {
   capacity += kLargestCell;
   if (capacity <= capacity_) return;
   // A large sheet's cells are written once, front to back, into fresh
-  // memory: in huge pages the kernel is entered far less often (a tenth of
-  // reading a sheet went to page faults).
+  // memory: in huge pages the kernel is entered far less often for its
+  // page faults.
   auto bytes = MakeLargeBlock<unsigned char>(capacity);
   if (size_ > 0) std::memcpy(bytes.get(), bytes_.get(), size_);
   bytes_ = std::move(bytes);
