@@ -46,6 +46,15 @@ expect_file share/man/man1/tabrin-cli.1.gz
 expect_file share/tabrin/schema/orvella_sqlite.sql
 expect_file share/fontconfig/conf.avail/65-tabrin-ming.conf
 expect_file share/doc/tabrin/changelog.gz
+expect_file share/doc/tabrin/copyright
+dpkg-deb --fsys-tarfile "$DEB" | tar -xO ./usr/share/doc/tabrin/copyright | head -n 1 |
+  grep -qx "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ||
+  fail "the copyright file is not in the machine-readable format"
+# lintian's verdict on the licence files: no error or warning about them.
+if command -v lintian >/dev/null; then
+  lintian --no-tag-display-limit "$DEB" >"$SCRATCH/lintian.log" 2>&1 || true
+  if grep -E "^[EW]: .*(copyright|licen[cs]e)" "$SCRATCH/lintian.log"; then fail "lintian finds fault with the licence files"; fi
+fi
 if [ "$GUI" = ON ]; then
   expect_file bin/tabrin
   expect_file share/applications/tabrin.desktop
