@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "config/config_test_util.h"
+#include "support/troubled_write.h"
 #include "text/error.h"
 
 namespace tabrin {
@@ -145,6 +148,34 @@ TEST(IniFile, FailedWriteRaisesAndLeavesTheOldFileIntact) {
   int entries = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path())) ++entries;
   EXPECT_EQ(entries, 2);  // notafolder and SETUP.ini: no temporary file left behind
+}
+
+// A full disk, or a settings file the user may not write: the file stays as
+// it was and nothing is left beside it.
+TEST(IniFile, AWriteThatCannotBeDoneLeavesTheFileAsItWas) {
+  const struct {
+    const char* name;
+    test::TTroubledWrite (*run)(const std::string& target, const std::function<void()>& work);
+  } troubles[] = {
+      {"full disk", [](const std::string&, const std::function<void()>& work) { return test::WriteOnAFullDisk(work, 16); }},
+      {"read-only file", test::WriteOverAReadOnlyTarget},
+  };
+  for (const auto& trouble : troubles) {
+    SCOPED_TRACE(trouble.name);
+    TempFolder folder;
+    const std::string path = folder.File("SETUP.ini");
+    folder.Write("SETUP.ini", "[Setting]\r\nCover=1\r\n");
+    const test::TTroubledWrite outcome =
+        trouble.run(path, [&] { TIniFile(path).WriteString("Setting", "Cover", "0"); });
+    if (!outcome.skipped.empty()) {
+      GTEST_SKIP() << outcome.skipped;
+    }
+    EXPECT_EQ(outcome.said, "Unable to write to " + path);
+    EXPECT_EQ(folder.Read("SETUP.ini"), "[Setting]\r\nCover=1\r\n");
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path())) ++entries;
+    EXPECT_EQ(entries, 1);
+  }
 }
 
 TEST(IniFile, ReplaceIsAtomic) {
