@@ -7,7 +7,10 @@
 //   full disk gives ENOSPC), whichever library makes them;
 // - a read-only target: the target is made mode 0444.  Root may write any
 //   file, so when the tests run as root the child runs as another user
-//   (nobody), in a folder opened to everyone.
+//   (nobody), in a folder opened to everyone;
+// - a writer killed in the middle of writing, at the moment a file it
+//   writes grows beyond a given size (SIGXFSZ, whose default action ends
+//   the process).
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -25,8 +28,6 @@ struct TTroubledWrite {
   std::string said;     // the message the writer raised; empty when it raised none
   std::string skipped;  // why the condition could not be arranged; empty when it was
 };
-
-namespace detail {
 
 // Runs prepare and then work in a child; prepare returns why it could not
 // arrange the condition, or nothing.
@@ -62,10 +63,8 @@ inline TTroubledWrite RunInTroubledChild(const std::function<std::string()>& pre
   return {"(the child died)", ""};
 }
 
-}  // namespace detail
-
 inline TTroubledWrite WriteOnAFullDisk(const std::function<void()>& work, rlim_t bytesLeft = 4096) {
-  return detail::RunInTroubledChild(
+  return RunInTroubledChild(
       [bytesLeft] {
         signal(SIGXFSZ, SIG_IGN);  // the write fails instead of ending the process
         const rlimit limit{bytesLeft, bytesLeft};
@@ -77,7 +76,7 @@ inline TTroubledWrite WriteOnAFullDisk(const std::function<void()>& work, rlim_t
 inline TTroubledWrite WriteOverAReadOnlyTarget(const std::string& target, const std::function<void()>& work) {
   chmod(target.c_str(), 0444);
   if (geteuid() == 0) chmod(std::filesystem::path(target).parent_path().c_str(), 0777);
-  return detail::RunInTroubledChild(
+  return RunInTroubledChild(
       [] {
         if (geteuid() != 0) return std::string();
         const uid_t nobody = 65534;
@@ -85,6 +84,25 @@ inline TTroubledWrite WriteOverAReadOnlyTarget(const std::string& target, const 
         return std::string();
       },
       work);
+}
+
+// True when the child was killed in the middle of the work.
+inline bool KilledWhileWriting(const std::function<void()>& work, rlim_t bytesWritten) {
+  const pid_t child = fork();
+  if (child == 0) {
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    const rlimit limit{bytesWritten, bytesWritten};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(1);
+    try {
+      work();
+    } catch (const std::exception&) {
+    }
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ;
 }
 
 }  // namespace tabrin::test
