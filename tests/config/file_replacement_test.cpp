@@ -4,14 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,15 +32,6 @@ struct TKind {
   TTemporaryKind kind;
 };
 const TKind kKinds[] = {{"unnamed", TTemporaryKind::tkUnnamed}, {"named", TTemporaryKind::tkNamed}};
-
-std::vector<std::string> Files(const TempFolder& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 mode_t ModeOf(const std::string& path) {
   struct stat status {};
@@ -88,30 +76,44 @@ TEST(FileReplacement, TheNewFileKeepsThePermissionBitsOfTheOneItReplaces) {
       Replace(path, kind.kind, "new content");
       EXPECT_EQ(folder.Read("book.xls"), "new content");
       EXPECT_EQ(ModeOf(path), c.after) << std::oct << ModeOf(path);
-      EXPECT_EQ(Files(folder), std::vector<std::string>{"book.xls"});
+      EXPECT_EQ(test::FilesIn(folder.Path()), std::vector<std::string>{"book.xls"});
     }
   }
 }
 
-TEST(FileReplacement, AFullDiskKeepsTheOldFileAndLeavesNoTemporary) {
+// A full disk or a target the user may not write: the target stays as it
+// was, nothing is left beside it, and the writer's message says what failed.
+TEST(FileReplacement, TroubleKeepsTheOldFileAndLeavesNoTemporary) {
+  const struct {
+    test::TTrouble trouble;
+    bool existing;
+    const char* message;
+  } cases[] = {
+      {test::TTrouble::tFullDisk, true, "write: File too large"},
+      {test::TTrouble::tFullDisk, false, "write: File too large"},
+      {test::TTrouble::tReadOnlyTarget, true, "create: Permission denied"},
+  };
   for (const TKind& kind : kKinds) {
-    for (const bool existing : {true, false}) {
-      SCOPED_TRACE(std::string(kind.name) + (existing ? ", replacing" : ", new"));
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(kind.name) + ", " + test::TroubleName(c.trouble) + (c.existing ? ", replacing" : ""));
       TempFolder folder;
       const std::string path = folder.File("book.xls");
-      if (existing) folder.Write("book.xls", "previous");
+      if (c.existing) folder.Write("book.xls", "previous");
       const test::TTroubledWrite outcome =
-          test::WriteOnAFullDisk([&] { Replace(path, kind.kind, std::string(65536, 'x')); });
-      EXPECT_EQ(outcome.said, "write: File too large");
-      EXPECT_EQ(Files(folder), existing ? std::vector<std::string>{"book.xls"} : std::vector<std::string>{});
-      if (existing) {
+          test::WriteInTrouble(c.trouble, path, [&] { Replace(path, kind.kind, std::string(65536, 'x')); });
+      if (!outcome.skipped.empty()) {
+        GTEST_SKIP() << outcome.skipped;
+      }
+      EXPECT_EQ(outcome.said, c.message);
+      EXPECT_EQ(test::FilesIn(folder.Path()), c.existing ? std::vector<std::string>{"book.xls"} : std::vector<std::string>{});
+      if (c.existing) {
         EXPECT_EQ(folder.Read("book.xls"), "previous");
       }
     }
   }
 }
 
-// The child is killed in the middle of writing: an unnamed temporary goes
+// The writer is killed in the middle of writing: an unnamed temporary goes
 // with it; a named one stays until the next replacement of the target.
 TEST(FileReplacement, AKilledWriterLeavesTheTargetAndNoTemporary) {
   for (const TKind& kind : kKinds) {
@@ -119,60 +121,17 @@ TEST(FileReplacement, AKilledWriterLeavesTheTargetAndNoTemporary) {
     TempFolder folder;
     const std::string path = folder.File("book.xls");
     folder.Write("book.xls", "previous");
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
+    ASSERT_TRUE(test::KilledMidWay([&](const std::function<void()>& killHere) {
       TFileReplacement file(path, kMessages, kind.kind);
       file.Write(std::string(1 << 20, 'x'));
-      (void)!::write(ready[1], "w", 1);
-      for (;;) ::pause();
-    }
-    char signal = 0;
-    ASSERT_EQ(::read(ready[0], &signal, 1), 1);
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ::close(ready[0]);
-    ::close(ready[1]);
-    EXPECT_TRUE(WIFSIGNALED(status));
+      killHere();
+    }));
     EXPECT_EQ(folder.Read("book.xls"), "previous");
     if (kind.kind == TTemporaryKind::tkNamed) {
-      EXPECT_EQ(Files(folder).size(), 2u);
+      EXPECT_EQ(test::FilesIn(folder.Path()).size(), 2u);
       TFileReplacement next(path, kMessages, kind.kind);
-      next.Discard();
     }
-    EXPECT_EQ(Files(folder), std::vector<std::string>{"book.xls"});
-  }
-}
-
-TEST(FileReplacement, ATargetTheUserMayNotWriteIsRefused) {
-  for (const TKind& kind : kKinds) {
-    SCOPED_TRACE(kind.name);
-    TempFolder folder;
-    const std::string path = folder.File("book.xls");
-    folder.Write("book.xls", "previous");
-    const test::TTroubledWrite outcome =
-        test::WriteOverAReadOnlyTarget(path, [&] { Replace(path, kind.kind, "new content"); });
-    if (!outcome.skipped.empty()) GTEST_SKIP() << outcome.skipped;
-    EXPECT_EQ(outcome.said, "create: Permission denied");
-    EXPECT_EQ(folder.Read("book.xls"), "previous");
-    EXPECT_EQ(Files(folder), std::vector<std::string>{"book.xls"});
-  }
-}
-
-TEST(FileReplacement, AnUncommittedReplacementLeavesTheTargetAlone) {
-  for (const TKind& kind : kKinds) {
-    SCOPED_TRACE(kind.name);
-    TempFolder folder;
-    const std::string path = folder.File("book.xls");
-    folder.Write("book.xls", "previous");
-    {
-      TFileReplacement file(path, kMessages, kind.kind);
-      file.Write("half");
-    }
-    EXPECT_EQ(folder.Read("book.xls"), "previous");
-    EXPECT_EQ(Files(folder), std::vector<std::string>{"book.xls"});
+    EXPECT_EQ(test::FilesIn(folder.Path()), std::vector<std::string>{"book.xls"});
   }
 }
 

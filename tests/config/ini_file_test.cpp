@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "config/config_test_util.h"
 #include "support/troubled_write.h"
 #include "text/error.h"
@@ -153,28 +151,19 @@ TEST(IniFile, FailedWriteRaisesAndLeavesTheOldFileIntact) {
 // A full disk, or a settings file the user may not write: the file stays as
 // it was and nothing is left beside it.
 TEST(IniFile, AWriteThatCannotBeDoneLeavesTheFileAsItWas) {
-  const struct {
-    const char* name;
-    test::TTroubledWrite (*run)(const std::string& target, const std::function<void()>& work);
-  } troubles[] = {
-      {"full disk", [](const std::string&, const std::function<void()>& work) { return test::WriteOnAFullDisk(work, 16); }},
-      {"read-only file", test::WriteOverAReadOnlyTarget},
-  };
-  for (const auto& trouble : troubles) {
-    SCOPED_TRACE(trouble.name);
+  for (const test::TTrouble trouble : {test::TTrouble::tFullDisk, test::TTrouble::tReadOnlyTarget}) {
+    SCOPED_TRACE(test::TroubleName(trouble));
     TempFolder folder;
     const std::string path = folder.File("SETUP.ini");
     folder.Write("SETUP.ini", "[Setting]\r\nCover=1\r\n");
     const test::TTroubledWrite outcome =
-        trouble.run(path, [&] { TIniFile(path).WriteString("Setting", "Cover", "0"); });
+        test::WriteInTrouble(trouble, path, [&] { TIniFile(path).WriteString("Setting", "Cover", "0"); });
     if (!outcome.skipped.empty()) {
       GTEST_SKIP() << outcome.skipped;
     }
     EXPECT_EQ(outcome.said, "Unable to write to " + path);
     EXPECT_EQ(folder.Read("SETUP.ini"), "[Setting]\r\nCover=1\r\n");
-    int entries = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path())) ++entries;
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(test::FilesIn(folder.Path()), std::vector<std::string>{"SETUP.ini"});
   }
 }
 

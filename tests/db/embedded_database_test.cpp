@@ -104,40 +104,30 @@ TEST(EmbeddedDatabase, ReplacingADatabaseLeavesNothingOfItsJournalBehind) {
   EXPECT_EQ(classifies, 0) << "the new database is empty";
 }
 
-std::vector<std::string> FilesIn(const TTempFolder& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
-    names.push_back(entry.path().filename().string());
-  }
-  return names;
-}
-
 // A full disk, or a database the user may not write, while init-db --force
 // replaces it: the old database stays whole and nothing is left beside it.
 TEST(EmbeddedDatabase, TroubleKeepsTheOldDatabaseAndSaysWhat) {
   const struct {
-    const char* name;
-    TTroubledWrite (*run)(const std::string& target, const std::function<void()>& work);
+    TTrouble trouble;
     const char* error;
-  } troubles[] = {
-      {"full disk", [](const std::string&, const std::function<void()>& work) { return WriteOnAFullDisk(work); },
-       "disk I/O error"},
-      {"read-only database", WriteOverAReadOnlyTarget, "Permission denied"},
+  } cases[] = {
+      {TTrouble::tFullDisk, "disk I/O error"},
+      {TTrouble::tReadOnlyTarget, "Permission denied"},
   };
-  for (const auto& trouble : troubles) {
-    SCOPED_TRACE(trouble.name);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(TroubleName(c.trouble));
     TTempFolder folder;
     const std::string path = folder.File("Database.mdb");
     CreateEmbeddedDatabase(path, {.sample = true});
     const std::string old = ReadFile(path);
-    const TTroubledWrite outcome =
-        trouble.run(path, [&] { CreateEmbeddedDatabase(path, {.overwrite = true, .sample = true}); });
+    const TTroubledWrite outcome = WriteInTrouble(
+        c.trouble, path, [&] { CreateEmbeddedDatabase(path, {.overwrite = true, .sample = true}); });
     if (!outcome.skipped.empty()) {
       GTEST_SKIP() << outcome.skipped;
     }
-    EXPECT_EQ(outcome.said, "Cannot create '" + path + "': " + trouble.error);
+    EXPECT_EQ(outcome.said, "Cannot create '" + path + "': " + c.error);
     EXPECT_TRUE(ReadFile(path) == old) << "the old database changed";
-    EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"Database.mdb"});
+    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{"Database.mdb"});
   }
 }
 
@@ -152,7 +142,7 @@ TEST(EmbeddedDatabase, AKilledInitDbLeavesTheOldDatabaseAndTheNextOneClearsUp) {
                                  old.size() + 4096));
   EXPECT_TRUE(ReadFile(path) == old) << "the old database changed";
   CreateEmbeddedDatabase(path, {.overwrite = true});
-  EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"Database.mdb"});
+  EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{"Database.mdb"});
 }
 
 TEST(EmbeddedDatabase, SampleDataFillsEveryDeclaredFieldListAndFitsTheWidths) {

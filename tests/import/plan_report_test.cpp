@@ -3,12 +3,12 @@
 // is the one the report's format gives.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 
 #include "db/db_test_support.h"
 #include "import/plan_report.h"
 #include "support/troubled_write.h"
+#include "text/format.h"
 
 namespace tabrin::test {
 namespace {
@@ -32,38 +32,29 @@ TImportPlan LongPlan() {
 }
 
 TEST(PlanReport, TroubleKeepsTheEarlierReportAndSaysWhat) {
-  enum TTrouble { tFullDisk, tReadOnly };
   const struct {
     const char* name;
     TTrouble trouble;
     const char* message;  // %s: the report's path
   } cases[] = {
-      {"plan.csv", tFullDisk, "Error writing file '%s'"},
-      {"plan.csv", tReadOnly, "Cannot create file '%s'"},
-      {"plan.xls", tFullDisk, "Error writing output file"},
-      {"plan.xls", tReadOnly, "Cannot write '%s': Permission denied"},
+      {"plan.csv", TTrouble::tFullDisk, "Error writing file '%s'"},
+      {"plan.csv", TTrouble::tReadOnlyTarget, "Cannot create file '%s'"},
+      {"plan.xls", TTrouble::tFullDisk, "Error writing output file"},
+      {"plan.xls", TTrouble::tReadOnlyTarget, "Cannot write '%s': Permission denied"},
   };
   const TImportPlan plan = LongPlan();
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.name) + (c.trouble == tFullDisk ? ", full disk" : ", read-only report"));
+    SCOPED_TRACE(std::string(c.name) + ", " + TroubleName(c.trouble));
     TTempFolder folder;
     const std::string path = folder.File(c.name);
     folder.Write(c.name, "the earlier report");
-    const auto work = [&] { WritePlanReport(plan, path); };
-    const TTroubledWrite outcome =
-        c.trouble == tFullDisk ? WriteOnAFullDisk(work) : WriteOverAReadOnlyTarget(path, work);
+    const TTroubledWrite outcome = WriteInTrouble(c.trouble, path, [&] { WritePlanReport(plan, path); });
     if (!outcome.skipped.empty()) {
       GTEST_SKIP() << outcome.skipped;
     }
-    std::string expected = c.message;
-    if (const std::size_t at = expected.find("%s"); at != std::string::npos) expected.replace(at, 2, path);
-    EXPECT_EQ(outcome.said, expected);
+    EXPECT_EQ(outcome.said, FormatMessage(c.message, {path}));
     EXPECT_EQ(ReadText(path), "the earlier report");
-    std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
-      files.push_back(entry.path().filename().string());
-    }
-    EXPECT_EQ(files, std::vector<std::string>{c.name});
+    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{c.name});
   }
 }
 

@@ -2,27 +2,35 @@
 // Runs a writer in a child process under a condition that makes writing a
 // file fail as it fails for users, and reports what the writer said:
 //
-// - a full disk: the child may not grow any file beyond a few bytes
-//   (RLIMIT_FSIZE), so its writes fail as on a full disk (with EFBIG where a
-//   full disk gives ENOSPC), whichever library makes them;
+// - a full disk: the child may not grow any file (RLIMIT_FSIZE of 0), so
+//   its writes fail as on a full disk (with EFBIG where a full disk gives
+//   ENOSPC), whichever library makes them;
 // - a read-only target: the target is made mode 0444.  Root may write any
 //   file, so when the tests run as root the child runs as another user
-//   (nobody), in a folder opened to everyone;
-// - a writer killed in the middle of writing, at the moment a file it
-//   writes grows beyond a given size (SIGXFSZ, whose default action ends
-//   the process).
+//   (nobody), in a folder opened to everyone.
+//
+// Also: a writer killed in the middle of its work, and the files a folder
+// holds afterwards.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tabrin::test {
+
+enum class TTrouble { tFullDisk, tReadOnlyTarget };
+
+inline const char* TroubleName(TTrouble trouble) {
+  return trouble == TTrouble::tFullDisk ? "full disk" : "read-only target";
+}
 
 struct TTroubledWrite {
   std::string said;     // the message the writer raised; empty when it raised none
@@ -47,7 +55,7 @@ inline TTroubledWrite RunInTroubledChild(const std::function<std::string()>& pre
         said = e.what();
       }
     }
-    const std::string text = (skipped.empty() ? "said " : "skipped ") + (skipped.empty() ? said : skipped);
+    const std::string text = skipped.empty() ? "said " + said : "skipped " + skipped;
     (void)!write(report[1], text.data(), text.size());
     _exit(0);
   }
@@ -63,17 +71,17 @@ inline TTroubledWrite RunInTroubledChild(const std::function<std::string()>& pre
   return {"(the child died)", ""};
 }
 
-inline TTroubledWrite WriteOnAFullDisk(const std::function<void()>& work, rlim_t bytesLeft = 4096) {
-  return RunInTroubledChild(
-      [bytesLeft] {
-        signal(SIGXFSZ, SIG_IGN);  // the write fails instead of ending the process
-        const rlimit limit{bytesLeft, bytesLeft};
-        return setrlimit(RLIMIT_FSIZE, &limit) == 0 ? std::string() : std::string("setrlimit failed");
-      },
-      work);
-}
-
-inline TTroubledWrite WriteOverAReadOnlyTarget(const std::string& target, const std::function<void()>& work) {
+// Runs work, which writes target, in a child under the trouble.
+inline TTroubledWrite WriteInTrouble(TTrouble trouble, const std::string& target, const std::function<void()>& work) {
+  if (trouble == TTrouble::tFullDisk) {
+    return RunInTroubledChild(
+        [] {
+          signal(SIGXFSZ, SIG_IGN);  // the write fails instead of ending the process
+          const rlimit limit{0, 0};
+          return setrlimit(RLIMIT_FSIZE, &limit) == 0 ? std::string() : std::string("setrlimit failed");
+        },
+        work);
+  }
   chmod(target.c_str(), 0444);
   if (geteuid() == 0) chmod(std::filesystem::path(target).parent_path().c_str(), 0777);
   return RunInTroubledChild(
@@ -86,7 +94,31 @@ inline TTroubledWrite WriteOverAReadOnlyTarget(const std::string& target, const 
       work);
 }
 
-// True when the child was killed in the middle of the work.
+// Runs work in a child that is killed (SIGKILL) where the work calls
+// killHere, which does not return.  True when the child died so.
+inline bool KilledMidWay(const std::function<void(const std::function<void()>& killHere)>& work) {
+  int ready[2];
+  if (pipe(ready) != 0) return false;
+  const pid_t child = fork();
+  if (child == 0) {
+    work([&] {
+      (void)!write(ready[1], "k", 1);
+      for (;;) pause();
+    });
+    _exit(0);
+  }
+  char signal = 0;
+  if (read(ready[0], &signal, 1) == 1) kill(child, SIGKILL);
+  int status = 0;
+  waitpid(child, &status, 0);
+  close(ready[0]);
+  close(ready[1]);
+  return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+// Runs work in a child that is killed at the moment a file it writes grows
+// beyond the given size (SIGXFSZ, whose default action ends the process),
+// for work that offers no point to be killed at.  True when it died so.
 inline bool KilledWhileWriting(const std::function<void()>& work, rlim_t bytesWritten) {
   const pid_t child = fork();
   if (child == 0) {
@@ -103,6 +135,14 @@ inline bool KilledWhileWriting(const std::function<void()>& work, rlim_t bytesWr
   int status = 0;
   waitpid(child, &status, 0);
   return WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ;
+}
+
+// The names in the folder, sorted.
+inline std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace tabrin::test

@@ -3,16 +3,14 @@
 // beside it, and the user reads the writer's own message.
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <functional>
 #include <memory>
 
 #include "support/troubled_write.h"
+#include "text/format.h"
 #include "xls/biff8/workbook_writer.h"
 #include "xls/ooxml/xlsx_writer.h"
 #include "xls/writer_test_util.h"
@@ -52,64 +50,50 @@ void ExportWorkbook(TWorkbookOutput& writer, const std::string& path) {
 }
 
 TEST(WriterTarget, TroubleKeepsThePreviousWorkbookAndSaysWhat) {
-  enum TTrouble { tFullDisk, tReadOnly };
   const struct {
     const TWriterKind& writer;
-    TTrouble trouble;
+    test::TTrouble trouble;
     const char* message;  // %s: the target
   } cases[] = {
-      {kXls, tFullDisk, "Error writing output file"},
-      {kXls, tReadOnly, "Cannot write '%s': Permission denied"},
-      {kXlsx, tFullDisk, "Error writing output file"},
-      {kXlsx, tReadOnly, "Cannot create file '%s'"},
+      {kXls, test::TTrouble::tFullDisk, "Error writing output file"},
+      {kXls, test::TTrouble::tReadOnlyTarget, "Cannot write '%s': Permission denied"},
+      {kXlsx, test::TTrouble::tFullDisk, "Error writing output file"},
+      {kXlsx, test::TTrouble::tReadOnlyTarget, "Cannot create file '%s'"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.writer.name) + (c.trouble == tFullDisk ? ", full disk" : ", read-only target"));
+    SCOPED_TRACE(std::string(c.writer.name) + ", " + test::TroubleName(c.trouble));
     test::TempFolder folder;
-    const std::string path = (folder / ("book" + std::string(c.writer.extension))).string();
+    const std::string name = "book" + std::string(c.writer.extension);
+    const std::string path = (folder / name).string();
     WriteText(path, "the user's previous workbook");
-    const auto work = [&] { ExportWorkbook(*c.writer.make(), path); };
     const test::TTroubledWrite outcome =
-        c.trouble == tFullDisk ? test::WriteOnAFullDisk(work) : test::WriteOverAReadOnlyTarget(path, work);
+        test::WriteInTrouble(c.trouble, path, [&] { ExportWorkbook(*c.writer.make(), path); });
     if (!outcome.skipped.empty()) {
       GTEST_SKIP() << outcome.skipped;
     }
-    std::string expected = c.message;
-    if (const std::size_t at = expected.find("%s"); at != std::string::npos) expected.replace(at, 2, path);
-    EXPECT_EQ(outcome.said, expected);
+    EXPECT_EQ(outcome.said, FormatMessage(c.message, {path}));
     EXPECT_EQ(ReadText(path), "the user's previous workbook");
-    EXPECT_EQ(folder.Files(), std::vector<std::string>{std::filesystem::path(path).filename().string()});
+    EXPECT_EQ(test::FilesIn(folder.Path()), std::vector<std::string>{name});
   }
 }
 
-// The export is killed while it writes rows.
-TEST(WriterTarget, AKilledExportLeavesThePreviousWorkbookAndNothingBeside) {
+TEST(WriterTarget, AnExportKilledWhileItWritesRowsLeavesThePreviousWorkbookAndNothingBeside) {
   for (const TWriterKind& kind : {kXls, kXlsx}) {
     SCOPED_TRACE(kind.name);
     test::TempFolder folder;
-    const std::string path = (folder / ("book" + std::string(kind.extension))).string();
+    const std::string name = "book" + std::string(kind.extension);
+    const std::string path = (folder / name).string();
     WriteText(path, "previous");
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
+    ASSERT_TRUE(test::KilledMidWay([&](const std::function<void()>& killHere) {
       const std::unique_ptr<TWorkbookOutput> writer = kind.make();
       writer->CreateWorkbookFile(path);
       writer->BeginWorkbook();
       writer->BeginSheet(test::Head(0, "Sheet1"));
       WriteRows(*writer, 3000);
-      (void)!::write(ready[1], "w", 1);
-      for (;;) ::pause();
-    }
-    char signal = 0;
-    ASSERT_EQ(::read(ready[0], &signal, 1), 1);
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ::close(ready[0]);
-    ::close(ready[1]);
+      killHere();
+    }));
     EXPECT_EQ(ReadText(path), "previous");
-    EXPECT_EQ(folder.Files(), std::vector<std::string>{std::filesystem::path(path).filename().string()});
+    EXPECT_EQ(test::FilesIn(folder.Path()), std::vector<std::string>{name});
   }
 }
 
