@@ -1,17 +1,12 @@
 #include "config/ini_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cctype>
-#include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <vector>
 
+#include "config/file_replacement.h"
 #include "text/ascii.h"
 #include "text/encoding.h"
 #include "text/error.h"
@@ -165,37 +160,6 @@ std::string Serialise(const IniText& ini) {
   return bytes;
 }
 
-std::string FolderOf(const std::string& fileName) {
-  const std::size_t slash = fileName.rfind('/');
-  return slash == std::string::npos ? "." : fileName.substr(0, slash == 0 ? 1 : slash);
-}
-
-// Writes the whole file beside the target and renames it over the target, so
-// that a failure at any point leaves the old file as it was.
-bool ReplaceFileAtomically(const std::string& fileName, const std::string& bytes) {
-  std::string pattern = FolderOf(fileName) + "/.tabrin-ini-XXXXXX";
-  const int fd = mkstemp(pattern.data());
-  if (fd < 0) return false;
-  struct stat old {};
-  fchmod(fd, stat(fileName.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
-  std::size_t done = 0;
-  bool ok = true;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  ok = ok && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  ok = ok && std::rename(pattern.c_str(), fileName.c_str()) == 0;
-  if (!ok) unlink(pattern.c_str());
-  return ok;
-}
-
 }  // namespace
 
 bool ParseIniInteger(std::string_view text, int& value) {
@@ -258,9 +222,11 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
     }
     InsertLine(ini, insertAt, line);
   }
-  if (!ReplaceFileAtomically(fileName_, Serialise(ini))) {
-    throw TabrinError(FormatMessage("Unable to write to %s", {fileName_}));
-  }
+  // A failure at any point leaves the old file as it was.
+  const std::string failed = FormatMessage("Unable to write to %s", {fileName_});
+  TFileReplacement file(fileName_, TReplacementMessages::Same([failed](int) { return failed; }));
+  file.Write(Serialise(ini));
+  file.Commit();
 }
 
 }  // namespace tabrin

@@ -1,13 +1,11 @@
 #include "db/embedded_database.h"
 
-#include <fcntl.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
+#include "config/file_replacement.h"
 #include "db/connection_string.h"
 #include "db/orvella_schema.h"
 #include "text/error.h"
@@ -19,20 +17,28 @@ namespace {
 // The schema script lives in data/orvella_sqlite.sql; the build embeds it.
 constexpr std::string_view kSchema = kOrvellaSchemaSql;
 
-void RunScript(const std::string& path, std::string_view script) {
+// The new database is a scratch file until it takes the target's place, and
+// is thrown away whole on any failure: a rollback journal beside it would
+// protect nothing, and would be one more file a killed init-db leaves.  The
+// journal mode is not written into the file, whose bytes stay the same.
+constexpr std::string_view kNoJournal = "PRAGMA journal_mode=OFF;";
+
+// Runs the script on the file at path; failures name the database the user
+// asked for (target), not the file it is built in.
+void RunScript(const std::string& path, const std::string& target, std::string_view script) {
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
     std::string message = db ? sqlite3_errmsg(db) : "out of memory";
     sqlite3_close_v2(db);
-    throw TabrinError(FormatMessage("Cannot create '%s': %s", {path, message}));
+    throw TabrinError(FormatMessage("Cannot create '%s': %s", {target, message}));
   }
   char* error = nullptr;
-  const std::string text(script);
+  const std::string text = std::string(kNoJournal) + std::string(script);
   if (sqlite3_exec(db, text.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
     std::string message = error ? error : sqlite3_errmsg(db);
     sqlite3_free(error);
     sqlite3_close_v2(db);
-    throw TabrinError(FormatMessage("Cannot create '%s': %s", {path, message}));
+    throw TabrinError(FormatMessage("Cannot create '%s': %s", {target, message}));
   }
   sqlite3_close_v2(db);
 }
@@ -65,50 +71,38 @@ void RetireOldDatabase(const std::string& path) {
   for (const char* suffix : kCompanions) std::filesystem::remove(path + suffix, error);
 }
 
-// Makes a rename in the folder durable.
-void SyncFolderOf(const std::string& path) {
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (fd < 0) return;
-  fsync(fd);
-  close(fd);
-}
+std::string SystemErrorText(int error) { return std::generic_category().message(error); }
 
 }  // namespace
 
 std::string_view EmbeddedSchemaSql() { return kSchema; }
 
 void CreateEmbeddedDatabase(const std::string& path, const TCreateDatabaseOptions& options) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  if (fs::exists(path, error) && !options.overwrite) {
+  std::error_code missing;
+  if (std::filesystem::exists(path, missing) && !options.overwrite) {
     throw TabrinError(FormatMessage("'%s' already exists; use --force to replace it", {path}));
   }
-  // Build the new file beside the old one and put it in place only when
-  // complete, so a failure never leaves a half-made database behind.  A
-  // journal left by an earlier, killed attempt would be played back into the
-  // fresh file: it goes first.
-  const std::string temporary = path + ".new";
-  RemoveWithCompanions(temporary);
-  try {
-    RunScript(temporary, kSchema);
-    if (options.sample) {
-      TConnection connection("ADOConnection");
-      connection.SetConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + QuoteConnectionValue(temporary));
-      connection.Open();
-      FillSampleData(connection);
-      connection.Close();
-    }
-    RetireOldDatabase(path);
-    fs::rename(temporary, path);
-    SyncFolderOf(path);
-  } catch (const fs::filesystem_error& failure) {
-    RemoveWithCompanions(temporary);
-    throw TabrinError(FormatMessage("Cannot create '%s': %s", {path, failure.code().message()}));
-  } catch (...) {
-    RemoveWithCompanions(temporary);
-    throw;
+  // The new file is built beside the old one and takes its place only when
+  // complete, so a failure never leaves a half-made database behind.  SQLite
+  // opens files by name, so it is built in a named temporary file.
+  TFileReplacement file(path, TReplacementMessages::Same([path](int error) {
+                          return FormatMessage("Cannot create '%s': %s", {path, SystemErrorText(error)});
+                        }),
+                        TTemporaryKind::tkNamed);
+  // Other versions of this program build the new file as "<path>.new", with
+  // a journal beside it; what a killed one of them left goes too.
+  RemoveWithCompanions(path + ".new");
+  RunScript(file.Path(), path, kSchema);
+  if (options.sample) {
+    TConnection connection("ADOConnection");
+    connection.SetConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + QuoteConnectionValue(file.Path()));
+    connection.Open();
+    connection.Execute(std::string(kNoJournal));
+    FillSampleData(connection);
+    connection.Close();
   }
+  RetireOldDatabase(path);
+  file.Commit();
 }
 
 }  // namespace tabrin

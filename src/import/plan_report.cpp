@@ -1,9 +1,8 @@
 #include "import/plan_report.h"
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 
+#include "config/file_replacement.h"
 #include "text/ascii.h"
 #include "text/encoding.h"
 #include "text/error.h"
@@ -17,6 +16,8 @@ namespace {
 constexpr std::size_t kCellTextUnits = 32767;
 // Rows below the title row in one sheet.
 constexpr std::size_t kWorkbookPlanRows = 65535;
+// The text of a long plan goes to the file in pieces of about this size.
+constexpr std::size_t kCsvChunkBytes = 1 << 16;
 
 std::vector<std::string> ReportCells(const TPlannedRow& row) {
   return {std::to_string(row.sheetRow), row.code, std::string(PlannedOutcomeText(row.outcome)),
@@ -34,30 +35,24 @@ std::string CsvField(const std::string& text) {
 }
 
 void WriteCsv(const TImportPlan& plan, const std::string& path) {
-  const std::string temporary = path + ".part";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) throw TabrinError(FormatMessage("Cannot create file '%s'", {path}));
-    out << "\xEF\xBB\xBF";
-    auto line = [&](const std::vector<std::string>& cells) {
-      for (std::size_t i = 0; i < cells.size(); ++i) out << (i > 0 ? "," : "") << CsvField(cells[i]);
-      out << "\r\n";
-    };
-    line(PlanReportTitles());
-    for (const TPlannedRow& row : plan.rows) line(ReportCells(row));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::remove(temporary.c_str());
-      throw TabrinError(FormatMessage("Error writing file '%s'", {path}));
+  const std::string cannotCreate = FormatMessage("Cannot create file '%s'", {path});
+  const std::string cannotWrite = FormatMessage("Error writing file '%s'", {path});
+  TFileReplacement file(path, {[cannotCreate](int) { return cannotCreate; },
+                               [cannotWrite](int) { return cannotWrite; },
+                               [cannotCreate](int) { return cannotCreate; }});
+  std::string text = "\xEF\xBB\xBF";
+  auto line = [&](const std::vector<std::string>& cells) {
+    for (std::size_t i = 0; i < cells.size(); ++i) text += (i > 0 ? "," : "") + CsvField(cells[i]);
+    text += "\r\n";
+    if (text.size() >= kCsvChunkBytes) {
+      file.Write(text);
+      text.clear();
     }
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  if (error) {
-    std::remove(temporary.c_str());
-    throw TabrinError(FormatMessage("Cannot create file '%s'", {path}));
-  }
+  };
+  line(PlanReportTitles());
+  for (const TPlannedRow& row : plan.rows) line(ReportCells(row));
+  file.Write(text);
+  file.Commit();
 }
 
 void WriteWorkbook(const TImportPlan& plan, const std::string& path) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "config/config_test_util.h"
+#include "support/troubled_write.h"
 #include "text/error.h"
 
 namespace tabrin {
@@ -145,6 +146,25 @@ TEST(IniFile, FailedWriteRaisesAndLeavesTheOldFileIntact) {
   int entries = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path())) ++entries;
   EXPECT_EQ(entries, 2);  // notafolder and SETUP.ini: no temporary file left behind
+}
+
+// A full disk, or a settings file the user may not write: the file stays as
+// it was and nothing is left beside it.
+TEST(IniFile, AWriteThatCannotBeDoneLeavesTheFileAsItWas) {
+  for (const test::TTrouble trouble : {test::TTrouble::tFullDisk, test::TTrouble::tReadOnlyTarget}) {
+    SCOPED_TRACE(test::TroubleName(trouble));
+    TempFolder folder;
+    const std::string path = folder.File("SETUP.ini");
+    folder.Write("SETUP.ini", "[Setting]\r\nCover=1\r\n");
+    const test::TTroubledWrite outcome =
+        test::WriteInTrouble(trouble, path, [&] { TIniFile(path).WriteString("Setting", "Cover", "0"); });
+    if (!outcome.skipped.empty()) {
+      GTEST_SKIP() << outcome.skipped;
+    }
+    EXPECT_EQ(outcome.said, "Unable to write to " + path);
+    EXPECT_EQ(folder.Read("SETUP.ini"), "[Setting]\r\nCover=1\r\n");
+    EXPECT_EQ(test::FilesIn(folder.Path()), std::vector<std::string>{"SETUP.ini"});
+  }
 }
 
 TEST(IniFile, ReplaceIsAtomic) {

@@ -15,6 +15,7 @@
 #include "db/schema.h"
 #include "db/sqlite_backend.h"
 #include "db_test_support.h"
+#include "support/troubled_write.h"
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/regional.h"
@@ -101,6 +102,47 @@ TEST(EmbeddedDatabase, ReplacingADatabaseLeavesNothingOfItsJournalBehind) {
   sqlite3_close_v2(db);
   EXPECT_EQ(check, "ok");
   EXPECT_EQ(classifies, 0) << "the new database is empty";
+}
+
+// A full disk, or a database the user may not write, while init-db --force
+// replaces it: the old database stays whole and nothing is left beside it.
+TEST(EmbeddedDatabase, TroubleKeepsTheOldDatabaseAndSaysWhat) {
+  const struct {
+    TTrouble trouble;
+    const char* error;
+  } cases[] = {
+      {TTrouble::tFullDisk, "disk I/O error"},
+      {TTrouble::tReadOnlyTarget, "Permission denied"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(TroubleName(c.trouble));
+    TTempFolder folder;
+    const std::string path = folder.File("Database.mdb");
+    CreateEmbeddedDatabase(path, {.sample = true});
+    const std::string old = ReadFile(path);
+    const TTroubledWrite outcome = WriteInTrouble(
+        c.trouble, path, [&] { CreateEmbeddedDatabase(path, {.overwrite = true, .sample = true}); });
+    if (!outcome.skipped.empty()) {
+      GTEST_SKIP() << outcome.skipped;
+    }
+    EXPECT_EQ(outcome.said, "Cannot create '" + path + "': " + c.error);
+    EXPECT_TRUE(ReadFile(path) == old) << "the old database changed";
+    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{"Database.mdb"});
+  }
+}
+
+// init-db builds the new database under a name of its own (SQLite opens
+// files by name): a killed init-db leaves it, and the next one clears it.
+TEST(EmbeddedDatabase, AKilledInitDbLeavesTheOldDatabaseAndTheNextOneClearsUp) {
+  TTempFolder folder;
+  const std::string path = folder.File("Database.mdb");
+  CreateEmbeddedDatabase(path, {});
+  const std::string old = ReadFile(path);
+  ASSERT_TRUE(KilledWhileWriting([&] { CreateEmbeddedDatabase(path, {.overwrite = true, .sample = true}); },
+                                 old.size() + 4096));
+  EXPECT_TRUE(ReadFile(path) == old) << "the old database changed";
+  CreateEmbeddedDatabase(path, {.overwrite = true});
+  EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{"Database.mdb"});
 }
 
 TEST(EmbeddedDatabase, SampleDataFillsEveryDeclaredFieldListAndFitsTheWidths) {

@@ -1,15 +1,11 @@
 #include "xls/ooxml/xlsx_writer.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 
+#include "config/file_replacement.h"
 #include "text/error.h"
 #include "text/format.h"
 #include "xls/model/extra_cell_values.h"
@@ -133,7 +129,6 @@ TxlsxWorkbookWriter::TxlsxWorkbookWriter() = default;
 
 TxlsxWorkbookWriter::~TxlsxWorkbookWriter() {
   if (workbook_ != nullptr) lxw_workbook_free(workbook_);
-  if (!temporary_.empty()) std::remove(temporary_.c_str());
 }
 
 void TxlsxWorkbookWriter::Check(int error, std::string_view what) const {
@@ -145,23 +140,20 @@ void TxlsxWorkbookWriter::Check(int error, std::string_view what) const {
 void TxlsxWorkbookWriter::CreateWorkbookFile(const std::string& fileName, TOutputSinkFactory) {
   if (workbook_ != nullptr) throw TabrinError("The workbook output is already open");
   target_ = fileName;
-  // A name of our own beside the target: the rename at the end then stays
-  // on one file system and an existing file is replaced only when complete.
-  std::string pattern = fileName + ".XXXXXX";
-  const int fd = mkstemp(pattern.data());
-  if (fd < 0) throw TabrinError(FormatMessage("Cannot create file '%s'", {fileName}));
-  // mkstemp makes the file private; the workbook gets the usual permissions.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  close(fd);
-  temporary_ = pattern;
+  const std::string cannotCreate = FormatMessage("Cannot create file '%s'", {fileName});
+  const auto cannotWrite = [](int) { return std::string("Error writing output file"); };
+  file_ = std::make_unique<TFileReplacement>(
+      fileName, TReplacementMessages{[cannotCreate](int) { return cannotCreate; }, cannotWrite, cannotWrite});
   lxw_workbook_options options{};
   options.constant_memory = LXW_TRUE;
   options.tmpdir = nullptr;  // the row data waits in an anonymous temporary file
   options.use_zip64 = LXW_FALSE;  // a sheet of a million rows stays far below 4 GiB
-  workbook_ = workbook_new_opt(temporary_.c_str(), &options);
-  if (workbook_ == nullptr) throw TabrinError(FormatMessage("Cannot create file '%s'", {fileName}));
+  // The library opens the file by name when the workbook is closed.
+  workbook_ = workbook_new_opt(file_->Path().c_str(), &options);
+  if (workbook_ == nullptr) {
+    file_.reset();
+    throw TabrinError(cannotCreate);
+  }
   formats_ = std::make_unique<TxlsFormatRegistry>();
   cellFormats_.clear();
   columnWidths_.clear();
@@ -173,22 +165,14 @@ void TxlsxWorkbookWriter::CloseWorkbookFile() {
   workbook_ = nullptr;
   sheet_ = nullptr;
   cellFormats_.clear();
+  const std::unique_ptr<TFileReplacement> file = std::move(file_);
   if (workbook == nullptr) return;
   if (!finished_) {
     lxw_workbook_free(workbook);
-    std::remove(temporary_.c_str());
-    temporary_.clear();
-    return;
+    return;  // the replacement discards the file
   }
-  const lxw_error error = workbook_close(workbook);
-  std::error_code renameError;
-  if (error == LXW_NO_ERROR) std::filesystem::rename(temporary_, target_, renameError);
-  if (error != LXW_NO_ERROR || renameError) {
-    std::remove(temporary_.c_str());
-    temporary_.clear();
-    throw TabrinError("Error writing output file");
-  }
-  temporary_.clear();
+  if (workbook_close(workbook) != LXW_NO_ERROR) throw TabrinError("Error writing output file");
+  file->Commit();
 }
 
 void TxlsxWorkbookWriter::BeginWorkbook() {

@@ -10,8 +10,8 @@
 // Cell formats come from the same registry as the Excel 97-2003 writer's;
 // each one used becomes a libxlsxwriter format on first use.  Widths are
 // given in the same characters as there, the page header and footer in the
-// same codes ("Page &P of &N").  The file is written beside its target under
-// a temporary name and renamed over it once complete.
+// same codes ("Page &P of &N").  The file is written as a TFileReplacement
+// of its target: beside it, and put in its place only once complete.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -27,6 +27,7 @@ struct lxw_format;
 namespace tabrin {
 
 class TxlsTextMeasurer;
+class TFileReplacement;
 
 // The grid of these workbooks.
 inline constexpr int kXlsxSheetRows = 1048576;
@@ -75,7 +76,7 @@ class TxlsxWorkbookWriter : public TWorkbookOutput {
 
   std::string target_;
   std::string sheetTitle_;
-  std::string temporary_;
+  std::unique_ptr<TFileReplacement> file_;
   lxw_workbook* workbook_ = nullptr;
   lxw_worksheet* sheet_ = nullptr;
   std::unique_ptr<TxlsFormatRegistry> formats_;
