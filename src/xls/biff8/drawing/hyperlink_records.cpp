@@ -23,8 +23,12 @@ constexpr std::uint8_t kUrlMonikerClass[16] = {0xE0, 0xC9, 0xEA, 0x79, 0xF9, 0xB
 // {00000303-0000-0000-C000-000000000046}: file moniker.
 constexpr std::uint8_t kFileMonikerClass[16] = {0x03, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
                                                 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+constexpr std::uint32_t kLinkStreamVersion = 2;
 // Has moniker, absolute, display name given, has display name.
 constexpr std::uint32_t kLinkOptions = 0x17;
+// The file moniker's version bytes, and the key of the UTF-16 path after it.
+constexpr std::uint8_t kFileMonikerVersion[4] = {0xFF, 0xFF, 0xAD, 0xDE};
+constexpr std::uint16_t kFileMonikerPathKey = 3;
 
 class TBodyWriter {
  public:
@@ -87,7 +91,7 @@ void TxlsWorkbookWriter::WriteHyperlinks(const std::vector<TxlsResolvedHyperlink
     TBodyWriter body(ClearBuffer(length));
     WriteCellRange(body, link);
     body.Bytes(kStdLinkClass, 16);
-    body.U32(2);
+    body.U32(kLinkStreamVersion);
     body.U32(kLinkOptions);
     body.U32(static_cast<std::uint32_t>(title.size() + 1));
     body.Utf16(title);
@@ -98,12 +102,11 @@ void TxlsWorkbookWriter::WriteHyperlinks(const std::vector<TxlsResolvedHyperlink
       body.U32(static_cast<std::uint32_t>(shortPath.size() + 1));
       body.Bytes(shortPath.data(), shortPath.size());
       body.Zeros(1);
-      const std::uint8_t version[4] = {0xFF, 0xFF, 0xAD, 0xDE};
-      body.Bytes(version, 4);
+      body.Bytes(kFileMonikerVersion, 4);
       body.Zeros(20);
       body.U32(static_cast<std::uint32_t>(2 * target.size() + 6));
       body.U32(static_cast<std::uint32_t>(2 * target.size()));
-      body.U16(3);
+      body.U16(kFileMonikerPathKey);
       body.Utf16(target);
     } else {
       body.Bytes(kUrlMonikerClass, 16);

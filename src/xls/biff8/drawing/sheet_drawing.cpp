@@ -16,6 +16,7 @@
 #include "text/error.h"
 #include "text/format.h"
 #include "xls/biff8/biff_record.h"
+#include "xls/biff8/drawing/drawing_ids.h"
 #include "xls/biff8/drawing/escher_builder.h"
 #include "xls/biff8/drawing/image_anchor.h"
 #include "xls/biff8/workbook_writer.h"
@@ -23,11 +24,7 @@
 namespace tabrin {
 namespace {
 
-constexpr std::uint16_t kNoteShapeType = 202;   // text box
-constexpr std::uint16_t kImageShapeType = 75;   // picture frame
-constexpr std::uint32_t kShapeFlags = 0x0A00;   // has an anchor, has a shape type
-constexpr std::uint16_t kObjNote = 25;
-constexpr std::uint16_t kObjPicture = 8;
+constexpr std::uint32_t kShapeFlags = escher::kShapeHasAnchor | escher::kShapeHasType;
 // UTF-16 units of note text per CONTINUE record (after its option byte).
 constexpr std::size_t kTextUnitsPerRecord = (biff::kMaxRecordBody - 1) / 2;
 
@@ -40,6 +37,8 @@ std::uint32_t Opacity(int transparency) {
   return static_cast<std::uint32_t>(std::max(0, 65537 - t * 656));
 }
 
+namespace prop = escher::prop;
+
 std::vector<TEscherProperty> NoteProperties(const TxlsNoteFormat& format, int k) {
   // In ascending order of ids, as readers expect.
   std::vector<TEscherProperty> p;
@@ -48,55 +47,57 @@ std::vector<TEscherProperty> NoteProperties(const TxlsNoteFormat& format, int k)
   // with a "use" bit 16 places above it: fLockText is bit 2, fUsefLockText
   // bit 18.  The set holds no other lock, so every other one keeps its
   // default.
-  p.push_back({0x007F, 0x00040004, {}});
-  p.push_back({0x0080, static_cast<std::uint32_t>(k + 1), {}});
-  if (k == 90) p.push_back({0x0085, 1, {}});
-  p.push_back({0x00BF, 0x00080008, {}});
-  p.push_back({0x0158, 0, {}});
+  p.push_back({prop::kProtectionBooleans, 0x00040004, {}});
+  p.push_back({prop::kTextId, static_cast<std::uint32_t>(k + 1), {}});
+  if (k == 90) p.push_back({prop::kWrapText, 1, {}});
+  p.push_back({prop::kTextBooleans, 0x00080008, {}});
+  p.push_back({prop::kConnectionSiteType, 0, {}});
   const auto transparency = [&] {
-    if (format.Transparency != 0) p.push_back({0x0182, Opacity(format.Transparency), {}});
+    if (format.Transparency != 0) p.push_back({prop::kFillOpacity, Opacity(format.Transparency), {}});
   };
   if (format.FillType == nftGradient) {
     const std::uint32_t fillType =
-        format.Gradient == ngrFromCorner ? 5 : format.Gradient == ngrFromCenter ? 6 : 7;
-    p.push_back({0x0180, fillType, {}});
-    p.push_back({0x0181, ColorRef(format.ForegroundColor), {}});
+        format.Gradient == ngrFromCorner   ? escher::kFillShadeCenter
+        : format.Gradient == ngrFromCenter ? escher::kFillShadeShape
+                                           : escher::kFillShadeScale;
+    p.push_back({prop::kFillType, fillType, {}});
+    p.push_back({prop::kFillColor, ColorRef(format.ForegroundColor), {}});
     transparency();
-    p.push_back({0x0183, ColorRef(format.BackgroundColor), {}});
+    p.push_back({prop::kFillBackColor, ColorRef(format.BackgroundColor), {}});
     switch (format.Gradient) {
       case ngrHorizontal: break;
-      case ngrVertical: p.push_back({0x018B, 0xFFA60000, {}}); break;
-      case ngrDiagonalUp: p.push_back({0x018B, 0xFF790000, {}}); break;
+      case ngrVertical: p.push_back({prop::kFillAngle, 0xFFA60000, {}}); break;
+      case ngrDiagonalUp: p.push_back({prop::kFillAngle, 0xFF790000, {}}); break;
       case ngrDiagonalDown:
       case ngrFromCorner:
-      case ngrFromCenter: p.push_back({0x018B, 0xFFD30000, {}}); break;
+      case ngrFromCenter: p.push_back({prop::kFillAngle, 0xFFD30000, {}}); break;
     }
-    p.push_back({0x018C, 100, {}});
+    p.push_back({prop::kFillFocus, 100, {}});
     if (format.Gradient == ngrFromCenter) {
-      for (std::uint16_t id = 0x018D; id <= 0x0190; ++id) p.push_back({id, 0x8000, {}});
+      for (std::uint16_t id = prop::kFillToLeft; id <= prop::kFillToBottom; ++id) p.push_back({id, 0x8000, {}});
     }
-    p.push_back({0x0196, 0x009D0000, {}});
+    p.push_back({prop::kFillShadePreset, 0x009D0000, {}});
   } else {
-    p.push_back({0x0181, ColorRef(format.ForegroundColor), {}});
+    p.push_back({prop::kFillColor, ColorRef(format.ForegroundColor), {}});
     transparency();
   }
-  p.push_back({0x01BF, 0x00110010, {}});
-  p.push_back({0x0201, 0, {}});
-  p.push_back({0x023F, 0x00030003, {}});
-  p.push_back({0x03BF, 0x000A0002, {}});
+  p.push_back({prop::kFillBooleans, 0x00110010, {}});
+  p.push_back({prop::kShadowColor, 0, {}});
+  p.push_back({prop::kShadowBooleans, 0x00030003, {}});
+  p.push_back({prop::kGroupShapeBooleans, 0x000A0002, {}});
   return p;
 }
 
 std::vector<TEscherProperty> ImageProperties(const TxlsImage& image, int blipIndex) {
   const std::vector<std::uint8_t> title = EscherUtf16(image.Title);
   return {
-      {0x007F, 0x00800000, {}},
-      {0x4104, static_cast<std::uint32_t>(blipIndex), {}},
-      {0xC105, 0, title},
-      {0x01BF, 0x00010000, {}},
-      {0x033F, 0x00100000, {}},
-      {0xC380, 0, title},
-      {0x03BF, 0x00080000, {}},
+      {prop::kProtectionBooleans, 0x00800000, {}},
+      {prop::kPicture | prop::kBlipId, static_cast<std::uint32_t>(blipIndex), {}},
+      {prop::kPictureName | prop::kBlipId | prop::kComplex, 0, title},
+      {prop::kFillBooleans, 0x00010000, {}},
+      {prop::kShapeBooleans, 0x00100000, {}},
+      {prop::kShapeName | prop::kBlipId | prop::kComplex, 0, title},
+      {prop::kGroupShapeBooleans, 0x00080000, {}},
   };
 }
 
@@ -170,7 +171,7 @@ void TxlsWorkbookWriter::WriteDrawingObjects(const TxlsSheetTail& tail) {
     piece.ObjectId = ++objectId;
     TEscherBuilder shape;
     // The note's text box record belongs to its shape container.
-    WriteShape(shape, kNoteShapeType, ++shapeId, NoteProperties(note.Format, static_cast<int>(k)), NoteAnchor(note),
+    WriteShape(shape, escher::kShapeTypeTextBox, ++shapeId, NoteProperties(note.Format, static_cast<int>(k)), NoteAnchor(note),
                kTextboxSize);
     piece.Drawing = shape.Take();
     pieces.push_back(std::move(piece));
@@ -207,7 +208,7 @@ void TxlsWorkbookWriter::WriteDrawingObjects(const TxlsSheetTail& tail) {
     piece.ObjectId = ++objectId;
     piece.BlipType = stored->BlipType;
     TEscherBuilder shape;
-    WriteShape(shape, kImageShapeType, ++shapeId, ImageProperties(*image, pictureStore_.BlipIndex(*stored)),
+    WriteShape(shape, escher::kShapeTypePictureFrame, ++shapeId, ImageProperties(*image, pictureStore_.BlipIndex(*stored)),
                ImageAnchor(grid, image->Row - 1, image->Col - 1, width, height), 0);
     piece.Drawing = shape.Take();
     pieces.push_back(std::move(piece));
@@ -233,9 +234,9 @@ void TxlsWorkbookWriter::WriteDrawingObjects(const TxlsSheetTail& tail) {
   const std::size_t groupShape = head.BeginContainer(escher::kSpContainer);
   head.Header(escher::kSpgr, 1, 0, 16);
   for (int i = 0; i < 4; ++i) head.U32(0);
-  head.Header(escher::kSp, 2, 0, 8);
+  head.Header(escher::kSp, 2, escher::kShapeTypeNone, 8);
   head.U32(firstShapeId);
-  head.U32(5);  // group shape, patriarch
+  head.U32(escher::kShapeGroup | escher::kShapePatriarch);
   head.EndContainer(groupShape);
   head.EndContainer(group);
   head.EndContainer(dg);
@@ -253,19 +254,19 @@ void TxlsWorkbookWriter::WriteDrawingObjects(const TxlsSheetTail& tail) {
     WriteRecord(biff::kMsoDrawing, static_cast<std::uint16_t>(body.size()));
 
     std::uint8_t* obj = ClearBuffer(piece.Note != nullptr ? 30 : 38);
-    PutU16(obj + 0, 0x0015);
+    PutU16(obj + 0, obj::kFtCmo);
     PutU16(obj + 2, 18);
-    PutU16(obj + 4, piece.Note != nullptr ? kObjNote : kObjPicture);
+    PutU16(obj + 4, piece.Note != nullptr ? obj::kTypeNote : obj::kTypePicture);
     PutU16(obj + 6, piece.ObjectId);
-    PutU16(obj + 8, 0x0011);
+    PutU16(obj + 8, obj::kLockedAndPrinted);
     if (piece.Note != nullptr) {
-      PutU16(obj + 22, 0x000D);  // note structure
+      PutU16(obj + 22, obj::kFtNts);
       WriteRecord(biff::kObj, 30);
     } else {
-      PutU16(obj + 22, 0x0007);  // clipboard format: a bitmap, or neither bitmap nor metafile
+      PutU16(obj + 22, obj::kFtCf);
       PutU16(obj + 24, 2);
-      PutU16(obj + 26, piece.BlipType == 7 ? 0x0009 : 0xFFFF);
-      PutU16(obj + 28, 0x0008);  // picture options: none set
+      PutU16(obj + 26, piece.BlipType == escher::kBlipTypeDib ? obj::kCfBitmap : obj::kCfNative);
+      PutU16(obj + 28, obj::kFtPioGrbit);  // no option set
       PutU16(obj + 30, 2);
       WriteRecord(biff::kObj, 38);
       continue;
@@ -340,7 +341,9 @@ std::vector<std::uint8_t> TxlsWorkbookWriter::BuildDrawingGroup() {
     pictureStore_.Load(pictures_);
     pictureStore_.WriteContainer(out);
   }
-  out.PropertyTable({{0x00BF, 0x00080008, {}}, {0x0181, 0x08000009, {}}, {0x01C0, 0x08000040, {}}});
+  out.PropertyTable({{escher::prop::kTextBooleans, 0x00080008, {}},
+                     {escher::prop::kFillColor, 0x08000009, {}},
+                     {escher::prop::kLineColor, 0x08000040, {}}});
   out.Header(escher::kSplitMenuColors, 0, 4, 16);
   for (std::uint32_t colour : {0x0800000Du, 0x0800000Cu, 0x08000017u, 0x100000F7u}) out.U32(colour);
   out.EndContainer(group);
