@@ -1,13 +1,11 @@
 // Hyperlinks of a worksheet: the title cell, then after the window settings
 // one HLINK record per link (a standard link object with a URL or a file
 // moniker) and a QUICKTIP record for its screen tip.
-#include <algorithm>
-#include <cstring>
-
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
 #include "xls/biff8/biff_record.h"
+#include "xls/biff8/drawing/body_writer.h"
 #include "xls/biff8/drawing/short_path.h"
 #include "xls/biff8/workbook_writer.h"
 
@@ -29,28 +27,6 @@ constexpr std::uint32_t kLinkOptions = 0x17;
 // The file moniker's version bytes, and the key of the UTF-16 path after it.
 constexpr std::uint8_t kFileMonikerVersion[4] = {0xFF, 0xFF, 0xAD, 0xDE};
 constexpr std::uint16_t kFileMonikerPathKey = 3;
-
-class TBodyWriter {
- public:
-  explicit TBodyWriter(std::uint8_t* at) : start_(at), at_(at) {}
-  void U16(std::uint16_t v) { PutU16(Take(2), v); }
-  void U32(std::uint32_t v) { PutU32(Take(4), v); }
-  void Bytes(const void* data, std::size_t n) { std::memcpy(Take(n), data, n); }
-  void Zeros(std::size_t n) { std::memset(Take(n), 0, n); }
-  void Utf16(std::u16string_view text) {
-    for (char16_t c : text) U16(c);
-  }
-  std::size_t Size() const { return static_cast<std::size_t>(at_ - start_); }
-
- private:
-  std::uint8_t* Take(std::size_t n) {
-    std::uint8_t* here = at_;
-    at_ += n;
-    return here;
-  }
-  std::uint8_t* start_;
-  std::uint8_t* at_;
-};
 
 void WriteCellRange(TBodyWriter& body, const TxlsHyperlink& link) {
   body.U16(static_cast<std::uint16_t>(link.Row - 1));
