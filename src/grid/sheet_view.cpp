@@ -30,76 +30,113 @@ void TSheetView::paintEvent(QPaintEvent* event) {
   const QPalette::ColorGroup group = isActiveWindow() ? QPalette::Active : QPalette::Inactive;
   const QColor base = palette().color(group, QPalette::Base);
   const auto* sheet = qobject_cast<const TSheetTableModel*>(model());
-
-  const int rows = sheet ? sheet->rowCount() : 0;
-  const int columns = sheet ? sheet->columnCount() : 0;
-  int firstRow = rowAt(area.top());
-  int lastRow = rowAt(area.bottom());
-  int firstColumn = columnAt(area.left());
-  int lastColumn = columnAt(area.right());
-  if (rows == 0 || columns == 0 || firstRow < 0 || firstColumn < 0) {
+  const std::optional<TPage> page = PageUnder(area, sheet);
+  if (!page) {
     painter.fillRect(area, base);
     return;
   }
-  if (lastRow < 0) lastRow = rows - 1;
-  if (lastColumn < 0) lastColumn = columns - 1;
-
-  const int left = columnViewportPosition(firstColumn);
-  const int right = columnViewportPosition(lastColumn) + columnWidth(lastColumn);  // one past
-  const int top = rowViewportPosition(firstRow);
-  const int bottom = rowViewportPosition(lastRow) + rowHeight(lastRow);
-  // What lies beyond the last column and row.
-  if (right <= area.right()) painter.fillRect(QRect(right, area.top(), area.right() - right + 1, area.height()), base);
-  if (bottom <= area.bottom()) painter.fillRect(QRect(area.left(), bottom, area.width(), area.bottom() - bottom + 1), base);
-
-  QStyleOptionViewItem option;
-  initViewItemOption(&option);
-  const QColor gridColor = static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this));
+  FillBeyondCells(painter, area, *page, base);
+  const QColor gridColor = GridColor();
   const int line = showGrid() ? 1 : 0;
-  const QItemSelectionModel* selection = selectionModel();
 
   // The rows' backgrounds with their grid lines, then the texts.  The
   // selected row is filled over and gets its lines after its text.
-  const bool stamped = DrawRowBackgrounds(painter, firstRow, lastRow, firstColumn, lastColumn, base, gridColor, line);
-  if (!stamped) painter.fillRect(QRect(left, top, right - left, bottom - top), base);
+  const bool stamped = DrawRowBackgrounds(painter, *page, base, gridColor, line);
+  if (!stamped) painter.fillRect(page->Cells(), base);
+  const int selectedRow = DrawRows(painter, area, *page, *sheet, group, line);
+  if (line) DrawGridLines(painter, *page, stamped, selectedRow, gridColor);
+}
+
+// None when the area shows no cell: an empty sheet, or the area lies right
+// of the last column or below the last row.
+std::optional<TSheetView::TPage> TSheetView::PageUnder(const QRect& area, const TSheetTableModel* sheet) const {
+  const int rows = sheet ? sheet->rowCount() : 0;
+  const int columns = sheet ? sheet->columnCount() : 0;
+  TPage page;
+  page.firstRow = rowAt(area.top());
+  page.lastRow = rowAt(area.bottom());
+  page.firstColumn = columnAt(area.left());
+  page.lastColumn = columnAt(area.right());
+  if (rows == 0 || columns == 0 || page.firstRow < 0 || page.firstColumn < 0) return std::nullopt;
+  if (page.lastRow < 0) page.lastRow = rows - 1;
+  if (page.lastColumn < 0) page.lastColumn = columns - 1;
+
+  page.left = columnViewportPosition(page.firstColumn);
+  page.right = columnViewportPosition(page.lastColumn) + columnWidth(page.lastColumn);
+  page.top = rowViewportPosition(page.firstRow);
+  page.bottom = rowViewportPosition(page.lastRow) + rowHeight(page.lastRow);
+  return page;
+}
+
+QColor TSheetView::GridColor() {
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  return static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this));
+}
+
+// What lies beyond the last column and row.
+void TSheetView::FillBeyondCells(QPainter& painter, const QRect& area, const TPage& page, const QColor& base) {
+  if (page.right <= area.right()) {
+    painter.fillRect(QRect(page.right, area.top(), area.right() - page.right + 1, area.height()), base);
+  }
+  if (page.bottom <= area.bottom()) {
+    painter.fillRect(QRect(area.left(), page.bottom, area.width(), area.bottom() - page.bottom + 1), base);
+  }
+}
+
+// Each row's texts, a selected row filled with the highlight first; returns
+// the last selected row, or -1.
+int TSheetView::DrawRows(QPainter& painter, const QRect& area, const TPage& page, const TSheetTableModel& sheet,
+                         QPalette::ColorGroup group, int line) {
+  const QItemSelectionModel* selection = selectionModel();
   int selectedRow = -1;
   painter.setFont(text_->Font());
-  for (int row = firstRow; row <= lastRow; ++row) {
-    const int y = rowViewportPosition(row);
-    const int height = rowHeight(row);
+  for (int row = page.firstRow; row <= page.lastRow; ++row) {
     const bool selected = selection && selection->isRowSelected(row, rootIndex());
     if (selected) {
-      painter.fillRect(QRect(left, y, right - left, height), palette().color(group, QPalette::Highlight));
+      const QRect rowRect(page.left, rowViewportPosition(row), page.right - page.left, rowHeight(row));
+      painter.fillRect(rowRect, palette().color(group, QPalette::Highlight));
       selectedRow = row;
     }
+    // The texts drawn so far go out in their colour before the pen changes.
     const QColor textColor = palette().color(group, selected ? QPalette::HighlightedText : QPalette::Text);
     if (textColor != painter.pen().color()) {
       text_->Flush(painter, area);
       painter.setPen(textColor);
     }
-    for (int column = firstColumn; column <= lastColumn; ++column) {
-      const QString text = sheet->CellText(row, column);
-      if (text.isEmpty()) continue;
-      const QRect cell(columnViewportPosition(column), y, columnWidth(column) - line, height - line);
-      text_->Draw(painter, cell.adjusted(kCellMargin, kCellMargin, -kCellMargin, -kCellMargin), text,
-                  sheet->IsNumberColumn(column));
-    }
+    DrawRowTexts(painter, page, sheet, row, line);
   }
   text_->Flush(painter, area);
+  return selectedRow;
+}
 
-  // Grid lines as one-pixel rectangles: solid fills are the raster engine's
-  // cheapest operation, far cheaper than stroked lines.
-  if (!line) return;
-  const int linesTop = stamped ? rowViewportPosition(std::max(selectedRow, firstRow)) : top;
-  const int linesBottom = stamped ? (selectedRow < 0 ? linesTop : linesTop + rowHeight(selectedRow)) : bottom;
+void TSheetView::DrawRowTexts(QPainter& painter, const TPage& page, const TSheetTableModel& sheet, int row, int line) {
+  const int y = rowViewportPosition(row);
+  const int height = rowHeight(row);
+  for (int column = page.firstColumn; column <= page.lastColumn; ++column) {
+    const QString text = sheet.CellText(row, column);
+    if (text.isEmpty()) continue;
+    const QRect cell(columnViewportPosition(column), y, columnWidth(column) - line, height - line);
+    text_->Draw(painter, cell.adjusted(kCellMargin, kCellMargin, -kCellMargin, -kCellMargin), text,
+                sheet.IsNumberColumn(column));
+  }
+}
+
+// Grid lines as one-pixel rectangles: solid fills are the raster engine's
+// cheapest operation, far cheaper than stroked lines.  Stamped rows carry
+// their lines already; only the selected one, filled over, needs them again.
+void TSheetView::DrawGridLines(QPainter& painter, const TPage& page, bool stamped, int selectedRow,
+                               const QColor& gridColor) {
+  const int linesTop = stamped ? rowViewportPosition(std::max(selectedRow, page.firstRow)) : page.top;
+  const int linesBottom = stamped ? (selectedRow < 0 ? linesTop : linesTop + rowHeight(selectedRow)) : page.bottom;
   if (linesBottom <= linesTop) return;
-  for (int column = firstColumn; column <= lastColumn; ++column) {
+  for (int column = page.firstColumn; column <= page.lastColumn; ++column) {
     const int x = columnViewportPosition(column) + columnWidth(column) - 1;
     painter.fillRect(QRect(x, linesTop, 1, linesBottom - linesTop), gridColor);
   }
-  for (int row = firstRow; row <= lastRow; ++row) {
+  for (int row = page.firstRow; row <= page.lastRow; ++row) {
     const int y = rowViewportPosition(row) + rowHeight(row) - 1;
-    if (y >= linesTop && y < linesBottom) painter.fillRect(QRect(left, y, right - left, 1), gridColor);
+    if (y >= linesTop && y < linesBottom) painter.fillRect(QRect(page.left, y, page.right - page.left, 1), gridColor);
   }
 }
 
@@ -108,18 +145,18 @@ void TSheetView::paintEvent(QPaintEvent* event) {
 // (as the lines would be drawn over the filled rows) and copied under each
 // row, which costs a fraction of filling the page and then drawing each line
 // down it.  Only for rows of one height; false when nothing was drawn.
-bool TSheetView::DrawRowBackgrounds(QPainter& painter, int firstRow, int lastRow, int firstColumn, int lastColumn,
-                                    const QColor& base, const QColor& gridColor, int line) {
-  const int height = rowHeight(firstRow);
-  for (int row = firstRow + 1; row <= lastRow; ++row) {
+bool TSheetView::DrawRowBackgrounds(QPainter& painter, const TPage& page, const QColor& base, const QColor& gridColor,
+                                    int line) {
+  const int height = rowHeight(page.firstRow);
+  for (int row = page.firstRow + 1; row <= page.lastRow; ++row) {
     if (rowHeight(row) != height) return false;
   }
-  const int left = columnViewportPosition(firstColumn);
+  const int left = page.left;
   TRowLook look;
   look.height = height;
   look.base = base.rgba();
   look.grid = line ? gridColor.rgba() : 0;
-  for (int column = firstColumn; column <= lastColumn; ++column) {
+  for (int column = page.firstColumn; column <= page.lastColumn; ++column) {
     look.columnEnds.push_back(columnViewportPosition(column) + columnWidth(column) - left);
   }
   if (height <= 0 || look.columnEnds.back() <= 0) return false;
@@ -133,7 +170,9 @@ bool TSheetView::DrawRowBackgrounds(QPainter& painter, int firstRow, int lastRow
     }
     rowLook_ = std::move(look);
   }
-  for (int row = firstRow; row <= lastRow; ++row) painter.drawImage(QPoint(left, rowViewportPosition(row)), rowImage_);
+  for (int row = page.firstRow; row <= page.lastRow; ++row) {
+    painter.drawImage(QPoint(left, rowViewportPosition(row)), rowImage_);
+  }
   return true;
 }
 

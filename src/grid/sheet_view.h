@@ -9,10 +9,12 @@
 #include <QVector>
 
 #include <memory>
+#include <optional>
 
 namespace tabrin::grid {
 
 class TCellTextPainter;
+class TSheetTableModel;
 
 class TSheetView : public QTableView {
   Q_OBJECT
@@ -26,8 +28,22 @@ class TSheetView : public QTableView {
   void changeEvent(QEvent* event) override;  // a new font: new glyph tables
 
  private:
-  bool DrawRowBackgrounds(QPainter& painter, int firstRow, int lastRow, int firstColumn, int lastColumn,
-                          const QColor& base, const QColor& gridColor, int line);
+  // The part of the sheet a paint event covers: the rows and columns under
+  // its area and their edges in the viewport (right and bottom one past).
+  struct TPage {
+    int firstRow = 0, lastRow = 0, firstColumn = 0, lastColumn = 0;
+    int left = 0, right = 0, top = 0, bottom = 0;
+    QRect Cells() const { return QRect(left, top, right - left, bottom - top); }
+  };
+
+  std::optional<TPage> PageUnder(const QRect& area, const TSheetTableModel* sheet) const;
+  QColor GridColor();
+  void FillBeyondCells(QPainter& painter, const QRect& area, const TPage& page, const QColor& base);
+  bool DrawRowBackgrounds(QPainter& painter, const TPage& page, const QColor& base, const QColor& gridColor, int line);
+  int DrawRows(QPainter& painter, const QRect& area, const TPage& page, const TSheetTableModel& sheet,
+               QPalette::ColorGroup group, int line);
+  void DrawRowTexts(QPainter& painter, const TPage& page, const TSheetTableModel& sheet, int row, int line);
+  void DrawGridLines(QPainter& painter, const TPage& page, bool stamped, int selectedRow, const QColor& gridColor);
 
   std::unique_ptr<TCellTextPainter> text_;
   // The look of one row under its text, and that row drawn.

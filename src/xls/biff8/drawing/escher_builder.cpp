@@ -4,6 +4,12 @@
 #include "xls/biff8/biff_record.h"
 
 namespace tabrin {
+namespace {
+
+constexpr std::uint8_t kContainerVersion = 0x0F;
+constexpr std::uint8_t kPropertyTableVersion = 3;
+
+}  // namespace
 
 void TEscherBuilder::U16(std::uint16_t v) {
   bytes_.push_back(static_cast<std::uint8_t>(v));
@@ -23,7 +29,7 @@ void TEscherBuilder::Header(std::uint16_t type, std::uint8_t version, std::uint1
 
 std::size_t TEscherBuilder::BeginContainer(std::uint16_t type, std::uint16_t instance) {
   const std::size_t header = bytes_.size();
-  Header(type, 0x0F, instance, 0);
+  Header(type, kContainerVersion, instance, 0);
   return header;
 }
 
@@ -45,10 +51,10 @@ void TEscherBuilder::Atom(std::uint16_t type, std::uint8_t version, std::uint16_
 void TEscherBuilder::PropertyTable(const std::vector<TEscherProperty>& properties) {
   std::uint32_t length = 0;
   for (const TEscherProperty& p : properties) length += 6 + static_cast<std::uint32_t>(p.Data.size());
-  Header(escher::kOpt, 3, static_cast<std::uint16_t>(properties.size()), length);
+  Header(escher::kOpt, kPropertyTableVersion, static_cast<std::uint16_t>(properties.size()), length);
   for (const TEscherProperty& p : properties) {
     U16(p.Id);
-    U32((p.Id & 0x8000) != 0 ? static_cast<std::uint32_t>(p.Data.size()) : p.Value);
+    U32((p.Id & escher::prop::kComplex) != 0 ? static_cast<std::uint32_t>(p.Data.size()) : p.Value);
   }
   for (const TEscherProperty& p : properties) Append(p.Data);
 }

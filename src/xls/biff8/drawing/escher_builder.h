@@ -6,35 +6,16 @@
 //
 //   TEscherBuilder b;
 //   const auto shape = b.BeginContainer(escher::kSpContainer);
-//   b.Atom(escher::kSp, 2, 202, {...});
+//   b.Atom(escher::kSp, 2, escher::kShapeTypeTextBox, {...});
 //   b.EndContainer(shape);          // fills in the container's length
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
-namespace tabrin {
+#include "xls/biff8/drawing/drawing_ids.h"
 
-namespace escher {
-inline constexpr std::uint16_t kDggContainer = 0xF000;
-inline constexpr std::uint16_t kBStoreContainer = 0xF001;
-inline constexpr std::uint16_t kDgContainer = 0xF002;
-inline constexpr std::uint16_t kSpgrContainer = 0xF003;
-inline constexpr std::uint16_t kSpContainer = 0xF004;
-inline constexpr std::uint16_t kDgg = 0xF006;
-inline constexpr std::uint16_t kBse = 0xF007;
-inline constexpr std::uint16_t kDg = 0xF008;
-inline constexpr std::uint16_t kSpgr = 0xF009;
-inline constexpr std::uint16_t kSp = 0xF00A;
-inline constexpr std::uint16_t kOpt = 0xF00B;
-inline constexpr std::uint16_t kClientTextbox = 0xF00D;
-inline constexpr std::uint16_t kClientAnchor = 0xF010;
-inline constexpr std::uint16_t kClientData = 0xF011;
-inline constexpr std::uint16_t kSplitMenuColors = 0xF11E;
-inline constexpr std::uint16_t kBlipJpeg = 0xF01D;
-inline constexpr std::uint16_t kBlipPng = 0xF01E;
-inline constexpr std::uint16_t kBlipDib = 0xF01F;
-}  // namespace escher
+namespace tabrin {
 
 // One entry of a property table.  An id with bit 15 set is complex: its
 // value is the length of Data, which follows the fixed part of the table.

@@ -1,13 +1,14 @@
 // Hyperlinks of a worksheet: the title cell, then after the window settings
 // one HLINK record per link (a standard link object with a URL or a file
 // moniker) and a QUICKTIP record for its screen tip.
-#include <algorithm>
-#include <cstring>
+#include <string>
+#include <string_view>
 
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
 #include "xls/biff8/biff_record.h"
+#include "xls/biff8/drawing/body_writer.h"
 #include "xls/biff8/drawing/short_path.h"
 #include "xls/biff8/workbook_writer.h"
 
@@ -23,30 +24,12 @@ constexpr std::uint8_t kUrlMonikerClass[16] = {0xE0, 0xC9, 0xEA, 0x79, 0xF9, 0xB
 // {00000303-0000-0000-C000-000000000046}: file moniker.
 constexpr std::uint8_t kFileMonikerClass[16] = {0x03, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
                                                 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+constexpr std::uint32_t kLinkStreamVersion = 2;
 // Has moniker, absolute, display name given, has display name.
 constexpr std::uint32_t kLinkOptions = 0x17;
-
-class TBodyWriter {
- public:
-  explicit TBodyWriter(std::uint8_t* at) : start_(at), at_(at) {}
-  void U16(std::uint16_t v) { PutU16(Take(2), v); }
-  void U32(std::uint32_t v) { PutU32(Take(4), v); }
-  void Bytes(const void* data, std::size_t n) { std::memcpy(Take(n), data, n); }
-  void Zeros(std::size_t n) { std::memset(Take(n), 0, n); }
-  void Utf16(std::u16string_view text) {
-    for (char16_t c : text) U16(c);
-  }
-  std::size_t Size() const { return static_cast<std::size_t>(at_ - start_); }
-
- private:
-  std::uint8_t* Take(std::size_t n) {
-    std::uint8_t* here = at_;
-    at_ += n;
-    return here;
-  }
-  std::uint8_t* start_;
-  std::uint8_t* at_;
-};
+// The file moniker's version bytes, and the key of the UTF-16 path after it.
+constexpr std::uint8_t kFileMonikerVersion[4] = {0xFF, 0xFF, 0xAD, 0xDE};
+constexpr std::uint16_t kFileMonikerPathKey = 3;
 
 void WriteCellRange(TBodyWriter& body, const TxlsHyperlink& link) {
   body.U16(static_cast<std::uint16_t>(link.Row - 1));
@@ -64,6 +47,65 @@ std::size_t HLinkLength(const TxlsHyperlink& link, std::size_t t, std::size_t u,
                                   {static_cast<int>(link.Row), static_cast<int>(link.Col)}));
 }
 
+void WriteFileMoniker(TBodyWriter& body, const std::string& shortPath, std::u16string_view path) {
+  body.Bytes(kFileMonikerClass, 16);
+  body.U16(0);  // no leading "..\" steps
+  body.U32(static_cast<std::uint32_t>(shortPath.size() + 1));
+  body.Bytes(shortPath.data(), shortPath.size());
+  body.Zeros(1);
+  body.Bytes(kFileMonikerVersion, 4);
+  body.Zeros(20);
+  body.U32(static_cast<std::uint32_t>(2 * path.size() + 6));
+  body.U32(static_cast<std::uint32_t>(2 * path.size()));
+  body.U16(kFileMonikerPathKey);
+  body.Utf16(path);
+}
+
+void WriteUrlMoniker(TBodyWriter& body, std::u16string_view url) {
+  body.Bytes(kUrlMonikerClass, 16);
+  body.U32(static_cast<std::uint32_t>(2 * url.size() + 2));
+  body.Utf16(url);
+  body.U16(0);
+}
+
+// HLINK: the cell, the standard link object with the title as its display
+// name, and a file moniker (short and full path) or a URL moniker.
+void WriteHLink(TxlsWorkbookWriter& writer, const TxlsHyperlink& link) {
+  const std::u16string title = Utf8ToUtf16(link.Title);
+  const std::u16string target = Utf8ToUtf16(link.Target);
+  const std::string shortPath = link.Style == hlsLocalFile ? ShortPathBytes(link.Target) : std::string();
+  const std::size_t length = HLinkLength(link, title.size(), target.size(), shortPath.size());
+  if (length > biff::kMaxRecordBody) RaiseTooLong(link);
+
+  TBodyWriter body(writer.ClearBuffer(length));
+  WriteCellRange(body, link);
+  body.Bytes(kStdLinkClass, 16);
+  body.U32(kLinkStreamVersion);
+  body.U32(kLinkOptions);
+  body.U32(static_cast<std::uint32_t>(title.size() + 1));
+  body.Utf16(title);
+  body.U16(0);
+  if (link.Style == hlsLocalFile) {
+    WriteFileMoniker(body, shortPath, target);
+  } else {
+    WriteUrlMoniker(body, target);
+  }
+  writer.WriteRecord(biff::kHLink, static_cast<std::uint16_t>(body.Size()));
+}
+
+// QUICKTIP: its own record id, the cell and the screen tip.
+void WriteQuickTip(TxlsWorkbookWriter& writer, const TxlsHyperlink& link) {
+  const std::u16string tip = Utf8ToUtf16(link.ScreenTip);
+  const std::size_t length = 12 + 2 * tip.size();
+  if (length > biff::kMaxRecordBody) RaiseTooLong(link);
+  TBodyWriter body(writer.ClearBuffer(length));
+  body.U16(biff::kQuickTip);
+  WriteCellRange(body, link);
+  body.Utf16(tip);
+  body.U16(0);
+  writer.WriteRecord(biff::kQuickTip, static_cast<std::uint16_t>(body.Size()));
+}
+
 }  // namespace
 
 void TxlsWorkbookWriter::WriteHyperlinkCells(const std::vector<TxlsResolvedHyperlink>& links) {
@@ -78,51 +120,8 @@ void TxlsWorkbookWriter::WriteHyperlinks(const std::vector<TxlsResolvedHyperlink
   for (const TxlsResolvedHyperlink& resolved : links) {
     const TxlsHyperlink& link = *resolved.Link;
     if (!link.IsValid()) continue;
-    const std::u16string title = Utf8ToUtf16(link.Title);
-    const std::u16string target = Utf8ToUtf16(link.Target);
-    const std::string shortPath = link.Style == hlsLocalFile ? ShortPathBytes(link.Target) : std::string();
-    const std::size_t length = HLinkLength(link, title.size(), target.size(), shortPath.size());
-    if (length > biff::kMaxRecordBody) RaiseTooLong(link);
-
-    TBodyWriter body(ClearBuffer(length));
-    WriteCellRange(body, link);
-    body.Bytes(kStdLinkClass, 16);
-    body.U32(2);
-    body.U32(kLinkOptions);
-    body.U32(static_cast<std::uint32_t>(title.size() + 1));
-    body.Utf16(title);
-    body.U16(0);
-    if (link.Style == hlsLocalFile) {
-      body.Bytes(kFileMonikerClass, 16);
-      body.U16(0);  // no leading "..\" steps
-      body.U32(static_cast<std::uint32_t>(shortPath.size() + 1));
-      body.Bytes(shortPath.data(), shortPath.size());
-      body.Zeros(1);
-      const std::uint8_t version[4] = {0xFF, 0xFF, 0xAD, 0xDE};
-      body.Bytes(version, 4);
-      body.Zeros(20);
-      body.U32(static_cast<std::uint32_t>(2 * target.size() + 6));
-      body.U32(static_cast<std::uint32_t>(2 * target.size()));
-      body.U16(3);
-      body.Utf16(target);
-    } else {
-      body.Bytes(kUrlMonikerClass, 16);
-      body.U32(static_cast<std::uint32_t>(2 * target.size() + 2));
-      body.Utf16(target);
-      body.U16(0);
-    }
-    WriteRecord(biff::kHLink, static_cast<std::uint16_t>(body.Size()));
-
-    if (link.ScreenTip.empty()) continue;
-    const std::u16string tip = Utf8ToUtf16(link.ScreenTip);
-    const std::size_t tipLength = 12 + 2 * tip.size();
-    if (tipLength > biff::kMaxRecordBody) RaiseTooLong(link);
-    TBodyWriter tipBody(ClearBuffer(tipLength));
-    tipBody.U16(biff::kQuickTip);
-    WriteCellRange(tipBody, link);
-    tipBody.Utf16(tip);
-    tipBody.U16(0);
-    WriteRecord(biff::kQuickTip, static_cast<std::uint16_t>(tipBody.Size()));
+    WriteHLink(*this, link);
+    if (!link.ScreenTip.empty()) WriteQuickTip(*this, link);
   }
 }
 

@@ -18,9 +18,9 @@ struct TBlipRecord {
 // Record type and instance of a picture of one blip kind (one identifier).
 TBlipRecord BlipRecordOf(std::uint8_t blipType) {
   switch (blipType) {
-    case 5: return {escher::kBlipJpeg, 0x46A};
-    case 6: return {escher::kBlipPng, 0x6E0};
-    default: return {escher::kBlipDib, 0x7A8};
+    case escher::kBlipTypeJpeg: return {escher::kBlipJpeg, escher::kBlipJpegInstance};
+    case escher::kBlipTypePng: return {escher::kBlipPng, escher::kBlipPngInstance};
+    default: return {escher::kBlipDib, escher::kBlipDibInstance};
   }
 }
 
@@ -31,10 +31,10 @@ constexpr std::uint32_t kBlipPrefix = 17;
 
 std::uint8_t StoreBlipType(TxlsPictureKind kind) {
   switch (kind) {
-    case TxlsPictureKind::Jpeg: return 5;
+    case TxlsPictureKind::Jpeg: return escher::kBlipTypeJpeg;
     case TxlsPictureKind::Png:
-    case TxlsPictureKind::Gif: return 6;
-    case TxlsPictureKind::Bmp: return 7;
+    case TxlsPictureKind::Gif: return escher::kBlipTypePng;
+    case TxlsPictureKind::Bmp: return escher::kBlipTypeDib;
     default: return 0;
   }
 }

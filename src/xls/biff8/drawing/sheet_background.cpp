@@ -14,6 +14,10 @@
 namespace tabrin {
 namespace {
 
+// The BITMAP record's picture format and environment: a bitmap, Windows.
+constexpr std::uint16_t kBitmapFormat = 0x0009;
+constexpr std::uint16_t kWindowsEnvironment = 0x0001;
+constexpr std::uint32_t kBitmapCoreHeaderSize = 12;
 constexpr std::size_t kFirstPixelBytes = 8200;
 constexpr std::size_t kContinuePixelBytes = 8212;
 
@@ -61,10 +65,10 @@ void TxlsWorkbookWriter::WriteBackground(const std::string& fileName) {
 
   const std::size_t first = std::min(pixels.size(), kFirstPixelBytes);
   std::uint8_t* body = ClearBuffer(20 + first);
-  PutU16(body + 0, 0x0009);
-  PutU16(body + 2, 0x0001);
-  PutU32(body + 4, static_cast<std::uint32_t>(pixels.size() + 12));
-  PutU32(body + 8, 12);  // bitmap core header
+  PutU16(body + 0, kBitmapFormat);
+  PutU16(body + 2, kWindowsEnvironment);
+  PutU32(body + 4, static_cast<std::uint32_t>(pixels.size() + kBitmapCoreHeaderSize));
+  PutU32(body + 8, kBitmapCoreHeaderSize);
   PutU16(body + 12, static_cast<std::uint16_t>(image.Width));
   PutU16(body + 14, static_cast<std::uint16_t>(image.Height));
   PutU16(body + 16, 1);   // planes

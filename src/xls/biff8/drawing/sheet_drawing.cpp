@@ -4,114 +4,74 @@
 // A sheet with objects gets one drawing (drawing ids count from 1): a
 // drawing container holding a group of shapes.  Shape ids come in clusters
 // of 1024; a drawing takes the next free cluster c (more when it needs
-// them), the group gets 1024 c and the shapes 1024 c + 1, 1024 c + 2, ...  The container is
-// written in pieces, one MSODRAWING record per shape with the shape's OBJ
-// record (and for a note its text box, TXO and text) after it; the first
-// piece carries the container's own header, whose lengths count every piece.
-// The NOTE records that tie notes to their cells follow all of them.
+// them), the group gets 1024 c and the shapes 1024 c + 1, 1024 c + 2, ...
+// The container is written in pieces, one MSODRAWING record per shape with
+// the shape's OBJ record (and for a note its text box, TXO and text) after
+// it; the first piece carries the container's own header, whose lengths
+// count every piece.  The NOTE records that tie notes to their cells follow
+// all of them.
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <map>
+#include <vector>
 
-#include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
 #include "xls/biff8/biff_record.h"
+#include "xls/biff8/drawing/drawing_ids.h"
 #include "xls/biff8/drawing/escher_builder.h"
 #include "xls/biff8/drawing/image_anchor.h"
+#include "xls/biff8/drawing/object_records.h"
+#include "xls/biff8/drawing/shape_properties.h"
 #include "xls/biff8/workbook_writer.h"
 
 namespace tabrin {
 namespace {
 
-constexpr std::uint16_t kNoteShapeType = 202;   // text box
-constexpr std::uint16_t kImageShapeType = 75;   // picture frame
-constexpr std::uint32_t kShapeFlags = 0x0A00;   // has an anchor, has a shape type
-constexpr std::uint16_t kObjNote = 25;
-constexpr std::uint16_t kObjPicture = 8;
-// UTF-16 units of note text per CONTINUE record (after its option byte).
-constexpr std::size_t kTextUnitsPerRecord = (biff::kMaxRecordBody - 1) / 2;
+constexpr std::uint32_t kShapeIdsPerCluster = 1024;
+constexpr std::uint32_t kShapeFlags = escher::kShapeHasAnchor | escher::kShapeHasType;
 
-std::uint32_t ColorRef(TxlsRgb rgb) { return rgb.red | (rgb.green << 8) | (static_cast<std::uint32_t>(rgb.blue) << 16); }
+// One shape: its MSODRAWING body and what the records after it need.
+struct TShapePiece {
+  std::vector<std::uint8_t> Drawing;
+  std::uint16_t ObjectId = 0;
+  const TxlsNote* Note = nullptr;  // of a note; nullptr for an image
+  std::uint16_t FontIndex = 0;     // of a note's text
+  std::uint8_t BlipType = 0;       // of an image's picture
+};
 
-// Opacity in 1/65536: 65537 - 656 per percent of transparency, never below 0
-// (fully transparent).
-std::uint32_t Opacity(int transparency) {
-  const int t = std::clamp(transparency, 0, 100);
-  return static_cast<std::uint32_t>(std::max(0, 65537 - t * 656));
-}
-
-std::vector<TEscherProperty> NoteProperties(const TxlsNoteFormat& format, int k) {
-  // In ascending order of ids, as readers expect.
-  std::vector<TEscherProperty> p;
-  // The note's text is locked.  Shape locks are Boolean properties that the
-  // drawing format keeps together in the protection set 0x007F, each lock
-  // with a "use" bit 16 places above it: fLockText is bit 2, fUsefLockText
-  // bit 18.  The set holds no other lock, so every other one keeps its
-  // default.
-  p.push_back({0x007F, 0x00040004, {}});
-  p.push_back({0x0080, static_cast<std::uint32_t>(k + 1), {}});
-  if (k == 90) p.push_back({0x0085, 1, {}});
-  p.push_back({0x00BF, 0x00080008, {}});
-  p.push_back({0x0158, 0, {}});
-  const auto transparency = [&] {
-    if (format.Transparency != 0) p.push_back({0x0182, Opacity(format.Transparency), {}});
-  };
-  if (format.FillType == nftGradient) {
-    const std::uint32_t fillType =
-        format.Gradient == ngrFromCorner ? 5 : format.Gradient == ngrFromCenter ? 6 : 7;
-    p.push_back({0x0180, fillType, {}});
-    p.push_back({0x0181, ColorRef(format.ForegroundColor), {}});
-    transparency();
-    p.push_back({0x0183, ColorRef(format.BackgroundColor), {}});
-    switch (format.Gradient) {
-      case ngrHorizontal: break;
-      case ngrVertical: p.push_back({0x018B, 0xFFA60000, {}}); break;
-      case ngrDiagonalUp: p.push_back({0x018B, 0xFF790000, {}}); break;
-      case ngrDiagonalDown:
-      case ngrFromCorner:
-      case ngrFromCenter: p.push_back({0x018B, 0xFFD30000, {}}); break;
-    }
-    p.push_back({0x018C, 100, {}});
-    if (format.Gradient == ngrFromCenter) {
-      for (std::uint16_t id = 0x018D; id <= 0x0190; ++id) p.push_back({id, 0x8000, {}});
-    }
-    p.push_back({0x0196, 0x009D0000, {}});
-  } else {
-    p.push_back({0x0181, ColorRef(format.ForegroundColor), {}});
-    transparency();
+std::vector<const TxlsNote*> NotesToWrite(const TxlsSheetTail& tail) {
+  std::vector<const TxlsNote*> notes;
+  for (const TxlsNote* note : tail.Notes) {
+    if (note != nullptr && note->IsValid()) notes.push_back(note);
   }
-  p.push_back({0x01BF, 0x00110010, {}});
-  p.push_back({0x0201, 0, {}});
-  p.push_back({0x023F, 0x00030003, {}});
-  p.push_back({0x03BF, 0x000A0002, {}});
-  return p;
+  return notes;
 }
 
-std::vector<TEscherProperty> ImageProperties(const TxlsImage& image, int blipIndex) {
-  const std::vector<std::uint8_t> title = EscherUtf16(image.Title);
-  return {
-      {0x007F, 0x00800000, {}},
-      {0x4104, static_cast<std::uint32_t>(blipIndex), {}},
-      {0xC105, 0, title},
-      {0x01BF, 0x00010000, {}},
-      {0x033F, 0x00100000, {}},
-      {0xC380, 0, title},
-      {0x03BF, 0x00080000, {}},
-  };
+std::vector<const TxlsImage*> ImagesToWrite(const TxlsSheetTail& tail) {
+  std::vector<const TxlsImage*> images;
+  for (const TxlsImage* image : tail.Images) {
+    if (image != nullptr) images.push_back(image);
+  }
+  return images;
 }
 
-TxlsClientAnchor NoteAnchor(const TxlsNote& note) {
-  TxlsClientAnchor anchor;
-  anchor.Flags = 3;
-  anchor.FirstCol = note.Col;  // the box starts one column right of the cell
-  anchor.FirstRow = static_cast<std::uint16_t>(note.Row < 3 ? 0 : note.Row - 2);
-  anchor.LastCol = static_cast<std::uint16_t>(note.Col + 2);
-  anchor.LastRow = static_cast<std::uint16_t>(anchor.FirstRow + 5);
-  return anchor;
+// The next shape's object id (from 1) and shape id (after the group's).
+std::uint16_t NextObjectId(const std::vector<TShapePiece>& pieces) {
+  return static_cast<std::uint16_t>(pieces.size() + 1);
 }
 
-void WriteShape(TEscherBuilder& out, std::uint16_t shapeType, std::uint32_t shapeId,
-                const std::vector<TEscherProperty>& properties, const TxlsClientAnchor& anchor, std::uint32_t extra) {
+std::uint32_t NextShapeId(const std::vector<TShapePiece>& pieces, std::uint32_t groupShapeId) {
+  return groupShapeId + static_cast<std::uint32_t>(pieces.size()) + 1;
+}
+
+// A shape container; its length also counts `extra` bytes of records that
+// belong to it but are written in records of their own.
+std::vector<std::uint8_t> ShapeContainer(std::uint16_t shapeType, std::uint32_t shapeId,
+                                         const std::vector<TEscherProperty>& properties,
+                                         const TxlsClientAnchor& anchor, std::uint32_t extra) {
+  TEscherBuilder out;
   const std::size_t container = out.BeginContainer(escher::kSpContainer);
   out.Header(escher::kSp, 2, shapeType, 8);
   out.U32(shapeId);
@@ -125,198 +85,182 @@ void WriteShape(TEscherBuilder& out, std::uint16_t shapeType, std::uint32_t shap
   out.Header(escher::kClientData, 0, 0, 0);
   out.EndContainer(container);
   out.AddToLength(container, extra);
+  return out.Take();
 }
 
-// One shape's pieces: the MSODRAWING body and the records written after it.
-struct TShapePiece {
-  std::vector<std::uint8_t> Drawing;
-  const TxlsNote* Note = nullptr;
-  std::u16string Text;       // of a note
-  std::uint16_t FontIndex = 0;
-  std::uint16_t ObjectId = 0;
-  std::uint8_t BlipType = 0;  // of an image
-};
+TxlsClientAnchor NoteAnchor(const TxlsNote& note) {
+  TxlsClientAnchor anchor;
+  anchor.Flags = 3;
+  anchor.FirstCol = note.Col;  // the box starts one column right of the cell
+  anchor.FirstRow = static_cast<std::uint16_t>(note.Row < 3 ? 0 : note.Row - 2);
+  anchor.LastCol = static_cast<std::uint16_t>(note.Col + 2);
+  anchor.LastRow = static_cast<std::uint16_t>(anchor.FirstRow + 5);
+  return anchor;
+}
 
-}  // namespace
-
-void TxlsWorkbookWriter::WriteDrawingObjects(const TxlsSheetTail& tail) {
-  std::vector<const TxlsNote*> notes;
-  for (const TxlsNote* note : tail.Notes) {
-    if (note != nullptr && note->IsValid()) notes.push_back(note);
-  }
-  std::vector<const TxlsImage*> images;
-  for (const TxlsImage* image : tail.Images) {
-    if (image != nullptr) images.push_back(image);
-  }
-  if (notes.empty() && images.empty()) return;
-
-  if (notes.size() + images.size() > 0xFFFF) {
-    throw TabrinError("A sheet can carry at most 65535 notes and images");
-  }
-  const std::uint32_t drawingId = drawingCount_ + 1;
-  const std::uint32_t firstCluster = static_cast<std::uint32_t>(drawings_.size() + 1);
-  const std::uint32_t firstShapeId = 1024 * firstCluster;
-  std::uint32_t shapeId = firstShapeId;
-  std::uint16_t objectId = 0;
-  std::vector<TShapePiece> pieces;
-  constexpr std::uint32_t kTextboxSize = 8;
-
+// A text box beside each note's cell, in the note's font (registered here).
+void AddNoteShapes(std::vector<TShapePiece>& pieces, const std::vector<const TxlsNote*>& notes,
+                   std::uint32_t groupShapeId, TxlsFontList& fonts) {
   for (std::size_t k = 0; k < notes.size(); ++k) {
     const TxlsNote& note = *notes[k];
     TShapePiece piece;
     piece.Note = &note;
-    piece.Text = Utf8ToUtf16(note.Text());
-    piece.FontIndex = formats_->Fonts.GetOrRegister(note.Format.Font).Index;
-    piece.ObjectId = ++objectId;
-    TEscherBuilder shape;
+    piece.FontIndex = fonts.GetOrRegister(note.Format.Font).Index;
+    piece.ObjectId = NextObjectId(pieces);
     // The note's text box record belongs to its shape container.
-    WriteShape(shape, kNoteShapeType, ++shapeId, NoteProperties(note.Format, static_cast<int>(k)), NoteAnchor(note),
-               kTextboxSize);
-    piece.Drawing = shape.Take();
+    piece.Drawing = ShapeContainer(escher::kShapeTypeTextBox, NextShapeId(pieces, groupShapeId),
+                                   NoteProperties(note.Format, static_cast<int>(k)), NoteAnchor(note),
+                                   kNoteTextboxSize);
     pieces.push_back(std::move(piece));
   }
+}
 
-  if (!images.empty()) pictureStore_.Load(pictures_);
+// The sheet's grid as images are placed on it.
+TxlsSheetGrid SheetGrid(const TxlsSheetHead& head, const std::vector<int>& columnWidths,
+                        const std::map<int, int>& rowHeights, int zeroWidth) {
   TxlsSheetGrid grid;
-  grid.ColumnWidths = &columnWidths_;
-  grid.StartDataCol = currentHead_.StartDataCol;
-  grid.DefColWidth = currentHead_.DefColWidth;
-  grid.DefRowHeightTwips = static_cast<int>(std::clamp(currentHead_.DefRowHeight * 20, 0.0, 8190.0));
-  grid.RowHeights = &rowHeights_;
-  grid.ZeroWidth = DefaultZeroWidth();
+  grid.ColumnWidths = &columnWidths;
+  grid.StartDataCol = head.StartDataCol;
+  grid.DefColWidth = head.DefColWidth;
+  grid.DefRowHeightTwips = static_cast<int>(std::clamp(head.DefRowHeight * 20, 0.0, 8190.0));
+  grid.RowHeights = &rowHeights;
+  grid.ZeroWidth = zeroWidth;
+  return grid;
+}
+
+// The store entry of the picture an image shows; raises when the workbook
+// has no such picture, when the picture is not stored, and for an image
+// without a place.
+TxlsStoredPicture& StoredPictureOf(const TxlsImage& image, const TxlsPictures& pictures, TxlsPictureStore& store) {
+  const int pictureIndex = pictures.IndexOf(image.PictureName);
+  if (pictureIndex < 0) {
+    throw TabrinError(FormatMessage("The image %s shows the picture %s, which is not in the workbook's pictures",
+                                    {image.Title, image.PictureName}));
+  }
+  TxlsStoredPicture* stored = store.Find(static_cast<std::size_t>(pictureIndex));
+  if (stored == nullptr) {
+    throw TabrinError(FormatMessage("The image %s cannot show the picture %s: %s",
+                                    {image.Title, image.PictureName,
+                                     store.Reason(static_cast<std::size_t>(pictureIndex))}));
+  }
+  if (image.Row == 0 || image.Col == 0) {
+    throw TabrinError(FormatMessage("The image %s has no place on the sheet (row and column start at 1)", {image.Title}));
+  }
+  return *stored;
+}
+
+// A picture frame from each image's cell on, as large as its picture at the
+// image's zoom.
+void AddImageShapes(std::vector<TShapePiece>& pieces, const std::vector<const TxlsImage*>& images,
+                    std::uint32_t groupShapeId, const TxlsPictures& pictures, TxlsPictureStore& store,
+                    const TxlsSheetGrid& grid) {
   for (const TxlsImage* image : images) {
-    const int pictureIndex = pictures_.IndexOf(image->PictureName);
-    if (pictureIndex < 0) {
-      throw TabrinError(FormatMessage("The image %s shows the picture %s, which is not in the workbook's pictures",
-                                      {image->Title, image->PictureName}));
-    }
-    TxlsStoredPicture* stored = pictureStore_.Find(static_cast<std::size_t>(pictureIndex));
-    if (stored == nullptr) {
-      throw TabrinError(FormatMessage("The image %s cannot show the picture %s: %s",
-                                      {image->Title, image->PictureName,
-                                       pictureStore_.Reason(static_cast<std::size_t>(pictureIndex))}));
-    }
-    if (image->Row == 0 || image->Col == 0) {
-      throw TabrinError(FormatMessage("The image %s has no place on the sheet (row and column start at 1)", {image->Title}));
-    }
-    ++stored->References;
+    TxlsStoredPicture& stored = StoredPictureOf(*image, pictures, store);
+    ++stored.References;
     const double zoom = image->Zoom / 100.0;
-    const int width = static_cast<int>(std::lround(stored->Size.Width * zoom));
-    const int height = static_cast<int>(std::lround(stored->Size.Height * zoom));
+    const int width = static_cast<int>(std::lround(stored.Size.Width * zoom));
+    const int height = static_cast<int>(std::lround(stored.Size.Height * zoom));
     TShapePiece piece;
-    piece.ObjectId = ++objectId;
-    piece.BlipType = stored->BlipType;
-    TEscherBuilder shape;
-    WriteShape(shape, kImageShapeType, ++shapeId, ImageProperties(*image, pictureStore_.BlipIndex(*stored)),
-               ImageAnchor(grid, image->Row - 1, image->Col - 1, width, height), 0);
-    piece.Drawing = shape.Take();
+    piece.ObjectId = NextObjectId(pieces);
+    piece.BlipType = stored.BlipType;
+    piece.Drawing = ShapeContainer(escher::kShapeTypePictureFrame, NextShapeId(pieces, groupShapeId),
+                                   ImageProperties(*image, store.BlipIndex(stored)),
+                                   ImageAnchor(grid, image->Row - 1, image->Col - 1, width, height), 0);
     pieces.push_back(std::move(piece));
   }
+}
 
-  const std::uint32_t shapes = shapeId - firstShapeId;
-  ++drawingCount_;
-  for (std::uint32_t used = 0; used < shapes + 1; used += 1024) {
-    const std::uint32_t inCluster = std::min<std::uint32_t>(1024, shapes + 1 - used);
-    drawings_.push_back(TDrawingCluster{drawingId, inCluster, firstShapeId + used + inCluster - 1});
+// The bytes of every shape container, with the records written apart from
+// them that they count.
+std::uint32_t ShapesSize(const std::vector<TShapePiece>& pieces) {
+  std::uint32_t size = 0;
+  for (const TShapePiece& piece : pieces) {
+    size += static_cast<std::uint32_t>(piece.Drawing.size());
+    if (piece.Note != nullptr) size += kNoteTextboxSize;
   }
+  return size;
+}
 
-  // The drawing container's head, with lengths that count every piece.
-  std::uint32_t shapesSize = 0;
-  for (const TShapePiece& piece : pieces) shapesSize += static_cast<std::uint32_t>(piece.Drawing.size());
-  shapesSize += kTextboxSize * static_cast<std::uint32_t>(notes.size());
+// The drawing container's head: the drawing record (shapes with the group,
+// last shape id), the group container and the group's own shape.  The
+// containers' lengths count the shapes that follow in later records.
+std::vector<std::uint8_t> DrawingHead(std::uint32_t drawingId, std::uint32_t groupShapeId, std::uint32_t shapes,
+                                      std::uint32_t shapesSize) {
   TEscherBuilder head;
   const std::size_t dg = head.BeginContainer(escher::kDgContainer);
   head.Header(escher::kDg, 0, static_cast<std::uint16_t>(drawingId), 8);
   head.U32(shapes + 1);
-  head.U32(shapeId);
+  head.U32(groupShapeId + shapes);
   const std::size_t group = head.BeginContainer(escher::kSpgrContainer);
   const std::size_t groupShape = head.BeginContainer(escher::kSpContainer);
   head.Header(escher::kSpgr, 1, 0, 16);
   for (int i = 0; i < 4; ++i) head.U32(0);
-  head.Header(escher::kSp, 2, 0, 8);
-  head.U32(firstShapeId);
-  head.U32(5);  // group shape, patriarch
+  head.Header(escher::kSp, 2, escher::kShapeTypeNone, 8);
+  head.U32(groupShapeId);
+  head.U32(escher::kShapeGroup | escher::kShapePatriarch);
   head.EndContainer(groupShape);
   head.EndContainer(group);
   head.EndContainer(dg);
   head.AddToLength(group, shapesSize);
   head.AddToLength(dg, shapesSize);
+  return head.Take();
+}
 
-  bool first = true;
-  for (const TShapePiece& piece : pieces) {
-    std::vector<std::uint8_t> body;
-    if (first) body = head.Bytes();
-    first = false;
-    body.insert(body.end(), piece.Drawing.begin(), piece.Drawing.end());
-    if (body.size() > biff::kMaxRecordBody) throw TabrinError("A drawing object is too large to be stored");
-    std::copy(body.begin(), body.end(), ClearBuffer(body.size()));
-    WriteRecord(biff::kMsoDrawing, static_cast<std::uint16_t>(body.size()));
+// One MSODRAWING: the shape's container, after the drawing's head for the
+// first shape.
+void WriteMsoDrawing(TxlsWorkbookWriter& writer, const std::vector<std::uint8_t>& head,
+                     const std::vector<std::uint8_t>& drawing) {
+  const std::size_t size = head.size() + drawing.size();
+  if (size > biff::kMaxRecordBody) throw TabrinError("A drawing object is too large to be stored");
+  std::uint8_t* body = writer.ClearBuffer(size);
+  std::copy(drawing.begin(), drawing.end(), std::copy(head.begin(), head.end(), body));
+  writer.WriteRecord(biff::kMsoDrawing, static_cast<std::uint16_t>(size));
+}
 
-    std::uint8_t* obj = ClearBuffer(piece.Note != nullptr ? 30 : 38);
-    PutU16(obj + 0, 0x0015);
-    PutU16(obj + 2, 18);
-    PutU16(obj + 4, piece.Note != nullptr ? kObjNote : kObjPicture);
-    PutU16(obj + 6, piece.ObjectId);
-    PutU16(obj + 8, 0x0011);
-    if (piece.Note != nullptr) {
-      PutU16(obj + 22, 0x000D);  // note structure
-      WriteRecord(biff::kObj, 30);
-    } else {
-      PutU16(obj + 22, 0x0007);  // clipboard format: a bitmap, or neither bitmap nor metafile
-      PutU16(obj + 24, 2);
-      PutU16(obj + 26, piece.BlipType == 7 ? 0x0009 : 0xFFFF);
-      PutU16(obj + 28, 0x0008);  // picture options: none set
-      PutU16(obj + 30, 2);
-      WriteRecord(biff::kObj, 38);
-      continue;
-    }
+void WriteShapeRecords(TxlsWorkbookWriter& writer, const TShapePiece& piece, const std::vector<std::uint8_t>& head) {
+  WriteMsoDrawing(writer, head, piece.Drawing);
+  if (piece.Note == nullptr) {
+    WritePictureObj(writer, piece.ObjectId, piece.BlipType);
+    return;
+  }
+  WriteNoteObj(writer, piece.ObjectId);
+  WriteNoteText(writer, *piece.Note, piece.FontIndex);
+}
 
-    TEscherBuilder textbox;
-    textbox.Header(escher::kClientTextbox, 0, 0, 0);
-    std::copy(textbox.Bytes().begin(), textbox.Bytes().end(), ClearBuffer(kTextboxSize));
-    WriteRecord(biff::kMsoDrawing, kTextboxSize);
+}  // namespace
 
-    const TxlsNoteFormat& format = piece.Note->Format;
-    const std::uint16_t horizontal =
-        format.Alignment.Horizontal == halCenter ? 4 : format.Alignment.Horizontal == halRight ? 6
-                                                     : format.Alignment.Horizontal == halFill  ? 8 : 2;
-    const std::uint16_t vertical = static_cast<std::uint16_t>(0x10 * (format.Alignment.Vertical + 1));
-    const std::size_t n = piece.Text.size();
-    std::uint8_t* txo = ClearBuffer(18);
-    PutU16(txo + 0, static_cast<std::uint16_t>(horizontal | vertical));
-    PutU16(txo + 2, format.Orientation);
-    PutU16(txo + 10, static_cast<std::uint16_t>(n));
-    PutU16(txo + 12, 16);
-    WriteRecord(biff::kTxo, 18);
-
-    // The text, in as many records as it needs (never splitting a pair of
-    // surrogates), each starting with the option byte of UTF-16 text.
-    for (std::size_t at = 0; at < n;) {
-      std::size_t units = std::min(kTextUnitsPerRecord, n - at);
-      if (at + units < n && piece.Text[at + units - 1] >= 0xD800 && piece.Text[at + units - 1] <= 0xDBFF) --units;
-      std::uint8_t* text = ClearBuffer(1 + 2 * units);
-      text[0] = 1;
-      for (std::size_t i = 0; i < units; ++i) PutU16(text + 1 + 2 * i, piece.Text[at + i]);
-      WriteRecord(biff::kContinue, static_cast<std::uint16_t>(1 + 2 * units));
-      at += units;
-    }
-    std::uint8_t* runs = ClearBuffer(16);
-    PutU16(runs + 0, 0);
-    PutU16(runs + 2, piece.FontIndex);
-    PutU16(runs + 8, static_cast<std::uint16_t>(std::min<std::size_t>(n, 0xFFFF)));
-    PutU16(runs + 10, 0);
-    WriteRecord(biff::kContinue, 16);
+void TxlsWorkbookWriter::WriteDrawingObjects(const TxlsSheetTail& tail) {
+  const std::vector<const TxlsNote*> notes = NotesToWrite(tail);
+  const std::vector<const TxlsImage*> images = ImagesToWrite(tail);
+  if (notes.empty() && images.empty()) return;
+  if (notes.size() + images.size() > 0xFFFF) {
+    throw TabrinError("A sheet can carry at most 65535 notes and images");
   }
 
-  // NOTE: cell, hidden, object id and an empty author.
-  for (std::size_t k = 0; k < notes.size(); ++k) {
-    std::uint8_t* body = ClearBuffer(12);
-    PutU16(body + 0, static_cast<std::uint16_t>(notes[k]->Row - 1));
-    PutU16(body + 2, static_cast<std::uint16_t>(notes[k]->Col - 1));
-    PutU16(body + 4, 0);
-    PutU16(body + 6, static_cast<std::uint16_t>(k + 1));
-    WriteRecord(biff::kNote, 12);
+  // The drawing takes the next free cluster of shape ids: its first id is
+  // the group's, the shapes (notes first, then images) follow.
+  const std::uint32_t drawingId = drawingCount_ + 1;
+  const std::uint32_t groupShapeId = kShapeIdsPerCluster * static_cast<std::uint32_t>(drawings_.size() + 1);
+  std::vector<TShapePiece> pieces;
+  AddNoteShapes(pieces, notes, groupShapeId, formats_->Fonts);
+  if (!images.empty()) {
+    pictureStore_.Load(pictures_);
+    const TxlsSheetGrid grid = SheetGrid(currentHead_, columnWidths_, rowHeights_, DefaultZeroWidth());
+    AddImageShapes(pieces, images, groupShapeId, pictures_, pictureStore_, grid);
   }
+
+  // The drawing group counts the ids the drawing uses, cluster by cluster.
+  const auto shapes = static_cast<std::uint32_t>(pieces.size());
+  ++drawingCount_;
+  for (std::uint32_t used = 0; used < shapes + 1; used += kShapeIdsPerCluster) {
+    const std::uint32_t inCluster = std::min(kShapeIdsPerCluster, shapes + 1 - used);
+    drawings_.push_back(TDrawingCluster{drawingId, inCluster, groupShapeId + used + inCluster - 1});
+  }
+
+  const std::vector<std::uint8_t> head = DrawingHead(drawingId, groupShapeId, shapes, ShapesSize(pieces));
+  const std::vector<std::uint8_t> noHead;
+  for (std::size_t i = 0; i < pieces.size(); ++i) WriteShapeRecords(*this, pieces[i], i == 0 ? head : noHead);
+  for (std::size_t k = 0; k < notes.size(); ++k) WriteNoteRecord(*this, *notes[k], static_cast<std::uint16_t>(k + 1));
 }
 
 std::vector<std::uint8_t> TxlsWorkbookWriter::BuildDrawingGroup() {
@@ -340,9 +284,12 @@ std::vector<std::uint8_t> TxlsWorkbookWriter::BuildDrawingGroup() {
     pictureStore_.Load(pictures_);
     pictureStore_.WriteContainer(out);
   }
-  out.PropertyTable({{0x00BF, 0x00080008, {}}, {0x0181, 0x08000009, {}}, {0x01C0, 0x08000040, {}}});
-  out.Header(escher::kSplitMenuColors, 0, 4, 16);
-  for (std::uint32_t colour : {0x0800000Du, 0x0800000Cu, 0x08000017u, 0x100000F7u}) out.U32(colour);
+  out.PropertyTable({{escher::prop::kTextBooleans, 0x00080008, {}},
+                     {escher::prop::kFillColor, 0x08000009, {}},
+                     {escher::prop::kLineColor, 0x08000040, {}}});
+  constexpr std::uint32_t kMenuColours[] = {0x0800000Du, 0x0800000Cu, 0x08000017u, 0x100000F7u};
+  out.Header(escher::kSplitMenuColors, 0, std::size(kMenuColours), 4 * std::size(kMenuColours));
+  for (std::uint32_t colour : kMenuColours) out.U32(colour);
   out.EndContainer(group);
   return out.Take();
 }
