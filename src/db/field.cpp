@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "db/query.h"
+#include "text/ascii.h"
 #include "text/boolean_text.h"
 #include "text/encoding.h"
 #include "text/error.h"
@@ -60,14 +61,10 @@ TRange RangeOfType(TFieldType type) {
   }
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
 // Integer fields take their text with blanks around it.
-std::optional<std::int64_t> ParseFieldInteger(std::string_view text) { return ParseInteger(TrimBlanks(text)); }
+std::optional<std::int64_t> ParseFieldInteger(std::string_view text) {
+  return ParseInteger(TrimAscii(text, kSpaceTab));
+}
 
 }  // namespace
 

@@ -144,7 +144,9 @@ void TQuery::NarrowSelectList(const TTableInfo& info) {
   if (at == std::string::npos || sql_[at] != '*') return;
   const std::size_t afterStar = at + 1;
   at = sql_.find_first_not_of(" \t\r\n", afterStar);
-  if (at == afterStar || at == std::string::npos || LowerAscii(std::string_view(sql_).substr(at, 4)) != "from") return;
+  if (at == afterStar || at == std::string::npos || !StartsWithNoCaseAscii(std::string_view(sql_).substr(at), "from")) {
+    return;
+  }
   if (at + 4 < sql_.size() && (std::isalnum(static_cast<unsigned char>(sql_[at + 4])) || sql_[at + 4] == '_')) return;
 
   auto tableSpelling = [&](std::string_view name) -> const std::string* {
