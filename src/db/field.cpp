@@ -14,6 +14,7 @@
 #include "text/error.h"
 #include "text/format.h"
 #include "text/integer_text.h"
+#include "text/messages.h"
 #include "text/regional.h"
 
 namespace tabrin {
@@ -133,7 +134,7 @@ std::int64_t TField::AsInteger() const {
     case TValueType::vtInteger: return value.Integer();
     case TValueType::vtText:
       if (auto number = ParseFieldInteger(value.Text())) return *number;
-      throw TabrinError(FormatMessage("'%s' is not a valid integer value", {value.Text()}));
+      throw TabrinError(NotAnIntegerMessage(value.Text()));
     default: return static_cast<std::int64_t>(std::nearbyint(value.Number()));
   }
 }
@@ -178,7 +179,7 @@ void TField::SetAsString(std::string_view text) {
   switch (rule) {
     case TWriteRule::integer:
       if (auto number = ParseFieldInteger(text)) return SetAsInteger(*number);
-      throw TabrinError(FormatMessage("'%s' is not a valid integer value", {text}));
+      throw TabrinError(NotAnIntegerMessage(text));
     case TWriteRule::floating:
       if (auto number = TRegionalFormats::System().ParseFloat(text)) return SetAsFloat(*number);
       throw TabrinError(FormatMessage("'%s' is not a valid floating point value", {text}));
