@@ -1,8 +1,9 @@
 #pragma once
 // The program folder: where Config.ini, SETUP.ini, Database.ini and
-// Database.mdb live.  InitProgramFolder (program_folder_choice.h) chooses it
-// at start-up: "--home DIR", TABRIN_HOME, the executable's folder when it is
-// writable, else the user's data folder.
+// Database.mdb live.  InitProgramFolder sets it at start-up to the folder
+// ChooseProgramFolder (program_folder_choice.h) picks: "--home DIR",
+// TABRIN_HOME, the executable's folder when it is writable, else the user's
+// data folder.
 #include <string>
 #include <string_view>
 
