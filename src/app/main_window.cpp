@@ -27,6 +27,7 @@
 #include "import/import_plan.h"
 #include "import/import_tabs.h"
 #include "import/import_undo.h"
+#include "text/integer_text.h"
 
 namespace tabrin::app {
 
@@ -255,7 +256,7 @@ void TFMTabrin::dbconnButtonClick() {
 void TFMTabrin::inisetupButtonClick() {
   Command([this] {
     std::string value;
-    if (fmsetup_->AskCover(value)) WriteCoverChoice(ProgramFolder(), std::stoi(value));
+    if (fmsetup_->AskCover(value)) WriteCoverChoice(ProgramFolder(), ParseInt32(value).value());
     // CoverFlag keeps the value read at start: the new one governs imports
     // from the next start.
   });

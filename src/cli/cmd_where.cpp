@@ -7,7 +7,7 @@
 #include <ostream>
 
 #include "cli/cli.h"
-#include "config/program_folder_choice.h"
+#include "config/program_folder.h"
 
 namespace tabrin::cli {
 

@@ -98,11 +98,9 @@ void InsertLine(IniText& ini, std::size_t at, std::string_view line) {
   ini.lines.insert(ini.lines.begin() + static_cast<long>(at), std::string(line));
 }
 
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
-  return text;
-}
+// Names and values without the blanks around them: spaces and tabs, and at
+// the end carriage returns as well.
+std::string_view Trim(std::string_view text) { return TrimAsciiRight(TrimAsciiLeft(text, kSpaceTab), kSpaceTabCr); }
 
 // "[name]" gives name; any other line gives false.
 bool SectionName(std::string_view line, std::string_view& name) {

@@ -2,11 +2,9 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cctype>
+#include <cerrno>
 #include <mutex>
-#include <vector>
 
 #include "text/ascii.h"
 
@@ -14,47 +12,60 @@ namespace tabrin {
 
 namespace {
 
-std::string WithSlash(std::string_view folder) {
-  std::string result(folder.empty() ? "." : folder);
-  if (result.back() != '/') result += '/';
-  return result;
-}
-
-std::string ExecutableFolder() {
-  std::vector<char> buffer(4096);
-  const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (n <= 0) return "./";
-  std::string path(buffer.data(), static_cast<std::size_t>(n));
-  return path.substr(0, path.rfind('/') + 1);
-}
-
-struct TSharedFolder {
+struct TSharedChoice {
   std::mutex mutex;
-  std::string folder = ExecutableFolder();
+  TProgramFolderChoice choice{ExecutableFolder(), TFolderReason::frExecutableFolder, "the executable's folder"};
 };
 
-TSharedFolder& Shared() {
-  static TSharedFolder shared;
+TSharedChoice& SharedChoice() {
+  static TSharedChoice shared;
   return shared;
+}
+
+void SetProgramFolderChoice(TProgramFolderChoice choice) {
+  TSharedChoice& shared = SharedChoice();
+  std::lock_guard lock(shared.mutex);
+  shared.choice = std::move(choice);
+}
+
+// The folder and its missing parents; new folders are private to the user,
+// as the XDG base directory rules ask of the data folder.
+void CreateFolderWithParents(const std::string& folder) {
+  for (std::size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
+    const std::string part = folder.substr(0, slash);
+    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return;  // later file opens name the failure
+  }
 }
 
 }  // namespace
 
-std::string ProgramFolder() {
-  TSharedFolder& shared = Shared();
+TProgramFolderChoice InitProgramFolder(std::string_view homeOption) {
+  TProgramFolderChoice choice = ChooseProgramFolder(CurrentFolderInputs(homeOption));
+  if (choice.reason == TFolderReason::frUserDataFolder) CreateFolderWithParents(choice.folder);
+  SetProgramFolderChoice(choice);
+  return choice;
+}
+
+TProgramFolderChoice ProgramFolderChoice() {
+  TSharedChoice& shared = SharedChoice();
   std::lock_guard lock(shared.mutex);
-  return shared.folder;
+  return shared.choice;
+}
+
+std::string ProgramFolder() {
+  TSharedChoice& shared = SharedChoice();
+  std::lock_guard lock(shared.mutex);
+  return shared.choice.folder;
 }
 
 void SetProgramFolder(std::string_view folder) {
-  std::string withSlash = WithSlash(folder);
-  TSharedFolder& shared = Shared();
-  std::lock_guard lock(shared.mutex);
-  shared.folder = std::move(withSlash);
+  TFolderInputs inputs;
+  inputs.homeOption = folder;
+  SetProgramFolderChoice(ChooseProgramFolder(inputs));
 }
 
 std::string FindFileNoCase(std::string_view folder, std::string_view name) {
-  const std::string dir = WithSlash(folder);
+  const std::string dir = FolderWithSlash(folder);
   const std::string exact = dir + std::string(name);
   struct stat info {};
   if (stat(exact.c_str(), &info) == 0) return exact;

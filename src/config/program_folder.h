@@ -1,8 +1,9 @@
 #pragma once
 // The program folder: where Config.ini, SETUP.ini, Database.ini and
-// Database.mdb live.  InitProgramFolder (program_folder_choice.h) chooses it
-// at start-up: "--home DIR", TABRIN_HOME, the executable's folder when it is
-// writable, else the user's data folder.
+// Database.mdb live.  InitProgramFolder sets it at start-up to the folder
+// ChooseProgramFolder (program_folder_choice.h) picks: "--home DIR",
+// TABRIN_HOME, the executable's folder when it is writable, else the user's
+// data folder.
 #include <string>
 #include <string_view>
 
@@ -14,9 +15,16 @@ namespace tabrin {
 // thread afterwards (an export on a worker thread reads it); reads and the
 // setters are safe from two threads at once, a reader gets a copy.
 
+// Chooses the program folder of this run, creates the user's data folder
+// when that is the one chosen, and makes it the folder of ProgramFolder().
+TProgramFolderChoice InitProgramFolder(std::string_view homeOption);
+// The choice in force: the last InitProgramFolder's or SetProgramFolder's
+// (before either, the executable's folder).
+TProgramFolderChoice ProgramFolderChoice();
+
 // The folder, always ending in "/".
 std::string ProgramFolder();
-// Overrides the folder for the rest of the run (the --home option).
+// Overrides the folder for the rest of the run, as "--home folder" does.
 void SetProgramFolder(std::string_view folder);
 
 // Full name of a file in a folder matched without regard to case: an

@@ -5,22 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
-#include <mutex>
 #include <vector>
-
-#include "config/program_folder.h"
 
 namespace tabrin {
 
 namespace detail {
-
-std::string WithTrailingSlash(std::string folder) {
-  if (folder.empty()) folder = ".";
-  if (folder.back() != '/') folder += '/';
-  return folder;
-}
 
 std::string EnvironmentText(const char* name) {
   const char* value = std::getenv(name);
@@ -39,7 +29,9 @@ std::string UserHomeFolder() {
   return {};
 }
 
-std::string RunningExecutableFolder() {
+}  // namespace detail
+
+std::string ExecutableFolder() {
   std::vector<char> buffer(4096);
   const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
   if (n <= 0) return "./";
@@ -47,48 +39,31 @@ std::string RunningExecutableFolder() {
   return path.substr(0, path.rfind('/') + 1);
 }
 
-// The folder and its missing parents; new folders are private to the user,
-// as the XDG base directory rules ask of the data folder.
-void CreateFolderWithParents(const std::string& folder) {
-  for (std::size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
-    const std::string part = folder.substr(0, slash);
-    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return;  // later file opens name the failure
-  }
+std::string FolderWithSlash(std::string_view folder) {
+  std::string result(folder.empty() ? "." : folder);
+  if (result.back() != '/') result += '/';
+  return result;
 }
-
-struct TSharedChoice {
-  std::mutex mutex;
-  TProgramFolderChoice choice{RunningExecutableFolder(), TFolderReason::frExecutableFolder,
-                              "the executable's folder"};
-};
-
-TSharedChoice& SharedChoice() {
-  static TSharedChoice shared;
-  return shared;
-}
-
-}  // namespace detail
 
 TProgramFolderChoice ChooseProgramFolder(const TFolderInputs& inputs) {
-  using detail::WithTrailingSlash;
   if (!inputs.homeOption.empty()) {
-    return {WithTrailingSlash(inputs.homeOption), TFolderReason::frHomeOption, "named by --home"};
+    return {FolderWithSlash(inputs.homeOption), TFolderReason::frHomeOption, "named by --home"};
   }
   if (!inputs.tabrinHome.empty()) {
-    return {WithTrailingSlash(inputs.tabrinHome), TFolderReason::frEnvironment,
+    return {FolderWithSlash(inputs.tabrinHome), TFolderReason::frEnvironment,
             "named by the environment variable TABRIN_HOME"};
   }
-  const std::string exeFolder = WithTrailingSlash(inputs.executableFolder);
+  const std::string exeFolder = FolderWithSlash(inputs.executableFolder);
   if (inputs.isWritable && inputs.isWritable(exeFolder)) {
     return {exeFolder, TFolderReason::frExecutableFolder, "the executable's folder (writable)"};
   }
   // A relative XDG_DATA_HOME is invalid and ignored, as the XDG rules say.
   if (!inputs.xdgDataHome.empty() && inputs.xdgDataHome.front() == '/') {
-    return {WithTrailingSlash(inputs.xdgDataHome) + "tabrin/", TFolderReason::frUserDataFolder,
+    return {FolderWithSlash(inputs.xdgDataHome) + "tabrin/", TFolderReason::frUserDataFolder,
             "the executable's folder " + exeFolder + " is not writable: the user's data folder $XDG_DATA_HOME/tabrin"};
   }
   if (!inputs.userHome.empty()) {
-    return {WithTrailingSlash(inputs.userHome) + ".local/share/tabrin/", TFolderReason::frUserDataFolder,
+    return {FolderWithSlash(inputs.userHome) + ".local/share/tabrin/", TFolderReason::frUserDataFolder,
             "the executable's folder " + exeFolder + " is not writable: the user's data folder ~/.local/share/tabrin"};
   }
   return {exeFolder, TFolderReason::frExecutableFolder,
@@ -98,7 +73,7 @@ TProgramFolderChoice ChooseProgramFolder(const TFolderInputs& inputs) {
 TFolderInputs CurrentFolderInputs(std::string_view homeOption) {
   return {std::string(homeOption),
           detail::EnvironmentText("TABRIN_HOME"),
-          detail::RunningExecutableFolder(),
+          ExecutableFolder(),
           detail::EnvironmentText("XDG_DATA_HOME"),
           detail::UserHomeFolder(),
           IsWritableFolder};
@@ -108,22 +83,6 @@ bool IsWritableFolder(const std::string& folder) {
   struct stat info {};
   if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
   return faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
-}
-
-TProgramFolderChoice InitProgramFolder(std::string_view homeOption) {
-  TProgramFolderChoice choice = ChooseProgramFolder(CurrentFolderInputs(homeOption));
-  if (choice.reason == TFolderReason::frUserDataFolder) detail::CreateFolderWithParents(choice.folder);
-  SetProgramFolder(choice.folder);
-  detail::TSharedChoice& shared = detail::SharedChoice();
-  std::lock_guard lock(shared.mutex);
-  shared.choice = choice;
-  return choice;
-}
-
-TProgramFolderChoice ProgramFolderChoice() {
-  detail::TSharedChoice& shared = detail::SharedChoice();
-  std::lock_guard lock(shared.mutex);
-  return shared.choice;
 }
 
 }  // namespace tabrin

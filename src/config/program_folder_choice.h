@@ -45,11 +45,10 @@ TFolderInputs CurrentFolderInputs(std::string_view homeOption);
 // read-only file system).
 bool IsWritableFolder(const std::string& folder);
 
-// Chooses the program folder of this run, creates the user's data folder
-// when that is the one chosen, and makes it the folder of ProgramFolder().
-TProgramFolderChoice InitProgramFolder(std::string_view homeOption);
-// The choice made by the last InitProgramFolder (before any: the
-// executable's folder).
-TProgramFolderChoice ProgramFolderChoice();
+// The folder of the running executable, ending in "/" ("./" when the
+// system does not tell).
+std::string ExecutableFolder();
+// The folder ending in "/"; "./" for an empty one.
+std::string FolderWithSlash(std::string_view folder);
 
 }  // namespace tabrin

@@ -29,10 +29,6 @@ TRegistry& Registry() {
   return registry;
 }
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && LowerAscii(text.substr(0, prefix.size())) == LowerAscii(prefix);
-}
-
 }  // namespace
 
 std::string TBackend::QuoteIdentifier(std::string_view name) const {
@@ -86,13 +82,14 @@ std::unique_ptr<TBackend> OpenBackend(std::string_view connectionString) {
   if (factory) return factory(properties);
 
   const std::string provider = properties.Get("Provider");
-  if (StartsWithNoCase(provider, "Microsoft.Jet.OLEDB") || StartsWithNoCase(provider, "Microsoft.ACE.OLEDB")) {
+  if (StartsWithNoCaseAscii(provider, "Microsoft.Jet.OLEDB") ||
+      StartsWithNoCaseAscii(provider, "Microsoft.ACE.OLEDB")) {
     const std::string path = properties.Get("Data Source");
     if (path.empty()) throw TabrinError("Could not find file ''.");
     return detail::OpenSqliteBackend(path);
   }
-  if (StartsWithNoCase(provider, "SQLOLEDB") || StartsWithNoCase(provider, "SQLNCLI") ||
-      StartsWithNoCase(provider, "MSOLEDBSQL")) {
+  if (StartsWithNoCaseAscii(provider, "SQLOLEDB") || StartsWithNoCaseAscii(provider, "SQLNCLI") ||
+      StartsWithNoCaseAscii(provider, "MSOLEDBSQL")) {
     return detail::OpenOdbcBackend(detail::OdbcConnectionString(properties), detail::LoginTimeoutSeconds(properties));
   }
   throw TabrinError("Provider cannot be found. It may not be properly installed");

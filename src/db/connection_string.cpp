@@ -8,14 +8,6 @@
 namespace tabrin {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 // Reads a quoted value starting at text[pos] (the quote); leaves pos after
 // the closing quote.
 std::string ReadQuoted(std::string_view text, std::size_t& pos) {
@@ -68,7 +60,8 @@ TConnectionProperties ParseConnectionString(std::string_view text) {
     std::size_t end = text.find_first_of(";=", pos);
     if (end == std::string_view::npos || text[end] == ';') {
       // A segment without "=": part of the value before it.
-      std::string_view segment = Trim(text.substr(pos, end == std::string_view::npos ? text.npos : end - pos));
+      std::string_view segment =
+          TrimAscii(text.substr(pos, end == std::string_view::npos ? text.npos : end - pos), kSpaceTabCrLf);
       if (!segment.empty() && !pairs.empty()) {
         pairs.back().second += ';';
         pairs.back().second += segment;
@@ -76,9 +69,9 @@ TConnectionProperties ParseConnectionString(std::string_view text) {
       pos = end == std::string_view::npos ? text.size() : end + 1;
       continue;
     }
-    std::string key(Trim(text.substr(pos, end - pos)));
+    std::string key(TrimAscii(text.substr(pos, end - pos), kSpaceTabCrLf));
     pos = end + 1;
-    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+    while (pos < text.size() && kSpaceTabCrLf.Contains(text[pos])) ++pos;
     std::string value;
     if (pos < text.size() && (text[pos] == '"' || text[pos] == '\'')) {
       value = ReadQuoted(text, pos);
@@ -86,7 +79,8 @@ TConnectionProperties ParseConnectionString(std::string_view text) {
       pos = next == std::string_view::npos ? text.size() : next + 1;
     } else {
       std::size_t next = text.find(';', pos);
-      value = std::string(Trim(text.substr(pos, next == std::string_view::npos ? text.npos : next - pos)));
+      value = std::string(
+          TrimAscii(text.substr(pos, next == std::string_view::npos ? text.npos : next - pos), kSpaceTabCrLf));
       pos = next == std::string_view::npos ? text.size() : next + 1;
     }
     if (!key.empty()) pairs.emplace_back(std::move(key), std::move(value));
@@ -97,7 +91,7 @@ TConnectionProperties ParseConnectionString(std::string_view text) {
 
 std::string QuoteConnectionValue(std::string_view value) {
   bool plain = value.find_first_of(";=\"'") == std::string_view::npos &&
-               (value.empty() || (!IsBlank(value.front()) && !IsBlank(value.back())));
+               (value.empty() || (!kSpaceTabCrLf.Contains(value.front()) && !kSpaceTabCrLf.Contains(value.back())));
   if (plain) return std::string(value);
   std::string quoted = "\"";
   for (char c : value) {

@@ -8,11 +8,13 @@
 #include <optional>
 
 #include "db/query.h"
+#include "text/ascii.h"
 #include "text/boolean_text.h"
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
 #include "text/integer_text.h"
+#include "text/messages.h"
 #include "text/regional.h"
 
 namespace tabrin {
@@ -60,14 +62,10 @@ TRange RangeOfType(TFieldType type) {
   }
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
 // Integer fields take their text with blanks around it.
-std::optional<std::int64_t> ParseFieldInteger(std::string_view text) { return ParseInteger(TrimBlanks(text)); }
+std::optional<std::int64_t> ParseFieldInteger(std::string_view text) {
+  return ParseInteger(TrimAscii(text, kSpaceTab));
+}
 
 }  // namespace
 
@@ -136,7 +134,7 @@ std::int64_t TField::AsInteger() const {
     case TValueType::vtInteger: return value.Integer();
     case TValueType::vtText:
       if (auto number = ParseFieldInteger(value.Text())) return *number;
-      throw TabrinError(FormatMessage("'%s' is not a valid integer value", {value.Text()}));
+      throw TabrinError(NotAnIntegerMessage(value.Text()));
     default: return static_cast<std::int64_t>(std::nearbyint(value.Number()));
   }
 }
@@ -181,7 +179,7 @@ void TField::SetAsString(std::string_view text) {
   switch (rule) {
     case TWriteRule::integer:
       if (auto number = ParseFieldInteger(text)) return SetAsInteger(*number);
-      throw TabrinError(FormatMessage("'%s' is not a valid integer value", {text}));
+      throw TabrinError(NotAnIntegerMessage(text));
     case TWriteRule::floating:
       if (auto number = TRegionalFormats::System().ParseFloat(text)) return SetAsFloat(*number);
       throw TabrinError(FormatMessage("'%s' is not a valid floating point value", {text}));

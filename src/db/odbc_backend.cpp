@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <chrono>
 #include <cmath>
+#include <optional>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -18,6 +18,7 @@
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/integer_text.h"
 #include "text/regional.h"
 
 namespace tabrin::detail {
@@ -501,10 +502,10 @@ std::string OdbcConnectionString(const TConnectionProperties& properties) {
 int LoginTimeoutSeconds(const TConnectionProperties& properties) {
   constexpr int kDefault = 15;
   const std::string text = properties.Get("Connect Timeout");
-  int seconds = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size() || seconds <= 0) return kDefault;
-  return seconds;
+  // Digits alone, a count above zero; any other text leaves the default.
+  if (text.find_first_not_of("0123456789") != std::string::npos) return kDefault;
+  const std::optional<int> seconds = ParseInt32(text);
+  return seconds && *seconds > 0 ? *seconds : kDefault;
 }
 
 std::unique_ptr<TBackend> OpenOdbcBackend(const std::string& odbcConnectionString, int timeoutSeconds) {

@@ -8,6 +8,7 @@
 #include "text/ascii.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/messages.h"
 
 namespace tabrin {
 namespace {
@@ -144,7 +145,9 @@ void TQuery::NarrowSelectList(const TTableInfo& info) {
   if (at == std::string::npos || sql_[at] != '*') return;
   const std::size_t afterStar = at + 1;
   at = sql_.find_first_not_of(" \t\r\n", afterStar);
-  if (at == afterStar || at == std::string::npos || LowerAscii(std::string_view(sql_).substr(at, 4)) != "from") return;
+  if (at == afterStar || at == std::string::npos || !StartsWithNoCaseAscii(std::string_view(sql_).substr(at), "from")) {
+    return;
+  }
   if (at + 4 < sql_.size() && (std::isalnum(static_cast<unsigned char>(sql_[at + 4])) || sql_[at + 4] == '_')) return;
 
   auto tableSpelling = [&](std::string_view name) -> const std::string* {
@@ -206,7 +209,7 @@ void TQuery::BindFields() {
     for (const TFieldDef& def : declared_) {
       const std::string label(def.title.empty() ? def.name : def.title);
       auto found = columnByName.find(LowerAscii(def.name));
-      if (found == columnByName.end()) Fail(FormatMessage("Field '%s' not found", {label}));
+      if (found == columnByName.end()) Fail(FieldNotFoundMessage(label));
       const TColumnInfo& column = columns[static_cast<std::size_t>(found->second)];
       if (!KindMatchesColumn(def.kind, column.type)) {
         Fail(FormatMessage("Type mismatch for field '%s', expecting: %s actual: %s",
@@ -274,7 +277,7 @@ TField* TQuery::FindField(std::string_view name) {
 
 TField& TQuery::FieldByName(std::string_view name) {
   if (TField* field = FindField(name)) return *field;
-  Fail(FormatMessage("Field '%s' not found", {name}));
+  Fail(FieldNotFoundMessage(name));
 }
 
 const TValue& TQuery::CurrentValue(int column) const {

@@ -205,9 +205,7 @@ void AppendValue(TRowStore& rows, sqlite3_value* cell, TFieldType type) {
 class TSqliteStatement : public TPreparedStatement {
  public:
   TSqliteStatement(sqlite3* db, sqlite3_stmt* statement) : db_(db), statement_(statement) {
-    std::string_view sql = sqlite3_sql(statement);
-    while (!sql.empty() && std::isspace(static_cast<unsigned char>(sql.front()))) sql.remove_prefix(1);
-    isInsert_ = UpperAscii(sql.substr(0, 6)) == "INSERT";
+    isInsert_ = StartsWithNoCaseAscii(TrimAsciiLeft(sqlite3_sql(statement), kCLocaleSpace), "INSERT");
   }
   ~TSqliteStatement() override { sqlite3_finalize(statement_); }
 
@@ -355,7 +353,7 @@ class TSqliteBackend : public TBackend {
     }
     if (statement == nullptr) throw TabrinError("Command text was not set for the command object");
     for (; tail && *tail; ++tail) {
-      if (!std::isspace(static_cast<unsigned char>(*tail)) && *tail != ';') {
+      if (!kCLocaleSpace.Contains(*tail) && *tail != ';') {
         sqlite3_finalize(statement);
         throw TabrinError("Only one statement can be run at a time");
       }

@@ -9,10 +9,6 @@ namespace tabrin {
 TFerran3::TFerran3() : columns_(*this) {}
 TFerran3::~TFerran3() = default;
 
-TFerranSourceRefs TFerran3::SourceRefs() const {
-  return TFerranSourceRefs{ExportSource, DataSet, CustomSource, ListView, DBGrid, StringGrid};
-}
-
 TFerranHolderSettings TFerran3::HolderSettings() const {
   TFerranHolderSettings settings;
   settings.ExportedFields = &ExportedFields;
@@ -50,15 +46,7 @@ bool TFerran3::AskToContinue() {
   return canContinue;
 }
 
-void TFerran3::Notification(const void* removed) {
-  TFerranSourceRefs refs = SourceRefs();
-  refs.Forget(removed);
-  DataSet = refs.DataSet;
-  CustomSource = refs.CustomSource;
-  ListView = refs.ListView;
-  DBGrid = refs.DBGrid;
-  StringGrid = refs.StringGrid;
-}
+void TFerran3::Notification(const void* removed) { Forget(removed); }
 
 TFerran3Text::TFerran3Text() : ShellVerb(RunShellVerb) {}
 

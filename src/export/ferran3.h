@@ -17,17 +17,14 @@
 #include "export/ferran_columns.h"
 #include "export/ferran_formats.h"
 #include "export/ferran_types.h"
+#include "export/source_adapter.h"
 #include "export/string_list.h"
 
 namespace tabrin {
 
-class TQuery;
-class TfrCustomSource;
-class TListViewModel;
-class TDataGridModel;
-class TStringGridModel;
-
-class TFerran3 : public TFerranColumnHolder {
+// The source settings (ExportSource, DataSet, CustomSource, ListView, DBGrid,
+// StringGrid; references are not owned) are those of TFerranSourceRefs.
+class TFerran3 : public TFerranColumnHolder, public TFerranSourceRefs {
  public:
   using TNotifyEvent = std::function<void(TFerran3& sender)>;
   using TExportedRecordEvent = std::function<void(TFerran3& sender, int recNo)>;
@@ -41,13 +38,7 @@ class TFerran3 : public TFerranColumnHolder {
   TFerran3(const TFerran3&) = delete;
   TFerran3& operator=(const TFerran3&) = delete;
 
-  // --- settings -------------------------------------------------------------
-  TFerranSource ExportSource = esDataSet;
-  TQuery* DataSet = nullptr;  // references are not owned
-  TfrCustomSource* CustomSource = nullptr;
-  TListViewModel* ListView = nullptr;
-  TDataGridModel* DBGrid = nullptr;
-  TStringGridModel* StringGrid = nullptr;
+  // --- settings (the source's, and these) ----------------------------------
   TStringList ExportedFields;
   bool CurrentRecordOnly = false;
   bool GoToFirstRecord = true;
@@ -86,7 +77,6 @@ class TFerran3 : public TFerranColumnHolder {
   // is cleared.
   virtual void Notification(const void* removed);
 
-  TFerranSourceRefs SourceRefs() const;
   TFerranHolderSettings HolderSettings() const override;
   TFerranColumns& Columns() { return columns_; }
   TFerranRow& Row() { return row_; }

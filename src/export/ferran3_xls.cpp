@@ -286,12 +286,7 @@ void TFerran3XLS::CheckSheetCapacity(TxlsSheet& sheet) const {
 TxlsSheetSettings TFerran3XLS::SheetSettings() const {
   TxlsSheetSettings settings;
   settings.Title = Options.SheetTitle();
-  settings.ExportSource = ExportSource;
-  settings.DataSet = DataSet;
-  settings.CustomSource = CustomSource;
-  settings.ListView = ListView;
-  settings.DBGrid = DBGrid;
-  settings.StringGrid = StringGrid;
+  settings.SourceRefs() = SourceRefs();
   settings.ExportedFields = ExportedFields;
   settings.Header = Header;
   settings.Captions = Captions;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "export/ferran_formats.h"
+#include "text/ascii.h"
 #include "text/integer_text.h"
 
 namespace tabrin {
@@ -55,7 +56,7 @@ void TFerranColumns::FillAttributes(TFerranColumn& column, const TFerranSourceAd
 
   std::optional<std::string> width;
   if (settings_.ColumnsWidth != nullptr) width = FindValue(*settings_.ColumnsWidth, column.Name);
-  column.Width = width ? ParseInt32(TrimText(*width)).value_or(0) : source.ColumnWidth(index);
+  column.Width = width ? ParseInt32(TrimAscii(*width, kControlOrSpace)).value_or(0) : source.ColumnWidth(index);
 
   column.Format.clear();
   if (settings_.Formats != nullptr) column.Format = FormatOfKind(column.Kind, *settings_.Formats);
@@ -77,7 +78,7 @@ void TFerranRow::Clear() {
 }
 
 void TFerranRow::Add(std::string_view name, int columnIndex) {
-  cells_.push_back(TFerranCol{TrimText(name), std::string(), columnIndex});
+  cells_.push_back(TFerranCol{std::string(TrimAscii(name, kControlOrSpace)), std::string(), columnIndex});
 }
 
 void TFerranRow::Build(const TFerranColumns& columns) {
@@ -96,12 +97,12 @@ void TFerranRow::SetValue(std::string_view name, std::string_view value) {
   // A column exported twice under one name gets the value in every cell, not
   // only in the first one the index finds.
   for (; it != nameIndex_.end() && SameText(it->first, name); ++it) {
-    cells_[static_cast<std::size_t>(it->second)].Value = TrimText(value);
+    cells_[static_cast<std::size_t>(it->second)].Value = TrimAscii(value, kControlOrSpace);
   }
 }
 
 void TFerranRow::SetValueAt(int position, std::string_view value) {
-  cells_.at(static_cast<std::size_t>(position)).Value = TrimText(value);
+  cells_.at(static_cast<std::size_t>(position)).Value = TrimAscii(value, kControlOrSpace);
 }
 
 }  // namespace tabrin

@@ -1,6 +1,7 @@
 #include "export/ferran_formats.h"
 
 #include "export/string_list.h"
+#include "text/ascii.h"
 #include "text/regional.h"
 
 namespace tabrin {
@@ -84,7 +85,7 @@ void TFerranFormats::SetCurrencyFormat(std::string_view value) {
 }
 void TFerranFormats::SetBooleanTrue(std::string_view value) { booleanTrue_ = OrDefault(value, "true"); }
 void TFerranFormats::SetBooleanFalse(std::string_view value) { booleanFalse_ = OrDefault(value, "false"); }
-void TFerranFormats::SetNullString(std::string_view value) { nullString_ = TrimText(value); }
+void TFerranFormats::SetNullString(std::string_view value) { nullString_ = TrimAscii(value, kControlOrSpace); }
 
 void TFerranFormats::Assign(const TFerranFormats& source) {
   if (&source == this) return;

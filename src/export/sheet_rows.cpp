@@ -6,6 +6,7 @@
 #include "db/value.h"
 #include "export/ferran3_xls.h"
 #include "export/xls_sheet.h"
+#include "text/ascii.h"
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
@@ -34,15 +35,6 @@ bool IsNumberKind(TFerranColType kind) {
 }
 
 bool IsDateKind(TFerranColType kind) { return kind == ectDate || kind == ectTime || kind == ectDateTime; }
-
-// The text trimmed as a row value is (blanks and control characters).
-std::string_view TrimmedText(std::string_view text) {
-  std::size_t first = 0;
-  std::size_t last = text.size();
-  while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
-  while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
-  return text.substr(first, last - first);
-}
 
 // What the text of a date-time ("yyyy/M/d[ HH:mm:ss]") reads back as: the
 // value to the second.  Only for days from 1 January 1900 to the year 9999,
@@ -203,7 +195,7 @@ std::uint16_t TxlsSheet::WriteValueCell(int p, int col, const TFerranSourceAdapt
       case TValueType::vtText:
         if (column.Kind == ectString) {
           const std::uint16_t xf = DataCellFormat(p);
-          const std::string_view text = TrimmedText(value->Text());
+          const std::string_view text = TrimAscii(value->Text(), kControlOrSpace);
           if (text.empty()) {
             writer.WriteBlank(CurrentRow, col, xf);
           } else {

@@ -18,7 +18,10 @@ class TStringGridModel;
 class TFerranFormats;
 
 // The source selection of a holder: its kind and one reference per kind
-// (not owned; only the one of the selected kind is used).
+// (not owned; only the one of the selected kind is used).  The export
+// component and each sheet settings hold it as their base, so that its
+// fields are theirs by name (exporter.DataSet) and it passes from one to
+// another as one value.
 struct TFerranSourceRefs {
   TFerranSource ExportSource = esDataSet;
   TQuery* DataSet = nullptr;
@@ -27,6 +30,9 @@ struct TFerranSourceRefs {
   TDataGridModel* DBGrid = nullptr;
   TStringGridModel* StringGrid = nullptr;
 
+  // The selection alone, apart from the rest of its holder's settings.
+  const TFerranSourceRefs& SourceRefs() const { return *this; }
+  TFerranSourceRefs& SourceRefs() { return *this; }
   // Clears every reference to a component that goes away.
   void Forget(const void* removed);
 };

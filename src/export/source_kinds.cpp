@@ -9,6 +9,7 @@
 #include "export/ferran_formats.h"
 #include "export/string_list.h"
 #include "export/table_models.h"
+#include "text/ascii.h"
 #include "text/integer_text.h"
 
 namespace tabrin::detail {
@@ -199,7 +200,7 @@ class TStringGridSource final : public TExportSource {
   int ColumnCount() const override { return grid_ != nullptr ? grid_->ColCount() : 0; }
   int IndexOfName(std::string_view name, bool) const override {
     if (grid_ == nullptr) return -1;
-    const std::optional<int> position = ParseInt32(TrimText(name));
+    const std::optional<int> position = ParseInt32(TrimAscii(name, kControlOrSpace));
     if (!position || *position < 0 || *position >= grid_->ColCount()) return -1;
     return *position;
   }

@@ -17,12 +17,4 @@ std::optional<std::string> FindValue(const TStringList& lines, std::string_view 
   return std::nullopt;
 }
 
-std::string TrimText(std::string_view text) {
-  std::size_t first = 0;
-  std::size_t last = text.size();
-  while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
-  while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
-  return std::string(text.substr(first, last - first));
-}
-
 }  // namespace tabrin

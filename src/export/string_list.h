@@ -19,7 +19,4 @@ bool TextLess(std::string_view a, std::string_view b);
 // "=") equals name; nullopt when no line has that name.
 std::optional<std::string> FindValue(const TStringList& lines, std::string_view name);
 
-// Leading and trailing blanks and control characters removed.
-std::string TrimText(std::string_view text);
-
 }  // namespace tabrin

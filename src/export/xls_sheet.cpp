@@ -67,20 +67,6 @@ void TxlsSheet::Assign(const TxlsSheet& source) {
   Settings() = source.Settings();
 }
 
-void TxlsSheet::Forget(const void* removed) {
-  TFerranSourceRefs refs = SourceRefs();
-  refs.Forget(removed);
-  DataSet = refs.DataSet;
-  CustomSource = refs.CustomSource;
-  ListView = refs.ListView;
-  DBGrid = refs.DBGrid;
-  StringGrid = refs.StringGrid;
-}
-
-TFerranSourceRefs TxlsSheet::SourceRefs() const {
-  return TFerranSourceRefs{ExportSource, DataSet, CustomSource, ListView, DBGrid, StringGrid};
-}
-
 TFerranHolderSettings TxlsSheet::HolderSettings() const {
   TFerranHolderSettings settings;
   settings.ExportedFields = &ExportedFields;

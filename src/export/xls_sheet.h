@@ -72,10 +72,7 @@ class TxlsSheet : public TFerranColumnHolder, public TxlsSheetSettings {
   const std::string& DisplayName() const { return Title; }
   // Copies the TxlsSheetSettings (not DefRowHeight, DefColWidth, Exported, Tag).
   void Assign(const TxlsSheet& source);
-  // Clears every source reference to a component that goes away.
-  void Forget(const void* removed);
 
-  TFerranSourceRefs SourceRefs() const;
   TFerranHolderSettings HolderSettings() const override;
 
   // --- run state ------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include "export/ferran_formats.h"
 #include "export/ferran_types.h"
 #include "export/sheet_extras.h"
+#include "export/source_adapter.h"
 #include "export/string_list.h"
 #include "export/xls_options.h"
 #include "xls/model/format_model.h"
@@ -16,24 +17,11 @@
 
 namespace tabrin {
 
-class TQuery;
-class TfrCustomSource;
-class TListViewModel;
-class TDataGridModel;
-class TStringGridModel;
-
 enum TxlsStripType : std::uint8_t { ssNone, ssCol, ssRow };
 
-struct TxlsSheetSettings {
+// The source (references are not owned) is the TFerranSourceRefs base.
+struct TxlsSheetSettings : TFerranSourceRefs {
   std::string Title;
-
-  // The source; references are not owned.
-  TFerranSource ExportSource = esDataSet;
-  TQuery* DataSet = nullptr;
-  TfrCustomSource* CustomSource = nullptr;
-  TListViewModel* ListView = nullptr;
-  TDataGridModel* DBGrid = nullptr;
-  TStringGridModel* StringGrid = nullptr;
 
   TStringList ExportedFields, Header, Captions, Footer, UserFormats, ColumnsWidth;
   TFerranFormats Formats;

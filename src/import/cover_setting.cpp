@@ -5,7 +5,7 @@
 #include "config/ini_file.h"
 #include "config/program_folder.h"
 #include "text/error.h"
-#include "text/format.h"
+#include "text/messages.h"
 
 namespace tabrin {
 namespace {
@@ -25,9 +25,7 @@ int ReadCoverChoice(std::string_view programFolder) {
   const TIniFile ini(FindFileNoCase(programFolder, "SETUP.ini"));
   const std::string text = ini.ReadString(kSection, "Cover", "0");
   int value = 0;
-  if (!ParseIniInteger(text, value)) {
-    throw TabrinError(FormatMessage("'%s' is not a valid integer value", {text}));
-  }
+  if (!ParseIniInteger(text, value)) throw TabrinError(NotAnIntegerMessage(text));
   return std::clamp(value, -1, 1);
 }
 

@@ -9,6 +9,7 @@
 #include "import/item_number.h"
 #include "text/encoding.h"
 #include "text/format.h"
+#include "text/messages.h"
 
 namespace tabrin {
 namespace {
@@ -34,7 +35,7 @@ const TFieldDef& DeclaredField(const TQueryDef& query, std::string_view name) {
   for (const TFieldDef& field : query.fields) {
     if (field.name == name) return field;
   }
-  throw TabrinError(FormatMessage("%s: Field '%s' not found", {query.name, name}));
+  throw TabrinError(FormatMessage("%s: %s", {query.name, FieldNotFoundMessage(name)}));
 }
 
 // A code as an error message quotes it: a cell may hold thousands of

@@ -2,7 +2,7 @@
 
 #include "text/encoding.h"
 #include "text/error.h"
-#include "text/format.h"
+#include "text/messages.h"
 
 namespace tabrin {
 namespace {
@@ -22,7 +22,7 @@ char Ean8CheckDigit(std::string_view sevenDigits) {
   for (std::size_t i = 0; i < sevenDigits.size(); ++position) {
     const char c = sevenDigits[i];
     if (c < '0' || c > '9') {
-      throw TabrinError(FormatMessage("'%s' is not a valid integer value", {CharacterAt(sevenDigits, i)}));
+      throw TabrinError(NotAnIntegerMessage(CharacterAt(sevenDigits, i)));
     }
     sum += (position % 2 == 0 ? 3 : 1) * (c - '0');
     ++i;

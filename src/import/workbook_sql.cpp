@@ -8,7 +8,7 @@ namespace tabrin {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsBlank(char c) { return kSpaceTabCrLf.Contains(c); }
 
 
 // A left-to-right reader of one statement.
@@ -26,10 +26,7 @@ class TSqlCursor {
   // A keyword followed by a blank or the given stop character.
   bool Keyword(std::string_view word) {
     SkipBlanks();
-    if (sql_.size() - at_ < word.size()) return false;
-    for (std::size_t i = 0; i < word.size(); ++i) {
-      if (LowerAscii(sql_[at_ + i]) != word[i]) return false;
-    }
+    if (!StartsWithNoCaseAscii(sql_.substr(at_), word)) return false;
     const std::size_t after = at_ + word.size();
     if (after < sql_.size() && !IsBlank(sql_[after]) && sql_[after] != '[' && sql_[after] != '*') return false;
     at_ = after;

@@ -10,7 +10,7 @@
 
 #include "text/ascii.h"
 #include "text/error.h"
-#include "text/format.h"
+#include "text/messages.h"
 #include "text/regional.h"
 
 namespace tabrin {
@@ -79,13 +79,13 @@ bool KeptByFilter(const std::optional<TSheetCell>& cell) { return cell && KindBi
 std::vector<int> FilteredRecordPositions(const TWorksheet& sheet, const std::string& filterColumn) {
   std::vector<int> positions;
   if (sheet.IsEmpty()) {
-    if (!EqualNoCaseAscii("F1", filterColumn)) throw TQueryStatementError(FormatMessage("Field '%s' not found", {filterColumn}));
+    if (!EqualNoCaseAscii("F1", filterColumn)) throw TQueryStatementError(FieldNotFoundMessage(filterColumn));
     return positions;
   }
   const int columnCount = sheet.LastColumn() - sheet.FirstColumn() + 1;
   int filterIndex = 0;
   while (filterIndex < columnCount && !EqualNoCaseAscii(ColumnName(sheet, filterIndex), filterColumn)) ++filterIndex;
-  if (filterIndex == columnCount) throw TQueryStatementError(FormatMessage("Field '%s' not found", {filterColumn}));
+  if (filterIndex == columnCount) throw TQueryStatementError(FieldNotFoundMessage(filterColumn));
   const int titleRow = sheet.FirstRow();
   for (int row = titleRow + 1; row <= sheet.LastRow(); ++row) {
     if (KeptByFilter(sheet.Find(row, sheet.FirstColumn() + filterIndex))) positions.push_back(row - titleRow - 1);
@@ -164,7 +164,7 @@ TStatementResult WorksheetTable(std::shared_ptr<const TWorksheet> sheetHeld, con
     // on another column fails as on a sheet with titles.
     result.columns.push_back({"F1", TFieldType::ftWideString, kTextWidth});
     if (filterColumn && !EqualNoCaseAscii(result.columns.front().name, *filterColumn)) {
-      throw TQueryStatementError(FormatMessage("Field '%s' not found", {*filterColumn}));
+      throw TQueryStatementError(FieldNotFoundMessage(*filterColumn));
     }
     return result;
   }

@@ -5,9 +5,7 @@
 namespace tabrin {
 
 std::optional<bool> ParseBoolean(std::string_view text, const TRegionalFormats& regional) {
-  std::string_view word = text;
-  while (!word.empty() && (word.front() == ' ' || word.front() == '\t')) word.remove_prefix(1);
-  while (!word.empty() && (word.back() == ' ' || word.back() == '\t')) word.remove_suffix(1);
+  const std::string_view word = TrimAscii(text, kSpaceTab);
   for (std::string_view yes : {"true", "t", "yes", "y"}) {
     if (EqualNoCaseAscii(word, yes)) return true;
   }

@@ -76,20 +76,6 @@ void AppendPadded(std::string& out, int value, int width) {
   while (count > 0) out += digits[--count];
 }
 
-bool StartsWithNoCase(std::string_view text, std::size_t pos, std::string_view prefix) {
-  if (text.size() - pos < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (LowerAscii(text[pos + i]) != prefix[i]) return false;
-  }
-  return true;
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-  return text;
-}
-
 }  // namespace
 
 std::optional<double> TryEncodeDateTime(const DateTimeParts& p) {
@@ -149,12 +135,12 @@ std::string TRegionalFormats::FormatDateTime(std::string_view pattern, double se
       i = stop == pattern.size() ? stop : stop + 1;
       continue;
     }
-    if (StartsWithNoCase(pattern, i, "am/pm")) {
+    if (StartsWithNoCaseAscii(pattern.substr(i), "am/pm")) {
       out += p.hour < 12 ? "AM" : "PM";
       i += 5;
       continue;
     }
-    if (StartsWithNoCase(pattern, i, "a/p")) {
+    if (StartsWithNoCaseAscii(pattern.substr(i), "a/p")) {
       out += p.hour < 12 ? "A" : "P";
       i += 3;
       continue;
@@ -392,7 +378,7 @@ bool ParseTime(std::string_view text, std::size_t& pos, char timeSeparator, Date
   }
   std::size_t look = pos;
   while (look < text.size() && text[look] == ' ') ++look;
-  if (StartsWithNoCase(text, look, "am") || StartsWithNoCase(text, look, "pm")) {
+  if (StartsWithNoCaseAscii(text.substr(look), "am") || StartsWithNoCaseAscii(text.substr(look), "pm")) {
     if (p.hour < 1 || p.hour > 12) return false;
     const bool pm = LowerAscii(text[look]) == 'p';
     p.hour = p.hour % 12 + (pm ? 12 : 0);
@@ -404,7 +390,7 @@ bool ParseTime(std::string_view text, std::size_t& pos, char timeSeparator, Date
 }  // namespace
 
 std::optional<double> TRegionalFormats::ParseDateTime(std::string_view input) const {
-  const std::string_view text = Trim(input);
+  const std::string_view text = TrimAscii(input, kCLocaleSpace);
   if (text.empty()) return std::nullopt;
   DateTimeParts p;
   std::size_t pos = 0;
@@ -456,7 +442,7 @@ std::optional<double> TRegionalFormats::ParseDateTime(std::string_view input) co
 }
 
 std::optional<double> TRegionalFormats::ParseFloat(std::string_view input) const {
-  const std::string_view text = Trim(input);
+  const std::string_view text = TrimAscii(input, kCLocaleSpace);
   if (text.empty()) return std::nullopt;
   std::string normal;
   std::size_t pos = 0;

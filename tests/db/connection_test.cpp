@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <utility>
 
 #include "db/backend.h"
 #include "db/connection_string.h"
@@ -72,6 +73,27 @@ TEST(ConnectionStrings, TheServerTimeoutIsASettingOfDatabaseIni) {
     const auto properties = ParseConnectionString(DatabaseConnectionString(TDatabaseKind::dkKestaPos, folder.Path()));
     EXPECT_EQ(properties.Get("Connect Timeout"), c.seconds == 15 ? "" : std::to_string(c.seconds));
     EXPECT_EQ(detail::LoginTimeoutSeconds(properties), c.seconds);
+  }
+}
+
+// "Connect Timeout" typed into a connection string: a count of seconds in
+// digits alone; any other text leaves the default of 15.
+TEST(ConnectionStrings, TheLoginTimeoutTakesDigitsAlone) {
+  const std::pair<const char*, int> cases[] = {
+      {"Connect Timeout=30", 30},
+      {"Connect Timeout= 007 ", 7},  // the connection string drops the blanks
+      {"Connect Timeout=+30", 15},
+      {"Connect Timeout=-30", 15},
+      {"Connect Timeout=0", 15},
+      {"Connect Timeout=30s", 15},
+      {"Connect Timeout=3 0", 15},
+      {"Connect Timeout=2147483647", 2147483647},
+      {"Connect Timeout=2147483648", 15},
+      {"Connect Timeout=", 15},
+      {"Data Source=pos", 15},
+  };
+  for (const auto& [text, seconds] : cases) {
+    EXPECT_EQ(detail::LoginTimeoutSeconds(ParseConnectionString(text)), seconds) << text;
   }
 }
 

@@ -9,6 +9,7 @@
 #include "export/ferran_formats.h"
 #include "export/ferran_locale.h"
 #include "export/source_adapter.h"
+#include "export/table_models.h"
 #include "text/error.h"
 #include "text/regional.h"
 
@@ -130,6 +131,35 @@ TEST(SheetModel, AssignKeepsTheTargetsOwnLayoutSettings) {
   EXPECT_EQ(target.DefColWidth, 8);
   EXPECT_TRUE(target.Exported);
   EXPECT_EQ(target.Tag, 9);
+}
+
+// A sheet's source is one value: Assign carries it whole, and a component
+// that goes away is forgotten by the exporter and by every sheet, while the
+// references to the others stay.
+TEST(SheetModel, TheSourceGoesWithTheSheetAndAGoneComponentIsForgottenEverywhere) {
+  TFerran3XLS exporter;
+  TMemoryStringGrid grid(1, 2);
+  TMemoryDataGrid dataGrid;
+  exporter.ExportSource = esStringGrid;
+  exporter.StringGrid = &grid;
+  exporter.DBGrid = &dataGrid;
+  TxlsSheet& source = exporter.Sheets.Add();
+  source.ExportSource = esDBGrid;
+  source.StringGrid = &grid;
+  source.DBGrid = &dataGrid;
+  TxlsSheet& target = exporter.Sheets.Add();
+  target.Assign(source);
+  EXPECT_EQ(target.ExportSource, esDBGrid);
+  EXPECT_EQ(target.StringGrid, &grid);
+  EXPECT_EQ(target.DBGrid, &dataGrid);
+
+  exporter.Notification(&grid);  // the string grid goes away
+  for (const TFerranSourceRefs* refs : {&exporter.SourceRefs(), &source.SourceRefs(), &target.SourceRefs()}) {
+    EXPECT_EQ(refs->StringGrid, nullptr);
+    EXPECT_EQ(refs->DBGrid, &dataGrid);
+  }
+  EXPECT_EQ(exporter.ExportSource, esStringGrid);
+  EXPECT_EQ(target.ExportSource, esDBGrid);
 }
 
 TEST(SheetModel, DataCellsOfOneNameShareOneRange) {
