@@ -81,7 +81,7 @@ double ImportSeconds(const std::string& folder, const std::string& workbook, int
   TConnection connection("ADOConnection");
   ConnectDatabase(connection, TDatabaseKind::dkOrvella, folder);
   TImportOptions options;
-  options.coverFlag = "0";
+  options.cover = TCoverMode::cmOverwrite;
   options.batchRows = batchRows;
   const auto start = Clock::now();
   counts = ImportWorkbookFile(connection, "1", TMasterTable::mtItem, workbook, options);

@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
   TConnection connection("ADOConnection");
   ConnectDatabase(connection, TDatabaseKind::dkOrvella, folder);
   TImportOptions options;
-  options.coverFlag = "0";
+  options.cover = TCoverMode::cmOverwrite;
   ImportWorkbookFile(connection, "1", TMasterTable::mtItem, workbook, options);  // the table holds every code
 
   std::vector<double> plan, import, journaled, planCpu, importCpu, journaledCpu;

@@ -225,7 +225,7 @@ void TFMTabrin::OpenStoredConnection() {
   });
 }
 
-void TFMTabrin::FormCreate() { coverFlag_ = ReadCoverFlag(ProgramFolder()); }
+void TFMTabrin::FormCreate() { cover_ = ReadCoverSetting(ProgramFolder()); }
 
 void TFMTabrin::Command(const std::function<void()>& command) {
   if (busy_) return;
@@ -254,9 +254,9 @@ void TFMTabrin::dbconnButtonClick() {
 
 void TFMTabrin::inisetupButtonClick() {
   Command([this] {
-    std::string value;
-    if (fmsetup_->AskCover(value)) WriteCoverChoice(ProgramFolder(), std::stoi(value));
-    // CoverFlag keeps the value read at start: the new one governs imports
+    std::optional<TCoverMode> choice;
+    if (fmsetup_->AskCover(choice)) WriteCoverChoice(ProgramFolder(), choice);
+    // Cover() keeps the setting read at start: the new one governs imports
     // from the next start.
   });
 }
@@ -386,7 +386,7 @@ void TFMTabrin::PlanTab(TTabPage& tab) {
   TQuery& sheet = *tab.sheetQuery;
   if (!sheet.Active() || !adoConnection_.Connected() || dbKind_.empty()) return;
   TImportOptions options;
-  options.coverFlag = coverFlag_;
+  options.cover = cover_.mode;
   std::optional<TImportPlan> plan;
   try {
     // A second or two on a full sheet: the same progress as an import.
@@ -416,7 +416,7 @@ void TFMTabrin::ImportInto(TTabPage& tab) {
     TQuery& sheet = *tab.sheetQuery;
     sheet.First();  // a sheet whose open failed is closed: the data layer says so
     TImportOptions options;
-    options.coverFlag = coverFlag_;
+    options.cover = cover_.mode;
     const std::optional<TDatabaseKind> kind = DatabaseKindFromCode(dbKind_);
     const auto afterImport = [&] {
       UpdateUndoButton();
@@ -428,7 +428,8 @@ void TFMTabrin::ImportInto(TTabPage& tab) {
       RunOnSheet(tab, QStringLiteral("匯入中"), [&](const TWorkControl& control) {
         options.control = control;
         if (kind) {
-          ImportTabSheetJournaled(sheet, adoConnection_, *kind, tab.table, tab.workbookPath, ProgramFolder(), options);
+          ImportTabSheetJournaled(sheet, adoConnection_, *kind, tab.table, tab.workbookPath, ProgramFolder(), cover_,
+                                  options);
         } else {
           ImportTabSheet(sheet, adoConnection_, dbKind_, tab.table, options);
         }

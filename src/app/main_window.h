@@ -6,7 +6,8 @@
 // its sheet would do (the core's import plan) while a database is connected.  The
 // window owns the database and workbook connections, the sheet and export
 // queries, the exporter and the settings dialog for the whole run, and holds
-// DBKind (set by a successful connection) and CoverFlag (read once here).
+// DBKind (set by a successful connection) and the cover setting (read once
+// at start).
 #include <QWidget>
 
 #include <array>
@@ -20,6 +21,7 @@
 #include "db/master_table.h"
 #include "db/query.h"
 #include "export/ferran3_xls.h"
+#include "import/cover_setting.h"
 
 class QAction;
 class QLabel;
@@ -60,7 +62,7 @@ class TFMTabrin : public QWidget {
   ~TFMTabrin() override;
 
   const std::string& DBKind() const { return dbKind_; }
-  const std::string& CoverFlag() const { return coverFlag_; }
+  const TCoverSetting& Cover() const { return cover_; }
   TFmsetup& Fmsetup() { return *fmsetup_; }
   TConnection& ADOConnection() { return adoConnection_; }
   TConnection& ADOXLSConnect() { return adoXlsConnect_; }
@@ -129,7 +131,7 @@ class TFMTabrin : public QWidget {
 
   TDialogs& dialogs_;
   std::string dbKind_;
-  std::string coverFlag_;
+  TCoverSetting cover_;
   bool busy_ = false;
   TProgressObserver progressObserver_;
 

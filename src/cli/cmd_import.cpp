@@ -109,8 +109,9 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
     return 2;
   }
 
+  const TCoverSetting cover = ReadCoverSetting(ProgramFolder());
   TImportOptions importOptions;
-  importOptions.coverFlag = ReadCoverFlag(ProgramFolder());
+  importOptions.cover = cover.mode;
   TConnection connection("ADOConnection");
   const TConnectResult connected = ConnectDatabase(connection, *kind, ProgramFolder());
   if (options.dryRun) return RunDryRun(options, streams, connection, connected.dbKind, *table, importOptions);
@@ -134,7 +135,7 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
 
   try {
     const InterruptCancels interrupt(cancel);
-    counts = ImportTabSheetJournaled(sheet, connection, *kind, *table, file, ProgramFolder(), importOptions);
+    counts = ImportTabSheetJournaled(sheet, connection, *kind, *table, file, ProgramFolder(), cover, importOptions);
     bar.reset();
     streams.out << kImportDoneMessage << "\n" << CountsLine(counts) << "\n";
     return 0;

@@ -327,7 +327,7 @@ TJournalEntry EntryOf(const TStatement& row) {
   entry.table = MasterTableFromName(row.Text(5)).value_or(TMasterTable::mtClassify);
   entry.workbook = row.Text(6);
   entry.workbookSha256 = row.Text(7);
-  entry.coverFlag = row.Text(8);
+  entry.coverText = row.Text(8);
   entry.counts = {row.Int(9), row.Int(10), row.Int(11)};
   entry.deleted = row.Int(12);
   entry.restored = row.Int(13);
@@ -387,7 +387,7 @@ int TImportJournal::AddEntry(const TJournalEntry& entry) {
       "State, UndoOf, FieldNames) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
       {TValue::Text(entry.isUndo ? "undo" : "import"), TValue::Text(entry.startedAt.empty() ? LocalTimeNow() : entry.startedAt),
        TValue::Text(entry.kindCode), TValue::Text(entry.database), TValue::Text(std::string(MasterTableName(entry.table))),
-       TValue::Text(entry.workbook), TValue::Text(entry.workbookSha256), TValue::Text(entry.coverFlag),
+       TValue::Text(entry.workbook), TValue::Text(entry.workbookSha256), TValue::Text(entry.coverText),
        TValue::Text(std::string(StateName(entry.state))),
        entry.undoOf > 0 ? TValue::Integer(entry.undoOf) : TValue(),
        TValue::Text(FieldNamesOf(ImporterFor(entry.table, entry.kindCode)))});
@@ -474,7 +474,7 @@ TJournaledImport::TJournaledImport(TImportJournal& journal, const TJournalImport
   entry.table = info.table;
   entry.workbook = info.workbook;
   entry.workbookSha256 = info.workbookSha256;
-  entry.coverFlag = info.coverFlag;
+  entry.coverText = info.coverText;
   id_ = journal_.AddEntry(entry);
 }
 
@@ -523,11 +523,13 @@ void TJournaledImport::Finish(TJournalState state) {
 
 TImportCounts ImportTabSheetJournaled(TQuery& openSheet, TConnection& database, TDatabaseKind kind,
                                       TMasterTable table, const std::string& workbookPath,
-                                      std::string_view programFolder, TImportOptions options) {
+                                      std::string_view programFolder, const TCoverSetting& cover,
+                                      TImportOptions options) {
   const std::string kindCode(DatabaseKindInfo(kind).code);
   TImportJournal journal(programFolder);
   TJournaledImport entry(journal, {kindCode, DatabaseIdentity(kind, programFolder), table, workbookPath,
-                                   FileSha256Hex(workbookPath), options.coverFlag});
+                                   FileSha256Hex(workbookPath), cover.text});
+  options.cover = cover.mode;
   options.recorder = &entry;
   try {
     const TImportCounts counts = ImportTabSheet(openSheet, database, kindCode, table, options);

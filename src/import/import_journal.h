@@ -23,6 +23,7 @@
 
 #include "db/database_connection.h"
 #include "db/master_table.h"
+#include "import/cover_setting.h"
 #include "import/import_loop.h"
 #include "import/import_recorder.h"
 
@@ -39,7 +40,7 @@ struct TJournalImportInfo {
   TMasterTable table = TMasterTable::mtClassify;
   std::string workbook;  // full path
   std::string workbookSha256;
-  std::string coverFlag;
+  std::string coverText;  // TCoverSetting::text, recorded as SETUP.ini holds it
 };
 
 // The database a kind connects to with the program folder's settings:
@@ -56,7 +57,7 @@ struct TJournalEntry {
   TMasterTable table = TMasterTable::mtClassify;
   std::string workbook;
   std::string workbookSha256;
-  std::string coverFlag;
+  std::string coverText;  // the cover setting's text when the import ran
   TImportCounts counts;  // an import: what it stored (committed)
   int deleted = 0;       // an undo: records deleted, restored and left as conflicts
   int restored = 0;
@@ -138,9 +139,11 @@ class TJournaledImport : public TImportRecorder {
 // in the program folder's journal, so that it can be taken back: the entry
 // is made before the first row, so that an import that cannot be journaled
 // does not start, and it is closed as done, cancelled or failed by whatever
-// ends the import, which is then raised as it was.
+// ends the import, which is then raised as it was.  The cover setting
+// governs the import (options.cover is set from it) and is recorded.
 TImportCounts ImportTabSheetJournaled(TQuery& openSheet, TConnection& database, TDatabaseKind kind,
                                       TMasterTable table, const std::string& workbookPath,
-                                      std::string_view programFolder, TImportOptions options);
+                                      std::string_view programFolder, const TCoverSetting& cover,
+                                      TImportOptions options);
 
 }  // namespace tabrin

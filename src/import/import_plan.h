@@ -4,14 +4,14 @@
 // detail::WalkSheetWithoutWriting), so it cannot disagree with the import.
 //
 //   TImportOptions options;
-//   options.coverFlag = ReadCoverFlag(ProgramFolder());
+//   options.cover = ReadCoverSetting(ProgramFolder()).mode;
 //   TImportPlan plan = PlanWorkbookFile(database, "2", TMasterTable::mtItem, "/data/items.xls", options);
 //   plan.Counts().appended ...;  for (const TPlannedRow& row : plan.rows) ...
 //
 // Every sheet row gets its outcome: appended; overwritten, with every field
 // whose stored value changes (old -> new, as the import would store it);
-// overwritten without a change ("same"); left as it is (cover setting not
-// "0"); or the error the import would stop at, with its sheet row and
+// overwritten without a change ("same"); left as it is (TCoverMode::cmKeep);
+// or the error the import would stop at, with its sheet row and
 // column.  The plan goes on past an error, so one run lists every bad row.
 // What the database itself would refuse when the record is posted (a
 // constraint of its own) shows only when the import posts it.
@@ -59,7 +59,7 @@ struct TImportPlan {
 std::string ChangesText(const std::vector<TFieldChange>& changes);
 
 // The plan of an open sheet query with an importer; see ImportSheet for the
-// options used (coverFlag, sheetRowOf, control).
+// options used (cover, sheetRowOf, control).
 TImportPlan PlanSheet(TQuery& sheet, TConnection& connection, const TImporterDef& importer,
                       const TImportOptions& options);
 

@@ -145,7 +145,7 @@ TUndoResult UndoImport(TImportJournal& journal, const TJournalEntry& import, TCo
     entry.table = import.table;
     entry.workbook = import.workbook;
     entry.workbookSha256 = import.workbookSha256;
-    entry.coverFlag = import.coverFlag;
+    entry.coverText = import.coverText;
     entry.undoOf = import.id;
     journal.Begin();
     try {

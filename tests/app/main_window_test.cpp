@@ -62,7 +62,8 @@ TEST_F(AppTest, StartsInItsStartStateWithoutStoredDatabase) {
   EXPECT_EQ(window.Tab(TMasterTable::mtItem).xlsBtn->text(), Q("開啟 EXCEL 檔"));
   EXPECT_EQ(window.Tab(TMasterTable::mtCustomer).exportBtn->objectName(), "CustomerExportBtn");
   EXPECT_EQ(window.DBKind(), "");
-  EXPECT_EQ(window.CoverFlag(), "0");
+  EXPECT_EQ(window.Cover().text, "0");
+  EXPECT_EQ(window.Cover().mode, TCoverMode::cmOverwrite);
   EXPECT_FALSE(window.Fmsetup().isVisible());
 }
 
@@ -77,11 +78,13 @@ TEST_F(AppTest, OpensTheStoredDatabaseQuietlyAndReadsCoverFlagOnce) {
   EXPECT_TRUE(window.Databaseinfo->text().isEmpty());
   EXPECT_EQ(window.DBKind(), "");
   EXPECT_TRUE(window.dbconnButton->isEnabled());
-  EXPECT_EQ(window.CoverFlag(), "1");
+  EXPECT_EQ(window.Cover().text, "1");
+  EXPECT_EQ(window.Cover().mode, TCoverMode::cmKeep);
 
   WriteFile("setup.ini", "[Setting]\ncover=0\n");
   ConnectKind1();
-  EXPECT_EQ(window.CoverFlag(), "1");
+  EXPECT_EQ(window.Cover().text, "1");
+  EXPECT_EQ(window.Cover().mode, TCoverMode::cmKeep);
 }
 
 TEST_F(AppTest, FailedThenSuccessfulConnectOfKind1) {

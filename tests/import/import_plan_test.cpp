@@ -48,7 +48,7 @@ TEST_P(ImportPlanAgreement, TheTableHoldsWhatThePlanSaidRowForRow) {
     const std::string path = NewWorkbookPath();
     WriteWorkbook(path, c.titles, c.rows);
     TImportOptions options;
-    options.coverFlag = c.cover;
+    options.cover = c.cover;
     options.batchRows = 2;
 
     const auto before = Records(importer);
@@ -156,11 +156,11 @@ TABRIN_INSTANTIATE_ON_BOTH_BACKENDS(ImportPlanAgreement);
 class ImportPlanRows : public ImportTest {
  protected:
   TImportPlan Plan(TMasterTable table, const std::vector<std::string>& titles, const SheetRows& rows,
-                   const std::string& cover = "0", const std::string& dbKind = "2") {
+                   TCoverMode cover = TCoverMode::cmOverwrite, const std::string& dbKind = "2") {
     const std::string path = NewWorkbookPath();
     WriteWorkbook(path, titles, rows);
     TImportOptions options;
-    options.coverFlag = cover;
+    options.cover = cover;
     return PlanWorkbookFile(Connection(), dbKind, table, path, options);
   }
 };
@@ -234,13 +234,13 @@ TEST_P(ImportPlanRows, AnOverwriteListsTheChangedFieldsAsTheImportWouldStoreThem
 TEST_P(ImportPlanRows, ACodeTwiceInOneSheetIsPlannedAsTheImportTreatsIt) {
   const std::vector<std::string> titles = {"小分類代碼", "小分類名稱"};
   const SheetRows rows = {{"A01", "第一"}, {"A01", "第二"}, {"A01", "第二"}};
-  const TImportPlan overwrite = Plan(TMasterTable::mtClassify, titles, rows, "0");
+  const TImportPlan overwrite = Plan(TMasterTable::mtClassify, titles, rows, TCoverMode::cmOverwrite);
   ASSERT_EQ(overwrite.rows.size(), 3u);
   EXPECT_EQ(overwrite.rows[0].outcome, TPlannedOutcome::poAppend);
   EXPECT_EQ(overwrite.rows[1].outcome, TPlannedOutcome::poOverwrite);
   EXPECT_EQ(ChangesText(overwrite.rows[1].changes), "小分類名稱：第一 → 第二");
   EXPECT_EQ(overwrite.rows[2].outcome, TPlannedOutcome::poSame);
-  const TImportPlan leave = Plan(TMasterTable::mtClassify, titles, rows, "1");
+  const TImportPlan leave = Plan(TMasterTable::mtClassify, titles, rows, TCoverMode::cmKeep);
   EXPECT_EQ(leave.Counts(), (TPlanCounts{1, 0, 0, 2, 0}));
 }
 

@@ -42,7 +42,7 @@ TEST_P(OverLongCode, StopsTheImportNamingTheCodeAndTheWidth) {
     std::vector<Cell> tooLong = fine;
     fine[0] = "A1";
     tooLong[0] = c.code;
-    const TImportError error = ImportFailing(c.table, c.titles, {fine, tooLong}, "0", c.dbKind);
+    const TImportError error = ImportFailing(c.table, c.titles, {fine, tooLong}, TCoverMode::cmOverwrite, c.dbKind);
     EXPECT_STREQ(error.what(), c.message);
     EXPECT_EQ(Rows(std::string("SELECT COUNT(*) FROM ") + c.table_), (std::vector<std::vector<std::string>>{{"1"}}));
   }
