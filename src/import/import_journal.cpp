@@ -390,7 +390,7 @@ int TImportJournal::AddEntry(const TJournalEntry& entry) {
        TValue::Text(entry.workbook), TValue::Text(entry.workbookSha256), TValue::Text(entry.coverText),
        TValue::Text(std::string(StateName(entry.state))),
        entry.undoOf > 0 ? TValue::Integer(entry.undoOf) : TValue(),
-       TValue::Text(FieldNamesOf(ImporterFor(entry.table, entry.kindCode)))});
+       TValue::Text(FieldNamesOf(ImporterFor(entry.table, entry.Kind())))});
   return static_cast<int>(sqlite3_last_insert_rowid(db_));
 }
 
@@ -425,7 +425,7 @@ std::optional<TJournalEntry> TImportJournal::NewestUndoable() {
 std::vector<TJournalRow> TImportJournal::Rows(int importId) {
   const std::optional<TJournalEntry> entry = Entry(importId);
   if (!entry) return {};
-  const TImporterDef& importer = ImporterFor(entry->table, entry->kindCode);
+  const TImporterDef& importer = ImporterFor(entry->table, entry->Kind());
   std::vector<std::string> fieldNames;
   {
     TStatement names(db_, "SELECT FieldNames FROM JournalEntry WHERE Id = ?");
@@ -467,9 +467,9 @@ void AppendJournalRecord(std::string& records, int sheetRow, std::string_view co
 }
 
 TJournaledImport::TJournaledImport(TImportJournal& journal, const TJournalImportInfo& info)
-    : journal_(journal), importer_(ImporterFor(info.table, info.kindCode)) {
+    : journal_(journal), importer_(ImporterFor(info.table, info.kind)) {
   TJournalEntry entry;
-  entry.kindCode = info.kindCode;
+  entry.kindCode = std::string(DatabaseKindInfo(info.kind).code);
   entry.database = info.database;
   entry.table = info.table;
   entry.workbook = info.workbook;
@@ -525,14 +525,13 @@ TImportCounts ImportTabSheetJournaled(TQuery& openSheet, TConnection& database, 
                                       TMasterTable table, const std::string& workbookPath,
                                       std::string_view programFolder, const TCoverSetting& cover,
                                       TImportOptions options) {
-  const std::string kindCode(DatabaseKindInfo(kind).code);
   TImportJournal journal(programFolder);
-  TJournaledImport entry(journal, {kindCode, DatabaseIdentity(kind, programFolder), table, workbookPath,
+  TJournaledImport entry(journal, {kind, DatabaseIdentity(kind, programFolder), table, workbookPath,
                                    FileSha256Hex(workbookPath), cover.text});
   options.cover = cover.mode;
   options.recorder = &entry;
   try {
-    const TImportCounts counts = ImportTabSheet(openSheet, database, kindCode, table, options);
+    const TImportCounts counts = ImportTabSheet(openSheet, database, kind, table, options);
     entry.Finish(TJournalState::jsDone);
     return counts;
   } catch (const TImportCancelled&) {

@@ -35,7 +35,7 @@ enum class TJournalState { jsRunning, jsDone, jsFailed, jsCancelled };
 
 // What an import works on, as the journal names it.
 struct TJournalImportInfo {
-  std::string kindCode;  // "1", "2", "3"
+  TDatabaseKind kind = TDatabaseKind::dkOrvella;
   std::string database;  // DatabaseIdentity
   TMasterTable table = TMasterTable::mtClassify;
   std::string workbook;  // full path
@@ -52,6 +52,8 @@ struct TJournalEntry {
   int id = 0;
   bool isUndo = false;
   std::string startedAt;  // local time, "2026/12/10 17:20:01"
+  // The column Kind as stored: the code of the database kind ("1", "2", "3";
+  // see DatabaseKindInfo), which messages about an unknown one repeat.
   std::string kindCode;
   std::string database;
   TMasterTable table = TMasterTable::mtClassify;
@@ -65,6 +67,10 @@ struct TJournalEntry {
   TJournalState state = TJournalState::jsRunning;
   int undoOf = 0;    // an undo: the import it took back
   int undoneBy = 0;  // an import: the undo that took it back, 0 = none
+
+  // The database kind kindCode names; none for a code this program does not
+  // know.
+  std::optional<TDatabaseKind> Kind() const { return DatabaseKindFromCode(kindCode); }
 };
 
 // One appended or overwritten record of an import.

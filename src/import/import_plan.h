@@ -5,7 +5,8 @@
 //
 //   TImportOptions options;
 //   options.cover = ReadCoverSetting(ProgramFolder()).mode;
-//   TImportPlan plan = PlanWorkbookFile(database, "2", TMasterTable::mtItem, "/data/items.xls", options);
+//   TImportPlan plan = PlanWorkbookFile(database, TDatabaseKind::dkKestaPos, TMasterTable::mtItem,
+//                                       "/data/items.xls", options);
 //   plan.Counts().appended ...;  for (const TPlannedRow& row : plan.rows) ...
 //
 // Every sheet row gets its outcome: appended; overwritten, with every field
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "db/connection.h"
+#include "db/database_connection.h"
 #include "db/master_table.h"
 #include "db/query.h"
 #include "import/import_loop.h"
@@ -65,11 +67,11 @@ TImportPlan PlanSheet(TQuery& sheet, TConnection& connection, const TImporterDef
 
 // The plan of a tab's open sheet query, rows numbered as the workbook
 // numbers them (as ImportTabSheet).
-TImportPlan PlanTabSheet(TQuery& openSheet, TConnection& database, std::string_view dbKind, TMasterTable table,
+TImportPlan PlanTabSheet(TQuery& openSheet, TConnection& database, TDatabaseKind kind, TMasterTable table,
                          const TImportOptions& options);
 
 // OpenWorkbook, OpenTabSheetQuery and PlanTabSheet.
-TImportPlan PlanWorkbookFile(TConnection& database, std::string_view dbKind, TMasterTable table,
+TImportPlan PlanWorkbookFile(TConnection& database, TDatabaseKind kind, TMasterTable table,
                              const std::string& path, const TImportOptions& options);
 
 }  // namespace tabrin

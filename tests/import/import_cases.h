@@ -27,7 +27,7 @@ struct PlanCase {
   std::vector<std::string> setup;  // statements run first
   SheetRows rows;
   TCoverMode cover = TCoverMode::cmOverwrite;
-  std::string dbKind = "2";
+  TDatabaseKind kind = TDatabaseKind::dkKestaPos;
 };
 
 inline std::vector<PlanCase> Cases() {
@@ -72,7 +72,7 @@ inline std::vector<PlanCase> Cases() {
        {ItemRow({{"管理貨號", "K1"}, {"品名", "酒"}, {"健康捐", 2}, {"廠商代號", "S1"}}),
         ItemRow({{"管理貨號", "K2"}, {"品名", "菸"}, {"健康捐", 5}})},
        TCoverMode::cmOverwrite,
-       "1"},
+       TDatabaseKind::dkOrvella},
       {"ItemsWithErrorRows",
        TMasterTable::mtItem,
        ItemTitles(),

@@ -44,7 +44,7 @@ TEST_P(ImportPlanAgreement, TheTableHoldsWhatThePlanSaidRowForRow) {
     SCOPED_TRACE(c.name);
     ClearTables();
     for (const std::string& statement : c.setup) Exec(statement);
-    const TImporterDef& importer = ImporterFor(c.table, c.dbKind);
+    const TImporterDef& importer = ImporterFor(c.table, c.kind);
     const std::string path = NewWorkbookPath();
     WriteWorkbook(path, c.titles, c.rows);
     TImportOptions options;
@@ -52,7 +52,7 @@ TEST_P(ImportPlanAgreement, TheTableHoldsWhatThePlanSaidRowForRow) {
     options.batchRows = 2;
 
     const auto before = Records(importer);
-    const TImportPlan plan = PlanWorkbookFile(Connection(), c.dbKind, c.table, path, options);
+    const TImportPlan plan = PlanWorkbookFile(Connection(), c.kind, c.table, path, options);
     EXPECT_EQ(Records(importer), before) << "the plan wrote";
 
     // The import stops at the first error the plan lists; every row before it
@@ -60,7 +60,7 @@ TEST_P(ImportPlanAgreement, TheTableHoldsWhatThePlanSaidRowForRow) {
     std::optional<TImportError> error;
     TImportCounts counts;
     try {
-      counts = ImportWorkbookFile(Connection(), c.dbKind, c.table, path, options);
+      counts = ImportWorkbookFile(Connection(), c.kind, c.table, path, options);
     } catch (const TImportError& e) {
       error = e;
       counts = e.Counts();
@@ -138,12 +138,12 @@ TEST_P(ImportPlanAgreement, AfterTheImportEveryRowIsPlannedAsTheSame) {
   const std::string path = NewWorkbookPath();
   WriteWorkbook(path, ItemTitles(), rows);
   TImportOptions options;
-  for (const char* dbKind : {"1", "2"}) {
-    SCOPED_TRACE(dbKind);
+  for (const TDatabaseKind kind : {TDatabaseKind::dkOrvella, TDatabaseKind::dkKestaPos}) {
+    SCOPED_TRACE(DatabaseKindInfo(kind).menuCaption);
     Exec("DELETE FROM Item");
-    ImportWorkbookFile(Connection(), dbKind, TMasterTable::mtItem, path, options);
-    ImportWorkbookFile(Connection(), dbKind, TMasterTable::mtItem, path, options);  // the full-width name
-    const TImportPlan plan = PlanWorkbookFile(Connection(), dbKind, TMasterTable::mtItem, path, options);
+    ImportWorkbookFile(Connection(), kind, TMasterTable::mtItem, path, options);
+    ImportWorkbookFile(Connection(), kind, TMasterTable::mtItem, path, options);  // the full-width name
+    const TImportPlan plan = PlanWorkbookFile(Connection(), kind, TMasterTable::mtItem, path, options);
     ASSERT_EQ(plan.rows.size(), 2u);
     for (const TPlannedRow& row : plan.rows) {
       EXPECT_EQ(row.outcome, TPlannedOutcome::poSame) << row.code << ": " << ChangesText(row.changes) << row.error;
@@ -156,12 +156,12 @@ TABRIN_INSTANTIATE_ON_BOTH_BACKENDS(ImportPlanAgreement);
 class ImportPlanRows : public ImportTest {
  protected:
   TImportPlan Plan(TMasterTable table, const std::vector<std::string>& titles, const SheetRows& rows,
-                   TCoverMode cover = TCoverMode::cmOverwrite, const std::string& dbKind = "2") {
+                   TCoverMode cover = TCoverMode::cmOverwrite, TDatabaseKind kind = TDatabaseKind::dkKestaPos) {
     const std::string path = NewWorkbookPath();
     WriteWorkbook(path, titles, rows);
     TImportOptions options;
     options.cover = cover;
-    return PlanWorkbookFile(Connection(), dbKind, table, path, options);
+    return PlanWorkbookFile(Connection(), kind, table, path, options);
   }
 };
 

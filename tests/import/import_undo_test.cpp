@@ -22,11 +22,11 @@ class ImportUndo : public ImportTest {
   // Imports with a journal entry, as the command line does; returns the
   // entry's number (the import may fail: its error is kept in lastError).
   int JournaledImport(TMasterTable table, const std::vector<std::string>& titles, const SheetRows& rows,
-                      TCoverMode cover = TCoverMode::cmOverwrite, const std::string& dbKind = "2", int batchRows = 3,
+                      TCoverMode cover = TCoverMode::cmOverwrite, TDatabaseKind kind = TDatabaseKind::dkKestaPos, int batchRows = 3,
                       TImportRecorder* around = nullptr) {
     const std::string path = NewWorkbookPath();
     WriteWorkbook(path, titles, rows);
-    TJournaledImport entry(*journal_, {dbKind, "test", table, path, "", cover == TCoverMode::cmOverwrite ? "0" : "1"});
+    TJournaledImport entry(*journal_, {kind, "test", table, path, "", cover == TCoverMode::cmOverwrite ? "0" : "1"});
     TImportOptions options;
     options.cover = cover;
     options.batchRows = batchRows;
@@ -34,7 +34,7 @@ class ImportUndo : public ImportTest {
     if (around != nullptr) inner_ = &entry;
     lastError.reset();
     try {
-      ImportWorkbookFile(Connection(), dbKind, table, path, options);
+      ImportWorkbookFile(Connection(), kind, table, path, options);
       entry.Finish(TJournalState::jsDone);
     } catch (const TImportError& e) {
       lastError = e;
@@ -61,7 +61,7 @@ TEST_P(ImportUndo, AnUndoPutsTheTableBackAsItWasBeforeTheImport) {
     for (const char* table : {"Classify", "Item", "Supplier", "Customer"}) Exec(std::string("DELETE FROM ") + table);
     for (const std::string& statement : c.setup) Exec(statement);
     const std::vector<Table> before = Snapshot();
-    const int id = JournaledImport(c.table, c.titles, c.rows, c.cover, c.dbKind);
+    const int id = JournaledImport(c.table, c.titles, c.rows, c.cover, c.kind);
     const TUndoResult result = Undo();
     EXPECT_TRUE(result.conflicts.empty());
     EXPECT_EQ(Snapshot(), before);
@@ -118,6 +118,7 @@ TEST_P(ImportUndo, TheJournalKeepsTheKindsCodeAndTheCoverTextAsStored) {
   ASSERT_TRUE(undo.has_value());
   for (const TJournalEntry& entry : {*import, *undo}) {
     EXPECT_EQ(entry.kindCode, "3");
+    EXPECT_EQ(entry.Kind(), TDatabaseKind::dkKestaPlus);
     EXPECT_EQ(entry.coverText, "00");
   }
 }
@@ -192,7 +193,7 @@ TEST_P(ImportUndo, AnImportStoppedByAnErrorIsUndoneToBefore) {
     std::snprintf(code, sizeof code, "C%04d", row);
     rows.push_back(ItemRow({{"管理貨號", code}, {"品名", "新"}, {"安全庫存", row == 37 ? 40000 : row}}));
   }
-  const int id = JournaledImport(TMasterTable::mtItem, ItemTitles(), rows, TCoverMode::cmOverwrite, "2", 7);
+  const int id = JournaledImport(TMasterTable::mtItem, ItemTitles(), rows, TCoverMode::cmOverwrite, TDatabaseKind::dkKestaPos, 7);
   ASSERT_TRUE(lastError.has_value());
   EXPECT_EQ(journal_->Entry(id)->counts, (TImportCounts{34, 1, 0}));
   EXPECT_EQ(journal_->Entry(id)->state, TJournalState::jsFailed);
@@ -223,7 +224,7 @@ TEST_P(ImportUndo, ABatchTheJournalCannotKeepIsNotStored) {
   FailingJournal failing(inner_, 2);
   SheetRows rows;
   for (int i = 1; i <= 8; ++i) rows.push_back({"K" + std::to_string(i), "", "客"});
-  const int id = JournaledImport(TMasterTable::mtCustomer, CustomerTitles(), rows, TCoverMode::cmOverwrite, "2", 3, &failing);
+  const int id = JournaledImport(TMasterTable::mtCustomer, CustomerTitles(), rows, TCoverMode::cmOverwrite, TDatabaseKind::dkKestaPos, 3, &failing);
   ASSERT_TRUE(lastError.has_value());
   EXPECT_EQ(lastError->Cause(), "disk full");
   EXPECT_EQ(Rows("SELECT CustNo FROM Customer ORDER BY CustNo"), (Table{{"K1"}, {"K2"}, {"K3"}}));
