@@ -110,13 +110,15 @@ int main(int argc, char** argv) {
   ConnectDatabase(connection, TDatabaseKind::dkOrvella, folder);
   TImportOptions options;
   options.cover = TCoverMode::cmOverwrite;
-  ImportWorkbookFile(connection, TDatabaseKind::dkOrvella, TMasterTable::mtItem, workbook, options);  // the table holds every code
+  // the table holds every code
+  ImportWorkbookFile(connection, TDatabaseKind::dkOrvella, TMasterTable::mtItem, workbook, options);
 
   std::vector<double> plan, import, journaled, planCpu, importCpu, journaledCpu;
   for (int run = 0; run < kRuns; ++run) {
     auto start = Clock::now();
     double cpu = CpuSeconds();
-    const TImportPlan planned = PlanWorkbookFile(connection, TDatabaseKind::dkOrvella, TMasterTable::mtItem, workbook, options);
+    const TImportPlan planned =
+        PlanWorkbookFile(connection, TDatabaseKind::dkOrvella, TMasterTable::mtItem, workbook, options);
     plan.push_back(bench::Seconds(start));
     planCpu.push_back(CpuSeconds() - cpu);
     if (planned.Counts().same != kRows) std::printf("unexpected plan: %d rows the same\n", planned.Counts().same);
@@ -132,7 +134,8 @@ int main(int argc, char** argv) {
     cpu = CpuSeconds();
     {
       TImportJournal journal(folder);
-      TJournaledImport entry(journal, {TDatabaseKind::dkOrvella, "Database.mdb", TMasterTable::mtItem, workbook, "", "0"});
+      TJournaledImport entry(journal,
+                             {TDatabaseKind::dkOrvella, "Database.mdb", TMasterTable::mtItem, workbook, "", "0"});
       TImportOptions journalOptions = options;
       journalOptions.recorder = &entry;
       ImportWorkbookFile(connection, TDatabaseKind::dkOrvella, TMasterTable::mtItem, workbook, journalOptions);

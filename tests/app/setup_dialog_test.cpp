@@ -54,6 +54,9 @@ std::string StoredCover(const std::string& ini) {
   return ini.substr(start, ini.find_first_of("\r\n", start) - start);
 }
 
+constexpr TCoverMode kOverwrite = TCoverMode::cmOverwrite;
+constexpr TCoverMode kKeep = TCoverMode::cmKeep;
+
 // What the dialog shows for a stored value, and what OK writes back.
 struct TStoredCover {
   const char* stored;  // nullptr: no SETUP.ini
@@ -79,12 +82,12 @@ TEST_P(StoredCoverTest, ShowsClampedChoiceAndOkSavesIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, StoredCoverTest,
-                         ::testing::Values(TStoredCover{nullptr, TCoverMode::cmOverwrite, "0", TCoverMode::cmOverwrite, "0"},
-                                           TStoredCover{"1", TCoverMode::cmKeep, "1", TCoverMode::cmKeep, "1"},
-                                           TStoredCover{"5", TCoverMode::cmKeep, "5", TCoverMode::cmKeep, "1"},
-                                           TStoredCover{"-7", std::nullopt, "-7", TCoverMode::cmKeep, "-1"},
-                                           TStoredCover{"00", TCoverMode::cmOverwrite, "00", TCoverMode::cmKeep, "0"},
-                                           TStoredCover{"0x1", TCoverMode::cmKeep, "0x1", TCoverMode::cmKeep, "1"}));
+                         ::testing::Values(TStoredCover{nullptr, kOverwrite, "0", kOverwrite, "0"},
+                                           TStoredCover{"1", kKeep, "1", kKeep, "1"},
+                                           TStoredCover{"5", kKeep, "5", kKeep, "1"},
+                                           TStoredCover{"-7", std::nullopt, "-7", kKeep, "-1"},
+                                           TStoredCover{"00", kOverwrite, "00", kKeep, "0"},
+                                           TStoredCover{"0x1", kKeep, "0x1", kKeep, "1"}));
 
 TEST_F(AppTest, StoredValueThatIsNoIntegerShowsErrorAtStartAndYes) {
   CreateEmptyDatabase();
@@ -93,9 +96,9 @@ TEST_F(AppTest, StoredValueThatIsNoIntegerShowsErrorAtStartAndYes) {
   ASSERT_EQ(dialogs_.errors.size(), 1u);
   EXPECT_EQ(dialogs_.errors[0].caption, Q(kTestTitle));
   EXPECT_EQ(dialogs_.errors[0].text, Q("'abc' is not a valid integer value."));
-  EXPECT_EQ(window.Fmsetup().Choice(), TCoverMode::cmOverwrite);
+  EXPECT_EQ(window.Fmsetup().Choice(), kOverwrite);
   EXPECT_EQ(window.Cover().text, "abc");
-  EXPECT_EQ(window.Cover().mode, TCoverMode::cmKeep);  // not "0": imports leave existing records
+  EXPECT_EQ(window.Cover().mode, kKeep);  // not "0": imports leave existing records
 }
 
 TEST_F(AppTest, CancelEscAndCloseBoxKeepTheFileButNotTheChoice) {
@@ -118,20 +121,20 @@ TEST_F(AppTest, CancelEscAndCloseBoxKeepTheFileButNotTheChoice) {
       },
   };
   for (const auto& ending : endings) {
-    setup.SetChoice(TCoverMode::cmOverwrite);
+    setup.SetChoice(kOverwrite);
     dialogs_.modalScript = ending;
     std::optional<TCoverMode> choice;
     EXPECT_FALSE(setup.AskCover(choice));
     EXPECT_EQ(choice, std::nullopt);  // left alone
     EXPECT_EQ(ReadFile("SETUP.ini"), "[Setting]\nCover=0\n");
-    EXPECT_EQ(setup.Choice(), TCoverMode::cmKeep);  // the cancelled choice is still shown
+    EXPECT_EQ(setup.Choice(), kKeep);  // the cancelled choice is still shown
   }
 
   // A later OK saves the choice still shown.
   dialogs_.modalScript = Press(&TFmsetup::bbtnOk);
   window.inisetupButton->click();
   EXPECT_EQ(StoredCover(ReadFile("SETUP.ini")), "1");
-  EXPECT_EQ(window.Cover().mode, TCoverMode::cmOverwrite);  // until the next start
+  EXPECT_EQ(window.Cover().mode, kOverwrite);  // until the next start
 }
 
 TEST_F(AppTest, SettingsWriteThatFailsShowsUnableToWrite) {

@@ -140,7 +140,8 @@ TEST_P(ImportCancel, AWholeImportReportsEveryRowAndOnceMoreAtTheEnd) {
   std::vector<std::pair<int, int>> reports;
   TImportOptions options;
   options.control.progress = [&](const TWorkProgress& p) { reports.emplace_back(p.done, p.total); };
-  EXPECT_EQ(ImportWorkbookFile(Connection(), TDatabaseKind::dkKestaPos, TMasterTable::mtItem, path, options), (TImportCounts{3, 0, 0}));
+  EXPECT_EQ(ImportWorkbookFile(Connection(), TDatabaseKind::dkKestaPos, TMasterTable::mtItem, path, options),
+            (TImportCounts{3, 0, 0}));
   EXPECT_EQ(reports, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}, {3, 3}, {3, 3}}));
 }
 

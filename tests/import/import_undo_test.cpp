@@ -22,8 +22,8 @@ class ImportUndo : public ImportTest {
   // Imports with a journal entry, as the command line does; returns the
   // entry's number (the import may fail: its error is kept in lastError).
   int JournaledImport(TMasterTable table, const std::vector<std::string>& titles, const SheetRows& rows,
-                      TCoverMode cover = TCoverMode::cmOverwrite, TDatabaseKind kind = TDatabaseKind::dkKestaPos, int batchRows = 3,
-                      TImportRecorder* around = nullptr) {
+                      TCoverMode cover = TCoverMode::cmOverwrite, TDatabaseKind kind = TDatabaseKind::dkKestaPos,
+                      int batchRows = 3, TImportRecorder* around = nullptr) {
     const std::string path = NewWorkbookPath();
     WriteWorkbook(path, titles, rows);
     TJournaledImport entry(*journal_, {kind, "test", table, path, "", cover == TCoverMode::cmOverwrite ? "0" : "1"});
@@ -193,7 +193,8 @@ TEST_P(ImportUndo, AnImportStoppedByAnErrorIsUndoneToBefore) {
     std::snprintf(code, sizeof code, "C%04d", row);
     rows.push_back(ItemRow({{"管理貨號", code}, {"品名", "新"}, {"安全庫存", row == 37 ? 40000 : row}}));
   }
-  const int id = JournaledImport(TMasterTable::mtItem, ItemTitles(), rows, TCoverMode::cmOverwrite, TDatabaseKind::dkKestaPos, 7);
+  const int id =
+      JournaledImport(TMasterTable::mtItem, ItemTitles(), rows, TCoverMode::cmOverwrite, TDatabaseKind::dkKestaPos, 7);
   ASSERT_TRUE(lastError.has_value());
   EXPECT_EQ(journal_->Entry(id)->counts, (TImportCounts{34, 1, 0}));
   EXPECT_EQ(journal_->Entry(id)->state, TJournalState::jsFailed);
@@ -224,7 +225,8 @@ TEST_P(ImportUndo, ABatchTheJournalCannotKeepIsNotStored) {
   FailingJournal failing(inner_, 2);
   SheetRows rows;
   for (int i = 1; i <= 8; ++i) rows.push_back({"K" + std::to_string(i), "", "客"});
-  const int id = JournaledImport(TMasterTable::mtCustomer, CustomerTitles(), rows, TCoverMode::cmOverwrite, TDatabaseKind::dkKestaPos, 3, &failing);
+  const int id = JournaledImport(TMasterTable::mtCustomer, CustomerTitles(), rows, TCoverMode::cmOverwrite,
+                                 TDatabaseKind::dkKestaPos, 3, &failing);
   ASSERT_TRUE(lastError.has_value());
   EXPECT_EQ(lastError->Cause(), "disk full");
   EXPECT_EQ(Rows("SELECT CustNo FROM Customer ORDER BY CustNo"), (Table{{"K1"}, {"K2"}, {"K3"}}));

@@ -13,12 +13,12 @@ class ItemImport : public ImportTest {
  protected:
   Table Stored(const std::string& columns) { return Rows("SELECT " + columns + " FROM Item ORDER BY ItemNo"); }
 
-  TImportCounts ImportItems(const SheetRows& rows, TCoverMode cover = TCoverMode::cmOverwrite, TDatabaseKind kind = TDatabaseKind::dkKestaPos,
-                            int batchRows = 500) {
+  TImportCounts ImportItems(const SheetRows& rows, TCoverMode cover = TCoverMode::cmOverwrite,
+                            TDatabaseKind kind = TDatabaseKind::dkKestaPos, int batchRows = 500) {
     return Import(TMasterTable::mtItem, ItemTitles(), rows, cover, kind, batchRows);
   }
-  TImportError ImportItemsFailing(const SheetRows& rows, TCoverMode cover = TCoverMode::cmOverwrite, TDatabaseKind kind = TDatabaseKind::dkKestaPos,
-                                  int batchRows = 500) {
+  TImportError ImportItemsFailing(const SheetRows& rows, TCoverMode cover = TCoverMode::cmOverwrite,
+                                  TDatabaseKind kind = TDatabaseKind::dkKestaPos, int batchRows = 500) {
     return ImportFailing(TMasterTable::mtItem, ItemTitles(), rows, cover, kind, batchRows);
   }
 };
@@ -151,10 +151,12 @@ TEST_P(ItemImport, AnExportedSheetWithoutTheOverwriteSupplierColumnStopsAtTheFir
   std::vector<std::vector<Cell>> rows(2, std::vector<Cell>(titles.size()));
   rows[0][0] = "A1";
   rows[1][0] = "A2";
-  const TImportError error = ImportFailing(TMasterTable::mtItem, titles, rows, TCoverMode::cmOverwrite, TDatabaseKind::dkKestaPos);
+  const TImportError error =
+      ImportFailing(TMasterTable::mtItem, titles, rows, TCoverMode::cmOverwrite, TDatabaseKind::dkKestaPos);
   EXPECT_STREQ(error.what(), "ADOItemQuery: Field '廠商代號' not found\n工作表第 3 列，欄位「廠商代號」");
   EXPECT_EQ(Stored("ItemNo"), (Table{{"A1"}, {"A2"}}));
-  EXPECT_EQ(Import(TMasterTable::mtItem, titles, rows, TCoverMode::cmKeep, TDatabaseKind::dkKestaPos), (TImportCounts{0, 0, 2}));
+  EXPECT_EQ(Import(TMasterTable::mtItem, titles, rows, TCoverMode::cmKeep, TDatabaseKind::dkKestaPos),
+            (TImportCounts{0, 0, 2}));
 }
 
 TEST_P(ItemImport, SixteenBitItemNumbersCountCharacters) {

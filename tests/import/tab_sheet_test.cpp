@@ -53,8 +53,9 @@ TEST_P(TabSheet, AnItemSheetWithoutItemNumbersFailsAtOpeningAndAtImport) {
               "ADOItemQuery: Field '管理貨號' not found");
     EXPECT_FALSE(sheet.Active());
 
-    EXPECT_EQ(ErrorOf([&] { ImportWorkbookFile(Connection(), TDatabaseKind::dkKestaPos, TMasterTable::mtItem, path, {}); }),
-              "ADOItemQuery: Field '管理貨號' not found");
+    EXPECT_EQ(
+        ErrorOf([&] { ImportWorkbookFile(Connection(), TDatabaseKind::dkKestaPos, TMasterTable::mtItem, path, {}); }),
+        "ADOItemQuery: Field '管理貨號' not found");
     EXPECT_EQ(Rows("SELECT ItemNo FROM Item"), Table{});
   }
 }
@@ -87,10 +88,12 @@ TEST_P(TabSheet, OpenReplacesTheRowsAndImportTakesThemFromTheOpenQuery) {
   OpenWorkbook(workbook, second);
   OpenTabSheetQuery(sheet, workbook, TMasterTable::mtClassify);
   EXPECT_EQ(sheet.RecordCount(), 2);
-  EXPECT_EQ(ImportTabSheet(sheet, Connection(), TDatabaseKind::dkKestaPos, TMasterTable::mtClassify, {}), (TImportCounts{2, 0, 0}));
+  EXPECT_EQ(ImportTabSheet(sheet, Connection(), TDatabaseKind::dkKestaPos, TMasterTable::mtClassify, {}),
+            (TImportCounts{2, 0, 0}));
   EXPECT_EQ(Rows("SELECT ClsNo FROM Classify ORDER BY ClsNo"), (Table{{"B01"}, {"B02"}}));
   // The query stays open: the same sheet can be imported again.
-  EXPECT_EQ(ImportTabSheet(sheet, Connection(), TDatabaseKind::dkKestaPos, TMasterTable::mtClassify, {}), (TImportCounts{0, 2, 0}));
+  EXPECT_EQ(ImportTabSheet(sheet, Connection(), TDatabaseKind::dkKestaPos, TMasterTable::mtClassify, {}),
+            (TImportCounts{0, 2, 0}));
 }
 
 TEST_P(TabSheet, ImportOnAClosedSheetQueryFailsWithTheDataLayersError) {
