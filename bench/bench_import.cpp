@@ -81,10 +81,10 @@ double ImportSeconds(const std::string& folder, const std::string& workbook, int
   TConnection connection("ADOConnection");
   ConnectDatabase(connection, TDatabaseKind::dkOrvella, folder);
   TImportOptions options;
-  options.coverFlag = "0";
+  options.cover = TCoverMode::cmOverwrite;
   options.batchRows = batchRows;
   const auto start = Clock::now();
-  counts = ImportWorkbookFile(connection, "1", TMasterTable::mtItem, workbook, options);
+  counts = ImportWorkbookFile(connection, TDatabaseKind::dkOrvella, TMasterTable::mtItem, workbook, options);
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 

@@ -109,21 +109,23 @@ int main(int argc, char** argv) {
   TConnection connection("ADOConnection");
   ConnectDatabase(connection, TDatabaseKind::dkOrvella, folder);
   TImportOptions options;
-  options.coverFlag = "0";
-  ImportWorkbookFile(connection, "1", TMasterTable::mtItem, workbook, options);  // the table holds every code
+  options.cover = TCoverMode::cmOverwrite;
+  // the table holds every code
+  ImportWorkbookFile(connection, TDatabaseKind::dkOrvella, TMasterTable::mtItem, workbook, options);
 
   std::vector<double> plan, import, journaled, planCpu, importCpu, journaledCpu;
   for (int run = 0; run < kRuns; ++run) {
     auto start = Clock::now();
     double cpu = CpuSeconds();
-    const TImportPlan planned = PlanWorkbookFile(connection, "1", TMasterTable::mtItem, workbook, options);
+    const TImportPlan planned =
+        PlanWorkbookFile(connection, TDatabaseKind::dkOrvella, TMasterTable::mtItem, workbook, options);
     plan.push_back(bench::Seconds(start));
     planCpu.push_back(CpuSeconds() - cpu);
     if (planned.Counts().same != kRows) std::printf("unexpected plan: %d rows the same\n", planned.Counts().same);
 
     start = Clock::now();
     cpu = CpuSeconds();
-    ImportWorkbookFile(connection, "1", TMasterTable::mtItem, workbook, options);
+    ImportWorkbookFile(connection, TDatabaseKind::dkOrvella, TMasterTable::mtItem, workbook, options);
     import.push_back(bench::Seconds(start));
     importCpu.push_back(CpuSeconds() - cpu);
 
@@ -132,10 +134,11 @@ int main(int argc, char** argv) {
     cpu = CpuSeconds();
     {
       TImportJournal journal(folder);
-      TJournaledImport entry(journal, {"1", "Database.mdb", TMasterTable::mtItem, workbook, "", "0"});
+      TJournaledImport entry(journal,
+                             {TDatabaseKind::dkOrvella, "Database.mdb", TMasterTable::mtItem, workbook, "", "0"});
       TImportOptions journalOptions = options;
       journalOptions.recorder = &entry;
-      ImportWorkbookFile(connection, "1", TMasterTable::mtItem, workbook, journalOptions);
+      ImportWorkbookFile(connection, TDatabaseKind::dkOrvella, TMasterTable::mtItem, workbook, journalOptions);
       entry.Finish(TJournalState::jsDone);
     }
     journaled.push_back(bench::Seconds(start));

@@ -82,7 +82,17 @@ void RunLongWork(QWidget* parent, const QString& caption, const QString& what,
     // before it started.
     QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
   });
-  loop.exec();
+  try {
+    loop.exec();
+  } catch (...) {
+    // An error out of the event loop while the worker runs: the worker uses
+    // everything above, so it is asked to stop and waited for (a joinable
+    // thread that is destroyed ends the program), its own outcome is
+    // dropped, and the error goes on to the caller.
+    cancel.Request();
+    worker.join();
+    throw;
+  }
   worker.join();
   refresh.stop();
   dialog.hide();

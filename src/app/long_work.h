@@ -7,6 +7,10 @@
 //     ... the work, reporting through control, stopping when it asks ...
 //   });   // returns when the work has ended; rethrows its error here
 //
+// An error on the window's side while the work runs (one that leaves the
+// event loop, such as the observer's) cancels the work, waits for it to end
+// and is raised in place of the work's outcome.
+//
 // The caller must not touch what the work uses (the connection, the queries)
 // until RunLongWork returns; the window keeps that promise by refusing every
 // command meanwhile.

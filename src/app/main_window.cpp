@@ -27,7 +27,6 @@
 #include "import/import_plan.h"
 #include "import/import_tabs.h"
 #include "import/import_undo.h"
-#include "text/integer_text.h"
 
 namespace tabrin::app {
 
@@ -226,7 +225,7 @@ void TFMTabrin::OpenStoredConnection() {
   });
 }
 
-void TFMTabrin::FormCreate() { coverFlag_ = ReadCoverFlag(ProgramFolder()); }
+void TFMTabrin::FormCreate() { cover_ = ReadCoverSetting(ProgramFolder()); }
 
 void TFMTabrin::Command(const std::function<void()>& command) {
   if (busy_) return;
@@ -255,9 +254,9 @@ void TFMTabrin::dbconnButtonClick() {
 
 void TFMTabrin::inisetupButtonClick() {
   Command([this] {
-    std::string value;
-    if (fmsetup_->AskCover(value)) WriteCoverChoice(ProgramFolder(), ParseInt32(value).value());
-    // CoverFlag keeps the value read at start: the new one governs imports
+    std::optional<TCoverMode> choice;
+    if (fmsetup_->AskCover(choice)) WriteCoverChoice(ProgramFolder(), choice);
+    // Cover() keeps the setting read at start: the new one governs imports
     // from the next start.
   });
 }
@@ -289,7 +288,7 @@ void TFMTabrin::undoButtonClick() {
     if (!dialogs_.Ask(ApplicationTitle(), question)) return;
     TConnection own("ADOConnection");
     TConnection* database = &adoConnection_;
-    if (!adoConnection_.Connected() || dbKind_ != import.kindCode) {
+    if (!adoConnection_.Connected() || dbKind_ != kind) {
       ConnectDatabase(own, kind, ProgramFolder());
       database = &own;
     }
@@ -314,14 +313,13 @@ void TFMTabrin::sbCloseClick() {
 
 // --- connect menu ---------------------------------------------------------------
 
-void TFMTabrin::mnuOrvellaClick() { Connect(1); }
-void TFMTabrin::mnuKESTAPOSClick() { Connect(2); }
-void TFMTabrin::mnuKESTAPLUSClick() { Connect(3); }
+void TFMTabrin::mnuOrvellaClick() { Connect(TDatabaseKind::dkOrvella); }
+void TFMTabrin::mnuKESTAPOSClick() { Connect(TDatabaseKind::dkKestaPos); }
+void TFMTabrin::mnuKESTAPLUSClick() { Connect(TDatabaseKind::dkKestaPlus); }
 
-void TFMTabrin::Connect(int kindCode) {
-  Command([this, kindCode] {
-    const TConnectResult result =
-        ConnectDatabase(adoConnection_, static_cast<TDatabaseKind>(kindCode), ProgramFolder());
+void TFMTabrin::Connect(TDatabaseKind kind) {
+  Command([this, kind] {
+    const TConnectResult result = ConnectDatabase(adoConnection_, kind, ProgramFolder());
     if (!adoConnection_.Connected()) return;
     dbconnButton->setEnabled(false);
     for (TTabPage& tab : tabs_) {
@@ -329,7 +327,7 @@ void TFMTabrin::Connect(int kindCode) {
       tab.exportBtn->setEnabled(true);
     }
     Databaseinfo->setText(QString::fromStdString(result.statusText));
-    dbKind_ = result.dbKind;
+    dbKind_ = result.kind;
   });
 }
 
@@ -385,15 +383,15 @@ void TFMTabrin::PlanTab(TTabPage& tab) {
   tab.plan.reset();
   tab.planLegend->clear();
   TQuery& sheet = *tab.sheetQuery;
-  if (!sheet.Active() || !adoConnection_.Connected() || dbKind_.empty()) return;
+  if (!sheet.Active() || !adoConnection_.Connected() || !dbKind_) return;
   TImportOptions options;
-  options.coverFlag = coverFlag_;
+  options.cover = cover_.mode;
   std::optional<TImportPlan> plan;
   try {
     // A second or two on a full sheet: the same progress as an import.
     RunOnSheet(tab, QStringLiteral("試算中"), [&](const TWorkControl& control) {
       options.control = control;
-      plan = PlanTabSheet(sheet, adoConnection_, dbKind_, tab.table, options);
+      plan = PlanTabSheet(sheet, adoConnection_, *dbKind_, tab.table, options);
     });
   } catch (const std::exception& e) {
     // The sheet can still be imported; the tab says why it shows no plan.
@@ -417,8 +415,7 @@ void TFMTabrin::ImportInto(TTabPage& tab) {
     TQuery& sheet = *tab.sheetQuery;
     sheet.First();  // a sheet whose open failed is closed: the data layer says so
     TImportOptions options;
-    options.coverFlag = coverFlag_;
-    const std::optional<TDatabaseKind> kind = DatabaseKindFromCode(dbKind_);
+    options.cover = cover_.mode;
     const auto afterImport = [&] {
       UpdateUndoButton();
       PlanTab(tab);
@@ -428,10 +425,11 @@ void TFMTabrin::ImportInto(TTabPage& tab) {
       // nothing can be stored, and the data layer says so.
       RunOnSheet(tab, QStringLiteral("匯入中"), [&](const TWorkControl& control) {
         options.control = control;
-        if (kind) {
-          ImportTabSheetJournaled(sheet, adoConnection_, *kind, tab.table, tab.workbookPath, ProgramFolder(), options);
+        if (dbKind_) {
+          ImportTabSheetJournaled(sheet, adoConnection_, *dbKind_, tab.table, tab.workbookPath, ProgramFolder(),
+                                  cover_, options);
         } else {
-          ImportTabSheet(sheet, adoConnection_, dbKind_, tab.table, options);
+          ImportTabSheet(sheet, adoConnection_, std::nullopt, tab.table, options);
         }
       });
     } catch (...) {

@@ -6,20 +6,24 @@
 // its sheet would do (the core's import plan) while a database is connected.  The
 // window owns the database and workbook connections, the sheet and export
 // queries, the exporter and the settings dialog for the whole run, and holds
-// DBKind (set by a successful connection) and CoverFlag (read once here).
+// the database kind (set by a successful connect command) and the cover
+// setting (read once at start).
 #include <QWidget>
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/long_work.h"
 #include "app/tab_grid.h"
 #include "app/tab_plan.h"
 #include "db/connection.h"
+#include "db/database_connection.h"
 #include "db/master_table.h"
 #include "db/query.h"
 #include "export/ferran3_xls.h"
+#include "import/cover_setting.h"
 
 class QAction;
 class QLabel;
@@ -59,8 +63,10 @@ class TFMTabrin : public QWidget {
   explicit TFMTabrin(TDialogs& dialogs, QWidget* parent = nullptr);
   ~TFMTabrin() override;
 
-  const std::string& DBKind() const { return dbKind_; }
-  const std::string& CoverFlag() const { return coverFlag_; }
+  // None until a connect command succeeds (the stored connection opened at
+  // start does not say which kind it is).
+  const std::optional<TDatabaseKind>& DBKind() const { return dbKind_; }
+  const TCoverSetting& Cover() const { return cover_; }
   TFmsetup& Fmsetup() { return *fmsetup_; }
   TConnection& ADOConnection() { return adoConnection_; }
   TConnection& ADOXLSConnect() { return adoXlsConnect_; }
@@ -115,7 +121,7 @@ class TFMTabrin : public QWidget {
   // Runs a command unless another one is running; its error goes to the
   // error box.
   void Command(const std::function<void()>& command);
-  void Connect(int kindCode);
+  void Connect(TDatabaseKind kind);
   void OpenWorkbookOn(TTabPage& tab);
   // Works out the tab's plan against the connected database and the cover
   // setting and shows it; without a connection or an open sheet, none.
@@ -128,8 +134,8 @@ class TFMTabrin : public QWidget {
   void ExportFrom(TTabPage& tab);
 
   TDialogs& dialogs_;
-  std::string dbKind_;
-  std::string coverFlag_;
+  std::optional<TDatabaseKind> dbKind_;
+  TCoverSetting cover_;
   bool busy_ = false;
   TProgressObserver progressObserver_;
 

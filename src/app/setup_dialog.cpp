@@ -34,8 +34,8 @@ TFmsetup::TFmsetup(TDialogs& dialogs, QWidget* parent) : QDialog(parent), dialog
   columns->addWidget(CoverYes);
   columns->addWidget(CoverNo);
   choices_ = new QButtonGroup(this);
-  choices_->addButton(CoverYes, 0);
-  choices_->addButton(CoverNo, 1);
+  choices_->addButton(CoverYes);
+  choices_->addButton(CoverNo);
   CoverYes->setChecked(true);  // the stored choice until the file says otherwise
 
   bbtnOk = new QPushButton(this);
@@ -59,12 +59,16 @@ TFmsetup::TFmsetup(TDialogs& dialogs, QWidget* parent) : QDialog(parent), dialog
   ReportErrors(dialogs_, [this] { FormCreate(); });
 }
 
-void TFmsetup::FormCreate() { SetItemIndex(ReadCoverChoice(ProgramFolder())); }
+void TFmsetup::FormCreate() { SetChoice(ReadCoverChoice(ProgramFolder())); }
 
-int TFmsetup::ItemIndex() const { return choices_->checkedId(); }
+std::optional<TCoverMode> TFmsetup::Choice() const {
+  if (CoverYes->isChecked()) return TCoverMode::cmOverwrite;
+  if (CoverNo->isChecked()) return TCoverMode::cmKeep;
+  return std::nullopt;
+}
 
-void TFmsetup::SetItemIndex(int index) {
-  if (index < 0) {
+void TFmsetup::SetChoice(std::optional<TCoverMode> choice) {
+  if (!choice) {
     // An exclusive group always keeps one button checked.
     choices_->setExclusive(false);
     CoverYes->setChecked(false);
@@ -72,12 +76,12 @@ void TFmsetup::SetItemIndex(int index) {
     choices_->setExclusive(true);
     return;
   }
-  (index == 0 ? CoverYes : CoverNo)->setChecked(true);
+  (*choice == TCoverMode::cmOverwrite ? CoverYes : CoverNo)->setChecked(true);
 }
 
-bool TFmsetup::AskCover(std::string& value) {
+bool TFmsetup::AskCover(std::optional<TCoverMode>& choice) {
   if (dialogs_.RunModal(*this) != QDialog::Accepted) return false;
-  value = std::to_string(ItemIndex());
+  choice = Choice();
   return true;
 }
 

@@ -6,7 +6,9 @@
 // after Cancel.
 #include <QDialog>
 
-#include <string>
+#include <optional>
+
+#include "import/cover_mode.h"
 
 class QButtonGroup;
 class QGroupBox;
@@ -25,14 +27,14 @@ class TFmsetup : public QDialog {
   // not an integer) and goes on.
   TFmsetup(TDialogs& dialogs, QWidget* parent = nullptr);
 
-  // Shows the dialog modally.  OK: value becomes the decimal text of the
-  // chosen item ("0", "1", "-1" for none) and the result is true; otherwise
-  // value is left alone and the result is false.
-  bool AskCover(std::string& value);
+  // Shows the dialog modally.  OK: choice becomes the one shown (none when
+  // nothing is chosen) and the result is true; otherwise choice is left
+  // alone and the result is false.
+  bool AskCover(std::optional<TCoverMode>& choice);
 
-  // The radio group's item index: 0 "是", 1 "否", -1 nothing chosen.
-  int ItemIndex() const;
-  void SetItemIndex(int index);
+  // The choice shown: "是" overwrite, "否" keep, none when neither is checked.
+  std::optional<TCoverMode> Choice() const;
+  void SetChoice(std::optional<TCoverMode> choice);
 
   QLabel* Label1 = nullptr;
   QGroupBox* RBCover = nullptr;

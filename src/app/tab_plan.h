@@ -4,7 +4,7 @@
 // pointing at its planned row, so that the grid looks an outcome up by row
 // when it draws or shows a tip, and a legend with the counts for the tab.
 //
-//   TTabPlan plan(PlanTabSheet(sheet, database, dbKind, table, options), sheet);
+//   TTabPlan plan(PlanTabSheet(sheet, database, kind, table, options), sheet);
 //   grid.SetRowNotes(plan.RowNotes());   // the grid keeps a pointer: plan outlives it
 #include <QString>
 

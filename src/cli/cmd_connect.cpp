@@ -17,11 +17,10 @@
 namespace tabrin::cli {
 namespace {
 
-int RunConnect(const std::string& code, CliStreams& streams) {
-  const auto kind = DatabaseKindFromCode(code);
+int RunConnect(TDatabaseKind kind, CliStreams& streams) {
   TConnection connection("ADOConnection");
   try {
-    const TConnectResult result = ConnectDatabase(connection, *kind, ProgramFolder());
+    const TConnectResult result = ConnectDatabase(connection, kind, ProgramFolder());
     streams.out << result.statusText << "\n";
     return 0;
   } catch (const TabrinError& error) {
@@ -34,11 +33,14 @@ int RunConnect(const std::string& code, CliStreams& streams) {
 
 void AddConnectCommand(CLI::App& app, CommandContext& context) {
   CLI::App* sub = app.add_subcommand("connect", "Connect to a database kind and show its status text");
-  auto code = std::make_shared<std::string>();
-  sub->add_option("kind", *code, "1: ORVELLAPOS (Database.mdb), 2: KESTAPOS, 3: KESTAPLUS (Database.ini)")
+  auto kind = std::make_shared<TDatabaseKind>();
+  // The kind's code exactly as DatabaseKindInfo spells it.
+  sub->add_option_function<std::string>(
+         "kind", [kind](const std::string& code) { *kind = *DatabaseKindFromCode(code); },
+         "1: ORVELLAPOS (Database.mdb), 2: KESTAPOS, 3: KESTAPLUS (Database.ini)")
       ->required()
       ->check(CLI::IsMember({"1", "2", "3"}));
-  context.AddAction(sub, [code, &context] { return RunConnect(*code, context.streams); });
+  context.AddAction(sub, [kind, &context] { return RunConnect(*kind, context.streams); });
 }
 
 }  // namespace tabrin::cli

@@ -19,6 +19,7 @@
 
 #include "cli/cli.h"
 #include "cli/interrupt.h"
+#include "cli/kind_option.h"
 #include "cli/progress_bar.h"
 #include "config/program_folder.h"
 #include "db/connection.h"
@@ -32,7 +33,7 @@ namespace tabrin::cli {
 namespace {
 
 struct ExportOptions {
-  int kind = 0;
+  TDatabaseKind kind{};
   std::string table;
   std::string file;
   bool verbose = false;
@@ -58,9 +59,8 @@ void PrintPhases(std::ostream& err, const std::vector<std::pair<const char*, dou
 
 int RunExport(const ExportOptions& options, CliStreams& streams) {
   const Clock::time_point commandStart = Clock::now();
-  const std::optional<TDatabaseKind> kind = DatabaseKindFromCode(std::to_string(options.kind));
   const std::optional<TMasterTable> table = MasterTableFromName(options.table);
-  if (!kind || !table) {
+  if (!table) {
     streams.err << "Unknown database kind or table\n";
     return 2;
   }
@@ -68,7 +68,7 @@ int RunExport(const ExportOptions& options, CliStreams& streams) {
   // The query and the connection live in their own scope, so that the time
   // to close them is the finish phase.
   auto connection = std::make_unique<TConnection>("ADOConnection");
-  ConnectDatabase(*connection, *kind, ProgramFolder());
+  ConnectDatabase(*connection, options.kind, ProgramFolder());
   const Clock::time_point connected = Clock::now();
   auto exportQuery = std::make_unique<TQuery>(ExportQueryDef(*table), *connection);
 
@@ -115,9 +115,7 @@ int RunExport(const ExportOptions& options, CliStreams& streams) {
 void AddExportCommand(CLI::App& app, CommandContext& context) {
   CLI::App* sub = app.add_subcommand("export", "Export a table to a new Excel workbook (.xls, or .xlsx when FILE ends in .xlsx)");
   auto options = std::make_shared<ExportOptions>();
-  sub->add_option("--kind", options->kind, "Database kind: 1 ORVELLAPOS, 2 KESTAPOS, 3 KESTAPLUS")
-      ->required()
-      ->check(CLI::IsMember({1, 2, 3}));
+  AddKindOption(*sub, options->kind);
   sub->add_option("table", options->table, "Table to export: cls, item, supplier or customer")
       ->required()
       ->check(CLI::IsMember({"cls", "item", "supplier", "customer"}, CLI::ignore_case));

@@ -24,6 +24,7 @@
 
 #include "cli/cli.h"
 #include "cli/interrupt.h"
+#include "cli/kind_option.h"
 #include "cli/progress_bar.h"
 #include "config/program_folder.h"
 #include "db/connection.h"
@@ -42,7 +43,7 @@ namespace tabrin::cli {
 namespace {
 
 struct ImportCommandOptions {
-  int kind = 0;
+  TDatabaseKind kind{};
   std::string table;
   std::string file;
   bool dryRun = false;
@@ -57,8 +58,8 @@ std::string PlanCountsLine(const TPlanCounts& counts) {
                        {counts.appended, counts.overwritten, counts.same, counts.left, counts.errors});
 }
 
-int RunDryRun(const ImportCommandOptions& options, CliStreams& streams, TConnection& connection,
-              const std::string& dbKind, TMasterTable table, TImportOptions importOptions) {
+int RunDryRun(const ImportCommandOptions& options, CliStreams& streams, TConnection& connection, TMasterTable table,
+              TImportOptions importOptions) {
   TCancelFlag cancel;
   importOptions.control.cancel = &cancel;
   std::unique_ptr<ProgressBar> bar;
@@ -70,7 +71,7 @@ int RunDryRun(const ImportCommandOptions& options, CliStreams& streams, TConnect
   TImportPlan plan;
   try {
     const InterruptCancels interrupt(cancel);
-    plan = PlanWorkbookFile(connection, dbKind, table, file, importOptions);
+    plan = PlanWorkbookFile(connection, options.kind, table, file, importOptions);
   } catch (const TWorkCancelled& e) {
     bar.reset();
     streams.err << e.what() << "\n";
@@ -102,18 +103,18 @@ std::string CountsLine(const TImportCounts& counts) {
 }
 
 int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
-  const std::optional<TDatabaseKind> kind = DatabaseKindFromCode(std::to_string(options.kind));
   const std::optional<TMasterTable> table = MasterTableFromName(options.table);
-  if (!kind || !table) {
+  if (!table) {
     streams.err << "Unknown database kind or table\n";
     return 2;
   }
 
+  const TCoverSetting cover = ReadCoverSetting(ProgramFolder());
   TImportOptions importOptions;
-  importOptions.coverFlag = ReadCoverFlag(ProgramFolder());
+  importOptions.cover = cover.mode;
   TConnection connection("ADOConnection");
-  const TConnectResult connected = ConnectDatabase(connection, *kind, ProgramFolder());
-  if (options.dryRun) return RunDryRun(options, streams, connection, connected.dbKind, *table, importOptions);
+  ConnectDatabase(connection, options.kind, ProgramFolder());
+  if (options.dryRun) return RunDryRun(options, streams, connection, *table, importOptions);
 
   TCancelFlag cancel;
   TImportCounts counts;
@@ -134,7 +135,8 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
 
   try {
     const InterruptCancels interrupt(cancel);
-    counts = ImportTabSheetJournaled(sheet, connection, *kind, *table, file, ProgramFolder(), importOptions);
+    counts = ImportTabSheetJournaled(sheet, connection, options.kind, *table, file, ProgramFolder(), cover,
+                                     importOptions);
     bar.reset();
     streams.out << kImportDoneMessage << "\n" << CountsLine(counts) << "\n";
     return 0;
@@ -154,9 +156,7 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
 void AddImportCommand(CLI::App& app, CommandContext& context) {
   CLI::App* sub = app.add_subcommand("import", "Import the rows of a workbook's sheet \"sheet1\" into a table");
   auto options = std::make_shared<ImportCommandOptions>();
-  sub->add_option("--kind", options->kind, "Database kind: 1 ORVELLAPOS, 2 KESTAPOS, 3 KESTAPLUS")
-      ->required()
-      ->check(CLI::IsMember({1, 2, 3}));
+  AddKindOption(*sub, options->kind);
   sub->add_option("table", options->table, "Table to import into: cls, item, supplier or customer")
       ->required()
       ->check(CLI::IsMember({"cls", "item", "supplier", "customer"}));

@@ -18,17 +18,18 @@ namespace tabrin::cli {
 namespace {
 
 struct SettingsCommandOptions {
-  std::optional<int> cover;
+  std::optional<TCoverMode> cover;
 };
 
-// "Cover=0 (重複資料覆蓋：是)": only exactly "0" overwrites.
-void ShowCover(std::ostream& out, const std::string& value) {
-  out << "Cover=" << value << " (重複資料是否覆蓋：" << (value == "0" ? "是" : "否") << ")\n";
+// "Cover=0 (重複資料覆蓋：是)": the text as stored, and what imports do.
+void ShowCover(std::ostream& out, const TCoverSetting& cover) {
+  out << "Cover=" << cover.text << " (重複資料是否覆蓋："
+      << (cover.mode == TCoverMode::cmOverwrite ? "是" : "否") << ")\n";
 }
 
 int RunSettings(const SettingsCommandOptions& options, CliStreams& streams) {
   if (options.cover) WriteCoverChoice(ProgramFolder(), *options.cover);
-  ShowCover(streams.out, ReadCoverFlag(ProgramFolder()));
+  ShowCover(streams.out, ReadCoverSetting(ProgramFolder()));
   return 0;
 }
 
@@ -37,7 +38,12 @@ int RunSettings(const SettingsCommandOptions& options, CliStreams& streams) {
 void AddSettingsCommand(CLI::App& app, CommandContext& context) {
   CLI::App* sub = app.add_subcommand("settings", "Show or change the import setting (SETUP.ini, \"Cover\")");
   auto options = std::make_shared<SettingsCommandOptions>();
-  sub->add_option("--cover", options->cover, "0: imports overwrite existing records (是); 1: they leave them (否)")
+  sub->add_option_function<int>(
+         "--cover",
+         [options](const int& number) {
+           options->cover = number == 0 ? TCoverMode::cmOverwrite : TCoverMode::cmKeep;
+         },
+         "0: imports overwrite existing records (是); 1: they leave them (否)")
       ->check(CLI::IsMember({0, 1}));
   context.AddAction(sub, [options, &context] { return RunSettings(*options, context.streams); });
 }

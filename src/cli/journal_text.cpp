@@ -8,9 +8,10 @@
 namespace tabrin::cli {
 namespace {
 
-std::string KindCaption(const std::string& code) {
-  const std::optional<TDatabaseKind> kind = DatabaseKindFromCode(code);
-  return kind ? std::string(DatabaseKindInfo(*kind).menuCaption) : code;
+// An unknown kind shows as the journal holds it.
+std::string KindCaption(const TJournalEntry& entry) {
+  const std::optional<TDatabaseKind> kind = entry.Kind();
+  return kind ? std::string(DatabaseKindInfo(*kind).menuCaption) : entry.kindCode;
 }
 
 std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
@@ -30,7 +31,7 @@ std::string StateNote(const TJournalEntry& entry) {
 std::string JournalEntryLine(const TJournalEntry& entry) {
   std::string line = FormatMessage("#%d  %s  ", {entry.id, entry.startedAt});
   line += entry.isUndo ? FormatMessage("復原 #%d", {entry.undoOf}) : std::string("匯入");
-  line += "  " + KindCaption(entry.kindCode) + "  " + std::string(ImportTab(entry.table).caption) + "  " +
+  line += "  " + KindCaption(entry) + "  " + std::string(ImportTab(entry.table).caption) + "  " +
           FileName(entry.workbook) + "  ";
   if (entry.isUndo) {
     line += FormatMessage("刪除 %d 筆，還原 %d 筆，衝突 %d 筆", {entry.deleted, entry.restored, entry.conflicts});

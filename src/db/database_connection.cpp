@@ -82,8 +82,7 @@ TConnectResult ConnectDatabase(TConnection& connection, TDatabaseKind kind, std:
   connection.Close();
   connection.SetConnectionString(text);
   connection.Open();
-  const TDatabaseKindInfo& info = DatabaseKindInfo(kind);
-  return {std::string(info.statusText), std::string(info.code)};
+  return {std::string(DatabaseKindInfo(kind).statusText), kind};
 }
 
 }  // namespace tabrin

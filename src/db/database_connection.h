@@ -1,11 +1,12 @@
 #pragma once
 // The three kinds of point-of-sale database and how the program connects to
 // them: the assembled connection strings, the Database.ini settings, the
-// status texts and the DBKind codes.
+// status texts and the DBKind codes (the kinds as the command line and the
+// import journal spell them).
 //
 //   TConnection connection("ADOConnection");
 //   TConnectResult r = ConnectDatabase(connection, TDatabaseKind::dkKestaPos);
-//   r.statusText == "連線資料庫 : KESTAPOS";  r.dbKind == "2";
+//   r.statusText == "連線資料庫 : KESTAPOS";  r.kind == TDatabaseKind::dkKestaPos;
 //
 // Kind 1 opens Database.mdb in the program folder (an SQLite 3 file on this
 // platform); kinds 2 and 3 open a server through ODBC with the settings of
@@ -71,7 +72,7 @@ std::string DatabaseConnectionString(TDatabaseKind kind, std::string_view progra
 
 struct TConnectResult {
   std::string statusText;
-  std::string dbKind;
+  TDatabaseKind kind;
 };
 
 // Closes the connection, sets the kind's string and opens it.  On failure

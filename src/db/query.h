@@ -29,6 +29,19 @@
 // TQuery itself is the data set of the window's and the importers' code: its
 // state, fields and edit buffer.  The fetched rows and the position on them
 // are a TResultSet (result_set.h).
+//
+// Threads: a connection and everything made on it (its queries, their
+// fields and result sets, its prepared statements and statement holds) are
+// used by one thread at a time.  They may be handed to another thread and
+// back (the window runs an import on a worker thread with its connection
+// and sheet query, and touches neither until the work has ended), but two
+// threads may never use them at once, not even through const methods only:
+// reading a field's value decodes the current row into the result set
+// (TResultSet::CurrentRow), and the SQLite connection underneath is opened
+// without a mutex of its own.  Separate connections share no state and may
+// be used on separate threads.  Safe from any thread: a cancel request
+// (TCancelFlag, text/work_control.h) and the registry of backend providers
+// (backend.h).
 #include <cstdint>
 #include <initializer_list>
 #include <memory>

@@ -57,11 +57,16 @@ class TResultSet {
   // Copies a row source's rows into the store, to be written there.
   void TakeRowsFromSource();
 
-  mutable TStatementResult result_;  // mutable: a pending row is stored when another is decoded
   int current_ = 0;
   bool eof_ = true;
+  // Changed by the const CurrentRow(), hence mutable: the current row is
+  // decoded into currentRow_ when first read after a move, and an appended
+  // row held there alone (tailPending_) is put into result_.rows before
+  // another row is decoded.  A const result set is therefore no more safe
+  // to read from two threads at once than a changing one (see query.h).
+  mutable TStatementResult result_;
   mutable TRow currentRow_;
-  mutable int decodedRow_ = -1;
+  mutable int decodedRow_ = -1;  // the row currentRow_ holds; -1 = none
   mutable bool tailPending_ = false;  // the last row is currentRow_ alone, not yet in the store
 };
 

@@ -3,24 +3,38 @@
 // key "Cover".  "0" (the default) overwrites records whose code already
 // exists; any other text, "00" and "-1" included, leaves them.
 //
-//   std::string coverFlag = ReadCoverFlag(ProgramFolder());   // at start
-//   WriteCoverChoice(ProgramFolder(), 1);                     // settings "否"
+//   TCoverSetting cover = ReadCoverSetting(ProgramFolder());   // at start
+//   options.cover = cover.mode;
+//   WriteCoverChoice(ProgramFolder(), TCoverMode::cmKeep);     // settings "否"
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "import/cover_mode.h"
+
 namespace tabrin {
 
-// The value as the main window reads it at start: the text of the key,
-// default "0".
-std::string ReadCoverFlag(std::string_view programFolder);
+// The setting as imports follow it.
+struct TCoverSetting {
+  TCoverMode mode = TCoverMode::cmOverwrite;
+  // The key's text as the file holds it: the import journal records it and
+  // `settings` shows it as they are.
+  std::string text = "0";
+};
+
+// The setting as the main window reads it at start: the text of the key,
+// default "0", and what it means.
+TCoverSetting ReadCoverSetting(std::string_view programFolder);
 
 // The choice as the settings dialog shows it: the value read as an integer
-// and clamped to -1 (nothing chosen) .. 1; 0 is "是" (overwrite), 1 "否".
-// Raises "'%s' is not a valid integer value" for a value that is no integer.
-int ReadCoverChoice(std::string_view programFolder);
+// and clamped to -1 .. 1; 0 is "是" (overwrite), 1 "否" (keep), -1 nothing
+// chosen (none).  Raises "'%s' is not a valid integer value" for a value that
+// is no integer.
+std::optional<TCoverMode> ReadCoverChoice(std::string_view programFolder);
 
-// Stores the decimal text of the chosen item index (-1, 0 or 1), creating
-// the file, section and key as needed.  Raises "Unable to write to %s".
-void WriteCoverChoice(std::string_view programFolder, int itemIndex);
+// Stores the choice as the dialog's item index: "0" overwrite, "1" keep,
+// "-1" nothing chosen, creating the file, section and key as needed.
+// Raises "Unable to write to %s".
+void WriteCoverChoice(std::string_view programFolder, std::optional<TCoverMode> choice);
 
 }  // namespace tabrin

@@ -327,7 +327,7 @@ TJournalEntry EntryOf(const TStatement& row) {
   entry.table = MasterTableFromName(row.Text(5)).value_or(TMasterTable::mtClassify);
   entry.workbook = row.Text(6);
   entry.workbookSha256 = row.Text(7);
-  entry.coverFlag = row.Text(8);
+  entry.coverText = row.Text(8);
   entry.counts = {row.Int(9), row.Int(10), row.Int(11)};
   entry.deleted = row.Int(12);
   entry.restored = row.Int(13);
@@ -387,10 +387,10 @@ int TImportJournal::AddEntry(const TJournalEntry& entry) {
       "State, UndoOf, FieldNames) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
       {TValue::Text(entry.isUndo ? "undo" : "import"), TValue::Text(entry.startedAt.empty() ? LocalTimeNow() : entry.startedAt),
        TValue::Text(entry.kindCode), TValue::Text(entry.database), TValue::Text(std::string(MasterTableName(entry.table))),
-       TValue::Text(entry.workbook), TValue::Text(entry.workbookSha256), TValue::Text(entry.coverFlag),
+       TValue::Text(entry.workbook), TValue::Text(entry.workbookSha256), TValue::Text(entry.coverText),
        TValue::Text(std::string(StateName(entry.state))),
        entry.undoOf > 0 ? TValue::Integer(entry.undoOf) : TValue(),
-       TValue::Text(FieldNamesOf(ImporterFor(entry.table, entry.kindCode)))});
+       TValue::Text(FieldNamesOf(ImporterFor(entry.table, entry.Kind())))});
   return static_cast<int>(sqlite3_last_insert_rowid(db_));
 }
 
@@ -425,7 +425,7 @@ std::optional<TJournalEntry> TImportJournal::NewestUndoable() {
 std::vector<TJournalRow> TImportJournal::Rows(int importId) {
   const std::optional<TJournalEntry> entry = Entry(importId);
   if (!entry) return {};
-  const TImporterDef& importer = ImporterFor(entry->table, entry->kindCode);
+  const TImporterDef& importer = ImporterFor(entry->table, entry->Kind());
   std::vector<std::string> fieldNames;
   {
     TStatement names(db_, "SELECT FieldNames FROM JournalEntry WHERE Id = ?");
@@ -467,14 +467,14 @@ void AppendJournalRecord(std::string& records, int sheetRow, std::string_view co
 }
 
 TJournaledImport::TJournaledImport(TImportJournal& journal, const TJournalImportInfo& info)
-    : journal_(journal), importer_(ImporterFor(info.table, info.kindCode)) {
+    : journal_(journal), importer_(ImporterFor(info.table, info.kind)) {
   TJournalEntry entry;
-  entry.kindCode = info.kindCode;
+  entry.kindCode = std::string(DatabaseKindInfo(info.kind).code);
   entry.database = info.database;
   entry.table = info.table;
   entry.workbook = info.workbook;
   entry.workbookSha256 = info.workbookSha256;
-  entry.coverFlag = info.coverFlag;
+  entry.coverText = info.coverText;
   id_ = journal_.AddEntry(entry);
 }
 
@@ -523,14 +523,15 @@ void TJournaledImport::Finish(TJournalState state) {
 
 TImportCounts ImportTabSheetJournaled(TQuery& openSheet, TConnection& database, TDatabaseKind kind,
                                       TMasterTable table, const std::string& workbookPath,
-                                      std::string_view programFolder, TImportOptions options) {
-  const std::string kindCode(DatabaseKindInfo(kind).code);
+                                      std::string_view programFolder, const TCoverSetting& cover,
+                                      TImportOptions options) {
   TImportJournal journal(programFolder);
-  TJournaledImport entry(journal, {kindCode, DatabaseIdentity(kind, programFolder), table, workbookPath,
-                                   FileSha256Hex(workbookPath), options.coverFlag});
+  TJournaledImport entry(journal, {kind, DatabaseIdentity(kind, programFolder), table, workbookPath,
+                                   FileSha256Hex(workbookPath), cover.text});
+  options.cover = cover.mode;
   options.recorder = &entry;
   try {
-    const TImportCounts counts = ImportTabSheet(openSheet, database, kindCode, table, options);
+    const TImportCounts counts = ImportTabSheet(openSheet, database, kind, table, options);
     entry.Finish(TJournalState::jsDone);
     return counts;
   } catch (const TImportCancelled&) {

@@ -23,6 +23,7 @@
 
 #include "db/database_connection.h"
 #include "db/master_table.h"
+#include "import/cover_setting.h"
 #include "import/import_loop.h"
 #include "import/import_recorder.h"
 
@@ -34,12 +35,12 @@ enum class TJournalState { jsRunning, jsDone, jsFailed, jsCancelled };
 
 // What an import works on, as the journal names it.
 struct TJournalImportInfo {
-  std::string kindCode;  // "1", "2", "3"
+  TDatabaseKind kind = TDatabaseKind::dkOrvella;
   std::string database;  // DatabaseIdentity
   TMasterTable table = TMasterTable::mtClassify;
   std::string workbook;  // full path
   std::string workbookSha256;
-  std::string coverFlag;
+  std::string coverText;  // TCoverSetting::text, recorded as SETUP.ini holds it
 };
 
 // The database a kind connects to with the program folder's settings:
@@ -51,12 +52,14 @@ struct TJournalEntry {
   int id = 0;
   bool isUndo = false;
   std::string startedAt;  // local time, "2026/12/10 17:20:01"
+  // The column Kind as stored: the code of the database kind ("1", "2", "3";
+  // see DatabaseKindInfo), which messages about an unknown one repeat.
   std::string kindCode;
   std::string database;
   TMasterTable table = TMasterTable::mtClassify;
   std::string workbook;
   std::string workbookSha256;
-  std::string coverFlag;
+  std::string coverText;  // the cover setting's text when the import ran
   TImportCounts counts;  // an import: what it stored (committed)
   int deleted = 0;       // an undo: records deleted, restored and left as conflicts
   int restored = 0;
@@ -64,6 +67,10 @@ struct TJournalEntry {
   TJournalState state = TJournalState::jsRunning;
   int undoOf = 0;    // an undo: the import it took back
   int undoneBy = 0;  // an import: the undo that took it back, 0 = none
+
+  // The database kind kindCode names; none for a code this program does not
+  // know.
+  std::optional<TDatabaseKind> Kind() const { return DatabaseKindFromCode(kindCode); }
 };
 
 // One appended or overwritten record of an import.
@@ -138,9 +145,11 @@ class TJournaledImport : public TImportRecorder {
 // in the program folder's journal, so that it can be taken back: the entry
 // is made before the first row, so that an import that cannot be journaled
 // does not start, and it is closed as done, cancelled or failed by whatever
-// ends the import, which is then raised as it was.
+// ends the import, which is then raised as it was.  The cover setting
+// governs the import (options.cover is set from it) and is recorded.
 TImportCounts ImportTabSheetJournaled(TQuery& openSheet, TConnection& database, TDatabaseKind kind,
                                       TMasterTable table, const std::string& workbookPath,
-                                      std::string_view programFolder, TImportOptions options);
+                                      std::string_view programFolder, const TCoverSetting& cover,
+                                      TImportOptions options);
 
 }  // namespace tabrin

@@ -50,13 +50,13 @@ std::string QuotableCode(const std::string& code) {
 // read so that an error can name it.
 class TRowImporter {
  public:
-  TRowImporter(TQuery& sheet, TConnection& connection, const TImporterDef& importer, const std::string& coverFlag,
+  TRowImporter(TQuery& sheet, TConnection& connection, const TImporterDef& importer, TCoverMode cover,
                TRowMode mode = TRowMode::rmWrite)
       : sheet_(sheet),
         target_(*importer.target, connection),
         importer_(importer),
         codeField_(DeclaredField(*importer.target, importer.codeField)),
-        overwrite_(coverFlag == "0"),
+        overwrite_(cover == TCoverMode::cmOverwrite),
         mode_(mode) {
     for (const TFieldMapping& mapping : importer.fields) {
       const TFieldDef& def = DeclaredField(*importer.target, mapping.field);
@@ -446,7 +446,7 @@ TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporte
   auto sheetRowOf = [&](int recordIndex) {
     return options.sheetRowOf ? options.sheetRowOf(recordIndex) : recordIndex + 2;
   };
-  TRowImporter rows(sheet, connection, importer, options.coverFlag);
+  TRowImporter rows(sheet, connection, importer, options.cover);
   if (options.recorder != nullptr) rows.SetRecorder(options.recorder, sheetRowOf);
   TBatchTransaction batch(connection, options);
   TImportCounts counts;
@@ -541,7 +541,7 @@ void WalkSheetWithoutWriting(TQuery& sheet, TConnection& connection, const TImpo
   auto sheetRowOf = [&](int recordIndex) {
     return options.sheetRowOf ? options.sheetRowOf(recordIndex) : recordIndex + 2;
   };
-  TRowImporter rows(sheet, connection, importer, options.coverFlag, TRowMode::rmPlan);
+  TRowImporter rows(sheet, connection, importer, options.cover, TRowMode::rmPlan);
   // Every row's lookup in one read transaction where the backend gains by
   // it: the plan sees one state of the database, and SQLite takes its lock
   // once instead of once per row.

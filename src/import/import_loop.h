@@ -2,11 +2,11 @@
 // The import loop the four importers share: for every sheet row read the code
 // cell, look the code up in the target table with a bound parameter, append a
 // record when it is absent, overwrite the first record found when the cover
-// setting is exactly "0", else leave it.
+// mode says so, else leave it.
 //
 //   TImportOptions options;
-//   options.coverFlag = ReadCoverFlag(ProgramFolder());
-//   TImportCounts n = ImportSheet(sheet, connection, ItemImporter(dbKind), options);
+//   options.cover = ReadCoverSetting(ProgramFolder()).mode;
+//   TImportCounts n = ImportSheet(sheet, connection, ItemImporter(kind), options);
 //
 // Posts are committed in batches (every batchRows rows or batchMillis
 // milliseconds, at the end and on an error), so the table always holds a
@@ -29,6 +29,7 @@
 #include "db/backend.h"
 #include "db/connection.h"
 #include "db/query.h"
+#include "import/cover_mode.h"
 #include "import/import_mapping.h"
 #include "import/import_recorder.h"
 #include "text/error.h"
@@ -42,14 +43,14 @@ inline constexpr std::string_view kImportDoneMessage = "匯入完畢";
 struct TImportCounts {
   int appended = 0;
   int overwritten = 0;
-  int unchanged = 0;  // existing codes left alone (cover setting not "0")
+  int unchanged = 0;  // existing codes left alone (TCoverMode::cmKeep)
   int Rows() const { return appended + overwritten + unchanged; }
   friend bool operator==(const TImportCounts&, const TImportCounts&) = default;
 };
 
 struct TImportOptions {
-  // Exactly "0" overwrites existing records; anything else leaves them.
-  std::string coverFlag = "0";
+  // What becomes of a record whose code the table already holds.
+  TCoverMode cover = TCoverMode::cmOverwrite;
   // The time bound is what limits the work a killed import loses; the row
   // bound only keeps a fast import's batch (and its journal) from growing
   // without end.  Each commit waits for the disk, twice with a journal, so
@@ -128,7 +129,7 @@ struct TRowWalkStep {
 // up to the post, and drops each record instead of posting it; later rows
 // see the records earlier rows would have written (a code twice in one
 // sheet).  Unlike the import it goes on past a failing row.  Uses
-// coverFlag, sheetRowOf and control (progress; a cancel raises
+// cover, sheetRowOf and control (progress; a cancel raises
 // TWorkCancelled) of options.  An error of the database as a whole raises
 // TImportError without a sheet row.
 void WalkSheetWithoutWriting(TQuery& sheet, TConnection& connection, const TImporterDef& importer,

@@ -77,20 +77,20 @@ TImportPlan PlanSheet(TQuery& sheet, TConnection& connection, const TImporterDef
   return plan;
 }
 
-TImportPlan PlanTabSheet(TQuery& openSheet, TConnection& database, std::string_view dbKind, TMasterTable table,
+TImportPlan PlanTabSheet(TQuery& openSheet, TConnection& database, TDatabaseKind kind, TMasterTable table,
                          const TImportOptions& options) {
   TImportOptions tabOptions = options;
   if (!tabOptions.sheetRowOf && openSheet.Active()) tabOptions.sheetRowOf = detail::SheetRowsOf(openSheet);
-  return PlanSheet(openSheet, database, ImporterFor(table, dbKind), tabOptions);
+  return PlanSheet(openSheet, database, ImporterFor(table, kind), tabOptions);
 }
 
-TImportPlan PlanWorkbookFile(TConnection& database, std::string_view dbKind, TMasterTable table,
+TImportPlan PlanWorkbookFile(TConnection& database, TDatabaseKind kind, TMasterTable table,
                              const std::string& path, const TImportOptions& options) {
   TConnection workbook("ADOXLSConnect");
   TQuery sheet(std::string(ImportTab(table).sheetQueryName), workbook);
   OpenWorkbook(workbook, path);
   OpenTabSheetQuery(sheet, workbook, table);
-  return PlanTabSheet(sheet, database, dbKind, table, options);
+  return PlanTabSheet(sheet, database, kind, table, options);
 }
 
 }  // namespace tabrin

@@ -4,14 +4,15 @@
 // detail::WalkSheetWithoutWriting), so it cannot disagree with the import.
 //
 //   TImportOptions options;
-//   options.coverFlag = ReadCoverFlag(ProgramFolder());
-//   TImportPlan plan = PlanWorkbookFile(database, "2", TMasterTable::mtItem, "/data/items.xls", options);
+//   options.cover = ReadCoverSetting(ProgramFolder()).mode;
+//   TImportPlan plan = PlanWorkbookFile(database, TDatabaseKind::dkKestaPos, TMasterTable::mtItem,
+//                                       "/data/items.xls", options);
 //   plan.Counts().appended ...;  for (const TPlannedRow& row : plan.rows) ...
 //
 // Every sheet row gets its outcome: appended; overwritten, with every field
 // whose stored value changes (old -> new, as the import would store it);
-// overwritten without a change ("same"); left as it is (cover setting not
-// "0"); or the error the import would stop at, with its sheet row and
+// overwritten without a change ("same"); left as it is (TCoverMode::cmKeep);
+// or the error the import would stop at, with its sheet row and
 // column.  The plan goes on past an error, so one run lists every bad row.
 // What the database itself would refuse when the record is posted (a
 // constraint of its own) shows only when the import posts it.
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "db/connection.h"
+#include "db/database_connection.h"
 #include "db/master_table.h"
 #include "db/query.h"
 #include "import/import_loop.h"
@@ -59,17 +61,17 @@ struct TImportPlan {
 std::string ChangesText(const std::vector<TFieldChange>& changes);
 
 // The plan of an open sheet query with an importer; see ImportSheet for the
-// options used (coverFlag, sheetRowOf, control).
+// options used (cover, sheetRowOf, control).
 TImportPlan PlanSheet(TQuery& sheet, TConnection& connection, const TImporterDef& importer,
                       const TImportOptions& options);
 
 // The plan of a tab's open sheet query, rows numbered as the workbook
 // numbers them (as ImportTabSheet).
-TImportPlan PlanTabSheet(TQuery& openSheet, TConnection& database, std::string_view dbKind, TMasterTable table,
+TImportPlan PlanTabSheet(TQuery& openSheet, TConnection& database, TDatabaseKind kind, TMasterTable table,
                          const TImportOptions& options);
 
 // OpenWorkbook, OpenTabSheetQuery and PlanTabSheet.
-TImportPlan PlanWorkbookFile(TConnection& database, std::string_view dbKind, TMasterTable table,
+TImportPlan PlanWorkbookFile(TConnection& database, TDatabaseKind kind, TMasterTable table,
                              const std::string& path, const TImportOptions& options);
 
 }  // namespace tabrin

@@ -68,10 +68,10 @@ std::function<int(int)> SheetRowsOf(const TQuery& sheet) {
 
 const TImportTabInfo& ImportTab(TMasterTable table) { return kTabs[static_cast<int>(table)]; }
 
-const TImporterDef& ImporterFor(TMasterTable table, std::string_view dbKind) {
+const TImporterDef& ImporterFor(TMasterTable table, std::optional<TDatabaseKind> kind) {
   switch (table) {
     case TMasterTable::mtClassify: return ClassifyImporter();
-    case TMasterTable::mtItem: return ItemImporter(dbKind);
+    case TMasterTable::mtItem: return ItemImporter(kind);
     case TMasterTable::mtSupplier: return SupplierImporter();
     case TMasterTable::mtCustomer: return CustomerImporter();
   }
@@ -98,23 +98,23 @@ void OpenTabSheetQuery(TQuery& sheet, TConnection& workbook, TMasterTable table)
   sheet.Open();
 }
 
-TImportCounts ImportTabSheet(TQuery& openSheet, TConnection& database, std::string_view dbKind, TMasterTable table,
-                             const TImportOptions& options) {
+TImportCounts ImportTabSheet(TQuery& openSheet, TConnection& database, std::optional<TDatabaseKind> kind,
+                             TMasterTable table, const TImportOptions& options) {
   if (options.sheetRowOf || !openSheet.Active()) {
-    return ImportSheet(openSheet, database, ImporterFor(table, dbKind), options);
+    return ImportSheet(openSheet, database, ImporterFor(table, kind), options);
   }
   TImportOptions tabOptions = options;
   tabOptions.sheetRowOf = detail::SheetRowsOf(openSheet);
-  return ImportSheet(openSheet, database, ImporterFor(table, dbKind), tabOptions);
+  return ImportSheet(openSheet, database, ImporterFor(table, kind), tabOptions);
 }
 
-TImportCounts ImportWorkbookFile(TConnection& database, std::string_view dbKind, TMasterTable table,
+TImportCounts ImportWorkbookFile(TConnection& database, TDatabaseKind kind, TMasterTable table,
                                  const std::string& path, const TImportOptions& options) {
   TConnection workbook("ADOXLSConnect");
   TQuery sheet(std::string(ImportTab(table).sheetQueryName), workbook);
   OpenWorkbook(workbook, path);
   OpenTabSheetQuery(sheet, workbook, table);
-  return ImportTabSheet(sheet, database, dbKind, table, options);
+  return ImportTabSheet(sheet, database, kind, table, options);
 }
 
 }  // namespace tabrin

@@ -7,10 +7,12 @@
 //   TQuery sheet(std::string(ImportTab(TMasterTable::mtItem).sheetQueryName));
 //   OpenWorkbook(workbook, "/data/items.xls");                      // Open ...
 //   OpenTabSheetQuery(sheet, workbook, TMasterTable::mtItem);       // ... shows the rows
-//   TImportCounts n = ImportTabSheet(sheet, database, "2", TMasterTable::mtItem, options);  // Import
+//   TImportCounts n = ImportTabSheet(sheet, database, TDatabaseKind::dkKestaPos, TMasterTable::mtItem,
+//                                    options);                          // Import
 //
 //   // or all three at once:
-//   TImportCounts n = ImportWorkbookFile(database, "2", TMasterTable::mtItem, "/data/items.xls", options);
+//   TImportCounts n = ImportWorkbookFile(database, TDatabaseKind::dkKestaPos, TMasterTable::mtItem,
+//                                        "/data/items.xls", options);
 //
 // The workbook reader must be registered (RegisterWorkbookReader, once at
 // start-up).  An import may run on a worker thread while another thread
@@ -22,6 +24,7 @@
 #include <string_view>
 
 #include "db/connection.h"
+#include "db/database_connection.h"
 #include "db/master_table.h"
 #include "db/query.h"
 #include "import/import_loop.h"
@@ -38,8 +41,9 @@ struct TImportTabInfo {
 
 const TImportTabInfo& ImportTab(TMasterTable table);
 
-// The importer of a tab; the item layout depends on the database kind.
-const TImporterDef& ImporterFor(TMasterTable table, std::string_view dbKind);
+// The importer of a tab; the item layout depends on the database kind (see
+// ItemImporter; none when it is not known).
+const TImporterDef& ImporterFor(TMasterTable table, std::optional<TDatabaseKind> kind);
 
 // "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=<path>;Extended Properties=IMEX=1;Excel 8.0;Persist Security Info=False"
 std::string WorkbookConnectionString(std::string_view path);
@@ -60,9 +64,10 @@ void OpenTabSheetQuery(TQuery& sheet, TConnection& workbook, TMasterTable table)
 // Imports every row of a tab's open sheet query into the tab's table on an
 // open database connection (the Import button).  Errors name the sheet row
 // as the workbook numbers it, also on the item tab, whose query leaves out
-// the rows without an item number.
-TImportCounts ImportTabSheet(TQuery& openSheet, TConnection& database, std::string_view dbKind, TMasterTable table,
-                             const TImportOptions& options);
+// the rows without an item number.  kind is none for a database opened
+// without saying which kind it is (the window's stored connection).
+TImportCounts ImportTabSheet(TQuery& openSheet, TConnection& database, std::optional<TDatabaseKind> kind,
+                             TMasterTable table, const TImportOptions& options);
 
 namespace detail {
 // The sheet row of each record of a tab's sheet query, as the workbook
@@ -72,7 +77,7 @@ std::function<int(int recordIndex)> SheetRowsOf(const TQuery& sheet);
 
 // OpenWorkbook, OpenTabSheetQuery and ImportTabSheet on a workbook
 // connection and sheet query of its own.
-TImportCounts ImportWorkbookFile(TConnection& database, std::string_view dbKind, TMasterTable table,
+TImportCounts ImportWorkbookFile(TConnection& database, TDatabaseKind kind, TMasterTable table,
                                  const std::string& path, const TImportOptions& options);
 
 }  // namespace tabrin

@@ -104,7 +104,7 @@ std::vector<std::string> UndoResultLines(const TJournalEntry& import, const TUnd
 }
 
 TDatabaseKind UndoDatabaseKind(const TJournalEntry& import, std::string_view programFolder) {
-  const std::optional<TDatabaseKind> kind = DatabaseKindFromCode(import.kindCode);
+  const std::optional<TDatabaseKind> kind = import.Kind();
   if (!kind) throw TabrinError(FormatMessage("匯入 #%d 的資料庫種類 '%s' 不明", {import.id, import.kindCode}));
   const std::string now = DatabaseIdentity(*kind, programFolder);
   if (now != import.database) {
@@ -129,7 +129,7 @@ TJournalEntry UndoableImport(TImportJournal& journal, int id) {
 TUndoResult UndoImport(TImportJournal& journal, const TJournalEntry& import, TConnection& database) {
   const std::vector<TJournalRow> rows = journal.Rows(import.id);
   TUndoResult result;
-  TRecordUndo undo(database, ImporterFor(import.table, import.kindCode), import.table);
+  TRecordUndo undo(database, ImporterFor(import.table, import.Kind()), import.table);
 
   database.BeginTransaction();
   try {
@@ -145,7 +145,7 @@ TUndoResult UndoImport(TImportJournal& journal, const TJournalEntry& import, TCo
     entry.table = import.table;
     entry.workbook = import.workbook;
     entry.workbookSha256 = import.workbookSha256;
-    entry.coverFlag = import.coverFlag;
+    entry.coverText = import.coverText;
     entry.undoOf = import.id;
     journal.Begin();
     try {

@@ -120,7 +120,7 @@ const TImporterDef& ClassifyImporter() {
   return def;
 }
 
-const TImporterDef& ItemImporter(std::string_view dbKind) {
+const TImporterDef& ItemImporter(std::optional<TDatabaseKind> kind) {
   static const TImporterDef standard{
       .target = &schema::DBItemQuery(),
       .lookupSql = "select * from Item where ItemNo = ?",
@@ -139,7 +139,7 @@ const TImporterDef& ItemImporter(std::string_view dbKind) {
       .skipEmptyCode = true,
       .fields = kOrvellaItemFields,
   };
-  return dbKind == "1" ? orvella : standard;
+  return kind == TDatabaseKind::dkOrvella ? orvella : standard;
 }
 
 const TImporterDef& SupplierImporter() {

@@ -3,16 +3,17 @@
 // and customers, each as a column-to-field table run by the import loop.
 //
 //   TImportCounts n = ImportSheet(sheet, connection, ClassifyImporter(), options);
-#include <string_view>
+#include <optional>
 
+#include "db/database_connection.h"
 #include "import/import_mapping.h"
 
 namespace tabrin {
 
 const TImporterDef& ClassifyImporter();
-// The kind-1 layout (OrvellaItemQuery) when dbKind is exactly "1", else the
-// standard layout (DBItemQuery).
-const TImporterDef& ItemImporter(std::string_view dbKind);
+// The kind-1 layout (OrvellaItemQuery) for dkOrvella, else the standard
+// layout (DBItemQuery): for the server kinds, and when the kind is not known.
+const TImporterDef& ItemImporter(std::optional<TDatabaseKind> kind);
 const TImporterDef& SupplierImporter();
 const TImporterDef& CustomerImporter();
 

@@ -61,8 +61,9 @@ TEST_F(AppTest, StartsInItsStartStateWithoutStoredDatabase) {
   for (QToolButton* button : TabButtons(window)) EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
   EXPECT_EQ(window.Tab(TMasterTable::mtItem).xlsBtn->text(), Q("開啟 EXCEL 檔"));
   EXPECT_EQ(window.Tab(TMasterTable::mtCustomer).exportBtn->objectName(), "CustomerExportBtn");
-  EXPECT_EQ(window.DBKind(), "");
-  EXPECT_EQ(window.CoverFlag(), "0");
+  EXPECT_EQ(window.DBKind(), std::nullopt);
+  EXPECT_EQ(window.Cover().text, "0");
+  EXPECT_EQ(window.Cover().mode, TCoverMode::cmOverwrite);
   EXPECT_FALSE(window.Fmsetup().isVisible());
 }
 
@@ -75,13 +76,15 @@ TEST_F(AppTest, OpensTheStoredDatabaseQuietlyAndReadsCoverFlagOnce) {
   EXPECT_TRUE(window.ADOConnection().Connected());
   // Open, but nothing says so: no status, no kind, connect still offered.
   EXPECT_TRUE(window.Databaseinfo->text().isEmpty());
-  EXPECT_EQ(window.DBKind(), "");
+  EXPECT_EQ(window.DBKind(), std::nullopt);
   EXPECT_TRUE(window.dbconnButton->isEnabled());
-  EXPECT_EQ(window.CoverFlag(), "1");
+  EXPECT_EQ(window.Cover().text, "1");
+  EXPECT_EQ(window.Cover().mode, TCoverMode::cmKeep);
 
   WriteFile("setup.ini", "[Setting]\ncover=0\n");
   ConnectKind1();
-  EXPECT_EQ(window.CoverFlag(), "1");
+  EXPECT_EQ(window.Cover().text, "1");
+  EXPECT_EQ(window.Cover().mode, TCoverMode::cmKeep);
 }
 
 TEST_F(AppTest, FailedThenSuccessfulConnectOfKind1) {
@@ -95,7 +98,7 @@ TEST_F(AppTest, FailedThenSuccessfulConnectOfKind1) {
   EXPECT_TRUE(window.dbconnButton->isEnabled());
   for (QToolButton* button : TabButtons(window)) EXPECT_FALSE(button->isEnabled());
   EXPECT_TRUE(window.Databaseinfo->text().isEmpty());
-  EXPECT_EQ(window.DBKind(), "");
+  EXPECT_EQ(window.DBKind(), std::nullopt);
 
   CreateEmptyDatabase();
   ConnectKind1();
@@ -108,7 +111,7 @@ TEST_F(AppTest, FailedThenSuccessfulConnectOfKind1) {
     EXPECT_FALSE(tab.importBtn->isEnabled());
   }
   EXPECT_EQ(window.Databaseinfo->text(), Q("連線資料庫 : Orvella"));
-  EXPECT_EQ(window.DBKind(), "1");
+  EXPECT_EQ(window.DBKind(), TDatabaseKind::dkOrvella);
   EXPECT_TRUE(window.ADOConnection().Connected());
 }
 
@@ -122,7 +125,7 @@ TEST_F(AppTest, ConnectMenuOpensUnderTheButtonsBottomLeftCorner) {
   ASSERT_EQ(dialogs_.menuPositions.size(), 1u);
   EXPECT_EQ(dialogs_.menuPositions[0], window.mapToGlobal(QPoint(0, 57)));
   EXPECT_EQ(dialogs_.menuItems[0], (QStringList{"ORVELLAPOS", "KESTAPOS", "KESTAPLUS"}));
-  EXPECT_EQ(window.DBKind(), "");
+  EXPECT_EQ(window.DBKind(), std::nullopt);
   EXPECT_TRUE(window.dbconnButton->isEnabled());
 }
 
@@ -135,7 +138,7 @@ TEST_F(AppTest, KestaposWithoutServerShowsTheDriversErrorAndChangesNothing) {
   window.dbconnButton->click();
   ASSERT_EQ(dialogs_.errors.size(), 1u);
   EXPECT_TRUE(window.dbconnButton->isEnabled());
-  EXPECT_EQ(window.DBKind(), "");
+  EXPECT_EQ(window.DBKind(), std::nullopt);
   EXPECT_FALSE(window.ADOConnection().Connected());
 }
 

@@ -40,7 +40,7 @@ class PlanUndoTest : public AppTest {
     database.SetConnectionString(OrvellaConnectionString(home_));
     database.Open();
     TImportOptions options;
-    ImportWorkbookFile(database, "1", TMasterTable::mtClassify, earlier, options);
+    ImportWorkbookFile(database, TDatabaseKind::dkOrvella, TMasterTable::mtClassify, earlier, options);
   }
 
   void StartConnected() {

@@ -9,6 +9,7 @@
 #include <QToolButton>
 
 #include <filesystem>
+#include <optional>
 
 #include "app/setup_dialog.h"
 #include "app_test_support.h"
@@ -53,11 +54,15 @@ std::string StoredCover(const std::string& ini) {
   return ini.substr(start, ini.find_first_of("\r\n", start) - start);
 }
 
+constexpr TCoverMode kOverwrite = TCoverMode::cmOverwrite;
+constexpr TCoverMode kKeep = TCoverMode::cmKeep;
+
 // What the dialog shows for a stored value, and what OK writes back.
 struct TStoredCover {
   const char* stored;  // nullptr: no SETUP.ini
-  int shownIndex;
-  const char* coverFlag;  // the window's copy
+  std::optional<TCoverMode> shown;  // none: nothing chosen
+  const char* coverText;  // the window's copy
+  TCoverMode coverMode;   // only exactly "0" overwrites
   const char* savedByOk;
 };
 
@@ -67,8 +72,9 @@ TEST_P(StoredCoverTest, ShowsClampedChoiceAndOkSavesIt) {
   const TStoredCover& c = GetParam();
   if (c.stored) WriteFile("SETUP.ini", std::string("[Setting]\nCover=") + c.stored + "\n");
   TFMTabrin& window = MakeWindow();
-  EXPECT_EQ(window.Fmsetup().ItemIndex(), c.shownIndex);
-  EXPECT_EQ(window.CoverFlag(), c.coverFlag);
+  EXPECT_EQ(window.Fmsetup().Choice(), c.shown);
+  EXPECT_EQ(window.Cover().text, c.coverText);
+  EXPECT_EQ(window.Cover().mode, c.coverMode);
 
   dialogs_.modalScript = Press(&TFmsetup::bbtnOk);
   window.inisetupButton->click();
@@ -76,9 +82,12 @@ TEST_P(StoredCoverTest, ShowsClampedChoiceAndOkSavesIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, StoredCoverTest,
-                         ::testing::Values(TStoredCover{nullptr, 0, "0", "0"}, TStoredCover{"1", 1, "1", "1"},
-                                           TStoredCover{"5", 1, "5", "1"}, TStoredCover{"-7", -1, "-7", "-1"},
-                                           TStoredCover{"00", 0, "00", "0"}, TStoredCover{"0x1", 1, "0x1", "1"}));
+                         ::testing::Values(TStoredCover{nullptr, kOverwrite, "0", kOverwrite, "0"},
+                                           TStoredCover{"1", kKeep, "1", kKeep, "1"},
+                                           TStoredCover{"5", kKeep, "5", kKeep, "1"},
+                                           TStoredCover{"-7", std::nullopt, "-7", kKeep, "-1"},
+                                           TStoredCover{"00", kOverwrite, "00", kKeep, "0"},
+                                           TStoredCover{"0x1", kKeep, "0x1", kKeep, "1"}));
 
 TEST_F(AppTest, StoredValueThatIsNoIntegerShowsErrorAtStartAndYes) {
   CreateEmptyDatabase();
@@ -87,8 +96,9 @@ TEST_F(AppTest, StoredValueThatIsNoIntegerShowsErrorAtStartAndYes) {
   ASSERT_EQ(dialogs_.errors.size(), 1u);
   EXPECT_EQ(dialogs_.errors[0].caption, Q(kTestTitle));
   EXPECT_EQ(dialogs_.errors[0].text, Q("'abc' is not a valid integer value."));
-  EXPECT_EQ(window.Fmsetup().ItemIndex(), 0);
-  EXPECT_EQ(window.CoverFlag(), "abc");  // not "0": imports leave existing records
+  EXPECT_EQ(window.Fmsetup().Choice(), kOverwrite);
+  EXPECT_EQ(window.Cover().text, "abc");
+  EXPECT_EQ(window.Cover().mode, kKeep);  // not "0": imports leave existing records
 }
 
 TEST_F(AppTest, CancelEscAndCloseBoxKeepTheFileButNotTheChoice) {
@@ -111,20 +121,20 @@ TEST_F(AppTest, CancelEscAndCloseBoxKeepTheFileButNotTheChoice) {
       },
   };
   for (const auto& ending : endings) {
-    setup.SetItemIndex(0);
+    setup.SetChoice(kOverwrite);
     dialogs_.modalScript = ending;
-    std::string value = "unchanged";
-    EXPECT_FALSE(setup.AskCover(value));
-    EXPECT_EQ(value, "unchanged");
+    std::optional<TCoverMode> choice;
+    EXPECT_FALSE(setup.AskCover(choice));
+    EXPECT_EQ(choice, std::nullopt);  // left alone
     EXPECT_EQ(ReadFile("SETUP.ini"), "[Setting]\nCover=0\n");
-    EXPECT_EQ(setup.ItemIndex(), 1);  // the cancelled choice is still shown
+    EXPECT_EQ(setup.Choice(), kKeep);  // the cancelled choice is still shown
   }
 
   // A later OK saves the choice still shown.
   dialogs_.modalScript = Press(&TFmsetup::bbtnOk);
   window.inisetupButton->click();
   EXPECT_EQ(StoredCover(ReadFile("SETUP.ini")), "1");
-  EXPECT_EQ(window.CoverFlag(), "0");  // until the next start
+  EXPECT_EQ(window.Cover().mode, kOverwrite);  // until the next start
 }
 
 TEST_F(AppTest, SettingsWriteThatFailsShowsUnableToWrite) {

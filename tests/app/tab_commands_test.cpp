@@ -337,7 +337,7 @@ TEST_F(TabCommandsTest, ImportsFollowTheCoverSettingReadAtStart) {
   window_.reset();
   MakeWindow();
   ConnectKind1();
-  EXPECT_EQ(window_->CoverFlag(), "1");
+  EXPECT_EQ(window_->Cover().mode, TCoverMode::cmKeep);
   importName("果汁");
   EXPECT_EQ(Rows("SELECT ClsName FROM Classify"), (std::vector<std::string>{"茶飲"}));
 }

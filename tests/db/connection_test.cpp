@@ -183,7 +183,7 @@ TEST(DatabaseConnect, KindOneOpensTheEmbeddedDatabase) {
   TConnection connection("ADOConnection");
   const TConnectResult result = ConnectDatabase(connection, TDatabaseKind::dkOrvella, folder.Path());
   EXPECT_EQ(result.statusText, "連線資料庫 : Orvella");
-  EXPECT_EQ(result.dbKind, "1");
+  EXPECT_EQ(result.kind, TDatabaseKind::dkOrvella);
   EXPECT_TRUE(connection.Connected());
 }
 
@@ -256,7 +256,7 @@ TEST(DatabaseConnect, ServerKindConnectsThroughDatabaseIni) {
   TConnection connection("ADOConnection");
   const TConnectResult result = ConnectDatabase(connection, TDatabaseKind::dkKestaPlus, folder.Path());
   EXPECT_EQ(result.statusText, "連線資料庫 : KESTAPLUS");
-  EXPECT_EQ(result.dbKind, "3");
+  EXPECT_EQ(result.kind, TDatabaseKind::dkKestaPlus);
   TQuery query("Probe", connection);
   query.SetSql("SELECT ? AS greeting");
   query.SetParameters({TValue::Text("你好")});

@@ -2,6 +2,7 @@
 // on the embedded database and on PostgreSQL.
 #include <gtest/gtest.h>
 
+#include "import/cover_setting.h"
 #include "import_test_support.h"
 
 namespace tabrin::test {
@@ -28,9 +29,11 @@ TEST_P(ClassifyImport, ExistingCodesAreOverwrittenOnlyWithCoverExactlyZero) {
   } cases[] = {{"0", true}, {"1", false}, {"00", false}, {"-1", false}, {"", false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string("cover '") + c.cover + "'");
+    files.Write("SETUP.ini", std::string("[Setting]\nCover=") + c.cover + "\n");
+    const TCoverMode cover = ReadCoverSetting(files.Path()).mode;
     Exec("DELETE FROM Classify");
     Exec("INSERT INTO Classify (ClsNo, ClsName, Flag, Void) VALUES ('A01', '舊名', ?, 'X')", {TValue::Boolean(true)});
-    const TImportCounts counts = Import(TMasterTable::mtClassify, kTitles, {{"A01", "新名"}, {"C03", "雜貨"}}, c.cover);
+    const TImportCounts counts = Import(TMasterTable::mtClassify, kTitles, {{"A01", "新名"}, {"C03", "雜貨"}}, cover);
     if (c.overwrites) {
       EXPECT_EQ(counts, (TImportCounts{1, 1, 0}));
       EXPECT_EQ(Stored(), (Table{{"A01", "新名", "False", ""}, {"C03", "雜貨", "False", ""}}));
@@ -43,17 +46,17 @@ TEST_P(ClassifyImport, ExistingCodesAreOverwrittenOnlyWithCoverExactlyZero) {
 
 TEST_P(ClassifyImport, ACodeTwiceInOneSheetIsStoredOnceAndTheLastRowWinsWithCoverZero) {
   const SheetRows rows = {{"A01", "第一"}, {"A01", "第二"}};
-  Import(TMasterTable::mtClassify, kTitles, rows, "0");
+  Import(TMasterTable::mtClassify, kTitles, rows, TCoverMode::cmOverwrite);
   EXPECT_EQ(Stored(), (Table{{"A01", "第二", "False", ""}}));
   Exec("DELETE FROM Classify");
-  Import(TMasterTable::mtClassify, kTitles, rows, "1");
+  Import(TMasterTable::mtClassify, kTitles, rows, TCoverMode::cmKeep);
   EXPECT_EQ(Stored(), (Table{{"A01", "第一", "False", ""}}));
 }
 
 TEST_P(ClassifyImport, ACodeWithAQuoteIsLookedUpExactly) {
   const SheetRows rows = {{"A'1", "引號"}, {"'--", "注入"}};
   EXPECT_EQ(Import(TMasterTable::mtClassify, kTitles, rows), (TImportCounts{2, 0, 0}));
-  EXPECT_EQ(Import(TMasterTable::mtClassify, kTitles, rows, "1"), (TImportCounts{0, 0, 2}));
+  EXPECT_EQ(Import(TMasterTable::mtClassify, kTitles, rows, TCoverMode::cmKeep), (TImportCounts{0, 0, 2}));
   EXPECT_EQ(Stored(), (Table{{"'--", "注入", "False", ""}, {"A'1", "引號", "False", ""}}));
 }
 

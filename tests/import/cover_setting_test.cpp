@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "db/db_test_support.h"
 #include "import/cover_setting.h"
@@ -11,31 +12,38 @@ namespace {
 
 using test::TTempFolder;
 
+constexpr TCoverMode kOverwrite = TCoverMode::cmOverwrite;
+constexpr TCoverMode kKeep = TCoverMode::cmKeep;
+
 TEST(CoverSetting, MissingFileReadsAsOverwrite) {
   TTempFolder folder;
-  EXPECT_EQ(ReadCoverFlag(folder.Path()), "0");
-  EXPECT_EQ(ReadCoverChoice(folder.Path()), 0);
+  EXPECT_EQ(ReadCoverSetting(folder.Path()).text, "0");
+  EXPECT_EQ(ReadCoverSetting(folder.Path()).mode, kOverwrite);
+  EXPECT_EQ(ReadCoverChoice(folder.Path()), kOverwrite);
 }
 
-TEST(CoverSetting, TheFlagIsTheStoredTextAndTheChoiceItsClampedInteger) {
+TEST(CoverSetting, ImportsFollowTheStoredTextAndTheDialogItsClampedInteger) {
   const struct {
     const char* file;
-    const char* flag;
-    int choice;
+    const char* text;
+    TCoverMode mode;  // only exactly "0" overwrites
+    bool integer;
+    std::optional<TCoverMode> choice;  // none: nothing chosen
   } cases[] = {
-      {"[Setting]\r\nCover=1\r\n", "1", 1},
-      {"[setting]\r\ncover=00\r\n", "00", 0},   // names match without regard to case
-      {"[Setting]\r\nCover=5\r\n", "5", 1},
-      {"[Setting]\r\nCover=-7\r\n", "-7", -1},
-      {"[Setting]\r\nCover=\r\n", "", -2},      // -2: not an integer
-      {"[Other]\r\nCover=1\r\n", "0", 0},
+      {"[Setting]\r\nCover=1\r\n", "1", kKeep, true, kKeep},
+      {"[setting]\r\ncover=00\r\n", "00", kKeep, true, kOverwrite},  // names match without regard to case
+      {"[Setting]\r\nCover=5\r\n", "5", kKeep, true, kKeep},
+      {"[Setting]\r\nCover=-7\r\n", "-7", kKeep, true, std::nullopt},
+      {"[Setting]\r\nCover=\r\n", "", kKeep, false, std::nullopt},
+      {"[Other]\r\nCover=1\r\n", "0", kOverwrite, true, kOverwrite},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     TTempFolder folder;
     folder.Write("setup.INI", c.file);
-    EXPECT_EQ(ReadCoverFlag(folder.Path()), c.flag);
-    if (c.choice == -2) {
+    EXPECT_EQ(ReadCoverSetting(folder.Path()).text, c.text);
+    EXPECT_EQ(ReadCoverSetting(folder.Path()).mode, c.mode);
+    if (!c.integer) {
       EXPECT_THROW(ReadCoverChoice(folder.Path()), TabrinError);
     } else {
       EXPECT_EQ(ReadCoverChoice(folder.Path()), c.choice);
@@ -56,15 +64,15 @@ TEST(CoverSetting, NotAnIntegerIsReportedWithTheText) {
 
 TEST(CoverSetting, WritingCreatesTheFileAndReplacesTheValueInTheExistingOne) {
   TTempFolder folder;
-  WriteCoverChoice(folder.Path(), 1);
-  EXPECT_EQ(ReadCoverFlag(folder.Path()), "1");
-  WriteCoverChoice(folder.Path(), -1);
-  EXPECT_EQ(ReadCoverFlag(folder.Path()), "-1");
+  WriteCoverChoice(folder.Path(), kKeep);
+  EXPECT_EQ(ReadCoverSetting(folder.Path()).text, "1");
+  WriteCoverChoice(folder.Path(), std::nullopt);
+  EXPECT_EQ(ReadCoverSetting(folder.Path()).text, "-1");
 
   TTempFolder other;
   other.Write("setup.ini", "[Setting]\r\nCover=1\r\n[Keep]\r\nA=b\r\n");
-  WriteCoverChoice(other.Path(), 0);
-  EXPECT_EQ(ReadCoverFlag(other.Path()), "0");
+  WriteCoverChoice(other.Path(), kOverwrite);
+  EXPECT_EQ(ReadCoverSetting(other.Path()).text, "0");
   EXPECT_FALSE(std::filesystem::exists(other.File("Setup.ini")));  // the existing file, whatever its spelling
 }
 
@@ -72,7 +80,7 @@ TEST(CoverSetting, AFailedWriteNamesTheFile) {
   TTempFolder folder;
   const std::string missing = folder.File("no-such-folder/");
   try {
-    WriteCoverChoice(missing, 0);
+    WriteCoverChoice(missing, kOverwrite);
     FAIL();
   } catch (const TabrinError& e) {
     EXPECT_EQ(std::string(e.what()), "Unable to write to " + missing + "Setup.ini");

@@ -41,7 +41,8 @@ class DatabaseUnavailable : public ::testing::Test {
   void AnotherProgramFinishes() { sqlite3_exec(other_, "COMMIT", nullptr, nullptr, nullptr); }
 
   TImportCounts Import() {
-    return ImportWorkbookFile(database_, "1", TMasterTable::mtClassify, folder_.File("cls.xls"), {});
+    return ImportWorkbookFile(database_, TDatabaseKind::dkOrvella, TMasterTable::mtClassify,
+                              folder_.File("cls.xls"), {});
   }
 
   int StoredRows() {

@@ -63,7 +63,7 @@ TEST_P(ImportCancel, ACancelFromAnotherThreadStopsAfterTheRowItIsOnAndKeepsEvery
   };
 
   std::future<TImportCounts> import = std::async(std::launch::async, [&] {
-    return ImportWorkbookFile(Connection(), "2", TMasterTable::mtItem, path, options);
+    return ImportWorkbookFile(Connection(), TDatabaseKind::dkKestaPos, TMasterTable::mtItem, path, options);
   });
   reachedStop.get_future().wait();
   cancel.Request();
@@ -87,7 +87,7 @@ TEST_P(ImportCancel, ACancelFromAnotherThreadStopsAfterTheRowItIsOnAndKeepsEvery
 
   // What was stored is committed: importing the sheet again completes it.
   options.control = {};
-  EXPECT_EQ(ImportWorkbookFile(Connection(), "2", TMasterTable::mtItem, path, options),
+  EXPECT_EQ(ImportWorkbookFile(Connection(), TDatabaseKind::dkKestaPos, TMasterTable::mtItem, path, options),
             (TImportCounts{kRows - kStopAfter, kStopAfter, 0}));
 }
 
@@ -98,7 +98,7 @@ TEST_P(ImportCancel, ACancelBeforeTheFirstRowStoresNothing) {
   TImportOptions options;
   options.control.cancel = &cancel;
   try {
-    ImportWorkbookFile(Connection(), "2", TMasterTable::mtItem, path, options);
+    ImportWorkbookFile(Connection(), TDatabaseKind::dkKestaPos, TMasterTable::mtItem, path, options);
     FAIL() << "the import was not cancelled";
   } catch (const TImportCancelled& e) {
     EXPECT_EQ(e.Counts(), TImportCounts{});
@@ -123,7 +123,7 @@ TEST_P(ImportCancel, OnTheItemTabProgressCountsItemRowsAndTheStopNamesTheWorkboo
     if (progress.done == 2) cancel.Request();
   };
   try {
-    ImportWorkbookFile(Connection(), "1", TMasterTable::mtItem, path, options);
+    ImportWorkbookFile(Connection(), TDatabaseKind::dkOrvella, TMasterTable::mtItem, path, options);
     FAIL() << "the import was not cancelled";
   } catch (const TImportCancelled& e) {
     EXPECT_EQ(e.LastSheetRow(), 5);  // A4
@@ -140,7 +140,8 @@ TEST_P(ImportCancel, AWholeImportReportsEveryRowAndOnceMoreAtTheEnd) {
   std::vector<std::pair<int, int>> reports;
   TImportOptions options;
   options.control.progress = [&](const TWorkProgress& p) { reports.emplace_back(p.done, p.total); };
-  EXPECT_EQ(ImportWorkbookFile(Connection(), "2", TMasterTable::mtItem, path, options), (TImportCounts{3, 0, 0}));
+  EXPECT_EQ(ImportWorkbookFile(Connection(), TDatabaseKind::dkKestaPos, TMasterTable::mtItem, path, options),
+            (TImportCounts{3, 0, 0}));
   EXPECT_EQ(reports, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}, {3, 3}, {3, 3}}));
 }
 

@@ -26,8 +26,8 @@ struct PlanCase {
   std::vector<std::string> titles;
   std::vector<std::string> setup;  // statements run first
   SheetRows rows;
-  std::string cover = "0";
-  std::string dbKind = "2";
+  TCoverMode cover = TCoverMode::cmOverwrite;
+  TDatabaseKind kind = TDatabaseKind::dkKestaPos;
 };
 
 inline std::vector<PlanCase> Cases() {
@@ -52,7 +52,7 @@ inline std::vector<PlanCase> Cases() {
        cls,
        {"INSERT INTO Classify (ClsNo, ClsName) VALUES ('A01', '舊名')"},
        {{"A01", "", "新名"}, {"C03", "", "雜貨"}, {"C03", "", "又一次"}},
-       "1"},
+       TCoverMode::cmKeep},
       {"ItemsStandardLayout",
        TMasterTable::mtItem,
        ItemTitles(),
@@ -71,8 +71,8 @@ inline std::vector<PlanCase> Cases() {
        {"INSERT INTO Item (ItemNo, PtName, HealthTax, Notes) VALUES ('K1', '酒', 1, '保留')"},
        {ItemRow({{"管理貨號", "K1"}, {"品名", "酒"}, {"健康捐", 2}, {"廠商代號", "S1"}}),
         ItemRow({{"管理貨號", "K2"}, {"品名", "菸"}, {"健康捐", 5}})},
-       "0",
-       "1"},
+       TCoverMode::cmOverwrite,
+       TDatabaseKind::dkOrvella},
       {"ItemsWithErrorRows",
        TMasterTable::mtItem,
        ItemTitles(),

@@ -44,15 +44,15 @@ TEST_P(ImportPlanAgreement, TheTableHoldsWhatThePlanSaidRowForRow) {
     SCOPED_TRACE(c.name);
     ClearTables();
     for (const std::string& statement : c.setup) Exec(statement);
-    const TImporterDef& importer = ImporterFor(c.table, c.dbKind);
+    const TImporterDef& importer = ImporterFor(c.table, c.kind);
     const std::string path = NewWorkbookPath();
     WriteWorkbook(path, c.titles, c.rows);
     TImportOptions options;
-    options.coverFlag = c.cover;
+    options.cover = c.cover;
     options.batchRows = 2;
 
     const auto before = Records(importer);
-    const TImportPlan plan = PlanWorkbookFile(Connection(), c.dbKind, c.table, path, options);
+    const TImportPlan plan = PlanWorkbookFile(Connection(), c.kind, c.table, path, options);
     EXPECT_EQ(Records(importer), before) << "the plan wrote";
 
     // The import stops at the first error the plan lists; every row before it
@@ -60,7 +60,7 @@ TEST_P(ImportPlanAgreement, TheTableHoldsWhatThePlanSaidRowForRow) {
     std::optional<TImportError> error;
     TImportCounts counts;
     try {
-      counts = ImportWorkbookFile(Connection(), c.dbKind, c.table, path, options);
+      counts = ImportWorkbookFile(Connection(), c.kind, c.table, path, options);
     } catch (const TImportError& e) {
       error = e;
       counts = e.Counts();
@@ -138,12 +138,12 @@ TEST_P(ImportPlanAgreement, AfterTheImportEveryRowIsPlannedAsTheSame) {
   const std::string path = NewWorkbookPath();
   WriteWorkbook(path, ItemTitles(), rows);
   TImportOptions options;
-  for (const char* dbKind : {"1", "2"}) {
-    SCOPED_TRACE(dbKind);
+  for (const TDatabaseKind kind : {TDatabaseKind::dkOrvella, TDatabaseKind::dkKestaPos}) {
+    SCOPED_TRACE(DatabaseKindInfo(kind).menuCaption);
     Exec("DELETE FROM Item");
-    ImportWorkbookFile(Connection(), dbKind, TMasterTable::mtItem, path, options);
-    ImportWorkbookFile(Connection(), dbKind, TMasterTable::mtItem, path, options);  // the full-width name
-    const TImportPlan plan = PlanWorkbookFile(Connection(), dbKind, TMasterTable::mtItem, path, options);
+    ImportWorkbookFile(Connection(), kind, TMasterTable::mtItem, path, options);
+    ImportWorkbookFile(Connection(), kind, TMasterTable::mtItem, path, options);  // the full-width name
+    const TImportPlan plan = PlanWorkbookFile(Connection(), kind, TMasterTable::mtItem, path, options);
     ASSERT_EQ(plan.rows.size(), 2u);
     for (const TPlannedRow& row : plan.rows) {
       EXPECT_EQ(row.outcome, TPlannedOutcome::poSame) << row.code << ": " << ChangesText(row.changes) << row.error;
@@ -156,12 +156,12 @@ TABRIN_INSTANTIATE_ON_BOTH_BACKENDS(ImportPlanAgreement);
 class ImportPlanRows : public ImportTest {
  protected:
   TImportPlan Plan(TMasterTable table, const std::vector<std::string>& titles, const SheetRows& rows,
-                   const std::string& cover = "0", const std::string& dbKind = "2") {
+                   TCoverMode cover = TCoverMode::cmOverwrite, TDatabaseKind kind = TDatabaseKind::dkKestaPos) {
     const std::string path = NewWorkbookPath();
     WriteWorkbook(path, titles, rows);
     TImportOptions options;
-    options.coverFlag = cover;
-    return PlanWorkbookFile(Connection(), dbKind, table, path, options);
+    options.cover = cover;
+    return PlanWorkbookFile(Connection(), kind, table, path, options);
   }
 };
 
@@ -234,13 +234,13 @@ TEST_P(ImportPlanRows, AnOverwriteListsTheChangedFieldsAsTheImportWouldStoreThem
 TEST_P(ImportPlanRows, ACodeTwiceInOneSheetIsPlannedAsTheImportTreatsIt) {
   const std::vector<std::string> titles = {"小分類代碼", "小分類名稱"};
   const SheetRows rows = {{"A01", "第一"}, {"A01", "第二"}, {"A01", "第二"}};
-  const TImportPlan overwrite = Plan(TMasterTable::mtClassify, titles, rows, "0");
+  const TImportPlan overwrite = Plan(TMasterTable::mtClassify, titles, rows, TCoverMode::cmOverwrite);
   ASSERT_EQ(overwrite.rows.size(), 3u);
   EXPECT_EQ(overwrite.rows[0].outcome, TPlannedOutcome::poAppend);
   EXPECT_EQ(overwrite.rows[1].outcome, TPlannedOutcome::poOverwrite);
   EXPECT_EQ(ChangesText(overwrite.rows[1].changes), "小分類名稱：第一 → 第二");
   EXPECT_EQ(overwrite.rows[2].outcome, TPlannedOutcome::poSame);
-  const TImportPlan leave = Plan(TMasterTable::mtClassify, titles, rows, "1");
+  const TImportPlan leave = Plan(TMasterTable::mtClassify, titles, rows, TCoverMode::cmKeep);
   EXPECT_EQ(leave.Counts(), (TPlanCounts{1, 0, 0, 2, 0}));
 }
 

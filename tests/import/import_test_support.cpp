@@ -80,20 +80,20 @@ const std::vector<std::string>& CustomerTitles() {
 std::string ImportTest::NewWorkbookPath() { return files.File("sheet" + std::to_string(++workbooks_) + ".xls"); }
 
 TImportCounts ImportTest::Import(TMasterTable table, const std::vector<std::string>& titles, const SheetRows& rows,
-                                 const std::string& cover, const std::string& dbKind, int batchRows) {
+                                 TCoverMode cover, TDatabaseKind kind, int batchRows) {
   const std::string path = NewWorkbookPath();
   WriteWorkbook(path, titles, rows);
   TImportOptions options;
-  options.coverFlag = cover;
+  options.cover = cover;
   options.batchRows = batchRows;
-  return ImportWorkbookFile(Connection(), dbKind, table, path, options);
+  return ImportWorkbookFile(Connection(), kind, table, path, options);
 }
 
 TImportError ImportTest::ImportFailing(TMasterTable table, const std::vector<std::string>& titles,
-                                       const SheetRows& rows, const std::string& cover, const std::string& dbKind,
+                                       const SheetRows& rows, TCoverMode cover, TDatabaseKind kind,
                                        int batchRows) {
   try {
-    Import(table, titles, rows, cover, dbKind, batchRows);
+    Import(table, titles, rows, cover, kind, batchRows);
   } catch (const TImportError& e) {
     return e;
   }

@@ -58,10 +58,12 @@ class ImportTest : public DatabaseTest {
  protected:
   // Writes the sheet to a file of its own and imports it.
   TImportCounts Import(TMasterTable table, const std::vector<std::string>& titles, const SheetRows& rows,
-                       const std::string& cover = "0", const std::string& dbKind = "2", int batchRows = 500);
+                       TCoverMode cover = TCoverMode::cmOverwrite, TDatabaseKind kind = TDatabaseKind::dkKestaPos,
+                       int batchRows = 500);
   // The same, expecting an error; returns it.
   TImportError ImportFailing(TMasterTable table, const std::vector<std::string>& titles, const SheetRows& rows,
-                             const std::string& cover = "0", const std::string& dbKind = "2", int batchRows = 500);
+                             TCoverMode cover = TCoverMode::cmOverwrite,
+                             TDatabaseKind kind = TDatabaseKind::dkKestaPos, int batchRows = 500);
   std::string NewWorkbookPath();
 
   TTempFolder files;

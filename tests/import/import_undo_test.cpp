@@ -5,6 +5,7 @@
 
 #include "import/import_journal.h"
 #include "import/import_undo.h"
+#include "import/import_tabs.h"
 #include "import/importers.h"
 #include "import_cases.h"
 #include "import_test_support.h"
@@ -21,19 +22,19 @@ class ImportUndo : public ImportTest {
   // Imports with a journal entry, as the command line does; returns the
   // entry's number (the import may fail: its error is kept in lastError).
   int JournaledImport(TMasterTable table, const std::vector<std::string>& titles, const SheetRows& rows,
-                      const std::string& cover = "0", const std::string& dbKind = "2", int batchRows = 3,
-                      TImportRecorder* around = nullptr) {
+                      TCoverMode cover = TCoverMode::cmOverwrite, TDatabaseKind kind = TDatabaseKind::dkKestaPos,
+                      int batchRows = 3, TImportRecorder* around = nullptr) {
     const std::string path = NewWorkbookPath();
     WriteWorkbook(path, titles, rows);
-    TJournaledImport entry(*journal_, {dbKind, "test", table, path, "", cover});
+    TJournaledImport entry(*journal_, {kind, "test", table, path, "", cover == TCoverMode::cmOverwrite ? "0" : "1"});
     TImportOptions options;
-    options.coverFlag = cover;
+    options.cover = cover;
     options.batchRows = batchRows;
     options.recorder = around != nullptr ? around : &entry;
     if (around != nullptr) inner_ = &entry;
     lastError.reset();
     try {
-      ImportWorkbookFile(Connection(), dbKind, table, path, options);
+      ImportWorkbookFile(Connection(), kind, table, path, options);
       entry.Finish(TJournalState::jsDone);
     } catch (const TImportError& e) {
       lastError = e;
@@ -60,7 +61,7 @@ TEST_P(ImportUndo, AnUndoPutsTheTableBackAsItWasBeforeTheImport) {
     for (const char* table : {"Classify", "Item", "Supplier", "Customer"}) Exec(std::string("DELETE FROM ") + table);
     for (const std::string& statement : c.setup) Exec(statement);
     const std::vector<Table> before = Snapshot();
-    const int id = JournaledImport(c.table, c.titles, c.rows, c.cover, c.dbKind);
+    const int id = JournaledImport(c.table, c.titles, c.rows, c.cover, c.kind);
     const TUndoResult result = Undo();
     EXPECT_TRUE(result.conflicts.empty());
     EXPECT_EQ(Snapshot(), before);
@@ -94,6 +95,32 @@ TEST_P(ImportUndo, TheJournalHoldsTheCodesAndTheEarlierValues) {
   EXPECT_EQ(rows[1].change.code, "B02");
   EXPECT_EQ(rows[2].sheetRow, 4);
   EXPECT_EQ(ValueText(rows[2].change.fields[0].before), "零食");
+}
+
+// The import's entry and its undo's keep the kind's code and the cover
+// setting's text as SETUP.ini holds it, whatever that text means.
+TEST_P(ImportUndo, TheJournalKeepsTheKindsCodeAndTheCoverTextAsStored) {
+  Exec("INSERT INTO Classify (ClsNo, ClsName) VALUES ('A01', '舊名')");
+  const std::string path = NewWorkbookPath();
+  WriteWorkbook(path, {"小分類代碼", "小分類名稱"}, {{"A01", "新名"}, {"B02", "零食"}});
+  TConnection workbook("ADOXLSConnect");
+  TQuery sheet(std::string(ImportTab(TMasterTable::mtClassify).sheetQueryName), workbook);
+  OpenWorkbook(workbook, path);
+  OpenTabSheetQuery(sheet, workbook, TMasterTable::mtClassify);
+  const TCoverSetting cover{TCoverMode::cmKeep, "00"};
+  EXPECT_EQ(ImportTabSheetJournaled(sheet, Connection(), TDatabaseKind::dkKestaPlus, TMasterTable::mtClassify, path,
+                                    files.Path(), cover, {}),
+            (TImportCounts{1, 0, 1}));
+
+  const std::optional<TJournalEntry> import = journal_->NewestUndoable();
+  ASSERT_TRUE(import.has_value());
+  const std::optional<TJournalEntry> undo = journal_->Entry(Undo(import->id).undoId);
+  ASSERT_TRUE(undo.has_value());
+  for (const TJournalEntry& entry : {*import, *undo}) {
+    EXPECT_EQ(entry.kindCode, "3");
+    EXPECT_EQ(entry.Kind(), TDatabaseKind::dkKestaPlus);
+    EXPECT_EQ(entry.coverText, "00");
+  }
 }
 
 TEST_P(ImportUndo, RecordsChangedOrDeletedSinceAreLeftAndReportedAsConflicts) {
@@ -166,7 +193,8 @@ TEST_P(ImportUndo, AnImportStoppedByAnErrorIsUndoneToBefore) {
     std::snprintf(code, sizeof code, "C%04d", row);
     rows.push_back(ItemRow({{"管理貨號", code}, {"品名", "新"}, {"安全庫存", row == 37 ? 40000 : row}}));
   }
-  const int id = JournaledImport(TMasterTable::mtItem, ItemTitles(), rows, "0", "2", 7);
+  const int id =
+      JournaledImport(TMasterTable::mtItem, ItemTitles(), rows, TCoverMode::cmOverwrite, TDatabaseKind::dkKestaPos, 7);
   ASSERT_TRUE(lastError.has_value());
   EXPECT_EQ(journal_->Entry(id)->counts, (TImportCounts{34, 1, 0}));
   EXPECT_EQ(journal_->Entry(id)->state, TJournalState::jsFailed);
@@ -197,7 +225,8 @@ TEST_P(ImportUndo, ABatchTheJournalCannotKeepIsNotStored) {
   FailingJournal failing(inner_, 2);
   SheetRows rows;
   for (int i = 1; i <= 8; ++i) rows.push_back({"K" + std::to_string(i), "", "客"});
-  const int id = JournaledImport(TMasterTable::mtCustomer, CustomerTitles(), rows, "0", "2", 3, &failing);
+  const int id = JournaledImport(TMasterTable::mtCustomer, CustomerTitles(), rows, TCoverMode::cmOverwrite,
+                                 TDatabaseKind::dkKestaPos, 3, &failing);
   ASSERT_TRUE(lastError.has_value());
   EXPECT_EQ(lastError->Cause(), "disk full");
   EXPECT_EQ(Rows("SELECT CustNo FROM Customer ORDER BY CustNo"), (Table{{"K1"}, {"K2"}, {"K3"}}));

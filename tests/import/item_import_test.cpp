@@ -13,13 +13,13 @@ class ItemImport : public ImportTest {
  protected:
   Table Stored(const std::string& columns) { return Rows("SELECT " + columns + " FROM Item ORDER BY ItemNo"); }
 
-  TImportCounts ImportItems(const SheetRows& rows, const std::string& cover = "0", const std::string& dbKind = "2",
-                            int batchRows = 500) {
-    return Import(TMasterTable::mtItem, ItemTitles(), rows, cover, dbKind, batchRows);
+  TImportCounts ImportItems(const SheetRows& rows, TCoverMode cover = TCoverMode::cmOverwrite,
+                            TDatabaseKind kind = TDatabaseKind::dkKestaPos, int batchRows = 500) {
+    return Import(TMasterTable::mtItem, ItemTitles(), rows, cover, kind, batchRows);
   }
-  TImportError ImportItemsFailing(const SheetRows& rows, const std::string& cover = "0",
-                                  const std::string& dbKind = "2", int batchRows = 500) {
-    return ImportFailing(TMasterTable::mtItem, ItemTitles(), rows, cover, dbKind, batchRows);
+  TImportError ImportItemsFailing(const SheetRows& rows, TCoverMode cover = TCoverMode::cmOverwrite,
+                                  TDatabaseKind kind = TDatabaseKind::dkKestaPos, int batchRows = 500) {
+    return ImportFailing(TMasterTable::mtItem, ItemTitles(), rows, cover, kind, batchRows);
   }
 };
 
@@ -30,7 +30,7 @@ TEST_P(ItemImport, SixDigitItemNumbersAreCompletedWithTheCheckDigit) {
   EXPECT_EQ(Stored("ItemNo"), (Table{{"00000000"}, {"12345"}, {"12345601"}, {"1234567"}, {"65432105"}}));
 
   // A raw number is looked up by its completed form.
-  EXPECT_EQ(ImportItems({ItemRow({{"管理貨號", "123456"}})}, "1"), (TImportCounts{0, 0, 1}));
+  EXPECT_EQ(ImportItems({ItemRow({{"管理貨號", "123456"}})}, TCoverMode::cmKeep), (TImportCounts{0, 0, 1}));
 }
 
 TEST_P(ItemImport, ANumberColumnOfSixDigitItemNumbersIsCompletedToo) {
@@ -99,7 +99,7 @@ TEST_P(ItemImport, AValueErrorOnRow37LeavesRows2To36Stored) {
       std::snprintf(code, sizeof code, "C%04d", row);
       rows.push_back(ItemRow({{"管理貨號", code}, {"品名", "新"}, {"安全庫存", row == 37 ? 40000 : row}}));
     }
-    const TImportError error = ImportItemsFailing(rows, "0", "2", batchRows);
+    const TImportError error = ImportItemsFailing(rows, TCoverMode::cmOverwrite, TDatabaseKind::dkKestaPos, batchRows);
     EXPECT_EQ(error.SheetRow(), 37);
     EXPECT_EQ(error.Column(), "安全庫存");
     EXPECT_EQ(error.Counts(), (TImportCounts{34, 1, 0}));
@@ -139,7 +139,7 @@ TEST_P(ItemImport, TheKindOneLayoutReadsTheSupplierAndHealthTaxInBothBranches) {
   Exec("INSERT INTO Item (ItemNo, PayType, Notes) VALUES ('A2', 'C', '保留')");
   ImportItems({ItemRow({{"管理貨號", "A1"}, {"應商代號", "S1"}, {"廠商代號", "S2"}, {"健康捐", 5}}),
                ItemRow({{"管理貨號", "A2"}, {"廠商代號", "S3"}, {"健康捐", 6}})},
-              "0", "1");
+              TCoverMode::cmOverwrite, TDatabaseKind::dkOrvella);
   EXPECT_EQ(Stored("ItemNo, SupplierNo, HealthTax, PayType, Notes"),
             (Table{{"A1", "S2", "5", "", ""}, {"A2", "S3", "6", "C", "保留"}}));
 }
@@ -151,10 +151,12 @@ TEST_P(ItemImport, AnExportedSheetWithoutTheOverwriteSupplierColumnStopsAtTheFir
   std::vector<std::vector<Cell>> rows(2, std::vector<Cell>(titles.size()));
   rows[0][0] = "A1";
   rows[1][0] = "A2";
-  const TImportError error = ImportFailing(TMasterTable::mtItem, titles, rows, "0", "2");
+  const TImportError error =
+      ImportFailing(TMasterTable::mtItem, titles, rows, TCoverMode::cmOverwrite, TDatabaseKind::dkKestaPos);
   EXPECT_STREQ(error.what(), "ADOItemQuery: Field '廠商代號' not found\n工作表第 3 列，欄位「廠商代號」");
   EXPECT_EQ(Stored("ItemNo"), (Table{{"A1"}, {"A2"}}));
-  EXPECT_EQ(Import(TMasterTable::mtItem, titles, rows, "1", "2"), (TImportCounts{0, 0, 2}));
+  EXPECT_EQ(Import(TMasterTable::mtItem, titles, rows, TCoverMode::cmKeep, TDatabaseKind::dkKestaPos),
+            (TImportCounts{0, 0, 2}));
 }
 
 TEST_P(ItemImport, SixteenBitItemNumbersCountCharacters) {

@@ -13,26 +13,26 @@ TEST_P(OverLongCode, StopsTheImportNamingTheCodeAndTheWidth) {
   const struct {
     TMasterTable table;
     std::vector<std::string> titles;
-    std::string dbKind;
+    TDatabaseKind kind;
     std::string code;
     const char* message;
     const char* table_;
   } cases[] = {
-      {TMasterTable::mtClassify, {"小分類代碼", "小分類名稱"}, "2", "ABCD",
+      {TMasterTable::mtClassify, {"小分類代碼", "小分類名稱"}, TDatabaseKind::dkKestaPos, "ABCD",
        "Code 'ABCD' is too long for field '小分類代碼' (at most 3 bytes)\n工作表第 3 列，欄位「小分類代碼」", "Classify"},
-      {TMasterTable::mtClassify, {"小分類代碼", "小分類名稱"}, "2", "小分",
+      {TMasterTable::mtClassify, {"小分類代碼", "小分類名稱"}, TDatabaseKind::dkKestaPos, "小分",
        "Code '小分' is too long for field '小分類代碼' (at most 3 bytes)\n工作表第 3 列，欄位「小分類代碼」", "Classify"},
-      {TMasterTable::mtItem, ItemTitles(), "2", "123456789",
+      {TMasterTable::mtItem, ItemTitles(), TDatabaseKind::dkKestaPos, "123456789",
        "Code '123456789' is too long for field '管理貨號' (at most 8 characters)\n工作表第 3 列，欄位「管理貨號」", "Item"},
-      {TMasterTable::mtItem, ItemTitles(), "1", "123456789",
+      {TMasterTable::mtItem, ItemTitles(), TDatabaseKind::dkOrvella, "123456789",
        "Code '123456789' is too long for field 'ItemNo' (at most 8 characters)\n工作表第 3 列，欄位「管理貨號」", "Item"},
-      {TMasterTable::mtSupplier, SupplierTitles(), "2", "S0001",
+      {TMasterTable::mtSupplier, SupplierTitles(), TDatabaseKind::dkKestaPos, "S0001",
        "Code 'S0001' is too long for field '廠商代號' (at most 4 bytes)\n工作表第 3 列，欄位「廠商代號」", "Supplier"},
-      {TMasterTable::mtItem, ItemTitles(), "2", std::string(5000, '7') + "品",
+      {TMasterTable::mtItem, ItemTitles(), TDatabaseKind::dkKestaPos, std::string(5000, '7') + "品",
        "Code '777777777777777777777777777777…' is too long for field '管理貨號' (at most 8 characters)\n"
        "工作表第 3 列，欄位「管理貨號」",
        "Item"},
-      {TMasterTable::mtCustomer, CustomerTitles(), "2", "C00000001",
+      {TMasterTable::mtCustomer, CustomerTitles(), TDatabaseKind::dkKestaPos, "C00000001",
        "Code 'C00000001' is too long for field '顧客編號' (at most 8 bytes)\n工作表第 3 列，欄位「顧客編號」", "Customer"},
   };
   for (const auto& c : cases) {
@@ -42,7 +42,7 @@ TEST_P(OverLongCode, StopsTheImportNamingTheCodeAndTheWidth) {
     std::vector<Cell> tooLong = fine;
     fine[0] = "A1";
     tooLong[0] = c.code;
-    const TImportError error = ImportFailing(c.table, c.titles, {fine, tooLong}, "0", c.dbKind);
+    const TImportError error = ImportFailing(c.table, c.titles, {fine, tooLong}, TCoverMode::cmOverwrite, c.kind);
     EXPECT_STREQ(error.what(), c.message);
     EXPECT_EQ(Rows(std::string("SELECT COUNT(*) FROM ") + c.table_), (std::vector<std::vector<std::string>>{{"1"}}));
   }

@@ -28,7 +28,8 @@ TEST_P(RefusedRecord, EarlierRowsOfTheBatchStayStoredAndTheImportCanBeRepeated) 
   for (int i = 2; i <= 12; ++i) rows.push_back({"C" + std::string(i < 10 ? "0" : "") + std::to_string(i), "", i == 11 ? "拒絕" : "客戶"});
   for (int batchRows : {500, 4}) {
     SCOPED_TRACE(batchRows);
-    const TImportError error = ImportFailing(TMasterTable::mtCustomer, CustomerTitles(), rows, "0", "2", batchRows);
+    const TImportError error = ImportFailing(TMasterTable::mtCustomer, CustomerTitles(), rows, TCoverMode::cmOverwrite,
+                                             TDatabaseKind::dkKestaPos, batchRows);
     EXPECT_EQ(error.SheetRow(), 11);
     EXPECT_EQ(error.Column(), "");
     EXPECT_NE(std::string(error.what()).find("\n工作表第 11 列"), std::string::npos) << error.what();

@@ -58,10 +58,10 @@ TEST_P(SupplierImport, WithoutTheOverwriteDiscountColumnOnlyNewSuppliersImportWi
   rows[0][0] = "S1";
   rows[1][0] = "S2";
   rows[2][0] = "S1";
-  const TImportError error = ImportFailing(TMasterTable::mtSupplier, titles, rows, "0");
+  const TImportError error = ImportFailing(TMasterTable::mtSupplier, titles, rows, TCoverMode::cmOverwrite);
   EXPECT_STREQ(error.what(), "ADOSupplierQuery: Field '存款利率' not found\n工作表第 4 列，欄位「存款利率」");
   EXPECT_EQ(error.Counts(), (TImportCounts{2, 0, 0}));
-  EXPECT_EQ(Import(TMasterTable::mtSupplier, titles, rows, "1"), (TImportCounts{0, 0, 3}));
+  EXPECT_EQ(Import(TMasterTable::mtSupplier, titles, rows, TCoverMode::cmKeep), (TImportCounts{0, 0, 3}));
 }
 
 TEST_P(SupplierImport, TheExportHeadingsStopAtTheFirstWrittenRowOnTheSupplierName) {
@@ -69,7 +69,7 @@ TEST_P(SupplierImport, TheExportHeadingsStopAtTheFirstWrittenRowOnTheSupplierNam
                                                    "電話1",    "電話2",    "廠商地址", "負責人", "給予折扣",
                                                    "交易方式", "稅區分",   "備註"};
   const TImportError error =
-      ImportFailing(TMasterTable::mtSupplier, exportHeadings, {{"S1", "大明"}, {"S2", "小華"}}, "0");
+      ImportFailing(TMasterTable::mtSupplier, exportHeadings, {{"S1", "大明"}, {"S2", "小華"}}, TCoverMode::cmOverwrite);
   EXPECT_STREQ(error.what(), "ADOSupplierQuery: Field '廠商姓名' not found\n工作表第 2 列，欄位「廠商姓名」");
   EXPECT_TRUE(Stored("FactNo").empty());
 }
@@ -83,7 +83,7 @@ TEST_P(CustomerImport, NewAppendedExistingOverwrittenOrLeft) {
   const std::vector<Cell> first = {"C001", "A123456789", "陳小明", "男", "02-1234", "台北市信義路一段", "金卡"};
   const std::vector<Cell> second = {"C001", "A123456789", "陳小明", "男", "02-9999", "新北市", "銀卡"};
   EXPECT_EQ(Import(TMasterTable::mtCustomer, CustomerTitles(), {first}), (TImportCounts{1, 0, 0}));
-  EXPECT_EQ(Import(TMasterTable::mtCustomer, CustomerTitles(), {second}, "1"), (TImportCounts{0, 0, 1}));
+  EXPECT_EQ(Import(TMasterTable::mtCustomer, CustomerTitles(), {second}, TCoverMode::cmKeep), (TImportCounts{0, 0, 1}));
   EXPECT_EQ(Stored(), (Table{{"C001", "A123456789", "陳小明", "男", "02-1234", "台北市信義路一段", "金卡"}}));
   EXPECT_EQ(Import(TMasterTable::mtCustomer, CustomerTitles(), {second}), (TImportCounts{0, 1, 0}));
   EXPECT_EQ(Stored(), (Table{{"C001", "A123456789", "陳小明", "男", "02-9999", "新北市", "銀卡"}}));

@@ -53,8 +53,9 @@ TEST_P(TabSheet, AnItemSheetWithoutItemNumbersFailsAtOpeningAndAtImport) {
               "ADOItemQuery: Field '管理貨號' not found");
     EXPECT_FALSE(sheet.Active());
 
-    EXPECT_EQ(ErrorOf([&] { ImportWorkbookFile(Connection(), "2", TMasterTable::mtItem, path, {}); }),
-              "ADOItemQuery: Field '管理貨號' not found");
+    EXPECT_EQ(
+        ErrorOf([&] { ImportWorkbookFile(Connection(), TDatabaseKind::dkKestaPos, TMasterTable::mtItem, path, {}); }),
+        "ADOItemQuery: Field '管理貨號' not found");
     EXPECT_EQ(Rows("SELECT ItemNo FROM Item"), Table{});
   }
 }
@@ -69,7 +70,7 @@ TEST_P(TabSheet, AnEmptySheetHasNoRowsOnTheOtherTabs) {
     OpenWorkbook(workbook, path);
     OpenTabSheetQuery(sheet, workbook, table);
     EXPECT_EQ(sheet.RecordCount(), 0);
-    EXPECT_EQ(ImportTabSheet(sheet, Connection(), "2", table, {}), TImportCounts{});
+    EXPECT_EQ(ImportTabSheet(sheet, Connection(), TDatabaseKind::dkKestaPos, table, {}), TImportCounts{});
   }
 }
 
@@ -87,15 +88,17 @@ TEST_P(TabSheet, OpenReplacesTheRowsAndImportTakesThemFromTheOpenQuery) {
   OpenWorkbook(workbook, second);
   OpenTabSheetQuery(sheet, workbook, TMasterTable::mtClassify);
   EXPECT_EQ(sheet.RecordCount(), 2);
-  EXPECT_EQ(ImportTabSheet(sheet, Connection(), "2", TMasterTable::mtClassify, {}), (TImportCounts{2, 0, 0}));
+  EXPECT_EQ(ImportTabSheet(sheet, Connection(), TDatabaseKind::dkKestaPos, TMasterTable::mtClassify, {}),
+            (TImportCounts{2, 0, 0}));
   EXPECT_EQ(Rows("SELECT ClsNo FROM Classify ORDER BY ClsNo"), (Table{{"B01"}, {"B02"}}));
   // The query stays open: the same sheet can be imported again.
-  EXPECT_EQ(ImportTabSheet(sheet, Connection(), "2", TMasterTable::mtClassify, {}), (TImportCounts{0, 2, 0}));
+  EXPECT_EQ(ImportTabSheet(sheet, Connection(), TDatabaseKind::dkKestaPos, TMasterTable::mtClassify, {}),
+            (TImportCounts{0, 2, 0}));
 }
 
 TEST_P(TabSheet, ImportOnAClosedSheetQueryFailsWithTheDataLayersError) {
   TQuery sheet("ADOItemQuery");
-  EXPECT_EQ(ErrorOf([&] { ImportTabSheet(sheet, Connection(), "2", TMasterTable::mtItem, {}); }),
+  EXPECT_EQ(ErrorOf([&] { ImportTabSheet(sheet, Connection(), TDatabaseKind::dkKestaPos, TMasterTable::mtItem, {}); }),
             "ADOItemQuery: Cannot perform this operation on a closed dataset");
 }
 
@@ -111,7 +114,7 @@ TEST_P(TabSheet, ItemErrorsNameTheWorkbookRowOnTheFilteredQuery) {
   OpenTabSheetQuery(sheet, workbook, TMasterTable::mtItem);
   ASSERT_EQ(sheet.RecordCount(), 2);
   try {
-    ImportTabSheet(sheet, Connection(), "2", TMasterTable::mtItem, {});
+    ImportTabSheet(sheet, Connection(), TDatabaseKind::dkKestaPos, TMasterTable::mtItem, {});
     FAIL() << "the import did not fail";
   } catch (const TImportError& e) {
     EXPECT_EQ(e.SheetRow(), 6);

@@ -14,7 +14,7 @@ class XlsxImport : public ImportTest {
  protected:
   std::vector<std::vector<std::string>> ImportedItems(const std::string& file) {
     Exec("DELETE FROM Item");
-    const TImportCounts counts = ImportWorkbookFile(Connection(), "2", TMasterTable::mtItem,
+    const TImportCounts counts = ImportWorkbookFile(Connection(), TDatabaseKind::dkKestaPos, TMasterTable::mtItem,
                                                     std::string(TABRIN_TEST_DATA) + "/" + file, TImportOptions{});
     EXPECT_EQ(counts.appended, 200) << file;
     return Rows("SELECT * FROM Item ORDER BY ItemNo");
