@@ -441,97 +441,140 @@ TImportCancelled::TImportCancelled(int lastSheetRow, TImportCounts counts)
       lastSheetRow_(lastSheetRow),
       counts_(counts) {}
 
-TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporterDef& importer,
-                          const TImportOptions& options) {
-  auto sheetRowOf = [&](int recordIndex) {
-    return options.sheetRowOf ? options.sheetRowOf(recordIndex) : recordIndex + 2;
-  };
-  TRowImporter rows(sheet, connection, importer, options.cover);
-  if (options.recorder != nullptr) rows.SetRecorder(options.recorder, sheetRowOf);
-  TBatchTransaction batch(connection, options);
-  TImportCounts counts;
-  TBatchStart batchStart;
+namespace {
+
+// One import of a sheet: its rows in batches, each batch committed when it
+// is due, and the way it ends (done, cancelled, a failing row, the database
+// gone) with the counts of exactly the rows stored.
+class TSheetImport {
+ public:
+  TSheetImport(TQuery& sheet, TConnection& connection, const TImporterDef& importer, const TImportOptions& options)
+      : sheet_(sheet),
+        options_(options),
+        rows_(sheet, connection, importer, options.cover),
+        batch_(connection, options) {
+    if (options.recorder != nullptr) {
+      rows_.SetRecorder(options.recorder, [this](int recordIndex) { return SheetRowOf(recordIndex); });
+    }
+  }
+
+  TImportCounts Run() {
+    sheet_.First();
+    totalRows_ = sheet_.RecordCount();
+    BeginFirstBatch();
+    while (!sheet_.Eof()) {
+      const int index = sheet_.RecNo();
+      // Between rows: every row so far is complete, so stopping here keeps
+      // exactly the rows handled, as an error at this row would.
+      if (options_.control.CancelRequested()) {
+        CommitBatch();
+        throw TImportCancelled(index > 0 ? SheetRowOf(index - 1) : 0, counts_);
+      }
+      ImportRow(index);
+      sheet_.Next();
+      if (batch_.Due()) {
+        CommitBatch();
+        batchStart_ = {index + 1, counts_};
+        BeginNextBatch();
+      }
+      Report(index + 1);
+    }
+    CommitBatch();
+    Report(totalRows_);
+    return counts_;
+  }
+
+ private:
+  int SheetRowOf(int recordIndex) const {
+    return options_.sheetRowOf ? options_.sheetRowOf(recordIndex) : recordIndex + 2;
+  }
+
+  void ImportRow(int index) {
+    try {
+      Count(rows_.ImportCurrentRow(), counts_);
+    } catch (const TDatabaseUnavailableError& e) {
+      throw Unavailable(e);
+    } catch (const std::exception& e) {
+      throw Fail(index, e.what(), std::string(rows_.CurrentColumn()));
+    }
+  }
+
+  void BeginFirstBatch() {
+    try {
+      batch_.Begin();
+    } catch (const TDatabaseUnavailableError& e) {
+      throw Unavailable(e);
+    }
+  }
+
+  // A batch after the first begins where the last one ended: a failure to
+  // begin names that sheet row.
+  void BeginNextBatch() {
+    try {
+      batch_.Begin();
+    } catch (const TDatabaseUnavailableError& e) {
+      throw Unavailable(e);
+    } catch (const std::exception& e) {
+      throw TImportError(e.what(), SheetRowOf(batchStart_.recordIndex), {}, batchStart_.counts);
+    }
+  }
+
+  void CommitBatch() {
+    try {
+      batch_.Commit();
+    } catch (const TDatabaseUnavailableError& e) {
+      throw Unavailable(e);
+    } catch (const std::exception& e) {
+      throw TImportError(e.what(), SheetRowOf(batchStart_.recordIndex), {}, batchStart_.counts);
+    }
+  }
 
   // Stops the import at the failing row: every earlier row stays stored, the
   // failing one does not.  Inside the caller's own transaction nothing is
   // rolled back or committed here; the caller decides.
-  auto fail = [&](int failedIndex, const std::string& cause, std::string column) -> TImportError {
-    rows.CancelEdit();
-    if (batch.Owned()) {
+  TImportError Fail(int failedIndex, const std::string& cause, std::string column) {
+    rows_.CancelEdit();
+    if (batch_.Owned()) {
       try {
-        counts = ReplayBatchBefore(failedIndex, sheet, rows, batch, batchStart);
+        counts_ = ReplayBatchBefore(failedIndex, sheet_, rows_, batch_, batchStart_);
       } catch (const TReplayFailure& replay) {
-        return TImportError(replay.cause, sheetRowOf(replay.recordIndex), replay.column, batchStart.counts);
+        return TImportError(replay.cause, SheetRowOf(replay.recordIndex), replay.column, batchStart_.counts);
       }
     }
-    return TImportError(cause, sheetRowOf(failedIndex), std::move(column), counts);
-  };
+    return TImportError(cause, SheetRowOf(failedIndex), std::move(column), counts_);
+  }
 
   // An error of the database as a whole (locked by another program, not
   // writable) is about no sheet row: it names none, and the batch it struck
   // is not stored.
-  auto unavailable = [&](const TDatabaseUnavailableError& error) -> TImportError {
-    rows.CancelEdit();
+  TImportError Unavailable(const TDatabaseUnavailableError& error) {
+    rows_.CancelEdit();
     try {
-      batch.Rollback();
+      batch_.Rollback();
     } catch (const std::exception&) {  // the database is gone; nothing of the batch was stored
     }
-    return TImportError(error.what(), 0, {}, batch.Owned() ? batchStart.counts : counts);
-  };
-
-  sheet.First();
-  const int totalRows = sheet.RecordCount();
-  auto report = [&](int done) {
-    if (options.liveCounts != nullptr) *options.liveCounts = counts;
-    options.control.Report(done, totalRows);
-  };
-  auto commitBatch = [&] {
-    try {
-      batch.Commit();
-    } catch (const TDatabaseUnavailableError& e) {
-      throw unavailable(e);
-    } catch (const std::exception& e) {
-      throw TImportError(e.what(), sheetRowOf(batchStart.recordIndex), {}, batchStart.counts);
-    }
-  };
-
-  try {
-    batch.Begin();
-  } catch (const TDatabaseUnavailableError& e) {
-    throw unavailable(e);
+    return TImportError(error.what(), 0, {}, batch_.Owned() ? batchStart_.counts : counts_);
   }
-  while (!sheet.Eof()) {
-    const int index = sheet.RecNo();
-    // Between rows: every row so far is complete, so stopping here keeps
-    // exactly the rows handled, as an error at this row would.
-    if (options.control.CancelRequested()) {
-      commitBatch();
-      throw TImportCancelled(index > 0 ? sheetRowOf(index - 1) : 0, counts);
-    }
-    try {
-      Count(rows.ImportCurrentRow(), counts);
-    } catch (const TDatabaseUnavailableError& e) {
-      throw unavailable(e);
-    } catch (const std::exception& e) {
-      throw fail(index, e.what(), std::string(rows.CurrentColumn()));
-    }
-    sheet.Next();
-    if (batch.Due()) {
-      commitBatch();
-      try {
-        batchStart = {index + 1, counts};
-        batch.Begin();
-      } catch (const TDatabaseUnavailableError& e) {
-        throw unavailable(e);
-      } catch (const std::exception& e) {
-        throw TImportError(e.what(), sheetRowOf(batchStart.recordIndex), {}, batchStart.counts);
-      }
-    }
-    report(index + 1);
+
+  void Report(int done) {
+    if (options_.liveCounts != nullptr) *options_.liveCounts = counts_;
+    options_.control.Report(done, totalRows_);
   }
-  commitBatch();
-  report(totalRows);
-  return counts;
+
+  TQuery& sheet_;
+  const TImportOptions& options_;
+  TRowImporter rows_;
+  TBatchTransaction batch_;
+  TImportCounts counts_;
+  TBatchStart batchStart_;
+  int totalRows_ = 0;
+};
+
+}  // namespace
+
+TImportCounts ImportSheet(TQuery& sheet, TConnection& connection, const TImporterDef& importer,
+                          const TImportOptions& options) {
+  return TSheetImport(sheet, connection, importer, options).Run();
 }
 
 namespace detail {
