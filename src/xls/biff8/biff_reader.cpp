@@ -5,6 +5,7 @@
 
 #include "text/encoding.h"
 #include "xls/cfb/compound_file_reader.h"
+#include "xls/model/little_endian.h"
 
 namespace tabrin::detail {
 
@@ -39,8 +40,8 @@ TBiffRecordCursor::TBiffRecordCursor(std::string_view stream, std::size_t offset
 
 std::string_view TBiffRecordCursor::NextRaw(std::uint16_t& type) {
   if (stream_.size() - offset_ < 4) throw TDamagedDocument("the workbook stream ends inside a record");
-  type = U16At(stream_, offset_);
-  const std::size_t length = U16At(stream_, offset_ + 2);
+  type = GetU16(stream_.data() + offset_);
+  const std::size_t length = GetU16(stream_.data() + offset_ + 2);
   if (stream_.size() - offset_ - 4 < length) throw TDamagedDocument("the workbook stream ends inside a record");
   const std::string_view body = stream_.substr(offset_ + 4, length);
   offset_ += 4 + length;
@@ -51,7 +52,7 @@ TBiffRecord TBiffRecordCursor::Next() {
   TBiffRecord record;
   record.body = NextRaw(record.type);
   continues_.clear();
-  while (stream_.size() - offset_ >= 4 && U16At(stream_, offset_) == biff::kContinue) {
+  while (stream_.size() - offset_ >= 4 && GetU16(stream_.data() + offset_) == biff::kContinue) {
     std::uint16_t type = 0;
     continues_.push_back(NextRaw(type));
   }
@@ -87,7 +88,7 @@ std::uint8_t TBiffBodyReader::U8() {
 
 std::uint16_t TBiffBodyReader::U16() {
   if (piece_.size() - at_ >= 2) {
-    const std::uint16_t value = U16At(piece_, at_);
+    const std::uint16_t value = GetU16(piece_.data() + at_);
     at_ += 2;
     return value;
   }
@@ -200,16 +201,6 @@ void AppendRichExtendedString(TBiffBodyReader& reader, std::string& out) {
   reader.AppendUnicodeChars(out, count, (options & 0x01) != 0);
   reader.Skip(4 * runs);
   reader.Skip(phoneticBytes);
-}
-
-double DecodeRk(std::uint32_t rk) {
-  double value = 0;
-  if ((rk & 0x02) != 0) {
-    value = static_cast<double>(static_cast<std::int32_t>(rk) >> 2);
-  } else {
-    value = std::bit_cast<double>(static_cast<std::uint64_t>(rk & 0xFFFFFFFC) << 32);
-  }
-  return (rk & 0x01) != 0 ? value / 100 : value;
 }
 
 bool IsBuiltInDateFormat(std::uint16_t index) {

@@ -1,8 +1,8 @@
 #pragma once
 // The record level of a workbook stream (BIFF5 and BIFF8): records with the
 // CONTINUE records that carry their overflow, little-endian values read with
-// bounds checks, the texts of both versions, RK numbers and the number
-// formats that make a number a date-time.
+// bounds checks, the texts of both versions and the number formats that
+// make a number a date-time.
 #include <cstdint>
 #include <span>
 #include <string>
@@ -45,12 +45,6 @@ constexpr std::uint16_t kVersionBiff8 = 0x0600;
 constexpr std::uint16_t kGlobalsSubstream = 0x0005;
 constexpr std::uint16_t kWorksheetSubstream = 0x0010;
 }  // namespace biff
-
-// The little-endian 16-bit value at `at` (the caller checks the bounds).
-inline std::uint16_t U16At(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                    static_cast<unsigned char>(bytes[at + 1]) << 8);
-}
 
 struct TBiffRecord {
   std::uint16_t type = 0;
@@ -109,10 +103,6 @@ class TBiffBodyReader {
 std::string ReadUnicodeString(TBiffBodyReader& reader, int countBytes);
 // Appends a BIFF8 shared-string-table entry (XLUnicodeRichExtendedString).
 void AppendRichExtendedString(TBiffBodyReader& reader, std::string& out);
-
-// RK: a number packed in 32 bits (an integer or the top of a double,
-// optionally divided by 100).
-double DecodeRk(std::uint32_t rk);
 
 // Whether a number format shows a date, a time or both.
 bool IsDateFormatCode(std::string_view code);

@@ -8,11 +8,11 @@
 // is checked: a short one raises TabrinError("Error writing output file").
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 #include <vector>
 
 #include "xls/biff8/xls_stream.h"
+#include "xls/model/little_endian.h"
 
 namespace tabrin {
 
@@ -89,29 +89,6 @@ inline constexpr std::size_t kMaxRecordBody = 8224;
 // Record objects continue their bodies at this size.
 inline constexpr std::size_t kRecordObjectSplit = 8220;
 }  // namespace biff
-
-// Little-endian stores into a byte block.
-inline void PutU8(std::uint8_t* at, std::uint8_t v) { at[0] = v; }
-inline void PutU16(std::uint8_t* at, std::uint16_t v) {
-  at[0] = static_cast<std::uint8_t>(v);
-  at[1] = static_cast<std::uint8_t>(v >> 8);
-}
-inline void PutU32(std::uint8_t* at, std::uint32_t v) {
-  PutU16(at, static_cast<std::uint16_t>(v));
-  PutU16(at + 2, static_cast<std::uint16_t>(v >> 16));
-}
-inline void PutDouble(std::uint8_t* at, double v) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &v, sizeof bits);
-  PutU32(at, static_cast<std::uint32_t>(bits));
-  PutU32(at + 4, static_cast<std::uint32_t>(bits >> 32));
-}
-inline std::uint16_t GetU16(const std::uint8_t* at) {
-  return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
-}
-inline std::uint32_t GetU32(const std::uint8_t* at) {
-  return GetU16(at) | (static_cast<std::uint32_t>(GetU16(at + 2)) << 16);
-}
 
 namespace detail {
 // BOF body (16 bytes) of the globals (type 0x0005) or a worksheet (0x0010).

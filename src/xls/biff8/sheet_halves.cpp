@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "xls/biff8/biff_reader.h"
+#include "xls/model/little_endian.h"
 
 namespace tabrin::detail {
 
@@ -33,8 +34,8 @@ bool IsCellRecord(std::uint16_t type) {
 // record would start.
 bool LooksLikeCellAreaRecord(std::string_view records, std::size_t at, std::size_t end, std::size_t& next) {
   if (at > end || end - at < 4) return false;
-  const std::uint16_t type = U16At(records, at);
-  const std::size_t length = U16At(records, at + 2);
+  const std::uint16_t type = GetU16(records.data() + at);
+  const std::size_t length = GetU16(records.data() + at + 2);
   if (end - at - 4 < length) return false;
   bool fits = false;
   switch (type) {
@@ -51,7 +52,7 @@ bool LooksLikeCellAreaRecord(std::string_view records, std::size_t at, std::size
     case biff::kDbCell: fits = length >= 4 && length % 2 == 0; break;
     default: break;
   }
-  if (fits && IsCellRecord(type) && U16At(records, at + 6) > kLastColumn) fits = false;
+  if (fits && IsCellRecord(type) && GetU16(records.data() + at + 6) > kLastColumn) fits = false;
   next = at + 4 + length;
   return fits;
 }
@@ -63,11 +64,11 @@ std::size_t NextRowStart(std::string_view records, std::size_t at, std::size_t e
   bool anyCell = false;
   std::uint16_t lastRow = 0;
   while (at <= end && end - at >= 4) {
-    const std::uint16_t type = U16At(records, at);
-    const std::size_t length = U16At(records, at + 2);
+    const std::uint16_t type = GetU16(records.data() + at);
+    const std::size_t length = GetU16(records.data() + at + 2);
     if (end - at - 4 < length || type == biff::kBof || type == biff::kEof) return 0;
     if (IsCellRecord(type) && length >= 2) {
-      const std::uint16_t row = U16At(records, at + 4);
+      const std::uint16_t row = GetU16(records.data() + at + 4);
       if (anyCell && row != lastRow) return at;
       anyCell = true;
       lastRow = row;

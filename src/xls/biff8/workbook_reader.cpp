@@ -18,6 +18,7 @@
 #include "xls/biff8/biff_reader.h"
 #include "xls/cfb/compound_file_reader.h"
 #include "xls/model/large_block.h"
+#include "xls/model/little_endian.h"
 #include "xls/biff8/sheet_halves.h"
 #include "xls/model/worksheet_builder.h"
 
@@ -56,8 +57,7 @@ void RejectOtherFormats(std::string_view bytes, const std::string& name) {
     Fail("'%s' is a ZIP archive, not a workbook; %s", {name, kOnlyXls});
   }
   if (bytes.size() >= 4) {
-    const auto type = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) |
-                                                 static_cast<unsigned char>(bytes[1]) << 8);
+    const std::uint16_t type = GetU16(bytes.data());
     const char* version = type == biff::kBofBiff2 ? "2.1" : type == biff::kBofBiff3 ? "3.0"
                         : type == biff::kBofBiff4 ? "4.0" : nullptr;
     if (version != nullptr && (bytes[2] == 4 || bytes[2] == 6 || bytes[2] == 8) && bytes[3] == 0) {
@@ -189,10 +189,8 @@ TWorkbookReader::TStreamBytes TWorkbookReader::ReadGlobalsBytes() const {
     const std::string_view bytes = globals.View();
     std::size_t at = 0;
     while (bytes.size() - at >= 4) {
-      const auto type = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                                   static_cast<unsigned char>(bytes[at + 1]) << 8);
-      const std::size_t body = static_cast<unsigned char>(bytes[at + 2]) |
-                               static_cast<std::size_t>(static_cast<unsigned char>(bytes[at + 3])) << 8;
+      const std::uint16_t type = GetU16(bytes.data() + at);
+      const std::size_t body = GetU16(bytes.data() + at + 2);
       if (bytes.size() - at - 4 < body) break;
       at += 4 + body;
       if (type == biff::kEof) {
@@ -515,13 +513,8 @@ bool TWorkbookReader::ReadCellRecords(TBiffRecordCursor& cursor, const TReadingS
     }
     // The common cell records, whole in their own body, are read in place.
     const std::string_view fixed = record.continues.empty() ? record.body : std::string_view();
-    const auto u16At = [&](std::size_t at) {
-      return static_cast<std::uint16_t>(static_cast<unsigned char>(fixed[at]) |
-                                        static_cast<unsigned char>(fixed[at + 1]) << 8);
-    };
-    const auto u32At = [&](std::size_t at) {
-      return static_cast<std::uint32_t>(u16At(at)) | static_cast<std::uint32_t>(u16At(at + 2)) << 16;
-    };
+    const auto u16At = [&](std::size_t at) { return GetU16(fixed.data() + at); };
+    const auto u32At = [&](std::size_t at) { return GetU32(fixed.data() + at); };
     if (record.type == biff::kLabelSst && fixed.size() >= 10) {
       const std::uint32_t index = u32At(6);
       if (index >= sharedCount) throw TDamagedDocument("a cell refers to a shared text that does not exist");
@@ -530,9 +523,7 @@ bool TWorkbookReader::ReadCellRecords(TBiffRecordCursor& cursor, const TReadingS
       continue;
     }
     if (record.type == biff::kNumber && fixed.size() >= 14) {
-      double value;
-      std::memcpy(&value, fixed.data() + 6, sizeof value);
-      addNumber(u16At(0), u16At(2), u16At(4), value);
+      addNumber(u16At(0), u16At(2), u16At(4), GetF64(fixed.data() + 6));
       pendingString = false;
       continue;
     }

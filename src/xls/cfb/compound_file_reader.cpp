@@ -12,6 +12,7 @@
 #include "text/ascii.h"
 #include "text/encoding.h"
 #include "text/format.h"
+#include "xls/model/little_endian.h"
 
 namespace tabrin::detail {
 
@@ -25,19 +26,6 @@ constexpr std::size_t kHeaderSize = 512;
 constexpr std::size_t kEntrySize = 128;
 constexpr unsigned kMiniSectorShift = 6;
 constexpr unsigned char kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-
-std::uint16_t U16(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                    static_cast<unsigned char>(bytes[at + 1]) << 8);
-}
-
-std::uint32_t U32(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint32_t>(U16(bytes, at)) | static_cast<std::uint32_t>(U16(bytes, at + 2)) << 16;
-}
-
-std::uint64_t U64(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint64_t>(U32(bytes, at)) | static_cast<std::uint64_t>(U32(bytes, at + 4)) << 32;
-}
 
 [[noreturn]] void Damaged(std::string_view pattern, std::initializer_list<MessageArg> args = {}) {
   throw TDamagedDocument(FormatMessage(pattern, args));
@@ -128,8 +116,8 @@ void TCompoundFileReader::Open() {
 }
 
 void TCompoundFileReader::ReadHeader() {
-  const std::uint16_t major = U16(header_, 0x1A);
-  sectorShift_ = U16(header_, 0x1E);
+  const std::uint16_t major = GetU16(header_.data() + 0x1A);
+  sectorShift_ = GetU16(header_.data() + 0x1E);
   if (major == 3 && sectorShift_ == 9) {
     version4_ = false;
   } else if (major == 4 && sectorShift_ == 12) {
@@ -138,14 +126,14 @@ void TCompoundFileReader::ReadHeader() {
     Damaged("unknown container version %d with sector shift %d", {static_cast<int>(major), static_cast<int>(sectorShift_)});
   }
   sectorSize_ = std::size_t{1} << sectorShift_;
-  if (U16(header_, 0x20) != kMiniSectorShift) Damaged("unknown mini sector size");
-  fatSectorCount_ = U32(header_, 0x2C);
-  firstDirectorySector_ = U32(header_, 0x30);
-  miniCutoff_ = U32(header_, 0x38);
-  firstMiniFatSector_ = U32(header_, 0x3C);
-  miniFatSectorCount_ = U32(header_, 0x40);
-  firstDifatSector_ = U32(header_, 0x44);
-  difatSectorCount_ = U32(header_, 0x48);
+  if (GetU16(header_.data() + 0x20) != kMiniSectorShift) Damaged("unknown mini sector size");
+  fatSectorCount_ = GetU32(header_.data() + 0x2C);
+  firstDirectorySector_ = GetU32(header_.data() + 0x30);
+  miniCutoff_ = GetU32(header_.data() + 0x38);
+  firstMiniFatSector_ = GetU32(header_.data() + 0x3C);
+  miniFatSectorCount_ = GetU32(header_.data() + 0x40);
+  firstDifatSector_ = GetU32(header_.data() + 0x44);
+  difatSectorCount_ = GetU32(header_.data() + 0x48);
 }
 
 std::string TCompoundFileReader::Sector(std::uint32_t index, std::size_t length) const {
@@ -167,7 +155,7 @@ void TCompoundFileReader::ReadFat() {
   std::vector<std::uint32_t> fatSectors;
   fatSectors.reserve(fatSectorCount_);
   for (std::size_t i = 0; i < 109 && fatSectors.size() < fatSectorCount_; ++i) {
-    fatSectors.push_back(U32(header_, 0x4C + 4 * i));
+    fatSectors.push_back(GetU32(header_.data() + 0x4C + 4 * i));
   }
   const std::size_t perDifatSector = sectorSize_ / 4 - 1;
   std::uint32_t next = firstDifatSector_;
@@ -177,16 +165,16 @@ void TCompoundFileReader::ReadFat() {
     seen[next] = true;
     const std::string difat = Sector(next, sectorSize_);
     for (std::size_t i = 0; i < perDifatSector && fatSectors.size() < fatSectorCount_; ++i) {
-      fatSectors.push_back(U32(difat, 4 * i));
+      fatSectors.push_back(GetU32(difat.data() + 4 * i));
     }
-    next = U32(difat, 4 * perDifatSector);
+    next = GetU32(difat.data() + 4 * perDifatSector);
   }
 
   const std::size_t perSector = sectorSize_ / 4;
   fat_.reserve(fatSectors.size() * perSector);
   for (const std::uint32_t sector : fatSectors) {
     const std::string entries = Sector(sector, sectorSize_);
-    for (std::size_t i = 0; i < perSector; ++i) fat_.push_back(U32(entries, 4 * i));
+    for (std::size_t i = 0; i < perSector; ++i) fat_.push_back(GetU32(entries.data() + 4 * i));
   }
 }
 
@@ -242,22 +230,22 @@ void TCompoundFileReader::ReadDirectory() {
     for (std::size_t i = 0; i < perSector; ++i) {
       const std::string_view raw = std::string_view(block).substr(i * kEntrySize, kEntrySize);
       TDirectoryEntry entry;
-      const std::size_t nameBytes = std::min<std::size_t>(U16(raw, 0x40), 64);
+      const std::size_t nameBytes = std::min<std::size_t>(GetU16(raw.data() + 0x40), 64);
       std::u16string name;
       for (std::size_t at = 0; at + 1 < nameBytes; at += 2) {
-        const char16_t unit = U16(raw, at);
+        const char16_t unit = GetU16(raw.data() + at);
         if (unit == 0) break;
         name += unit;
       }
       entry.name = Utf16ToUtf8(name);
       entry.type = static_cast<std::uint8_t>(raw[0x42]);
-      entry.left = U32(raw, 0x44);
-      entry.right = U32(raw, 0x48);
-      entry.child = U32(raw, 0x4C);
-      entry.start = U32(raw, 0x74);
+      entry.left = GetU32(raw.data() + 0x44);
+      entry.right = GetU32(raw.data() + 0x48);
+      entry.child = GetU32(raw.data() + 0x4C);
+      entry.start = GetU32(raw.data() + 0x74);
       // Version 3 files keep only 32 bits of size; some writers leave
       // garbage in the high half.
-      entry.size = version4_ ? U64(raw, 0x78) : U32(raw, 0x78);
+      entry.size = version4_ ? GetU64(raw.data() + 0x78) : GetU32(raw.data() + 0x78);
       entries_.push_back(std::move(entry));
     }
   }
@@ -272,7 +260,7 @@ void TCompoundFileReader::ReadMiniFat() {
   miniFat_.reserve(chain.size() * perSector);
   for (const std::uint32_t sector : chain) {
     const std::string entries = Sector(sector, sectorSize_);
-    for (std::size_t i = 0; i < perSector; ++i) miniFat_.push_back(U32(entries, 4 * i));
+    for (std::size_t i = 0; i < perSector; ++i) miniFat_.push_back(GetU32(entries.data() + 4 * i));
   }
 }
 

@@ -13,6 +13,7 @@
 
 #include "text/error.h"
 #include "xls/biff8/biff_record.h"
+#include "xls/model/little_endian.h"
 
 namespace tabrin {
 namespace {
