@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "text/encoding.h"
+#include "xls/biff8/record_numbers.h"
 #include "xls/cfb/compound_file_reader.h"
 #include "xls/model/little_endian.h"
 

@@ -11,41 +11,6 @@
 
 namespace tabrin::detail {
 
-namespace biff {
-constexpr std::uint16_t kFormula = 0x0006;
-constexpr std::uint16_t kEof = 0x000A;
-constexpr std::uint16_t kDateMode = 0x0022;
-constexpr std::uint16_t kFilePass = 0x002F;
-constexpr std::uint16_t kContinue = 0x003C;
-constexpr std::uint16_t kCodePage = 0x0042;
-constexpr std::uint16_t kBoundSheet = 0x0085;
-constexpr std::uint16_t kMulRk = 0x00BD;
-constexpr std::uint16_t kMulBlank = 0x00BE;
-constexpr std::uint16_t kRString = 0x00D6;
-constexpr std::uint16_t kDbCell = 0x00D7;
-constexpr std::uint16_t kXf = 0x00E0;
-constexpr std::uint16_t kSst = 0x00FC;
-constexpr std::uint16_t kLabelSst = 0x00FD;
-constexpr std::uint16_t kBlank = 0x0201;
-constexpr std::uint16_t kNumber = 0x0203;
-constexpr std::uint16_t kLabel = 0x0204;
-constexpr std::uint16_t kBoolErr = 0x0205;
-constexpr std::uint16_t kString = 0x0207;
-constexpr std::uint16_t kRow = 0x0208;
-constexpr std::uint16_t kRk = 0x027E;
-constexpr std::uint16_t kFormat = 0x041E;
-constexpr std::uint16_t kBof = 0x0809;
-// Beginnings of Excel 2.x, 3.0 and 4.0 streams.
-constexpr std::uint16_t kBofBiff2 = 0x0009;
-constexpr std::uint16_t kBofBiff3 = 0x0209;
-constexpr std::uint16_t kBofBiff4 = 0x0409;
-
-constexpr std::uint16_t kVersionBiff5 = 0x0500;
-constexpr std::uint16_t kVersionBiff8 = 0x0600;
-constexpr std::uint16_t kGlobalsSubstream = 0x0005;
-constexpr std::uint16_t kWorksheetSubstream = 0x0010;
-}  // namespace biff
-
 struct TBiffRecord {
   std::uint16_t type = 0;
   std::string_view body;

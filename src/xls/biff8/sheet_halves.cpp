@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "xls/biff8/biff_reader.h"
+#include "xls/biff8/record_numbers.h"
 #include "xls/model/little_endian.h"
 
 namespace tabrin::detail {

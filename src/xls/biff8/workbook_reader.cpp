@@ -16,6 +16,7 @@
 #include "text/error.h"
 #include "text/format.h"
 #include "xls/biff8/biff_reader.h"
+#include "xls/biff8/record_numbers.h"
 #include "xls/cfb/compound_file_reader.h"
 #include "xls/model/large_block.h"
 #include "xls/model/little_endian.h"
@@ -30,7 +31,6 @@ using detail::TBiffBodyReader;
 using detail::TBiffRecord;
 using detail::TBiffRecordCursor;
 using detail::TDamagedDocument;
-namespace biff = detail::biff;
 
 constexpr int kLastColumn = 255;  // IV: the last column of these workbooks
 
@@ -629,7 +629,7 @@ bool TWorkbookReader::ReadCellRecords(TBiffRecordCursor& cursor, const TReadingS
       default:
         // Shared-formula, array and table records may stand between a
         // formula and its STRING record; everything else ends the wait.
-        if (record.type == 0x04BC || record.type == 0x0221 || record.type == 0x0236) continue;
+        if (record.type == biff::kShrFmla || record.type == biff::kArray || record.type == biff::kTable) continue;
         break;
     }
     pendingString = false;
