@@ -17,6 +17,7 @@
 #include "text/format.h"
 #include "xls/biff8/biff_reader.h"
 #include "xls/biff8/record_numbers.h"
+#include "xls/cfb/compound_file_format.h"
 #include "xls/cfb/compound_file_reader.h"
 #include "xls/model/large_block.h"
 #include "xls/model/little_endian.h"
@@ -72,10 +73,6 @@ constexpr std::uint64_t kLargestWorkbook = std::uint64_t{4} << 30;
 // Enough of a file's start to tell what else it is.
 constexpr std::size_t kHeadBytes = 64 * 1024;
 
-bool IsCompoundDocument(std::string_view head) {
-  return StartsWith(head, std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
-}
-
 std::string JoinQuoted(const std::vector<std::string>& names) {
   std::string out;
   for (const std::string& name : names) {
@@ -103,7 +100,7 @@ TWorkbookReader TWorkbookReader::OpenFile(const std::string& path) {
   auto file = std::make_unique<const detail::TFileBytes>(path);
   const std::string head = file->Head(kHeadBytes);
   RejectOtherFormats(head, path);
-  if (!IsCompoundDocument(head)) Fail("'%s' is not an Excel workbook (.xls, .xlsx)", {path});
+  if (!StartsWith(head, cfb::kSignature)) Fail("'%s' is not an Excel workbook (.xls, .xlsx)", {path});
   if (file->Size() > kLargestWorkbook) {
     Fail("'%s' is %s MB, larger than any Excel 97-2003 workbook can be; %s",
          {path, std::to_string(file->Size() >> 20), kOnlyXls});
