@@ -49,8 +49,8 @@ std::string_view TBiffRecordCursor::NextRaw(std::uint16_t& type) {
   return body;
 }
 
-TBiffRecord TBiffRecordCursor::Next() {
-  TBiffRecord record;
+TBiffRecordView TBiffRecordCursor::Next() {
+  TBiffRecordView record;
   record.body = NextRaw(record.type);
   continues_.clear();
   while (stream_.size() - offset_ >= 4 && GetU16(stream_.data() + offset_) == biff::kContinue) {

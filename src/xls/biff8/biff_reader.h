@@ -11,7 +11,10 @@
 
 namespace tabrin::detail {
 
-struct TBiffRecord {
+// A record as it lies in the stream being read (the writer's records, which
+// own their bytes, are TbiffRecord).  The list of its CONTINUE bodies is the
+// cursor's, and lasts until the cursor reads the next record.
+struct TBiffRecordView {
   std::uint16_t type = 0;
   std::string_view body;
   // The CONTINUE records that follow it, in order.
@@ -25,7 +28,7 @@ class TBiffRecordCursor {
   TBiffRecordCursor(std::string_view stream, std::size_t offset);
   bool AtEnd() const { return offset_ >= stream_.size(); }
   std::size_t Offset() const { return offset_; }
-  TBiffRecord Next();
+  TBiffRecordView Next();
 
  private:
   std::string_view NextRaw(std::uint16_t& type);
@@ -40,7 +43,7 @@ class TBiffRecordCursor {
 class TBiffBodyReader {
  public:
   explicit TBiffBodyReader(std::string_view body, std::span<const std::string_view> continues = {});
-  explicit TBiffBodyReader(const TBiffRecord& record) : TBiffBodyReader(record.body, record.continues) {}
+  explicit TBiffBodyReader(const TBiffRecordView& record) : TBiffBodyReader(record.body, record.continues) {}
 
   std::uint8_t U8();
   std::uint16_t U16();

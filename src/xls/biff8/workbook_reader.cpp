@@ -29,7 +29,7 @@ namespace tabrin {
 namespace {
 
 using detail::TBiffBodyReader;
-using detail::TBiffRecord;
+using detail::TBiffRecordView;
 using detail::TBiffRecordCursor;
 using detail::TDamagedDocument;
 
@@ -214,7 +214,7 @@ std::string TWorkbookReader::DecodeBytes(std::string_view bytes) const {
 void TWorkbookReader::ReadGlobals(std::string_view stream) {
   TBiffRecordCursor cursor(stream, 0);
   if (cursor.AtEnd()) throw TDamagedDocument("the workbook stream is empty");
-  const TBiffRecord bof = cursor.Next();
+  const TBiffRecordView bof = cursor.Next();
   if (bof.type == biff::kBofBiff2 || bof.type == biff::kBofBiff3 || bof.type == biff::kBofBiff4) {
     Fail("'%s' is an Excel 4.0 or older workbook; %s", {displayName_, kOnlyXls});
   }
@@ -236,7 +236,7 @@ void TWorkbookReader::ReadGlobals(std::string_view stream) {
   std::vector<std::string> rawSheetNames;  // BIFF5 names wait for the code page
   bool ended = false;
   while (!cursor.AtEnd() && !ended) {
-    const TBiffRecord record = cursor.Next();
+    const TBiffRecordView record = cursor.Next();
     TBiffBodyReader body(record);
     switch (record.type) {
       case biff::kEof:
@@ -383,7 +383,7 @@ TWorksheet TWorkbookReader::ReadSheetRecords(const std::string& name, std::uint3
 
 void TWorkbookReader::ReadCells(std::string_view stream, std::size_t sheetBytes, detail::TWorksheetBuilder& sheetCells) const {
   TBiffRecordCursor cursor(stream, 0);
-  const TBiffRecord bof = cursor.Next();
+  const TBiffRecordView bof = cursor.Next();
   if (bof.type != biff::kBof || bof.body.size() < 4) {
     throw TDamagedDocument("a sheet does not start where the workbook says");
   }
@@ -491,7 +491,7 @@ bool TWorkbookReader::ReadCellRecords(TBiffRecordCursor& cursor, const TReadingS
   for (;;) {
     if (cursor.Offset() >= stopAt.offset.load(std::memory_order_relaxed)) return false;
     if (cursor.AtEnd()) throw TDamagedDocument("a sheet ends before its last record");
-    const TBiffRecord record = cursor.Next();
+    const TBiffRecordView record = cursor.Next();
     TBiffBodyReader body(record);
     if (record.type == biff::kBof) {
       ++nesting;
