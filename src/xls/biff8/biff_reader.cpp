@@ -12,8 +12,6 @@ namespace tabrin::detail {
 
 namespace {
 
-[[noreturn]] void RecordEndsEarly() { throw TDamagedDocument("a record ends before its data"); }
-
 void AppendUtf16Unit(std::string& out, char16_t unit, char16_t& pendingHigh) {
   if (pendingHigh != 0) {
     const char16_t high = pendingHigh;
@@ -36,6 +34,8 @@ void AppendUtf16Unit(std::string& out, char16_t unit, char16_t& pendingHigh) {
 }
 
 }  // namespace
+
+void RaiseRecordEndsEarly() { throw TDamagedDocument("a record ends before its data"); }
 
 TBiffRecordCursor::TBiffRecordCursor(std::string_view stream, std::size_t offset) : stream_(stream), offset_(offset) {}
 
@@ -82,7 +82,7 @@ bool TBiffBodyReader::AtEnd() const {
 
 std::uint8_t TBiffBodyReader::U8() {
   while (at_ >= piece_.size()) {
-    if (!NextPiece()) RecordEndsEarly();
+    if (!NextPiece()) RaiseRecordEndsEarly();
   }
   return static_cast<std::uint8_t>(piece_[at_++]);
 }
@@ -111,7 +111,7 @@ double TBiffBodyReader::F64() {
 void TBiffBodyReader::Skip(std::size_t count) {
   while (count > 0) {
     while (at_ >= piece_.size()) {
-      if (!NextPiece()) RecordEndsEarly();
+      if (!NextPiece()) RaiseRecordEndsEarly();
     }
     const std::size_t step = std::min(count, piece_.size() - at_);
     at_ += step;
@@ -123,7 +123,7 @@ std::string TBiffBodyReader::Bytes(std::size_t count) {
   std::string out;
   while (out.size() < count) {
     while (at_ >= piece_.size()) {
-      if (!NextPiece()) RecordEndsEarly();
+      if (!NextPiece()) RaiseRecordEndsEarly();
     }
     const std::size_t step = std::min(count - out.size(), piece_.size() - at_);
     out.append(piece_.substr(at_, step));
@@ -136,14 +136,14 @@ void TBiffBodyReader::AppendUnicodeChars(std::string& out, std::size_t count, bo
   char16_t pendingHigh = 0;
   while (count > 0) {
     if (at_ >= piece_.size()) {
-      if (!NextPiece()) RecordEndsEarly();
+      if (!NextPiece()) RaiseRecordEndsEarly();
       // A text split over records: the continuation restates its width.
       highByte = (U8() & 0x01) != 0;
       continue;
     }
     const std::size_t width = highByte ? 2 : 1;
     const std::size_t available = std::min(count, (piece_.size() - at_) / width);
-    if (available == 0) RecordEndsEarly();  // half a character at the end of a record
+    if (available == 0) RaiseRecordEndsEarly();  // half a character at the end of a record
     const char* data = piece_.data() + at_;
     if (highByte) {
       for (std::size_t i = 0; i < available; ++i) {

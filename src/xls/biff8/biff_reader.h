@@ -66,6 +66,19 @@ class TBiffBodyReader {
   std::span<const std::string_view> rest_;
 };
 
+// The first `size` bytes of a record's data: its own body when that holds
+// them (a cell record's body always holds its fields but in unusual files),
+// else the same bytes gathered into `spare` across the CONTINUE records
+// after it.  Raises TDamagedDocument when the record's data is shorter.
+inline std::string_view LeadingBytes(const TBiffRecordView& record, std::size_t size, std::string& spare) {
+  if (record.body.size() >= size) return record.body;
+  spare = TBiffBodyReader(record).Bytes(size);
+  return spare;
+}
+
+// Raises TDamagedDocument for a record shorter than its fields.
+[[noreturn]] void RaiseRecordEndsEarly();
+
 // BIFF8 string with a 1- or 2-byte character count and an option byte
 // (rich-text runs and phonetic blocks are skipped).
 std::string ReadUnicodeString(TBiffBodyReader& reader, int countBytes);

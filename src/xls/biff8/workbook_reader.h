@@ -78,7 +78,6 @@ class TWorkbookReader {
   TStreamBytes ReadGlobalsBytes() const;
   void ReadGlobals(std::string_view stream);
   std::string DecodeBytes(std::string_view bytes) const;
-  bool IsDateXf(std::uint16_t xf) const;
   TWorksheet ReadSheetRecords(const std::string& name, std::uint32_t offset) const;
   // records: the workbook stream from the sheet's BOF on; its own records
   // take at most the first sheetBytes.
@@ -98,6 +97,7 @@ class TWorkbookReader {
   struct alignas(64) TReadingStop {
     std::atomic<std::size_t> offset{kReadToTheEnd};
   };
+  class TCellDecoder;
   // Reads cell records from the cursor on: true after the sheet's EOF, false
   // when the cursor stands at or past stopAt (before the next record).
   bool ReadCellRecords(detail::TBiffRecordCursor& cursor, const TReadingStop& stopAt, TCellReading& reading,
