@@ -2,9 +2,17 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <utility>
 
+#include "xls/biff8/biff_reader.h"
 #include "xls/biff8/record_numbers.h"
 #include "xls/model/little_endian.h"
+#include "xls/model/worksheet_builder.h"
 
 namespace tabrin::detail {
 
@@ -78,7 +86,72 @@ std::size_t NextRowStart(std::string_view records, std::size_t at, std::size_t e
   return 0;
 }
 
+// What the second thread makes of the later half.
+struct TLaterHalf {
+  std::optional<TWorksheetBuilder> cells;  // none: no row start found, or the reading failed
+  bool ended = false;         // read to the sheet's EOF, else stopped:
+  std::size_t stoppedAt = 0;  // before this record,
+  TCellReading reading;       // in this state
+};
+
+// The second thread's work: from the first row start past the middle of the
+// records (published in halfway for the first thread) until told to stop
+// or the sheet ends.
+void ReadLaterHalf(std::string_view records, std::size_t sheetBytes, const std::shared_ptr<const TTextPool>& sharedTexts,
+                   const TCellRecordsReader& readRecords, TReadingStop& halfway, const TReadingStop& stop,
+                   TLaterHalf& later) noexcept {
+  try {
+    const std::size_t start = HalfwayRowStart(records, sheetBytes);
+    if (start == 0) return;
+    halfway.offset.store(start, std::memory_order_relaxed);
+    later.cells.emplace(std::string(), sharedTexts);
+    later.cells->Reserve(PackedCellBound(sheetBytes - start));
+    TBiffRecordCursor cursor(records, start);
+    later.ended = readRecords(cursor, stop, later.reading, *later.cells);
+    later.stoppedAt = cursor.Offset();
+  } catch (...) {
+    // Dropped on purpose: the later half then does not join, and the first
+    // thread reads on straight through from the middle, so that it meets
+    // the same damage itself and reports it as reading straight through
+    // does.
+    later.cells.reset();
+  }
+}
+
+// The second thread reads the records and writes its results into what the
+// first thread holds: however the first thread leaves (an error in its own
+// half included), the second is told to stop at its next record and is
+// joined before any of that goes.
+class TLaterHalfThread {
+ public:
+  TLaterHalfThread(std::thread thread, TReadingStop& stop) : thread_(std::move(thread)), stop_(stop) {}
+  TLaterHalfThread(const TLaterHalfThread&) = delete;
+  TLaterHalfThread& operator=(const TLaterHalfThread&) = delete;
+  ~TLaterHalfThread() { StopAndJoin(); }
+
+  void StopAndJoin() {
+    stop_.offset.store(0, std::memory_order_relaxed);
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  std::thread thread_;
+  TReadingStop& stop_;
+};
+
+// Takes over the later half's cells; false, with nothing changed, when they
+// cannot be (own texts among them, or no room for them).
+bool JoinLaterCells(TWorksheetBuilder& cells, TLaterHalf& later) {
+  try {
+    return later.cells && cells.Join(std::move(*later.cells));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
 }  // namespace
+
+std::size_t PackedCellBound(std::size_t recordBytes) { return recordBytes + recordBytes / 6 + 16; }
 
 std::size_t HalfwayRowStart(std::string_view records, std::size_t sheetBytes) {
   const std::size_t end = std::min(sheetBytes, records.size());
@@ -91,6 +164,46 @@ std::size_t HalfwayRowStart(std::string_view records, std::size_t sheetBytes) {
     if (inStep == kRecordsInStep) return NextRowStart(records, at, end);
   }
   return 0;
+}
+
+// The first thread reads from the start while the second looks for the start
+// of a row past the middle and reads from there into cells of its own.  The
+// second's cells count only if the first, reading from the start, arrives at
+// exactly that record with nothing pending, so that reading straight on
+// would have met the same records in the same state.  Then the second stops
+// where it has got to, its cells join the first's, and the first reads on
+// from there in the state the second left: neither waits for the other,
+// however their shares of the machine fall.  Anything else (the sheet ending
+// first, the first thread past that record before it was found, damage or
+// own texts in the later half) and the first thread reads the rest itself,
+// as it would without the halves, with the same results and messages.
+void ReadCellsInHalves(std::string_view records, std::size_t sheetBytes, TBiffRecordCursor& cursor,
+                       TWorksheetBuilder& cells, const std::shared_ptr<const TTextPool>& sharedTexts,
+                       const TCellRecordsReader& readRecords) {
+  TCellReading reading;
+  const TReadingStop readToTheEnd;
+  TReadingStop halfway;    // kReadToTheEnd until the second thread has found it
+  TReadingStop laterStop;  // 0: stop where you are
+  TLaterHalf later;
+  std::optional<TLaterHalfThread> laterThread;
+  try {
+    std::thread thread(
+        [&] { ReadLaterHalf(records, sheetBytes, sharedTexts, readRecords, halfway, laterStop, later); });
+    laterThread.emplace(std::move(thread), laterStop);
+  } catch (const std::system_error&) {  // no second thread to be had: read straight through
+    readRecords(cursor, readToTheEnd, reading, cells);
+    return;
+  }
+  const bool ended = readRecords(cursor, halfway, reading, cells);
+  laterThread->StopAndJoin();
+  if (ended) return;
+  if (cursor.Offset() == halfway.offset.load(std::memory_order_relaxed) && reading.Clean() &&
+      JoinLaterCells(cells, later)) {
+    if (later.ended) return;
+    cursor = TBiffRecordCursor(records, later.stoppedAt);
+    reading = later.reading;
+  }
+  readRecords(cursor, readToTheEnd, reading, cells);
 }
 
 }  // namespace tabrin::detail

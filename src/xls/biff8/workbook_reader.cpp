@@ -6,7 +6,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <future>
 #include <iterator>
 #include <new>
 #include <system_error>
@@ -336,18 +335,6 @@ TWorksheet TWorkbookReader::ReadSheet(std::string_view name) const {
   }
 }
 
-namespace {
-
-// Room the packed cells of a sheet need at most, for the sheet's records
-// taking recordBytes of the stream, so that they are allocated once without
-// going through the records beforehand.  A cell record packs into fewer bytes
-// than it has, row mark included, except a MULRK: 10 + 6n bytes for n cells
-// give at most 5 + 7n, less than 7/6 of it.  A file whose records run on
-// past that merely makes the cells grow again.
-std::size_t PackedCellBound(std::size_t recordBytes) { return recordBytes + recordBytes / 6 + 16; }
-
-}  // namespace
-
 TWorksheet TWorkbookReader::ReadSheetRecords(const std::string& name, std::uint32_t offset) const {
   detail::TWorksheetBuilder sheetCells(name, sharedStrings_);
   {
@@ -385,74 +372,20 @@ void TWorkbookReader::ReadCells(std::string_view stream, std::size_t sheetBytes,
     if (bofReader.U16() != biff::kWorksheetSubstream) throw TDamagedDocument("a sheet does not start where the workbook says");
   }
   sheetBytes = std::min(sheetBytes, stream.size());
-  sheetCells.Reserve(PackedCellBound(sheetBytes));
+  sheetCells.Reserve(detail::PackedCellBound(sheetBytes));
 
-  TCellReading reading;
-  TReadingStop readToTheEnd;
-  if (biffVersion_ != 8 || splitSheetsFromBytes_ == 0 || sheetBytes < splitSheetsFromBytes_) {
-    ReadCellRecords(cursor, readToTheEnd, reading, sheetCells);
-    return;
-  }
-  // A large sheet is read in two halves at once: a second thread looks for
-  // the start of a row past the middle (detail::HalfwayRowStart) and reads
-  // from there into cells of its own.  They count only if this thread,
-  // reading from the start, arrives at exactly that record with nothing
-  // pending, so that reading straight on would have met the same records in
-  // the same state.  Then the other thread stops where it has got to, its
-  // cells join these, and this thread reads on from there in the state the
-  // other one left: neither waits for the other, however their shares of
-  // the machine fall.  Anything else (the sheet ending first, this thread
-  // past that record before it was found, damage or own texts in the later
-  // half) and this thread reads the rest itself, as it would without the
-  // halves, with the same results and messages.  Only BIFF8 sheets: their
-  // cells read nothing but the workbook's tables.
-  TReadingStop halfway;    // kReadToTheEnd until the other thread has found it
-  TReadingStop laterStop;  // 0: stop where you are
-  struct TLaterHalf {
-    std::optional<detail::TWorksheetBuilder> cells;  // none: no row start found
-    bool ended = false;        // read to the sheet's EOF, else stopped:
-    std::size_t stoppedAt = 0;  // before this record,
-    TCellReading reading;       // in this state
+  const auto readRecords = [this](TBiffRecordCursor& from, const detail::TReadingStop& stop,
+                                  detail::TCellReading& reading, detail::TWorksheetBuilder& cells) {
+    return ReadCellRecords(from, stop, reading, cells);
   };
-  std::future<TLaterHalf> laterHalf;
-  try {
-    laterHalf = std::async(std::launch::async, [&] {
-      TLaterHalf later;
-      const std::size_t start = detail::HalfwayRowStart(stream, sheetBytes);
-      if (start == 0) return later;
-      halfway.offset.store(start, std::memory_order_relaxed);
-      later.cells.emplace(std::string(), sharedStrings_);
-      later.cells->Reserve(PackedCellBound(sheetBytes - start));
-      TBiffRecordCursor laterCursor(stream, start);
-      later.ended = ReadCellRecords(laterCursor, laterStop, later.reading, *later.cells);
-      later.stoppedAt = laterCursor.Offset();
-      return later;
-    });
-  } catch (const std::system_error&) {  // no second thread to be had: read straight through
-    ReadCellRecords(cursor, readToTheEnd, reading, sheetCells);
+  // A large sheet is read in two halves at once.  Only BIFF8 sheets: their
+  // cells read nothing but the workbook's tables.
+  if (biffVersion_ == 8 && splitSheetsFromBytes_ != 0 && sheetBytes >= splitSheetsFromBytes_) {
+    detail::ReadCellsInHalves(stream, sheetBytes, cursor, sheetCells, sharedStrings_, readRecords);
     return;
   }
-  // However this thread leaves (an error in its half too), the other one
-  // stops at its next record rather than reading its half for nothing
-  // while the future waits for it.
-  struct TStopLater {
-    TReadingStop& stop;
-    ~TStopLater() { stop.offset.store(0, std::memory_order_relaxed); }
-  } stopLater{laterStop};
-  const bool ended = ReadCellRecords(cursor, halfway, reading, sheetCells);
-  laterStop.offset.store(0, std::memory_order_relaxed);
-  if (!ended && cursor.Offset() == halfway.offset.load(std::memory_order_relaxed) && reading.Clean()) {
-    try {
-      TLaterHalf later = laterHalf.get();
-      if (later.cells && sheetCells.Join(std::move(*later.cells))) {
-        if (later.ended) return;
-        cursor = TBiffRecordCursor(stream, later.stoppedAt);
-        reading = later.reading;
-      }
-    } catch (...) {  // read on from the middle, to fail as reading straight on fails
-    }
-  }
-  if (!ended) ReadCellRecords(cursor, readToTheEnd, reading, sheetCells);
+  detail::TCellReading reading;
+  readRecords(cursor, detail::TReadingStop(), reading, sheetCells);
 }
 
 // The cells of a sheet's records, added to a builder: one decoder for each
@@ -520,7 +453,7 @@ class TWorkbookReader::TCellDecoder {
 
   // FORMULA: row, column, cell format and the result.  True when the result
   // is a text, which the STRING record after it holds: the cell waits for it.
-  bool Formula(const TBiffRecordView& record, TCellReading& reading) {
+  bool Formula(const TBiffRecordView& record, detail::TCellReading& reading) {
     const std::string_view body = record.body;
     if (body.size() < 14) detail::RaiseRecordEndsEarly();
     const std::uint16_t row = GetU16(body.data()), column = GetU16(body.data() + 2), xf = GetU16(body.data() + 4);
@@ -547,7 +480,7 @@ class TWorkbookReader::TCellDecoder {
   }
 
   // STRING: the text result of the formula whose cell waits for it.
-  void FormulaText(const TBiffRecordView& record, const TCellReading& reading) {
+  void FormulaText(const TBiffRecordView& record, const detail::TCellReading& reading) {
     TBiffBodyReader body(record);
     cells_.AddOwnText(reading.pendingRow, reading.pendingColumn, Text(body));
   }
@@ -607,8 +540,8 @@ class TWorkbookReader::TCellDecoder {
   std::string spare_;  // a record's fields gathered across its CONTINUE records
 };
 
-bool TWorkbookReader::ReadCellRecords(TBiffRecordCursor& cursor, const TReadingStop& stopAt, TCellReading& reading,
-                                      detail::TWorksheetBuilder& sheetCells) const {
+bool TWorkbookReader::ReadCellRecords(TBiffRecordCursor& cursor, const detail::TReadingStop& stopAt,
+                                      detail::TCellReading& reading, detail::TWorksheetBuilder& sheetCells) const {
   TCellDecoder cells(*this, sheetCells);
   for (;;) {
     if (cursor.Offset() >= stopAt.offset.load(std::memory_order_relaxed)) return false;
