@@ -210,108 +210,149 @@ std::string TWorkbookReader::DecodeBytes(std::string_view bytes) const {
   return codePage_ == 950 ? Big5ToUtf8(bytes) : Cp1252ToUtf8(bytes);
 }
 
-void TWorkbookReader::ReadGlobals(std::string_view stream) {
-  TBiffRecordCursor cursor(stream, 0);
-  if (cursor.AtEnd()) throw TDamagedDocument("the workbook stream is empty");
-  const TBiffRecordView bof = cursor.Next();
-  if (bof.type == biff::kBofBiff2 || bof.type == biff::kBofBiff3 || bof.type == biff::kBofBiff4) {
-    Fail("'%s' is an Excel 4.0 or older workbook; %s", {displayName_, kOnlyXls});
-  }
-  if (bof.type != biff::kBof || bof.body.size() < 4) throw TDamagedDocument("the workbook stream does not start a workbook");
-  TBiffBodyReader bofReader(bof);
-  const std::uint16_t version = bofReader.U16();
-  const std::uint16_t substream = bofReader.U16();
-  if (version == biff::kVersionBiff8) {
-    biffVersion_ = 8;
-  } else if (version == biff::kVersionBiff5) {
-    biffVersion_ = 5;
-  } else {
-    throw TDamagedDocument(FormatMessage("unknown workbook version %d", {static_cast<int>(version)}));
-  }
-  if (substream != biff::kGlobalsSubstream) throw TDamagedDocument("the workbook stream does not start a workbook");
+// The globals substream, read into the reader step by step: which version
+// wrote it, then its records up to its EOF (the code page and date system,
+// the number formats and cell formats, the sheets and the shared texts),
+// then what those tell together.
+class TWorkbookReader::TGlobalsReader {
+ public:
+  explicit TGlobalsReader(TWorkbookReader& book) : book_(book) {}
 
-  std::vector<std::int8_t> formatIsDate(65536, -1);  // -1: no FORMAT record for that index
-  std::vector<std::uint16_t> xfFormats;
-  std::vector<std::string> rawSheetNames;  // BIFF5 names wait for the code page
-  bool ended = false;
-  while (!cursor.AtEnd() && !ended) {
-    const TBiffRecordView record = cursor.Next();
-    TBiffBodyReader body(record);
-    switch (record.type) {
-      case biff::kEof:
-        ended = true;
-        break;
-      case biff::kFilePass:
-        Fail("'%s' is protected by a password; remove the password in Excel and save the workbook again",
-             {displayName_});
-      case biff::kCodePage:
-        codePage_ = body.U16();
-        break;
-      case biff::kDateMode:
-        dates1904_ = body.U16() != 0;
-        break;
-      case biff::kFormat: {
-        const std::uint16_t index = body.U16();
-        const std::string code = biffVersion_ == 8 ? detail::ReadUnicodeString(body, 2) : body.Bytes(body.U8());
-        formatIsDate[index] = detail::IsDateFormatCode(code) ? 1 : 0;
-        break;
-      }
-      case biff::kXf:
-        body.Skip(2);
-        xfFormats.push_back(body.U16());
-        break;
-      case biff::kBoundSheet: {
-        TSheetEntry entry;
-        entry.offset = body.U32();
-        body.Skip(1);
-        const std::uint8_t kind = body.U8();
-        if (biffVersion_ == 8) {
-          entry.name = detail::ReadUnicodeString(body, 1);
-          rawSheetNames.emplace_back();
-        } else {
-          rawSheetNames.push_back(body.Bytes(body.U8()));
-        }
-        if (kind != 0) {  // chart, macro or module sheet
-          rawSheetNames.pop_back();
+  void Read(std::string_view stream) {
+    TBiffRecordCursor cursor(stream, 0);
+    ReadBof(cursor);
+    ReadRecords(cursor);
+    if (book_.biffVersion_ == 5) DecodeSheetNames();
+    NoteDateXfs();
+  }
+
+ private:
+  void ReadBof(TBiffRecordCursor& cursor) {
+    if (cursor.AtEnd()) throw TDamagedDocument("the workbook stream is empty");
+    const TBiffRecordView bof = cursor.Next();
+    if (bof.type == biff::kBofBiff2 || bof.type == biff::kBofBiff3 || bof.type == biff::kBofBiff4) {
+      Fail("'%s' is an Excel 4.0 or older workbook; %s", {book_.displayName_, kOnlyXls});
+    }
+    if (bof.type != biff::kBof || bof.body.size() < 4) throw TDamagedDocument("the workbook stream does not start a workbook");
+    TBiffBodyReader bofReader(bof);
+    const std::uint16_t version = bofReader.U16();
+    const std::uint16_t substream = bofReader.U16();
+    if (version == biff::kVersionBiff8) {
+      book_.biffVersion_ = 8;
+    } else if (version == biff::kVersionBiff5) {
+      book_.biffVersion_ = 5;
+    } else {
+      throw TDamagedDocument(FormatMessage("unknown workbook version %d", {static_cast<int>(version)}));
+    }
+    if (substream != biff::kGlobalsSubstream) throw TDamagedDocument("the workbook stream does not start a workbook");
+  }
+
+  void ReadRecords(TBiffRecordCursor& cursor) {
+    for (;;) {
+      if (cursor.AtEnd()) throw TDamagedDocument("the workbook stream ends before the list of sheets is complete");
+      const TBiffRecordView record = cursor.Next();
+      TBiffBodyReader body(record);
+      switch (record.type) {
+        case biff::kEof:
+          return;
+        case biff::kFilePass:
+          Fail("'%s' is protected by a password; remove the password in Excel and save the workbook again",
+               {book_.displayName_});
+        case biff::kCodePage:
+          book_.codePage_ = body.U16();
           break;
-        }
-        sheets_.push_back(std::move(entry));
-        break;
+        case biff::kDateMode:
+          book_.dates1904_ = body.U16() != 0;
+          break;
+        case biff::kFormat:
+          ReadFormat(body);
+          break;
+        case biff::kXf:
+          body.Skip(2);
+          xfFormats_.push_back(body.U16());
+          break;
+        case biff::kBoundSheet:
+          ReadBoundSheet(body);
+          break;
+        case biff::kSst:
+          ReadSharedStrings(record, body);
+          break;
+        default:
+          break;
       }
-      case biff::kSst: {
-        body.Skip(4);
-        const std::uint32_t unique = body.U32();
-        std::size_t bytes = record.body.size();
-        for (const std::string_view piece : record.continues) bytes += piece.size();
-        // The count is only a claim: a text takes at least three bytes.
-        sharedStrings_->Reserve(std::min<std::size_t>(unique, bytes / 3), bytes);
-        for (std::uint32_t i = 0; i < unique && !body.AtEnd(); ++i) {
-          detail::AppendRichExtendedString(body, sharedStrings_->Buffer());
-          sharedStrings_->Seal();
-        }
-        break;
-      }
-      default:
-        break;
     }
   }
-  if (!ended) throw TDamagedDocument("the workbook stream ends before the list of sheets is complete");
 
-  if (biffVersion_ == 5) {
-    const bool knownCodePage = codePage_ == 950 || codePage_ == 1252 || codePage_ == 367 || codePage_ == 0x8001;
+  // FORMAT: a number format's index and its code.
+  void ReadFormat(TBiffBodyReader& body) {
+    const std::uint16_t index = body.U16();
+    const std::string code = book_.biffVersion_ == 8 ? detail::ReadUnicodeString(body, 2) : body.Bytes(body.U8());
+    formatIsDate_[index] = detail::IsDateFormatCode(code) ? 1 : 0;
+  }
+
+  // BOUNDSHEET: where a sheet's records start, its kind and its name.
+  void ReadBoundSheet(TBiffBodyReader& body) {
+    TSheetEntry entry;
+    entry.offset = body.U32();
+    body.Skip(1);
+    const std::uint8_t kind = body.U8();
+    if (book_.biffVersion_ == 8) {
+      entry.name = detail::ReadUnicodeString(body, 1);
+      rawSheetNames_.emplace_back();
+    } else {
+      rawSheetNames_.push_back(body.Bytes(body.U8()));
+    }
+    if (kind != 0) {  // chart, macro or module sheet
+      rawSheetNames_.pop_back();
+      return;
+    }
+    book_.sheets_.push_back(std::move(entry));
+  }
+
+  // SST: the shared texts, continued over CONTINUE records.
+  void ReadSharedStrings(const TBiffRecordView& record, TBiffBodyReader& body) {
+    body.Skip(4);
+    const std::uint32_t unique = body.U32();
+    std::size_t bytes = record.body.size();
+    for (const std::string_view piece : record.continues) bytes += piece.size();
+    // The count is only a claim: a text takes at least three bytes.
+    TTextPool& texts = *book_.sharedStrings_;
+    texts.Reserve(std::min<std::size_t>(unique, bytes / 3), bytes);
+    for (std::uint32_t i = 0; i < unique && !body.AtEnd(); ++i) {
+      detail::AppendRichExtendedString(body, texts.Buffer());
+      texts.Seal();
+    }
+  }
+
+  // BIFF5 sheet names are in the workbook's code page, known only at the end.
+  void DecodeSheetNames() {
+    const int codePage = book_.codePage_;
+    const bool knownCodePage = codePage == 950 || codePage == 1252 || codePage == 367 || codePage == 0x8001;
     if (!knownCodePage) {
       Fail("'%s' is written in code page %d, which cannot be read (only 950 Big5 and 1252 Western)",
-           {displayName_, codePage_});
+           {book_.displayName_, codePage});
     }
-    for (std::size_t i = 0; i < sheets_.size(); ++i) sheets_[i].name = DecodeBytes(rawSheetNames[i]);
+    std::vector<TSheetEntry>& sheets = book_.sheets_;
+    for (std::size_t i = 0; i < sheets.size(); ++i) sheets[i].name = book_.DecodeBytes(rawSheetNames_[i]);
   }
 
-  dateXfs_.resize(xfFormats.size());
-  for (std::size_t i = 0; i < xfFormats.size(); ++i) {
-    const std::uint16_t format = xfFormats[i];
-    dateXfs_[i] = formatIsDate[format] >= 0 ? formatIsDate[format] == 1 : detail::IsBuiltInDateFormat(format);
+  // Which cell formats show their numbers as dates, by their number format.
+  void NoteDateXfs() {
+    std::vector<bool>& dateXfs = book_.dateXfs_;
+    dateXfs.resize(xfFormats_.size());
+    for (std::size_t i = 0; i < xfFormats_.size(); ++i) {
+      const std::uint16_t format = xfFormats_[i];
+      dateXfs[i] = formatIsDate_[format] >= 0 ? formatIsDate_[format] == 1 : detail::IsBuiltInDateFormat(format);
+    }
   }
-}
+
+  TWorkbookReader& book_;
+  std::vector<std::int8_t> formatIsDate_ = std::vector<std::int8_t>(65536, -1);  // -1: no FORMAT record for that index
+  std::vector<std::uint16_t> xfFormats_;  // each cell format's number format
+  std::vector<std::string> rawSheetNames_;  // BIFF5 names wait for the code page
+};
+
+void TWorkbookReader::ReadGlobals(std::string_view stream) { TGlobalsReader(*this).Read(stream); }
 
 std::vector<std::string> TWorkbookReader::SheetNames() const {
   std::vector<std::string> names;

@@ -77,6 +77,7 @@ class TWorkbookReader {
   };
   TStreamBytes ReadStreamFrom(std::uint64_t offset, std::uint64_t length) const;
   TStreamBytes ReadGlobalsBytes() const;
+  class TGlobalsReader;
   void ReadGlobals(std::string_view stream);
   std::string DecodeBytes(std::string_view bytes) const;
   TWorksheet ReadSheetRecords(const std::string& name, std::uint32_t offset) const;
