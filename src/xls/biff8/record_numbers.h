@@ -1,7 +1,7 @@
 #pragma once
 // The record numbers of Excel workbook streams (BIFF5 and BIFF8), for the
-// reader and the writer alike, and the values of a BOF record that tell
-// what follows it.
+// reader and the writer alike, the values of a BOF record that tell what
+// follows it, and the last row and column a cell record can name.
 #include <cstdint>
 
 namespace tabrin::biff {
@@ -93,5 +93,9 @@ inline constexpr std::uint16_t kVersionBiff5 = 0x0500;
 inline constexpr std::uint16_t kVersionBiff8 = 0x0600;
 inline constexpr std::uint16_t kGlobalsSubstream = 0x0005;
 inline constexpr std::uint16_t kWorksheetSubstream = 0x0010;
+
+// A BIFF8 sheet has 65536 rows; its last column is IV (BIFF5's too).
+inline constexpr std::uint16_t kLastRow = 65535;
+inline constexpr std::uint16_t kLastColumn = 255;
 
 }  // namespace tabrin::biff

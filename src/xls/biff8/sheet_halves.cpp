@@ -18,8 +18,6 @@ namespace tabrin::detail {
 
 namespace {
 
-constexpr std::uint16_t kLastColumn = 255;
-
 // Records in a row that must look like a sheet's cell records before a
 // position counts as a record start; and how far past the middle one is
 // looked for.
@@ -60,7 +58,7 @@ bool LooksLikeCellAreaRecord(std::string_view records, std::size_t at, std::size
     case biff::kDbCell: fits = length >= 4 && length % 2 == 0; break;
     default: break;
   }
-  if (fits && IsCellRecord(type) && GetU16(records.data() + at + 6) > kLastColumn) fits = false;
+  if (fits && IsCellRecord(type) && GetU16(records.data() + at + 6) > biff::kLastColumn) fits = false;
   next = at + 4 + length;
   return fits;
 }
