@@ -4,13 +4,13 @@
 #include <cstring>
 
 #include "text/encoding.h"
+#include "xls/biff8/record_numbers.h"
 #include "xls/cfb/compound_file_reader.h"
+#include "xls/model/little_endian.h"
 
 namespace tabrin::detail {
 
 namespace {
-
-[[noreturn]] void RecordEndsEarly() { throw TDamagedDocument("a record ends before its data"); }
 
 void AppendUtf16Unit(std::string& out, char16_t unit, char16_t& pendingHigh) {
   if (pendingHigh != 0) {
@@ -35,23 +35,25 @@ void AppendUtf16Unit(std::string& out, char16_t unit, char16_t& pendingHigh) {
 
 }  // namespace
 
+void RaiseRecordEndsEarly() { throw TDamagedDocument("a record ends before its data"); }
+
 TBiffRecordCursor::TBiffRecordCursor(std::string_view stream, std::size_t offset) : stream_(stream), offset_(offset) {}
 
 std::string_view TBiffRecordCursor::NextRaw(std::uint16_t& type) {
   if (stream_.size() - offset_ < 4) throw TDamagedDocument("the workbook stream ends inside a record");
-  type = U16At(stream_, offset_);
-  const std::size_t length = U16At(stream_, offset_ + 2);
+  type = GetU16(stream_.data() + offset_);
+  const std::size_t length = GetU16(stream_.data() + offset_ + 2);
   if (stream_.size() - offset_ - 4 < length) throw TDamagedDocument("the workbook stream ends inside a record");
   const std::string_view body = stream_.substr(offset_ + 4, length);
   offset_ += 4 + length;
   return body;
 }
 
-TBiffRecord TBiffRecordCursor::Next() {
-  TBiffRecord record;
+TBiffRecordView TBiffRecordCursor::Next() {
+  TBiffRecordView record;
   record.body = NextRaw(record.type);
   continues_.clear();
-  while (stream_.size() - offset_ >= 4 && U16At(stream_, offset_) == biff::kContinue) {
+  while (stream_.size() - offset_ >= 4 && GetU16(stream_.data() + offset_) == biff::kContinue) {
     std::uint16_t type = 0;
     continues_.push_back(NextRaw(type));
   }
@@ -80,14 +82,14 @@ bool TBiffBodyReader::AtEnd() const {
 
 std::uint8_t TBiffBodyReader::U8() {
   while (at_ >= piece_.size()) {
-    if (!NextPiece()) RecordEndsEarly();
+    if (!NextPiece()) RaiseRecordEndsEarly();
   }
   return static_cast<std::uint8_t>(piece_[at_++]);
 }
 
 std::uint16_t TBiffBodyReader::U16() {
   if (piece_.size() - at_ >= 2) {
-    const std::uint16_t value = U16At(piece_, at_);
+    const std::uint16_t value = GetU16(piece_.data() + at_);
     at_ += 2;
     return value;
   }
@@ -109,7 +111,7 @@ double TBiffBodyReader::F64() {
 void TBiffBodyReader::Skip(std::size_t count) {
   while (count > 0) {
     while (at_ >= piece_.size()) {
-      if (!NextPiece()) RecordEndsEarly();
+      if (!NextPiece()) RaiseRecordEndsEarly();
     }
     const std::size_t step = std::min(count, piece_.size() - at_);
     at_ += step;
@@ -121,7 +123,7 @@ std::string TBiffBodyReader::Bytes(std::size_t count) {
   std::string out;
   while (out.size() < count) {
     while (at_ >= piece_.size()) {
-      if (!NextPiece()) RecordEndsEarly();
+      if (!NextPiece()) RaiseRecordEndsEarly();
     }
     const std::size_t step = std::min(count - out.size(), piece_.size() - at_);
     out.append(piece_.substr(at_, step));
@@ -134,14 +136,14 @@ void TBiffBodyReader::AppendUnicodeChars(std::string& out, std::size_t count, bo
   char16_t pendingHigh = 0;
   while (count > 0) {
     if (at_ >= piece_.size()) {
-      if (!NextPiece()) RecordEndsEarly();
+      if (!NextPiece()) RaiseRecordEndsEarly();
       // A text split over records: the continuation restates its width.
       highByte = (U8() & 0x01) != 0;
       continue;
     }
     const std::size_t width = highByte ? 2 : 1;
     const std::size_t available = std::min(count, (piece_.size() - at_) / width);
-    if (available == 0) RecordEndsEarly();  // half a character at the end of a record
+    if (available == 0) RaiseRecordEndsEarly();  // half a character at the end of a record
     const char* data = piece_.data() + at_;
     if (highByte) {
       for (std::size_t i = 0; i < available; ++i) {
@@ -200,16 +202,6 @@ void AppendRichExtendedString(TBiffBodyReader& reader, std::string& out) {
   reader.AppendUnicodeChars(out, count, (options & 0x01) != 0);
   reader.Skip(4 * runs);
   reader.Skip(phoneticBytes);
-}
-
-double DecodeRk(std::uint32_t rk) {
-  double value = 0;
-  if ((rk & 0x02) != 0) {
-    value = static_cast<double>(static_cast<std::int32_t>(rk) >> 2);
-  } else {
-    value = std::bit_cast<double>(static_cast<std::uint64_t>(rk & 0xFFFFFFFC) << 32);
-  }
-  return (rk & 0x01) != 0 ? value / 100 : value;
 }
 
 bool IsBuiltInDateFormat(std::uint16_t index) {

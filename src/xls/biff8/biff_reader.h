@@ -1,8 +1,8 @@
 #pragma once
 // The record level of a workbook stream (BIFF5 and BIFF8): records with the
 // CONTINUE records that carry their overflow, little-endian values read with
-// bounds checks, the texts of both versions, RK numbers and the number
-// formats that make a number a date-time.
+// bounds checks, the texts of both versions and the number formats that
+// make a number a date-time.
 #include <cstdint>
 #include <span>
 #include <string>
@@ -11,48 +11,10 @@
 
 namespace tabrin::detail {
 
-namespace biff {
-constexpr std::uint16_t kFormula = 0x0006;
-constexpr std::uint16_t kEof = 0x000A;
-constexpr std::uint16_t kDateMode = 0x0022;
-constexpr std::uint16_t kFilePass = 0x002F;
-constexpr std::uint16_t kContinue = 0x003C;
-constexpr std::uint16_t kCodePage = 0x0042;
-constexpr std::uint16_t kBoundSheet = 0x0085;
-constexpr std::uint16_t kMulRk = 0x00BD;
-constexpr std::uint16_t kMulBlank = 0x00BE;
-constexpr std::uint16_t kRString = 0x00D6;
-constexpr std::uint16_t kDbCell = 0x00D7;
-constexpr std::uint16_t kXf = 0x00E0;
-constexpr std::uint16_t kSst = 0x00FC;
-constexpr std::uint16_t kLabelSst = 0x00FD;
-constexpr std::uint16_t kBlank = 0x0201;
-constexpr std::uint16_t kNumber = 0x0203;
-constexpr std::uint16_t kLabel = 0x0204;
-constexpr std::uint16_t kBoolErr = 0x0205;
-constexpr std::uint16_t kString = 0x0207;
-constexpr std::uint16_t kRow = 0x0208;
-constexpr std::uint16_t kRk = 0x027E;
-constexpr std::uint16_t kFormat = 0x041E;
-constexpr std::uint16_t kBof = 0x0809;
-// Beginnings of Excel 2.x, 3.0 and 4.0 streams.
-constexpr std::uint16_t kBofBiff2 = 0x0009;
-constexpr std::uint16_t kBofBiff3 = 0x0209;
-constexpr std::uint16_t kBofBiff4 = 0x0409;
-
-constexpr std::uint16_t kVersionBiff5 = 0x0500;
-constexpr std::uint16_t kVersionBiff8 = 0x0600;
-constexpr std::uint16_t kGlobalsSubstream = 0x0005;
-constexpr std::uint16_t kWorksheetSubstream = 0x0010;
-}  // namespace biff
-
-// The little-endian 16-bit value at `at` (the caller checks the bounds).
-inline std::uint16_t U16At(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                    static_cast<unsigned char>(bytes[at + 1]) << 8);
-}
-
-struct TBiffRecord {
+// A record as it lies in the stream being read (the writer's records, which
+// own their bytes, are TbiffRecord).  The list of its CONTINUE bodies is the
+// cursor's, and lasts until the cursor reads the next record.
+struct TBiffRecordView {
   std::uint16_t type = 0;
   std::string_view body;
   // The CONTINUE records that follow it, in order.
@@ -66,7 +28,7 @@ class TBiffRecordCursor {
   TBiffRecordCursor(std::string_view stream, std::size_t offset);
   bool AtEnd() const { return offset_ >= stream_.size(); }
   std::size_t Offset() const { return offset_; }
-  TBiffRecord Next();
+  TBiffRecordView Next();
 
  private:
   std::string_view NextRaw(std::uint16_t& type);
@@ -81,7 +43,7 @@ class TBiffRecordCursor {
 class TBiffBodyReader {
  public:
   explicit TBiffBodyReader(std::string_view body, std::span<const std::string_view> continues = {});
-  explicit TBiffBodyReader(const TBiffRecord& record) : TBiffBodyReader(record.body, record.continues) {}
+  explicit TBiffBodyReader(const TBiffRecordView& record) : TBiffBodyReader(record.body, record.continues) {}
 
   std::uint8_t U8();
   std::uint16_t U16();
@@ -104,15 +66,24 @@ class TBiffBodyReader {
   std::span<const std::string_view> rest_;
 };
 
+// The first `size` bytes of a record's data: its own body when that holds
+// them (a cell record's body always holds its fields but in unusual files),
+// else the same bytes gathered into `spare` across the CONTINUE records
+// after it.  Raises TDamagedDocument when the record's data is shorter.
+inline std::string_view LeadingBytes(const TBiffRecordView& record, std::size_t size, std::string& spare) {
+  if (record.body.size() >= size) return record.body;
+  spare = TBiffBodyReader(record).Bytes(size);
+  return spare;
+}
+
+// Raises TDamagedDocument for a record shorter than its fields.
+[[noreturn]] void RaiseRecordEndsEarly();
+
 // BIFF8 string with a 1- or 2-byte character count and an option byte
 // (rich-text runs and phonetic blocks are skipped).
 std::string ReadUnicodeString(TBiffBodyReader& reader, int countBytes);
 // Appends a BIFF8 shared-string-table entry (XLUnicodeRichExtendedString).
 void AppendRichExtendedString(TBiffBodyReader& reader, std::string& out);
-
-// RK: a number packed in 32 bits (an integer or the top of a double,
-// optionally divided by 100).
-double DecodeRk(std::uint32_t rk);
 
 // Whether a number format shows a date, a time or both.
 bool IsDateFormatCode(std::string_view code);

@@ -18,7 +18,7 @@ void TxlsWorkbookWriter::BeginWorkbook() {
   if (workbookBegun_) throw TabrinError("The workbook has already been started");
   workbookBegun_ = true;
 
-  detail::PutBofBody(ClearBuffer(16), 0x0005);
+  detail::PutBofBody(ClearBuffer(16), biff::kGlobalsSubstream);
   WriteRecord(biff::kBof, 16);
 
   // The user name: 8-bit characters, padded with blanks to 112 bytes.

@@ -10,8 +10,6 @@
 namespace tabrin {
 namespace {
 
-constexpr int kMaxRow = 65535;
-constexpr int kMaxCol = 255;
 // Excel keeps at most this many characters in a cell.
 constexpr std::size_t kMaxCellText = 32767;
 
@@ -52,7 +50,7 @@ std::size_t Utf8ToUtf16Units(std::string_view utf8, char16_t* out) {
 }
 
 void CheckRow(int row) {
-  if (row < 0 || row > kMaxRow) {
+  if (row < 0 || row > biff::kLastRow) {
     throw TabrinError(FormatMessage("Row %d is outside the worksheet (rows 1 to 65536)", {row + 1}));
   }
 }
@@ -62,7 +60,7 @@ void CheckRow(int row) {
 void TxlsWorkbookWriter::CheckCell(int row, int col) const {
   if (!sheetOpen_) throw TabrinError("Cells are written between BeginSheet and EndSheet");
   CheckRow(row);
-  if (col < 0 || col > kMaxCol) {
+  if (col < 0 || col > biff::kLastColumn) {
     throw TabrinError(FormatMessage("Column %d is outside the worksheet (columns 1 to 256)", {col + 1}));
   }
 }

@@ -105,7 +105,7 @@ void TxlsWorkbookWriter::BeginSheet(const TxlsSheetHead& head) {
   currentHead_ = head;
   rowHeights_.clear();  // image placement reads the heights of this sheet's rows
 
-  detail::PutBofBody(ClearBuffer(16), 0x0010);
+  detail::PutBofBody(ClearBuffer(16), biff::kWorksheetSubstream);
   WriteRecord(biff::kBof, 16);
   WriteWordRecord(biff::kCalcMode, 1);
   WriteWordRecord(biff::kCalcCount, 100);

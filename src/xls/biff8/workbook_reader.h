@@ -8,7 +8,6 @@
 // for, so memory stays proportional to the file and the sheet read.
 #include <cstddef>
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -27,6 +26,8 @@ namespace tabrin {
 namespace detail {
 class TBiffRecordCursor;
 class TContainerBytes;
+struct TCellReading;
+struct TReadingStop;
 }
 
 class TWorkbookReader {
@@ -76,32 +77,18 @@ class TWorkbookReader {
   };
   TStreamBytes ReadStreamFrom(std::uint64_t offset, std::uint64_t length) const;
   TStreamBytes ReadGlobalsBytes() const;
+  class TGlobalsReader;
   void ReadGlobals(std::string_view stream);
   std::string DecodeBytes(std::string_view bytes) const;
-  bool IsDateXf(std::uint16_t xf) const;
   TWorksheet ReadSheetRecords(const std::string& name, std::uint32_t offset) const;
   // records: the workbook stream from the sheet's BOF on; its own records
   // take at most the first sheetBytes.
   void ReadCells(std::string_view records, std::size_t sheetBytes, detail::TWorksheetBuilder& sheetCells) const;
-  // Where the reading of a sheet's cell records stands between records.
-  struct TCellReading {
-    bool pendingString = false;  // a FORMULA whose text result follows in a STRING record
-    std::uint16_t pendingRow = 0, pendingColumn = 0;
-    int nesting = 0;  // embedded charts bring BOF..EOF blocks of their own
-    bool Clean() const { return !pendingString && nesting == 0; }
-  };
-  static constexpr std::size_t kReadToTheEnd = SIZE_MAX;
-  // Where a reading is to stop, which another thread may set meanwhile.  On
-  // a cache line of its own: a thread reads it at every record, and sharing
-  // the line with what the other thread writes all the time made reading in
-  // halves slower than reading straight through.
-  struct alignas(64) TReadingStop {
-    std::atomic<std::size_t> offset{kReadToTheEnd};
-  };
+  class TCellDecoder;
   // Reads cell records from the cursor on: true after the sheet's EOF, false
   // when the cursor stands at or past stopAt (before the next record).
-  bool ReadCellRecords(detail::TBiffRecordCursor& cursor, const TReadingStop& stopAt, TCellReading& reading,
-                       detail::TWorksheetBuilder& sheetCells) const;
+  bool ReadCellRecords(detail::TBiffRecordCursor& cursor, const detail::TReadingStop& stopAt,
+                       detail::TCellReading& reading, detail::TWorksheetBuilder& sheetCells) const;
   [[noreturn]] void Damaged(const std::string& reason) const;
 
   std::string displayName_;

@@ -12,32 +12,12 @@
 #include "text/ascii.h"
 #include "text/encoding.h"
 #include "text/format.h"
+#include "xls/cfb/compound_file_format.h"
+#include "xls/model/little_endian.h"
 
 namespace tabrin::detail {
 
 namespace {
-
-constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
-constexpr std::uint32_t kNoStream = 0xFFFFFFFF;
-constexpr std::uint8_t kStreamEntry = 2;
-constexpr std::uint8_t kRootEntry = 5;
-constexpr std::size_t kHeaderSize = 512;
-constexpr std::size_t kEntrySize = 128;
-constexpr unsigned kMiniSectorShift = 6;
-constexpr unsigned char kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-
-std::uint16_t U16(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                    static_cast<unsigned char>(bytes[at + 1]) << 8);
-}
-
-std::uint32_t U32(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint32_t>(U16(bytes, at)) | static_cast<std::uint32_t>(U16(bytes, at + 2)) << 16;
-}
-
-std::uint64_t U64(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint64_t>(U32(bytes, at)) | static_cast<std::uint64_t>(U32(bytes, at + 4)) << 32;
-}
 
 [[noreturn]] void Damaged(std::string_view pattern, std::initializer_list<MessageArg> args = {}) {
   throw TDamagedDocument(FormatMessage(pattern, args));
@@ -113,14 +93,14 @@ TCompoundFileReader::TCompoundFileReader(const TContainerBytes& bytes) : bytes_(
 
 void TCompoundFileReader::Open() {
   size_ = bytes_.Size();
-  char signature[sizeof kSignature] = {};
-  if (size_ >= sizeof kSignature) bytes_.Read(0, sizeof signature, signature);
-  if (size_ < sizeof kSignature || std::memcmp(signature, kSignature, sizeof kSignature) != 0) {
+  char signature[cfb::kSignature.size()] = {};
+  if (size_ >= sizeof signature) bytes_.Read(0, sizeof signature, signature);
+  if (size_ < sizeof signature || std::string_view(signature, sizeof signature) != cfb::kSignature) {
     throw TNotCompoundDocument("not a compound document");
   }
-  if (size_ < kHeaderSize) Damaged("the file ends inside its header");
-  header_ = std::string(kHeaderSize, '\0');
-  bytes_.Read(0, kHeaderSize, header_.data());
+  if (size_ < cfb::kHeaderSize) Damaged("the file ends inside its header");
+  header_ = std::string(cfb::kHeaderSize, '\0');
+  bytes_.Read(0, cfb::kHeaderSize, header_.data());
   ReadHeader();
   ReadFat();
   ReadDirectory();
@@ -128,8 +108,8 @@ void TCompoundFileReader::Open() {
 }
 
 void TCompoundFileReader::ReadHeader() {
-  const std::uint16_t major = U16(header_, 0x1A);
-  sectorShift_ = U16(header_, 0x1E);
+  const std::uint16_t major = GetU16(header_.data() + cfb::kMajorVersionAt);
+  sectorShift_ = GetU16(header_.data() + cfb::kSectorShiftAt);
   if (major == 3 && sectorShift_ == 9) {
     version4_ = false;
   } else if (major == 4 && sectorShift_ == 12) {
@@ -138,14 +118,14 @@ void TCompoundFileReader::ReadHeader() {
     Damaged("unknown container version %d with sector shift %d", {static_cast<int>(major), static_cast<int>(sectorShift_)});
   }
   sectorSize_ = std::size_t{1} << sectorShift_;
-  if (U16(header_, 0x20) != kMiniSectorShift) Damaged("unknown mini sector size");
-  fatSectorCount_ = U32(header_, 0x2C);
-  firstDirectorySector_ = U32(header_, 0x30);
-  miniCutoff_ = U32(header_, 0x38);
-  firstMiniFatSector_ = U32(header_, 0x3C);
-  miniFatSectorCount_ = U32(header_, 0x40);
-  firstDifatSector_ = U32(header_, 0x44);
-  difatSectorCount_ = U32(header_, 0x48);
+  if (GetU16(header_.data() + cfb::kMiniSectorShiftAt) != cfb::kMiniSectorShift) Damaged("unknown mini sector size");
+  fatSectorCount_ = GetU32(header_.data() + cfb::kFatSectorCountAt);
+  firstDirectorySector_ = GetU32(header_.data() + cfb::kFirstDirectorySectorAt);
+  miniCutoff_ = GetU32(header_.data() + cfb::kMiniStreamCutoffAt);
+  firstMiniFatSector_ = GetU32(header_.data() + cfb::kFirstMiniFatSectorAt);
+  miniFatSectorCount_ = GetU32(header_.data() + cfb::kMiniFatSectorCountAt);
+  firstDifatSector_ = GetU32(header_.data() + cfb::kFirstDifatSectorAt);
+  difatSectorCount_ = GetU32(header_.data() + cfb::kDifatSectorCountAt);
 }
 
 std::string TCompoundFileReader::Sector(std::uint32_t index, std::size_t length) const {
@@ -166,8 +146,8 @@ void TCompoundFileReader::ReadFat() {
   // rest in a chain of DIFAT sectors whose last entry links to the next.
   std::vector<std::uint32_t> fatSectors;
   fatSectors.reserve(fatSectorCount_);
-  for (std::size_t i = 0; i < 109 && fatSectors.size() < fatSectorCount_; ++i) {
-    fatSectors.push_back(U32(header_, 0x4C + 4 * i));
+  for (std::size_t i = 0; i < cfb::kHeaderDifatEntries && fatSectors.size() < fatSectorCount_; ++i) {
+    fatSectors.push_back(GetU32(header_.data() + cfb::kHeaderDifatAt + 4 * i));
   }
   const std::size_t perDifatSector = sectorSize_ / 4 - 1;
   std::uint32_t next = firstDifatSector_;
@@ -177,16 +157,16 @@ void TCompoundFileReader::ReadFat() {
     seen[next] = true;
     const std::string difat = Sector(next, sectorSize_);
     for (std::size_t i = 0; i < perDifatSector && fatSectors.size() < fatSectorCount_; ++i) {
-      fatSectors.push_back(U32(difat, 4 * i));
+      fatSectors.push_back(GetU32(difat.data() + 4 * i));
     }
-    next = U32(difat, 4 * perDifatSector);
+    next = GetU32(difat.data() + 4 * perDifatSector);
   }
 
   const std::size_t perSector = sectorSize_ / 4;
   fat_.reserve(fatSectors.size() * perSector);
   for (const std::uint32_t sector : fatSectors) {
     const std::string entries = Sector(sector, sectorSize_);
-    for (std::size_t i = 0; i < perSector; ++i) fat_.push_back(U32(entries, 4 * i));
+    for (std::size_t i = 0; i < perSector; ++i) fat_.push_back(GetU32(entries.data() + 4 * i));
   }
 }
 
@@ -197,7 +177,7 @@ std::vector<std::uint32_t> TCompoundFileReader::FollowChain(const std::vector<st
   std::vector<bool> seen(table.size(), false);
   std::uint32_t current = start;
   while (chain.size() < needed) {
-    if (current == kEndOfChain) {
+    if (current == cfb::kEndOfChain) {
       if (needed == SIZE_MAX) break;
       Damaged("the %s is shorter than its recorded size", {what});
     }
@@ -235,51 +215,52 @@ std::string TCompoundFileReader::ReadRegularStream(std::uint32_t start, std::uin
 void TCompoundFileReader::ReadDirectory() {
   const std::vector<std::uint32_t> chain = FollowChain(fat_, firstDirectorySector_, SIZE_MAX, "directory");
   if (chain.empty()) Damaged("the directory is missing");
-  const std::size_t perSector = sectorSize_ / kEntrySize;
+  const std::size_t perSector = sectorSize_ / cfb::kEntrySize;
   entries_.reserve(chain.size() * perSector);
   for (const std::uint32_t sector : chain) {
     const std::string block = Sector(sector, sectorSize_);
     for (std::size_t i = 0; i < perSector; ++i) {
-      const std::string_view raw = std::string_view(block).substr(i * kEntrySize, kEntrySize);
+      const std::string_view raw = std::string_view(block).substr(i * cfb::kEntrySize, cfb::kEntrySize);
       TDirectoryEntry entry;
-      const std::size_t nameBytes = std::min<std::size_t>(U16(raw, 0x40), 64);
+      const std::size_t nameBytes =
+          std::min<std::size_t>(GetU16(raw.data() + cfb::kEntryNameLengthAt), cfb::kEntryNameBytes);
       std::u16string name;
       for (std::size_t at = 0; at + 1 < nameBytes; at += 2) {
-        const char16_t unit = U16(raw, at);
+        const char16_t unit = GetU16(raw.data() + at);
         if (unit == 0) break;
         name += unit;
       }
       entry.name = Utf16ToUtf8(name);
-      entry.type = static_cast<std::uint8_t>(raw[0x42]);
-      entry.left = U32(raw, 0x44);
-      entry.right = U32(raw, 0x48);
-      entry.child = U32(raw, 0x4C);
-      entry.start = U32(raw, 0x74);
+      entry.type = static_cast<std::uint8_t>(raw[cfb::kEntryTypeAt]);
+      entry.left = GetU32(raw.data() + cfb::kEntryLeftAt);
+      entry.right = GetU32(raw.data() + cfb::kEntryRightAt);
+      entry.child = GetU32(raw.data() + cfb::kEntryChildAt);
+      entry.start = GetU32(raw.data() + cfb::kEntryStartAt);
       // Version 3 files keep only 32 bits of size; some writers leave
       // garbage in the high half.
-      entry.size = version4_ ? U64(raw, 0x78) : U32(raw, 0x78);
+      entry.size = version4_ ? GetU64(raw.data() + cfb::kEntrySizeAt) : GetU32(raw.data() + cfb::kEntrySizeAt);
       entries_.push_back(std::move(entry));
     }
   }
-  if (entries_.front().type != kRootEntry) Damaged("the directory has no root entry");
+  if (entries_.front().type != cfb::kRootEntry) Damaged("the directory has no root entry");
 }
 
 void TCompoundFileReader::ReadMiniFat() {
-  if (miniFatSectorCount_ == 0 || firstMiniFatSector_ == kEndOfChain) return;
+  if (miniFatSectorCount_ == 0 || firstMiniFatSector_ == cfb::kEndOfChain) return;
   if (miniFatSectorCount_ > fat_.size()) Damaged("the mini allocation table claims more sectors than the file holds");
   const std::vector<std::uint32_t> chain = FollowChain(fat_, firstMiniFatSector_, miniFatSectorCount_, "mini allocation table");
   const std::size_t perSector = sectorSize_ / 4;
   miniFat_.reserve(chain.size() * perSector);
   for (const std::uint32_t sector : chain) {
     const std::string entries = Sector(sector, sectorSize_);
-    for (std::size_t i = 0; i < perSector; ++i) miniFat_.push_back(U32(entries, 4 * i));
+    for (std::size_t i = 0; i < perSector; ++i) miniFat_.push_back(GetU32(entries.data() + 4 * i));
   }
 }
 
 std::string TCompoundFileReader::ReadMiniStream(std::uint32_t start, std::uint64_t size) const {
   const TDirectoryEntry& root = entries_.front();
-  const std::size_t miniSector = std::size_t{1} << kMiniSectorShift;
-  const std::size_t needed = static_cast<std::size_t>((size + miniSector - 1) >> kMiniSectorShift);
+  const std::size_t miniSector = std::size_t{1} << cfb::kMiniSectorShift;
+  const std::size_t needed = static_cast<std::size_t>((size + miniSector - 1) >> cfb::kMiniSectorShift);
   const std::vector<std::uint32_t> chain = FollowChain(miniFat_, start, needed, "small stream");
   // The mini stream itself is a regular stream owned by the root entry;
   // only its sectors that the chain uses are needed, but it is small.
@@ -287,7 +268,7 @@ std::string TCompoundFileReader::ReadMiniStream(std::uint32_t start, std::uint64
   std::string out;
   out.reserve(static_cast<std::size_t>(size));
   for (const std::uint32_t sector : chain) {
-    const std::size_t offset = static_cast<std::size_t>(sector) << kMiniSectorShift;
+    const std::size_t offset = static_cast<std::size_t>(sector) << cfb::kMiniSectorShift;
     const std::size_t length = std::min<std::size_t>(miniSector, static_cast<std::size_t>(size) - out.size());
     if (offset > container.size() || container.size() - offset < length) {
       Damaged("a small stream points outside the mini stream");
@@ -306,7 +287,7 @@ std::vector<std::uint32_t> TCompoundFileReader::RootChildren() const {
   while (!pending.empty()) {
     const std::uint32_t index = pending.back();
     pending.pop_back();
-    if (index == kNoStream || index >= entries_.size() || seen[index]) continue;
+    if (index == cfb::kNoEntry || index >= entries_.size() || seen[index]) continue;
     seen[index] = true;
     children.push_back(index);
     pending.push_back(entries_[index].left);
@@ -319,7 +300,7 @@ std::vector<std::uint32_t> TCompoundFileReader::RootChildren() const {
 std::vector<std::string> TCompoundFileReader::RootStreamNames() const {
   std::vector<std::string> names;
   for (const std::uint32_t index : RootChildren()) {
-    if (entries_[index].type == kStreamEntry) names.push_back(entries_[index].name);
+    if (entries_[index].type == cfb::kStreamEntry) names.push_back(entries_[index].name);
   }
   return names;
 }
@@ -327,7 +308,7 @@ std::vector<std::string> TCompoundFileReader::RootStreamNames() const {
 const TCompoundFileReader::TDirectoryEntry* TCompoundFileReader::FindRootStream(std::string_view name) const {
   for (const std::uint32_t index : RootChildren()) {
     const TDirectoryEntry& entry = entries_[index];
-    if (entry.type == kStreamEntry && EqualNoCaseAscii(entry.name, name)) return &entry;
+    if (entry.type == cfb::kStreamEntry && EqualNoCaseAscii(entry.name, name)) return &entry;
   }
   return nullptr;
 }

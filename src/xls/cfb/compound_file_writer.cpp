@@ -13,22 +13,17 @@
 
 #include "text/error.h"
 #include "xls/biff8/biff_record.h"
+#include "xls/cfb/compound_file_format.h"
+#include "xls/model/little_endian.h"
 
 namespace tabrin {
 namespace {
 
-constexpr std::uint32_t kSectorSize = 512;
-constexpr std::uint32_t kMiniSectorSize = 64;
-constexpr std::uint32_t kMiniStreamCutoff = 4096;
+constexpr std::uint32_t kSectorShift = 9;
+constexpr std::uint32_t kSectorSize = 1u << kSectorShift;
+constexpr std::uint32_t kMiniSectorSize = 1u << cfb::kMiniSectorShift;
 constexpr std::uint32_t kEntriesPerFatSector = kSectorSize / 4;
-constexpr std::uint32_t kHeaderDifatEntries = 109;
 constexpr std::uint32_t kDifatEntriesPerSector = kEntriesPerFatSector - 1;
-
-constexpr std::uint32_t kDifSect = 0xFFFFFFFC;
-constexpr std::uint32_t kFatSect = 0xFFFFFFFD;
-constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
-constexpr std::uint32_t kFreeSect = 0xFFFFFFFF;
-constexpr std::uint32_t kNoStream = 0xFFFFFFFF;
 
 std::uint64_t CeilDiv(std::uint64_t a, std::uint64_t b) { return (a + b - 1) / b; }
 
@@ -49,11 +44,11 @@ struct Layout {
 
 Layout PlanLayout(std::uint64_t streamSize) {
   Layout l;
-  l.mini = streamSize > 0 && streamSize < kMiniStreamCutoff;
+  l.mini = streamSize > 0 && streamSize < cfb::kMiniStreamCutoff;
   if (l.mini) {
     l.miniSectors = static_cast<std::uint32_t>(CeilDiv(streamSize, kMiniSectorSize));
     l.miniFatSectors = static_cast<std::uint32_t>(CeilDiv(l.miniSectors * 4ull, kSectorSize));
-    l.dataSectors = static_cast<std::uint32_t>(CeilDiv(l.miniSectors * 64ull, kSectorSize));
+    l.dataSectors = static_cast<std::uint32_t>(CeilDiv(std::uint64_t{l.miniSectors} * kMiniSectorSize, kSectorSize));
   } else {
     l.dataSectors = static_cast<std::uint32_t>(CeilDiv(streamSize, kSectorSize));
   }
@@ -61,8 +56,8 @@ Layout PlanLayout(std::uint64_t streamSize) {
   for (;;) {
     const std::uint32_t fat = static_cast<std::uint32_t>(CeilDiv(l.Total(), kEntriesPerFatSector));
     const std::uint32_t difat =
-        fat > kHeaderDifatEntries
-            ? static_cast<std::uint32_t>(CeilDiv(fat - kHeaderDifatEntries, kDifatEntriesPerSector))
+        fat > cfb::kHeaderDifatEntries
+            ? static_cast<std::uint32_t>(CeilDiv(fat - cfb::kHeaderDifatEntries, kDifatEntriesPerSector))
             : 0;
     if (fat == l.fatSectors && difat == l.difatSectors) break;
     l.fatSectors = std::max(fat, l.fatSectors);
@@ -120,28 +115,29 @@ class SectorWriter {
   std::vector<std::uint8_t> buffer_;
 };
 
-std::array<std::uint8_t, 128> DirectoryEntry(std::u16string_view name, std::uint8_t type,
-                                             std::uint32_t child, std::uint32_t start,
-                                             std::uint64_t size) {
-  std::array<std::uint8_t, 128> e{};
+using TEntryBytes = std::array<std::uint8_t, cfb::kEntrySize>;
+
+TEntryBytes DirectoryEntry(std::u16string_view name, std::uint8_t type, std::uint32_t child, std::uint32_t start,
+                           std::uint64_t size) {
+  TEntryBytes e{};
   for (std::size_t i = 0; i < name.size(); ++i) PutU16(e.data() + 2 * i, name[i]);
-  PutU16(e.data() + 64, static_cast<std::uint16_t>(2 * (name.size() + 1)));
-  e[66] = type;
-  e[67] = 1;  // black
-  PutU32(e.data() + 68, kNoStream);
-  PutU32(e.data() + 72, kNoStream);
-  PutU32(e.data() + 76, child);
-  PutU32(e.data() + 116, start);
-  PutU32(e.data() + 120, static_cast<std::uint32_t>(size));
-  PutU32(e.data() + 124, static_cast<std::uint32_t>(size >> 32));
+  PutU16(e.data() + cfb::kEntryNameLengthAt, static_cast<std::uint16_t>(2 * (name.size() + 1)));
+  e[cfb::kEntryTypeAt] = type;
+  e[cfb::kEntryColourAt] = 1;  // black
+  PutU32(e.data() + cfb::kEntryLeftAt, cfb::kNoEntry);
+  PutU32(e.data() + cfb::kEntryRightAt, cfb::kNoEntry);
+  PutU32(e.data() + cfb::kEntryChildAt, child);
+  PutU32(e.data() + cfb::kEntryStartAt, start);
+  PutU32(e.data() + cfb::kEntrySizeAt, static_cast<std::uint32_t>(size));
+  PutU32(e.data() + cfb::kEntrySizeAt + 4, static_cast<std::uint32_t>(size >> 32));
   return e;
 }
 
-std::array<std::uint8_t, 128> UnusedEntry() {
-  std::array<std::uint8_t, 128> e{};
-  PutU32(e.data() + 68, kNoStream);
-  PutU32(e.data() + 72, kNoStream);
-  PutU32(e.data() + 76, kNoStream);
+TEntryBytes UnusedEntry() {
+  TEntryBytes e{};
+  PutU32(e.data() + cfb::kEntryLeftAt, cfb::kNoEntry);
+  PutU32(e.data() + cfb::kEntryRightAt, cfb::kNoEntry);
+  PutU32(e.data() + cfb::kEntryChildAt, cfb::kNoEntry);
   return e;
 }
 
@@ -157,36 +153,35 @@ void WriteCompoundFile(const TxlsMemoryStream& workbook, TOutputSink& sink) {
   SectorWriter out(sink);
 
   // Header.
-  std::array<std::uint8_t, kSectorSize> header{};
-  const std::uint8_t signature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-  std::memcpy(header.data(), signature, 8);
-  PutU16(header.data() + 24, 0x003E);  // minor version
-  PutU16(header.data() + 26, 0x0003);  // major version 3
-  PutU16(header.data() + 28, 0xFFFE);  // little-endian
-  PutU16(header.data() + 30, 9);       // 512-byte sectors
-  PutU16(header.data() + 32, 6);       // 64-byte mini sectors
-  PutU32(header.data() + 44, l.fatSectors);
-  PutU32(header.data() + 48, l.Directory());
-  PutU32(header.data() + 56, kMiniStreamCutoff);
-  PutU32(header.data() + 60, l.miniFatSectors ? l.FirstMiniFat() : kEndOfChain);
-  PutU32(header.data() + 64, l.miniFatSectors);
-  PutU32(header.data() + 68, l.difatSectors ? l.FirstDifat() : kEndOfChain);
-  PutU32(header.data() + 72, l.difatSectors);
-  for (std::uint32_t i = 0; i < kHeaderDifatEntries; ++i) {
-    PutU32(header.data() + 76 + 4 * i, i < l.fatSectors ? i : kFreeSect);
+  std::array<std::uint8_t, cfb::kHeaderSize> header{};
+  std::memcpy(header.data(), cfb::kSignature.data(), cfb::kSignature.size());
+  PutU16(header.data() + cfb::kMinorVersionAt, 0x003E);
+  PutU16(header.data() + cfb::kMajorVersionAt, 0x0003);
+  PutU16(header.data() + cfb::kByteOrderAt, 0xFFFE);  // little-endian
+  PutU16(header.data() + cfb::kSectorShiftAt, kSectorShift);
+  PutU16(header.data() + cfb::kMiniSectorShiftAt, cfb::kMiniSectorShift);
+  PutU32(header.data() + cfb::kFatSectorCountAt, l.fatSectors);
+  PutU32(header.data() + cfb::kFirstDirectorySectorAt, l.Directory());
+  PutU32(header.data() + cfb::kMiniStreamCutoffAt, cfb::kMiniStreamCutoff);
+  PutU32(header.data() + cfb::kFirstMiniFatSectorAt, l.miniFatSectors ? l.FirstMiniFat() : cfb::kEndOfChain);
+  PutU32(header.data() + cfb::kMiniFatSectorCountAt, l.miniFatSectors);
+  PutU32(header.data() + cfb::kFirstDifatSectorAt, l.difatSectors ? l.FirstDifat() : cfb::kEndOfChain);
+  PutU32(header.data() + cfb::kDifatSectorCountAt, l.difatSectors);
+  for (std::uint32_t i = 0; i < cfb::kHeaderDifatEntries; ++i) {
+    PutU32(header.data() + cfb::kHeaderDifatAt + 4 * i, i < l.fatSectors ? i : cfb::kFreeSector);
   }
   out.Put(header.data(), header.size());
 
   // FAT: one entry per sector, chains for directory, mini FAT and data.
   auto chain = [&](std::uint32_t first, std::uint32_t count, std::uint32_t sector) {
-    return sector + 1 < first + count ? sector + 1 : kEndOfChain;
+    return sector + 1 < first + count ? sector + 1 : cfb::kEndOfChain;
   };
   const std::uint32_t fatEntries = l.fatSectors * kEntriesPerFatSector;
   for (std::uint32_t s = 0; s < fatEntries; ++s) {
-    std::uint32_t v = kFreeSect;
-    if (s < l.fatSectors) v = kFatSect;
-    else if (s < l.Directory()) v = kDifSect;
-    else if (s == l.Directory()) v = kEndOfChain;
+    std::uint32_t v = cfb::kFreeSector;
+    if (s < l.fatSectors) v = cfb::kFatSector;
+    else if (s < l.Directory()) v = cfb::kDifatSector;
+    else if (s == l.Directory()) v = cfb::kEndOfChain;
     else if (s < l.FirstData()) v = chain(l.FirstMiniFat(), l.miniFatSectors, s);
     else if (s < l.Total()) v = chain(l.FirstData(), l.dataSectors, s);
     out.PutU32(v);
@@ -196,18 +191,18 @@ void WriteCompoundFile(const TxlsMemoryStream& workbook, TOutputSink& sink) {
   // each sector ending with the next DIFAT sector.
   for (std::uint32_t d = 0; d < l.difatSectors; ++d) {
     for (std::uint32_t i = 0; i < kDifatEntriesPerSector; ++i) {
-      const std::uint64_t fat = kHeaderDifatEntries + static_cast<std::uint64_t>(d) * kDifatEntriesPerSector + i;
-      out.PutU32(fat < l.fatSectors ? static_cast<std::uint32_t>(fat) : kFreeSect);
+      const std::uint64_t fat = cfb::kHeaderDifatEntries + static_cast<std::uint64_t>(d) * kDifatEntriesPerSector + i;
+      out.PutU32(fat < l.fatSectors ? static_cast<std::uint32_t>(fat) : cfb::kFreeSector);
     }
-    out.PutU32(d + 1 < l.difatSectors ? l.FirstDifat() + d + 1 : kEndOfChain);
+    out.PutU32(d + 1 < l.difatSectors ? l.FirstDifat() + d + 1 : cfb::kEndOfChain);
   }
 
   // Directory: root, "Workbook", two unused entries.
-  const std::uint32_t streamStart = size == 0 ? kEndOfChain : (l.mini ? 0 : l.FirstData());
-  const std::uint32_t rootStart = l.mini ? l.FirstData() : kEndOfChain;
+  const std::uint32_t streamStart = size == 0 ? cfb::kEndOfChain : (l.mini ? 0 : l.FirstData());
+  const std::uint32_t rootStart = l.mini ? l.FirstData() : cfb::kEndOfChain;
   const std::uint64_t rootSize = l.mini ? static_cast<std::uint64_t>(l.miniSectors) * kMiniSectorSize : 0;
-  const auto root = DirectoryEntry(u"Root Entry", 5, 1, rootStart, rootSize);
-  const auto stream = DirectoryEntry(u"Workbook", 2, kNoStream, streamStart, size);
+  const auto root = DirectoryEntry(u"Root Entry", cfb::kRootEntry, 1, rootStart, rootSize);
+  const auto stream = DirectoryEntry(u"Workbook", cfb::kStreamEntry, cfb::kNoEntry, streamStart, size);
   const auto unused = UnusedEntry();
   out.Put(root.data(), root.size());
   out.Put(stream.data(), stream.size());
@@ -216,7 +211,7 @@ void WriteCompoundFile(const TxlsMemoryStream& workbook, TOutputSink& sink) {
 
   // Mini FAT: one chain over the stream's mini sectors.
   for (std::uint32_t i = 0; i < l.miniFatSectors * kEntriesPerFatSector; ++i) {
-    out.PutU32(i < l.miniSectors ? (i + 1 < l.miniSectors ? i + 1 : kEndOfChain) : kFreeSect);
+    out.PutU32(i < l.miniSectors ? (i + 1 < l.miniSectors ? i + 1 : cfb::kEndOfChain) : cfb::kFreeSector);
   }
 
   // The stream itself (or the mini stream, which holds just it), padded.

@@ -1,11 +1,13 @@
 #include "xls/model/worksheet_builder.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstring>
 #include <new>
 #include <vector>
 
-#include "xls/biff8/biff_reader.h"
+#include "xls/model/little_endian.h"
 
 namespace tabrin::detail {
 
@@ -15,6 +17,7 @@ constexpr double k1904Offset = 1462;  // days from 1899-12-30 to 1904-01-01
 
 // The packed form of a cell: a tag, the column (2 bytes) and the value.  A
 // row mark (tag and 4-byte row) stands before the first cell of each row.
+// Integers are little-endian; doubles are as the machine holds them.
 enum TPackedTag : unsigned char {
   kRowMark,
   kNumber,      // 8-byte double
@@ -37,17 +40,24 @@ constexpr std::size_t PackedSize(unsigned char tag) {
   }
 }
 
-std::uint16_t Load16(const unsigned char* at) {
-  return static_cast<std::uint16_t>(at[0] | at[1] << 8);
+// RK: a number packed in 32 bits (an integer or the top of a double,
+// optionally divided by 100).
+double DecodeRk(std::uint32_t rk) {
+  double value = 0;
+  if ((rk & 0x02) != 0) {
+    value = static_cast<double>(static_cast<std::int32_t>(rk) >> 2);
+  } else {
+    value = std::bit_cast<double>(static_cast<std::uint64_t>(rk & 0xFFFFFFFC) << 32);
+  }
+  return (rk & 0x01) != 0 ? value / 100 : value;
 }
 
-std::uint32_t Load32(const unsigned char* at) {
-  std::uint32_t value;
-  std::memcpy(&value, at, sizeof value);
-  return value;
+// A 32-bit value (an RK number, a text index) as the packed cells hold it.
+std::array<std::uint8_t, 4> Packed32(std::uint32_t value) {
+  std::array<std::uint8_t, 4> bytes;
+  PutU32(bytes.data(), value);
+  return bytes;
 }
-
-void Store32(unsigned char* at, std::uint32_t value) { std::memcpy(at, &value, sizeof value); }
 
 }  // namespace
 
@@ -60,7 +70,7 @@ const unsigned char* DecodeSheetCell(const unsigned char* at, std::uint32_t row,
   if (*at == kRowMark) at += kPackedRowMark;
   const unsigned char tag = at[0];
   cell.row = row;
-  cell.column = Load16(at + 1);
+  cell.column = GetU16(at + 1);
   cell.text = 0;
   const unsigned char* value = at + 3;
   switch (tag) {
@@ -70,17 +80,17 @@ const unsigned char* DecodeSheetCell(const unsigned char* at, std::uint32_t row,
       cell.kind = tag == kNumber ? TCellKind::ckNumber : TCellKind::ckDateTime;
       break;
     case kRkNumber:
-      cell.number = DecodeRk(Load32(value));
+      cell.number = DecodeRk(GetU32(value));
       cell.kind = TCellKind::ckNumber;
       break;
     case kRkDate1900:
     case kRkDate1904:
-      cell.number = DayCount(DecodeRk(Load32(value)), tag == kRkDate1904);
+      cell.number = DayCount(DecodeRk(GetU32(value)), tag == kRkDate1904);
       cell.kind = TCellKind::ckDateTime;
       break;
     case kText:
       cell.number = 0;
-      cell.text = Load32(value);
+      cell.text = GetU32(value);
       cell.kind = TCellKind::ckText;
       break;
     default:
@@ -122,12 +132,11 @@ void TWorksheetBuilder::Append(std::uint32_t row, std::uint32_t column, unsigned
       while (starts.size() <= row) starts.push_back(static_cast<std::uint32_t>(cells.size()));
     }
     packed[0] = kRowMark;
-    Store32(packed + 1, row);
+    PutU32(packed + 1, row);
     size = kPackedRowMark;
   }
   packed[size] = tag;
-  packed[size + 1] = static_cast<unsigned char>(column);
-  packed[size + 2] = static_cast<unsigned char>(column >> 8);
+  PutU16(packed + size + 1, static_cast<std::uint16_t>(column));
   std::memcpy(packed + size + 3, value, ValueSize);
   size += 3 + ValueSize;
   // Row offsets are 32-bit: no sheet that fits in memory comes near.
@@ -151,18 +160,18 @@ void TWorksheetBuilder::AddValue(std::uint32_t row, std::uint32_t column, TCellK
 
 void TWorksheetBuilder::AddRk(std::uint32_t row, std::uint32_t column, std::uint32_t rk, TRkKind kind) {
   const unsigned char tag = kind == TRkKind::rkNumber ? kRkNumber : kind == TRkKind::rkDate1900 ? kRkDate1900 : kRkDate1904;
-  Append<sizeof rk>(row, column, tag, &rk);
+  Append<4>(row, column, tag, Packed32(rk).data());
 }
 
 void TWorksheetBuilder::AddSharedText(std::uint32_t row, std::uint32_t column, std::uint32_t index) {
   if (sheet_.sharedTexts_->At(index).empty()) return Touch(row, column);
-  Append<sizeof index>(row, column, kText, &index);
+  Append<4>(row, column, kText, Packed32(index).data());
 }
 
 void TWorksheetBuilder::AddOwnText(std::uint32_t row, std::uint32_t column, std::string_view text) {
   if (text.empty()) return Touch(row, column);
   const std::uint32_t index = sharedCount_ + sheet_.ownTexts_->Add(text);
-  Append<sizeof index>(row, column, kText, &index);
+  Append<4>(row, column, kText, Packed32(index).data());
 }
 
 bool TWorksheetBuilder::Join(TWorksheetBuilder&& later) {
@@ -179,7 +188,7 @@ bool TWorksheetBuilder::Join(TWorksheetBuilder&& later) {
 void TWorksheetBuilder::JoinCells(const TWorksheetBuilder& later) {
   TPackedCells& cells = sheet_.cells_;
   const TPackedCells& laterCells = later.sheet_.cells_;
-  const std::uint32_t laterFirstRow = Load32(laterCells.data() + 1);  // the later cells begin with a row mark
+  const std::uint32_t laterFirstRow = GetU32(laterCells.data() + 1);  // the later cells begin with a row mark
   const std::size_t offset = cells.size();
   if (offset + laterCells.size() > UINT32_MAX) throw std::bad_alloc();
   cells.resize(offset + laterCells.size());
@@ -215,7 +224,7 @@ void TWorksheetBuilder::OrderCells() {
     std::uint32_t row = 0;
     for (std::size_t at = 0; at < arrived.size();) {
       if (arrived[at] == kRowMark) {
-        row = Load32(&arrived[at + 1]);
+        row = GetU32(&arrived[at + 1]);
         at += kPackedRowMark;
         continue;
       }
@@ -250,7 +259,7 @@ void TWorksheetBuilder::OrderCells() {
     row.clear();
     for (std::uint32_t at = begin; at < end;) {
       const auto size = static_cast<std::uint32_t>(PackedSize(cells[at]));
-      row.push_back({Load16(&cells[at + 1]), at, size});
+      row.push_back({GetU16(&cells[at + 1]), at, size});
       at += size;
     }
     const auto byColumn = [](const TPlaced& a, const TPlaced& b) { return a.column < b.column; };
