@@ -8,14 +8,18 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <functional>
+#include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "text/error.h"
 #include "text/format.h"
 #include "xls/reader_test_support.h"
+#include "xls/ooxml/piece_reading.h"
 #include "xls/ooxml/xlsx_reader.h"
 
 namespace tabrin {
@@ -276,6 +280,39 @@ TEST_F(LargeSheetTest, ADamagedSharedTextDeepInThePartIsRefusedWithItsLine) {
     return index == 33333 ? "<si><t>x</r></si>" : item;
   };
   ExpectRefused(shape, "the part xl/sharedStrings.xml is not well-formed XML (line 33336: mismatched tag)");
+}
+
+}  // namespace
+}  // namespace tabrin
+
+namespace tabrin {
+namespace {
+
+// Memory running out on the second parser's thread as it hands over a piece
+// is the reading thread's to learn of, which reads the part again with one
+// parser: every cell still comes out, and a damaged sheet is refused with
+// the message one parser gives.
+TEST_F(LargeSheetTest, AFailureOnTheSecondThreadEndsInTheOneParserRead) {
+  if (std::thread::hardware_concurrency() < 2) GTEST_SKIP() << "parts are read in pieces only on two threads";
+  static std::atomic<int> failures{0};
+  failures = 0;
+  detail::pieceReadHook = [] {
+    ++failures;
+    throw std::bad_alloc();
+  };
+  struct TUnhook {
+    ~TUnhook() { detail::pieceReadHook = nullptr; }
+  } unhook;
+
+  SheetShape shape;
+  shape.sharedTexts = 40000;  // large enough to be read in pieces too
+  ExpectEveryCell(Open(shape).ReadSheet("sheet1"), shape);
+  EXPECT_GT(failures.load(), 0);
+
+  shape.replaceRow = [](int row, const std::string& cells) {
+    return row == kRows / 2 ? cells + "<c r=\"J" + std::to_string(row) + "\"><v>zwölf</v></c>" : cells;
+  };
+  ExpectRefused(shape, "a number cell holds \"zwölf\", which is not a number");
 }
 
 }  // namespace

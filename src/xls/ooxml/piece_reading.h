@@ -35,6 +35,11 @@ namespace tabrin::detail {
 inline constexpr std::size_t kQueuedPieces = 2;
 inline constexpr std::size_t kPiecesAhead = 8;
 
+// Called on the second parser's thread for every piece it read, as it hands
+// the piece over; null but in tests, which make it throw to see that a
+// failure there reaches the reading thread.
+inline void (*pieceReadHook)() = nullptr;
+
 // The second parser, on a thread of its own: reads the head without keeping
 // what it finds, then each piece it is given into a list (of cells, of
 // texts).
@@ -69,42 +74,79 @@ class TPieceWorker {
 
  private:
   struct TJob {
-    std::size_t index;
+    std::size_t index = 0;
     TPiece piece;
   };
 
+  // Whatever stops this thread, a piece that does not read as one or an
+  // exception (memory for a piece's list, say), ends in Failed(): the
+  // reading thread learns of it and reads the part with one parser.
   void Run() {
-    handler_.SendTo(nullptr, nullptr);
-    bool ok = stream_.Parse(head_->bytes.data(), head_->bytes.size(), false) && handler_.TakeBase(stream_.BytesFed());
-    head_.reset();
-    std::unique_lock lock(mutex_);
-    for (;;) {
-      if (!ok) {
-        failed_ = true;
-        changed_.notify_all();
-        return;
-      }
-      changed_.wait(lock, [&] { return closing_ || !jobs_.empty(); });
-      if (closing_) return;
-      TJob job = std::move(jobs_.front());
-      jobs_.pop_front();
-      busy_ = true;
-      lock.unlock();
-      TList cells;
-      handler_.SendTo(nullptr, &cells);
-      handler_.BeginPiece();
-      try {
-        ok = stream_.Parse(job.piece.bytes.data(), job.piece.bytes.size(), false) &&
-             handler_.EndedPiece(stream_.BytesFed());
-      } catch (...) {
-        ok = false;
-      }
-      job.piece = {};
-      lock.lock();
-      busy_ = false;
-      if (ok) finished_.emplace(job.index, std::move(cells));
-      changed_.notify_all();
+    bool ok = false;
+    try {
+      ok = ReadHead() && ReadJobs();
+    } catch (...) {
+      ok = false;
     }
+    if (!ok) Fail();
+  }
+
+  // The head, without keeping what it holds: where the pieces begin.
+  bool ReadHead() {
+    handler_.SendTo(nullptr, nullptr);
+    const bool ok =
+        stream_.Parse(head_->bytes.data(), head_->bytes.size(), false) && handler_.TakeBase(stream_.BytesFed());
+    head_.reset();
+    return ok;
+  }
+
+  // The pieces given, until closing (true) or one fails (false).
+  bool ReadJobs() {
+    for (;;) {
+      TJob job;
+      if (!TakeJob(job)) return true;
+      TList list;
+      const bool ok = ReadPiece(job.piece, list);
+      job.piece = {};
+      if (!ok) return false;
+      if (pieceReadHook != nullptr) pieceReadHook();
+      HandOver(job.index, std::move(list));
+    }
+  }
+
+  // Waits for the next piece; false when closing instead.
+  bool TakeJob(TJob& job) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return closing_ || !jobs_.empty(); });
+    if (closing_) return false;
+    job = std::move(jobs_.front());
+    jobs_.pop_front();
+    busy_ = true;
+    return true;
+  }
+
+  bool ReadPiece(const TPiece& piece, TList& list) {
+    handler_.SendTo(nullptr, &list);
+    handler_.BeginPiece();
+    return stream_.Parse(piece.bytes.data(), piece.bytes.size(), false) && handler_.EndedPiece(stream_.BytesFed());
+  }
+
+  void HandOver(std::size_t index, TList list) {
+    {
+      const std::lock_guard lock(mutex_);
+      finished_.emplace(index, std::move(list));
+      busy_ = false;
+    }
+    changed_.notify_all();
+  }
+
+  void Fail() noexcept {
+    {
+      const std::lock_guard lock(mutex_);
+      failed_ = true;
+      busy_ = false;
+    }
+    changed_.notify_all();
   }
 
   std::unique_ptr<THandler> handlerOwned_;
