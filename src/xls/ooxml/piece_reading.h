@@ -164,85 +164,136 @@ class TPieceWorker {
 };
 
 // Reads a part in pieces on this thread and a second one.  The handler
-// sends what it finds to target; second is a handler like it for the other
-// parser.  False when the part has to be read with one parser after all:
-// the parsers or the package found something wrong, or the pieces could not
-// be told apart.
+// sends what it finds to the target; the worker's handler is one like it
+// for the other parser.
 template <class THandler, class TList, class TTarget>
-bool ReadInPieces(TPartReader& part, std::string_view endTag, THandler& handler,
-                  std::unique_ptr<THandler> second, TTarget& target) {
-  TPieceCutter cutter(part, endTag);
-  TXmlStream stream(handler);
-  handler.Watch(&stream);
-  handler.SendTo(&target, nullptr);
+class TPieceReading {
+ public:
+  TPieceReading(TPartReader& part, std::string_view endTag, THandler& handler, TTarget& target)
+      : cutter_(part, endTag), stream_(handler), handler_(handler), target_(target) {
+    handler_.Watch(&stream_);
+    handler_.SendTo(&target_, nullptr);
+  }
+
+  // False when the part has to be read with one parser after all.
+  bool Read(std::unique_ptr<THandler> second) {
+    auto head = std::make_shared<TPiece>();
+    cutter_.Next(*head);
+    if (head->last || !head->cut) return ReadRest(*head);
+    if (!stream_.Parse(head->bytes.data(), head->bytes.size(), false)) return false;
+    TPiece piece;
+    cutter_.Next(piece);
+    if (!handler_.TakeBase(stream_.BytesFed())) return ReadRest(piece);
+    TWorker worker(std::move(second), std::move(head));
+    return ReadWith(worker, piece);
+  }
+
+ private:
+  using TWorker = TPieceWorker<THandler, TList>;
+  using TFinished = std::map<std::size_t, TList>;
 
   // The rest of the part on this parser alone, straight into the target.
-  const auto readRest = [&](TPiece& piece) {
+  bool ReadRest(TPiece& piece) {
     for (;;) {
-      if (!stream.Parse(piece.bytes.data(), piece.bytes.size(), piece.last)) return false;
+      if (!stream_.Parse(piece.bytes.data(), piece.bytes.size(), piece.last)) return false;
       if (piece.last) return true;
-      cutter.Next(piece);
+      cutter_.Next(piece);
     }
-  };
-
-  auto head = std::make_shared<TPiece>();
-  cutter.Next(*head);
-  if (head->last || !head->cut) return readRest(*head);
-  if (!stream.Parse(head->bytes.data(), head->bytes.size(), false)) return false;
-  TPiece piece;
-  cutter.Next(piece);
-  if (!handler.TakeBase(stream.BytesFed())) return readRest(piece);
-
-  TPieceWorker<THandler, TList> worker(std::move(second), std::move(head));
-  std::map<std::size_t, TList>& finished = worker.Finished();
-  std::size_t nextToAdd = 1;  // the head's are in
-  // Adds what the pieces whose turn it is found.  With the lock held.
-  const auto addFinished = [&] {
-    for (auto found = finished.find(nextToAdd); found != finished.end(); found = finished.find(nextToAdd)) {
-      found->second.PlayInto(target);
-      finished.erase(found);
-      ++nextToAdd;
-    }
-  };
-  for (std::size_t index = 1;; ++index) {
-    std::unique_lock lock(worker.Mutex());
-    if (!piece.cut || piece.last) {
-      // The last piece, or one that could not be cut: the rest is read here
-      // once every piece before it is in.
-      worker.Changed().wait(lock, [&] { return worker.Failed() || worker.Idle(); });
-      if (worker.Failed()) return false;
-      addFinished();
-      if (nextToAdd != index) return false;
-      lock.unlock();
-      handler.SendTo(&target, nullptr);
-      handler.BeginPiece();
-      return readRest(piece);
-    }
-    worker.Changed().wait(lock, [&] {
-      addFinished();
-      return worker.Failed() || index - nextToAdd < kPiecesAhead;
-    });
-    if (worker.Failed()) return false;
-    if (worker.CanTake()) {
-      worker.Give(index, std::move(piece));
-      lock.unlock();
-      worker.Changed().notify_all();
-    } else {
-      lock.unlock();
-      TList found;
-      handler.SendTo(nullptr, &found);
-      handler.BeginPiece();
-      if (!stream.Parse(piece.bytes.data(), piece.bytes.size(), false) || !handler.EndedPiece(stream.BytesFed())) {
-        return false;
-      }
-      lock.lock();
-      finished.emplace(index, std::move(found));
-      addFinished();
-      lock.unlock();
-    }
-    piece = {};
-    cutter.Next(piece);
   }
+
+  // The pieces after the head, from the one given on: to the worker while
+  // it has room for them, otherwise read here.
+  bool ReadWith(TWorker& worker, TPiece& piece) {
+    for (std::size_t index = 1;; ++index) {
+      if (!piece.cut || piece.last) return ReadLast(worker, index, piece);
+      if (!AddFinishedUntil(worker, [&] { return index - nextToAdd_ < kPiecesAhead; })) return false;
+      if (!Give(worker, index, piece) && !ReadHere(worker, index, piece)) return false;
+      piece = {};
+      cutter_.Next(piece);
+    }
+  }
+
+  // The last piece, or one that could not be cut: the rest is read here
+  // once every piece before it is in.
+  bool ReadLast(TWorker& worker, std::size_t index, TPiece& piece) {
+    if (!AddFinishedUntil(worker, [&] { return worker.Idle(); }) || nextToAdd_ != index) return false;
+    handler_.SendTo(&target_, nullptr);
+    handler_.BeginPiece();
+    return ReadRest(piece);
+  }
+
+  // False, the piece left as it is, when the worker has enough queued.
+  bool Give(TWorker& worker, std::size_t index, TPiece& piece) {
+    {
+      const std::lock_guard lock(worker.Mutex());
+      if (!worker.CanTake()) return false;
+      worker.Give(index, std::move(piece));
+    }
+    worker.Changed().notify_all();
+    return true;
+  }
+
+  bool ReadHere(TWorker& worker, std::size_t index, const TPiece& piece) {
+    TList found;
+    handler_.SendTo(nullptr, &found);
+    handler_.BeginPiece();
+    if (!stream_.Parse(piece.bytes.data(), piece.bytes.size(), false) || !handler_.EndedPiece(stream_.BytesFed())) {
+      return false;
+    }
+    {
+      const std::lock_guard lock(worker.Mutex());
+      worker.Finished().emplace(index, std::move(found));
+    }
+    return AddFinishedUntil(worker, [] { return true; });
+  }
+
+  // Adds what the pieces whose turn it is found, as they come in, until
+  // done() holds (asked with the worker's lock held) and none is waiting.
+  // The adding is done without the lock, which the worker needs to hand
+  // over its next piece.  False when the worker failed.
+  template <class TDone>
+  bool AddFinishedUntil(TWorker& worker, TDone done) {
+    for (;;) {
+      TFinished turn;
+      {
+        std::unique_lock lock(worker.Mutex());
+        worker.Changed().wait(lock, [&] { return worker.Failed() || HasTurn(worker) || done(); });
+        if (worker.Failed()) return false;
+        turn = TakeTurn(worker);
+      }
+      if (turn.empty()) return true;
+      for (const auto& [index, found] : turn) found.PlayInto(target_);
+    }
+  }
+
+  // With the worker's lock held:
+  bool HasTurn(TWorker& worker) const { return worker.Finished().count(nextToAdd_) != 0; }
+  // The finished pieces whose turn it is, taken out of the worker's hands
+  // (their nodes move, nothing is allocated).
+  TFinished TakeTurn(TWorker& worker) {
+    TFinished turn;
+    TFinished& finished = worker.Finished();
+    for (auto found = finished.find(nextToAdd_); found != finished.end(); found = finished.find(nextToAdd_)) {
+      turn.insert(finished.extract(found));
+      ++nextToAdd_;
+    }
+    return turn;
+  }
+
+  TPieceCutter cutter_;
+  TXmlStream stream_;
+  THandler& handler_;
+  TTarget& target_;
+  std::size_t nextToAdd_ = 1;  // the head's are in
+};
+
+// The part read in pieces into the target (see TPieceReading).  False when
+// it has to be read with one parser after all: the parsers or the package
+// found something wrong, or the pieces could not be told apart.
+template <class THandler, class TList, class TTarget>
+bool ReadInPieces(TPartReader& part, std::string_view endTag, THandler& handler, std::unique_ptr<THandler> second,
+                  TTarget& target) {
+  return TPieceReading<THandler, TList, TTarget>(part, endTag, handler, target).Read(std::move(second));
 }
 
 }  // namespace tabrin::detail
