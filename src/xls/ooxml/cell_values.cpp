@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "text/format.h"
+#include "text/regional.h"
 #include "xls/model/worksheet_builder.h"
 #include "xls/ooxml/escaped_text.h"
 #include "xls/ooxml/zip_package.h"
@@ -12,18 +13,6 @@
 namespace tabrin::detail {
 
 namespace {
-
-constexpr double k1904Offset = 1462;  // days from 1899-12-30 to 1904-01-01
-
-// Days from 1899-12-30 of a proleptic Gregorian date.
-long long DayNumber(int year, int month, int day) {
-  year -= month <= 2 ? 1 : 0;
-  const int era = (year >= 0 ? year : year - 399) / 400;
-  const int yearOfEra = year - era * 400;
-  const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return static_cast<long long>(era) * 146097 + dayOfEra - 719468 + 25569;
-}
 
 // "2024-03-05", "2024-03-05T14:30:15", "14:30:15" (ISO 8601, as a date cell
 // holds it).
@@ -41,7 +30,7 @@ std::optional<double> ParseIsoDateTime(std::string_view text) {
   if (text.size() >= 10 && text[4] == '-' && text[7] == '-') {
     const auto year = number(0, 4), month = number(5, 2), day = number(8, 2);
     if (!year || !month || !day || *month < 1 || *month > 12 || *day < 1 || *day > 31) return std::nullopt;
-    days = static_cast<double>(DayNumber(*year, *month, *day));
+    days = EncodeDateTime({.year = *year, .month = *month, .day = *day});
     at = 10;
     if (at == text.size()) return days;
     if (text[at] != 'T') return std::nullopt;
@@ -130,22 +119,13 @@ TCellValue TCellValueReader::Read(TCellType type, std::uint32_t style, std::stri
       if (Trim(text).empty()) return Touch();
       const std::optional<double> number = ParseNumber(text);
       if (!number) Damaged(FormatMessage("a number cell holds \"%s\", which is not a number", {text}));
-      if (style < dateStyles_.size() && dateStyles_[style]) return Value(TCellKind::ckDateTime, DayCount(*number));
+      if (style < dateStyles_.size() && dateStyles_[style]) {
+        return Value(TCellKind::ckDateTime, DayCount(*number, dates1904_));
+      }
       return Value(TCellKind::ckNumber, *number);
     }
   }
   return Touch();
-}
-
-// The usual day count (from 30 December 1899) of a date cell's number.
-// 1904-based numbers are shifted by the four years between the two
-// starts.  1900-based numbers count a 29 February 1900 that never was (day
-// 60), so only from 61 (1 March 1900) on do they equal the day count; 1 to
-// 60 are one short of it.  Below 1 a number is a time of day without a
-// date.
-double TCellValueReader::DayCount(double number) const {
-  if (dates1904_) return number + k1904Offset;
-  return number >= 1 && number < 61 ? number + 1 : number;
 }
 
 }  // namespace tabrin::detail

@@ -58,8 +58,6 @@ class TCellValueReader {
   TCellValue Read(TCellType type, std::uint32_t style, std::string& text) const;
 
  private:
-  double DayCount(double number) const;
-
   const TTextPool& sharedStrings_;
   const std::vector<bool>& dateStyles_;
   const bool dates1904_;
