@@ -4,12 +4,9 @@
 // data, prefixes, rows without numbers, rows out of order), and a damaged
 // sheet has to be refused with the very message one parser gives.
 #include <gtest/gtest.h>
-#include <unistd.h>
-#include <zip.h>
 
 #include <algorithm>
 #include <atomic>
-#include <filesystem>
 #include <functional>
 #include <new>
 #include <string>
@@ -19,6 +16,7 @@
 #include "text/error.h"
 #include "text/format.h"
 #include "xls/reader_test_support.h"
+#include "xls/xlsx_test_package.h"
 #include "xls/ooxml/piece_reading.h"
 #include "xls/ooxml/xlsx_reader.h"
 
@@ -110,39 +108,11 @@ std::string SheetXml(const SheetShape& shape) {
 // A package in a file of its own, removed again at the end of the test.
 class LargeSheetTest : public ::testing::Test {
  protected:
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove(path_, ignored);
-  }
-
   TXlsxReader Open(const SheetShape& shape) {
-    path_ = (std::filesystem::temp_directory_path() / ("tabrin-large-sheet-" + std::to_string(::getpid()) + ".xlsx")).string();
-    int code = 0;
-    zip_t* archive = zip_open(path_.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
-    EXPECT_NE(archive, nullptr);
-    parts_ = {
-        {"xl/workbook.xml",
-         "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-         "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets>"
-         "<sheet name=\"sheet1\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
-        {"xl/_rels/workbook.xml.rels",
-         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-         "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
-         "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" Target=\"styles.xml\"/>"
-         "<Relationship Id=\"rId3\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings\" Target=\"sharedStrings.xml\"/>"
-         "</Relationships>"},
-        {"xl/styles.xml",
-         "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><cellXfs count=\"2\">"
-         "<xf numFmtId=\"0\"/><xf numFmtId=\"14\"/></cellXfs></styleSheet>"},
-        {"xl/sharedStrings.xml", SharedStringsXml(shape)},
-        {"xl/worksheets/sheet1.xml", SheetXml(shape)},
-    };
-    for (const auto& [name, bytes] : parts_) {
-      zip_source_t* source = zip_source_buffer(archive, bytes.data(), bytes.size(), 0);
-      EXPECT_GE(zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE), 0);
-    }
-    EXPECT_EQ(zip_close(archive), 0);
-    return TXlsxReader(detail::TZipPackage::OpenFile(path_), "xl/workbook.xml", "big.xlsx");
+    file_.Write(test::OneSheetWorkbook("<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><cellXfs count=\"2\">"
+                                       "<xf numFmtId=\"0\"/><xf numFmtId=\"14\"/></cellXfs></styleSheet>",
+                                       SharedStringsXml(shape), SheetXml(shape)));
+    return TXlsxReader(detail::TZipPackage::OpenFile(file_.Path()), "xl/workbook.xml", "big.xlsx");
   }
 
   // Every cell of the sheet as written; rows a shape repeats hold the
@@ -186,8 +156,7 @@ class LargeSheetTest : public ::testing::Test {
   }
 
  private:
-  std::string path_;
-  std::vector<std::pair<std::string, std::string>> parts_;
+  test::TempXlsxFile file_{"tabrin-large-sheet"};
 };
 
 TEST_F(LargeSheetTest, EveryCellReadsAsWritten) {
