@@ -5,7 +5,10 @@
 
 namespace tabrin::detail {
 
-// Replaces every _xHHHH_ of text by the character it stands for.
+// Replaces every _xHHHH_ of text by the character it stands for.  Escapes
+// that follow each other are UTF-16 together: a surrogate pair spelled as
+// two escapes is one character, and a lone half of a pair, which UTF-8
+// cannot hold, becomes U+FFFD.
 void DecodeEscapes(std::string& text);
 
 }  // namespace tabrin::detail
