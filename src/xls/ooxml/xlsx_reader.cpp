@@ -5,6 +5,7 @@
 
 #include "text/error.h"
 #include "text/format.h"
+#include "xls/model/sheet_lookup.h"
 #include "xls/model/worksheet_builder.h"
 #include "xls/ooxml/part_limits.h"
 #include "xls/ooxml/piece_reading.h"
@@ -22,24 +23,8 @@ using detail::TDamagedPackage;
 using detail::TRelationship;
 using detail::TZipPackage;
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-}
-
 // Whether a part is worth reading in pieces on two threads.
 bool TwoThreads() { return std::thread::hardware_concurrency() > 1; }
-
-std::string JoinQuoted(const std::vector<std::string>& names) {
-  std::string out;
-  for (const std::string& name : names) {
-    if (!out.empty()) out += ", ";
-    out += "\"" + name + "\"";
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -116,27 +101,19 @@ std::vector<std::string> TXlsxReader::SheetNames() const {
 }
 
 TWorksheet TXlsxReader::ReadSheet(std::string_view name) const {
-  const auto entry = std::find_if(sheets_.begin(), sheets_.end(),
-                                  [&](const TSheetEntry& sheet) { return SameNameIgnoringCase(sheet.name, name); });
-  if (entry == sheets_.end()) {
-    if (sheets_.empty()) {
-      throw TabrinError(FormatMessage("'%s' has no sheet \"%s\"; it has no worksheets at all", {displayName_, name}));
-    }
-    throw TabrinError(
-        FormatMessage("'%s' has no sheet \"%s\"; its sheets are %s", {displayName_, name, JoinQuoted(SheetNames())}));
-  }
+  const TSheetEntry& entry = sheets_[detail::FindSheet(SheetNames(), name, displayName_)];
   if (TwoThreads()) {
     try {
-      if (std::optional<TWorksheet> sheet = ReadSheetInPieces(entry->name, entry->part)) return std::move(*sheet);
+      if (std::optional<TWorksheet> sheet = ReadSheetInPieces(entry.name, entry.part)) return std::move(*sheet);
     } catch (...) {
       // Read again below, where what is wrong is told as it always was.
     }
   }
-  detail::TWorksheetBuilder builder(entry->name, sharedStrings_);
+  detail::TWorksheetBuilder builder(entry.name, sharedStrings_);
   detail::TSheetHandler handler(*sharedStrings_, dateStyles_, dates1904_);
   handler.SendTo(&builder, nullptr);
   try {
-    detail::ParseXmlPart(package_, entry->part, detail::kMaxSheetPartBytes, handler);
+    detail::ParseXmlPart(package_, entry.part, detail::kMaxSheetPartBytes, handler);
   } catch (const TDamagedPackage& e) {
     Damaged(e.what());
   }
