@@ -12,10 +12,8 @@
 // package finds wrong, the part is read again with one parser, which decides
 // what the reader returns or raises.
 //
-// A handler for this (TSheetHandler, TSharedStringsHandler) sends what it
-// finds either to the target or to a list of the piece (SendTo), watches the
-// parser for where its events end (Watch) and says whether the head and
-// each piece ended where a piece may (TakeBase, BeginPiece, EndedPiece).
+// The handlers for this are TPieceHandlers (piece_handler.h): the sheet's
+// and the shared strings'.
 #include <condition_variable>
 #include <cstddef>
 #include <deque>

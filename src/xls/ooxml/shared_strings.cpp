@@ -25,7 +25,7 @@ void TSharedStringsHandler::StartElement(std::string_view name, const TXmlAttrib
   } else if (name == "sst") {
     // The count is only a claim; a text takes at least a dozen bytes.
     const std::optional<std::uint32_t> unique = ParseIndex(attributes.Get("uniqueCount"));
-    if (unique && pool_ != nullptr) pool_->Reserve(std::min<std::size_t>(*unique, std::size_t{1} << 20), 0);
+    if (unique && target_ != nullptr) target_->Reserve(std::min<std::size_t>(*unique, std::size_t{1} << 20), 0);
   } else if (inItem_) {
     runs_.Start(name, wantsText_);
   }
@@ -35,7 +35,7 @@ void TSharedStringsHandler::EndElement(std::string_view name) {
   bounds_.Left();
   if (name == "si") {
     DecodeEscapes(text_);
-    if (pool_ != nullptr) pool_->Add(text_);
+    if (target_ != nullptr) target_->Add(text_);
     else if (list_ != nullptr) list_->Add(text_);
     inItem_ = false;
     wantsText_ = false;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "text/text_pool.h"
-#include "xls/ooxml/piece_bounds.h"
+#include "xls/ooxml/piece_handler.h"
 #include "xls/ooxml/run_text.h"
 #include "xls/ooxml/xml_part.h"
 
@@ -30,28 +30,17 @@ class TTextList {
   std::vector<std::size_t> ends_;
 };
 
-class TSharedStringsHandler : public TXmlHandler {
+class TSharedStringsHandler : public TPieceHandler<TTextPool, TTextList> {
  public:
-  // Where the texts go: into the pool, into a list, or (neither) nowhere.
-  void SendTo(TTextPool* pool, TTextList* list) {
-    pool_ = pool;
-    list_ = list;
-  }
-  void Watch(const TXmlStream* stream) { bounds_.Watch(stream); }
-  bool TakeBase(std::uint64_t fed) { return bounds_.TakeBase(Settled(fed)); }
-  void BeginPiece() { bounds_.BeginPiece(); }
-  bool EndedPiece(std::uint64_t fed) const { return bounds_.EndedPiece(Settled(fed)); }
-
   void StartElement(std::string_view name, const TXmlAttributes& attributes) override;
   void EndElement(std::string_view name) override;
   void Text(std::string_view text) override { text_.append(text); }
 
  private:
-  bool Settled(std::uint64_t fed) const { return !inItem_ && bounds_.EndsAt(fed) && !wantsText_ && runs_.Idle(); }
+  bool Settled(std::uint64_t fed) const override {
+    return !inItem_ && bounds_.EndsAt(fed) && !wantsText_ && runs_.Idle();
+  }
 
-  TTextPool* pool_ = nullptr;
-  TTextList* list_ = nullptr;
-  TPieceBounds bounds_;
   TRunTextCollector runs_;
   std::string text_;
   bool inItem_ = false;

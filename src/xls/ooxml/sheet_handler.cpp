@@ -115,10 +115,10 @@ void TSheetHandler::StartCell(const TXmlAttributes& attributes) {
 }
 
 void TSheetHandler::EndCell() {
-  if (builder_ == nullptr && list_ == nullptr) return;
-  if (builder_ != nullptr) CheckRoomForCell(*builder_);
+  if (target_ == nullptr && list_ == nullptr) return;
+  if (target_ != nullptr) CheckRoomForCell(*target_);
   const TCellValue value = hasValue_ ? values_.Read(type_, style_, value_) : TCellValue();
-  if (builder_ != nullptr) AddCell(*builder_, row_, column_, value);
+  if (target_ != nullptr) AddCell(*target_, row_, column_, value);
   else list_->Add(row_, column_, value);
 }
 

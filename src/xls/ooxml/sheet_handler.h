@@ -16,36 +16,19 @@
 #include "xls/model/worksheet_builder.h"
 #include "xls/ooxml/cell_list.h"
 #include "xls/ooxml/cell_values.h"
-#include "xls/ooxml/piece_bounds.h"
+#include "xls/ooxml/piece_handler.h"
 #include "xls/ooxml/run_text.h"
 #include "xls/ooxml/xml_part.h"
 
 namespace tabrin::detail {
 
-class TSheetHandler : public TXmlHandler {
+class TSheetHandler : public TPieceHandler<TWorksheetBuilder, TCellList> {
  public:
   // Thrown for a piece that cannot be read without the pieces before it.
   struct TNeedsWholeSheet {};
 
   TSheetHandler(const TTextPool& sharedStrings, const std::vector<bool>& dateStyles, bool dates1904)
       : values_(sharedStrings, dateStyles, dates1904) {}
-
-  // Where the cells go: into the builder, into a list, or (neither) nowhere.
-  void SendTo(TWorksheetBuilder* builder, TCellList* list) {
-    builder_ = builder;
-    list_ = list;
-  }
-  // The parser whose events arrive, for their positions in a piece.
-  void Watch(const TXmlStream* stream) { bounds_.Watch(stream); }
-
-  // After the first piece: true when it ended at a place where the sheet can
-  // be cut, which becomes the depth every later piece begins and ends at.
-  bool TakeBase(std::uint64_t fed) { return bounds_.TakeBase(Settled(fed)); }
-  void BeginPiece() {
-    bounds_.BeginPiece();
-    needsRowNumber_ = true;
-  }
-  bool EndedPiece(std::uint64_t fed) const { return bounds_.EndedPiece(Settled(fed)); }
 
   void StartElement(std::string_view name, const TXmlAttributes& attributes) override;
   void EndElement(std::string_view name) override;
@@ -56,18 +39,16 @@ class TSheetHandler : public TXmlHandler {
 
   // Nothing open that the next bytes could continue: the last event, the
   // end of an element inside the sheet data, ended where the bytes did.
-  bool Settled(std::uint64_t fed) const {
+  bool Settled(std::uint64_t fed) const override {
     return state_ == State::Data && bounds_.EndsAt(fed) && !wantsText_ && !inline_ && runs_.Idle();
   }
+  void PieceBegins() override { needsRowNumber_ = true; }
 
   void StartRow(const TXmlAttributes& attributes);
   void StartCell(const TXmlAttributes& attributes);
   void EndCell();
 
-  TWorksheetBuilder* builder_ = nullptr;
-  TCellList* list_ = nullptr;
   TCellValueReader values_;
-  TPieceBounds bounds_;
   TRunTextCollector runs_;
   State state_ = State::Outside;
   std::uint32_t row_ = 0, column_ = UINT32_MAX;
