@@ -67,7 +67,7 @@ class TPieceWorker {
   bool CanTake() const { return jobs_.size() < kQueuedPieces; }
   bool Idle() const { return jobs_.empty() && !busy_; }
   void Give(std::size_t index, TPiece piece) { jobs_.push_back({index, std::move(piece)}); }
-  // Cells of finished pieces, by piece number; the main thread adds its own.
+  // What finished pieces found, by piece number; the main thread adds its own.
   std::map<std::size_t, TList>& Finished() { return finished_; }
 
  private:
