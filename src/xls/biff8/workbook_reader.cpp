@@ -10,7 +10,6 @@
 #include <new>
 #include <system_error>
 
-#include "text/ascii.h"
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
@@ -21,6 +20,7 @@
 #include "xls/cfb/compound_file_reader.h"
 #include "xls/model/large_block.h"
 #include "xls/model/little_endian.h"
+#include "xls/model/sheet_lookup.h"
 #include "xls/model/worksheet_builder.h"
 
 namespace tabrin {
@@ -69,15 +69,6 @@ void RejectOtherFormats(std::string_view bytes, const std::string& name) {
 constexpr std::uint64_t kLargestWorkbook = std::uint64_t{4} << 30;
 // Enough of a file's start to tell what else it is.
 constexpr std::size_t kHeadBytes = 64 * 1024;
-
-std::string JoinQuoted(const std::vector<std::string>& names) {
-  std::string out;
-  for (const std::string& name : names) {
-    if (!out.empty()) out += ", ";
-    out += "\"" + name + "\"";
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -359,14 +350,9 @@ std::vector<std::string> TWorkbookReader::SheetNames() const {
 }
 
 TWorksheet TWorkbookReader::ReadSheet(std::string_view name) const {
-  const auto entry = std::find_if(sheets_.begin(), sheets_.end(),
-                                  [&](const TSheetEntry& sheet) { return EqualNoCaseAscii(sheet.name, name); });
-  if (entry == sheets_.end()) {
-    if (sheets_.empty()) Fail("'%s' has no sheet \"%s\"; it has no worksheets at all", {displayName_, name});
-    Fail("'%s' has no sheet \"%s\"; its sheets are %s", {displayName_, name, JoinQuoted(SheetNames())});
-  }
+  const TSheetEntry& entry = sheets_[detail::FindSheet(SheetNames(), name, displayName_)];
   try {
-    return ReadSheetRecords(entry->name, entry->offset);
+    return ReadSheetRecords(entry.name, entry.offset);
   } catch (const TDamagedDocument& e) {
     Damaged(e.what());
   } catch (const std::bad_alloc&) {

@@ -23,6 +23,11 @@
 
 namespace tabrin {
 
+namespace detail {
+struct TRelationship;
+struct TWorkbookPart;
+}  // namespace detail
+
 // The grid of these workbooks.
 inline constexpr std::uint32_t kXlsxMaxRows = 1048576;
 inline constexpr std::uint32_t kXlsxMaxColumns = 16384;
@@ -51,6 +56,8 @@ class TXlsxReader : public TSpreadsheet {
     std::string part;
   };
   void ReadWorkbook();
+  void ListWorksheets(const detail::TWorkbookPart& workbook, const std::vector<detail::TRelationship>& relationships);
+  void ReadSharedStrings(const std::string& part);
   std::optional<TWorksheet> ReadSheetInPieces(const std::string& name, const std::string& partName) const;
   [[noreturn]] void Damaged(const std::string& reason) const;
 
