@@ -6,6 +6,7 @@
 
 #include "text/error.h"
 #include "text/format.h"
+#include "text/messages.h"
 #include "xls/ooxml/xlsx_reader.h"
 #include "xls/ooxml/zip_package.h"
 
@@ -15,9 +16,9 @@ namespace {
 
 constexpr std::string_view kOnlyExcel = "only Excel workbooks (.xls, .xlsx) can be read";
 
-class TXlsSpreadsheet : public TSpreadsheet {
+class TxlsSpreadsheet : public TSpreadsheet {
  public:
-  explicit TXlsSpreadsheet(TWorkbookReader reader) : reader_(std::move(reader)) {}
+  explicit TxlsSpreadsheet(TWorkbookReader reader) : reader_(std::move(reader)) {}
   const std::string& DisplayName() const override { return reader_.DisplayName(); }
   std::vector<std::string> SheetNames() const override { return reader_.SheetNames(); }
   TWorksheet ReadSheet(std::string_view name) const override { return reader_.ReadSheet(name); }
@@ -46,9 +47,9 @@ bool IsOpenDocumentSpreadsheet(const detail::TZipPackage& package) {
 std::unique_ptr<const TSpreadsheet> OpenPackage(detail::TZipPackage package, const std::string& name) {
   std::string workbookPart;
   try {
-    workbookPart = TXlsxReader::FindWorkbookPart(package);
+    workbookPart = TxlsxReader::FindWorkbookPart(package);
   } catch (const detail::TDamagedPackage& e) {
-    throw TabrinError(FormatMessage("'%s' is damaged and cannot be read: %s", {name, e.what()}));
+    throw TabrinError(DamagedFileMessage(name, e.what()));
   }
   if (workbookPart.empty()) {
     if (IsOpenDocumentSpreadsheet(package)) {
@@ -56,14 +57,14 @@ std::unique_ptr<const TSpreadsheet> OpenPackage(detail::TZipPackage package, con
     }
     throw TabrinError(FormatMessage("'%s' is a ZIP archive, not a workbook; %s", {name, kOnlyExcel}));
   }
-  return std::make_unique<TXlsxReader>(std::move(package), std::move(workbookPart), name);
+  return std::make_unique<TxlsxReader>(std::move(package), std::move(workbookPart), name);
 }
 
 detail::TZipPackage OpenZip(const std::function<detail::TZipPackage()>& open, const std::string& name) {
   try {
     return open();
   } catch (const detail::TDamagedPackage& e) {
-    throw TabrinError(FormatMessage("'%s' is damaged and cannot be read: %s", {name, e.what()}));
+    throw TabrinError(DamagedFileMessage(name, e.what()));
   }
 }
 
@@ -82,14 +83,14 @@ std::unique_ptr<const TSpreadsheet> OpenSpreadsheetFile(const std::string& path)
   if (IsZipPackage(ReadHead(path))) {
     return OpenPackage(OpenZip([&] { return detail::TZipPackage::OpenFile(path); }, path), path);
   }
-  return std::make_unique<TXlsSpreadsheet>(TWorkbookReader::OpenFile(path));
+  return std::make_unique<TxlsSpreadsheet>(TWorkbookReader::OpenFile(path));
 }
 
 std::unique_ptr<const TSpreadsheet> OpenSpreadsheetBytes(std::string_view bytes, std::string displayName) {
   if (IsZipPackage(bytes)) {
     return OpenPackage(OpenZip([&] { return detail::TZipPackage::OpenBytes(bytes); }, displayName), displayName);
   }
-  return std::make_unique<TXlsSpreadsheet>(TWorkbookReader(bytes, std::move(displayName)));
+  return std::make_unique<TxlsSpreadsheet>(TWorkbookReader(bytes, std::move(displayName)));
 }
 
 }  // namespace tabrin

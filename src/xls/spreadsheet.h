@@ -3,7 +3,7 @@
 // content rather than its name:
 //
 // - an OLE compound document: Excel 97-2003 (and 5.0/95), TWorkbookReader;
-// - a ZIP package with a workbook part: Excel 2007 and later, TXlsxReader;
+// - a ZIP package with a workbook part: Excel 2007 and later, TxlsxReader;
 // - anything else: TWorkbookReader's error, which says what the file is.
 //
 //   std::unique_ptr<const TSpreadsheet> book = OpenSpreadsheetFile(path);

@@ -148,7 +148,7 @@ class XlsxItemWorkbookTest : public ::testing::TestWithParam<ItemWorkbookCase> {
 TEST_P(XlsxItemWorkbookTest, CellsReadAsWritten) {
   const ItemWorkbookCase& param = GetParam();
   const std::unique_ptr<const TSpreadsheet> book = OpenBook(param.file);
-  ASSERT_NE(dynamic_cast<const TXlsxReader*>(book.get()), nullptr) << "recognised by its content";
+  ASSERT_NE(dynamic_cast<const TxlsxReader*>(book.get()), nullptr) << "recognised by its content";
   EXPECT_EQ(book->SheetNames(), (std::vector<std::string>{"sheet1", "說明"}));
 
   const TWorksheet sheet = book->ReadSheet("SHEET1");
@@ -205,7 +205,7 @@ class Xlsx1904Test : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(Xlsx1904Test, DatesComeInTheUsualDayCount) {
   const std::unique_ptr<const TSpreadsheet> book = OpenBook(GetParam());
-  const auto* reader = dynamic_cast<const TXlsxReader*>(book.get());
+  const auto* reader = dynamic_cast<const TxlsxReader*>(book.get());
   ASSERT_NE(reader, nullptr);
   EXPECT_TRUE(reader->Uses1904Dates());
   ExpectCells(book->ReadSheet("sheet1"),

@@ -54,7 +54,7 @@ TEST(XlsxEscapesTest, EscapedCharactersReadAsOneCharacterEach) {
       "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>" + rows +
           "</sheetData></worksheet>"));
   const TWorksheet sheet =
-      TXlsxReader(detail::TZipPackage::OpenFile(file.Path()), "xl/workbook.xml", "escapes.xlsx").ReadSheet("sheet1");
+      TxlsxReader(detail::TZipPackage::OpenFile(file.Path()), "xl/workbook.xml", "escapes.xlsx").ReadSheet("sheet1");
 
   for (std::size_t i = 0; i < kCases.size(); ++i) {
     for (const int column : {0, 1}) {

@@ -108,11 +108,11 @@ std::string SheetXml(const SheetShape& shape) {
 // A package in a file of its own, removed again at the end of the test.
 class LargeSheetTest : public ::testing::Test {
  protected:
-  TXlsxReader Open(const SheetShape& shape) {
+  TxlsxReader Open(const SheetShape& shape) {
     file_.Write(test::OneSheetWorkbook("<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><cellXfs count=\"2\">"
                                        "<xf numFmtId=\"0\"/><xf numFmtId=\"14\"/></cellXfs></styleSheet>",
                                        SharedStringsXml(shape), SheetXml(shape)));
-    return TXlsxReader(detail::TZipPackage::OpenFile(file_.Path()), "xl/workbook.xml", "big.xlsx");
+    return TxlsxReader(detail::TZipPackage::OpenFile(file_.Path()), "xl/workbook.xml", "big.xlsx");
   }
 
   // Every cell of the sheet as written; rows a shape repeats hold the

@@ -15,10 +15,9 @@
 #include "xls/biff8/record_numbers.h"
 #include "xls/biff8/xls_stream.h"
 #include "xls/model/little_endian.h"
+#include "text/messages.h"
 
 namespace tabrin {
-
-inline constexpr char kWriteErrorMessage[] = "Error writing output file";
 
 namespace biff {
 // Largest body of a directly written record (the record buffer's size).

@@ -29,9 +29,8 @@ struct TCellReading {
 inline constexpr std::size_t kReadToTheEnd = SIZE_MAX;
 
 // Where a reading is to stop, which another thread may set meanwhile.  On
-// a cache line of its own: a thread reads it at every record, and sharing
-// the line with what the other thread writes all the time made reading in
-// halves slower than reading straight through.
+// a cache line of its own: a thread reads it at every record, so sharing
+// the line with what the other thread writes all the time would stall both.
 struct alignas(64) TReadingStop {
   std::atomic<std::size_t> offset{kReadToTheEnd};
 };

@@ -13,6 +13,7 @@
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/messages.h"
 #include "xls/biff8/biff_reader.h"
 #include "xls/biff8/record_numbers.h"
 #include "xls/biff8/sheet_halves.h"
@@ -189,7 +190,7 @@ TWorkbookReader::TStreamBytes TWorkbookReader::ReadGlobalsBytes() const {
 }
 
 void TWorkbookReader::Damaged(const std::string& reason) const {
-  Fail("'%s' is damaged and cannot be read: %s", {displayName_, reason});
+  throw TabrinError(DamagedFileMessage(displayName_, reason));
 }
 
 std::string TWorkbookReader::DecodeBytes(std::string_view bytes) const {

@@ -2,14 +2,15 @@
 
 #include <optional>
 
+#include "text/ascii.h"
+
 namespace tabrin::detail {
 
 bool ParseCellReference(std::string_view ref, std::uint32_t& row, std::uint32_t& column) {
   std::size_t i = 0;
   std::uint32_t letters = 0;
   while (i < ref.size() && i < 4) {
-    char c = ref[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    const char c = UpperAscii(ref[i]);
     if (c < 'A' || c > 'Z') break;
     letters = letters * 26 + static_cast<std::uint32_t>(c - 'A' + 1);
     ++i;

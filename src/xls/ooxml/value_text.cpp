@@ -2,17 +2,11 @@
 
 #include <charconv>
 
+#include "text/ascii.h"
+
 namespace tabrin::detail {
 
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r' || text.front() == '\n')) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' || text.back() == '\n')) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
+std::string_view Trim(std::string_view text) { return TrimAscii(text, kSpaceTabCrLf); }
 
 std::optional<std::uint32_t> ParseIndex(std::string_view text) {
   // Nearly every index is a few plain digits.

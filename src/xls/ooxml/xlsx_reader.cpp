@@ -5,6 +5,7 @@
 
 #include "text/error.h"
 #include "text/format.h"
+#include "text/messages.h"
 #include "xls/model/sheet_lookup.h"
 #include "xls/model/worksheet_builder.h"
 #include "xls/ooxml/part_limits.h"
@@ -28,7 +29,7 @@ bool TwoThreads() { return std::thread::hardware_concurrency() > 1; }
 
 }  // namespace
 
-std::string TXlsxReader::FindWorkbookPart(const TZipPackage& package) {
+std::string TxlsxReader::FindWorkbookPart(const TZipPackage& package) {
   const std::vector<TRelationship> relationships = detail::ReadRelationships(package, "");
   if (const TRelationship* document = detail::FindByType(relationships, detail::kOfficeDocumentType)) {
     const std::string part = detail::ResolveTarget("", document->target);
@@ -37,7 +38,7 @@ std::string TXlsxReader::FindWorkbookPart(const TZipPackage& package) {
   return package.Has("xl/workbook.xml") ? "xl/workbook.xml" : std::string();
 }
 
-TXlsxReader::TXlsxReader(TZipPackage package, std::string workbookPart, std::string displayName)
+TxlsxReader::TxlsxReader(TZipPackage package, std::string workbookPart, std::string displayName)
     : package_(std::move(package)), workbookPart_(std::move(workbookPart)), displayName_(std::move(displayName)),
       sharedStrings_(std::make_shared<TTextPool>()) {
   try {
@@ -47,11 +48,11 @@ TXlsxReader::TXlsxReader(TZipPackage package, std::string workbookPart, std::str
   }
 }
 
-void TXlsxReader::Damaged(const std::string& reason) const {
-  throw TabrinError(FormatMessage("'%s' is damaged and cannot be read: %s", {displayName_, reason}));
+void TxlsxReader::Damaged(const std::string& reason) const {
+  throw TabrinError(DamagedFileMessage(displayName_, reason));
 }
 
-void TXlsxReader::ReadWorkbook() {
+void TxlsxReader::ReadWorkbook() {
   const detail::TWorkbookPart workbook = detail::ReadWorkbookPart(package_, workbookPart_);
   dates1904_ = workbook.dates1904;
   const std::vector<TRelationship> relationships = detail::ReadRelationships(package_, workbookPart_);
@@ -64,7 +65,7 @@ void TXlsxReader::ReadWorkbook() {
   if (strings != nullptr) ReadSharedStrings(detail::ResolveTarget(workbookPart_, strings->target));
 }
 
-void TXlsxReader::ListWorksheets(const detail::TWorkbookPart& workbook,
+void TxlsxReader::ListWorksheets(const detail::TWorkbookPart& workbook,
                                  const std::vector<TRelationship>& relationships) {
   for (const detail::TWorkbookPart::TSheet& sheet : workbook.sheets) {
     const auto found = std::find_if(relationships.begin(), relationships.end(),
@@ -75,7 +76,7 @@ void TXlsxReader::ListWorksheets(const detail::TWorkbookPart& workbook,
   }
 }
 
-void TXlsxReader::ReadSharedStrings(const std::string& part) {
+void TxlsxReader::ReadSharedStrings(const std::string& part) {
   if (TwoThreads()) {
     try {
       const std::unique_ptr<detail::TPartReader> reader = package_.Open(part, detail::kMaxStringsPartBytes);
@@ -85,7 +86,8 @@ void TXlsxReader::ReadSharedStrings(const std::string& part) {
         return;
       }
     } catch (...) {
-      // Read again below, where what is wrong is told as it always was.
+      // Read again below by one parser, whose message (with its line)
+      // says what is wrong.
     }
     *sharedStrings_ = TTextPool();
   }
@@ -94,19 +96,20 @@ void TXlsxReader::ReadSharedStrings(const std::string& part) {
   detail::ParseXmlPart(package_, part, detail::kMaxStringsPartBytes, handler);
 }
 
-std::vector<std::string> TXlsxReader::SheetNames() const {
+std::vector<std::string> TxlsxReader::SheetNames() const {
   std::vector<std::string> names;
   for (const TSheetEntry& sheet : sheets_) names.push_back(sheet.name);
   return names;
 }
 
-TWorksheet TXlsxReader::ReadSheet(std::string_view name) const {
+TWorksheet TxlsxReader::ReadSheet(std::string_view name) const {
   const TSheetEntry& entry = sheets_[detail::FindSheet(SheetNames(), name, displayName_)];
   if (TwoThreads()) {
     try {
       if (std::optional<TWorksheet> sheet = ReadSheetInPieces(entry.name, entry.part)) return std::move(*sheet);
     } catch (...) {
-      // Read again below, where what is wrong is told as it always was.
+      // Read again below by one parser, whose message (with its line)
+      // says what is wrong.
     }
   }
   detail::TWorksheetBuilder builder(entry.name, sharedStrings_);
@@ -121,7 +124,7 @@ TWorksheet TXlsxReader::ReadSheet(std::string_view name) const {
 }
 
 // Empty when the sheet has to be read with one parser after all.
-std::optional<TWorksheet> TXlsxReader::ReadSheetInPieces(const std::string& name, const std::string& partName) const {
+std::optional<TWorksheet> TxlsxReader::ReadSheetInPieces(const std::string& name, const std::string& partName) const {
   const std::unique_ptr<detail::TPartReader> part = package_.Open(partName, detail::kMaxSheetPartBytes);
   detail::TWorksheetBuilder builder(name, sharedStrings_);
   detail::TSheetHandler handler(*sharedStrings_, dateStyles_, dates1904_);

@@ -35,7 +35,7 @@ inline constexpr std::uint32_t kXlsxMaxColumns = 16384;
 // memory of the machine (1,048,575 records of 19 columns take 20 million).
 inline constexpr std::size_t kXlsxMaxCells = std::size_t{1} << 25;
 
-class TXlsxReader : public TSpreadsheet {
+class TxlsxReader : public TSpreadsheet {
  public:
   // The package's workbook part ("xl/workbook.xml" as a rule), or empty
   // when the package holds none.
@@ -43,7 +43,7 @@ class TXlsxReader : public TSpreadsheet {
 
   // Reads the workbook part, its relationships, the cell formats and the
   // shared strings.  Raises TabrinError naming the file.
-  TXlsxReader(detail::TZipPackage package, std::string workbookPart, std::string displayName);
+  TxlsxReader(detail::TZipPackage package, std::string workbookPart, std::string displayName);
 
   const std::string& DisplayName() const override { return displayName_; }
   bool Uses1904Dates() const { return dates1904_; }

@@ -8,6 +8,7 @@
 #include "config/file_replacement.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/messages.h"
 #include "xls/model/extra_cell_values.h"
 #include "xls/model/text_measure.h"
 
@@ -141,7 +142,7 @@ void TxlsxWorkbookWriter::CreateWorkbookFile(const std::string& fileName, TOutpu
   if (workbook_ != nullptr) throw TabrinError("The workbook output is already open");
   target_ = fileName;
   const std::string cannotCreate = FormatMessage("Cannot create file '%s'", {fileName});
-  const auto cannotWrite = [](int) { return std::string("Error writing output file"); };
+  const auto cannotWrite = [](int) { return std::string(kWriteErrorMessage); };
   file_ = std::make_unique<TFileReplacement>(
       fileName, TReplacementMessages{[cannotCreate](int) { return cannotCreate; }, cannotWrite, cannotWrite});
   lxw_workbook_options options{};
@@ -171,7 +172,7 @@ void TxlsxWorkbookWriter::CloseWorkbookFile() {
     lxw_workbook_free(workbook);
     return;  // the replacement discards the file
   }
-  if (workbook_close(workbook) != LXW_NO_ERROR) throw TabrinError("Error writing output file");
+  if (workbook_close(workbook) != LXW_NO_ERROR) throw TabrinError(kWriteErrorMessage);
   file->Commit();
 }
 
