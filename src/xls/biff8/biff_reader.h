@@ -85,10 +85,4 @@ std::string ReadUnicodeString(TBiffBodyReader& reader, int countBytes);
 // Appends a BIFF8 shared-string-table entry (XLUnicodeRichExtendedString).
 void AppendRichExtendedString(TBiffBodyReader& reader, std::string& out);
 
-// Whether a number format shows a date, a time or both.
-bool IsDateFormatCode(std::string_view code);
-// The same for the formats every workbook has without a FORMAT record,
-// including those a Traditional Chinese Excel shows as dates.
-bool IsBuiltInDateFormat(std::uint16_t index);
-
 }  // namespace tabrin::detail

@@ -19,6 +19,7 @@
 #include "xls/biff8/sheet_halves.h"
 #include "xls/cfb/compound_file_format.h"
 #include "xls/cfb/compound_file_reader.h"
+#include "xls/model/date_formats.h"
 #include "xls/model/large_block.h"
 #include "xls/model/little_endian.h"
 #include "xls/model/sheet_lookup.h"

@@ -4,7 +4,7 @@
 #include <map>
 #include <optional>
 
-#include "xls/biff8/biff_reader.h"
+#include "xls/model/date_formats.h"
 #include "xls/ooxml/part_limits.h"
 #include "xls/ooxml/value_text.h"
 #include "xls/ooxml/xml_part.h"
