@@ -24,7 +24,7 @@ const std::chrono::steady_clock::time_point kProcessStart = std::chrono::steady_
 std::chrono::steady_clock::time_point ProcessStart() { return kProcessStart; }
 
 int RunCli(const std::vector<std::string>& args, CliStreams streams) {
-  CLI::App app{"Tabrin: moves master data between Excel 97-2003 workbooks and the point-of-sale database.",
+  CLI::App app{"Tabrin: moves master data between Excel workbooks (.xls, .xlsx) and the point-of-sale database.",
                "tabrin-cli"};
   app.require_subcommand(0, 1);
   std::string home;

@@ -14,6 +14,21 @@ TEST(Cli, HelpListsTheProgramFolderOption) {
   EXPECT_EQ(RunCli({}, {out, err}), 0);
 }
 
+// Every help that names the workbooks a verb reads names both kinds.
+TEST(Cli, HelpNamesBothKindsOfWorkbook) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--help"}, {"preview", "--help"}, {"import", "--help"}}) {
+    SCOPED_TRACE(args.front());
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCli(args, {out, err}), 0);
+    EXPECT_EQ(out.str().find("97-2003 workbook"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find(".xlsx"), std::string::npos) << out.str();
+  }
+  std::ostringstream out, err;
+  RunCli({"preview", "--help"}, {out, err});
+  EXPECT_NE(out.str().find("Workbook to read: Excel 97-2003 (.xls) or 2007+ (.xlsx)"), std::string::npos);
+}
+
 TEST(Cli, UnknownVerbFails) {
   std::ostringstream out, err;
   EXPECT_NE(RunCli({"no-such-verb"}, {out, err}), 0);
