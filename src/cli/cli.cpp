@@ -27,6 +27,7 @@ int RunCli(const std::vector<std::string>& args, CliStreams streams) {
   CLI::App app{"Tabrin: moves master data between Excel workbooks (.xls, .xlsx) and the point-of-sale database.",
                "tabrin-cli"};
   app.require_subcommand(0, 1);
+  app.set_version_flag("--version", "tabrin-cli " TABRIN_VERSION, "Print the program's name and version and exit");
   std::string home;
   app.add_option("--home", home,
                  "Program folder holding Config.ini, SETUP.ini, Database.ini and Database.mdb "

@@ -29,6 +29,13 @@ TEST(Cli, HelpNamesBothKindsOfWorkbook) {
   EXPECT_NE(out.str().find("Workbook to read: Excel 97-2003 (.xls) or 2007+ (.xlsx)"), std::string::npos);
 }
 
+TEST(Cli, VersionNamesTheProgramAndItsVersion) {
+  std::ostringstream out, err;
+  EXPECT_EQ(RunCli({"--version"}, {out, err}), 0);
+  EXPECT_EQ(out.str(), "tabrin-cli " TABRIN_VERSION "\n");
+  EXPECT_EQ(err.str(), "");
+}
+
 TEST(Cli, UnknownVerbFails) {
   std::ostringstream out, err;
   EXPECT_NE(RunCli({"no-such-verb"}, {out, err}), 0);

@@ -80,6 +80,9 @@ fi
 cli() { env -i HOME="$USER_HOME" PATH=/usr/bin:/bin $AS_USER "$ROOT/usr/bin/tabrin-cli" "$@"; }
 count() { sqlite3 "$DATA/Database.mdb" "SELECT COUNT(*) FROM $1"; }
 
+echo "== version"
+[ "$(cli --version)" = "tabrin-cli $VERSION" ] || fail "tabrin-cli --version says: $(cli --version)"
+
 echo "== program folder"
 DATA="$USER_HOME/.local/share/tabrin"
 [ "$(cli where | head -n 1)" = "$DATA/" ] || { cli where; fail "the program folder is not $DATA/"; }
@@ -110,6 +113,8 @@ if [ "$GUI" = ON ]; then
   echo "== window"
   env -i HOME="$USER_HOME" PATH=/usr/bin:/bin $AS_USER "$ROOT/usr/bin/tabrin" --help | grep -q "usage: tabrin" ||
     fail "the installed window does not start"
+  WINDOW_VERSION=$(env -i HOME="$USER_HOME" PATH=/usr/bin:/bin $AS_USER "$ROOT/usr/bin/tabrin" --version)
+  [ "$WINDOW_VERSION" = "tabrin $VERSION" ] || fail "tabrin --version says: $WINDOW_VERSION"
   grep -q "^Name\[zh_TW\]=Excel 資料匯入公用程式\$" "$ROOT/usr/share/applications/tabrin.desktop" ||
     fail "the desktop entry lacks its Traditional Chinese name"
   grep -q "^Exec=tabrin\$" "$ROOT/usr/share/applications/tabrin.desktop" || fail "the desktop entry does not start tabrin"
