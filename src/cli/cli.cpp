@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <ostream>
 
+#include "cli/exit_status.h"
 #include "config/program_folder.h"
 #include "import/workbook_backend.h"
 #include "text/error.h"
@@ -18,6 +19,26 @@ namespace {
 // Set while the program's static data are set up, which is as close to the
 // start of the process as the program itself can see.
 const std::chrono::steady_clock::time_point kProcessStart = std::chrono::steady_clock::now();
+
+// A command line that cannot run: what is wrong with it, prefixed with the
+// program and verb as the user typed them, and the help that shows how.
+int UsageError(CLI::App& app, const std::string& what, std::ostream& err) {
+  const std::vector<CLI::App*> chosen = app.get_subcommands();
+  const std::string command = chosen.empty() ? app.get_name() : app.get_name() + " " + chosen.front()->get_name();
+  err << command << ": " << what << "\nTry '" << command << " --help' for more information.\n";
+  return kExitUsage;
+}
+
+// What a run without a verb prints: how a command line looks and the verbs.
+int NoVerb(CLI::App& app, std::ostream& err) {
+  std::string verbs;
+  for (const CLI::App* verb : app.get_subcommands([](CLI::App*) { return true; })) {
+    verbs += (verbs.empty() ? "" : ", ") + verb->get_name();
+  }
+  err << "Usage: " << app.get_name() << " [--home DIR] VERB [OPTIONS] [ARGUMENTS]\nVerbs: " << verbs << "\nTry '"
+      << app.get_name() << " --help' for more information.\n";
+  return kExitUsage;
+}
 
 }  // namespace
 
@@ -41,6 +62,7 @@ int RunCli(const std::vector<std::string>& args, CliStreams streams) {
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {
     app.parse(reversed);
+    if (app.get_subcommands().empty()) return NoVerb(app, streams.err);
     // A mistyped folder would quietly show and use the defaults of files
     // that are not there.
     if (!home.empty() && !std::filesystem::is_directory(home)) {
@@ -51,13 +73,14 @@ int RunCli(const std::vector<std::string>& args, CliStreams streams) {
       if (subcommand->parsed()) return action();
     }
   } catch (const CLI::ParseError& e) {
-    return app.exit(e, streams.out, streams.err);
+    // --help and --version end the parse with status 0.
+    if (e.get_exit_code() == kExitDone) return app.exit(e, streams.out, streams.err);
+    return UsageError(app, e.what(), streams.err);
   } catch (const std::exception& e) {
     streams.err << ErrorBoxText(e.what()) << "\n";
-    return 1;
+    return kExitFailed;
   }
-  streams.out << app.help();
-  return 0;
+  return kExitDone;
 }
 
 }  // namespace tabrin::cli

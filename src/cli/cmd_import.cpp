@@ -11,7 +11,7 @@
 // (see `history` and `undo`).
 //
 // --dry-run writes nothing: it prints what the import would do (the counts
-// per outcome and the first rows that would fail) and exits with 1 when a
+// per outcome and the first rows that would fail) and exits with 4 when a
 // row would fail; --report FILE writes the whole plan to FILE as well (a
 // workbook, or CSV text when FILE ends in .csv).
 #include <CLI/CLI.hpp>
@@ -23,6 +23,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/exit_status.h"
 #include "cli/interrupt.h"
 #include "cli/progress_bar.h"
 #include "config/program_folder.h"
@@ -94,7 +95,7 @@ int RunDryRun(const ImportCommandOptions& options, CliStreams& streams, TConnect
     WritePlanReport(plan, report);
     streams.out << "計畫已寫入 " << report << "\n";
   }
-  return counts.errors > 0 ? 1 : 0;
+  return counts.errors > 0 ? kExitRowsWouldFail : kExitDone;
 }
 
 std::string CountsLine(const TImportCounts& counts) {
@@ -165,7 +166,7 @@ void AddImportCommand(CLI::App& app, CommandContext& context) {
   CLI::Option* dryRun = sub->add_flag(
       "--dry-run", options->dryRun,
       "Write nothing; print what the import would do: the counts of new, overwritten (and of those, unchanged), "
-      "left and failing rows, and the first failing rows (exit code 1 when a row would fail)");
+      "left and failing rows, and the first failing rows (exit status 4 when a row would fail)");
   sub->add_option("--report", options->report,
                   "With --dry-run: write the whole plan (sheet row, code, outcome, changed fields old → new, error) "
                   "to this file, a workbook (.xls), or CSV text when the name ends in .csv")

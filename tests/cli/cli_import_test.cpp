@@ -289,7 +289,7 @@ TEST_P(CliImport, ADryRunListsTheFirstFailingRowsAndTheReportHasThemAll) {
                     "VIP價格", "健康捐"},
              rows);
   const std::string report = home_ + "plan.csv";
-  EXPECT_EQ(Run({"import", "--kind", GetParam(), "--dry-run", "--report", report, "item", file}), 1);
+  EXPECT_EQ(Run({"import", "--kind", GetParam(), "--dry-run", "--report", report, "item", file}), 4);
   std::string expected = "試算匯入，沒有寫入資料庫\n新增 1 筆，覆蓋 0 筆（其中 0 筆內容相同），未變更 0 筆，錯誤 12 列\n";
   for (int row = 3; row <= 12; ++row) {
     expected += "工作表第 " + std::to_string(row) + " 列，欄位「售價」：'不是數字' is not a valid floating point value\n";
@@ -303,8 +303,17 @@ TEST_P(CliImport, ADryRunListsTheFirstFailingRowsAndTheReportHasThemAll) {
   EXPECT_EQ(lines, 14);
   EXPECT_EQ(Rows("SELECT COUNT(*) FROM Item"), (Table{{"0"}}));
 
-  EXPECT_EQ(Run({"import", "--kind", GetParam(), "--dry-run", "item", file}), 1);
+  EXPECT_EQ(Run({"import", "--kind", GetParam(), "--dry-run", "item", file}), 4);
   EXPECT_TRUE(out_.str().ends_with("另有 2 列錯誤，--report 檔案列出全部\n")) << out_.str();
+}
+
+// A dry run that cannot read the workbook has no plan to show: that is a
+// failure, not rows that would fail.
+TEST_P(CliImport, ADryRunOfAFileThatIsNoWorkbookFails) {
+  std::ofstream(home_ + "notes.xls") << "not a workbook";
+  EXPECT_EQ(Run({"import", "--kind", GetParam(), "--dry-run", "cls", home_ + "notes.xls"}), 1);
+  EXPECT_FALSE(err_.str().empty());
+  EXPECT_EQ(out_.str(), "");
 }
 
 TEST_P(CliImport, AReportNeedsADryRun) {
