@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "cli/exit_status.h"
+#include "cli/help_all.h"
 #include "config/program_folder.h"
 #include "import/workbook_backend.h"
 #include "text/error.h"
@@ -49,6 +50,18 @@ int RunCli(const std::vector<std::string>& args, CliStreams streams) {
                "tabrin-cli"};
   app.require_subcommand(0, 1);
   app.set_version_flag("--version", "tabrin-cli " TABRIN_VERSION, "Print the program's name and version and exit");
+  THelpReader helpReader = THelpReader::hrPerson;
+  app.add_flag_callback("--help-all", [] { throw CLI::CallForAllHelp(); },
+                        "Print the help of every verb, the exit statuses, the files and examples, and exit")
+      ->trigger_on_parse();
+  // The same for help2man, which makes the manual page of it.
+  app.add_flag_callback("--help-man",
+                        [&helpReader] {
+                          helpReader = THelpReader::hrHelp2man;
+                          throw CLI::CallForAllHelp();
+                        })
+      ->trigger_on_parse()
+      ->group("");
   std::string home;
   app.add_option("--home", home,
                  "Program folder holding Config.ini, SETUP.ini, Database.ini and Database.mdb "
@@ -59,6 +72,8 @@ int RunCli(const std::vector<std::string>& args, CliStreams streams) {
   RegisterWorkbookReader();
   CommandContext context{streams, {}};
   RegisterCommands(app, context);
+  // After the verbs, which would take it over.
+  app.footer("Every verb's options, the exit statuses, the files and examples: tabrin-cli --help-all");
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {
     app.parse(reversed);
@@ -72,6 +87,9 @@ int RunCli(const std::vector<std::string>& args, CliStreams streams) {
     for (auto& [subcommand, action] : context.actions) {
       if (subcommand->parsed()) return action();
     }
+  } catch (const CLI::CallForAllHelp&) {
+    streams.out << HelpAllText(app, helpReader);
+    return kExitDone;
   } catch (const CLI::ParseError& e) {
     // --help and --version end the parse with status 0.
     if (e.get_exit_code() == kExitDone) return app.exit(e, streams.out, streams.err);

@@ -90,5 +90,25 @@ TEST(Cli, NoVerbPrintsAShortUsageAndExitsWithTwo) {
   }
 }
 
+// --help-all is what a person works from (and what the manual page is made
+// of): every verb with its options, the exit statuses, files and examples.
+TEST(Cli, HelpAllShowsEveryVerbsOptionsTheExitStatusesFilesAndExamples) {
+  const CliRun all = RunArgs({"--help-all"});
+  ASSERT_EQ(all.status, 0);
+  for (const char* verb : {"export", "preview", "import", "settings", "init-db", "connect", "where", "history", "undo"}) {
+    EXPECT_NE(all.out.find(std::string("  tabrin-cli [--home DIR] ") + verb), std::string::npos) << verb;
+  }
+  for (const char* option : {"--kind", "--verbose", "--dry-run", "--report", "--cover", "--force", "--sample"}) {
+    EXPECT_NE(all.out.find(std::string("\n    ") + option + " "), std::string::npos) << option;
+  }
+  for (const char* heading : {"\nExit status:\n", "\nFiles:\n", "\nEnvironment:\n", "\nExamples:\n"}) {
+    EXPECT_NE(all.out.find(heading), std::string::npos) << heading;
+  }
+  EXPECT_NE(all.out.find("\n  4    import --dry-run found rows that the import would stop at\n"), std::string::npos) << all.out;
+  for (const char* file : {"Database.mdb", "Database.ini", "Config.ini", "SETUP.ini", "Journal.db"}) {
+    EXPECT_NE(all.out.find(std::string("\n  ") + file), std::string::npos) << file;
+  }
+}
+
 }  // namespace
 }  // namespace tabrin::cli

@@ -107,7 +107,25 @@ cli settings --cover 1 >/dev/null
 [ -z "$(ls -A "$ROOT/usr/bin" | grep -v '^tabrin')" ] || fail "files were written beside the programs"
 
 echo "== manual page"
-zcat "$ROOT/usr/share/man/man1/tabrin-cli.1.gz" | grep -q "^where$" || fail "the manual page lacks the verbs"
+# Every verb has a part of its own naming each option its --help shows, and
+# the page has the sections a person looks for.
+CLI_PAGE=$(zcat "$ROOT/usr/share/man/man1/tabrin-cli.1.gz" | sed 's/\\-/-/g; s/\\f[BIRP]//g')
+VERBS=$(cli --help | sed -n '/^Subcommands:/,/^$/p' | awk 'NR > 1 && NF { print $1 }')
+[ -n "$VERBS" ] || fail "tabrin-cli --help lists no verbs"
+for verb in $VERBS; do
+  PART=$(echo "$CLI_PAGE" | sed -n "/^\.SS \"$verb:\"/,/^\.S[HS]/p")
+  [ -n "$PART" ] || fail "the manual page has no part for the verb $verb"
+  for option in $(cli "$verb" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
+    [ "$option" = --help ] && continue
+    echo "$PART" | grep -q -- "$option" || fail "the manual page does not describe $verb $option"
+  done
+done
+for section in "EXIT STATUS" ENVIRONMENT FILES EXAMPLES; do
+  echo "$CLI_PAGE" | grep -Eq "^\.SH \"?$section\"?\$" || fail "the manual page of tabrin-cli lacks the section $section"
+done
+for file in Database.mdb Database.ini Config.ini SETUP.ini Journal.db; do
+  echo "$CLI_PAGE" | grep -q "$file" || fail "the manual page of tabrin-cli does not name $file"
+done
 
 if [ "$GUI" = ON ]; then
   echo "== window"
@@ -126,5 +144,7 @@ if [ "$GUI" = ON ]; then
   for option in $(echo "$USAGE" | grep -o -- '--[a-z-]*'); do
     echo "$PAGE" | grep -q -- "^$option" || fail "the manual page of tabrin does not describe $option"
   done
+  echo "$PAGE" | grep -q "Journal.db" && echo "$PAGE" | grep -q "^\.SH \"THE JOURNAL AND UNDO\"" ||
+    fail "the manual page of tabrin does not explain the journal and undo"
 fi
 echo "== the installed package works"
