@@ -12,8 +12,8 @@
 //
 // --dry-run writes nothing: it prints what the import would do (the counts
 // per outcome and the first rows that would fail) and exits with 4 when a
-// row would fail; --report FILE writes the whole plan to FILE as well (a
-// workbook, or CSV text when FILE ends in .csv).
+// row would fail; --report FILE writes the whole plan to FILE as well (CSV
+// text when FILE ends in .csv, else a workbook chosen as an export chooses).
 #include <CLI/CLI.hpp>
 
 #include <filesystem>
@@ -169,7 +169,8 @@ void AddImportCommand(CLI::App& app, CommandContext& context) {
       "left and failing rows, and the first failing rows (exit status 4 when a row would fail)");
   sub->add_option("--report", options->report,
                   "With --dry-run: write the whole plan (sheet row, code, outcome, changed fields old → new, error) "
-                  "to this file, a workbook (.xls), or CSV text when the name ends in .csv")
+                  "to this file: CSV text when the name ends in .csv, else a workbook of the kind an export to "
+                  "that name writes (.xlsx, else .xls)")
       ->needs(dryRun);
   context.AddAction(sub, [options, &context] { return RunImport(*options, context.streams); });
 }
