@@ -417,7 +417,8 @@ std::optional<TJournalEntry> TImportJournal::Entry(int id) {
 
 std::optional<TJournalEntry> TImportJournal::NewestUndoable() {
   TStatement statement(db_, std::string("SELECT ") + kEntryColumns +
-                                " FROM JournalEntry WHERE Operation = 'import' AND UndoneBy IS NULL ORDER BY Id DESC LIMIT 1");
+                                " FROM JournalEntry WHERE Operation = 'import' AND UndoneBy IS NULL "
+                                "AND Appended + Overwritten > 0 ORDER BY Id DESC LIMIT 1");
   if (!statement.Step()) return std::nullopt;
   return EntryOf(statement);
 }

@@ -64,6 +64,11 @@ struct TJournalEntry {
   TJournalState state = TJournalState::jsRunning;
   int undoOf = 0;    // an undo: the import it took back
   int undoneBy = 0;  // an import: the undo that took it back, 0 = none
+
+  // An import that appended or overwrote records (an undo has something to
+  // take back); one that failed or was cancelled before its first batch, or
+  // left every row as it was, did not.
+  bool ChangedRecords() const { return counts.appended + counts.overwritten > 0; }
 };
 
 // One appended or overwritten record of an import.
@@ -86,7 +91,7 @@ class TImportJournal {
   // Newest first.
   std::vector<TJournalEntry> History();
   std::optional<TJournalEntry> Entry(int id);
-  // The newest import not yet undone, if any.
+  // The newest import not yet undone that changed records, if any.
   std::optional<TJournalEntry> NewestUndoable();
   // The appended and overwritten records of an import, in the order written.
   std::vector<TJournalRow> Rows(int importId);

@@ -202,5 +202,18 @@ TEST_F(PlanUndoTest, UndoTakesBackTheLastWindowImportAfterAYes) {
   EXPECT_FALSE(undo->isEnabled());
 }
 
+// An import that stored nothing (a supplier sheet without the column
+// 廠商姓名) leaves nothing to undo.
+TEST_F(PlanUndoTest, AnImportThatStoredNothingLeavesNothingToUndo) {
+  StartConnected();
+  const std::string suppliers = File("suppliers.xls");
+  WriteWorkbook(suppliers, {"廠商代號"}, {{std::string("S001")}});
+  Open(TMasterTable::mtSupplier, suppliers);
+  Tab(TMasterTable::mtSupplier).importBtn->click();
+  ASSERT_EQ(dialogs_.errors.size(), 1u);
+  EXPECT_EQ(TImportJournal(home_).History().size(), 1u);
+  EXPECT_FALSE(window_->undoButton->isEnabled());
+}
+
 }  // namespace
 }  // namespace tabrin::app

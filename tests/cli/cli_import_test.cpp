@@ -362,6 +362,28 @@ TEST_P(CliImport, HistoryAndUndoSayWhatWasDoneAndAnImportIsUndoneOnce) {
   EXPECT_EQ(Rows("SELECT ClsNo, ClsName FROM Classify ORDER BY ClsNo"), (Table{{"A01", "舊名"}, {"B02", "店長改過"}}));
 }
 
+// An import that stops before it stores anything changed nothing: history
+// says it failed, and a plain undo passes over it to the newest import that
+// changed something.
+TEST_P(CliImport, AnImportThatStoredNothingIsMarkedFailedAndUndoPassesOverIt) {
+  const std::string kind = GetParam() == "1" ? "ORVELLAPOS" : "KESTAPOS";
+  const std::string file = home_ + "cls.xls";
+  WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "飲料"}});
+  ASSERT_EQ(Import("cls", file), 0) << err_.str();
+  const std::string suppliers = home_ + "suppliers.xls";
+  WriteSheet(suppliers, {"廠商代號"}, {{"F01"}});  // no column 廠商姓名
+  ASSERT_EQ(Import("supplier", suppliers), 1);
+
+  ASSERT_EQ(Run({"history"}), 0);
+  EXPECT_EQ(MaskTimes(out_.str()),
+            "#2  TIME  匯入  " + kind + "  廠商資料  suppliers.xls  新增 0 筆，覆蓋 0 筆，未變更 0 筆  失敗，沒有寫入任何資料\n"
+            "#1  TIME  匯入  " + kind + "  小分類  cls.xls  新增 1 筆，覆蓋 0 筆，未變更 0 筆\n");
+  ASSERT_EQ(Run({"undo"}), 0) << err_.str();
+  EXPECT_EQ(MaskTimes(out_.str()), "已復原匯入 #1（TIME，cls.xls，新增 1 筆，覆蓋 0 筆）\n刪除 1 筆，還原 0 筆，衝突 0 筆\n");
+  EXPECT_EQ(Run({"undo"}), 1);
+  EXPECT_EQ(err_.str(), "沒有可以復原的匯入\n");
+}
+
 TEST_P(CliImport, AnUndoNeedsTheDatabaseTheImportWrote) {
   const std::string file = home_ + "cls.xls";
   WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "飲料"}});
