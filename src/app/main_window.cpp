@@ -278,7 +278,7 @@ void TFMTabrin::UpdateUndoButton() {
 void TFMTabrin::undoButtonClick() {
   Command([this] {
     TImportJournal journal(ProgramFolder());
-    const TJournalEntry import = UndoableImport(journal, 0);
+    const TJournalEntry import = ImportToUndo(journal, 0, ProgramFolder());
     const TDatabaseKind kind = UndoDatabaseKind(import, ProgramFolder());
     const QString question =
         QStringLiteral("要復原匯入 #%1（%2）嗎？\n\n匯入新增的資料會刪除，被覆蓋的資料會還原；"

@@ -48,7 +48,7 @@ int RunUndo(int id, CliStreams& streams) {
   TJournalEntry import;
   TDatabaseKind kind{};
   try {
-    import = UndoableImport(journal, id);
+    import = ImportToUndo(journal, id, ProgramFolder());
     kind = UndoDatabaseKind(import, ProgramFolder());
   } catch (const TabrinError& e) {
     streams.err << e.what() << "\n";

@@ -7,6 +7,7 @@
 
 #include "config/program_folder.h"
 #include "import/import_tabs.h"
+#include "import/import_undo.h"
 #include "text/sha256.h"
 #include "text/error.h"
 #include "text/format.h"
@@ -423,6 +424,26 @@ std::optional<TJournalEntry> TImportJournal::NewestUndoable() {
   return EntryOf(statement);
 }
 
+std::vector<TJournalEntry> TImportJournal::UnfinishedUndos() {
+  TStatement statement(db_, std::string("SELECT ") + kEntryColumns +
+                                " FROM JournalEntry WHERE Operation = 'undo' AND State = 'running' ORDER BY Id");
+  std::vector<TJournalEntry> entries;
+  while (statement.Step()) entries.push_back(EntryOf(statement));
+  return entries;
+}
+
+void TImportJournal::MarkUndone(int undoId, int importId) {
+  Begin();
+  try {
+    Execute("UPDATE JournalEntry SET State = 'done' WHERE Id = ?", {TValue::Integer(undoId)});
+    Execute("UPDATE JournalEntry SET UndoneBy = ? WHERE Id = ?", {TValue::Integer(undoId), TValue::Integer(importId)});
+    Commit();
+  } catch (...) {
+    Rollback();
+    throw;
+  }
+}
+
 std::vector<TJournalRow> TImportJournal::Rows(int importId) {
   const std::optional<TJournalEntry> entry = Entry(importId);
   if (!entry) return {};
@@ -526,9 +547,13 @@ TImportCounts ImportTabSheetJournaled(TQuery& openSheet, TConnection& database, 
                                       TMasterTable table, const std::string& workbookPath,
                                       std::string_view programFolder, TImportOptions options) {
   const std::string kindCode(DatabaseKindInfo(kind).code);
+  const std::string databaseIdentity = DatabaseIdentity(kind, programFolder);
   TImportJournal journal(programFolder);
-  TJournaledImport entry(journal, {kindCode, DatabaseIdentity(kind, programFolder), table, workbookPath,
-                                   FileSha256Hex(workbookPath), options.coverFlag});
+  // Before this import changes records an undo killed after its commit
+  // would be judged by.
+  SettleUnfinishedUndos(journal, database, databaseIdentity);
+  TJournaledImport entry(journal, {kindCode, databaseIdentity, table, workbookPath, FileSha256Hex(workbookPath),
+                                   options.coverFlag});
   options.recorder = &entry;
   try {
     const TImportCounts counts = ImportTabSheet(openSheet, database, kindCode, table, options);

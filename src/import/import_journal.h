@@ -93,8 +93,15 @@ class TImportJournal {
   std::optional<TJournalEntry> Entry(int id);
   // The newest import not yet undone that changed records, if any.
   std::optional<TJournalEntry> NewestUndoable();
-  // The appended and overwritten records of an import, in the order written.
+  // The appended and overwritten records of an import, in the order written
+  // (of an undo: the codes it left as conflicts).
   std::vector<TJournalRow> Rows(int importId);
+  // The undos still "running": at work now, or stopped before the journal
+  // said how they ended.  Oldest first.
+  std::vector<TJournalEntry> UnfinishedUndos();
+  // The end of an undo that the database committed: the undo done, the
+  // import undone by it, in one journal transaction.
+  void MarkUndone(int undoId, int importId);
 
   // --- for the writers below ----------------------------------------------
   int AddEntry(const TJournalEntry& entry);

@@ -56,6 +56,27 @@ void WriteSheet(const std::string& path, const std::vector<std::string>& titles,
   writer.CloseWorkbookFile();
 }
 
+int CountOf(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  int count = -1;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW) {
+      count = sqlite3_column_int(statement, 0);
+    }
+    sqlite3_finalize(statement);
+  }
+  sqlite3_close(db);
+  return count;
+}
+
+void ExecuteOn(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+  sqlite3_close(db);
+}
+
 std::string Env(const char* name) {
   const char* value = std::getenv(name);
   return value ? value : "";
@@ -384,6 +405,77 @@ TEST_P(CliImport, AnImportThatStoredNothingIsMarkedFailedAndUndoPassesOverIt) {
   EXPECT_EQ(err_.str(), "沒有可以復原的匯入\n");
 }
 
+// An undo killed after the database committed it but before the journal
+// said so leaves its entry unfinished and the import not undone.  The next
+// history, undo or import finds the undo's changes in the database and
+// finishes the entry; the import is then undone, once.
+TEST_P(CliImport, AnUndoKilledAfterTheDatabaseCommittedIsFinishedByTheNextRun) {
+  const std::string kind = GetParam() == "1" ? "ORVELLAPOS" : "KESTAPOS";
+  const std::string file = home_ + "cls.xls";
+  WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "新名"}, {"B02", "零食"}});
+  const std::string other = home_ + "other.xls";
+  WriteSheet(other, {"小分類代碼", "小分類名稱"}, {{"C03", "雜貨"}});
+  const std::string undone = "#2  TIME  復原 #1  " + kind + "  小分類  cls.xls  刪除 1 筆，還原 1 筆，衝突 0 筆\n" +
+                             "#1  TIME  匯入  " + kind + "  小分類  cls.xls  新增 1 筆，覆蓋 1 筆，未變更 0 筆  已由 #2 復原\n";
+  const struct {
+    std::vector<std::string> next;
+    int status;
+    std::string said;  // on standard output, or standard error when it fails
+    std::string history;
+  } cases[] = {
+      {{"history"}, 0, undone, undone},
+      {{"undo"}, 1, "匯入 #1 已經復原過了（#2）\n", undone},
+      {{"import", "--kind", GetParam(), "cls", other},
+       0,
+       "匯入完畢\n新增 1 筆，覆蓋 0 筆，未變更 0 筆\n",
+       "#3  TIME  匯入  " + kind + "  小分類  other.xls  新增 1 筆，覆蓋 0 筆，未變更 0 筆\n" + undone},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.next.front());
+    std::filesystem::remove(home_ + "Journal.db");
+    Database().Execute("DELETE FROM Classify");
+    Database().Execute("INSERT INTO Classify (ClsNo, ClsName) VALUES ('A01', '舊名')");
+    ASSERT_EQ(Import("cls", file), 0) << err_.str();
+    ASSERT_EQ(Run({"undo"}), 0) << err_.str();
+    // The journal as the kill leaves it.
+    ASSERT_EQ(CountOf(home_ + "Journal.db",
+                      "SELECT COUNT(*) FROM JournalEntry WHERE Id = 2 AND State = 'done'"), 1);
+    ExecuteOn(home_ + "Journal.db", "UPDATE JournalEntry SET State = 'running' WHERE Id = 2");
+    ExecuteOn(home_ + "Journal.db", "UPDATE JournalEntry SET UndoneBy = NULL WHERE Id = 1");
+
+    EXPECT_EQ(Run(c.next), c.status);
+    EXPECT_EQ(MaskTimes(c.status == 0 ? out_.str() : err_.str()), c.said);
+    ASSERT_EQ(Run({"history"}), 0);
+    EXPECT_EQ(MaskTimes(out_.str()), c.history);
+    EXPECT_EQ(Run({"undo", "1"}), 1);
+    EXPECT_EQ(err_.str(), "匯入 #1 已經復原過了（#2）\n");
+  }
+}
+
+// An undo killed before the database committed it changed nothing: its
+// entry stays unfinished and the import can still be undone.
+TEST_P(CliImport, AnUndoKilledBeforeTheDatabaseCommittedLeavesTheImportToUndo) {
+  Database().Execute("INSERT INTO Classify (ClsNo, ClsName) VALUES ('A01', '舊名')");
+  const std::string file = home_ + "cls.xls";
+  WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "新名"}, {"B02", "零食"}});
+  ASSERT_EQ(Import("cls", file), 0) << err_.str();
+  {
+    TImportJournal journal(home_);
+    TJournalEntry undo = *journal.Entry(1);
+    undo.isUndo = true;
+    undo.undoOf = 1;
+    undo.state = TJournalState::jsRunning;
+    undo.startedAt.clear();
+    journal.AddEntry(undo);
+  }
+  ASSERT_EQ(Run({"history"}), 0);
+  EXPECT_TRUE(out_.str().starts_with("#2 ")) << out_.str();
+  EXPECT_NE(out_.str().find("未完成\n#1 "), std::string::npos) << out_.str();
+  ASSERT_EQ(Run({"undo"}), 0) << err_.str();
+  EXPECT_EQ(MaskTimes(out_.str()), "已復原匯入 #1（TIME，cls.xls，新增 1 筆，覆蓋 1 筆）\n刪除 1 筆，還原 1 筆，衝突 0 筆\n");
+  EXPECT_EQ(Rows("SELECT ClsNo, ClsName FROM Classify"), (Table{{"A01", "舊名"}}));
+}
+
 TEST_P(CliImport, AnUndoNeedsTheDatabaseTheImportWrote) {
   const std::string file = home_ + "cls.xls";
   WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "飲料"}});
@@ -489,20 +581,6 @@ TEST(CliImportKilled, LeavesAPrefixOfTheSheetAndASecondImportCompletesIt) {
                            " 筆，未變更 0 筆\n");
   EXPECT_EQ(StoredCustomers(database), kRows);
   std::filesystem::remove_all(home);
-}
-
-int CountOf(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  int count = -1;
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW) {
-      count = sqlite3_column_int(statement, 0);
-    }
-    sqlite3_finalize(statement);
-  }
-  sqlite3_close(db);
-  return count;
 }
 
 // A process killed in the middle of an import that overwrites and appends:
