@@ -422,13 +422,16 @@ void TFMTabrin::ImportInto(TTabPage& tab) {
       UpdateUndoButton();
       PlanTab(tab);
     };
+    std::optional<TJournalEntry> sameWorkbook;
     try {
       // Journaled, so that it can be taken back; with no database connected
       // nothing can be stored, and the data layer says so.
       RunOnSheet(tab, QStringLiteral("匯入中"), [&](const TWorkControl& control) {
         options.control = control;
         if (kind) {
-          ImportTabSheetJournaled(sheet, adoConnection_, *kind, tab.table, tab.workbookPath, ProgramFolder(), options);
+          sameWorkbook = ImportTabSheetJournaled(sheet, adoConnection_, *kind, tab.table, tab.workbookPath,
+                                                 ProgramFolder(), options)
+                             .sameWorkbook;
         } else {
           ImportTabSheet(sheet, adoConnection_, dbKind_, tab.table, options);
         }
@@ -439,7 +442,9 @@ void TFMTabrin::ImportInto(TTabPage& tab) {
       throw;
     }
     afterImport();
-    dialogs_.ShowMessage(ApplicationTitle(), Utf8(kImportDoneMessage));
+    std::string message(kImportDoneMessage);
+    if (sameWorkbook) message += "\n" + SameWorkbookText(*sameWorkbook);
+    dialogs_.ShowMessage(ApplicationTitle(), Utf8(message));
   });
 }
 

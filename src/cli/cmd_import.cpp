@@ -2,7 +2,8 @@
 // Connects to the database as `connect` does, opens the workbook and the
 // tab's sheet query as the tab's Open button does and imports its rows into
 // the table with the cover setting of SETUP.ini, then prints "匯入完畢" and
-// what was done.  An error stops the import: its message (with the sheet
+// what was done, and names the earlier import when the journal holds one of
+// the same workbook.  An error stops the import: its message (with the sheet
 // row) and the rows stored before it go to standard error, and the exit code
 // is 1.  Ctrl-C stops it after the row it is on: what was kept goes to
 // standard error and the exit code is 130.
@@ -135,9 +136,12 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
 
   try {
     const InterruptCancels interrupt(cancel);
-    counts = ImportTabSheetJournaled(sheet, connection, *kind, *table, file, ProgramFolder(), importOptions);
+    const TJournaledImportResult result =
+        ImportTabSheetJournaled(sheet, connection, *kind, *table, file, ProgramFolder(), importOptions);
+    counts = result.counts;
     bar.reset();
     streams.out << kImportDoneMessage << "\n" << CountsLine(counts) << "\n";
+    if (result.sameWorkbook) streams.out << SameWorkbookText(*result.sameWorkbook) << "\n";
     return 0;
   } catch (const TImportCancelled& e) {
     bar.reset();

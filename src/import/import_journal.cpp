@@ -424,6 +424,16 @@ std::optional<TJournalEntry> TImportJournal::NewestUndoable() {
   return EntryOf(statement);
 }
 
+std::optional<TJournalEntry> TImportJournal::NewestImportOf(std::string_view workbookSha256, int beforeId) {
+  if (workbookSha256.empty()) return std::nullopt;
+  TStatement statement(db_, std::string("SELECT ") + kEntryColumns +
+                                " FROM JournalEntry WHERE Operation = 'import' AND WorkbookSha256 = ? AND Id < ? "
+                                "ORDER BY Id DESC LIMIT 1");
+  statement.Bind({TValue::Text(std::string(workbookSha256)), TValue::Integer(beforeId)});
+  if (!statement.Step()) return std::nullopt;
+  return EntryOf(statement);
+}
+
 std::vector<TJournalEntry> TImportJournal::UnfinishedUndos() {
   TStatement statement(db_, std::string("SELECT ") + kEntryColumns +
                                 " FROM JournalEntry WHERE Operation = 'undo' AND State = 'running' ORDER BY Id");
@@ -543,22 +553,28 @@ void TJournaledImport::Finish(TJournalState state) {
                    {TValue::Text(std::string(StateName(state))), TValue::Integer(id_)});
 }
 
-TImportCounts ImportTabSheetJournaled(TQuery& openSheet, TConnection& database, TDatabaseKind kind,
-                                      TMasterTable table, const std::string& workbookPath,
-                                      std::string_view programFolder, TImportOptions options) {
+std::string SameWorkbookText(const TJournalEntry& earlier) {
+  // To the minute: the seconds tell the imports of one file apart no better.
+  return FormatMessage("此檔案已於 #%d（%s）匯入過", {earlier.id, earlier.startedAt.substr(0, 16)});
+}
+
+TJournaledImportResult ImportTabSheetJournaled(TQuery& openSheet, TConnection& database, TDatabaseKind kind,
+                                               TMasterTable table, const std::string& workbookPath,
+                                               std::string_view programFolder, TImportOptions options) {
   const std::string kindCode(DatabaseKindInfo(kind).code);
   const std::string databaseIdentity = DatabaseIdentity(kind, programFolder);
   TImportJournal journal(programFolder);
   // Before this import changes records an undo killed after its commit
   // would be judged by.
   SettleUnfinishedUndos(journal, database, databaseIdentity);
-  TJournaledImport entry(journal, {kindCode, databaseIdentity, table, workbookPath, FileSha256Hex(workbookPath),
+  const std::string workbookSha256 = FileSha256Hex(workbookPath);
+  TJournaledImport entry(journal, {kindCode, databaseIdentity, table, workbookPath, workbookSha256,
                                    options.coverFlag});
   options.recorder = &entry;
   try {
     const TImportCounts counts = ImportTabSheet(openSheet, database, kindCode, table, options);
     entry.Finish(TJournalState::jsDone);
-    return counts;
+    return {counts, journal.NewestImportOf(workbookSha256, entry.Id())};
   } catch (const TImportCancelled&) {
     entry.Finish(TJournalState::jsCancelled);
     throw;

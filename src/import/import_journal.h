@@ -93,6 +93,9 @@ class TImportJournal {
   std::optional<TJournalEntry> Entry(int id);
   // The newest import not yet undone that changed records, if any.
   std::optional<TJournalEntry> NewestUndoable();
+  // The newest import before entry beforeId of a workbook with this SHA-256
+  // (none for an empty one).
+  std::optional<TJournalEntry> NewestImportOf(std::string_view workbookSha256, int beforeId);
   // The appended and overwritten records of an import, in the order written
   // (of an undo: the codes it left as conflicts).
   std::vector<TJournalRow> Rows(int importId);
@@ -146,13 +149,24 @@ class TJournaledImport : public TImportRecorder {
   TImportCounts pendingCounts_;
 };
 
+// What a journaled import stored, and the newest import before it of the
+// same workbook, byte for byte (the same SHA-256), if the journal holds one.
+struct TJournaledImportResult {
+  TImportCounts counts;
+  std::optional<TJournalEntry> sameWorkbook;
+};
+
+// "此檔案已於 #4（2026/12/10 17:53）匯入過": the line the command line and the
+// window add after an import of a workbook imported before.
+std::string SameWorkbookText(const TJournalEntry& earlier);
+
 // Imports a tab's open sheet (as ImportTabSheet) with the import recorded
 // in the program folder's journal, so that it can be taken back: the entry
 // is made before the first row, so that an import that cannot be journaled
 // does not start, and it is closed as done, cancelled or failed by whatever
 // ends the import, which is then raised as it was.
-TImportCounts ImportTabSheetJournaled(TQuery& openSheet, TConnection& database, TDatabaseKind kind,
-                                      TMasterTable table, const std::string& workbookPath,
-                                      std::string_view programFolder, TImportOptions options);
+TJournaledImportResult ImportTabSheetJournaled(TQuery& openSheet, TConnection& database, TDatabaseKind kind,
+                                               TMasterTable table, const std::string& workbookPath,
+                                               std::string_view programFolder, TImportOptions options);
 
 }  // namespace tabrin

@@ -56,6 +56,12 @@ void WriteSheet(const std::string& path, const std::vector<std::string>& titles,
   writer.CloseWorkbookFile();
 }
 
+// The journal's times, which differ from run to run.
+std::string MaskTimes(const std::string& text) {
+  static const std::regex time(R"(\d{4}/\d{2}/\d{2} \d{2}:\d{2}(:\d{2})?)");
+  return std::regex_replace(text, time, "TIME");
+}
+
 int CountOf(const std::string& path, const std::string& sql) {
   sqlite3* db = nullptr;
   int count = -1;
@@ -195,10 +201,10 @@ TEST_P(CliImport, PrintsDoneAndWhatWasDoneWithTheCoverSettingOfSetupIni) {
   EXPECT_EQ(err_.str(), "");  // no progress bar when standard error is no terminal
 
   ASSERT_EQ(Import("cls", file), 0) << err_.str();
-  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 2 筆，未變更 0 筆\n");
+  EXPECT_EQ(MaskTimes(out_.str()), "匯入完畢\n新增 0 筆，覆蓋 2 筆，未變更 0 筆\n此檔案已於 #1（TIME）匯入過\n");
   ASSERT_EQ(Run({"settings", "--cover", "1"}), 0);
   ASSERT_EQ(Import("cls", file), 0) << err_.str();
-  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 0 筆，未變更 2 筆\n");
+  EXPECT_EQ(MaskTimes(out_.str()), "匯入完畢\n新增 0 筆，覆蓋 0 筆，未變更 2 筆\n此檔案已於 #2（TIME）匯入過\n");
   EXPECT_EQ(Rows("SELECT ClsNo, ClsName FROM Classify ORDER BY ClsNo"), (Table{{"A01", "飲料"}, {"B02", "零食"}}));
 }
 
@@ -246,7 +252,8 @@ TEST_P(CliImport, ExportedCustomersImportAgainUnchanged) {
   EXPECT_EQ(Rows(sql), before);
   ASSERT_EQ(Run({"settings", "--cover", "1"}), 0);
   ASSERT_EQ(Import("customer", home_ + "customers.xls"), 0) << err_.str();
-  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 0 筆，未變更 " + count + " 筆\n");
+  EXPECT_EQ(MaskTimes(out_.str()),
+            "匯入完畢\n新增 0 筆，覆蓋 0 筆，未變更 " + count + " 筆\n此檔案已於 #1（TIME）匯入過\n");
   EXPECT_EQ(Rows(sql), before);
 }
 
@@ -340,12 +347,6 @@ TEST_P(CliImport, ADryRunOfAFileThatIsNoWorkbookFails) {
 TEST_P(CliImport, AReportNeedsADryRun) {
   EXPECT_NE(Run({"import", "--kind", GetParam(), "--report", home_ + "plan.xls", "cls", home_ + "cls.xls"}), 0);
   EXPECT_NE(err_.str().find("--report requires --dry-run"), std::string::npos) << err_.str();
-}
-
-// The journal's times, which differ from run to run.
-std::string MaskTimes(const std::string& text) {
-  static const std::regex time(R"(\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2})");
-  return std::regex_replace(text, time, "TIME");
 }
 
 TEST_P(CliImport, HistoryAndUndoSayWhatWasDoneAndAnImportIsUndoneOnce) {
@@ -476,6 +477,24 @@ TEST_P(CliImport, AnUndoKilledBeforeTheDatabaseCommittedLeavesTheImportToUndo) {
   EXPECT_EQ(Rows("SELECT ClsNo, ClsName FROM Classify"), (Table{{"A01", "舊名"}}));
 }
 
+// A workbook imported before, byte for byte, is named after the counts with
+// the newest import of it; nothing else changes.
+TEST_P(CliImport, AWorkbookImportedBeforeIsNamedAfterTheCounts) {
+  const std::string file = home_ + "cls.xls";
+  WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "飲料"}});
+  const std::string copy = home_ + "copy.xls";
+  ASSERT_EQ(Import("cls", file), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 1 筆，覆蓋 0 筆，未變更 0 筆\n");
+  std::filesystem::copy_file(file, copy);
+  ASSERT_EQ(Import("cls", copy), 0) << err_.str();
+  EXPECT_EQ(MaskTimes(out_.str()), "匯入完畢\n新增 0 筆，覆蓋 1 筆，未變更 0 筆\n此檔案已於 #1（TIME）匯入過\n");
+  ASSERT_EQ(Import("cls", file), 0) << err_.str();
+  EXPECT_EQ(MaskTimes(out_.str()), "匯入完畢\n新增 0 筆，覆蓋 1 筆，未變更 0 筆\n此檔案已於 #2（TIME）匯入過\n");
+  WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "飲品"}});
+  ASSERT_EQ(Import("cls", file), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 1 筆，未變更 0 筆\n");
+}
+
 TEST_P(CliImport, AnUndoNeedsTheDatabaseTheImportWrote) {
   const std::string file = home_ + "cls.xls";
   WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "飲料"}});
@@ -577,8 +596,8 @@ TEST(CliImportKilled, LeavesAPrefixOfTheSheetAndASecondImportCompletesIt) {
 
   std::ostringstream out, err;
   ASSERT_EQ(RunCli({"--home", home, "import", "--kind", "1", "customer", file}, {out, err}), 0) << err.str();
-  EXPECT_EQ(out.str(), "匯入完畢\n新增 " + std::to_string(kRows - stored) + " 筆，覆蓋 " + std::to_string(stored) +
-                           " 筆，未變更 0 筆\n");
+  EXPECT_EQ(MaskTimes(out.str()), "匯入完畢\n新增 " + std::to_string(kRows - stored) + " 筆，覆蓋 " +
+                                       std::to_string(stored) + " 筆，未變更 0 筆\n此檔案已於 #1（TIME）匯入過\n");
   EXPECT_EQ(StoredCustomers(database), kRows);
   std::filesystem::remove_all(home);
 }
