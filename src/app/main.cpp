@@ -1,6 +1,6 @@
 // tabrin: the window.
 //
-//   tabrin [--home DIR] [--screenshot DIR]
+//   tabrin [--home DIR] [--screenshot DIR] [--version]
 //
 // --home names the program folder (default: $TABRIN_HOME, else the
 // executable's folder when it is writable, else $XDG_DATA_HOME/tabrin).  --screenshot takes pictures of the window (each tab
@@ -32,7 +32,10 @@ bool ParseOptions(int argc, char** argv, TOptions& options) {
     } else if (std::strcmp(arg, "--screenshot") == 0 && i + 1 < argc) {
       options.screenshotDir = argv[++i];
     } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-      std::cout << "usage: tabrin [--home DIR] [--screenshot DIR]\n";
+      std::cout << "usage: tabrin [--home DIR] [--screenshot DIR] [--version]\n";
+      std::exit(0);
+    } else if (std::strcmp(arg, "--version") == 0) {
+      std::cout << "tabrin " TABRIN_VERSION "\n";
       std::exit(0);
     } else if (arg[0] == '-' && std::strncmp(arg, "-platform", 9) != 0) {
       std::cerr << "tabrin: unknown option " << arg << "\n";

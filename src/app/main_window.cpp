@@ -278,7 +278,7 @@ void TFMTabrin::UpdateUndoButton() {
 void TFMTabrin::undoButtonClick() {
   Command([this] {
     TImportJournal journal(ProgramFolder());
-    const TJournalEntry import = UndoableImport(journal, 0);
+    const TJournalEntry import = ImportToUndo(journal, 0, ProgramFolder());
     const TDatabaseKind kind = UndoDatabaseKind(import, ProgramFolder());
     const QString question =
         QStringLiteral("要復原匯入 #%1（%2）嗎？\n\n匯入新增的資料會刪除，被覆蓋的資料會還原；"
@@ -420,14 +420,16 @@ void TFMTabrin::ImportInto(TTabPage& tab) {
       UpdateUndoButton();
       PlanTab(tab);
     };
+    std::optional<TJournalEntry> sameWorkbook;
     try {
       // Journaled, so that it can be taken back; with no database connected
       // nothing can be stored, and the data layer says so.
       RunOnSheet(tab, QStringLiteral("匯入中"), [&](const TWorkControl& control) {
         options.control = control;
         if (dbKind_) {
-          ImportTabSheetJournaled(sheet, adoConnection_, *dbKind_, tab.table, tab.workbookPath, ProgramFolder(),
-                                  cover_, options);
+          sameWorkbook = ImportTabSheetJournaled(sheet, adoConnection_, *dbKind_, tab.table, tab.workbookPath,
+                                                 ProgramFolder(), cover_, options)
+                             .sameWorkbook;
         } else {
           ImportTabSheet(sheet, adoConnection_, std::nullopt, tab.table, options);
         }
@@ -438,7 +440,9 @@ void TFMTabrin::ImportInto(TTabPage& tab) {
       throw;
     }
     afterImport();
-    dialogs_.ShowMessage(ApplicationTitle(), Utf8(kImportDoneMessage));
+    std::string message(kImportDoneMessage);
+    if (sameWorkbook) message += "\n" + SameWorkbookText(*sameWorkbook);
+    dialogs_.ShowMessage(ApplicationTitle(), Utf8(message));
   });
 }
 

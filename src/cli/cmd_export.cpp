@@ -1,6 +1,7 @@
 // tabrin-cli export --kind 1|2|3 cls|item|supplier|customer FILE[.xlsx]
 // Connects to the database as `connect` does, exports the table through its
-// export query with the window's stored settings and prints "匯出完畢".
+// export query with the window's stored settings and prints "匯出完畢" and
+// "已寫入 <the full path of the workbook written>".
 // Ctrl-C stops it without writing the file (an earlier file stays), says so
 // on standard error and exits with 130.  With --verbose it ends by printing on
 // standard error how long each phase took: start-up (process start to the
@@ -86,9 +87,10 @@ int RunExport(const ExportOptions& options, CliStreams& streams) {
   // A relative name means the current folder, as everywhere on a command line.
   const std::string file = std::filesystem::absolute(options.file).string();
   TExportTimes times;
+  std::string writtenFile;
   try {
     const InterruptCancels interrupt(cancel);
-    RunExportCommand(exporter, *exportQuery, file, control, &times);
+    writtenFile = RunExportCommand(exporter, *exportQuery, file, control, &times);
   } catch (const TWorkCancelled& e) {
     bar.reset();
     streams.err << e.what() << "\n";
@@ -99,7 +101,9 @@ int RunExport(const ExportOptions& options, CliStreams& streams) {
   exportQuery.reset();
   connection.reset();
   const Clock::time_point finished = Clock::now();
-  streams.out << kExportDoneMessage << "\n";
+  // The name the export gave the file, and a folder it made for it, are
+  // not what the user typed: say where the workbook went.
+  streams.out << kExportDoneMessage << "\n已寫入 " << writtenFile << "\n";
   if (options.verbose) {
     PrintPhases(streams.err, {{"start-up", SecondsBetween(ProcessStart(), commandStart)},
                               {"connect", SecondsBetween(commandStart, connected)},

@@ -14,6 +14,7 @@
 #include "cli/journal_text.h"
 #include "config/program_folder.h"
 #include "import/import_journal.h"
+#include "import/import_undo.h"
 
 namespace tabrin::cli {
 
@@ -21,6 +22,8 @@ void AddHistoryCommand(CLI::App& app, CommandContext& context) {
   CLI::App* sub = app.add_subcommand("history", "List the imports and undos of the import journal, newest first");
   context.AddAction(sub, [&context] {
     TImportJournal journal(ProgramFolder());
+    // An undo killed after its database committed is listed as done.
+    SettleUnfinishedUndos(journal, ProgramFolder());
     const std::vector<TJournalEntry> entries = journal.History();
     if (entries.empty()) context.streams.out << "還沒有匯入紀錄\n";
     for (const TJournalEntry& entry : entries) context.streams.out << JournalEntryLine(entry) << "\n";

@@ -2,7 +2,8 @@
 // Connects to the database as `connect` does, opens the workbook and the
 // tab's sheet query as the tab's Open button does and imports its rows into
 // the table with the cover setting of SETUP.ini, then prints "匯入完畢" and
-// what was done.  An error stops the import: its message (with the sheet
+// what was done, and names the earlier import when the journal holds one of
+// the same workbook.  An error stops the import: its message (with the sheet
 // row) and the rows stored before it go to standard error, and the exit code
 // is 1.  Ctrl-C stops it after the row it is on: what was kept goes to
 // standard error and the exit code is 130.
@@ -11,9 +12,9 @@
 // (see `history` and `undo`).
 //
 // --dry-run writes nothing: it prints what the import would do (the counts
-// per outcome and the first rows that would fail) and exits with 1 when a
-// row would fail; --report FILE writes the whole plan to FILE as well (a
-// workbook, or CSV text when FILE ends in .csv).
+// per outcome and the first rows that would fail) and exits with 4 when a
+// row would fail; --report FILE writes the whole plan to FILE as well (CSV
+// text when FILE ends in .csv, else a workbook chosen as an export chooses).
 #include <CLI/CLI.hpp>
 
 #include <filesystem>
@@ -23,6 +24,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/exit_status.h"
 #include "cli/interrupt.h"
 #include "cli/kind_option.h"
 #include "cli/progress_bar.h"
@@ -95,7 +97,7 @@ int RunDryRun(const ImportCommandOptions& options, CliStreams& streams, TConnect
     WritePlanReport(plan, report);
     streams.out << "計畫已寫入 " << report << "\n";
   }
-  return counts.errors > 0 ? 1 : 0;
+  return counts.errors > 0 ? kExitRowsWouldFail : kExitDone;
 }
 
 std::string CountsLine(const TImportCounts& counts) {
@@ -135,10 +137,12 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
 
   try {
     const InterruptCancels interrupt(cancel);
-    counts = ImportTabSheetJournaled(sheet, connection, options.kind, *table, file, ProgramFolder(), cover,
-                                     importOptions);
+    const TJournaledImportResult result = ImportTabSheetJournaled(sheet, connection, options.kind, *table, file,
+                                                                  ProgramFolder(), cover, importOptions);
+    counts = result.counts;
     bar.reset();
     streams.out << kImportDoneMessage << "\n" << CountsLine(counts) << "\n";
+    if (result.sameWorkbook) streams.out << SameWorkbookText(*result.sameWorkbook) << "\n";
     return 0;
   } catch (const TImportCancelled& e) {
     bar.reset();
@@ -160,14 +164,16 @@ void AddImportCommand(CLI::App& app, CommandContext& context) {
   sub->add_option("table", options->table, "Table to import into: cls, item, supplier or customer")
       ->required()
       ->check(CLI::IsMember({"cls", "item", "supplier", "customer"}));
-  sub->add_option("file", options->file, "Excel 97-2003 workbook (.xls) to read")->required();
+  sub->add_option("file", options->file, "Workbook to read: Excel 97-2003 (.xls) or 2007+ (.xlsx), told apart by its content")
+      ->required();
   CLI::Option* dryRun = sub->add_flag(
       "--dry-run", options->dryRun,
       "Write nothing; print what the import would do: the counts of new, overwritten (and of those, unchanged), "
-      "left and failing rows, and the first failing rows (exit code 1 when a row would fail)");
+      "left and failing rows, and the first failing rows (exit status 4 when a row would fail)");
   sub->add_option("--report", options->report,
                   "With --dry-run: write the whole plan (sheet row, code, outcome, changed fields old → new, error) "
-                  "to this file, a workbook (.xls), or CSV text when the name ends in .csv")
+                  "to this file: CSV text when the name ends in .csv, else a workbook of the kind an export to "
+                  "that name writes (.xlsx, else .xls)")
       ->needs(dryRun);
   context.AddAction(sub, [options, &context] { return RunImport(*options, context.streams); });
 }

@@ -14,28 +14,41 @@
 // conflicts, 1 when nothing could be undone (the message says why).
 #include <CLI/CLI.hpp>
 
+#include <charconv>
 #include <memory>
 #include <ostream>
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/exit_status.h"
 #include "config/program_folder.h"
 #include "db/connection.h"
 #include "db/database_connection.h"
 #include "import/import_undo.h"
 #include "text/error.h"
+#include "text/format.h"
 
 namespace tabrin::cli {
 namespace {
 
-constexpr int kConflictsExitCode = 3;
+// An import number is a whole number from 1 up, as `history` shows them.
+// Anything else is refused in the user's words, without the option's name
+// the parser would put in front of a message a check returns.
+std::string CheckImportNumber(const std::string& text) {
+  int number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || number < 1) {
+    throw CLI::ParseError(FormatMessage("'%s' is not an import number; see 'tabrin-cli history'", {text}), kExitUsage);
+  }
+  return {};
+}
 
 int RunUndo(int id, CliStreams& streams) {
   TImportJournal journal(ProgramFolder());
   TJournalEntry import;
   TDatabaseKind kind{};
   try {
-    import = UndoableImport(journal, id);
+    import = ImportToUndo(journal, id, ProgramFolder());
     kind = UndoDatabaseKind(import, ProgramFolder());
   } catch (const TabrinError& e) {
     streams.err << e.what() << "\n";
@@ -45,7 +58,7 @@ int RunUndo(int id, CliStreams& streams) {
   ConnectDatabase(connection, kind, ProgramFolder());
   const TUndoResult result = UndoImport(journal, import, connection);
   for (const std::string& line : UndoResultLines(import, result)) streams.out << line << "\n";
-  return result.conflicts.empty() ? 0 : kConflictsExitCode;
+  return result.conflicts.empty() ? kExitDone : kExitConflicts;
 }
 
 }  // namespace
@@ -56,7 +69,7 @@ void AddUndoCommand(CLI::App& app, CommandContext& context) {
       "Take back the newest import not yet undone (or import ID of `history`): delete the records it appended and "
       "restore the values it overwrote, except records changed since (exit code 3 when such records were left)");
   auto id = std::make_shared<int>(0);
-  sub->add_option("id", *id, "Number of the import, as `history` lists it")->check(CLI::PositiveNumber);
+  sub->add_option("id", *id, "Number of the import, as `history` lists it")->check(CheckImportNumber);
   context.AddAction(sub, [id, &context] { return RunUndo(*id, context.streams); });
 }
 

@@ -19,7 +19,7 @@ std::string FileName(const std::string& path) { return std::filesystem::path(pat
 std::string StateNote(const TJournalEntry& entry) {
   switch (entry.state) {
     case TJournalState::jsRunning: return "未完成";
-    case TJournalState::jsFailed: return "中途出錯";
+    case TJournalState::jsFailed: return entry.ChangedRecords() ? "中途出錯" : "失敗，沒有寫入任何資料";
     case TJournalState::jsCancelled: return "已取消";
     case TJournalState::jsDone: break;
   }

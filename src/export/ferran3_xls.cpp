@@ -62,15 +62,6 @@ class TFerran3XLS::TemporarySheet {
   TFerran3XLS& owner_;
 };
 
-bool IsXlsxFileName(std::string_view fileName) {
-  constexpr std::string_view kExtension = ".xlsx";
-  if (fileName.size() < kExtension.size()) return false;
-  const std::string_view tail = fileName.substr(fileName.size() - kExtension.size());
-  return std::equal(tail.begin(), tail.end(), kExtension.begin(), [](char a, char b) {
-    return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
-  });
-}
-
 std::string DirectoryOfFile(const std::string& fileName) {
   const std::size_t slash = fileName.rfind('/');
   if (slash == std::string::npos) return {};

@@ -29,6 +29,7 @@
 #include "xls/model/format_model.h"
 #include "xls/model/output_sink.h"
 #include "xls/model/sheet_objects.h"
+#include "xls/workbook_file_name.h"
 
 namespace tabrin {
 
@@ -38,10 +39,6 @@ class TWorkbookOutput;
 // holds 1,048,576 rows of 16,384 columns.
 inline constexpr int kMaxSheetRows = 65536;
 inline constexpr int kMaxSheetColumns = 256;
-
-// Whether an export to this file name writes an Excel 2007+ workbook: the
-// name ends in ".xlsx", in any letter case.
-bool IsXlsxFileName(std::string_view fileName);
 
 class TFerran3XLS : public TFerran3FormatText {
  public:

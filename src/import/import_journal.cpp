@@ -7,6 +7,7 @@
 
 #include "config/program_folder.h"
 #include "import/import_tabs.h"
+#include "import/import_undo.h"
 #include "text/sha256.h"
 #include "text/error.h"
 #include "text/format.h"
@@ -417,9 +418,40 @@ std::optional<TJournalEntry> TImportJournal::Entry(int id) {
 
 std::optional<TJournalEntry> TImportJournal::NewestUndoable() {
   TStatement statement(db_, std::string("SELECT ") + kEntryColumns +
-                                " FROM JournalEntry WHERE Operation = 'import' AND UndoneBy IS NULL ORDER BY Id DESC LIMIT 1");
+                                " FROM JournalEntry WHERE Operation = 'import' AND UndoneBy IS NULL "
+                                "AND Appended + Overwritten > 0 ORDER BY Id DESC LIMIT 1");
   if (!statement.Step()) return std::nullopt;
   return EntryOf(statement);
+}
+
+std::optional<TJournalEntry> TImportJournal::NewestImportOf(std::string_view workbookSha256, int beforeId) {
+  if (workbookSha256.empty()) return std::nullopt;
+  TStatement statement(db_, std::string("SELECT ") + kEntryColumns +
+                                " FROM JournalEntry WHERE Operation = 'import' AND WorkbookSha256 = ? AND Id < ? "
+                                "ORDER BY Id DESC LIMIT 1");
+  statement.Bind({TValue::Text(std::string(workbookSha256)), TValue::Integer(beforeId)});
+  if (!statement.Step()) return std::nullopt;
+  return EntryOf(statement);
+}
+
+std::vector<TJournalEntry> TImportJournal::UnfinishedUndos() {
+  TStatement statement(db_, std::string("SELECT ") + kEntryColumns +
+                                " FROM JournalEntry WHERE Operation = 'undo' AND State = 'running' ORDER BY Id");
+  std::vector<TJournalEntry> entries;
+  while (statement.Step()) entries.push_back(EntryOf(statement));
+  return entries;
+}
+
+void TImportJournal::MarkUndone(int undoId, int importId) {
+  Begin();
+  try {
+    Execute("UPDATE JournalEntry SET State = 'done' WHERE Id = ?", {TValue::Integer(undoId)});
+    Execute("UPDATE JournalEntry SET UndoneBy = ? WHERE Id = ?", {TValue::Integer(undoId), TValue::Integer(importId)});
+    Commit();
+  } catch (...) {
+    Rollback();
+    throw;
+  }
 }
 
 std::vector<TJournalRow> TImportJournal::Rows(int importId) {
@@ -521,19 +553,28 @@ void TJournaledImport::Finish(TJournalState state) {
                    {TValue::Text(std::string(StateName(state))), TValue::Integer(id_)});
 }
 
-TImportCounts ImportTabSheetJournaled(TQuery& openSheet, TConnection& database, TDatabaseKind kind,
-                                      TMasterTable table, const std::string& workbookPath,
-                                      std::string_view programFolder, const TCoverSetting& cover,
-                                      TImportOptions options) {
+std::string SameWorkbookText(const TJournalEntry& earlier) {
+  // To the minute: the seconds tell the imports of one file apart no better.
+  return FormatMessage("此檔案已於 #%d（%s）匯入過", {earlier.id, earlier.startedAt.substr(0, 16)});
+}
+
+TJournaledImportResult ImportTabSheetJournaled(TQuery& openSheet, TConnection& database, TDatabaseKind kind,
+                                               TMasterTable table, const std::string& workbookPath,
+                                               std::string_view programFolder, const TCoverSetting& cover,
+                                               TImportOptions options) {
+  const std::string databaseIdentity = DatabaseIdentity(kind, programFolder);
   TImportJournal journal(programFolder);
-  TJournaledImport entry(journal, {kind, DatabaseIdentity(kind, programFolder), table, workbookPath,
-                                   FileSha256Hex(workbookPath), cover.text});
+  // Before this import changes records an undo killed after its commit
+  // would be judged by.
+  SettleUnfinishedUndos(journal, database, databaseIdentity);
+  const std::string workbookSha256 = FileSha256Hex(workbookPath);
+  TJournaledImport entry(journal, {kind, databaseIdentity, table, workbookPath, workbookSha256, cover.text});
   options.cover = cover.mode;
   options.recorder = &entry;
   try {
     const TImportCounts counts = ImportTabSheet(openSheet, database, kind, table, options);
     entry.Finish(TJournalState::jsDone);
-    return counts;
+    return {counts, journal.NewestImportOf(workbookSha256, entry.Id())};
   } catch (const TImportCancelled&) {
     entry.Finish(TJournalState::jsCancelled);
     throw;

@@ -71,6 +71,11 @@ struct TJournalEntry {
   // The database kind kindCode names; none for a code this program does not
   // know.
   std::optional<TDatabaseKind> Kind() const { return DatabaseKindFromCode(kindCode); }
+
+  // An import that appended or overwrote records (an undo has something to
+  // take back); one that failed or was cancelled before its first batch, or
+  // left every row as it was, did not.
+  bool ChangedRecords() const { return counts.appended + counts.overwritten > 0; }
 };
 
 // One appended or overwritten record of an import.
@@ -93,10 +98,20 @@ class TImportJournal {
   // Newest first.
   std::vector<TJournalEntry> History();
   std::optional<TJournalEntry> Entry(int id);
-  // The newest import not yet undone, if any.
+  // The newest import not yet undone that changed records, if any.
   std::optional<TJournalEntry> NewestUndoable();
-  // The appended and overwritten records of an import, in the order written.
+  // The newest import before entry beforeId of a workbook with this SHA-256
+  // (none for an empty one).
+  std::optional<TJournalEntry> NewestImportOf(std::string_view workbookSha256, int beforeId);
+  // The appended and overwritten records of an import, in the order written
+  // (of an undo: the codes it left as conflicts).
   std::vector<TJournalRow> Rows(int importId);
+  // The undos still "running": at work now, or stopped before the journal
+  // said how they ended.  Oldest first.
+  std::vector<TJournalEntry> UnfinishedUndos();
+  // The end of an undo that the database committed: the undo done, the
+  // import undone by it, in one journal transaction.
+  void MarkUndone(int undoId, int importId);
 
   // --- for the writers below ----------------------------------------------
   int AddEntry(const TJournalEntry& entry);
@@ -141,15 +156,26 @@ class TJournaledImport : public TImportRecorder {
   TImportCounts pendingCounts_;
 };
 
+// What a journaled import stored, and the newest import before it of the
+// same workbook, byte for byte (the same SHA-256), if the journal holds one.
+struct TJournaledImportResult {
+  TImportCounts counts;
+  std::optional<TJournalEntry> sameWorkbook;
+};
+
+// "此檔案已於 #4（2026/12/10 17:53）匯入過": the line the command line and the
+// window add after an import of a workbook imported before.
+std::string SameWorkbookText(const TJournalEntry& earlier);
+
 // Imports a tab's open sheet (as ImportTabSheet) with the import recorded
 // in the program folder's journal, so that it can be taken back: the entry
 // is made before the first row, so that an import that cannot be journaled
 // does not start, and it is closed as done, cancelled or failed by whatever
 // ends the import, which is then raised as it was.  The cover setting
 // governs the import (options.cover is set from it) and is recorded.
-TImportCounts ImportTabSheetJournaled(TQuery& openSheet, TConnection& database, TDatabaseKind kind,
-                                      TMasterTable table, const std::string& workbookPath,
-                                      std::string_view programFolder, const TCoverSetting& cover,
-                                      TImportOptions options);
+TJournaledImportResult ImportTabSheetJournaled(TQuery& openSheet, TConnection& database, TDatabaseKind kind,
+                                               TMasterTable table, const std::string& workbookPath,
+                                               std::string_view programFolder, const TCoverSetting& cover,
+                                               TImportOptions options);
 
 }  // namespace tabrin

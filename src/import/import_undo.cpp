@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
+#include <utility>
 
 #include "db/query.h"
 #include "import/import_tabs.h"
@@ -42,11 +44,7 @@ class TRecordUndo {
   void Undo(const TJournalRow& row, TUndoResult& result) {
     const TRowChange& change = row.change;
     if (change.action == TRowAction::raLeft) return;
-    target_.Close();
-    target_.SetSql(importer_.lookupSql);
-    target_.SetParameters({TValue::Text(change.code)});
-    target_.Open();
-    const int found = target_.RecordCount();
+    const int found = Find(change.code);
 
     if (change.action == TRowAction::raAppended) {
       if (found == 0) return;  // never committed, or deleted since: as before the import
@@ -74,12 +72,49 @@ class TRecordUndo {
     result.conflicts.push_back({change.code, false});
   }
 
+  // Whether the record is as it was before the import: an appended code
+  // absent, an overwritten record holding its earlier values.  row is the
+  // first the import wrote for its code.
+  bool AsBefore(const TJournalRow& row) {
+    const int found = Find(row.change.code);
+    if (row.change.action == TRowAction::raAppended) return found == 0;
+    return found == 1 && Holds(target_, row.change.fields, &TFieldChange::before);
+  }
+
  private:
+  // Looks the code up; the records found are target_'s.
+  int Find(const std::string& code) {
+    target_.Close();
+    target_.SetSql(importer_.lookupSql);
+    target_.SetParameters({TValue::Text(code)});
+    target_.Open();
+    return target_.RecordCount();
+  }
+
   TConnection& database_;
   const TImporterDef& importer_;
   TQuery target_;
   std::string deleteSql_;
 };
+
+std::string AlreadyUndoneText(int importId, int undoId) {
+  return FormatMessage("匯入 #%d 已經復原過了（#%d）", {importId, undoId});
+}
+
+// Whether the undo's changes are all in the database: every record of the
+// import as it was before it (the first row the import wrote for a code
+// tells how), but those the undo left as conflicts.
+bool UndoIsInDatabase(TImportJournal& journal, const TJournalEntry& import, const TJournalEntry& undo,
+                      TConnection& database) {
+  std::set<std::string> passed;
+  for (const TJournalRow& conflict : journal.Rows(undo.id)) passed.insert(conflict.change.code);
+  TRecordUndo records(database, ImporterFor(import.table, import.kindCode), import.table);
+  for (const TJournalRow& row : journal.Rows(import.id)) {
+    if (!passed.insert(row.change.code).second) continue;
+    if (!records.AsBefore(row)) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -122,8 +157,51 @@ TJournalEntry UndoableImport(TImportJournal& journal, int id) {
   std::optional<TJournalEntry> entry = journal.Entry(id);
   if (!entry) throw TabrinError(FormatMessage("找不到匯入紀錄 #%d", {id}));
   if (entry->isUndo) throw TabrinError(FormatMessage("#%d 是一次復原，不是匯入", {id}));
-  if (entry->undoneBy != 0) throw TabrinError(FormatMessage("匯入 #%d 已經復原過了（#%d）", {id, entry->undoneBy}));
+  if (entry->undoneBy != 0) throw TabrinError(AlreadyUndoneText(id, entry->undoneBy));
   return *entry;
+}
+
+std::vector<TJournalEntry> SettleUnfinishedUndos(TImportJournal& journal, TConnection& database,
+                                                 std::string_view databaseIdentity) {
+  std::vector<TJournalEntry> settled;
+  for (const TJournalEntry& undo : journal.UnfinishedUndos()) {
+    if (undo.database != databaseIdentity) continue;
+    const std::optional<TJournalEntry> import = journal.Entry(undo.undoOf);
+    // An import undone since by another undo keeps that one.
+    if (!import || import->isUndo || import->undoneBy != 0) continue;
+    if (!UndoIsInDatabase(journal, *import, undo, database)) continue;
+    journal.MarkUndone(undo.id, import->id);
+    settled.push_back(undo);
+  }
+  return settled;
+}
+
+std::vector<TJournalEntry> SettleUnfinishedUndos(TImportJournal& journal, std::string_view programFolder) {
+  std::vector<TJournalEntry> settled;
+  std::set<std::pair<std::string, std::string>> tried;  // kind code, database
+  for (const TJournalEntry& undo : journal.UnfinishedUndos()) {
+    if (!tried.insert({undo.kindCode, undo.database}).second) continue;
+    const std::optional<TDatabaseKind> kind = DatabaseKindFromCode(undo.kindCode);
+    if (!kind || DatabaseIdentity(*kind, programFolder) != undo.database) continue;
+    try {
+      TConnection database("JournalCheck");
+      ConnectDatabase(database, *kind, programFolder);
+      for (TJournalEntry& entry : SettleUnfinishedUndos(journal, database, undo.database)) {
+        settled.push_back(std::move(entry));
+      }
+    } catch (const std::exception&) {
+      // A database that cannot be reached now is looked at on a later run.
+    }
+  }
+  return settled;
+}
+
+TJournalEntry ImportToUndo(TImportJournal& journal, int id, std::string_view programFolder) {
+  const std::vector<TJournalEntry> settled = SettleUnfinishedUndos(journal, programFolder);
+  // The user asked again for an undo that did happen: say so rather than
+  // take back an older import.
+  if (id == 0 && !settled.empty()) throw TabrinError(AlreadyUndoneText(settled.front().undoOf, settled.front().id));
+  return UndoableImport(journal, id);
 }
 
 TUndoResult UndoImport(TImportJournal& journal, const TJournalEntry& import, TConnection& database) {
@@ -136,8 +214,8 @@ TUndoResult UndoImport(TImportJournal& journal, const TJournalEntry& import, TCo
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) undo.Undo(*row, result);
 
     // The undo's entry is on disk, "running", before the database commits:
-    // a kill in between leaves an import that may be undone again, which
-    // then finds its records as they were before and changes nothing.
+    // a kill before the commit leaves the import to undo again; a kill
+    // after it leaves the entry for SettleUnfinishedUndos to finish.
     TJournalEntry entry;
     entry.isUndo = true;
     entry.kindCode = import.kindCode;
@@ -175,16 +253,7 @@ TUndoResult UndoImport(TImportJournal& journal, const TJournalEntry& import, TCo
     }
     throw;
   }
-  journal.Begin();
-  try {
-    journal.Execute("UPDATE JournalEntry SET State = 'done' WHERE Id = ?", {TValue::Integer(result.undoId)});
-    journal.Execute("UPDATE JournalEntry SET UndoneBy = ? WHERE Id = ?",
-                    {TValue::Integer(result.undoId), TValue::Integer(import.id)});
-    journal.Commit();
-  } catch (...) {
-    journal.Rollback();
-    throw;
-  }
+  journal.MarkUndone(result.undoId, import.id);
   return result;
 }
 

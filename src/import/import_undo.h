@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "db/connection.h"
+#include "db/database_connection.h"
 #include "import/import_journal.h"
 
 namespace tabrin {
@@ -57,9 +58,31 @@ std::vector<std::string> UndoResultLines(const TJournalEntry& import, const TUnd
 TDatabaseKind UndoDatabaseKind(const TJournalEntry& import, std::string_view programFolder);
 
 // The import that `undo` takes back: the named one, else the newest not yet
-// undone.  Raises "沒有可以復原的匯入", "找不到匯入紀錄 #%d",
+// undone that changed records (an import that stored nothing is passed over).  Raises "沒有可以復原的匯入", "找不到匯入紀錄 #%d",
 // "#%d 是一次復原，不是匯入", "匯入 #%d 已經復原過了（#%d）".
 TJournalEntry UndoableImport(TImportJournal& journal, int id /* 0 = the newest */);
+
+// An undo stopped (killed) after the database committed it but before the
+// journal said so stays "running" and leaves its import undoable; undoing
+// it again would report a second undo that changed nothing.  This finishes
+// the entries of such undos of the database the connection is open on
+// (databaseIdentity, as DatabaseIdentity names it): one whose changes are
+// all in the database (every record of its import as it was before, but
+// those the undo left as conflicts) is marked done and its import undone by
+// it.  An undo whose changes are not there never committed, or is at work
+// now, and stays as it is.  Returns the undos finished.
+std::vector<TJournalEntry> SettleUnfinishedUndos(TImportJournal& journal, TConnection& database,
+                                                 std::string_view databaseIdentity);
+// The same for every database of an unfinished undo that the program
+// folder's settings still connect its kind to, each on a connection of its
+// own; a database that cannot be reached now is passed over.
+std::vector<TJournalEntry> SettleUnfinishedUndos(TImportJournal& journal, std::string_view programFolder);
+
+// The import that `undo` and the window's undo take back: UndoableImport,
+// once SettleUnfinishedUndos has run; when it finished an undo, a plain undo
+// (id 0) raises "匯入 #%d 已經復原過了（#%d）" for that one instead of taking
+// back an older import.
+TJournalEntry ImportToUndo(TImportJournal& journal, int id, std::string_view programFolder);
 
 // Undoes the import on the open database connection, which must be the
 // database the import wrote (the caller connects with the entry's kind).

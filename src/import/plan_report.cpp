@@ -8,14 +8,14 @@
 #include "text/error.h"
 #include "text/format.h"
 #include "xls/biff8/workbook_writer.h"
+#include "xls/ooxml/xlsx_writer.h"
+#include "xls/workbook_file_name.h"
 
 namespace tabrin {
 namespace {
 
 // The most text one workbook cell holds.
 constexpr std::size_t kCellTextUnits = 32767;
-// Rows below the title row in one sheet.
-constexpr std::size_t kWorkbookPlanRows = 65535;
 // The text of a long plan goes to the file in pieces of about this size.
 constexpr std::size_t kCsvChunkBytes = 1 << 16;
 
@@ -55,12 +55,19 @@ void WriteCsv(const TImportPlan& plan, const std::string& path) {
   file.Commit();
 }
 
+// The kind of workbook the name asks for, as an export to that name writes.
 void WriteWorkbook(const TImportPlan& plan, const std::string& path) {
-  if (plan.rows.size() > kWorkbookPlanRows) {
-    throw TabrinError(FormatMessage("計畫有 %d 列，一個 .xls 活頁簿最多放 65535 列；請用 .csv 檔名",
-                                    {static_cast<int>(plan.rows.size())}));
+  const bool xlsx = IsXlsxFileName(path);
+  const std::unique_ptr<TWorkbookOutput> output =
+      xlsx ? std::unique_ptr<TWorkbookOutput>(std::make_unique<TxlsxWorkbookWriter>())
+           : std::unique_ptr<TWorkbookOutput>(std::make_unique<TxlsWorkbookWriter>());
+  TWorkbookOutput& writer = *output;
+  // Rows below the title row in one sheet.
+  const int planRows = writer.MaxRows() - 1;
+  if (plan.rows.size() > static_cast<std::size_t>(planRows)) {
+    throw TabrinError(FormatMessage("計畫有 %d 列，一個 %s 活頁簿最多放 %d 列；請用 .csv 檔名",
+                                    {static_cast<int>(plan.rows.size()), xlsx ? ".xlsx" : ".xls", planRows}));
   }
-  TxlsWorkbookWriter writer;
   writer.CreateWorkbookFile(path);
   writer.BeginWorkbook();
   writer.ColumnWidths() = {8, 12, 8, 60, 60};
@@ -83,7 +90,7 @@ void WriteWorkbook(const TImportPlan& plan, const std::string& path) {
     cells[0].clear();
     row(r, cells);
   }
-  writer.EndSheet();
+  writer.EndSheet({});
   writer.FinishWorkbook();
   writer.CloseWorkbookFile();
 }

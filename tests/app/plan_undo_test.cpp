@@ -202,5 +202,36 @@ TEST_F(PlanUndoTest, UndoTakesBackTheLastWindowImportAfterAYes) {
   EXPECT_FALSE(undo->isEnabled());
 }
 
+// A workbook imported before, byte for byte, is named in the import's
+// message with the newest import of it.
+TEST_F(PlanUndoTest, AWorkbookImportedBeforeIsNamedInTheImportsMessage) {
+  StartConnected();
+  constexpr TMasterTable cls = TMasterTable::mtClassify;
+  const std::string sheet = File("cls.xls");
+  WriteWorkbook(sheet, kClassifyTitles, {Classify("003", "日用")});
+  Open(cls, sheet);
+  Tab(cls).importBtn->click();
+  Tab(cls).importBtn->click();
+  ASSERT_TRUE(dialogs_.errors.empty()) << dialogs_.errors.back().text.toStdString();
+  ASSERT_EQ(dialogs_.messages.size(), 2u);
+  EXPECT_EQ(dialogs_.messages[0].text, Q("匯入完畢"));
+  const std::string startedAt = TImportJournal(home_).Entry(1)->startedAt;
+  EXPECT_EQ(dialogs_.messages[1].text,
+            QString::fromStdString("匯入完畢\n此檔案已於 #1（" + startedAt.substr(0, 16) + "）匯入過"));
+}
+
+// An import that stored nothing (a supplier sheet without the column
+// 廠商姓名) leaves nothing to undo.
+TEST_F(PlanUndoTest, AnImportThatStoredNothingLeavesNothingToUndo) {
+  StartConnected();
+  const std::string suppliers = File("suppliers.xls");
+  WriteWorkbook(suppliers, {"廠商代號"}, {{std::string("S001")}});
+  Open(TMasterTable::mtSupplier, suppliers);
+  Tab(TMasterTable::mtSupplier).importBtn->click();
+  ASSERT_EQ(dialogs_.errors.size(), 1u);
+  EXPECT_EQ(TImportJournal(home_).History().size(), 1u);
+  EXPECT_FALSE(window_->undoButton->isEnabled());
+}
+
 }  // namespace
 }  // namespace tabrin::app

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@
 #include "db/database_connection.h"
 #include "db/embedded_database.h"
 #include "db/schema.h"
+#include "support/troubled_write.h"
+#include "text/format.h"
 
 namespace tabrin::cli {
 namespace {
@@ -255,7 +258,7 @@ TEST_F(CliExport, WorkbooksHoldTheTablesValues) {
   for (const auto& c : cases) {
     const std::string file = Home(std::string(c.verb) + ".xls");
     ASSERT_EQ(Export(c.verb, file), 0) << c.verb << ": " << err_.str();
-    EXPECT_EQ(out_.str(), "匯出完畢\n");
+    EXPECT_EQ(out_.str(), "匯出完畢\n已寫入 " + file + "\n");
     const std::string command = "/usr/bin/python3 " + Quote(script) + " " + Quote(Home("Database.mdb")) + " " +
                                 Quote(file) + " " + Quote(Describe(c.query, c.table)) + " 2>&1";
     FILE* pipe = ::popen(command.c_str(), "r");
@@ -306,7 +309,7 @@ TEST_F(CliExport, XlsxWorkbooksHoldTheTablesValues) {
   for (const auto& c : cases) {
     const std::string xlsx = Home(std::string(c.verb) + ".xlsx"), xls = Home(std::string(c.verb) + ".xls");
     ASSERT_EQ(Export(c.verb, xlsx), 0) << c.verb << ": " << err_.str();
-    EXPECT_EQ(out_.str(), "匯出完畢\n");
+    EXPECT_EQ(out_.str(), "匯出完畢\n已寫入 " + xlsx + "\n");
     ASSERT_EQ(Export(c.verb, xls), 0) << c.verb << ": " << err_.str();
     const std::string layout = Quote(Describe(c.query, c.table));
     int status = 0;
@@ -339,7 +342,7 @@ TEST_F(CliExport, VerboseNamesThePhasesWithTheirTimes) {
   ASSERT_EQ(RunCli({"--home", Home(), "export", "--kind", "1", "--verbose", "item", Home("items.xls")}, {out_, err_}),
             0)
       << err_.str();
-  EXPECT_EQ(out_.str(), "匯出完畢\n");
+  EXPECT_EQ(out_.str(), "匯出完畢\n已寫入 " + Home("items.xls") + "\n");
   std::vector<std::string> names;
   std::istringstream lines(err_.str());
   double sum = 0;
@@ -371,6 +374,59 @@ TEST_F(CliExport, TheChosenExtensionBecomesXls) {
   EXPECT_TRUE(std::filesystem::exists(Home("subcategories.XLSX")));
   ASSERT_EQ(Export("cls", Home("subcategories.xlsx.txt")), 0) << err_.str();
   EXPECT_TRUE(std::filesystem::exists(Home("subcategories.xlsx.xls")));
+}
+
+// The name the export gave the workbook and the folder it made for it are
+// not what the user typed: the last line says where the workbook went.
+TEST_F(CliExport, SaysWhereTheWorkbookWent) {
+  const struct {
+    std::string chosen;
+    std::string written;
+  } cases[] = {
+      {Home("abc.txt"), Home("abc.xls")},
+      {Home("abc"), Home("abc.xls")},
+      {Home("made/for/it/abc.XLSX"), Home("made/for/it/abc.XLSX")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.chosen);
+    ASSERT_EQ(Export("cls", c.chosen), 0) << err_.str();
+    EXPECT_EQ(out_.str(), "匯出完畢\n已寫入 " + c.written + "\n");
+    EXPECT_TRUE(std::filesystem::exists(c.written));
+  }
+}
+
+// A workbook the user may not write is not replaced behind their back; one
+// they may write keeps the permissions they gave it.
+TEST_F(CliExport, AWorkbookTheUserMayNotWriteIsRefusedAndAReplacedOneKeepsItsPermissions) {
+  const struct {
+    const char* name;
+    const char* message;  // %s: the workbook
+  } cases[] = {
+      {"cls.xls", "Cannot write '%s': Permission denied.\n"},
+      {"cls.xlsx", "Cannot create file '%s'.\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string file = Home(c.name);
+    std::ofstream(file) << "the user's previous workbook";
+    const test::TTroubledWrite outcome = test::WriteInTrouble(test::TTrouble::tReadOnlyTarget, file, [&] {
+      std::ostringstream out, err;
+      if (RunCli({"--home", Home(), "export", "--kind", "1", "cls", file}, {out, err}) != 0) {
+        throw std::runtime_error(err.str());
+      }
+    });
+    if (!outcome.skipped.empty()) GTEST_SKIP() << outcome.skipped;
+    EXPECT_EQ(outcome.said, FormatMessage(c.message, {file}));
+    std::ifstream in(file);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "the user's previous workbook");
+
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                           std::filesystem::perms::group_read);
+    ASSERT_EQ(Export("cls", file), 0) << err_.str();
+    EXPECT_EQ(std::filesystem::status(file).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::group_read);
+  }
 }
 
 TEST_F(CliExport, FailuresPrintTheErrorAndLeaveNoFile) {

@@ -56,6 +56,33 @@ void WriteSheet(const std::string& path, const std::vector<std::string>& titles,
   writer.CloseWorkbookFile();
 }
 
+// The journal's times, which differ from run to run.
+std::string MaskTimes(const std::string& text) {
+  static const std::regex time(R"(\d{4}/\d{2}/\d{2} \d{2}:\d{2}(:\d{2})?)");
+  return std::regex_replace(text, time, "TIME");
+}
+
+int CountOf(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  int count = -1;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW) {
+      count = sqlite3_column_int(statement, 0);
+    }
+    sqlite3_finalize(statement);
+  }
+  sqlite3_close(db);
+  return count;
+}
+
+void ExecuteOn(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+  sqlite3_close(db);
+}
+
 std::string Env(const char* name) {
   const char* value = std::getenv(name);
   return value ? value : "";
@@ -174,10 +201,10 @@ TEST_P(CliImport, PrintsDoneAndWhatWasDoneWithTheCoverSettingOfSetupIni) {
   EXPECT_EQ(err_.str(), "");  // no progress bar when standard error is no terminal
 
   ASSERT_EQ(Import("cls", file), 0) << err_.str();
-  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 2 筆，未變更 0 筆\n");
+  EXPECT_EQ(MaskTimes(out_.str()), "匯入完畢\n新增 0 筆，覆蓋 2 筆，未變更 0 筆\n此檔案已於 #1（TIME）匯入過\n");
   ASSERT_EQ(Run({"settings", "--cover", "1"}), 0);
   ASSERT_EQ(Import("cls", file), 0) << err_.str();
-  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 0 筆，未變更 2 筆\n");
+  EXPECT_EQ(MaskTimes(out_.str()), "匯入完畢\n新增 0 筆，覆蓋 0 筆，未變更 2 筆\n此檔案已於 #2（TIME）匯入過\n");
   EXPECT_EQ(Rows("SELECT ClsNo, ClsName FROM Classify ORDER BY ClsNo"), (Table{{"A01", "飲料"}, {"B02", "零食"}}));
 }
 
@@ -225,7 +252,8 @@ TEST_P(CliImport, ExportedCustomersImportAgainUnchanged) {
   EXPECT_EQ(Rows(sql), before);
   ASSERT_EQ(Run({"settings", "--cover", "1"}), 0);
   ASSERT_EQ(Import("customer", home_ + "customers.xls"), 0) << err_.str();
-  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 0 筆，未變更 " + count + " 筆\n");
+  EXPECT_EQ(MaskTimes(out_.str()),
+            "匯入完畢\n新增 0 筆，覆蓋 0 筆，未變更 " + count + " 筆\n此檔案已於 #1（TIME）匯入過\n");
   EXPECT_EQ(Rows(sql), before);
 }
 
@@ -289,7 +317,7 @@ TEST_P(CliImport, ADryRunListsTheFirstFailingRowsAndTheReportHasThemAll) {
                     "VIP價格", "健康捐"},
              rows);
   const std::string report = home_ + "plan.csv";
-  EXPECT_EQ(Run({"import", "--kind", GetParam(), "--dry-run", "--report", report, "item", file}), 1);
+  EXPECT_EQ(Run({"import", "--kind", GetParam(), "--dry-run", "--report", report, "item", file}), 4);
   std::string expected = "試算匯入，沒有寫入資料庫\n新增 1 筆，覆蓋 0 筆（其中 0 筆內容相同），未變更 0 筆，錯誤 12 列\n";
   for (int row = 3; row <= 12; ++row) {
     expected += "工作表第 " + std::to_string(row) + " 列，欄位「售價」：'不是數字' is not a valid floating point value\n";
@@ -303,19 +331,22 @@ TEST_P(CliImport, ADryRunListsTheFirstFailingRowsAndTheReportHasThemAll) {
   EXPECT_EQ(lines, 14);
   EXPECT_EQ(Rows("SELECT COUNT(*) FROM Item"), (Table{{"0"}}));
 
-  EXPECT_EQ(Run({"import", "--kind", GetParam(), "--dry-run", "item", file}), 1);
+  EXPECT_EQ(Run({"import", "--kind", GetParam(), "--dry-run", "item", file}), 4);
   EXPECT_TRUE(out_.str().ends_with("另有 2 列錯誤，--report 檔案列出全部\n")) << out_.str();
+}
+
+// A dry run that cannot read the workbook has no plan to show: that is a
+// failure, not rows that would fail.
+TEST_P(CliImport, ADryRunOfAFileThatIsNoWorkbookFails) {
+  std::ofstream(home_ + "notes.xls") << "not a workbook";
+  EXPECT_EQ(Run({"import", "--kind", GetParam(), "--dry-run", "cls", home_ + "notes.xls"}), 1);
+  EXPECT_FALSE(err_.str().empty());
+  EXPECT_EQ(out_.str(), "");
 }
 
 TEST_P(CliImport, AReportNeedsADryRun) {
   EXPECT_NE(Run({"import", "--kind", GetParam(), "--report", home_ + "plan.xls", "cls", home_ + "cls.xls"}), 0);
   EXPECT_NE(err_.str().find("--report requires --dry-run"), std::string::npos) << err_.str();
-}
-
-// The journal's times, which differ from run to run.
-std::string MaskTimes(const std::string& text) {
-  static const std::regex time(R"(\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2})");
-  return std::regex_replace(text, time, "TIME");
 }
 
 TEST_P(CliImport, HistoryAndUndoSayWhatWasDoneAndAnImportIsUndoneOnce) {
@@ -351,6 +382,117 @@ TEST_P(CliImport, HistoryAndUndoSayWhatWasDoneAndAnImportIsUndoneOnce) {
   EXPECT_EQ(MaskTimes(out_.str()), "已復原匯入 #3（TIME，cls.xls，新增 1 筆，覆蓋 1 筆）\n刪除 0 筆，還原 1 筆，衝突 1 筆\n"
                                    "代碼 B02：匯入後已被修改，沒有復原\n");
   EXPECT_EQ(Rows("SELECT ClsNo, ClsName FROM Classify ORDER BY ClsNo"), (Table{{"A01", "舊名"}, {"B02", "店長改過"}}));
+}
+
+// An import that stops before it stores anything changed nothing: history
+// says it failed, and a plain undo passes over it to the newest import that
+// changed something.
+TEST_P(CliImport, AnImportThatStoredNothingIsMarkedFailedAndUndoPassesOverIt) {
+  const std::string kind = GetParam() == "1" ? "ORVELLAPOS" : "KESTAPOS";
+  const std::string file = home_ + "cls.xls";
+  WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "飲料"}});
+  ASSERT_EQ(Import("cls", file), 0) << err_.str();
+  const std::string suppliers = home_ + "suppliers.xls";
+  WriteSheet(suppliers, {"廠商代號"}, {{"F01"}});  // no column 廠商姓名
+  ASSERT_EQ(Import("supplier", suppliers), 1);
+
+  ASSERT_EQ(Run({"history"}), 0);
+  EXPECT_EQ(MaskTimes(out_.str()),
+            "#2  TIME  匯入  " + kind + "  廠商資料  suppliers.xls  新增 0 筆，覆蓋 0 筆，未變更 0 筆  失敗，沒有寫入任何資料\n"
+            "#1  TIME  匯入  " + kind + "  小分類  cls.xls  新增 1 筆，覆蓋 0 筆，未變更 0 筆\n");
+  ASSERT_EQ(Run({"undo"}), 0) << err_.str();
+  EXPECT_EQ(MaskTimes(out_.str()), "已復原匯入 #1（TIME，cls.xls，新增 1 筆，覆蓋 0 筆）\n刪除 1 筆，還原 0 筆，衝突 0 筆\n");
+  EXPECT_EQ(Run({"undo"}), 1);
+  EXPECT_EQ(err_.str(), "沒有可以復原的匯入\n");
+}
+
+// An undo killed after the database committed it but before the journal
+// said so leaves its entry unfinished and the import not undone.  The next
+// history, undo or import finds the undo's changes in the database and
+// finishes the entry; the import is then undone, once.
+TEST_P(CliImport, AnUndoKilledAfterTheDatabaseCommittedIsFinishedByTheNextRun) {
+  const std::string kind = GetParam() == "1" ? "ORVELLAPOS" : "KESTAPOS";
+  const std::string file = home_ + "cls.xls";
+  WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "新名"}, {"B02", "零食"}});
+  const std::string other = home_ + "other.xls";
+  WriteSheet(other, {"小分類代碼", "小分類名稱"}, {{"C03", "雜貨"}});
+  const std::string undone = "#2  TIME  復原 #1  " + kind + "  小分類  cls.xls  刪除 1 筆，還原 1 筆，衝突 0 筆\n" +
+                             "#1  TIME  匯入  " + kind + "  小分類  cls.xls  新增 1 筆，覆蓋 1 筆，未變更 0 筆  已由 #2 復原\n";
+  const struct {
+    std::vector<std::string> next;
+    int status;
+    std::string said;  // on standard output, or standard error when it fails
+    std::string history;
+  } cases[] = {
+      {{"history"}, 0, undone, undone},
+      {{"undo"}, 1, "匯入 #1 已經復原過了（#2）\n", undone},
+      {{"import", "--kind", GetParam(), "cls", other},
+       0,
+       "匯入完畢\n新增 1 筆，覆蓋 0 筆，未變更 0 筆\n",
+       "#3  TIME  匯入  " + kind + "  小分類  other.xls  新增 1 筆，覆蓋 0 筆，未變更 0 筆\n" + undone},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.next.front());
+    std::filesystem::remove(home_ + "Journal.db");
+    Database().Execute("DELETE FROM Classify");
+    Database().Execute("INSERT INTO Classify (ClsNo, ClsName) VALUES ('A01', '舊名')");
+    ASSERT_EQ(Import("cls", file), 0) << err_.str();
+    ASSERT_EQ(Run({"undo"}), 0) << err_.str();
+    // The journal as the kill leaves it.
+    ASSERT_EQ(CountOf(home_ + "Journal.db",
+                      "SELECT COUNT(*) FROM JournalEntry WHERE Id = 2 AND State = 'done'"), 1);
+    ExecuteOn(home_ + "Journal.db", "UPDATE JournalEntry SET State = 'running' WHERE Id = 2");
+    ExecuteOn(home_ + "Journal.db", "UPDATE JournalEntry SET UndoneBy = NULL WHERE Id = 1");
+
+    EXPECT_EQ(Run(c.next), c.status);
+    EXPECT_EQ(MaskTimes(c.status == 0 ? out_.str() : err_.str()), c.said);
+    ASSERT_EQ(Run({"history"}), 0);
+    EXPECT_EQ(MaskTimes(out_.str()), c.history);
+    EXPECT_EQ(Run({"undo", "1"}), 1);
+    EXPECT_EQ(err_.str(), "匯入 #1 已經復原過了（#2）\n");
+  }
+}
+
+// An undo killed before the database committed it changed nothing: its
+// entry stays unfinished and the import can still be undone.
+TEST_P(CliImport, AnUndoKilledBeforeTheDatabaseCommittedLeavesTheImportToUndo) {
+  Database().Execute("INSERT INTO Classify (ClsNo, ClsName) VALUES ('A01', '舊名')");
+  const std::string file = home_ + "cls.xls";
+  WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "新名"}, {"B02", "零食"}});
+  ASSERT_EQ(Import("cls", file), 0) << err_.str();
+  {
+    TImportJournal journal(home_);
+    TJournalEntry undo = *journal.Entry(1);
+    undo.isUndo = true;
+    undo.undoOf = 1;
+    undo.state = TJournalState::jsRunning;
+    undo.startedAt.clear();
+    journal.AddEntry(undo);
+  }
+  ASSERT_EQ(Run({"history"}), 0);
+  EXPECT_TRUE(out_.str().starts_with("#2 ")) << out_.str();
+  EXPECT_NE(out_.str().find("未完成\n#1 "), std::string::npos) << out_.str();
+  ASSERT_EQ(Run({"undo"}), 0) << err_.str();
+  EXPECT_EQ(MaskTimes(out_.str()), "已復原匯入 #1（TIME，cls.xls，新增 1 筆，覆蓋 1 筆）\n刪除 1 筆，還原 1 筆，衝突 0 筆\n");
+  EXPECT_EQ(Rows("SELECT ClsNo, ClsName FROM Classify"), (Table{{"A01", "舊名"}}));
+}
+
+// A workbook imported before, byte for byte, is named after the counts with
+// the newest import of it; nothing else changes.
+TEST_P(CliImport, AWorkbookImportedBeforeIsNamedAfterTheCounts) {
+  const std::string file = home_ + "cls.xls";
+  WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "飲料"}});
+  const std::string copy = home_ + "copy.xls";
+  ASSERT_EQ(Import("cls", file), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 1 筆，覆蓋 0 筆，未變更 0 筆\n");
+  std::filesystem::copy_file(file, copy);
+  ASSERT_EQ(Import("cls", copy), 0) << err_.str();
+  EXPECT_EQ(MaskTimes(out_.str()), "匯入完畢\n新增 0 筆，覆蓋 1 筆，未變更 0 筆\n此檔案已於 #1（TIME）匯入過\n");
+  ASSERT_EQ(Import("cls", file), 0) << err_.str();
+  EXPECT_EQ(MaskTimes(out_.str()), "匯入完畢\n新增 0 筆，覆蓋 1 筆，未變更 0 筆\n此檔案已於 #2（TIME）匯入過\n");
+  WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "飲品"}});
+  ASSERT_EQ(Import("cls", file), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 1 筆，未變更 0 筆\n");
 }
 
 TEST_P(CliImport, AnUndoNeedsTheDatabaseTheImportWrote) {
@@ -454,24 +596,10 @@ TEST(CliImportKilled, LeavesAPrefixOfTheSheetAndASecondImportCompletesIt) {
 
   std::ostringstream out, err;
   ASSERT_EQ(RunCli({"--home", home, "import", "--kind", "1", "customer", file}, {out, err}), 0) << err.str();
-  EXPECT_EQ(out.str(), "匯入完畢\n新增 " + std::to_string(kRows - stored) + " 筆，覆蓋 " + std::to_string(stored) +
-                           " 筆，未變更 0 筆\n");
+  EXPECT_EQ(MaskTimes(out.str()), "匯入完畢\n新增 " + std::to_string(kRows - stored) + " 筆，覆蓋 " +
+                                       std::to_string(stored) + " 筆，未變更 0 筆\n此檔案已於 #1（TIME）匯入過\n");
   EXPECT_EQ(StoredCustomers(database), kRows);
   std::filesystem::remove_all(home);
-}
-
-int CountOf(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  int count = -1;
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW) {
-      count = sqlite3_column_int(statement, 0);
-    }
-    sqlite3_finalize(statement);
-  }
-  sqlite3_close(db);
-  return count;
 }
 
 // A process killed in the middle of an import that overwrites and appends:

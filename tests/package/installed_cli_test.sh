@@ -80,6 +80,9 @@ fi
 cli() { env -i HOME="$USER_HOME" PATH=/usr/bin:/bin $AS_USER "$ROOT/usr/bin/tabrin-cli" "$@"; }
 count() { sqlite3 "$DATA/Database.mdb" "SELECT COUNT(*) FROM $1"; }
 
+echo "== version"
+[ "$(cli --version)" = "tabrin-cli $VERSION" ] || fail "tabrin-cli --version says: $(cli --version)"
+
 echo "== program folder"
 DATA="$USER_HOME/.local/share/tabrin"
 [ "$(cli where | head -n 1)" = "$DATA/" ] || { cli where; fail "the program folder is not $DATA/"; }
@@ -104,12 +107,32 @@ cli settings --cover 1 >/dev/null
 [ -z "$(ls -A "$ROOT/usr/bin" | grep -v '^tabrin')" ] || fail "files were written beside the programs"
 
 echo "== manual page"
-zcat "$ROOT/usr/share/man/man1/tabrin-cli.1.gz" | grep -q "^where$" || fail "the manual page lacks the verbs"
+# Every verb has a part of its own naming each option its --help shows, and
+# the page has the sections a person looks for.
+CLI_PAGE=$(zcat "$ROOT/usr/share/man/man1/tabrin-cli.1.gz" | sed 's/\\-/-/g; s/\\f[BIRP]//g')
+VERBS=$(cli --help | sed -n '/^Subcommands:/,/^$/p' | awk 'NR > 1 && NF { print $1 }')
+[ -n "$VERBS" ] || fail "tabrin-cli --help lists no verbs"
+for verb in $VERBS; do
+  PART=$(echo "$CLI_PAGE" | sed -n "/^\.SS \"$verb:\"/,/^\.S[HS]/p")
+  [ -n "$PART" ] || fail "the manual page has no part for the verb $verb"
+  for option in $(cli "$verb" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
+    [ "$option" = --help ] && continue
+    echo "$PART" | grep -q -- "$option" || fail "the manual page does not describe $verb $option"
+  done
+done
+for section in "EXIT STATUS" ENVIRONMENT FILES EXAMPLES; do
+  echo "$CLI_PAGE" | grep -Eq "^\.SH \"?$section\"?\$" || fail "the manual page of tabrin-cli lacks the section $section"
+done
+for file in Database.mdb Database.ini Config.ini SETUP.ini Journal.db; do
+  echo "$CLI_PAGE" | grep -q "$file" || fail "the manual page of tabrin-cli does not name $file"
+done
 
 if [ "$GUI" = ON ]; then
   echo "== window"
   env -i HOME="$USER_HOME" PATH=/usr/bin:/bin $AS_USER "$ROOT/usr/bin/tabrin" --help | grep -q "usage: tabrin" ||
     fail "the installed window does not start"
+  WINDOW_VERSION=$(env -i HOME="$USER_HOME" PATH=/usr/bin:/bin $AS_USER "$ROOT/usr/bin/tabrin" --version)
+  [ "$WINDOW_VERSION" = "tabrin $VERSION" ] || fail "tabrin --version says: $WINDOW_VERSION"
   grep -q "^Name\[zh_TW\]=Excel 資料匯入公用程式\$" "$ROOT/usr/share/applications/tabrin.desktop" ||
     fail "the desktop entry lacks its Traditional Chinese name"
   grep -q "^Exec=tabrin\$" "$ROOT/usr/share/applications/tabrin.desktop" || fail "the desktop entry does not start tabrin"
@@ -121,5 +144,7 @@ if [ "$GUI" = ON ]; then
   for option in $(echo "$USAGE" | grep -o -- '--[a-z-]*'); do
     echo "$PAGE" | grep -q -- "^$option" || fail "the manual page of tabrin does not describe $option"
   done
+  echo "$PAGE" | grep -q "Journal.db" && echo "$PAGE" | grep -q "^\.SH \"THE JOURNAL AND UNDO\"" ||
+    fail "the manual page of tabrin does not explain the journal and undo"
 fi
 echo "== the installed package works"

@@ -31,10 +31,10 @@ std::string ZipErrorText(int code) {
 
 // ---- TPartReader
 
-TPartReader::TPartReader(zip_file* file, std::string name, std::uint64_t compressedSize, std::uint64_t declaredSize,
-                         std::uint64_t maxBytes)
-    : file_(file), name_(std::move(name)), compressedSize_(compressedSize), declaredSize_(declaredSize),
-      maxBytes_(maxBytes) {}
+TPartReader::TPartReader(zip_file* file, std::string name, std::uint64_t compressedSize,
+                         std::optional<std::uint64_t> declaredSize, std::uint64_t maxBytes)
+    : file_(file), name_(std::move(name)), compressedSize_(compressedSize), declaredSize_(declaredSize.value_or(0)),
+      declaredSizeKnown_(declaredSize.has_value()), maxBytes_(maxBytes) {}
 
 TPartReader::~TPartReader() { zip_fclose(file_); }
 
@@ -50,6 +50,12 @@ std::size_t TPartReader::Read(char* buffer, std::size_t size) {
     throw TDamagedPackage(FormatMessage("the part %s cannot be inflated (%s)", {name_, zip_error_strerror(error)}));
   }
   inflated_ += static_cast<std::uint64_t>(got);
+  // A sound part inflates to exactly the size its headers state; one that
+  // goes past it is damaged, or a bomb that understates its size.
+  if (declaredSizeKnown_ && inflated_ > declaredSize_) {
+    throw TDamagedPackage(FormatMessage("the part %s inflates past the %d bytes it declares",
+                                        {name_, static_cast<long long>(declaredSize_)}));
+  }
   if (inflated_ > maxBytes_) {
     throw TDamagedPackage(FormatMessage("the part %s inflates to more than %d MiB",
                                         {name_, static_cast<long long>(maxBytes_ >> 20)}));
@@ -133,7 +139,8 @@ std::unique_ptr<TPartReader> TZipPackage::Open(std::string_view partName, std::u
     throw TDamagedPackage(FormatMessage("the part %s cannot be read (%s)", {name, ZipErrorText(code)}));
   }
   const std::uint64_t compressed = (stat.valid & ZIP_STAT_COMP_SIZE) != 0 ? stat.comp_size : 0;
-  const std::uint64_t declared = (stat.valid & ZIP_STAT_SIZE) != 0 ? stat.size : 0;
+  const std::optional<std::uint64_t> declared =
+      (stat.valid & ZIP_STAT_SIZE) != 0 ? std::optional<std::uint64_t>(stat.size) : std::nullopt;
   return std::unique_ptr<TPartReader>(new TPartReader(file, name, compressed, declared, maxBytes));
 }
 

@@ -2,11 +2,14 @@
 // The parts of a ZIP package (the container of an Excel 2007+ workbook),
 // read one inflated chunk at a time so that no part is ever held whole.
 //
-// A package is hostile input: every part is read under a size limit and a
-// compression-ratio check, and checksums, truncation and encryption are
-// reported as TDamagedPackage with a reason meant for the user.
+// A package is hostile input: every part is read under a size limit, a
+// compression-ratio check and the size the package states for it (reading
+// stops as soon as a part inflates past that), and checksums, truncation and
+// encryption are reported as TDamagedPackage with a reason meant for the
+// user.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -37,17 +40,19 @@ class TPartReader {
   ~TPartReader();
   // Fills buffer with up to size bytes; 0 at the end of the part.
   std::size_t Read(char* buffer, std::size_t size);
-  // How big the package says the part is once inflated (a claim only).
+  // How big the package says the part is once inflated; Read raises as soon
+  // as the part goes past it (0 when the package does not say).
   std::uint64_t DeclaredSize() const { return declaredSize_; }
 
  private:
   friend class TZipPackage;
-  TPartReader(zip_file* file, std::string name, std::uint64_t compressedSize, std::uint64_t declaredSize,
-              std::uint64_t maxBytes);
+  TPartReader(zip_file* file, std::string name, std::uint64_t compressedSize,
+              std::optional<std::uint64_t> declaredSize, std::uint64_t maxBytes);
   zip_file* file_;
   std::string name_;
   std::uint64_t compressedSize_;
   std::uint64_t declaredSize_;
+  bool declaredSizeKnown_;
   std::uint64_t maxBytes_;
   std::uint64_t inflated_ = 0;
 };
@@ -67,8 +72,8 @@ class TZipPackage {
   // conventions have it.
   bool Has(std::string_view partName) const;
   // Raises TDamagedPackage for a missing or encrypted part; the reader
-  // raises it for a part past maxBytes or the ratio limit, a bad checksum or
-  // a package cut short.
+  // raises it for a part past maxBytes, the ratio limit or its declared size,
+  // a bad checksum or a package cut short.
   std::unique_ptr<TPartReader> Open(std::string_view partName, std::uint64_t maxBytes) const;
 
  private:
