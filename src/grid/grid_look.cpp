@@ -1,6 +1,7 @@
 #include "grid/grid_look.h"
 
 #include <QFontMetrics>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -8,8 +9,8 @@ namespace tabrin::grid {
 
 namespace {
 
-QFont PixelFont(const QString& family, int pixels) {
-  QFont font(family);
+QFont PixelFont(const QStringList& families, int pixels) {
+  QFont font(families);
   font.setPixelSize(pixels);
   font.setWeight(QFont::Normal);
   font.setItalic(false);
@@ -18,9 +19,17 @@ QFont PixelFont(const QString& family, int pixels) {
 
 }  // namespace
 
-QFont TitleFont() { return PixelFont(QStringLiteral("新細明體"), 15); }
+// Each font names its own fallbacks, tried before the desktop's: fontconfig's
+// choice for a family it does not know, or for Chinese characters, follows
+// the desktop's language and its installed fonts (Noto Sans CJK, AR PL UKai),
+// whose other shapes and line heights would change the grid's look, and
+// whose stem-darkened glyphs Qt blends with gamma correction, which
+// TGlyphBlender leaves to QPainter.
+QFont TitleFont() { return PixelFont({QStringLiteral("新細明體"), QStringLiteral("AR PL UMing TW")}, 15); }
 
-QFont CellFont() { return PixelFont(QStringLiteral("Arial"), 13); }
+QFont CellFont() {
+  return PixelFont({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("AR PL UMing TW")}, 13);
+}
 
 QColor TitleBackground() { return QColor(128, 128, 255); }
 

@@ -13,10 +13,11 @@ inline constexpr int kIndicatorWidth = 11;  // the column marking the current ro
 inline constexpr int kCellMargin = 2;       // around the text of a data cell
 inline constexpr int kRowHeightPercent = 120;
 
-// The Ming title font, 15 pixels, regular.  Requested by name; fontconfig
-// maps it to the packaged Traditional Chinese Ming font.
+// The Ming title font "新細明體", 15 pixels, regular; where it is not
+// installed, the packaged AR PL UMing TW (fonts-arphic-uming).
 QFont TitleFont();
-// "Arial" at 13 pixels (Liberation Sans on Linux).
+// "Arial" at 13 pixels, else Liberation Sans (fonts-liberation); Chinese
+// characters from AR PL UMing TW.
 QFont CellFont();
 // RGB (128, 128, 255).
 QColor TitleBackground();

@@ -6,13 +6,17 @@
 #include <QApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QHeaderView>
 #include <QImage>
 #include <QTableView>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <optional>
+#include <set>
 
+#include "grid/grid_look.h"
 #include "grid/gw_db_grid.h"
 #include "grid/sheet_table_model.h"
 #include "grid_test_support.h"
@@ -58,6 +62,39 @@ TEST(GridLook, FontsAreTheRequestedFamiliesAtTheirPixelSizes) {
   // Arial resolves to a metric-compatible font (Liberation Sans on Linux).
   const QString loaded = QFontInfo(cell).family();
   EXPECT_TRUE(loaded == "Arial" || loaded == "Liberation Sans") << loaded.toStdString();
+}
+
+// The faces that draw `text` in `font`, as Qt's layout picks them.
+std::set<QString> FacesDrawing(const QFont& font, const QString& text) {
+  QTextLayout layout(text, font);
+  layout.beginLayout();
+  layout.createLine();
+  layout.endLayout();
+  std::set<QString> faces;
+  for (const QGlyphRun& run : layout.glyphRuns()) faces.insert(run.rawFont().familyName());
+  return faces;
+}
+
+// Whatever the desktop's language and its other Chinese fonts (Noto Sans CJK,
+// AR PL UKai), Chinese characters come from the packaged Ming face.
+TEST(GridLook, ChineseCharactersComeFromTheMingFace) {
+  const QString ming = QStringLiteral("AR PL UMing TW");
+  const QString latin = QFontInfo(grid::CellFont()).family();
+  EXPECT_TRUE(latin == "Arial" || latin == "Liberation Sans") << latin.toStdString();
+  const struct {
+    QFont font;
+    const char* text;
+    std::set<QString> faces;
+  } cases[] = {
+      {grid::CellFont(), "8888 烏龍茶", {latin, ming}},
+      {grid::CellFont(), "（含稅）價格", {ming}},
+      {grid::TitleFont(), "管理貨號", {ming}},
+      {grid::TitleFont(), "VIP價格", {ming}},
+  };
+  for (const auto& c : cases) {
+    const std::set<QString> faces = FacesDrawing(c.font, QString::fromUtf8(c.text));
+    EXPECT_EQ(faces, c.faces) << c.text << ": " << QStringList(faces.begin(), faces.end()).join(", ").toStdString();
+  }
 }
 
 TEST(GridLook, ColumnWidthsAndRowHeightsFollowTheLoadedFonts) {
