@@ -6,6 +6,7 @@
 
 #include "app/app_look.h"
 #include "app/error_box.h"
+#include "app/qt_translation.h"
 #include "config/program_folder.h"
 #include "config/site_config.h"
 #include "import/workbook_backend.h"
@@ -22,6 +23,7 @@ void PrepareStart(std::string_view homeOption) {
 }
 
 void FinishStart() {
+  InstallQtTranslation();
   // The store's machines show their forms in 新細明體 9 points.
   QFont font(QStringLiteral("新細明體"));
   font.setPointSize(9);

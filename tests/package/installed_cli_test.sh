@@ -38,6 +38,9 @@ if [ "$GUI" = ON ]; then
   done
 fi
 dpkg-deb -f "$DEB" Recommends | grep -q tdsodbc || fail "the SQL Server driver is not recommended"
+if [ "$GUI" = ON ]; then
+  dpkg-deb -f "$DEB" Recommends | grep -q qt6-translations-l10n || fail "Qt's translations are not recommended"
+fi
 
 dpkg-deb -c "$DEB" >"$SCRATCH/contents"
 expect_file() { grep -q " \./usr/$1\$" "$SCRATCH/contents" || fail "the package lacks /usr/$1"; }
