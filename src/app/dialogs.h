@@ -35,8 +35,9 @@ class TDialogs {
   // nullopt = cancelled.
   virtual std::optional<TSaveAnswer> GetSaveFileName(QWidget* parent, const QString& title,
                                                      const QStringList& filters) = 0;
-  // Shows the menu with its top-left corner at a screen point; the chosen
-  // action, or nullptr when dismissed.
+  // Shows the menu with its top-left corner at a screen point.  The chosen
+  // action is triggered (by the menu, before it returns) and returned;
+  // nullptr when dismissed.
   virtual QAction* PopupMenu(QMenu& menu, const QPoint& screenPos) = 0;
   // Runs a dialog modally; its result (QDialog::Accepted or Rejected).
   virtual int RunModal(QDialog& dialog) = 0;

@@ -244,11 +244,11 @@ void TFMTabrin::closeEvent(QCloseEvent* event) {
 // --- toolbar ------------------------------------------------------------------
 
 // The menu opens under the connect button's bottom-left corner, wherever the
-// button was clicked.
+// button was clicked; the item chosen runs its command from the menu.
 void TFMTabrin::dbconnButtonClick() {
   Command([this] {
     const QPoint underButton(dbconnButton->x(), ToolBar->y() + dbconnButton->y() + dbconnButton->height());
-    if (QAction* chosen = dialogs_.PopupMenu(*mnuDB, mapToGlobal(underButton))) chosen->trigger();
+    dialogs_.PopupMenu(*mnuDB, mapToGlobal(underButton));
   });
 }
 

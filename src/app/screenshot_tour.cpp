@@ -32,9 +32,12 @@ class TTourDialogs : public TDialogs {
   std::optional<TSaveAnswer> GetSaveFileName(QWidget*, const QString&, const QStringList&) override {
     return TSaveAnswer{saveName, 0};
   }
+  // As Qt's menu does: the chosen item is triggered, then returned.
   QAction* PopupMenu(QMenu& menu, const QPoint&) override {
     for (QAction* action : menu.actions()) {
-      if (action->text() == menuChoice) return action;
+      if (action->text() != menuChoice) continue;
+      action->trigger();
+      return action;
     }
     return nullptr;
   }

@@ -59,6 +59,8 @@ QAction* TScriptedDialogs::PopupMenu(QMenu& menu, const QPoint& screenPos) {
     if (menuChoice && action->text() == *menuChoice) chosen = action;
   }
   menuItems.push_back(items);
+  // As Qt's menu does: the chosen item is triggered before the menu returns it.
+  if (chosen) chosen->trigger();
   return chosen;
 }
 

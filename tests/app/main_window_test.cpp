@@ -115,6 +115,19 @@ TEST_F(AppTest, FailedThenSuccessfulConnectOfKind1) {
   EXPECT_TRUE(window.ADOConnection().Connected());
 }
 
+// The connect menu's choice runs once: one error box, then the window as it
+// was.
+TEST_F(AppTest, FailedConnectShowsOneErrorBox) {
+  TFMTabrin& window = MakeWindow();
+  dialogs_.errors.clear();
+  ConnectKind1();  // no Database.mdb
+  EXPECT_EQ(dialogs_.errors.size(), 1u);
+  EXPECT_TRUE(dialogs_.messages.empty());
+  EXPECT_TRUE(window.dbconnButton->isEnabled());
+  EXPECT_FALSE(window.ADOConnection().Connected());
+  EXPECT_EQ(window.DBKind(), "");
+}
+
 TEST_F(AppTest, ConnectMenuOpensUnderTheButtonsBottomLeftCorner) {
   TFMTabrin& window = MakeWindow();
   window.move(300, 200);

@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -85,6 +87,32 @@ TEST(QtDialogs, QuestionBoxAnswersYesOnlyForYes) {
     EXPECT_EQ(TQtDialogs().Ask(Q("門市"), Q("要復原匯入 #1 嗎？")), pressed == QMessageBox::Yes);
     EXPECT_TRUE(inspected);
   }
+}
+
+// The menu triggers the chosen item itself, once, and returns it; the scripted
+// stand-in of the window's tests does the same.
+TEST(QtDialogs, PopupMenuTriggersTheChosenItemOnce) {
+  QMenu menu;
+  QAction* first = menu.addAction(Q("ORVELLAPOS"));
+  QAction* chosen = menu.addAction(Q("KESTAPOS"));
+  int firstTriggered = 0, chosenTriggered = 0;
+  QObject::connect(first, &QAction::triggered, [&] { ++firstTriggered; });
+  QObject::connect(chosen, &QAction::triggered, [&] { ++chosenTriggered; });
+  auto* poll = new QTimer;
+  poll->setInterval(10);
+  QObject::connect(poll, &QTimer::timeout, [poll, chosen] {
+    auto* shown = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!shown) return;
+    poll->stop();
+    poll->deleteLater();
+    shown->setActiveAction(chosen);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(shown, &enter);
+  });
+  poll->start();
+  EXPECT_EQ(TQtDialogs().PopupMenu(menu, QPoint(100, 100)), chosen);
+  EXPECT_EQ(chosenTriggered, 1);
+  EXPECT_EQ(firstTriggered, 0);
 }
 
 TEST(QtDialogs, SaveDialogNeverAsksBeforeReplacing) {
