@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "app/dialogs.h"
+#include "db/missing_database.h"
 #include "text/error.h"
 
 namespace tabrin::app {
@@ -12,7 +13,10 @@ QString ApplicationTitle() { return QCoreApplication::applicationName(); }
 void SetApplicationTitle(const QString& title) { QCoreApplication::setApplicationName(title); }
 
 void ShowErrorBox(TDialogs& dialogs, const std::exception& error) {
-  dialogs.ShowError(ApplicationTitle(), QString::fromStdString(ErrorBoxText(error.what())));
+  // A clerk gets the database from the store, not from the command line.
+  const auto* missingDatabase = dynamic_cast<const TMissingDatabaseError*>(&error);
+  const std::string message = missingDatabase ? missingDatabase->WindowText() : std::string(error.what());
+  dialogs.ShowError(ApplicationTitle(), QString::fromStdString(ErrorBoxText(message)));
 }
 
 bool ReportErrors(TDialogs& dialogs, const std::function<void()>& command) {

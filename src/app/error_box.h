@@ -16,7 +16,8 @@ class TDialogs;
 QString ApplicationTitle();
 void SetApplicationTitle(const QString& title);
 
-// Shows the error box for the exception.
+// Shows the error box for the exception; a missing database says where it
+// belongs and how to get it (TMissingDatabaseError::WindowText).
 void ShowErrorBox(TDialogs& dialogs, const std::exception& error);
 
 // Runs the command; an exception it raises is shown in the error box.

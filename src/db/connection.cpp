@@ -1,5 +1,6 @@
 #include "db/connection.h"
 
+#include "db/missing_database.h"
 #include "text/error.h"
 #include "text/format.h"
 
@@ -44,6 +45,9 @@ void TConnection::Open() {
   try {
     backend_ = OpenBackend(connectionString_);
     ++session_;
+  } catch (const TMissingDatabaseError& error) {
+    // Still itself: each front end words it for its own users.
+    throw TMissingDatabaseError(WithoutSecrets(error.Path(), connectionString_));
   } catch (const TabrinError& error) {
     throw TabrinError(WithoutSecrets(error.what(), connectionString_));
   }

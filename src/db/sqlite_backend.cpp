@@ -9,6 +9,7 @@
 #include <fstream>
 #include <optional>
 
+#include "db/missing_database.h"
 #include "text/ascii.h"
 #include "text/boolean_text.h"
 #include "text/error.h"
@@ -482,7 +483,7 @@ std::string SqliteDateTimeText(double serial) {
 std::unique_ptr<TBackend> OpenSqliteBackend(const std::string& path) {
   switch (InspectFile(path)) {
     case TFileKind::missing:
-      throw TabrinError(FormatMessage("Could not find file '%s'; \"tabrin-cli init-db\" creates it.", {path}));
+      throw TMissingDatabaseError(path);
     case TFileKind::jet:
       throw TabrinError(FormatMessage(
           "'%s' is a Microsoft Access (Jet) database; this program keeps the ORVELLAPOS database in SQLite "

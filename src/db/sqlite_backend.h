@@ -8,9 +8,9 @@
 
 namespace tabrin::detail {
 
-// Opens an existing database file.  Raises "Could not find file '<path>';
-// "tabrin-cli init-db" creates it." when it is missing, and a clear error
-// for an Access (Jet) file or any other file that is not an SQLite database.
+// Opens an existing database file.  Raises TMissingDatabaseError when it is
+// missing, and a clear error for an Access (Jet) file or any other file that
+// is not an SQLite database.
 std::unique_ptr<TBackend> OpenSqliteBackend(const std::string& path);
 
 // Texts of date-times as the embedded database stores them: "yyyy-mm-dd hh:mm:ss[.zzz]".

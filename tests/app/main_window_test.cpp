@@ -128,6 +128,21 @@ TEST_F(AppTest, FailedConnectShowsOneErrorBox) {
   EXPECT_EQ(window.DBKind(), "");
 }
 
+// Without its database the window says where the file belongs and how a
+// clerk gets it, at start and when kind 1 is chosen; the command line's
+// init-db is no advice for a clerk.
+TEST_F(AppTest, MissingDatabaseBoxSaysWhereTheFileBelongs) {
+  const std::string expected = "Could not find file '" + File("Database.mdb") +
+                               "'; the database must be in the program folder " + home_.substr(0, home_.size() - 1) +
+                               ": copy the store's Database.mdb there, or ask IT for it.";
+  MakeWindow();
+  ASSERT_EQ(dialogs_.errors.size(), 1u);
+  EXPECT_EQ(dialogs_.errors[0].text.toStdString(), expected);
+  ConnectKind1();
+  ASSERT_EQ(dialogs_.errors.size(), 2u);
+  EXPECT_EQ(dialogs_.errors[1].text.toStdString(), expected);
+}
+
 TEST_F(AppTest, ConnectMenuOpensUnderTheButtonsBottomLeftCorner) {
   TFMTabrin& window = MakeWindow();
   window.move(300, 200);

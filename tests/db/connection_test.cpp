@@ -14,6 +14,7 @@
 #include "db/connection_string.h"
 #include "db/database_connection.h"
 #include "db/embedded_database.h"
+#include "db/missing_database.h"
 #include "db/odbc_backend.h"
 #include "db/query.h"
 #include "db_test_support.h"
@@ -215,6 +216,25 @@ TEST(DatabaseConnect, KindOneFailsClearlyWithoutAnSqliteFile) {
   folder.Write("Database.mdb", "just some text");
   EXPECT_EQ(OpenError(connection), "Unrecognized database format '" + folder.File("Database.mdb") + "'.");
   EXPECT_FALSE(connection.Connected());
+}
+
+// A missing database file stays its own error through the connection: the
+// command line's message names its init-db, the window's the program folder.
+TEST(DatabaseConnect, MissingKindOneFileTellsEachFrontEndWhatToDo) {
+  TTempFolder folder;
+  TConnection connection("ADOConnection");
+  connection.SetConnectionString(OrvellaConnectionString(folder.Path()));
+  const std::string file = folder.File("Database.mdb");
+  try {
+    connection.Open();
+    FAIL() << "opened a missing file";
+  } catch (const TMissingDatabaseError& error) {
+    EXPECT_EQ(error.Path(), file);
+    EXPECT_EQ(std::string(error.what()), "Could not find file '" + file + "'; \"tabrin-cli init-db\" creates it.");
+    const std::string programFolder = folder.Path().substr(0, folder.Path().size() - 1);
+    EXPECT_EQ(error.WindowText(), "Could not find file '" + file + "'; the database must be in the program folder " +
+                                      programFolder + ": copy the store's Database.mdb there, or ask IT for it.");
+  }
 }
 
 TEST(DatabaseConnect, ConnectionStringCannotChangeWhileOpen) {
