@@ -125,7 +125,7 @@ TEST_F(AppTest, FailedConnectShowsOneErrorBox) {
   EXPECT_TRUE(dialogs_.messages.empty());
   EXPECT_TRUE(window.dbconnButton->isEnabled());
   EXPECT_FALSE(window.ADOConnection().Connected());
-  EXPECT_EQ(window.DBKind(), "");
+  EXPECT_FALSE(window.DBKind().has_value());
 }
 
 // Without its database the window says where the file belongs and how a

@@ -109,7 +109,8 @@ TEST_P(ImportUndo, TheJournalKeepsTheKindsCodeAndTheCoverTextAsStored) {
   OpenTabSheetQuery(sheet, workbook, TMasterTable::mtClassify);
   const TCoverSetting cover{TCoverMode::cmKeep, "00"};
   EXPECT_EQ(ImportTabSheetJournaled(sheet, Connection(), TDatabaseKind::dkKestaPlus, TMasterTable::mtClassify, path,
-                                    files.Path(), cover, {}),
+                                    files.Path(), cover, {})
+                .counts,
             (TImportCounts{1, 0, 1}));
 
   const std::optional<TJournalEntry> import = journal_->NewestUndoable();
