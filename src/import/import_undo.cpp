@@ -108,7 +108,7 @@ bool UndoIsInDatabase(TImportJournal& journal, const TJournalEntry& import, cons
                       TConnection& database) {
   std::set<std::string> passed;
   for (const TJournalRow& conflict : journal.Rows(undo.id)) passed.insert(conflict.change.code);
-  TRecordUndo records(database, ImporterFor(import.table, import.kindCode), import.table);
+  TRecordUndo records(database, ImporterFor(import.table, import.Kind()), import.table);
   for (const TJournalRow& row : journal.Rows(import.id)) {
     if (!passed.insert(row.change.code).second) continue;
     if (!records.AsBefore(row)) return false;

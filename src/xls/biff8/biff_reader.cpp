@@ -147,8 +147,7 @@ void TBiffBodyReader::AppendUnicodeChars(std::string& out, std::size_t count, bo
     const char* data = piece_.data() + at_;
     if (highByte) {
       for (std::size_t i = 0; i < available; ++i) {
-        const auto unit = static_cast<char16_t>(static_cast<unsigned char>(data[2 * i]) |
-                                                static_cast<unsigned char>(data[2 * i + 1]) << 8);
+        const auto unit = static_cast<char16_t>(GetU16(data + 2 * i));
         if (pendingHigh != 0 || (unit >= 0xD800 && unit <= 0xDFFF)) {
           AppendUtf16Unit(out, unit, pendingHigh);
         } else if (unit < 0x80) {

@@ -201,6 +201,7 @@ void ReadCellsInHalves(std::string_view records, std::size_t sheetBytes, TBiffRe
     cursor = TBiffRecordCursor(records, later.stoppedAt);
     reading = later.reading;
   }
+  later.cells.reset();  // cells that did not join go before the rest is read
   readRecords(cursor, readToTheEnd, reading, cells);
 }
 
