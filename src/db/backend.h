@@ -128,6 +128,14 @@ class TDatabaseUnavailableError : public TabrinError {
   using TabrinError::TabrinError;
 };
 
+// A server the driver tried and could not connect to: not found, not
+// answering, or refusing the login.  Whoever knows where the server was
+// named says so (ConnectDatabase).
+class TServerConnectError : public TabrinError {
+ public:
+  using TabrinError::TabrinError;
+};
+
 class TBackend {
  public:
   virtual ~TBackend() = default;

@@ -48,6 +48,8 @@ void TConnection::Open() {
   } catch (const TMissingDatabaseError& error) {
     // Still itself: each front end words it for its own users.
     throw TMissingDatabaseError(WithoutSecrets(error.Path(), connectionString_));
+  } catch (const TServerConnectError& error) {
+    throw TServerConnectError(WithoutSecrets(error.what(), connectionString_));
   } catch (const TabrinError& error) {
     throw TabrinError(WithoutSecrets(error.what(), connectionString_));
   }

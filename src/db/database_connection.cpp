@@ -1,7 +1,10 @@
 #include "db/database_connection.h"
 
+#include <filesystem>
+
 #include "config/ini_file.h"
 #include "config/program_folder.h"
+#include "db/backend.h"
 #include "db/connection_string.h"
 
 namespace tabrin {
@@ -17,6 +20,24 @@ std::string FolderWithSeparator(std::string_view folder) {
   std::string result(folder);
   if (!result.empty() && result.back() != '/') result += '/';
   return result;
+}
+
+std::string DatabaseIniPath(std::string_view programFolder) {
+  return FindFileNoCase(FolderWithSeparator(programFolder), "Database.ini");
+}
+
+// "Server: Host=db1, Port=1433, DatabaseName=KESTAPOS (section [Database] of
+// /home/clerk/.local/share/tabrin/Database.ini)", or "(the defaults: there
+// is no …/Database.ini)": the server a connection tried, as the keys that
+// name it read, and where they are set.
+std::string TriedServerText(TDatabaseKind kind, std::string_view programFolder) {
+  const TServerSettings settings = ReadServerSettings(kind, programFolder);
+  const std::string ini = DatabaseIniPath(programFolder);
+  std::string text = "Server: Host=" + settings.host;
+  if (!settings.port.empty()) text += ", Port=" + settings.port;
+  text += ", DatabaseName=" + settings.databaseName;
+  if (std::filesystem::exists(ini)) return text + " (section [Database] of " + ini + ")";
+  return text + " (the defaults: there is no " + ini + ")";
 }
 
 }  // namespace
@@ -47,7 +68,7 @@ std::string OrvellaConnectionString(std::string_view programFolder) {
 TServerSettings ReadServerSettings(TDatabaseKind kind, std::string_view programFolder) {
   TServerSettings settings;
   settings.databaseName = kind == TDatabaseKind::dkKestaPlus ? "KESTAPLUS" : "KESTAPOS";
-  const TIniFile ini(FindFileNoCase(FolderWithSeparator(programFolder), "Database.ini"));
+  const TIniFile ini(DatabaseIniPath(programFolder));
   settings.password = ini.ReadString("Database", "Password", settings.password);
   settings.login = ini.ReadString("Database", "Login", settings.login);
   settings.databaseName = ini.ReadString("Database", "DatabaseName", settings.databaseName);
@@ -81,8 +102,14 @@ TConnectResult ConnectDatabase(TConnection& connection, TDatabaseKind kind, std:
   const std::string text = DatabaseConnectionString(kind, programFolder);
   connection.Close();
   connection.SetConnectionString(text);
-  connection.Open();
-  return {std::string(DatabaseKindInfo(kind).statusText), kind};
+  try {
+    connection.Open();
+  } catch (const TServerConnectError& error) {
+    // The driver's words name neither the server nor where it was set.
+    throw TServerConnectError(std::string(error.what()) + "\n" + TriedServerText(kind, programFolder));
+  }
+  const TDatabaseKindInfo& info = DatabaseKindInfo(kind);
+  return {std::string(info.statusText), kind};
 }
 
 }  // namespace tabrin

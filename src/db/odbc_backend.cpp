@@ -541,7 +541,7 @@ std::unique_ptr<TBackend> OpenOdbcBackend(const std::string& odbcConnectionStrin
     }
     SQLFreeHandle(SQL_HANDLE_DBC, dbc);
     SQLFreeHandle(SQL_HANDLE_ENV, env);
-    throw TabrinError(message);
+    throw TServerConnectError(message);
   }
   return std::make_unique<TOdbcBackend>(env, dbc);
 }

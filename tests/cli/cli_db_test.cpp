@@ -2,6 +2,9 @@
 // folder.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -64,6 +67,48 @@ TEST_F(CliDbTest, ConnectServerKindThroughDatabaseIni) {
   EXPECT_EQ(out_.str(), "連線資料庫 : KESTAPOS\n");
   ASSERT_EQ(Run({"connect", "3"}), 0) << err_.str();
   EXPECT_EQ(out_.str(), "連線資料庫 : KESTAPLUS\n");
+}
+
+// A port on loopback that nobody listens on: connecting there fails at once.
+int ClosedPort() {
+  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  int port = 0;
+  if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+    port = ntohs(address.sin_port);
+  }
+  close(listener);
+  return port;
+}
+
+// A server that cannot be reached: the driver's words, then the server that
+// was tried and the file, section and keys that name it.
+TEST_F(CliDbTest, AnUnreachableServerIsNamedWithTheFileThatNamesIt) {
+  const std::string port = std::to_string(ClosedPort());
+  ASSERT_NE(port, "0");
+  const struct {
+    const char* kind;
+    std::string ini;
+    std::string server;
+  } cases[] = {
+      {"2", "[Database]\nHost=127.0.0.1\nPort=" + port + "\n", "Host=127.0.0.1, Port=" + port + ", DatabaseName=KESTAPOS"},
+      {"3", "[database]\nhost=127.0.0.1\nport=" + port + "\nDatabaseName=store\n",
+       "Host=127.0.0.1, Port=" + port + ", DatabaseName=store"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.kind);
+    std::ofstream(home_ + "/Database.ini") << c.ini;
+    EXPECT_EQ(Run({"connect", c.kind}), 1);
+    EXPECT_EQ(out_.str(), "");
+    EXPECT_TRUE(err_.str().starts_with("Unable to connect: Adaptive Server is unavailable or does not exist"))
+        << err_.str();
+    const std::string named = "\nServer: " + c.server + " (section [Database] of " + home_ + "/Database.ini).\n";
+    EXPECT_TRUE(err_.str().ends_with(named)) << err_.str();
+  }
 }
 
 TEST_F(CliDbTest, ConnectRejectsAnUnknownKind) {
