@@ -1,6 +1,7 @@
 // tabrin-cli history
 // Lists the imports and undos of the journal Journal.db in the program
-// folder, newest first, one line each:
+// folder, newest first, one line each (an undo killed after its database
+// committed is finished first, see SettleUnfinishedUndos):
 //
 //   #2  2026/12/10 17:20:01  復原 #1  KESTAPOS  小分類  cls.xls  刪除 1 筆，還原 1 筆，衝突 0 筆
 //   #1  2026/12/10 17:19:40  匯入  KESTAPOS  小分類  cls.xls  新增 1 筆，覆蓋 1 筆，未變更 0 筆  已由 #2 復原

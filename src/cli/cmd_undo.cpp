@@ -1,8 +1,10 @@
 // tabrin-cli undo [ID]
-// Takes back the newest import of the journal that is not yet undone (or
-// import ID, as `history` numbers them): deletes the records it appended and
-// restores the values it overwrote, each only while the record is still as
-// the import left it, in one transaction on the database the import wrote.
+// Takes back the newest import of the journal that changed records and is
+// not yet undone (or import ID, as `history` numbers them; an undo killed
+// after its database committed counts as done, see ImportToUndo): deletes
+// the records it appended and restores the values it overwrote, each only
+// while the record is still as the import left it, in one transaction on
+// the database the import wrote.
 // Prints what was done and one line per record left alone because it was
 // changed or deleted since:
 //
@@ -10,8 +12,9 @@
 //   刪除 1 筆，還原 0 筆，衝突 1 筆
 //   代碼 A01：匯入後已被修改，沒有復原
 //
-// Exit code 0 when everything was taken back, 3 when records were left as
-// conflicts, 1 when nothing could be undone (the message says why).
+// Exit status 0 when everything was taken back, 3 when records were left as
+// conflicts, 1 when nothing could be undone (the message says why), 2 for
+// an ID that is no import number.
 #include <CLI/CLI.hpp>
 
 #include <charconv>
