@@ -164,7 +164,8 @@ void AddImportCommand(CLI::App& app, CommandContext& context) {
   sub->add_option("table", options->table, "Table to import into: cls, item, supplier or customer")
       ->required()
       ->check(CLI::IsMember({"cls", "item", "supplier", "customer"}));
-  sub->add_option("file", options->file, "Workbook to read: Excel 97-2003 (.xls) or 2007+ (.xlsx), told apart by its content")
+  sub->add_option("file", options->file,
+                  "Workbook to read: Excel 97-2003 (.xls) or 2007+ (.xlsx), told apart by its content")
       ->required();
   CLI::Option* dryRun = sub->add_flag(
       "--dry-run", options->dryRun,

@@ -68,7 +68,8 @@ void AddPreviewCommand(CLI::App& app, CommandContext& context) {
   sub->add_option("table", options->table, "Tab: cls, item, supplier or customer")
       ->required()
       ->check(CLI::IsMember({"cls", "item", "supplier", "customer"}));
-  sub->add_option("file", options->file, "Workbook to read: Excel 97-2003 (.xls) or 2007+ (.xlsx), told apart by its content")
+  sub->add_option("file", options->file,
+                  "Workbook to read: Excel 97-2003 (.xls) or 2007+ (.xlsx), told apart by its content")
       ->required();
   context.AddAction(sub, [options, streams = context.streams]() mutable { return RunPreview(*options, streams); });
 }

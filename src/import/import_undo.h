@@ -58,8 +58,9 @@ std::vector<std::string> UndoResultLines(const TJournalEntry& import, const TUnd
 TDatabaseKind UndoDatabaseKind(const TJournalEntry& import, std::string_view programFolder);
 
 // The import that `undo` takes back: the named one, else the newest not yet
-// undone that changed records (an import that stored nothing is passed over).  Raises "沒有可以復原的匯入", "找不到匯入紀錄 #%d",
-// "#%d 是一次復原，不是匯入", "匯入 #%d 已經復原過了（#%d）".
+// undone that changed records (an import that stored nothing is passed
+// over).  Raises "沒有可以復原的匯入", "找不到匯入紀錄 #%d", "#%d 是一次復原，不是匯入",
+// "匯入 #%d 已經復原過了（#%d）".
 TJournalEntry UndoableImport(TImportJournal& journal, int id /* 0 = the newest */);
 
 // An undo stopped (killed) after the database committed it but before the
