@@ -4,7 +4,7 @@
 // committed is finished first, see SettleUnfinishedUndos):
 //
 //   #2  2026/12/10 17:20:01  復原 #1  KESTAPOS  小分類  cls.xls  刪除 1 筆，還原 1 筆，衝突 0 筆
-//   #1  2026/12/10 17:19:40  匯入  KESTAPOS  小分類  cls.xls  新增 1 筆，覆蓋 1 筆，未變更 0 筆  已由 #2 復原
+//   #1  2026/12/10 17:19:40  匯入  KESTAPOS  小分類  cls.xls  新增 1 筆，覆蓋 1 筆，內容相同 0 筆，未變更 0 筆  已由 #2 復原
 #include <CLI/CLI.hpp>
 
 #include <filesystem>

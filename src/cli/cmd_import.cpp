@@ -100,10 +100,6 @@ int RunDryRun(const ImportCommandOptions& options, CliStreams& streams, TConnect
   return counts.errors > 0 ? kExitRowsWouldFail : kExitDone;
 }
 
-std::string CountsLine(const TImportCounts& counts) {
-  return FormatMessage("新增 %d 筆，覆蓋 %d 筆，未變更 %d 筆", {counts.appended, counts.overwritten, counts.unchanged});
-}
-
 int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
   const std::optional<TMasterTable> table = MasterTableFromName(options.table);
   if (!table) {
@@ -126,7 +122,7 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
   if (streams.errIsTerminal) {
     bar = std::make_unique<ProgressBar>(streams.err);
     importOptions.control.progress = [&](const TWorkProgress& progress) {
-      bar->Show(progress, [&] { return CountsLine(counts); });
+      bar->Show(progress, [&] { return ImportCountsText(counts); });
     };
   }
   const std::string file = std::filesystem::absolute(options.file).string();
@@ -141,16 +137,16 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
                                                                   ProgramFolder(), cover, importOptions);
     counts = result.counts;
     bar.reset();
-    streams.out << kImportDoneMessage << "\n" << CountsLine(counts) << "\n";
+    streams.out << kImportDoneMessage << "\n" << ImportCountsText(counts) << "\n";
     if (result.sameWorkbook) streams.out << SameWorkbookText(*result.sameWorkbook) << "\n";
     return 0;
   } catch (const TImportCancelled& e) {
     bar.reset();
-    streams.err << e.what() << "\n" << CountsLine(e.Counts()) << "\n";
+    streams.err << e.what() << "\n" << ImportCountsText(e.Counts()) << "\n";
     return kInterruptedExitCode;
   } catch (const TImportError& e) {
     bar.reset();
-    streams.err << ErrorBoxText(e.what()) << "\n" << CountsLine(e.Counts()) << "\n";
+    streams.err << ErrorBoxText(e.what()) << "\n" << ImportCountsText(e.Counts()) << "\n";
     return 1;
   }
 }

@@ -8,8 +8,8 @@
 // Prints what was done and one line per record left alone because it was
 // changed or deleted since:
 //
-//   已復原匯入 #1（2026/12/10 17:19:40，cls.xls，新增 1 筆，覆蓋 1 筆）
-//   刪除 1 筆，還原 0 筆，衝突 1 筆
+//   已復原匯入 #1（2026/12/10 17:19:40，cls.xls，新增 1 筆，覆蓋 1 筆，內容相同 0 筆，未變更 0 筆）
+//   刪除 1 筆，還原 0 筆，內容相同 0 筆，衝突 1 筆
 //   代碼 A01：匯入後已被修改，沒有復原
 //
 // Exit status 0 when everything was taken back, 3 when records were left as

@@ -36,8 +36,7 @@ std::string JournalEntryLine(const TJournalEntry& entry) {
   if (entry.isUndo) {
     line += FormatMessage("刪除 %d 筆，還原 %d 筆，衝突 %d 筆", {entry.deleted, entry.restored, entry.conflicts});
   } else {
-    line += FormatMessage("新增 %d 筆，覆蓋 %d 筆，未變更 %d 筆",
-                          {entry.counts.appended, entry.counts.overwritten, entry.counts.unchanged});
+    line += ImportCountsText(entry.counts);
   }
   std::string note = StateNote(entry);
   if (!entry.isUndo && entry.undoneBy != 0) note = FormatMessage("已由 #%d 復原", {entry.undoneBy});

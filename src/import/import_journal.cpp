@@ -45,6 +45,7 @@ CREATE TABLE IF NOT EXISTS JournalEntry (
   Appended INTEGER NOT NULL DEFAULT 0,
   Overwritten INTEGER NOT NULL DEFAULT 0,
   Unchanged INTEGER NOT NULL DEFAULT 0,
+  Same INTEGER NOT NULL DEFAULT 0,
   Deleted INTEGER NOT NULL DEFAULT 0,
   Restored INTEGER NOT NULL DEFAULT 0,
   Conflicts INTEGER NOT NULL DEFAULT 0,
@@ -314,9 +315,27 @@ class TStatement {
   sqlite3_stmt* statement_ = nullptr;
 };
 
+// A journal made before the count of overwrites that changed nothing was
+// kept gets its column, 0 for the entries it holds.  Another program may add
+// it at the same moment.
+bool AddSameColumn(sqlite3* db) {
+  const auto present = [db] {
+    TStatement column(db, "SELECT 1 FROM pragma_table_info('JournalEntry') WHERE name = 'Same'");
+    return column.Step();
+  };
+  try {
+    if (present()) return true;
+    return sqlite3_exec(db, "ALTER TABLE JournalEntry ADD COLUMN Same INTEGER NOT NULL DEFAULT 0", nullptr, nullptr,
+                        nullptr) == SQLITE_OK ||
+           present();
+  } catch (const TabrinError&) {
+    return false;
+  }
+}
+
 constexpr const char* kEntryColumns =
     "Id, Operation, StartedAt, Kind, Target, TableName, Workbook, WorkbookSha256, Cover, Appended, Overwritten, "
-    "Unchanged, Deleted, Restored, Conflicts, State, IFNULL(UndoOf, 0), IFNULL(UndoneBy, 0)";
+    "Unchanged, Deleted, Restored, Conflicts, State, IFNULL(UndoOf, 0), IFNULL(UndoneBy, 0), Same";
 
 TJournalEntry EntryOf(const TStatement& row) {
   TJournalEntry entry;
@@ -329,7 +348,7 @@ TJournalEntry EntryOf(const TStatement& row) {
   entry.workbook = row.Text(6);
   entry.workbookSha256 = row.Text(7);
   entry.coverText = row.Text(8);
-  entry.counts = {row.Int(9), row.Int(10), row.Int(11)};
+  entry.counts = {row.Int(9), row.Int(10), row.Int(11), row.Int(18)};
   entry.deleted = row.Int(12);
   entry.restored = row.Int(13);
   entry.conflicts = row.Int(14);
@@ -358,7 +377,7 @@ TImportJournal::TImportJournal(std::string_view programFolder) {
   }
   sqlite3_busy_timeout(db_, 10000);
   char* error = nullptr;
-  if (sqlite3_exec(db_, kSchema, nullptr, nullptr, &error) != SQLITE_OK) {
+  if (sqlite3_exec(db_, kSchema, nullptr, nullptr, &error) != SQLITE_OK || !AddSameColumn(db_)) {
     const std::string message = error ? error : sqlite3_errmsg(db_);
     sqlite3_free(error);
     sqlite3_close_v2(db_);
@@ -513,7 +532,10 @@ TJournaledImport::TJournaledImport(TImportJournal& journal, const TJournalImport
 void TJournaledImport::RowDone(int sheetRow, const TRowChange& change) {
   switch (change.action) {
     case TRowAction::raAppended: ++pendingCounts_.appended; break;
-    case TRowAction::raOverwritten: ++pendingCounts_.overwritten; break;
+    case TRowAction::raOverwritten:
+      ++pendingCounts_.overwritten;
+      if (change.Same()) ++pendingCounts_.same;
+      break;
     case TRowAction::raLeft: ++pendingCounts_.unchanged; return;
   }
   // Laid out as AppendJournalRecord does, the fields encoded in place.
@@ -524,14 +546,14 @@ void TJournaledImport::RowDone(int sheetRow, const TRowChange& change) {
 void TJournaledImport::BatchCommitting() {
   const TImportCounts counts{committed_.appended + pendingCounts_.appended,
                              committed_.overwritten + pendingCounts_.overwritten,
-                             committed_.unchanged + pendingCounts_.unchanged};
+                             committed_.unchanged + pendingCounts_.unchanged, committed_.same + pendingCounts_.same};
   journal_.Begin();
   try {
     const int seq = pending_.empty() ? seq_ : seq_ + 1;
     if (!pending_.empty()) journal_.AddRecords(id_, seq, pending_);
-    journal_.Execute("UPDATE JournalEntry SET Appended = ?, Overwritten = ?, Unchanged = ? WHERE Id = ?",
+    journal_.Execute("UPDATE JournalEntry SET Appended = ?, Overwritten = ?, Unchanged = ?, Same = ? WHERE Id = ?",
                      {TValue::Integer(counts.appended), TValue::Integer(counts.overwritten),
-                      TValue::Integer(counts.unchanged), TValue::Integer(id_)});
+                      TValue::Integer(counts.unchanged), TValue::Integer(counts.same), TValue::Integer(id_)});
     journal_.Commit();
     seq_ = seq;
   } catch (...) {

@@ -16,7 +16,7 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-enum class TRowOutcome { roSkipped, roAppended, roOverwritten, roUnchanged };
+enum class TRowOutcome { roSkipped, roAppended, roOverwritten, roOverwrittenSame, roUnchanged };
 
 // Write: post every record.  Plan: work every row out as far as the post and
 // drop the record instead (the import plan).
@@ -25,6 +25,7 @@ enum class TRowMode { rmWrite, rmPlan };
 void Count(TRowOutcome outcome, TImportCounts& counts) {
   switch (outcome) {
     case TRowOutcome::roAppended: ++counts.appended; break;
+    case TRowOutcome::roOverwrittenSame: ++counts.same; [[fallthrough]];
     case TRowOutcome::roOverwritten: ++counts.overwritten; break;
     case TRowOutcome::roUnchanged: ++counts.unchanged; break;
     case TRowOutcome::roSkipped: break;
@@ -198,6 +199,8 @@ class TRowImporter {
   TRowOutcome Store(TRowAction action, const std::string& code, TCellSource TFieldMapping::*branch,
                     const TPlannedRecord* planned) {
     if (Follows()) Follow(action, code, branch, planned);
+    const bool same =
+        action == TRowAction::raOverwritten && (Follows() ? change_.Same() : WritesWhatItHolds(branch));
     if (mode_ == TRowMode::rmPlan) {
       column_ = {};
       target_.Cancel();
@@ -206,7 +209,19 @@ class TRowImporter {
       Post();
       if (recorder_ != nullptr) recorder_->RowDone(sheetRowOf_(sheet_.RecNo()), change_);
     }
-    return action == TRowAction::raAppended ? TRowOutcome::roAppended : TRowOutcome::roOverwritten;
+    if (action == TRowAction::raAppended) return TRowOutcome::roAppended;
+    return same ? TRowOutcome::roOverwrittenSame : TRowOutcome::roOverwritten;
+  }
+
+  // Whether the record being written holds, in every field the branch
+  // writes, what it held before (TRowChange::Same without following).
+  bool WritesWhatItHolds(TCellSource TFieldMapping::*branch) {
+    for (const TFieldMapping& mapping : importer_.fields) {
+      if ((mapping.*branch).rule == TCellRule::crNotWritten) continue;
+      const TField& field = TargetField(mapping);
+      if (!SameStoredValue(field.OldValue(), field.Value())) return false;
+    }
+    return true;
   }
 
   // Fills change_ while the record is being written: the values before (as
@@ -422,6 +437,11 @@ TImportCounts ReplayBatchBefore(int failedIndex, TQuery& sheet, TRowImporter& ro
 }
 
 }  // namespace
+
+std::string ImportCountsText(const TImportCounts& counts) {
+  return FormatMessage("新增 %d 筆，覆蓋 %d 筆，內容相同 %d 筆，未變更 %d 筆",
+                       {counts.appended, counts.overwritten - counts.same, counts.same, counts.unchanged});
+}
 
 std::string SheetRowLine(int sheetRow, std::string_view column) {
   if (column.empty()) return FormatMessage("工作表第 %d 列", {sheetRow});

@@ -44,9 +44,15 @@ struct TImportCounts {
   int appended = 0;
   int overwritten = 0;
   int unchanged = 0;  // existing codes left alone (TCoverMode::cmKeep)
+  int same = 0;       // of the overwritten, those that already held what was stored
   int Rows() const { return appended + overwritten + unchanged; }
   friend bool operator==(const TImportCounts&, const TImportCounts&) = default;
 };
+
+// "新增 1 筆，覆蓋 1 筆，內容相同 19 筆，未變更 0 筆": an import's counts split
+// as the plan's legend splits them, the overwrites that changed nothing
+// apart.  Every front end shows an import's counts in these words.
+std::string ImportCountsText(const TImportCounts& counts);
 
 struct TImportOptions {
   // What becomes of a record whose code the table already holds.

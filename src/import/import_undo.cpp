@@ -62,6 +62,10 @@ class TRecordUndo {
       return;
     }
     if (found == 1 && Holds(target_, change.fields, &TFieldChange::after)) {
+      if (change.Same()) {  // the import stored what the record held: nothing to restore
+        ++result.same;
+        return;
+      }
       target_.Edit();
       for (const TFieldChange& field : change.fields) target_.FieldByName(field.field).SetValue(field.before);
       target_.Post();
@@ -124,16 +128,15 @@ std::string ConflictText(const TUndoConflict& conflict) {
 }
 
 std::string ImportSummary(const TJournalEntry& import) {
-  return FormatMessage("%s，%s，新增 %d 筆，覆蓋 %d 筆",
-                       {import.startedAt, std::filesystem::path(import.workbook).filename().string(),
-                        import.counts.appended, import.counts.overwritten});
+  return FormatMessage("%s，%s，%s", {import.startedAt, std::filesystem::path(import.workbook).filename().string(),
+                                     ImportCountsText(import.counts)});
 }
 
 std::vector<std::string> UndoResultLines(const TJournalEntry& import, const TUndoResult& result) {
   std::vector<std::string> lines{
       FormatMessage("已復原匯入 #%d（%s）", {import.id, ImportSummary(import)}),
-      FormatMessage("刪除 %d 筆，還原 %d 筆，衝突 %d 筆",
-                    {result.deleted, result.restored, static_cast<int>(result.conflicts.size())})};
+      FormatMessage("刪除 %d 筆，還原 %d 筆，內容相同 %d 筆，衝突 %d 筆",
+                    {result.deleted, result.restored, result.same, static_cast<int>(result.conflicts.size())})};
   for (const TUndoConflict& conflict : result.conflicts) lines.push_back(ConflictText(conflict));
   return lines;
 }

@@ -35,20 +35,22 @@ struct TUndoResult {
   int undoId = 0;  // the undo's own journal entry
   int deleted = 0;
   int restored = 0;
+  int same = 0;  // overwrites that stored what the record held: nothing to restore
   std::vector<TUndoConflict> conflicts;
 };
 
 // "代碼 A01：匯入後已被修改，沒有復原" / "代碼 A01：匯入後已被刪除，沒有復原".
 std::string ConflictText(const TUndoConflict& conflict);
 
-// "2026/12/10 17:19:40，cls.xls，新增 1 筆，覆蓋 1 筆": when, which file, what it
-// did.  The command line and the window name an import to undo by it.
+// "2026/12/10 17:19:40，cls.xls，新增 1 筆，覆蓋 1 筆，內容相同 0 筆，未變更 0 筆":
+// when, which file, what it did (ImportCountsText).  The command line and the
+// window name an import to undo by it.
 std::string ImportSummary(const TJournalEntry& import);
 
 // What an undo did, one line each, as the command line prints it and the
 // window shows it:
-//   已復原匯入 #1（2026/12/10 17:19:40，cls.xls，新增 1 筆，覆蓋 1 筆）
-//   刪除 1 筆，還原 0 筆，衝突 1 筆
+//   已復原匯入 #1（2026/12/10 17:19:40，cls.xls，新增 1 筆，覆蓋 1 筆，內容相同 0 筆，未變更 0 筆）
+//   刪除 1 筆，還原 0 筆，內容相同 0 筆，衝突 1 筆
 //   代碼 A01：匯入後已被修改，沒有復原
 std::vector<std::string> UndoResultLines(const TJournalEntry& import, const TUndoResult& result);
 

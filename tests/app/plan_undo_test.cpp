@@ -168,7 +168,8 @@ TEST_F(PlanUndoTest, UndoTakesBackTheLastWindowImportAfterAYes) {
   ASSERT_EQ(dialogs_.questions.size(), 1u);
   EXPECT_EQ(dialogs_.questions[0].caption, Q(kTestTitle));
   const QString question = dialogs_.questions[0].text;
-  EXPECT_TRUE(question.contains(QString::fromStdString("#1（" + startedAt + "，cls.xls，新增 1 筆，覆蓋 1 筆）")))
+  EXPECT_TRUE(question.contains(
+      QString::fromStdString("#1（" + startedAt + "，cls.xls，新增 1 筆，覆蓋 1 筆，內容相同 0 筆，未變更 0 筆）")))
       << question.toStdString();
   EXPECT_EQ(Names(), imported);
   EXPECT_TRUE(undo->isEnabled());
@@ -183,7 +184,8 @@ TEST_F(PlanUndoTest, UndoTakesBackTheLastWindowImportAfterAYes) {
   ASSERT_EQ(dialogs_.messages.size(), 2u);
   EXPECT_EQ(dialogs_.messages[1].text,
             QString::fromStdString("已復原匯入 #1（" + startedAt +
-                                   "，cls.xls，新增 1 筆，覆蓋 1 筆）\n刪除 1 筆，還原 1 筆，衝突 0 筆"));
+                                   "，cls.xls，新增 1 筆，覆蓋 1 筆，內容相同 0 筆，未變更 0 筆）\n"
+                                   "刪除 1 筆，還原 1 筆，內容相同 0 筆，衝突 0 筆"));
   EXPECT_EQ(Labels(cls), (QStringList{Q("覆蓋"), Q("新增")}));  // planned anew
 
   // A record changed since the import is left alone and named.
@@ -197,7 +199,8 @@ TEST_F(PlanUndoTest, UndoTakesBackTheLastWindowImportAfterAYes) {
   undo->click();
   ASSERT_TRUE(dialogs_.errors.empty()) << dialogs_.errors.back().text.toStdString();
   const QString report = dialogs_.messages.back().text;
-  EXPECT_TRUE(report.contains(Q("刪除 0 筆，還原 1 筆，衝突 1 筆\n代碼 003：匯入後已被修改，沒有復原"))) << report.toStdString();
+  EXPECT_TRUE(report.contains(Q("刪除 0 筆，還原 1 筆，內容相同 0 筆，衝突 1 筆\n代碼 003：匯入後已被修改，沒有復原")))
+      << report.toStdString();
   EXPECT_EQ(Names(), (std::vector<std::string>{"001\t飲料", "002\t零食", "003\t手改"}));
   EXPECT_FALSE(undo->isEnabled());
 }

@@ -45,7 +45,7 @@ TEST_F(CliDbTest, EveryVerbFindsDatabaseMdbInAnyLetterCase) {
   EXPECT_EQ(Run({"connect", "1"}), 0) << err_.str();
   EXPECT_EQ(Run({"export", "--kind", "1", "cls", home_ + "/cls.xls"}), 0) << err_.str();
   EXPECT_EQ(Run({"import", "--kind", "1", "cls", home_ + "/cls.xls"}), 0) << err_.str();
-  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 20 筆，未變更 0 筆\n");
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 0 筆，內容相同 20 筆，未變更 0 筆\n");
   EXPECT_FALSE(std::filesystem::exists(home_ + "/Database.mdb"));
 }
 

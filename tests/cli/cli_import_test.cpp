@@ -197,14 +197,14 @@ TEST_P(CliImport, PrintsDoneAndWhatWasDoneWithTheCoverSettingOfSetupIni) {
   const std::string file = home_ + "cls.xls";
   WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "飲料"}, {"B02", "零食"}});
   ASSERT_EQ(Import("cls", file), 0) << err_.str();
-  EXPECT_EQ(out_.str(), "匯入完畢\n新增 2 筆，覆蓋 0 筆，未變更 0 筆\n");
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 2 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆\n");
   EXPECT_EQ(err_.str(), "");  // no progress bar when standard error is no terminal
 
   ASSERT_EQ(Import("cls", file), 0) << err_.str();
-  EXPECT_EQ(MaskTimes(out_.str()), "匯入完畢\n新增 0 筆，覆蓋 2 筆，未變更 0 筆\n此檔案已於 #1（TIME）匯入過\n");
+  EXPECT_EQ(MaskTimes(out_.str()), "匯入完畢\n新增 0 筆，覆蓋 0 筆，內容相同 2 筆，未變更 0 筆\n此檔案已於 #1（TIME）匯入過\n");
   ASSERT_EQ(Run({"settings", "--cover", "1"}), 0);
   ASSERT_EQ(Import("cls", file), 0) << err_.str();
-  EXPECT_EQ(MaskTimes(out_.str()), "匯入完畢\n新增 0 筆，覆蓋 0 筆，未變更 2 筆\n此檔案已於 #2（TIME）匯入過\n");
+  EXPECT_EQ(MaskTimes(out_.str()), "匯入完畢\n新增 0 筆，覆蓋 0 筆，內容相同 0 筆，未變更 2 筆\n此檔案已於 #2（TIME）匯入過\n");
   EXPECT_EQ(Rows("SELECT ClsNo, ClsName FROM Classify ORDER BY ClsNo"), (Table{{"A01", "飲料"}, {"B02", "零食"}}));
 }
 
@@ -213,9 +213,9 @@ TEST_P(CliImport, ATerminalShowsAProgressBarWithTheRowCountsAndClearsIt) {
   WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "飲料"}, {"B02", "零食"}});
   std::ostringstream out, err;
   ASSERT_EQ(RunCli({"--home", home_, "import", "--kind", GetParam(), "cls", file}, {out, err, true}), 0) << err.str();
-  EXPECT_NE(err.str().find("] 2/2 新增 2 筆，覆蓋 0 筆，未變更 0 筆"), std::string::npos) << err.str();
+  EXPECT_NE(err.str().find("] 2/2 新增 2 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆"), std::string::npos) << err.str();
   EXPECT_TRUE(err.str().ends_with("\r\x1b[K")) << err.str();
-  EXPECT_EQ(out.str(), "匯入完畢\n新增 2 筆，覆蓋 0 筆，未變更 0 筆\n");
+  EXPECT_EQ(out.str(), "匯入完畢\n新增 2 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆\n");
 }
 
 TEST_P(CliImport, AnErrorPrintsItsRowAndTheCountsAndFails) {
@@ -228,7 +228,8 @@ TEST_P(CliImport, AnErrorPrintsItsRowAndTheCountsAndFails) {
   EXPECT_EQ(Import("item", file), 1);
   EXPECT_EQ(out_.str(), "");
   EXPECT_EQ(err_.str(),
-            "'十元' is not a valid floating point value\n工作表第 3 列，欄位「售價」.\n新增 1 筆，覆蓋 0 筆，未變更 0 筆\n");
+            "'十元' is not a valid floating point value\n工作表第 3 列，欄位「售價」.\n"
+            "新增 1 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆\n");
   EXPECT_EQ(Rows("SELECT ItemNo, PtName, Price FROM Item"), (Table{{"12345601", "茶", "10"}}));
 }
 
@@ -248,12 +249,12 @@ TEST_P(CliImport, ExportedCustomersImportAgainUnchanged) {
   ASSERT_EQ(Run({"export", "--kind", GetParam(), "customer", home_ + "customers.xls"}), 0) << err_.str();
 
   ASSERT_EQ(Import("customer", home_ + "customers.xls"), 0) << err_.str();
-  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 " + count + " 筆，未變更 0 筆\n");
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 0 筆，內容相同 " + count + " 筆，未變更 0 筆\n");
   EXPECT_EQ(Rows(sql), before);
   ASSERT_EQ(Run({"settings", "--cover", "1"}), 0);
   ASSERT_EQ(Import("customer", home_ + "customers.xls"), 0) << err_.str();
   EXPECT_EQ(MaskTimes(out_.str()),
-            "匯入完畢\n新增 0 筆，覆蓋 0 筆，未變更 " + count + " 筆\n此檔案已於 #1（TIME）匯入過\n");
+            "匯入完畢\n新增 0 筆，覆蓋 0 筆，內容相同 0 筆，未變更 " + count + " 筆\n此檔案已於 #1（TIME）匯入過\n");
   EXPECT_EQ(Rows(sql), before);
 }
 
@@ -290,7 +291,7 @@ TEST_P(CliImport, ExportedSuppliersStopOnTheSupplierNameAtTheFirstRow) {
   ASSERT_EQ(Run({"export", "--kind", GetParam(), "supplier", home_ + "suppliers.xls"}), 0) << err_.str();
   EXPECT_EQ(Import("supplier", home_ + "suppliers.xls"), 1);
   EXPECT_EQ(err_.str(), "ADOSupplierQuery: Field '廠商姓名' not found\n工作表第 2 列，欄位「廠商姓名」.\n"
-                        "新增 0 筆，覆蓋 0 筆，未變更 0 筆\n");
+                        "新增 0 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆\n");
 }
 
 TEST_P(CliImport, ADryRunPrintsWhatTheImportWouldDoAndWritesNothing) {
@@ -361,15 +362,17 @@ TEST_P(CliImport, HistoryAndUndoSayWhatWasDoneAndAnImportIsUndoneOnce) {
   WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "新名"}, {"B02", "零食"}});
   ASSERT_EQ(Import("cls", file), 0) << err_.str();
   ASSERT_EQ(Run({"history"}), 0);
-  EXPECT_EQ(MaskTimes(out_.str()), "#1  TIME  匯入  " + kind + "  小分類  cls.xls  新增 1 筆，覆蓋 1 筆，未變更 0 筆\n");
+  EXPECT_EQ(MaskTimes(out_.str()),
+            "#1  TIME  匯入  " + kind + "  小分類  cls.xls  新增 1 筆，覆蓋 1 筆，內容相同 0 筆，未變更 0 筆\n");
 
   ASSERT_EQ(Run({"undo"}), 0) << err_.str();
-  EXPECT_EQ(MaskTimes(out_.str()), "已復原匯入 #1（TIME，cls.xls，新增 1 筆，覆蓋 1 筆）\n刪除 1 筆，還原 1 筆，衝突 0 筆\n");
+  EXPECT_EQ(MaskTimes(out_.str()), "已復原匯入 #1（TIME，cls.xls，新增 1 筆，覆蓋 1 筆，內容相同 0 筆，未變更 0 筆）\n"
+                                   "刪除 1 筆，還原 1 筆，內容相同 0 筆，衝突 0 筆\n");
   EXPECT_EQ(Rows("SELECT ClsNo, ClsName FROM Classify"), (Table{{"A01", "舊名"}}));
   ASSERT_EQ(Run({"history"}), 0);
   EXPECT_EQ(MaskTimes(out_.str()),
             "#2  TIME  復原 #1  " + kind + "  小分類  cls.xls  刪除 1 筆，還原 1 筆，衝突 0 筆\n"
-            "#1  TIME  匯入  " + kind + "  小分類  cls.xls  新增 1 筆，覆蓋 1 筆，未變更 0 筆  已由 #2 復原\n");
+            "#1  TIME  匯入  " + kind + "  小分類  cls.xls  新增 1 筆，覆蓋 1 筆，內容相同 0 筆，未變更 0 筆  已由 #2 復原\n");
   EXPECT_EQ(Run({"undo", "1"}), 1);
   EXPECT_EQ(err_.str(), "匯入 #1 已經復原過了（#2）\n");
   EXPECT_EQ(Run({"undo", "2"}), 1);
@@ -379,7 +382,8 @@ TEST_P(CliImport, HistoryAndUndoSayWhatWasDoneAndAnImportIsUndoneOnce) {
   ASSERT_EQ(Import("cls", file), 0) << err_.str();
   Database().Execute("UPDATE Classify SET ClsName = '店長改過' WHERE ClsNo = 'B02'");
   EXPECT_EQ(Run({"undo"}), 3);
-  EXPECT_EQ(MaskTimes(out_.str()), "已復原匯入 #3（TIME，cls.xls，新增 1 筆，覆蓋 1 筆）\n刪除 0 筆，還原 1 筆，衝突 1 筆\n"
+  EXPECT_EQ(MaskTimes(out_.str()), "已復原匯入 #3（TIME，cls.xls，新增 1 筆，覆蓋 1 筆，內容相同 0 筆，未變更 0 筆）\n"
+                                   "刪除 0 筆，還原 1 筆，內容相同 0 筆，衝突 1 筆\n"
                                    "代碼 B02：匯入後已被修改，沒有復原\n");
   EXPECT_EQ(Rows("SELECT ClsNo, ClsName FROM Classify ORDER BY ClsNo"), (Table{{"A01", "舊名"}, {"B02", "店長改過"}}));
 }
@@ -596,7 +600,7 @@ TEST(CliImportKilled, LeavesAPrefixOfTheSheetAndASecondImportCompletesIt) {
 
   std::ostringstream out, err;
   ASSERT_EQ(RunCli({"--home", home, "import", "--kind", "1", "customer", file}, {out, err}), 0) << err.str();
-  EXPECT_EQ(MaskTimes(out.str()), "匯入完畢\n新增 " + std::to_string(kRows - stored) + " 筆，覆蓋 " +
+  EXPECT_EQ(MaskTimes(out.str()), "匯入完畢\n新增 " + std::to_string(kRows - stored) + " 筆，覆蓋 0 筆，內容相同 " +
                                        std::to_string(stored) + " 筆，未變更 0 筆\n此檔案已於 #1（TIME）匯入過\n");
   EXPECT_EQ(StoredCustomers(database), kRows);
   std::filesystem::remove_all(home);
@@ -730,7 +734,7 @@ TEST(CliImportInterrupted, KeepsTheRowsBeforeTheStopAndSaysWhatWasStored) {
   std::ifstream in(errFile);
   const std::string err((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(err, "已取消匯入，工作表第 " + std::to_string(stored + 1) + " 列及之前的資料列已處理\n新增 " +
-                     std::to_string(stored) + " 筆，覆蓋 0 筆，未變更 0 筆\n");
+                     std::to_string(stored) + " 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆\n");
 
   TConnection connection("ADOConnection");
   ConnectDatabase(connection, TDatabaseKind::dkOrvella, home);

@@ -89,6 +89,7 @@ TEST_P(ImportPlanAgreement, TheTableHoldsWhatThePlanSaidRowForRow) {
         case TPlannedOutcome::poOverwrite:
         case TPlannedOutcome::poSame:
           ++planned.overwritten;
+          if (row->outcome == TPlannedOutcome::poSame) ++planned.same;
           ASSERT_TRUE(expected.contains(row->code));
           EXPECT_EQ(row->outcome == TPlannedOutcome::poSame, row->changes.empty());
           for (const TFieldChange& change : row->changes) {

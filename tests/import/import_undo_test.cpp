@@ -3,6 +3,10 @@
 // cannot run twice; the journal covers every batch committed.
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
+#include <filesystem>
+
 #include "import/import_journal.h"
 #include "import/import_undo.h"
 #include "import/import_tabs.h"
@@ -145,6 +149,58 @@ TEST_P(ImportUndo, RecordsChangedOrDeletedSinceAreLeftAndReportedAsConflicts) {
   EXPECT_EQ(undo->deleted, 1);
   EXPECT_EQ(undo->restored, 1);
   EXPECT_EQ(undo->conflicts, 2);
+}
+
+// An overwrite that stores what the record holds is counted apart, as the
+// plan's legend shows it: in the journal, in the summary that names the
+// import, and in what its undo reports (nothing to restore for it).
+TEST_P(ImportUndo, OverwritesThatChangeNothingAreCountedApart) {
+  const std::vector<std::string> titles = {"小分類代碼", "小分類名稱"};
+  JournaledImport(TMasterTable::mtClassify, titles, {{"A01", "飲料"}, {"B02", "零食"}});
+  const Table before = All("Classify", "ClsNo");
+  const int id = JournaledImport(TMasterTable::mtClassify, titles, {{"A01", "飲料"}, {"B02", "點心"}, {"C03", "雜貨"}});
+  const std::optional<TJournalEntry> entry = journal_->Entry(id);
+  ASSERT_TRUE(entry.has_value());
+  EXPECT_EQ(entry->counts, (TImportCounts{1, 2, 0, 1}));
+  EXPECT_EQ(ImportCountsText(entry->counts), "新增 1 筆，覆蓋 1 筆，內容相同 1 筆，未變更 0 筆");
+  EXPECT_EQ(ImportSummary(*entry), entry->startedAt + "，" + std::filesystem::path(entry->workbook).filename().string() +
+                                       "，新增 1 筆，覆蓋 1 筆，內容相同 1 筆，未變更 0 筆");
+
+  const TUndoResult result = Undo(id);
+  EXPECT_EQ(result.deleted, 1);
+  EXPECT_EQ(result.restored, 1);
+  EXPECT_EQ(result.same, 1);
+  EXPECT_TRUE(result.conflicts.empty());
+  EXPECT_EQ(UndoResultLines(*entry, result).at(1), "刪除 1 筆，還原 1 筆，內容相同 1 筆，衝突 0 筆");
+  EXPECT_EQ(All("Classify", "ClsNo"), before);
+}
+
+// A journal written before overwrites that change nothing were counted gets
+// the count, 0 for its entries, and keeps working.
+TEST(ImportJournal, AnEarlierJournalGetsTheCountOfOverwritesThatChangeNothing) {
+  TTempFolder folder;
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(folder.File("Journal.db").c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, R"sql(
+    CREATE TABLE JournalEntry (Id INTEGER PRIMARY KEY AUTOINCREMENT, Operation TEXT NOT NULL,
+      StartedAt TEXT NOT NULL, Kind TEXT NOT NULL, Target TEXT NOT NULL, TableName TEXT NOT NULL,
+      Workbook TEXT NOT NULL DEFAULT '', WorkbookSha256 TEXT NOT NULL DEFAULT '', Cover TEXT NOT NULL DEFAULT '',
+      FieldNames TEXT NOT NULL DEFAULT '', Appended INTEGER NOT NULL DEFAULT 0, Overwritten INTEGER NOT NULL DEFAULT 0,
+      Unchanged INTEGER NOT NULL DEFAULT 0, Deleted INTEGER NOT NULL DEFAULT 0, Restored INTEGER NOT NULL DEFAULT 0,
+      Conflicts INTEGER NOT NULL DEFAULT 0, State TEXT NOT NULL, UndoOf INTEGER, UndoneBy INTEGER);
+    CREATE TABLE JournalBatch (EntryId INTEGER NOT NULL, Seq INTEGER NOT NULL, Records BLOB NOT NULL,
+      PRIMARY KEY (EntryId, Seq));
+    INSERT INTO JournalEntry (Operation, StartedAt, Kind, Target, TableName, Appended, Overwritten, State)
+      VALUES ('import', '2026/12/10 17:19:40', '2', 'test', 'cls', 1, 2, 'done');
+  )sql", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+
+  for (int open = 0; open < 2; ++open) {
+    TImportJournal journal(folder.Path());
+    const std::optional<TJournalEntry> entry = journal.Entry(1);
+    ASSERT_TRUE(entry.has_value());
+    EXPECT_EQ(entry->counts, (TImportCounts{1, 2, 0, 0}));
+  }
 }
 
 TEST_P(ImportUndo, AnImportIsUndoneOnceAndTheNewestFirst) {
