@@ -420,6 +420,7 @@ void TFMTabrin::ImportInto(TTabPage& tab) {
       UpdateUndoButton();
       PlanTab(tab);
     };
+    TImportCounts counts;
     std::optional<TJournalEntry> sameWorkbook;
     try {
       // Journaled, so that it can be taken back; with no database connected
@@ -427,20 +428,28 @@ void TFMTabrin::ImportInto(TTabPage& tab) {
       RunOnSheet(tab, QStringLiteral("匯入中"), [&](const TWorkControl& control) {
         options.control = control;
         if (dbKind_) {
-          sameWorkbook = ImportTabSheetJournaled(sheet, adoConnection_, *dbKind_, tab.table, tab.workbookPath,
-                                                 ProgramFolder(), cover_, options)
-                             .sameWorkbook;
+          const TJournaledImportResult result = ImportTabSheetJournaled(
+              sheet, adoConnection_, *dbKind_, tab.table, tab.workbookPath, ProgramFolder(), cover_, options);
+          counts = result.counts;
+          sameWorkbook = result.sameWorkbook;
         } else {
-          ImportTabSheet(sheet, adoConnection_, std::nullopt, tab.table, options);
+          counts = ImportTabSheet(sheet, adoConnection_, std::nullopt, tab.table, options);
         }
       });
+    } catch (const TImportCancelled& cancelled) {
+      // Stopped where the clerk asked: no error, and what was stored is told
+      // as after a whole import.
+      afterImport();
+      dialogs_.ShowMessage(ApplicationTitle(),
+                           Utf8(cancelled.what()) + QLatin1Char('\n') + Utf8(ImportCountsText(cancelled.Counts())));
+      return;
     } catch (...) {
       // What was committed stays and can be undone; the outcomes changed.
       afterImport();
       throw;
     }
     afterImport();
-    std::string message(kImportDoneMessage);
+    std::string message = std::string(kImportDoneMessage) + "\n" + ImportCountsText(counts);
     if (sameWorkbook) message += "\n" + SameWorkbookText(*sameWorkbook);
     dialogs_.ShowMessage(ApplicationTitle(), Utf8(message));
   });

@@ -217,10 +217,10 @@ TEST_F(PlanUndoTest, AWorkbookImportedBeforeIsNamedInTheImportsMessage) {
   Tab(cls).importBtn->click();
   ASSERT_TRUE(dialogs_.errors.empty()) << dialogs_.errors.back().text.toStdString();
   ASSERT_EQ(dialogs_.messages.size(), 2u);
-  EXPECT_EQ(dialogs_.messages[0].text, Q("匯入完畢"));
+  EXPECT_EQ(dialogs_.messages[0].text, Q("匯入完畢\n新增 1 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆"));
   const std::string startedAt = TImportJournal(home_).Entry(1)->startedAt;
   EXPECT_EQ(dialogs_.messages[1].text,
-            QString::fromStdString("匯入完畢\n此檔案已於 #1（" + startedAt.substr(0, 16) + "）匯入過"));
+            QString::fromStdString("匯入完畢\n新增 0 筆，覆蓋 0 筆，內容相同 1 筆，未變更 0 筆\n此檔案已於 #1（" + startedAt.substr(0, 16) + "）匯入過"));
 }
 
 // An import that stored nothing (a supplier sheet without the column
@@ -234,6 +234,36 @@ TEST_F(PlanUndoTest, AnImportThatStoredNothingLeavesNothingToUndo) {
   ASSERT_EQ(dialogs_.errors.size(), 1u);
   EXPECT_EQ(TImportJournal(home_).History().size(), 1u);
   EXPECT_FALSE(window_->undoButton->isEnabled());
+}
+
+// The counts agree from the plan to the undo: the legend's overwrite that
+// changes a name and the one that changes nothing are told apart in the box
+// after the import, in the undo's question and in its report.
+TEST_F(PlanUndoTest, TheCountsAreSplitAsTheLegendSplitsThemFromImportToUndo) {
+  StartConnected();
+  constexpr TMasterTable cls = TMasterTable::mtClassify;
+  const std::string sheet = File("cls.xls");
+  WriteWorkbook(sheet, kClassifyTitles, {Classify("001", "茶飲"), Classify("002", "零食"), Classify("003", "日用")});
+  Open(cls, sheet);
+  EXPECT_EQ(Tab(cls).planLegend->text(), Q("匯入試算：新增 1　覆蓋 1　內容相同 1　未變更 0　錯誤 0"));
+  const std::string counts = "新增 1 筆，覆蓋 1 筆，內容相同 1 筆，未變更 0 筆";
+
+  Tab(cls).importBtn->click();
+  ASSERT_TRUE(dialogs_.errors.empty()) << dialogs_.errors.back().text.toStdString();
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0].text.toStdString(), "匯入完畢\n" + counts);
+
+  const std::string startedAt = TImportJournal(home_).History().at(0).startedAt;
+  dialogs_.askAnswers = {true};
+  window_->undoButton->click();
+  ASSERT_TRUE(dialogs_.errors.empty()) << dialogs_.errors.back().text.toStdString();
+  ASSERT_EQ(dialogs_.questions.size(), 1u);
+  EXPECT_TRUE(dialogs_.questions[0].text.startsWith(
+      QString::fromStdString("要復原匯入 #1（" + startedAt + "，cls.xls，" + counts + "）嗎？")))
+      << dialogs_.questions[0].text.toStdString();
+  ASSERT_EQ(dialogs_.messages.size(), 2u);
+  EXPECT_EQ(dialogs_.messages[1].text.toStdString(), "已復原匯入 #1（" + startedAt + "，cls.xls，" + counts +
+                                                         "）\n刪除 1 筆，還原 1 筆，內容相同 1 筆，衝突 0 筆");
 }
 
 }  // namespace

@@ -126,7 +126,7 @@ TEST_F(TabCommandsTest, ImportThenExportTheSameTabReadsBackTheRows) {
   ASSERT_TRUE(dialogs_.errors.empty()) << LastError().toStdString();
   ASSERT_EQ(dialogs_.messages.size(), 1u);
   EXPECT_EQ(dialogs_.messages[0].caption, Q(kTestTitle));
-  EXPECT_EQ(dialogs_.messages[0].text, Q("匯入完畢"));
+  EXPECT_EQ(dialogs_.messages[0].text, Q("匯入完畢\n新增 2 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆"));
   EXPECT_EQ(Rows("SELECT CustNo, Name, Address FROM Customer ORDER BY CustNo"),
             (std::vector<std::string>{"C0001\t王大明\t台北市", "C0002\t陳美麗\t新竹市"}));
   EXPECT_TRUE(customer.importBtn->isEnabled());  // the same sheet can be imported again
@@ -239,20 +239,24 @@ TEST_F(TabCommandsTest, CancelledImportSaysWhatWasKept) {
 
   CancelAtOnce(*window_);
   cls.importBtn->click();
-  ASSERT_EQ(dialogs_.errors.size(), 1u);
-  const QString text = dialogs_.errors[0].text;
-  EXPECT_TRUE(text.startsWith(Q("已取消匯入"))) << text.toStdString();
-  EXPECT_TRUE(dialogs_.messages.empty());
+  // What the clerk asked for: no error, a box like the one after an import.
+  EXPECT_TRUE(dialogs_.errors.empty()) << dialogs_.errors.back().text.toStdString();
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0].caption, Q(kTestTitle));
+  const QStringList lines = dialogs_.messages[0].text.split('\n');
+  ASSERT_EQ(lines.size(), 2) << dialogs_.messages[0].text.toStdString();
+  EXPECT_TRUE(lines[0].startsWith(Q("已取消匯入"))) << lines[0].toStdString();
   EXPECT_FALSE(window_->Busy());
-  // What the box says was handled is what the table holds.
+  // What the box says was stored is what the table holds.
   const std::size_t kept = Rows("SELECT ClsNo FROM Classify").size();
   EXPECT_LT(kept, 3u);
-  EXPECT_EQ(text.contains(Q("沒有處理任何資料列")), kept == 0) << text.toStdString();
+  EXPECT_EQ(lines[0].contains(Q("沒有處理任何資料列")), kept == 0) << lines[0].toStdString();
+  EXPECT_EQ(lines[1].toStdString(), "新增 " + std::to_string(kept) + " 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆");
 
   // The next import runs to the end.
   window_->SetProgressObserver({});
   cls.importBtn->click();
-  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  ASSERT_EQ(dialogs_.messages.size(), 2u);
   EXPECT_EQ(Rows("SELECT ClsNo FROM Classify ORDER BY ClsNo"), (std::vector<std::string>{"001", "002", "003"}));
 }
 
