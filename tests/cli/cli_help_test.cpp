@@ -58,7 +58,11 @@ TEST(Cli, WrongUsageSaysWhyAndNamesTheHelp) {
       {{"import", "cls", "x.xls"},
        "tabrin-cli import: --kind is required\nTry 'tabrin-cli import --help' for more information.\n"},
       {{"export", "--kind", "4", "cls", "x.xls"},
-       "tabrin-cli export: --kind: 4 not in {1,2,3}\nTry 'tabrin-cli export --help' for more information.\n"},
+       "tabrin-cli export: --kind: '4' is not a database kind; use 1 (ORVELLAPOS), 2 (KESTAPOS) or 3 (KESTAPLUS)\n"
+       "Try 'tabrin-cli export --help' for more information.\n"},
+      {{"import", "--kind", "abc", "cls", "x.xls"},
+       "tabrin-cli import: --kind: 'abc' is not a database kind; use 1 (ORVELLAPOS), 2 (KESTAPOS) or 3 (KESTAPLUS)\n"
+       "Try 'tabrin-cli import --help' for more information.\n"},
       {{"undo", "abc"},
        "tabrin-cli undo: 'abc' is not an import number; see 'tabrin-cli history'\n"
        "Try 'tabrin-cli undo --help' for more information.\n"},
