@@ -402,10 +402,10 @@ TEST_P(CliImport, AnImportThatStoredNothingIsMarkedFailedAndUndoPassesOverIt) {
 
   ASSERT_EQ(Run({"history"}), 0);
   EXPECT_EQ(MaskTimes(out_.str()),
-            "#2  TIME  匯入  " + kind + "  廠商資料  suppliers.xls  新增 0 筆，覆蓋 0 筆，未變更 0 筆  失敗，沒有寫入任何資料\n"
-            "#1  TIME  匯入  " + kind + "  小分類  cls.xls  新增 1 筆，覆蓋 0 筆，未變更 0 筆\n");
+            "#2  TIME  匯入  " + kind + "  廠商資料  suppliers.xls  新增 0 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆  失敗，沒有寫入任何資料\n"
+            "#1  TIME  匯入  " + kind + "  小分類  cls.xls  新增 1 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆\n");
   ASSERT_EQ(Run({"undo"}), 0) << err_.str();
-  EXPECT_EQ(MaskTimes(out_.str()), "已復原匯入 #1（TIME，cls.xls，新增 1 筆，覆蓋 0 筆）\n刪除 1 筆，還原 0 筆，衝突 0 筆\n");
+  EXPECT_EQ(MaskTimes(out_.str()), "已復原匯入 #1（TIME，cls.xls，新增 1 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆）\n刪除 1 筆，還原 0 筆，內容相同 0 筆，衝突 0 筆\n");
   EXPECT_EQ(Run({"undo"}), 1);
   EXPECT_EQ(err_.str(), "沒有可以復原的匯入\n");
 }
@@ -421,7 +421,7 @@ TEST_P(CliImport, AnUndoKilledAfterTheDatabaseCommittedIsFinishedByTheNextRun) {
   const std::string other = home_ + "other.xls";
   WriteSheet(other, {"小分類代碼", "小分類名稱"}, {{"C03", "雜貨"}});
   const std::string undone = "#2  TIME  復原 #1  " + kind + "  小分類  cls.xls  刪除 1 筆，還原 1 筆，衝突 0 筆\n" +
-                             "#1  TIME  匯入  " + kind + "  小分類  cls.xls  新增 1 筆，覆蓋 1 筆，未變更 0 筆  已由 #2 復原\n";
+                             "#1  TIME  匯入  " + kind + "  小分類  cls.xls  新增 1 筆，覆蓋 1 筆，內容相同 0 筆，未變更 0 筆  已由 #2 復原\n";
   const struct {
     std::vector<std::string> next;
     int status;
@@ -432,8 +432,8 @@ TEST_P(CliImport, AnUndoKilledAfterTheDatabaseCommittedIsFinishedByTheNextRun) {
       {{"undo"}, 1, "匯入 #1 已經復原過了（#2）\n", undone},
       {{"import", "--kind", GetParam(), "cls", other},
        0,
-       "匯入完畢\n新增 1 筆，覆蓋 0 筆，未變更 0 筆\n",
-       "#3  TIME  匯入  " + kind + "  小分類  other.xls  新增 1 筆，覆蓋 0 筆，未變更 0 筆\n" + undone},
+       "匯入完畢\n新增 1 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆\n",
+       "#3  TIME  匯入  " + kind + "  小分類  other.xls  新增 1 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆\n" + undone},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.next.front());
@@ -477,7 +477,7 @@ TEST_P(CliImport, AnUndoKilledBeforeTheDatabaseCommittedLeavesTheImportToUndo) {
   EXPECT_TRUE(out_.str().starts_with("#2 ")) << out_.str();
   EXPECT_NE(out_.str().find("未完成\n#1 "), std::string::npos) << out_.str();
   ASSERT_EQ(Run({"undo"}), 0) << err_.str();
-  EXPECT_EQ(MaskTimes(out_.str()), "已復原匯入 #1（TIME，cls.xls，新增 1 筆，覆蓋 1 筆）\n刪除 1 筆，還原 1 筆，衝突 0 筆\n");
+  EXPECT_EQ(MaskTimes(out_.str()), "已復原匯入 #1（TIME，cls.xls，新增 1 筆，覆蓋 1 筆，內容相同 0 筆，未變更 0 筆）\n刪除 1 筆，還原 1 筆，內容相同 0 筆，衝突 0 筆\n");
   EXPECT_EQ(Rows("SELECT ClsNo, ClsName FROM Classify"), (Table{{"A01", "舊名"}}));
 }
 
@@ -488,15 +488,15 @@ TEST_P(CliImport, AWorkbookImportedBeforeIsNamedAfterTheCounts) {
   WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "飲料"}});
   const std::string copy = home_ + "copy.xls";
   ASSERT_EQ(Import("cls", file), 0) << err_.str();
-  EXPECT_EQ(out_.str(), "匯入完畢\n新增 1 筆，覆蓋 0 筆，未變更 0 筆\n");
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 1 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆\n");
   std::filesystem::copy_file(file, copy);
   ASSERT_EQ(Import("cls", copy), 0) << err_.str();
-  EXPECT_EQ(MaskTimes(out_.str()), "匯入完畢\n新增 0 筆，覆蓋 1 筆，未變更 0 筆\n此檔案已於 #1（TIME）匯入過\n");
+  EXPECT_EQ(MaskTimes(out_.str()), "匯入完畢\n新增 0 筆，覆蓋 0 筆，內容相同 1 筆，未變更 0 筆\n此檔案已於 #1（TIME）匯入過\n");
   ASSERT_EQ(Import("cls", file), 0) << err_.str();
-  EXPECT_EQ(MaskTimes(out_.str()), "匯入完畢\n新增 0 筆，覆蓋 1 筆，未變更 0 筆\n此檔案已於 #2（TIME）匯入過\n");
+  EXPECT_EQ(MaskTimes(out_.str()), "匯入完畢\n新增 0 筆，覆蓋 0 筆，內容相同 1 筆，未變更 0 筆\n此檔案已於 #2（TIME）匯入過\n");
   WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "飲品"}});
   ASSERT_EQ(Import("cls", file), 0) << err_.str();
-  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 1 筆，未變更 0 筆\n");
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 1 筆，內容相同 0 筆，未變更 0 筆\n");
 }
 
 TEST_P(CliImport, AnUndoNeedsTheDatabaseTheImportWrote) {
