@@ -95,6 +95,41 @@ TEST(CellTextPainter, GlyphsAtTheEdgeOfThePaintedAreaAreCutAsQtCutsThem) {
   }
 }
 
+// Glyphs are laid onto whatever lies under them: a plain background, lines
+// through the text, or other glyphs, and the same text again in another
+// colour over the first one.
+TEST(CellTextPainter, GlyphsOverOtherPixelsComeOutAsQtDrawsThem) {
+  TCellTextPainter text(grid::CellFont());
+  const auto striped = [] {
+    QImage image = Blank();
+    QPainter painter(&image);
+    for (int x = 0; x < image.width(); x += 5) painter.fillRect(QRect(x, 0, 1, image.height()), QColor(200, 220, 240));
+    painter.fillRect(QRect(0, 9, image.width(), 2), QColor(250, 200, 120));
+    return image;
+  };
+  for (const char* value : {"8888 烏龍茶", "AV Wa To (12)", "免稅 瓶 礦泉水"}) {
+    QImage quick = striped(), layout = striped();
+    for (const QColor& pen : {QColor(Qt::black), QColor(30, 90, 200)}) {
+      const int shift = pen == QColor(Qt::black) ? 0 : 3;
+      {
+        QPainter painter(&quick);
+        painter.setFont(text.Font());
+        painter.setPen(pen);
+        text.Draw(painter, kCell.translated(shift, 1), QString::fromUtf8(value), false);
+        text.Flush(painter, quick.rect());
+      }
+      {
+        QPainter painter(&layout);
+        painter.setFont(text.Font());
+        painter.setPen(pen);
+        painter.drawText(kCell.translated(shift, 1), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                         QString::fromUtf8(value));
+      }
+    }
+    EXPECT_EQ(quick, layout) << value;
+  }
+}
+
 TEST(CellTextPainter, TextWiderThanTheCellWrapsInsideIt) {
   TCellTextPainter text(grid::CellFont());
   const QString longText = QStringLiteral("one two three four five six seven eight nine ten eleven twelve");
