@@ -126,9 +126,13 @@ void TCellTextPainter::Flush(QPainter& painter, const QRect& area) {
     if (run.glyphs.empty()) continue;
     const int count = static_cast<int>(run.glyphs.size());
     if (!direct || !blender_.Draw(fonts_[font], run.glyphs.data(), run.positions.data(), count)) {
+      // Through QPainter, cut at the painted area as the blender cuts.
+      painter.save();
+      painter.setClipRect(area, Qt::IntersectClip);
       run_.setRawFont(fonts_[font]);
       run_.setRawData(run.glyphs.data(), run.positions.data(), count);
       painter.drawGlyphRun(QPointF(0, 0), run_);
+      painter.restore();
     }
     run.glyphs.clear();
     run.positions.clear();

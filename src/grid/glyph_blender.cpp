@@ -145,7 +145,7 @@ void TGlyphBlender::SetEnabled(bool on) { enabled = on; }
 
 bool TGlyphBlender::Begin(QPainter& painter, const QRect& area) {
   bits_ = nullptr;
-  if (!enabled || !usable_) return false;
+  if (!enabled) return false;
   QPaintEngine* engine = painter.paintEngine();
   if (!engine || engine->type() != QPaintEngine::Raster) return false;
   QPaintDevice* device = engine->paintDevice();
@@ -181,12 +181,14 @@ int TGlyphBlender::FontIndex(const QRawFont& font) {
   auto known = std::find(fonts_.begin(), fonts_.end(), font);
   if (known != fonts_.end()) return static_cast<int>(known - fonts_.begin());
   fonts_.push_back(font);
+  refused_.push_back(false);
   return static_cast<int>(fonts_.size()) - 1;
 }
 
 bool TGlyphBlender::Draw(const QRawFont& font, const quint32* glyphs, const QPointF* positions, int count) {
-  if (!bits_ || !usable_) return false;
+  if (!bits_) return false;
   const int fontIndex = FontIndex(font);
+  if (refused_[static_cast<std::size_t>(fontIndex)]) return false;
   std::vector<TPlaced>& placed = placed_;
   placed.clear();
   // Everything is known before anything is drawn, so that a glyph that
@@ -201,7 +203,7 @@ bool TGlyphBlender::Draw(const QRawFont& font, const quint32* glyphs, const QPoi
     const int coverage =
         CoverageIndex(fontIndex, glyphs[i], static_cast<int>(fixedX & 63), static_cast<int>(fixedY & 63));
     if (coverage < 0) {
-      usable_ = false;
+      refused_[static_cast<std::size_t>(fontIndex)] = true;
       return false;
     }
     placed.push_back({coverage, static_cast<int>(fixedX >> 6), static_cast<int>(fixedY >> 6)});

@@ -41,10 +41,12 @@ class TGlyphBlender {
   bool Begin(QPainter& painter, const QRect& area);
   // Glyphs of `font` on their baselines, in the painter's coordinates; false
   // (and nothing drawn) when they must go through QPainter instead.
-  // Positions are multiples of 1/64 pixel, as font advances are.
+  // Positions are multiples of 1/64 pixel, as font advances are.  Once a
+  // glyph of a font turns out not to be drawn as this class assumes (a font
+  // Qt blends with gamma correction, such as a CFF font with stem
+  // darkening), every run of that font goes through QPainter; the others
+  // are still laid here.
   bool Draw(const QRawFont& font, const quint32* glyphs, const QPointF* positions, int count);
-  // False once a glyph turned out not to be drawn as this class assumes.
-  bool Usable() const { return usable_; }
 
   // Off for every blender: glyphs always go through QPainter (to compare).
   static void SetEnabled(bool enabled);
@@ -73,8 +75,8 @@ class TGlyphBlender {
   // colour, made when first asked for.
   const quint32* Stamp(TCoverage& coverage, quint32 background);
 
-  bool usable_ = true;
   std::vector<QRawFont> fonts_;
+  std::vector<bool> refused_;  // by font: left to QPainter
   // (font, glyph, offset) → index into coverages_.  Most offsets of a glyph
   // share one coverage, which is kept once.
   QHash<quint64, int> known_;

@@ -3,8 +3,11 @@
 // right aligned; texts that do not fit are wrapped within the cell.
 #include <gtest/gtest.h>
 
+#include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
+#include <QRawFont>
+#include <QTextLayout>
 
 #include "grid/cell_text_painter.h"
 #include "grid/grid_look.h"
@@ -76,6 +79,39 @@ TEST(CellTextPainter, GlyphsAtTheEdgeOfThePaintedAreaAreCutAsQtCutsThem) {
   TCellTextPainter text(grid::CellFont());
   const QString value = QStringLiteral("8888 烏龍茶");
   for (const QRect area : {QRect(0, 0, 30, 50), QRect(20, 0, 160, 10), QRect(-5, 9, 40, 7)}) {
+    QImage quick = Blank(), layout = Blank();
+    {
+      QPainter painter(&quick);
+      painter.setFont(text.Font());
+      painter.setPen(Qt::black);
+      text.Draw(painter, kCell, value, false);
+      text.Flush(painter, area);
+    }
+    {
+      QPainter painter(&layout);
+      painter.setClipRect(area);
+      painter.setFont(text.Font());
+      painter.setPen(Qt::black);
+      painter.drawText(kCell, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, value);
+    }
+    EXPECT_EQ(quick, layout) << area.x() << "," << area.y() << " " << area.width() << "x" << area.height();
+  }
+}
+
+// Characters the cell's faces lack come from whatever font the desktop has
+// for them; those of a font Qt blends with gamma correction (Noto Sans CJK)
+// go through QPainter, and are cut at the painted area all the same.
+TEST(CellTextPainter, GlyphsOfAFontQtBlendsAnotherWayAreCutAsQtCutsThem) {
+  TCellTextPainter text(grid::CellFont());
+  const QString value = QStringLiteral("8888 한국어 烏龍");
+  QTextLayout probe(value, text.Font());
+  probe.beginLayout();
+  probe.createLine();
+  probe.endLayout();
+  bool noto = false;
+  for (const QGlyphRun& run : probe.glyphRuns()) noto = noto || run.rawFont().familyName().startsWith("Noto Sans CJK");
+  if (!noto) GTEST_SKIP() << "Hangul does not come from Noto Sans CJK here (fonts-noto-cjk)";
+  for (const QRect area : {QRect(0, 0, 160, 50), QRect(0, 0, 60, 50), QRect(50, 0, 160, 10), QRect(-5, 9, 90, 7)}) {
     QImage quick = Blank(), layout = Blank();
     {
       QPainter painter(&quick);
