@@ -39,11 +39,11 @@ void TSheetView::paintEvent(QPaintEvent* event) {
   const QColor gridColor = GridColor();
   const int line = showGrid() ? 1 : 0;
 
-  // The rows' backgrounds with their grid lines, then the texts.  The
+  // Row by row, its background with its grid lines, then its texts; the
   // selected row is filled over and gets its lines after its text.
-  const bool stamped = DrawRowBackgrounds(painter, *page, base, gridColor, line);
+  const bool stamped = PrepareRowBackground(*page, base, gridColor, line);
   if (!stamped) painter.fillRect(page->Cells(), base);
-  const int selectedRow = DrawRows(painter, area, *page, *sheet, group, line);
+  const int selectedRow = DrawRows(painter, area, *page, *sheet, group, line, stamped);
   if (line) DrawGridLines(painter, *page, stamped, selectedRow, gridColor);
 }
 
@@ -84,29 +84,28 @@ void TSheetView::FillBeyondCells(QPainter& painter, const QRect& area, const TPa
   }
 }
 
-// Each row's texts, a selected row filled with the highlight first; returns
+// Each row: its stamped background (when `stamped`), the highlight of a
+// selected row, its texts.  A row's texts are laid down before the next row
+// is begun, while its pixels are still in the processor's cache.  Returns
 // the last selected row, or -1.
 int TSheetView::DrawRows(QPainter& painter, const QRect& area, const TPage& page, const TSheetTableModel& sheet,
-                         QPalette::ColorGroup group, int line) {
+                         QPalette::ColorGroup group, int line, bool stamped) {
   const QItemSelectionModel* selection = selectionModel();
   int selectedRow = -1;
   painter.setFont(text_->Font());
   for (int row = page.firstRow; row <= page.lastRow; ++row) {
+    if (stamped) painter.drawImage(QPoint(page.left, rowViewportPosition(row)), rowImage_);
     const bool selected = selection && selection->isRowSelected(row, rootIndex());
     if (selected) {
       const QRect rowRect(page.left, rowViewportPosition(row), page.right - page.left, rowHeight(row));
       painter.fillRect(rowRect, palette().color(group, QPalette::Highlight));
       selectedRow = row;
     }
-    // The texts drawn so far go out in their colour before the pen changes.
     const QColor textColor = palette().color(group, selected ? QPalette::HighlightedText : QPalette::Text);
-    if (textColor != painter.pen().color()) {
-      text_->Flush(painter, area);
-      painter.setPen(textColor);
-    }
+    if (textColor != painter.pen().color()) painter.setPen(textColor);
     DrawRowTexts(painter, page, sheet, row, line);
+    text_->Flush(painter, area);
   }
-  text_->Flush(painter, area);
   return selectedRow;
 }
 
@@ -144,9 +143,8 @@ void TSheetView::DrawGridLines(QPainter& painter, const TPage& page, bool stampe
 // the column lines and the bottom line.  That row is drawn once into an image
 // (as the lines would be drawn over the filled rows) and copied under each
 // row, which costs a fraction of filling the page and then drawing each line
-// down it.  Only for rows of one height; false when nothing was drawn.
-bool TSheetView::DrawRowBackgrounds(QPainter& painter, const TPage& page, const QColor& base, const QColor& gridColor,
-                                    int line) {
+// down it.  Only for rows of one height; false when there is no such image.
+bool TSheetView::PrepareRowBackground(const TPage& page, const QColor& base, const QColor& gridColor, int line) {
   const int height = rowHeight(page.firstRow);
   for (int row = page.firstRow + 1; row <= page.lastRow; ++row) {
     if (rowHeight(row) != height) return false;
@@ -169,9 +167,6 @@ bool TSheetView::DrawRowBackgrounds(QPainter& painter, const TPage& page, const 
       row.fillRect(QRect(0, height - 1, rowImage_.width(), 1), gridColor);
     }
     rowLook_ = std::move(look);
-  }
-  for (int row = page.firstRow; row <= page.lastRow; ++row) {
-    painter.drawImage(QPoint(left, rowViewportPosition(row)), rowImage_);
   }
   return true;
 }

@@ -39,9 +39,9 @@ class TSheetView : public QTableView {
   std::optional<TPage> PageUnder(const QRect& area, const TSheetTableModel* sheet) const;
   QColor GridColor();
   void FillBeyondCells(QPainter& painter, const QRect& area, const TPage& page, const QColor& base);
-  bool DrawRowBackgrounds(QPainter& painter, const TPage& page, const QColor& base, const QColor& gridColor, int line);
+  bool PrepareRowBackground(const TPage& page, const QColor& base, const QColor& gridColor, int line);
   int DrawRows(QPainter& painter, const QRect& area, const TPage& page, const TSheetTableModel& sheet,
-               QPalette::ColorGroup group, int line);
+               QPalette::ColorGroup group, int line, bool stamped);
   void DrawRowTexts(QPainter& painter, const TPage& page, const TSheetTableModel& sheet, int row, int line);
   void DrawGridLines(QPainter& painter, const TPage& page, bool stamped, int selectedRow, const QColor& gridColor);
 
