@@ -104,6 +104,12 @@ void TCachedScrollBarStyle::drawComplexControl(ComplexControl control, const QSt
     found = &entry;
   }
   painter->drawImage(QPoint(), found->image);
+  // A bar whose image has no see-through pixel covers whatever lies under it:
+  // Qt need not paint the scroll area's frame and background there first.
+  if (auto* shown = const_cast<QWidget*>(widget); shown && option->rect == shown->rect()) {
+    const bool opaque = !found->image.hasAlphaChannel();
+    if (shown->testAttribute(Qt::WA_OpaquePaintEvent) != opaque) shown->setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+  }
 }
 
 }  // namespace tabrin::grid

@@ -12,7 +12,9 @@
 // the same whole-pixel offset, so it holds the same pixels; whatever the
 // option says that could change them (size, state, active part, palette,
 // direction, slider rectangle, slider at an end) is part of the cache key.
-// Painters that are not a plain whole-pixel translation draw directly.
+// Painters that are not a plain whole-pixel translation draw directly.  A
+// bar whose image has no see-through pixel is marked opaque
+// (Qt::WA_OpaquePaintEvent), so that Qt does not paint what lies under it.
 #include <QImage>
 #include <QPalette>
 #include <QProxyStyle>
