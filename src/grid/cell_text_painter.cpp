@@ -46,9 +46,13 @@ const TCellTextPainter::TGlyph& TCellTextPainter::GlyphFor(char16_t c) {
     }
     return ascii_[c];
   }
+  // A page meets the same few hundred characters again and again.
+  TRecent& recent = recent_[c % recent_.size()];
+  if (recent.c == c) return recent.glyph;
   auto found = others_.find(c);
   if (found == others_.end()) found = others_.insert(c, LookUp(c));
-  return *found;
+  recent = {c, *found};
+  return recent.glyph;
 }
 
 // Lays the character out alone, as the layout would inside a text, and keeps
