@@ -61,8 +61,12 @@ std::optional<TSheetView::TPage> TSheetView::PageUnder(const QRect& area, const 
   if (page.lastRow < 0) page.lastRow = rows - 1;
   if (page.lastColumn < 0) page.lastColumn = columns - 1;
 
-  page.left = columnViewportPosition(page.firstColumn);
-  page.right = columnViewportPosition(page.lastColumn) + columnWidth(page.lastColumn);
+  for (int column = page.firstColumn; column <= page.lastColumn; ++column) {
+    page.columnLefts.push_back(columnViewportPosition(column));
+    page.columnWidths.push_back(columnWidth(column));
+  }
+  page.left = page.columnLefts.front();
+  page.right = page.columnLefts.back() + page.columnWidths.back();
   page.top = rowViewportPosition(page.firstRow);
   page.bottom = rowViewportPosition(page.lastRow) + rowHeight(page.lastRow);
   return page;
@@ -113,10 +117,11 @@ void TSheetView::DrawRowTexts(QPainter& painter, const TPage& page, const TSheet
   const int y = rowViewportPosition(row);
   const int height = rowHeight(row);
   for (int column = page.firstColumn; column <= page.lastColumn; ++column) {
-    const QString text = sheet.CellText(row, column);
-    if (text.isEmpty()) continue;
-    const QRect cell(columnViewportPosition(column), y, columnWidth(column) - line, height - line);
-    text_->Draw(painter, cell.adjusted(kCellMargin, kCellMargin, -kCellMargin, -kCellMargin), text,
+    sheet.CellText(row, column, cellText_);
+    if (cellText_.isEmpty()) continue;
+    const auto shown = static_cast<qsizetype>(column - page.firstColumn);
+    const QRect cell(page.columnLefts[shown], y, page.columnWidths[shown] - line, height - line);
+    text_->Draw(painter, cell.adjusted(kCellMargin, kCellMargin, -kCellMargin, -kCellMargin), cellText_,
                 sheet.IsNumberColumn(column));
   }
 }
@@ -129,8 +134,8 @@ void TSheetView::DrawGridLines(QPainter& painter, const TPage& page, bool stampe
   const int linesTop = stamped ? rowViewportPosition(std::max(selectedRow, page.firstRow)) : page.top;
   const int linesBottom = stamped ? (selectedRow < 0 ? linesTop : linesTop + rowHeight(selectedRow)) : page.bottom;
   if (linesBottom <= linesTop) return;
-  for (int column = page.firstColumn; column <= page.lastColumn; ++column) {
-    const int x = columnViewportPosition(column) + columnWidth(column) - 1;
+  for (qsizetype shown = 0; shown < page.columnLefts.size(); ++shown) {
+    const int x = page.columnLefts[shown] + page.columnWidths[shown] - 1;
     painter.fillRect(QRect(x, linesTop, 1, linesBottom - linesTop), gridColor);
   }
   for (int row = page.firstRow; row <= page.lastRow; ++row) {
@@ -154,8 +159,8 @@ bool TSheetView::PrepareRowBackground(const TPage& page, const QColor& base, con
   look.height = height;
   look.base = base.rgba();
   look.grid = line ? gridColor.rgba() : 0;
-  for (int column = page.firstColumn; column <= page.lastColumn; ++column) {
-    look.columnEnds.push_back(columnViewportPosition(column) + columnWidth(column) - left);
+  for (qsizetype shown = 0; shown < page.columnLefts.size(); ++shown) {
+    look.columnEnds.push_back(page.columnLefts[shown] + page.columnWidths[shown] - left);
   }
   if (height <= 0 || look.columnEnds.back() <= 0) return false;
   if (!(look == rowLook_) || rowImage_.isNull()) {

@@ -33,6 +33,9 @@ class TSheetView : public QTableView {
   struct TPage {
     int firstRow = 0, lastRow = 0, firstColumn = 0, lastColumn = 0;
     int left = 0, right = 0, top = 0, bottom = 0;
+    // Each shown column's left edge and width, firstColumn first: asked of
+    // the header once per page, not once per cell.
+    QVector<int> columnLefts, columnWidths;
     QRect Cells() const { return QRect(left, top, right - left, bottom - top); }
   };
 
@@ -56,6 +59,7 @@ class TSheetView : public QTableView {
   };
   TRowLook rowLook_;
   QImage rowImage_;
+  QString cellText_;  // the cell being drawn, its buffer kept from cell to cell
 };
 
 }  // namespace tabrin::grid
