@@ -8,6 +8,7 @@
 
 #include "grid/cell_text_painter.h"
 #include "grid/grid_look.h"
+#include "grid/sheet_scroll_bar.h"
 #include "grid/sheet_table_model.h"
 
 namespace tabrin::grid {
@@ -15,6 +16,16 @@ namespace tabrin::grid {
 TSheetView::TSheetView(QWidget* parent) : QTableView(parent), text_(std::make_unique<TCellTextPainter>(font())) {
   // paintEvent covers every pixel: no background fill before it.
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  // Scroll bars that repaint only when a change shows, connected to the
+  // item view as the ones they replace were.
+  auto* vertical = new TSheetScrollBar(Qt::Vertical);
+  auto* horizontal = new TSheetScrollBar(Qt::Horizontal);
+  setVerticalScrollBar(vertical);
+  setHorizontalScrollBar(horizontal);
+  connect(vertical, &QScrollBar::actionTriggered, this, &TSheetView::verticalScrollbarAction);
+  connect(horizontal, &QScrollBar::actionTriggered, this, &TSheetView::horizontalScrollbarAction);
+  connect(vertical, &QScrollBar::valueChanged, this, &TSheetView::verticalScrollbarValueChanged);
+  connect(horizontal, &QScrollBar::valueChanged, this, &TSheetView::horizontalScrollbarValueChanged);
 }
 
 TSheetView::~TSheetView() = default;
@@ -95,6 +106,7 @@ void TSheetView::FillBeyondCells(QPainter& painter, const QRect& area, const TPa
 int TSheetView::DrawRows(QPainter& painter, const QRect& area, const TPage& page, const TSheetTableModel& sheet,
                          QPalette::ColorGroup group, int line, bool stamped) {
   const QItemSelectionModel* selection = selectionModel();
+  if (selection && !selection->hasSelection()) selection = nullptr;
   int selectedRow = -1;
   painter.setFont(text_->Font());
   for (int row = page.firstRow; row <= page.lastRow; ++row) {
