@@ -172,6 +172,12 @@ namespace {
 // mark kept), reusing the buffer of `text` when it is not shared.
 void AssignUtf8(QString& text, std::string_view utf8) {
   text.resize(static_cast<qsizetype>(utf8.size()));  // UTF-16 is never longer
+  // Codes, numbers and dates are ASCII: each byte is its character.
+  if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    std::transform(utf8.begin(), utf8.end(), text.data(),
+                   [](char c) { return QChar(static_cast<char16_t>(static_cast<unsigned char>(c))); });
+    return;
+  }
   QStringDecoder decoder(QStringDecoder::Utf8,
                          QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
   const QChar* end =

@@ -105,13 +105,21 @@ void TSheetView::FillBeyondCells(QPainter& painter, const QRect& area, const TPa
 // the last selected row, or -1.
 int TSheetView::DrawRows(QPainter& painter, const QRect& area, const TPage& page, const TSheetTableModel& sheet,
                          QPalette::ColorGroup group, int line, bool stamped) {
+  // Only rows some selection range covers can be selected.
   const QItemSelectionModel* selection = selectionModel();
-  if (selection && !selection->hasSelection()) selection = nullptr;
+  int selectionTop = 0, selectionBottom = -1;
+  if (selection) {
+    for (const QItemSelectionRange& range : selection->selection()) {
+      selectionTop = selectionBottom < selectionTop ? range.top() : std::min(selectionTop, range.top());
+      selectionBottom = std::max(selectionBottom, range.bottom());
+    }
+  }
   int selectedRow = -1;
   painter.setFont(text_->Font());
   for (int row = page.firstRow; row <= page.lastRow; ++row) {
     if (stamped) painter.drawImage(QPoint(page.left, rowViewportPosition(row)), rowImage_);
-    const bool selected = selection && selection->isRowSelected(row, rootIndex());
+    const bool selected =
+        row >= selectionTop && row <= selectionBottom && selection->isRowSelected(row, rootIndex());
     if (selected) {
       const QRect rowRect(page.left, rowViewportPosition(row), page.right - page.left, rowHeight(row));
       painter.fillRect(rowRect, palette().color(group, QPalette::Highlight));
