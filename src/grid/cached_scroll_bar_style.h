@@ -12,11 +12,16 @@
 // the same whole-pixel offset, so it holds the same pixels; whatever the
 // option says that could change them (size, state, active part, palette,
 // direction, slider rectangle, slider at an end) is part of the cache key.
-// Painters that are not a plain whole-pixel translation draw directly.
+// Painters that are not a plain whole-pixel translation draw directly.  A
+// slider moved to a place not drawn before is the slider's pixels moved on
+// the groove, once that has given the style's own pixels twice.  A
+// bar whose image has no see-through pixel is marked opaque
+// (Qt::WA_OpaquePaintEvent), so that Qt does not paint what lies under it.
 #include <QImage>
 #include <QPalette>
 #include <QProxyStyle>
 #include <QRect>
+#include <QStyleOptionSlider>
 
 #include <array>
 
@@ -55,9 +60,29 @@ class TCachedScrollBarStyle : public QProxyStyle {
     QImage image;
   };
 
+  // A bar whose slider can be moved on its groove: the groove alone and the
+  // bar as the base style drew it with the slider at key.slider.  checks:
+  // how often moving it gave the base style's own pixels; -1 once it did not.
+  struct TMover {
+    TKey key;
+    QImage groove;
+    QImage drawn;
+    QRect footprint;  // the pixels of `drawn` the slider changed
+    int checks = 0;
+    // Where the slider's pixels go for a slider at `slider`.
+    QRect FootprintAt(const QRect& slider) const;
+    QImage Moved(const QRect& slider) const;
+  };
+
+  QImage DrawnByBase(const QStyleOptionSlider& bar, qreal ratio, const QPainter& like, const QWidget* widget) const;
+  QImage BarImage(const QStyleOptionSlider& bar, const TKey& key, const QPainter& like,
+                     const QWidget* widget) const;
+
   // Enough for a view's two scroll bars plus one more state of each.
   std::array<TEntry, 4> mutable cache_;
   int mutable next_ = 0;
+  std::array<TMover, 2> mutable movers_;
+  int mutable nextMover_ = 0;
 };
 
 }  // namespace tabrin::grid

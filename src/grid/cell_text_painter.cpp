@@ -46,9 +46,13 @@ const TCellTextPainter::TGlyph& TCellTextPainter::GlyphFor(char16_t c) {
     }
     return ascii_[c];
   }
+  // A page meets the same few hundred characters again and again.
+  TRecent& recent = recent_[c % recent_.size()];
+  if (recent.c == c) return recent.glyph;
   auto found = others_.find(c);
   if (found == others_.end()) found = others_.insert(c, LookUp(c));
-  return *found;
+  recent = {c, *found};
+  return recent.glyph;
 }
 
 // Lays the character out alone, as the layout would inside a text, and keeps
@@ -126,9 +130,13 @@ void TCellTextPainter::Flush(QPainter& painter, const QRect& area) {
     if (run.glyphs.empty()) continue;
     const int count = static_cast<int>(run.glyphs.size());
     if (!direct || !blender_.Draw(fonts_[font], run.glyphs.data(), run.positions.data(), count)) {
+      // Through QPainter, cut at the painted area as the blender cuts.
+      painter.save();
+      painter.setClipRect(area, Qt::IntersectClip);
       run_.setRawFont(fonts_[font]);
       run_.setRawData(run.glyphs.data(), run.positions.data(), count);
       painter.drawGlyphRun(QPointF(0, 0), run_);
+      painter.restore();
     }
     run.glyphs.clear();
     run.positions.clear();

@@ -60,6 +60,13 @@ class TCellTextPainter {
   std::array<TGlyph, 128> ascii_{};
   std::array<bool, 128> asciiKnown_{};
   QHash<char16_t, TGlyph> others_;
+  // The last character met in each slot, before others_ is asked (0: none,
+  // a character that is never looked up here).
+  struct TRecent {
+    char16_t c = 0;
+    TGlyph glyph;
+  };
+  std::array<TRecent, 512> recent_{};
   // The glyphs held for Flush, one list per font, positioned in the
   // painter's coordinates on their baselines.
   struct TPending {

@@ -59,26 +59,83 @@ inline __m128i BlendTwo(__m128i dst, __m128i colour, __m128i coverage) {
 }
 #endif
 
-void BlendLine(quint32* dst, const std::uint8_t* coverage, int count, quint32 colour) {
+// One row of a glyph: each pixel with coverage gets the pen colour blended
+// over it, as Qt blends it.  Where the row lies on `background`, the result
+// is the stamp's pixel (the same blend, made once), copied four at a time.
+void BlendLine(quint32* dst, const std::uint8_t* coverage, const quint32* stamp, int count, quint32 colour,
+               quint32 background) {
   int i = 0;
 #ifdef __SSE2__
   const __m128i zero = _mm_setzero_si128();
   const __m128i colour16 = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(colour)), zero);
+  const __m128i plain = _mm_set1_epi32(static_cast<int>(background));
   for (; i + 4 <= count; i += 4) {
     std::uint32_t four;
     std::memcpy(&four, coverage + i, 4);
     if (four == 0) continue;
+    const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(pixels, plain)) == 0xffff) {
+      const __m128i stamped = _mm_loadu_si128(reinterpret_cast<const __m128i*>(stamp + i));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), stamped);
+      continue;
+    }
     __m128i c = _mm_cvtsi32_si128(static_cast<int>(four));
     c = _mm_unpacklo_epi8(c, c);   // c0 c0 c1 c1 c2 c2 c3 c3
     c = _mm_unpacklo_epi16(c, c);  // c0 ×4, c1 ×4, c2 ×4, c3 ×4
-    const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
     const __m128i low = BlendTwo(_mm_unpacklo_epi8(pixels, zero), colour16, _mm_unpacklo_epi8(c, zero));
     const __m128i high = BlendTwo(_mm_unpackhi_epi8(pixels, zero), colour16, _mm_unpackhi_epi8(c, zero));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(low, high));
   }
 #endif
   for (; i < count; ++i) {
-    if (coverage[i] != 0) dst[i] = BlendPixel(dst[i], colour, coverage[i]);
+    if (coverage[i] == 0) continue;
+    dst[i] = dst[i] == background ? stamp[i] : BlendPixel(dst[i], colour, coverage[i]);
+  }
+}
+
+// The rows of one glyph on the image: where they land, and the glyph's
+// coverage and stamp from the first of them on, `padded` apart.
+struct TGlyphRows {
+  std::uint8_t* line;  // the first pixel of the first row
+  qsizetype stride;
+  const std::uint8_t* coverage;
+  const quint32* stamp;
+  int padded;
+  int count;  // pixels of each row
+  int rows;
+  quint32 colour, background;
+};
+
+// Lays the rows: a row that lies on the plain background gets the stamp's
+// pixels, any other is blended.  Groups: the rows' width in groups of four,
+// so that the compiler unrolls the test and the copy (0: any width, every
+// row blended).
+template <int Groups>
+void LayRows(const TGlyphRows& glyph) {
+  std::uint8_t* line = glyph.line;
+  std::size_t at = 0;
+#ifdef __SSE2__
+  const __m128i plain = _mm_set1_epi32(static_cast<int>(glyph.background));
+#endif
+  for (int row = 0; row < glyph.rows; ++row, line += glyph.stride, at += static_cast<std::size_t>(glyph.padded)) {
+    auto* dst = reinterpret_cast<quint32*>(line);
+#ifdef __SSE2__
+    if constexpr (Groups > 0) {
+      __m128i differs = _mm_setzero_si128();
+      for (int g = 0; g < Groups; ++g) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst) + g);
+        differs = _mm_or_si128(differs, _mm_xor_si128(pixels, plain));
+      }
+      if (_mm_movemask_epi8(_mm_cmpeq_epi32(differs, _mm_setzero_si128())) == 0xffff) {
+        for (int g = 0; g < Groups; ++g) {
+          const __m128i stamped = _mm_loadu_si128(reinterpret_cast<const __m128i*>(glyph.stamp + at) + g);
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(dst) + g, stamped);
+        }
+        continue;
+      }
+    }
+#endif
+    BlendLine(dst, glyph.coverage + at, glyph.stamp + at, glyph.count, glyph.colour, glyph.background);
   }
 }
 
@@ -88,7 +145,7 @@ void TGlyphBlender::SetEnabled(bool on) { enabled = on; }
 
 bool TGlyphBlender::Begin(QPainter& painter, const QRect& area) {
   bits_ = nullptr;
-  if (!enabled || !usable_) return false;
+  if (!enabled) return false;
   QPaintEngine* engine = painter.paintEngine();
   if (!engine || engine->type() != QPaintEngine::Raster) return false;
   QPaintDevice* device = engine->paintDevice();
@@ -124,12 +181,14 @@ int TGlyphBlender::FontIndex(const QRawFont& font) {
   auto known = std::find(fonts_.begin(), fonts_.end(), font);
   if (known != fonts_.end()) return static_cast<int>(known - fonts_.begin());
   fonts_.push_back(font);
+  refused_.push_back(false);
   return static_cast<int>(fonts_.size()) - 1;
 }
 
 bool TGlyphBlender::Draw(const QRawFont& font, const quint32* glyphs, const QPointF* positions, int count) {
-  if (!bits_ || !usable_) return false;
+  if (!bits_) return false;
   const int fontIndex = FontIndex(font);
+  if (refused_[static_cast<std::size_t>(fontIndex)]) return false;
   std::vector<TPlaced>& placed = placed_;
   placed.clear();
   // Everything is known before anything is drawn, so that a glyph that
@@ -137,17 +196,17 @@ bool TGlyphBlender::Draw(const QRawFont& font, const quint32* glyphs, const QPoi
   for (int i = 0; i < count; ++i) {
     const qreal x = (positions[i].x() + dx_) * 64;
     const qreal y = (positions[i].y() + dy_) * 64;
-    if (!Whole(x) || !Whole(y) || std::abs(x) > 1e9 || std::abs(y) > 1e9) return false;
+    if (!(std::abs(x) <= 1e9 && std::abs(y) <= 1e9)) return false;
     const auto fixedX = static_cast<qint64>(x), fixedY = static_cast<qint64>(y);
-    const qint64 wholeX = fixedX >= 0 ? fixedX / 64 : -((-fixedX + 63) / 64);
-    const qint64 wholeY = fixedY >= 0 ? fixedY / 64 : -((-fixedY + 63) / 64);
-    const int coverage = CoverageIndex(fontIndex, glyphs[i], static_cast<int>(fixedX - wholeX * 64),
-                                       static_cast<int>(fixedY - wholeY * 64));
+    if (static_cast<qreal>(fixedX) != x || static_cast<qreal>(fixedY) != y) return false;  // not on the 1/64 grid
+    // Whole pixels rounded down and the sixty-fourths beyond them.
+    const int coverage =
+        CoverageIndex(fontIndex, glyphs[i], static_cast<int>(fixedX & 63), static_cast<int>(fixedY & 63));
     if (coverage < 0) {
-      usable_ = false;
+      refused_[static_cast<std::size_t>(fontIndex)] = true;
       return false;
     }
-    placed.push_back({coverage, static_cast<int>(wholeX), static_cast<int>(wholeY)});
+    placed.push_back({coverage, static_cast<int>(fixedX >> 6), static_cast<int>(fixedY >> 6)});
   }
   for (const TPlaced& glyph : placed) Blend(coverages_[static_cast<std::size_t>(glyph.coverage)], glyph.x, glyph.y);
   return true;
@@ -155,8 +214,14 @@ bool TGlyphBlender::Draw(const QRawFont& font, const quint32* glyphs, const QPoi
 
 int TGlyphBlender::CoverageIndex(int font, quint32 glyph, int subX, int subY) {
   const quint64 key = (quint64(glyph) << 32) | (quint64(font & 0xfff) << 12) | quint64(subX << 6) | quint64(subY);
+  // A page asks for the same few hundred glyphs again and again.
+  TRecent& recent = recent_[(key * 0x9e3779b97f4a7c15ULL) >> (64 - kRecentBits)];
+  if (recent.key == key) return recent.index;
   const auto found = known_.constFind(key);
-  if (found != known_.constEnd()) return *found;
+  if (found != known_.constEnd()) {
+    recent = {key, *found};
+    return *found;
+  }
   TCoverage coverage;
   std::vector<std::uint8_t>& bytes = measured_;
   bytes.clear();
@@ -181,6 +246,7 @@ int TGlyphBlender::CoverageIndex(int font, quint32 glyph, int subX, int subY) {
     byContent_.insert(content, index);
   }
   known_.insert(key, index);
+  recent = {key, index};
   return index;
 }
 
@@ -239,12 +305,40 @@ bool TGlyphBlender::Measure(int fontIndex, quint32 glyph, int subX, int subY, TC
   return true;
 }
 
-void TGlyphBlender::Blend(const TCoverage& coverage, int x, int y) {
+// Stamp rows are padded as coverage rows are, with the background.
+const quint32* TGlyphBlender::Stamp(TCoverage& coverage, quint32 background) {
+  if (coverage.stampOffset != kNoStamp && coverage.background == background && coverage.colour == colour_) {
+    return stamps_.data() + coverage.stampOffset;
+  }
+  const auto key = std::make_pair((quint64(coverage.offset) << 32) | background, colour_);
+  auto found = otherStamps_.constFind(key);
+  if (found == otherStamps_.constEnd()) {
+    const std::size_t offset = stamps_.size();
+    const std::uint8_t* map = coverage_.data() + coverage.offset;
+    const auto pixels = static_cast<std::size_t>(Padded(coverage.width) * coverage.height);
+    for (std::size_t i = 0; i < pixels; ++i) {
+      stamps_.push_back(map[i] == 0 ? background : BlendPixel(background, colour_, map[i]));
+    }
+    found = otherStamps_.insert(key, offset);
+  }
+  coverage.stampOffset = *found;
+  coverage.background = background;
+  coverage.colour = colour_;
+  return stamps_.data() + coverage.stampOffset;
+}
+
+void TGlyphBlender::Blend(TCoverage& coverage, int x, int y) {
   if (coverage.width == 0) return;
   const QRect box(x + coverage.left, y + coverage.top, coverage.width, coverage.height);
-  const QRect shown = box & clip_;
+  const QRect shown(QPoint(std::max(box.left(), clip_.left()), std::max(box.top(), clip_.top())),
+                    QPoint(std::min(box.right(), clip_.right()), std::min(box.bottom(), clip_.bottom())));
   if (shown.isEmpty()) return;
   const std::uint8_t* map = coverage_.data() + coverage.offset;
+  // Most glyphs land on a cell's plain background, the colour under the
+  // box's first pixel: there the stamp's pixels are copied, a whole row at a
+  // time where the row is plain, else four pixels at a time.
+  const quint32 background = *(reinterpret_cast<const quint32*>(bits_ + shown.top() * stride_) + shown.left());
+  const quint32* stamp = Stamp(coverage, background);
   // Rows are kept padded with zero coverage to whole groups of four pixels:
   // when the glyph's right side is shown and the image is wide enough, the
   // padding is blended too (it leaves its pixels as they are), sparing the
@@ -255,10 +349,15 @@ void TGlyphBlender::Blend(const TCoverage& coverage, int x, int y) {
   if (shown.right() == box.right() && Padded(count) <= padded - cutLeft && shown.left() + Padded(count) <= imageWidth_) {
     count = Padded(count);
   }
-  for (int row = shown.top(); row <= shown.bottom(); ++row) {
-    auto* dst = reinterpret_cast<quint32*>(bits_ + row * stride_) + shown.left();
-    const std::uint8_t* line = map + (row - box.top()) * padded + cutLeft;
-    BlendLine(dst, line, count, colour_);
+  const std::size_t at = static_cast<std::size_t>((shown.top() - box.top()) * padded + cutLeft);
+  const TGlyphRows rows{bits_ + shown.top() * stride_ + shown.left() * qsizetype(sizeof(quint32)),
+                        stride_, map + at, stamp + at, padded, count, shown.height(), colour_, background};
+  switch (count) {
+    case 4: LayRows<1>(rows); break;
+    case 8: LayRows<2>(rows); break;
+    case 12: LayRows<3>(rows); break;
+    case 16: LayRows<4>(rows); break;
+    default: LayRows<0>(rows); break;
   }
 }
 

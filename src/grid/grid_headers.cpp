@@ -81,15 +81,46 @@ void TIndicatorHeader::paintEvent(QPaintEvent* event) {
   const int top = sectionViewportPosition(first);
   const int bottom = sectionViewportPosition(last) + sectionSize(last);
   const QColor edge = palette().color(QPalette::Mid);
-  painter.fillRect(QRect(0, top, width, bottom - top), palette().color(QPalette::Button));
-  painter.fillRect(QRect(width - 1, top, 1, bottom - top), edge);
-  for (int row = first; row <= last; ++row) {
-    const int y = sectionViewportPosition(row) + sectionSize(row) - 1;
-    painter.fillRect(QRect(0, y, width, 1), edge);
+  const QColor fill = palette().color(QPalette::Button);
+  if (!DrawStamped(painter, first, last, fill, edge)) {
+    painter.fillRect(QRect(0, top, width, bottom - top), fill);
+    painter.fillRect(QRect(width - 1, top, 1, bottom - top), edge);
+    for (int row = first; row <= last; ++row) {
+      const int y = sectionViewportPosition(row) + sectionSize(row) - 1;
+      painter.fillRect(QRect(0, y, width, 1), edge);
+    }
   }
   if (currentRow_ >= first && currentRow_ <= last) {
     DrawMarker(painter, QRect(0, sectionViewportPosition(currentRow_), width, sectionSize(currentRow_)));
   }
+}
+
+// Rows of one height look alike: the page of them is drawn once into an
+// image (the fill, the right edge, each row's bottom edge, as the fills would
+// lay them) and copied.  Only for opaque colours; false when not drawn.
+bool TIndicatorHeader::DrawStamped(QPainter& painter, int first, int last, const QColor& fill, const QColor& edge) {
+  const int height = sectionSize(first);
+  for (int row = first + 1; row <= last; ++row) {
+    if (sectionSize(row) != height) return false;
+  }
+  const int width = viewport()->width();
+  const int rows = last - first + 1;
+  if (height <= 0 || width <= 0 || fill.alpha() != 255 || edge.alpha() != 255) return false;
+  if (stamp_.width() != width || stamp_.height() < rows * height || stampRowHeight_ != height ||
+      stampFill_ != fill.rgba() || stampEdge_ != edge.rgba()) {
+    // Room for a page of the viewport's height, so that it is made once.
+    const int stampRows = std::max(rows, viewport()->height() / height + 2);
+    stamp_ = QImage(width, stampRows * height, QImage::Format_RGB32);
+    QPainter image(&stamp_);
+    image.fillRect(stamp_.rect(), fill);
+    image.fillRect(QRect(width - 1, 0, 1, stamp_.height()), edge);
+    for (int row = 0; row < stampRows; ++row) image.fillRect(QRect(0, (row + 1) * height - 1, width, 1), edge);
+    stampRowHeight_ = height;
+    stampFill_ = fill.rgba();
+    stampEdge_ = edge.rgba();
+  }
+  painter.drawImage(QPoint(0, sectionViewportPosition(first)), stamp_, QRect(0, 0, width, rows * height));
+  return true;
 }
 
 void TIndicatorHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {

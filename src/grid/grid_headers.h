@@ -4,6 +4,7 @@
 // centred, one line high) and the indicator column at the left (11 pixels,
 // a marker on the current row, no row numbers).
 #include <QHeaderView>
+#include <QImage>
 
 namespace tabrin::grid {
 
@@ -38,8 +39,13 @@ class TIndicatorHeader : public QHeaderView {
 
  private:
   void DrawMarker(QPainter& painter, const QRect& rect) const;
+  bool DrawStamped(QPainter& painter, int first, int last, const QColor& fill, const QColor& edge);
 
   int currentRow_ = -1;
+  // A column of rows as the page draws them, and what it was drawn for.
+  QImage stamp_;
+  int stampRowHeight_ = 0;
+  QRgb stampFill_ = 0, stampEdge_ = 0;
 };
 
 }  // namespace tabrin::grid

@@ -1,8 +1,11 @@
 #include "grid/sheet_table_model.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
 #include <exception>
 #include <optional>
+#include <string_view>
 
 #include "db/field.h"
 #include "db/field_type.h"
@@ -139,32 +142,75 @@ Qt::ItemFlags TSheetTableModel::flags(const QModelIndex& index) const {
 }
 
 QString TSheetTableModel::CellText(int row, int column) const {
-  if (!suspended_) return ReadCell(row, column);
+  QString text;
+  CellText(row, column, text);
+  return text;
+}
+
+void TSheetTableModel::CellText(int row, int column, QString& text) const {
+  if (!suspended_) {
+    ReadCell(row, column, text);
+    return;
+  }
   const int offset = row - snapshotFirstRow_;
-  if (offset < 0 || offset >= snapshotRows_) return {};
-  return snapshot_[static_cast<std::size_t>(offset) * columns_.size() + static_cast<std::size_t>(column)];
+  if (offset < 0 || offset >= snapshotRows_) {
+    text.clear();
+    return;
+  }
+  text = snapshot_[static_cast<std::size_t>(offset) * columns_.size() + static_cast<std::size_t>(column)];
 }
 
 QString TSheetTableModel::ReadCell(int row, int column) const {
+  QString text;
+  ReadCell(row, column, text);
+  return text;
+}
+
+namespace {
+
+// `utf8` into `text` as QString::fromUtf8 converts it (a leading byte order
+// mark kept), reusing the buffer of `text` when it is not shared.
+void AssignUtf8(QString& text, std::string_view utf8) {
+  text.resize(static_cast<qsizetype>(utf8.size()));  // UTF-16 is never longer
+  // Codes, numbers and dates are ASCII: each byte is its character.
+  if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    std::transform(utf8.begin(), utf8.end(), text.data(),
+                   [](char c) { return QChar(static_cast<char16_t>(static_cast<unsigned char>(c))); });
+    return;
+  }
+  QStringDecoder decoder(QStringDecoder::Utf8,
+                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+  const QChar* end =
+      decoder.appendToBuffer(text.data(), QByteArrayView(utf8.data(), static_cast<qsizetype>(utf8.size())));
+  text.resize(end - text.constData());
+}
+
+}  // namespace
+
+void TSheetTableModel::ReadCell(int row, int column, QString& text) const {
+  text.resize(0);
   const TShownColumn& shown = columns_[static_cast<std::size_t>(column)];
-  if (shown.note) return row < rows_ ? notes_.label(row) : QString();
+  if (shown.note) {
+    if (row < rows_) text = notes_.label(row);
+    return;
+  }
   TField* field = shown.field;
-  if (!sheet_ || !field) return {};
+  if (!sheet_ || !field) return;
   // The query may have been closed, or reopened on other columns, since it
   // was shown; then its fields are not the ones the columns point at.
-  if (sheet_->State() != TDataSetState::dsBrowse || sheet_->FieldsVersion() != fieldsVersion_) return {};
+  if (sheet_->State() != TDataSetState::dsBrowse || sheet_->FieldsVersion() != fieldsVersion_) return;
   try {
-    if (row >= sheet_->RecordCount()) return {};
+    if (row >= sheet_->RecordCount()) return;
     if (sheet_->Eof() || sheet_->RecNo() != row) sheet_->MoveTo(row);
     // A text is the field's text as it stands: converted without a copy.
     const TValue& value = field->Value();
     if (value.Type() == TValueType::vtText) {
-      const std::string& text = value.Text();
-      return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+      AssignUtf8(text, value.Text());
+    } else {
+      AssignUtf8(text, field->AsString());
     }
-    return QString::fromStdString(field->AsString());
   } catch (const std::exception&) {
-    return {};  // a paint must never throw
+    text.resize(0);  // a paint must never throw
   }
 }
 

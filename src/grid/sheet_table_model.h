@@ -71,6 +71,9 @@ class TSheetTableModel : public QAbstractTableModel {
   const std::vector<TShownColumn>& Columns() const { return columns_; }
   // The text of a cell, without a QVariant: what the view draws.
   QString CellText(int row, int column) const;
+  // The same into `text`, whose buffer is reused: a page of cells is read on
+  // every scroll step.
+  void CellText(int row, int column, QString& text) const;
   bool IsNumberColumn(int column) const { return columns_[static_cast<std::size_t>(column)].number; }
 
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -81,6 +84,7 @@ class TSheetTableModel : public QAbstractTableModel {
 
  private:
   QString ReadCell(int row, int column) const;
+  void ReadCell(int row, int column, QString& text) const;
 
   std::vector<TShownColumn> columns_;
   TRowNotes notes_;

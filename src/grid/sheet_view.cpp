@@ -8,6 +8,7 @@
 
 #include "grid/cell_text_painter.h"
 #include "grid/grid_look.h"
+#include "grid/sheet_scroll_bar.h"
 #include "grid/sheet_table_model.h"
 
 namespace tabrin::grid {
@@ -15,6 +16,16 @@ namespace tabrin::grid {
 TSheetView::TSheetView(QWidget* parent) : QTableView(parent), text_(std::make_unique<TCellTextPainter>(font())) {
   // paintEvent covers every pixel: no background fill before it.
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  // Scroll bars that repaint only when a change shows, connected to the
+  // item view as the ones they replace were.
+  auto* vertical = new TSheetScrollBar(Qt::Vertical);
+  auto* horizontal = new TSheetScrollBar(Qt::Horizontal);
+  setVerticalScrollBar(vertical);
+  setHorizontalScrollBar(horizontal);
+  connect(vertical, &QScrollBar::actionTriggered, this, &TSheetView::verticalScrollbarAction);
+  connect(horizontal, &QScrollBar::actionTriggered, this, &TSheetView::horizontalScrollbarAction);
+  connect(vertical, &QScrollBar::valueChanged, this, &TSheetView::verticalScrollbarValueChanged);
+  connect(horizontal, &QScrollBar::valueChanged, this, &TSheetView::horizontalScrollbarValueChanged);
 }
 
 TSheetView::~TSheetView() = default;
@@ -39,11 +50,11 @@ void TSheetView::paintEvent(QPaintEvent* event) {
   const QColor gridColor = GridColor();
   const int line = showGrid() ? 1 : 0;
 
-  // The rows' backgrounds with their grid lines, then the texts.  The
+  // Row by row, its background with its grid lines, then its texts; the
   // selected row is filled over and gets its lines after its text.
-  const bool stamped = DrawRowBackgrounds(painter, *page, base, gridColor, line);
+  const bool stamped = PrepareRowBackground(*page, base, gridColor, line);
   if (!stamped) painter.fillRect(page->Cells(), base);
-  const int selectedRow = DrawRows(painter, area, *page, *sheet, group, line);
+  const int selectedRow = DrawRows(painter, area, *page, *sheet, group, line, stamped);
   if (line) DrawGridLines(painter, *page, stamped, selectedRow, gridColor);
 }
 
@@ -61,8 +72,12 @@ std::optional<TSheetView::TPage> TSheetView::PageUnder(const QRect& area, const 
   if (page.lastRow < 0) page.lastRow = rows - 1;
   if (page.lastColumn < 0) page.lastColumn = columns - 1;
 
-  page.left = columnViewportPosition(page.firstColumn);
-  page.right = columnViewportPosition(page.lastColumn) + columnWidth(page.lastColumn);
+  for (int column = page.firstColumn; column <= page.lastColumn; ++column) {
+    page.columnLefts.push_back(columnViewportPosition(column));
+    page.columnWidths.push_back(columnWidth(column));
+  }
+  page.left = page.columnLefts.front();
+  page.right = page.columnLefts.back() + page.columnWidths.back();
   page.top = rowViewportPosition(page.firstRow);
   page.bottom = rowViewportPosition(page.lastRow) + rowHeight(page.lastRow);
   return page;
@@ -84,29 +99,37 @@ void TSheetView::FillBeyondCells(QPainter& painter, const QRect& area, const TPa
   }
 }
 
-// Each row's texts, a selected row filled with the highlight first; returns
+// Each row: its stamped background (when `stamped`), the highlight of a
+// selected row, its texts.  A row's texts are laid down before the next row
+// is begun, while its pixels are still in the processor's cache.  Returns
 // the last selected row, or -1.
 int TSheetView::DrawRows(QPainter& painter, const QRect& area, const TPage& page, const TSheetTableModel& sheet,
-                         QPalette::ColorGroup group, int line) {
+                         QPalette::ColorGroup group, int line, bool stamped) {
+  // Only rows some selection range covers can be selected.
   const QItemSelectionModel* selection = selectionModel();
+  int selectionTop = 0, selectionBottom = -1;
+  if (selection) {
+    for (const QItemSelectionRange& range : selection->selection()) {
+      selectionTop = selectionBottom < selectionTop ? range.top() : std::min(selectionTop, range.top());
+      selectionBottom = std::max(selectionBottom, range.bottom());
+    }
+  }
   int selectedRow = -1;
   painter.setFont(text_->Font());
   for (int row = page.firstRow; row <= page.lastRow; ++row) {
-    const bool selected = selection && selection->isRowSelected(row, rootIndex());
+    if (stamped) painter.drawImage(QPoint(page.left, rowViewportPosition(row)), rowImage_);
+    const bool selected =
+        row >= selectionTop && row <= selectionBottom && selection->isRowSelected(row, rootIndex());
     if (selected) {
       const QRect rowRect(page.left, rowViewportPosition(row), page.right - page.left, rowHeight(row));
       painter.fillRect(rowRect, palette().color(group, QPalette::Highlight));
       selectedRow = row;
     }
-    // The texts drawn so far go out in their colour before the pen changes.
     const QColor textColor = palette().color(group, selected ? QPalette::HighlightedText : QPalette::Text);
-    if (textColor != painter.pen().color()) {
-      text_->Flush(painter, area);
-      painter.setPen(textColor);
-    }
+    if (textColor != painter.pen().color()) painter.setPen(textColor);
     DrawRowTexts(painter, page, sheet, row, line);
+    text_->Flush(painter, area);
   }
-  text_->Flush(painter, area);
   return selectedRow;
 }
 
@@ -114,10 +137,11 @@ void TSheetView::DrawRowTexts(QPainter& painter, const TPage& page, const TSheet
   const int y = rowViewportPosition(row);
   const int height = rowHeight(row);
   for (int column = page.firstColumn; column <= page.lastColumn; ++column) {
-    const QString text = sheet.CellText(row, column);
-    if (text.isEmpty()) continue;
-    const QRect cell(columnViewportPosition(column), y, columnWidth(column) - line, height - line);
-    text_->Draw(painter, cell.adjusted(kCellMargin, kCellMargin, -kCellMargin, -kCellMargin), text,
+    sheet.CellText(row, column, cellText_);
+    if (cellText_.isEmpty()) continue;
+    const auto shown = static_cast<qsizetype>(column - page.firstColumn);
+    const QRect cell(page.columnLefts[shown], y, page.columnWidths[shown] - line, height - line);
+    text_->Draw(painter, cell.adjusted(kCellMargin, kCellMargin, -kCellMargin, -kCellMargin), cellText_,
                 sheet.IsNumberColumn(column));
   }
 }
@@ -130,8 +154,8 @@ void TSheetView::DrawGridLines(QPainter& painter, const TPage& page, bool stampe
   const int linesTop = stamped ? rowViewportPosition(std::max(selectedRow, page.firstRow)) : page.top;
   const int linesBottom = stamped ? (selectedRow < 0 ? linesTop : linesTop + rowHeight(selectedRow)) : page.bottom;
   if (linesBottom <= linesTop) return;
-  for (int column = page.firstColumn; column <= page.lastColumn; ++column) {
-    const int x = columnViewportPosition(column) + columnWidth(column) - 1;
+  for (qsizetype shown = 0; shown < page.columnLefts.size(); ++shown) {
+    const int x = page.columnLefts[shown] + page.columnWidths[shown] - 1;
     painter.fillRect(QRect(x, linesTop, 1, linesBottom - linesTop), gridColor);
   }
   for (int row = page.firstRow; row <= page.lastRow; ++row) {
@@ -144,9 +168,8 @@ void TSheetView::DrawGridLines(QPainter& painter, const TPage& page, bool stampe
 // the column lines and the bottom line.  That row is drawn once into an image
 // (as the lines would be drawn over the filled rows) and copied under each
 // row, which costs a fraction of filling the page and then drawing each line
-// down it.  Only for rows of one height; false when nothing was drawn.
-bool TSheetView::DrawRowBackgrounds(QPainter& painter, const TPage& page, const QColor& base, const QColor& gridColor,
-                                    int line) {
+// down it.  Only for rows of one height; false when there is no such image.
+bool TSheetView::PrepareRowBackground(const TPage& page, const QColor& base, const QColor& gridColor, int line) {
   const int height = rowHeight(page.firstRow);
   for (int row = page.firstRow + 1; row <= page.lastRow; ++row) {
     if (rowHeight(row) != height) return false;
@@ -156,8 +179,8 @@ bool TSheetView::DrawRowBackgrounds(QPainter& painter, const TPage& page, const 
   look.height = height;
   look.base = base.rgba();
   look.grid = line ? gridColor.rgba() : 0;
-  for (int column = page.firstColumn; column <= page.lastColumn; ++column) {
-    look.columnEnds.push_back(columnViewportPosition(column) + columnWidth(column) - left);
+  for (qsizetype shown = 0; shown < page.columnLefts.size(); ++shown) {
+    look.columnEnds.push_back(page.columnLefts[shown] + page.columnWidths[shown] - left);
   }
   if (height <= 0 || look.columnEnds.back() <= 0) return false;
   if (!(look == rowLook_) || rowImage_.isNull()) {
@@ -169,9 +192,6 @@ bool TSheetView::DrawRowBackgrounds(QPainter& painter, const TPage& page, const 
       row.fillRect(QRect(0, height - 1, rowImage_.width(), 1), gridColor);
     }
     rowLook_ = std::move(look);
-  }
-  for (int row = page.firstRow; row <= page.lastRow; ++row) {
-    painter.drawImage(QPoint(left, rowViewportPosition(row)), rowImage_);
   }
   return true;
 }

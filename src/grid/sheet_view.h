@@ -33,15 +33,18 @@ class TSheetView : public QTableView {
   struct TPage {
     int firstRow = 0, lastRow = 0, firstColumn = 0, lastColumn = 0;
     int left = 0, right = 0, top = 0, bottom = 0;
+    // Each shown column's left edge and width, firstColumn first: asked of
+    // the header once per page, not once per cell.
+    QVector<int> columnLefts, columnWidths;
     QRect Cells() const { return QRect(left, top, right - left, bottom - top); }
   };
 
   std::optional<TPage> PageUnder(const QRect& area, const TSheetTableModel* sheet) const;
   QColor GridColor();
   void FillBeyondCells(QPainter& painter, const QRect& area, const TPage& page, const QColor& base);
-  bool DrawRowBackgrounds(QPainter& painter, const TPage& page, const QColor& base, const QColor& gridColor, int line);
+  bool PrepareRowBackground(const TPage& page, const QColor& base, const QColor& gridColor, int line);
   int DrawRows(QPainter& painter, const QRect& area, const TPage& page, const TSheetTableModel& sheet,
-               QPalette::ColorGroup group, int line);
+               QPalette::ColorGroup group, int line, bool stamped);
   void DrawRowTexts(QPainter& painter, const TPage& page, const TSheetTableModel& sheet, int row, int line);
   void DrawGridLines(QPainter& painter, const TPage& page, bool stamped, int selectedRow, const QColor& gridColor);
 
@@ -56,6 +59,7 @@ class TSheetView : public QTableView {
   };
   TRowLook rowLook_;
   QImage rowImage_;
+  QString cellText_;  // the cell being drawn, its buffer kept from cell to cell
 };
 
 }  // namespace tabrin::grid

@@ -99,6 +99,28 @@ TEST(CachedScrollBarStyle, DrawsTheStylesOwnPixelsFreshAndFromItsImages) {
   }
 }
 
+// Paging down a long sheet: the slider moves a pixel every few pages, each
+// place drawn once, most of them by moving the slider on its groove; every
+// one must be the style's own pixels.
+TEST(CachedScrollBarStyle, ASliderMovedDownTheBarIsTheStylesOwnDrawing) {
+  QObject owner;
+  auto* cached = new TCachedScrollBarStyle(&owner);
+  const std::unique_ptr<QStyle> plain(QStyleFactory::create(QApplication::style()->name()));
+  ASSERT_TRUE(plain);
+  for (const Qt::Orientation orientation : {Qt::Vertical, Qt::Horizontal}) {
+    QScrollBar bar(orientation);
+    bar.resize(orientation == Qt::Vertical ? QSize(15, 300) : QSize(820, 15));
+    for (int position = 0; position <= 65521; position += position < 3000 || position > 62500 ? 37 : 211) {
+      for (const QStyle::State extra : {QStyle::State(), QStyle::State(QStyle::State_MouseOver)}) {
+        const QStyleOptionSlider option =
+            BarOption(bar, {orientation, position, extra, extra ? QStyle::SC_ScrollBarSlider : QStyle::SC_None, true});
+        ASSERT_EQ(Draw(*cached, option, bar), Draw(*plain, option, bar))
+            << "orientation " << orientation << ", position " << position << ", state " << static_cast<int>(extra);
+      }
+    }
+  }
+}
+
 TEST(CachedScrollBarStyle, TheGridsScrollBarsUseIt) {
   grid::TgwDBGrid grid(TMasterTable::mtItem);
   for (const QScrollBar* bar : {grid.View()->verticalScrollBar(), grid.View()->horizontalScrollBar()}) {

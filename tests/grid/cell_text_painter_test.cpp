@@ -3,8 +3,11 @@
 // right aligned; texts that do not fit are wrapped within the cell.
 #include <gtest/gtest.h>
 
+#include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
+#include <QRawFont>
+#include <QTextLayout>
 
 #include "grid/cell_text_painter.h"
 #include "grid/grid_look.h"
@@ -92,6 +95,74 @@ TEST(CellTextPainter, GlyphsAtTheEdgeOfThePaintedAreaAreCutAsQtCutsThem) {
       painter.drawText(kCell, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, value);
     }
     EXPECT_EQ(quick, layout) << area.x() << "," << area.y() << " " << area.width() << "x" << area.height();
+  }
+}
+
+// Characters the cell's faces lack come from whatever font the desktop has
+// for them; those of a font Qt blends with gamma correction (Noto Sans CJK)
+// go through QPainter, and are cut at the painted area all the same.
+TEST(CellTextPainter, GlyphsOfAFontQtBlendsAnotherWayAreCutAsQtCutsThem) {
+  TCellTextPainter text(grid::CellFont());
+  const QString value = QStringLiteral("8888 한국어 烏龍");
+  QTextLayout probe(value, text.Font());
+  probe.beginLayout();
+  probe.createLine();
+  probe.endLayout();
+  bool noto = false;
+  for (const QGlyphRun& run : probe.glyphRuns()) noto = noto || run.rawFont().familyName().startsWith("Noto Sans CJK");
+  if (!noto) GTEST_SKIP() << "Hangul does not come from Noto Sans CJK here (fonts-noto-cjk)";
+  for (const QRect area : {QRect(0, 0, 160, 50), QRect(0, 0, 60, 50), QRect(50, 0, 160, 10), QRect(-5, 9, 90, 7)}) {
+    QImage quick = Blank(), layout = Blank();
+    {
+      QPainter painter(&quick);
+      painter.setFont(text.Font());
+      painter.setPen(Qt::black);
+      text.Draw(painter, kCell, value, false);
+      text.Flush(painter, area);
+    }
+    {
+      QPainter painter(&layout);
+      painter.setClipRect(area);
+      painter.setFont(text.Font());
+      painter.setPen(Qt::black);
+      painter.drawText(kCell, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, value);
+    }
+    EXPECT_EQ(quick, layout) << area.x() << "," << area.y() << " " << area.width() << "x" << area.height();
+  }
+}
+
+// Glyphs are laid onto whatever lies under them: a plain background, lines
+// through the text, or other glyphs, and the same text again in another
+// colour over the first one.
+TEST(CellTextPainter, GlyphsOverOtherPixelsComeOutAsQtDrawsThem) {
+  TCellTextPainter text(grid::CellFont());
+  const auto striped = [] {
+    QImage image = Blank();
+    QPainter painter(&image);
+    for (int x = 0; x < image.width(); x += 5) painter.fillRect(QRect(x, 0, 1, image.height()), QColor(200, 220, 240));
+    painter.fillRect(QRect(0, 9, image.width(), 2), QColor(250, 200, 120));
+    return image;
+  };
+  for (const char* value : {"8888 烏龍茶", "AV Wa To (12)", "免稅 瓶 礦泉水"}) {
+    QImage quick = striped(), layout = striped();
+    for (const QColor& pen : {QColor(Qt::black), QColor(30, 90, 200)}) {
+      const int shift = pen == QColor(Qt::black) ? 0 : 3;
+      {
+        QPainter painter(&quick);
+        painter.setFont(text.Font());
+        painter.setPen(pen);
+        text.Draw(painter, kCell.translated(shift, 1), QString::fromUtf8(value), false);
+        text.Flush(painter, quick.rect());
+      }
+      {
+        QPainter painter(&layout);
+        painter.setFont(text.Font());
+        painter.setPen(pen);
+        painter.drawText(kCell.translated(shift, 1), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                         QString::fromUtf8(value));
+      }
+    }
+    EXPECT_EQ(quick, layout) << value;
   }
 }
 

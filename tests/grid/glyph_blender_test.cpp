@@ -6,8 +6,12 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QPainter>
+#include <QRawFont>
 #include <QScrollBar>
 #include <QTableView>
+
+#include <vector>
 
 #include "grid/glyph_blender.h"
 #include "grid/gw_db_grid.h"
@@ -70,6 +74,36 @@ TEST(GlyphBlender, PagesLookTheSameAsDrawnThroughQPainter) {
   check("scrolled sideways");
   view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
   check("last page");
+}
+
+// A font whose glyphs Qt blends with gamma correction (Noto Sans CJK, a CFF
+// font with stem darkening) goes through QPainter; the glyphs of the other
+// fonts are still laid by the blender, before and after it.
+TEST(GlyphBlender, AFontQtBlendsAnotherWayLeavesTheOtherFontsToIt) {
+  QFont noto(QStringLiteral("Noto Sans CJK TC"));
+  noto.setPixelSize(13);
+  const QRawFont darkened = QRawFont::fromFont(noto);
+  if (darkened.familyName() != QStringLiteral("Noto Sans CJK TC")) GTEST_SKIP() << "fonts-noto-cjk is not installed";
+  QFont liberation(QStringLiteral("Liberation Sans"));
+  liberation.setPixelSize(13);
+  const QRawFont plain = QRawFont::fromFont(liberation);
+
+  QImage image(200, 40, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  painter.setPen(Qt::black);
+  TGlyphBlender blender;
+  ASSERT_TRUE(blender.Begin(painter, image.rect()));
+  const auto draw = [&](const QRawFont& font, const QString& text) {
+    const QList<quint32> glyphs = font.glyphIndexesForString(text);
+    std::vector<QPointF> positions;
+    for (int i = 0; i < glyphs.size(); ++i) positions.emplace_back(10 + 16 * i, 20);
+    return blender.Draw(font, glyphs.data(), positions.data(), static_cast<int>(glyphs.size()));
+  };
+  EXPECT_TRUE(draw(plain, QStringLiteral("12")));
+  EXPECT_FALSE(draw(darkened, QStringLiteral("烏龍")));
+  EXPECT_TRUE(draw(plain, QStringLiteral("34")));
+  EXPECT_FALSE(draw(darkened, QStringLiteral("茶")));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QGlyphRun>
 #include <QHeaderView>
 #include <QImage>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTextLayout>
 
@@ -229,6 +230,45 @@ TEST(GridLook, TitlesOnTheTitleColourAndTheCurrentRowSelectedAndMarked) {
   view->setCurrentIndex(grid.Model()->index(1, 0));
   QApplication::processEvents();
   EXPECT_EQ(markedRows(), std::vector<int>{1});
+}
+
+// Each row of the indicator column: the button colour with the edge colour
+// down its right side and along its bottom, on the first page and after
+// paging down.
+TEST(GridLook, IndicatorRowsHaveTheirEdges) {
+  TScratchFolder folder;
+  std::vector<std::vector<TCell>> rows;
+  for (int i = 0; i < 60; ++i) rows.push_back({std::to_string(100 + i), std::string("名稱")});
+  WriteSheet(folder.File("cls.xls"), {"小分類代碼", "小分類名稱"}, rows);
+  TOpenSheet sheet(TMasterTable::mtClassify, folder.File("cls.xls"));
+  TgwDBGrid grid(TMasterTable::mtClassify);
+  grid.SetSheet(&sheet.Query());
+  Show(grid, 400, 300);
+  QTableView* view = grid.View();
+  QHeaderView* indicator = view->verticalHeader();
+  const QRgb fill = indicator->palette().color(QPalette::Button).rgb();
+  const QRgb edge = indicator->palette().color(QPalette::Mid).rgb();
+  for (int page = 0; page < 3; ++page) {
+    const QImage image = indicator->viewport()->grab().toImage();
+    const int width = image.width();
+    const int first = indicator->visualIndexAt(0);
+    const int last = indicator->visualIndexAt(image.height() - 1);
+    ASSERT_GE(first, 0);
+    for (int row = first; row <= last && row >= 0; ++row) {
+      const int top = indicator->sectionViewportPosition(row);
+      const int bottom = top + indicator->sectionSize(row) - 1;
+      if (row == view->currentIndex().row()) continue;  // the marker
+      for (int y = std::max(top, 0); y < std::min(bottom, image.height()); ++y) {
+        EXPECT_EQ(image.pixel(0, y), fill) << "row " << row << ", y " << y;
+        EXPECT_EQ(image.pixel(width - 1, y), edge) << "row " << row << ", y " << y;
+      }
+      if (bottom < image.height()) {
+        for (int x = 0; x < width; ++x) EXPECT_EQ(image.pixel(x, bottom), edge) << "row " << row;
+      }
+    }
+    view->verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QApplication::processEvents();
+  }
 }
 
 }  // namespace
