@@ -3,6 +3,8 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <stdexcept>
 
 namespace tabrin {
@@ -119,6 +121,23 @@ class Converter {
     return out;
   }
 
+  // Converts in onto out up to the first sequence it cannot convert; the
+  // offset of that sequence, or npos.
+  std::size_t ConvertStrict(std::string_view in, std::string& out) {
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    char* src = const_cast<char*>(in.data());
+    std::size_t srcLeft = in.size();
+    char buffer[4096];
+    while (srcLeft > 0) {
+      char* dst = buffer;
+      std::size_t dstLeft = sizeof buffer;
+      const std::size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+      out.append(buffer, static_cast<std::size_t>(dst - buffer));
+      if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) return in.size() - srcLeft;
+    }
+    return std::string_view::npos;
+  }
+
  private:
   iconv_t cd_;
 };
@@ -145,19 +164,37 @@ bool IsAscii(std::string_view text) {
 
 }  // namespace
 
-bool IsValidUtf8(std::string_view text) {
+std::size_t InvalidUtf8At(std::string_view text) {
   std::size_t pos = 0;
   while (pos < text.size()) {
+    // Runs of ASCII, the bulk of most texts, eight bytes at a time.
+    while (pos + 8 <= text.size()) {
+      std::uint64_t eight;
+      std::memcpy(&eight, text.data() + pos, sizeof eight);
+      if ((eight & 0x8080808080808080ULL) != 0) break;
+      pos += 8;
+    }
+    if (pos >= text.size()) break;
     const std::size_t start = pos;
     const char32_t cp = DecodeUtf8(text, pos);
-    if (cp == 0xFFFD && pos == start + 1 && static_cast<unsigned char>(text[start]) >= 0x80) return false;
+    if (cp == 0xFFFD && pos == start + 1 && static_cast<unsigned char>(text[start]) >= 0x80) return start;
   }
-  return true;
+  return std::string_view::npos;
 }
+
+bool IsValidUtf8(std::string_view text) { return InvalidUtf8At(text) == std::string_view::npos; }
 
 std::string Big5ToUtf8(std::string_view big5) {
   if (IsAscii(big5)) return std::string(big5);
   return Big5Decoder().Convert(big5, "\xEF\xBF\xBD", 1);
+}
+
+std::size_t AppendBig5AsUtf8(std::string_view big5, std::string& out) {
+  if (IsAscii(big5)) {
+    out += big5;
+    return std::string_view::npos;
+  }
+  return Big5Decoder().ConvertStrict(big5, out);
 }
 
 std::string Utf8ToBig5(std::string_view utf8) {

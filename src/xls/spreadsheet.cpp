@@ -7,6 +7,7 @@
 #include "text/error.h"
 #include "text/format.h"
 #include "text/messages.h"
+#include "xls/csv/csv_spreadsheet.h"
 #include "xls/ooxml/xlsx_reader.h"
 #include "xls/ooxml/zip_package.h"
 
@@ -79,7 +80,8 @@ std::string ReadHead(const std::string& path) {
 
 }  // namespace
 
-std::unique_ptr<const TSpreadsheet> OpenSpreadsheetFile(const std::string& path) {
+std::unique_ptr<const TSpreadsheet> OpenSpreadsheetFile(const std::string& path, const TTextFileOptions& options) {
+  if (IsTextFileName(path)) return OpenCsvFile(path, options);
   if (IsZipPackage(ReadHead(path))) {
     return OpenPackage(OpenZip([&] { return detail::TZipPackage::OpenFile(path); }, path), path);
   }
