@@ -374,18 +374,26 @@ void TFMTabrin::OpenWorkbookOn(TTabPage& tab) {
 void TFMTabrin::OpenTabSheetOrAsk(TTabPage& tab) {
   TQuery& sheet = *tab.sheetQuery;
   std::string reason;
-  if (!HasTabSheet(adoXlsConnect_)) {
-    reason = FormatMessage("活頁簿沒有工作表「sheet1」，請選擇要讀的工作表", {});
-  } else {
+  // Whether the query opens on the choice with a column the tab shows; else
+  // why not.  The tab's own query raises errors other than a missing item
+  // number as they are; a chosen sheet's are a reason to ask again.
+  const auto opensWithColumns = [&](const TSheetChoice& choice, bool chosen) {
     try {
-      OpenTabSheetQuery(sheet, adoXlsConnect_, tab.table);
-      if (!GridColumnsPresent(GridColumnList(tab.table), sheet).empty()) return;
-      reason = FormatMessage("工作表沒有「%s」頁籤顯示的任何欄位；標題若不在第一列，請指出在第幾列",
-                             {ImportTab(tab.table).caption});
+      OpenTabSheetQuery(sheet, adoXlsConnect_, tab.table, choice);
     } catch (const TabrinError& e) {
-      if (!IsMissingFilterColumnError(tab.table, e)) throw;
+      if (!chosen && !IsMissingFilterColumnError(tab.table, e)) throw;
       reason = e.what();
+      return false;
     }
+    if (!GridColumnsPresent(GridColumnList(tab.table), sheet).empty()) return true;
+    reason = FormatMessage("工作表沒有「%s」頁籤顯示的任何欄位；標題若不在第一列，請指出在第幾列",
+                           {ImportTab(tab.table).caption});
+    return false;
+  };
+  if (!HasTabSheet(adoXlsConnect_)) {
+    reason = "活頁簿沒有工作表「sheet1」，請選擇要讀的工作表";
+  } else if (opensWithColumns({}, false)) {
+    return;
   }
   QStringList sheets;
   for (const std::string& name : WorkbookSheetNames(adoXlsConnect_)) sheets << Utf8(name);
@@ -393,16 +401,13 @@ void TFMTabrin::OpenTabSheetOrAsk(TTabPage& tab) {
     TSheetChoiceDialog dialog(Utf8(reason), sheets, this);
     if (dialogs_.RunModal(dialog) != QDialog::Accepted) {
       // As the tab's own query leaves it: open, or closed with its error.
-      if (!sheet.Active()) OpenTabSheetQuery(sheet, adoXlsConnect_, tab.table);
+      OpenTabSheetQuery(sheet, adoXlsConnect_, tab.table);
       return;
     }
     const TSheetChoice choice = dialog.Choice();
-    try {
-      OpenTabSheetQuery(sheet, adoXlsConnect_, tab.table, choice);
+    if (opensWithColumns(choice, true)) {
       tab.sourceNote = Utf8(FormatMessage("工作表「%s」，標題在第 %d 列", {choice.sheet, choice.titleRow}));
       return;
-    } catch (const TabrinError& e) {
-      reason = e.what();
     }
   }
 }
