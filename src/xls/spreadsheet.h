@@ -6,8 +6,8 @@
 // - a ZIP package with a workbook part: Excel 2007 and later, TxlsxReader;
 // - anything else: TWorkbookReader's error, which says what the file is.
 //
-// A file whose name ends in ".csv" or ".txt" is read as text instead, a
-// workbook of one sheet (see xls/csv/csv_spreadsheet.h).
+// A file whose name ends in ".csv" or ".txt" and that is neither of these is
+// read as text, a workbook of one sheet (see xls/csv/csv_spreadsheet.h).
 //
 //   std::unique_ptr<const TSpreadsheet> book = OpenSpreadsheetFile(path);
 //   TWorksheet sheet = book->ReadSheet("sheet1");
