@@ -130,8 +130,9 @@ class TCsvParser {
         case TState::stQuoted:
           if (c == '"') {
             state_ = TState::stQuoteSeen;
+            previousCr_ = false;
           } else {
-            CountLine(c, at, end);
+            CountLine(c);
             field_ += c;
             at = TakeRun(at, end, true);
           }
@@ -176,14 +177,13 @@ class TCsvParser {
   }
 
   // A line break inside quotes counts as a line of the file too.
-  void CountLine(char c, const char* at, const char* end) {
+  void CountLine(char c) {
     if (c == '\n' && previousCr_) {
       previousCr_ = false;
       return;
     }
     previousCr_ = c == '\r';
     if (c == '\r' || c == '\n') ++line_;
-    (void)at, (void)end;
   }
 
   // The characters after at that go into the field as they are, taken at once.
