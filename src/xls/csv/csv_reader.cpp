@@ -17,9 +17,8 @@ constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 // The separator is looked for in this many lines at the start of the file.
 constexpr int kSeparatorLines = 20;
-// Big5 is converted a piece of about this size at a time, each cut after a
-// line feed (a byte no Big5 character holds).
-constexpr std::size_t kBig5Piece = std::size_t{1} << 20;
+// Text is checked or converted a piece of about this size at a time.
+constexpr std::size_t kPiece = std::size_t{1} << 20;
 
 std::optional<TTextEncoding> BomEncoding(std::string_view bytes) {
   if (bytes.substr(0, 3) == kUtf8Bom) return TTextEncoding::teUtf8Bom;
@@ -232,21 +231,34 @@ class TCsvParser {
   bool previousCr_ = false;    // inside quotes, likewise
 };
 
-// Feeds the parser the text of bytes in the encoding, as UTF-8.
+// The end of the piece of bytes that starts at from: about kPiece bytes on,
+// just after a line feed (a byte inside no UTF-8 or Big5 character), or the
+// end of the bytes.
+std::size_t PieceEnd(std::string_view bytes, std::size_t from) {
+  if (bytes.size() - from <= kPiece) return bytes.size();
+  const std::size_t lineFeed = bytes.find('\n', from + kPiece);
+  return lineFeed == std::string_view::npos ? bytes.size() : lineFeed + 1;
+}
+
+// Feeds the parser the text of bytes in the encoding, as UTF-8, a piece at
+// a time: a file refused early is not read to its end first.
 void FeedDecoded(std::string_view bytes, TTextEncoding encoding, TCsvParser& parser, const std::string& displayName) {
   switch (encoding) {
     case TTextEncoding::teUtf8:
-    case TTextEncoding::teUtf8Bom: {
-      const std::size_t bad = InvalidUtf8At(bytes);
-      if (bad != std::string_view::npos) Unreadable(displayName, bytes, bad, encoding);
-      parser.Feed(bytes);
+    case TTextEncoding::teUtf8Bom:
+      for (std::size_t from = 0; from < bytes.size();) {
+        const std::size_t to = PieceEnd(bytes, from);
+        const std::string_view piece = bytes.substr(from, to - from);
+        const std::size_t bad = InvalidUtf8At(piece);
+        if (bad != std::string_view::npos) Unreadable(displayName, bytes, from + bad, encoding);
+        parser.Feed(piece);
+        from = to;
+      }
       return;
-    }
     case TTextEncoding::teBig5: {
       std::string text;
       for (std::size_t from = 0; from < bytes.size();) {
-        std::size_t to = from + kBig5Piece >= bytes.size() ? bytes.size() : bytes.find('\n', from + kBig5Piece);
-        to = to == std::string_view::npos ? bytes.size() : to + (to < bytes.size());
+        const std::size_t to = PieceEnd(bytes, from);
         text.clear();
         const std::size_t bad = AppendBig5AsUtf8(bytes.substr(from, to - from), text);
         if (bad != std::string_view::npos) Unreadable(displayName, bytes, from + bad, encoding);
