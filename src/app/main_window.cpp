@@ -18,6 +18,7 @@
 #include "app/dialogs.h"
 #include "app/error_box.h"
 #include "app/setup_dialog.h"
+#include "app/sheet_choice_dialog.h"
 #include "config/program_folder.h"
 #include "db/database_connection.h"
 #include "export/export_command.h"
@@ -27,6 +28,8 @@
 #include "import/import_plan.h"
 #include "import/import_tabs.h"
 #include "import/import_undo.h"
+#include "import/workbook_preview_columns.h"
+#include "text/format.h"
 
 namespace tabrin::app {
 
@@ -356,11 +359,65 @@ void TFMTabrin::OpenWorkbookOn(TTabPage& tab) {
     tab.plan.reset();
     tab.planLegend->clear();
     tab.workbookPath = std::filesystem::absolute(file->toStdString()).string();
-    OpenTabSheetQuery(sheet, adoXlsConnect_, tab.table);
+    tab.sourceNote.clear();
+    OpenTabSheetOrAsk(tab);
+    if (const std::optional<TCsvLayout> text = SheetSourceOf(sheet).text) {
+      tab.sourceNote = Utf8(FormatMessage("文字檔：%s，%s分隔",
+                                          {TextEncodingName(text->encoding), SeparatorName(text->separator)}));
+    }
     tab.grid->SetSheet(&sheet, *file);
     tab.importBtn->setEnabled(sheet.RecordCount() > 0);
     PlanTab(tab);
   });
+}
+
+void TFMTabrin::OpenTabSheetOrAsk(TTabPage& tab) {
+  TQuery& sheet = *tab.sheetQuery;
+  std::string reason;
+  // Whether the query opens on the choice with a column the tab shows; else
+  // why not.  The tab's own query raises errors other than a missing item
+  // number as they are; a chosen sheet's are a reason to ask again.
+  const auto opensWithColumns = [&](const TSheetChoice& choice, bool chosen) {
+    try {
+      OpenTabSheetQuery(sheet, adoXlsConnect_, tab.table, choice);
+    } catch (const TabrinError& e) {
+      if (!chosen && !IsMissingFilterColumnError(tab.table, e)) throw;
+      reason = e.what();
+      return false;
+    }
+    if (!GridColumnsPresent(GridColumnList(tab.table), sheet).empty()) return true;
+    reason = FormatMessage("工作表沒有「%s」頁籤顯示的任何欄位；標題若不在第一列，請指出在第幾列",
+                           {ImportTab(tab.table).caption});
+    return false;
+  };
+  if (!HasTabSheet(adoXlsConnect_)) {
+    reason = "活頁簿沒有工作表「sheet1」，請選擇要讀的工作表";
+  } else if (opensWithColumns({}, false)) {
+    return;
+  }
+  QStringList sheets;
+  for (const std::string& name : WorkbookSheetNames(adoXlsConnect_)) sheets << Utf8(name);
+  for (;;) {
+    TSheetChoiceDialog dialog(Utf8(reason), sheets, this);
+    if (dialogs_.RunModal(dialog) != QDialog::Accepted) {
+      // As the tab's own query leaves it: open, or closed with its error.
+      OpenTabSheetQuery(sheet, adoXlsConnect_, tab.table);
+      return;
+    }
+    const TSheetChoice choice = dialog.Choice();
+    if (opensWithColumns(choice, true)) {
+      tab.sourceNote = Utf8(FormatMessage("工作表「%s」，標題在第 %d 列", {choice.sheet, choice.titleRow}));
+      return;
+    }
+  }
+}
+
+void TFMTabrin::SetLegend(TTabPage& tab, const QString& legend) {
+  if (tab.sourceNote.isEmpty() || legend.isEmpty()) {
+    tab.planLegend->setText(legend.isEmpty() ? tab.sourceNote : legend);
+    return;
+  }
+  tab.planLegend->setText(tab.sourceNote + QStringLiteral("｜") + legend);
 }
 
 void TFMTabrin::RunOnSheet(TTabPage& tab, const QString& what,
@@ -381,7 +438,7 @@ void TFMTabrin::RunOnSheet(TTabPage& tab, const QString& what,
 void TFMTabrin::PlanTab(TTabPage& tab) {
   tab.grid->SetRowNotes({});
   tab.plan.reset();
-  tab.planLegend->clear();
+  SetLegend(tab, {});
   TQuery& sheet = *tab.sheetQuery;
   if (!sheet.Active() || !adoConnection_.Connected() || !dbKind_) return;
   TImportOptions options;
@@ -395,12 +452,12 @@ void TFMTabrin::PlanTab(TTabPage& tab) {
     });
   } catch (const std::exception& e) {
     // The sheet can still be imported; the tab says why it shows no plan.
-    tab.planLegend->setText(QStringLiteral("沒有試算：") + QString::fromUtf8(e.what()));
+    SetLegend(tab, QStringLiteral("沒有試算：") + QString::fromUtf8(e.what()));
     return;
   }
   tab.plan = std::make_unique<TTabPlan>(std::move(*plan), sheet);
   tab.grid->SetRowNotes(tab.plan->RowNotes());
-  tab.planLegend->setText(tab.plan->Legend());
+  SetLegend(tab, tab.plan->Legend());
 }
 
 // --- Import -------------------------------------------------------------------------

@@ -51,6 +51,9 @@ struct TTabPage {
   std::unique_ptr<TQuery> sheetQuery;
   std::unique_ptr<TQuery> exportQuery;
   std::string workbookPath;
+  // What was read beyond the tab's defaults (a text file's encoding, a
+  // chosen sheet), shown before the plan's legend; empty for none.
+  QString sourceNote;
   std::unique_ptr<TTabPlan> plan;  // the grid's notes point into it
 };
 
@@ -123,6 +126,13 @@ class TFMTabrin : public QWidget {
   void Command(const std::function<void()>& command);
   void Connect(TDatabaseKind kind);
   void OpenWorkbookOn(TTabPage& tab);
+  // Opens the tab's sheet query on the open workbook; when the workbook has
+  // no sheet "sheet1", or the sheet lacks the item number or every column
+  // the tab shows, asks which sheet and title row to read (TSheetChoiceDialog)
+  // until one opens.  Cancel leaves the query as the tab's own query leaves
+  // it, its error raised.
+  void OpenTabSheetOrAsk(TTabPage& tab);
+  void SetLegend(TTabPage& tab, const QString& legend);
   // Works out the tab's plan against the connected database and the cover
   // setting and shows it; without a connection or an open sheet, none.
   void PlanTab(TTabPage& tab);

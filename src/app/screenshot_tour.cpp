@@ -1,10 +1,12 @@
 #include "app/screenshot_tour.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
 #include <QPixmap>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QThread>
@@ -15,6 +17,7 @@
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "app/setup_dialog.h"
+#include "app/sheet_choice_dialog.h"
 
 namespace tabrin::app {
 
@@ -93,6 +96,17 @@ int RunScreenshotTour(const QString& outputDir) {
   window.Fmsetup().show();
   ok = Save(window.Fmsetup(), outputDir + QStringLiteral("/settings.png")) && ok;
   window.Fmsetup().hide();
+
+  // The question a workbook without "sheet1" brings, as a Traditional-Chinese
+  // Excel makes one: its sheet "工作表1" with a title block above the titles.
+  TSheetChoiceDialog choice(QStringLiteral("活頁簿沒有工作表「sheet1」，請選擇要讀的工作表"),
+                            {QStringLiteral("說明"), QStringLiteral("工作表1")}, &window);
+  choice.setWindowFlag(Qt::Dialog);
+  choice.sheetBox->setCurrentIndex(1);
+  choice.titleRowBox->setValue(3);
+  choice.show();
+  ok = Save(choice, outputDir + QStringLiteral("/sheet-choice.png")) && ok;
+  choice.hide();
   return ok && !dialogs.failed ? 0 : 1;
 }
 

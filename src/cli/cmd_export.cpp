@@ -1,4 +1,4 @@
-// tabrin-cli export --kind 1|2|3 cls|item|supplier|customer FILE[.xlsx]
+// tabrin-cli export --kind 1|2|3 cls|item|supplier|customer FILE[.xlsx|.csv]
 // Connects to the database as `connect` does, exports the table through its
 // export query with the window's stored settings and prints "匯出完畢" and
 // "已寫入 <the full path of the workbook written>".
@@ -117,7 +117,7 @@ int RunExport(const ExportOptions& options, CliStreams& streams) {
 }  // namespace
 
 void AddExportCommand(CLI::App& app, CommandContext& context) {
-  CLI::App* sub = app.add_subcommand("export", "Export a table to a new Excel workbook (.xls, or .xlsx when FILE ends in .xlsx)");
+  CLI::App* sub = app.add_subcommand("export", "Export a table to a new Excel workbook (.xls, or .xlsx when FILE ends in .xlsx) or to CSV text (when FILE ends in .csv)");
   auto options = std::make_shared<ExportOptions>();
   AddKindOption(*sub, options->kind);
   sub->add_option("table", options->table, "Table to export: cls, item, supplier or customer")
@@ -125,7 +125,7 @@ void AddExportCommand(CLI::App& app, CommandContext& context) {
       ->check(CLI::IsMember({"cls", "item", "supplier", "customer"}, CLI::ignore_case));
   sub->add_flag("--verbose", options->verbose,
                 "Print on standard error how long each phase took (start-up, connect, query, write, finish)");
-  sub->add_option("file", options->file, "Workbook to write: a name ending in .xlsx writes an Excel 2007+ workbook (up to 1,048,575 records); any other name gets the extension .xls (up to 65,535)")->required();
+  sub->add_option("file", options->file, "Workbook to write: a name ending in .xlsx writes an Excel 2007+ workbook (up to 1,048,575 records); a name ending in .csv comma-separated UTF-8 text with a byte-order mark; any other name gets the extension .xls (up to 65,535)")->required();
   context.AddAction(sub, [options, &context] { return RunExport(*options, context.streams); });
 }
 

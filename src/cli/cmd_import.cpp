@@ -1,4 +1,5 @@
-// tabrin-cli import --kind 1|2|3 [--dry-run [--report FILE]] cls|item|supplier|customer FILE
+// tabrin-cli import --kind 1|2|3 [--dry-run [--report FILE]] [--sheet NAME] [--header-row N] [--encoding E]
+//                   [--separator S] cls|item|supplier|customer FILE
 // Connects to the database as `connect` does, opens the workbook and the
 // tab's sheet query as the tab's Open button does and imports its rows into
 // the table with the cover setting of SETUP.ini, then prints "匯入完畢" and
@@ -28,6 +29,7 @@
 #include "cli/interrupt.h"
 #include "cli/kind_option.h"
 #include "cli/progress_bar.h"
+#include "cli/sheet_options.h"
 #include "config/program_folder.h"
 #include "db/connection.h"
 #include "db/database_connection.h"
@@ -50,6 +52,7 @@ struct ImportCommandOptions {
   std::string file;
   bool dryRun = false;
   std::string report;
+  TSheetChoice choice;
 };
 
 // The dry run lists this many failing rows; the report has them all.
@@ -73,7 +76,7 @@ int RunDryRun(const ImportCommandOptions& options, CliStreams& streams, TConnect
   TImportPlan plan;
   try {
     const InterruptCancels interrupt(cancel);
-    plan = PlanWorkbookFile(connection, options.kind, table, file, importOptions);
+    plan = PlanWorkbookFile(connection, options.kind, table, file, importOptions, options.choice);
   } catch (const TWorkCancelled& e) {
     bar.reset();
     streams.err << e.what() << "\n";
@@ -128,8 +131,8 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
   const std::string file = std::filesystem::absolute(options.file).string();
   TConnection workbook("ADOXLSConnect");
   TQuery sheet(std::string(ImportTab(*table).sheetQueryName), workbook);
-  OpenWorkbook(workbook, file);
-  OpenTabSheetQuery(sheet, workbook, *table);
+  OpenWorkbook(workbook, file, options.choice.text);
+  OpenTabSheetQuery(sheet, workbook, *table, options.choice);
 
   try {
     const InterruptCancels interrupt(cancel);
@@ -161,8 +164,10 @@ void AddImportCommand(CLI::App& app, CommandContext& context) {
       ->required()
       ->check(CLI::IsMember({"cls", "item", "supplier", "customer"}));
   sub->add_option("file", options->file,
-                  "Workbook to read: Excel 97-2003 (.xls) or 2007+ (.xlsx), told apart by its content")
+                  "Workbook to read: Excel 97-2003 (.xls) or 2007+ (.xlsx), told apart by its content, "
+                  "or a text file of comma-, tab- or semicolon-separated values (.csv, .txt)")
       ->required();
+  AddSheetOptions(*sub, options->choice);
   CLI::Option* dryRun = sub->add_flag(
       "--dry-run", options->dryRun,
       "Write nothing; print what the import would do: the counts of new, overwritten (and of those, unchanged), "

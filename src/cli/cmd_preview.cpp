@@ -1,4 +1,4 @@
-// tabrin-cli preview cls|item|supplier|customer FILE
+// tabrin-cli preview [--sheet NAME] [--header-row N] [--encoding E] [--separator S] cls|item|supplier|customer FILE
 // Opens the workbook as the tab's Open button does (workbook connection and
 // the tab's sheet query) and prints what the tab's grid shows: the record
 // count ("共 N 筆"), then the grid's column titles and one line per record, separated
@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/sheet_options.h"
 #include "db/connection.h"
 #include "db/query.h"
 #include "import/import_tabs.h"
@@ -23,6 +24,7 @@ namespace {
 struct PreviewOptions {
   std::string table;
   std::string file;
+  TSheetChoice choice;
 };
 
 // Tabs and line breaks inside a cell would break the line layout.
@@ -40,8 +42,8 @@ int RunPreview(const PreviewOptions& options, CliStreams& streams) {
 
   TConnection workbook("ADOXLSConnect");
   TQuery sheet(std::string(tab.sheetQueryName), workbook);
-  OpenWorkbook(workbook, options.file);
-  OpenTabSheetQuery(sheet, workbook, *table);
+  OpenWorkbook(workbook, options.file, options.choice.text);
+  OpenTabSheetQuery(sheet, workbook, *table, options.choice);
 
   const std::vector<TGridColumn> columns = GridColumnsPresent(GridColumnList(*table), sheet);
   std::ostream& out = streams.out;
@@ -68,9 +70,10 @@ void AddPreviewCommand(CLI::App& app, CommandContext& context) {
   sub->add_option("table", options->table, "Tab: cls, item, supplier or customer")
       ->required()
       ->check(CLI::IsMember({"cls", "item", "supplier", "customer"}));
-  sub->add_option("file", options->file,
-                  "Workbook to read: Excel 97-2003 (.xls) or 2007+ (.xlsx), told apart by its content")
+  sub->add_option("file", options->file, "Workbook to read: Excel 97-2003 (.xls) or 2007+ (.xlsx), told apart by its content, "
+                  "or a text file of comma-, tab- or semicolon-separated values (.csv, .txt)")
       ->required();
+  AddSheetOptions(*sub, options->choice);
   context.AddAction(sub, [options, streams = context.streams]() mutable { return RunPreview(*options, streams); });
 }
 

@@ -14,8 +14,6 @@ std::string KindCaption(const TJournalEntry& entry) {
   return kind ? std::string(DatabaseKindInfo(*kind).menuCaption) : entry.kindCode;
 }
 
-std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
-
 std::string StateNote(const TJournalEntry& entry) {
   switch (entry.state) {
     case TJournalState::jsRunning: return "未完成";
@@ -32,7 +30,7 @@ std::string JournalEntryLine(const TJournalEntry& entry) {
   std::string line = FormatMessage("#%d  %s  ", {entry.id, entry.startedAt});
   line += entry.isUndo ? FormatMessage("復原 #%d", {entry.undoOf}) : std::string("匯入");
   line += "  " + KindCaption(entry) + "  " + std::string(ImportTab(entry.table).caption) + "  " +
-          FileName(entry.workbook) + "  ";
+          JournalSourceText(entry) + "  ";
   if (entry.isUndo) {
     line += FormatMessage("刪除 %d 筆，還原 %d 筆，衝突 %d 筆", {entry.deleted, entry.restored, entry.conflicts});
   } else {

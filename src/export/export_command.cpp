@@ -119,16 +119,17 @@ std::string ReplaceExtension(std::string_view fileName, std::string_view extensi
 std::string ForceXlsExtension(std::string_view fileName) { return ReplaceExtension(fileName, ".xls"); }
 
 TExportFormat ExportFormatOf(std::string_view chosenFileName) {
+  if (IsCsvFileName(chosenFileName)) return TExportFormat::efCsv;
   return IsXlsxFileName(chosenFileName) ? TExportFormat::efXlsx : TExportFormat::efXls;
 }
 
 std::string ExportFileName(std::string_view chosenFileName) {
-  if (ExportFormatOf(chosenFileName) == TExportFormat::efXlsx) return std::string(chosenFileName);
+  if (ExportFormatOf(chosenFileName) != TExportFormat::efXls) return std::string(chosenFileName);
   return ForceXlsExtension(chosenFileName);
 }
 
 std::string ExportFileName(std::string_view chosenFileName, TExportFormat chosenEntry) {
-  if (chosenEntry == TExportFormat::efXlsx && ExportFormatOf(chosenFileName) != TExportFormat::efXlsx) {
+  if (chosenEntry == TExportFormat::efXlsx && ExportFormatOf(chosenFileName) == TExportFormat::efXls) {
     return ReplaceExtension(chosenFileName, ".xlsx");
   }
   return ExportFileName(chosenFileName);

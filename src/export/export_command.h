@@ -39,16 +39,18 @@ void ApplyHostExportSettings(TFerran3XLS& exporter);
 // appended.
 std::string ForceXlsExtension(std::string_view fileName);
 
-// The two kinds of workbook an export writes.
-enum class TExportFormat { efXls, efXlsx };
+// The kinds of file an export writes: two kinds of workbook and
+// comma-separated text.
+enum class TExportFormat { efXls, efXlsx, efCsv };
 
 // What a chosen name asks for: a name ending in ".xlsx" (any letter case)
-// an Excel 2007+ workbook of up to 1,048,575 records; any other name an
+// an Excel 2007+ workbook of up to 1,048,575 records; one ending in ".csv"
+// comma-separated text (UTF-8 with a byte-order mark); any other name an
 // Excel 97-2003 workbook of up to 65,535.
 TExportFormat ExportFormatOf(std::string_view chosenFileName);
 
 // The file an export to the chosen name writes: the name itself for an
-// .xlsx workbook, ForceXlsExtension of it otherwise.
+// .xlsx workbook or a .csv file, ForceXlsExtension of it otherwise.
 std::string ExportFileName(std::string_view chosenFileName);
 
 // The save dialog's filter: "活頁簿(*.xls)|*.xls|活頁簿(*.xlsx)|*.xlsx".
@@ -61,7 +63,8 @@ inline constexpr TExportFormat kExportDialogFormats[] = {TExportFormat::efXls, T
 // decides: under "活頁簿(*.xlsx)" an .xlsx workbook, whose name gets ".xlsx" in
 // place of its extension unless it ends in ".xlsx" already; under
 // "活頁簿(*.xls)" ExportFileName of the name (a name typed as "abc.xlsx"
-// still asks for an .xlsx workbook).
+// still asks for an .xlsx workbook).  A name typed as "abc.csv" asks for
+// text under either entry.
 std::string ExportFileName(std::string_view chosenFileName, TExportFormat chosenEntry);
 
 // Closes and reopens the export query (so the export sees the table as it is

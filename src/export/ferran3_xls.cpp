@@ -7,6 +7,7 @@
 #include "export/source_adapter.h"
 #include "text/error.h"
 #include "xls/biff8/workbook_writer.h"
+#include "xls/csv/csv_writer.h"
 #include "xls/ooxml/xlsx_writer.h"
 
 namespace tabrin {
@@ -103,6 +104,8 @@ void TFerran3XLS::Execute() {
 void TFerran3XLS::OpenOutput() {
   if (IsXlsxFileName(FileName)) {
     writer_ = std::make_unique<TxlsxWorkbookWriter>();
+  } else if (IsCsvFileName(FileName)) {
+    writer_ = std::make_unique<TCsvWorkbookWriter>();
   } else {
     writer_ = std::make_unique<TxlsWorkbookWriter>();
   }

@@ -2,12 +2,15 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 
 #include "config/program_folder.h"
 #include "import/import_tabs.h"
 #include "import/import_undo.h"
+#include "text/ascii.h"
 #include "text/sha256.h"
 #include "text/error.h"
 #include "text/format.h"
@@ -51,7 +54,11 @@ CREATE TABLE IF NOT EXISTS JournalEntry (
   Conflicts INTEGER NOT NULL DEFAULT 0,
   State TEXT NOT NULL,
   UndoOf INTEGER,
-  UndoneBy INTEGER
+  UndoneBy INTEGER,
+  Sheet TEXT NOT NULL DEFAULT '',
+  TitleRow INTEGER NOT NULL DEFAULT 0,
+  TextEncoding TEXT NOT NULL DEFAULT '',
+  TextSeparator TEXT NOT NULL DEFAULT ''
 );
 CREATE TABLE IF NOT EXISTS JournalBatch (
   EntryId INTEGER NOT NULL,
@@ -60,6 +67,15 @@ CREATE TABLE IF NOT EXISTS JournalBatch (
   PRIMARY KEY (EntryId, Seq)
 );
 )sql";
+
+// The columns a journal made before they were kept lacks, added on open.
+constexpr const char* kLaterColumns[] = {
+    "Same INTEGER NOT NULL DEFAULT 0",
+    "Sheet TEXT NOT NULL DEFAULT ''",
+    "TitleRow INTEGER NOT NULL DEFAULT 0",
+    "TextEncoding TEXT NOT NULL DEFAULT ''",
+    "TextSeparator TEXT NOT NULL DEFAULT ''",
+};
 
 std::string_view StateName(TJournalState state) {
   switch (state) {
@@ -315,27 +331,10 @@ class TStatement {
   sqlite3_stmt* statement_ = nullptr;
 };
 
-// A journal made before the count of overwrites that changed nothing was
-// kept gets its column, 0 for the entries it holds.  Another program may add
-// it at the same moment.
-bool AddSameColumn(sqlite3* db) {
-  const auto present = [db] {
-    TStatement column(db, "SELECT 1 FROM pragma_table_info('JournalEntry') WHERE name = 'Same'");
-    return column.Step();
-  };
-  try {
-    if (present()) return true;
-    return sqlite3_exec(db, "ALTER TABLE JournalEntry ADD COLUMN Same INTEGER NOT NULL DEFAULT 0", nullptr, nullptr,
-                        nullptr) == SQLITE_OK ||
-           present();
-  } catch (const TabrinError&) {
-    return false;
-  }
-}
-
 constexpr const char* kEntryColumns =
     "Id, Operation, StartedAt, Kind, Target, TableName, Workbook, WorkbookSha256, Cover, Appended, Overwritten, "
-    "Unchanged, Deleted, Restored, Conflicts, State, IFNULL(UndoOf, 0), IFNULL(UndoneBy, 0), Same";
+    "Unchanged, Deleted, Restored, Conflicts, State, IFNULL(UndoOf, 0), IFNULL(UndoneBy, 0), Sheet, TitleRow, "
+    "TextEncoding, TextSeparator, Same";
 
 TJournalEntry EntryOf(const TStatement& row) {
   TJournalEntry entry;
@@ -348,13 +347,17 @@ TJournalEntry EntryOf(const TStatement& row) {
   entry.workbook = row.Text(6);
   entry.workbookSha256 = row.Text(7);
   entry.coverText = row.Text(8);
-  entry.counts = {row.Int(9), row.Int(10), row.Int(11), row.Int(18)};
+  entry.counts = {row.Int(9), row.Int(10), row.Int(11), row.Int(22)};
   entry.deleted = row.Int(12);
   entry.restored = row.Int(13);
   entry.conflicts = row.Int(14);
   entry.state = StateOfName(row.Text(15));
   entry.undoOf = row.Int(16);
   entry.undoneBy = row.Int(17);
+  entry.sheet = row.Text(18);
+  entry.titleRow = row.Int(19);
+  entry.textEncoding = row.Text(20);
+  entry.textSeparator = row.Text(21);
   return entry;
 }
 
@@ -377,12 +380,37 @@ TImportJournal::TImportJournal(std::string_view programFolder) {
   }
   sqlite3_busy_timeout(db_, 10000);
   char* error = nullptr;
-  if (sqlite3_exec(db_, kSchema, nullptr, nullptr, &error) != SQLITE_OK || !AddSameColumn(db_)) {
+  if (sqlite3_exec(db_, kSchema, nullptr, nullptr, &error) != SQLITE_OK) {
     const std::string message = error ? error : sqlite3_errmsg(db_);
     sqlite3_free(error);
     sqlite3_close_v2(db_);
     db_ = nullptr;
     throw TabrinError(FormatMessage("Cannot open the import journal '%s': %s", {path_, message}));
+  }
+  AddLaterColumns();
+}
+
+// Each column a journal lacks is added; another program opening the same
+// journal at once may add it first, which leaves it as wanted.
+void TImportJournal::AddLaterColumns() {
+  std::vector<std::string> present;
+  {
+    TStatement columns(db_, "SELECT name FROM pragma_table_info('JournalEntry')");
+    while (columns.Step()) present.push_back(columns.Text(0));
+  }
+  for (const char* column : kLaterColumns) {
+    const std::string_view definition(column);
+    const std::string name(definition.substr(0, definition.find(' ')));
+    if (std::find(present.begin(), present.end(), name) != present.end()) continue;
+    const std::string sql = "ALTER TABLE JournalEntry ADD COLUMN " + std::string(definition);
+    char* error = nullptr;
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+      const std::string message = error ? error : sqlite3_errmsg(db_);
+      sqlite3_free(error);
+      if (message.find("duplicate column") == std::string::npos) {
+        throw TabrinError(FormatMessage("Cannot open the import journal '%s': %s", {path_, message}));
+      }
+    }
   }
 }
 
@@ -404,13 +432,15 @@ void TImportJournal::Rollback() {
 int TImportJournal::AddEntry(const TJournalEntry& entry) {
   Execute(
       "INSERT INTO JournalEntry (Operation, StartedAt, Kind, Target, TableName, Workbook, WorkbookSha256, Cover, "
-      "State, UndoOf, FieldNames) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+      "State, UndoOf, FieldNames, Sheet, TitleRow, TextEncoding, TextSeparator) "
+      "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
       {TValue::Text(entry.isUndo ? "undo" : "import"), TValue::Text(entry.startedAt.empty() ? LocalTimeNow() : entry.startedAt),
        TValue::Text(entry.kindCode), TValue::Text(entry.database), TValue::Text(std::string(MasterTableName(entry.table))),
        TValue::Text(entry.workbook), TValue::Text(entry.workbookSha256), TValue::Text(entry.coverText),
        TValue::Text(std::string(StateName(entry.state))),
        entry.undoOf > 0 ? TValue::Integer(entry.undoOf) : TValue(),
-       TValue::Text(FieldNamesOf(ImporterFor(entry.table, entry.Kind())))});
+       TValue::Text(FieldNamesOf(ImporterFor(entry.table, entry.Kind()))), TValue::Text(entry.sheet),
+       TValue::Integer(entry.titleRow), TValue::Text(entry.textEncoding), TValue::Text(entry.textSeparator)});
   return static_cast<int>(sqlite3_last_insert_rowid(db_));
 }
 
@@ -526,6 +556,10 @@ TJournaledImport::TJournaledImport(TImportJournal& journal, const TJournalImport
   entry.workbook = info.workbook;
   entry.workbookSha256 = info.workbookSha256;
   entry.coverText = info.coverText;
+  entry.sheet = info.sheet;
+  entry.titleRow = info.titleRow;
+  entry.textEncoding = info.textEncoding;
+  entry.textSeparator = info.textSeparator;
   id_ = journal_.AddEntry(entry);
 }
 
@@ -575,6 +609,24 @@ void TJournaledImport::Finish(TJournalState state) {
                    {TValue::Text(std::string(StateName(state))), TValue::Integer(id_)});
 }
 
+std::string JournalSourceText(const TJournalEntry& entry) {
+  std::string text = std::filesystem::path(entry.workbook).filename().string();
+  std::vector<std::string> notes;
+  if (!entry.textEncoding.empty()) {
+    notes.push_back(entry.textEncoding);
+    if (const std::optional<char> separator = SeparatorOfName(entry.textSeparator)) {
+      notes.emplace_back(SeparatorName(*separator));
+    }
+  } else if (!entry.sheet.empty() && !EqualNoCaseAscii(entry.sheet, "sheet1")) {
+    notes.push_back(FormatMessage("工作表「%s」", {entry.sheet}));
+  }
+  if (entry.titleRow > 1) notes.push_back(FormatMessage("標題在第 %d 列", {entry.titleRow}));
+  if (notes.empty()) return text;
+  text += "（";
+  for (std::size_t i = 0; i < notes.size(); ++i) text += (i > 0 ? "，" : "") + notes[i];
+  return text + "）";
+}
+
 std::string SameWorkbookText(const TJournalEntry& earlier) {
   // To the minute: the seconds tell the imports of one file apart no better.
   return FormatMessage("此檔案已於 #%d（%s）匯入過", {earlier.id, earlier.startedAt.substr(0, 16)});
@@ -590,7 +642,15 @@ TJournaledImportResult ImportTabSheetJournaled(TQuery& openSheet, TConnection& d
   // would be judged by.
   SettleUnfinishedUndos(journal, database, databaseIdentity);
   const std::string workbookSha256 = FileSha256Hex(workbookPath);
-  TJournaledImport entry(journal, {kind, databaseIdentity, table, workbookPath, workbookSha256, cover.text});
+  TJournalImportInfo info{kind, databaseIdentity, table, workbookPath, workbookSha256, cover.text};
+  const TSheetSource source = SheetSourceOf(openSheet);
+  info.sheet = source.sheet;
+  info.titleRow = source.titleRow;
+  if (source.text) {
+    info.textEncoding = TextEncodingName(source.text->encoding);
+    info.textSeparator = SeparatorKeyword(source.text->separator);
+  }
+  TJournaledImport entry(journal, info);
   options.cover = cover.mode;
   options.recorder = &entry;
   try {

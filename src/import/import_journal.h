@@ -41,6 +41,13 @@ struct TJournalImportInfo {
   std::string workbook;  // full path
   std::string workbookSha256;
   std::string coverText;  // TCoverSetting::text, recorded as SETUP.ini holds it
+  // What was read of the workbook: the sheet and title row as its sheet
+  // query names them (0: the first row of the used range) and, for a text
+  // file, its encoding and separator (TextEncodingName, SeparatorKeyword).
+  std::string sheet{};
+  int titleRow = 0;
+  std::string textEncoding{};
+  std::string textSeparator{};
 };
 
 // The database a kind connects to with the program folder's settings:
@@ -60,6 +67,10 @@ struct TJournalEntry {
   std::string workbook;
   std::string workbookSha256;
   std::string coverText;  // the cover setting's text when the import ran
+  std::string sheet;      // as TJournalImportInfo; empty in entries made before the journal kept it
+  int titleRow = 0;
+  std::string textEncoding;
+  std::string textSeparator;
   TImportCounts counts;  // an import: what it stored (committed)
   int deleted = 0;       // an undo: records deleted, restored and left as conflicts
   int restored = 0;
@@ -124,6 +135,7 @@ class TImportJournal {
   void AddRecords(int entryId, int seq, const std::string& records);
 
  private:
+  void AddLaterColumns();
   std::string path_;
   sqlite3* db_ = nullptr;
 };
@@ -162,6 +174,10 @@ struct TJournaledImportResult {
   TImportCounts counts;
   std::optional<TJournalEntry> sameWorkbook;
 };
+
+// "items.xls", or with what was read beyond the tab's default:
+// "items.xls（工作表「工作表1」，標題在第 3 列）", "items.csv（Big5，逗號）".
+std::string JournalSourceText(const TJournalEntry& entry);
 
 // "此檔案已於 #4（2026/12/10 17:53）匯入過": the line the command line and the
 // window add after an import of a workbook imported before.

@@ -85,11 +85,12 @@ TImportPlan PlanTabSheet(TQuery& openSheet, TConnection& database, TDatabaseKind
 }
 
 TImportPlan PlanWorkbookFile(TConnection& database, TDatabaseKind kind, TMasterTable table,
-                             const std::string& path, const TImportOptions& options) {
+                             const std::string& path, const TImportOptions& options,
+                             const TSheetChoice& choice) {
   TConnection workbook("ADOXLSConnect");
   TQuery sheet(std::string(ImportTab(table).sheetQueryName), workbook);
-  OpenWorkbook(workbook, path);
-  OpenTabSheetQuery(sheet, workbook, table);
+  OpenWorkbook(workbook, path, choice.text);
+  OpenTabSheetQuery(sheet, workbook, table, choice);
   return PlanTabSheet(sheet, database, kind, table, options);
 }
 

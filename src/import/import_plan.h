@@ -25,6 +25,7 @@
 #include "db/master_table.h"
 #include "db/query.h"
 #include "import/import_loop.h"
+#include "import/import_tabs.h"
 #include "import/row_change.h"
 
 namespace tabrin {
@@ -70,8 +71,9 @@ TImportPlan PlanSheet(TQuery& sheet, TConnection& connection, const TImporterDef
 TImportPlan PlanTabSheet(TQuery& openSheet, TConnection& database, TDatabaseKind kind, TMasterTable table,
                          const TImportOptions& options);
 
-// OpenWorkbook, OpenTabSheetQuery and PlanTabSheet.
+// OpenWorkbook, OpenTabSheetQuery (with the choice) and PlanTabSheet.
 TImportPlan PlanWorkbookFile(TConnection& database, TDatabaseKind kind, TMasterTable table,
-                             const std::string& path, const TImportOptions& options);
+                             const std::string& path, const TImportOptions& options,
+                             const TSheetChoice& choice = {});
 
 }  // namespace tabrin

@@ -227,6 +227,10 @@ TUndoResult UndoImport(TImportJournal& journal, const TJournalEntry& import, TCo
     entry.workbook = import.workbook;
     entry.workbookSha256 = import.workbookSha256;
     entry.coverText = import.coverText;
+    entry.sheet = import.sheet;
+    entry.titleRow = import.titleRow;
+    entry.textEncoding = import.textEncoding;
+    entry.textSeparator = import.textSeparator;
     entry.undoOf = import.id;
     journal.Begin();
     try {

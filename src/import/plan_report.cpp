@@ -108,8 +108,7 @@ std::string PlannedErrorText(const TPlannedRow& row) {
 }
 
 void WritePlanReport(const TImportPlan& plan, const std::string& path) {
-  const std::string extension = LowerAscii(std::filesystem::path(path).extension().string());
-  if (extension == ".csv") {
+  if (IsCsvFileName(path)) {
     WriteCsv(plan, path);
   } else {
     WriteWorkbook(plan, path);

@@ -3,10 +3,39 @@
 #include "import/workbook_sql.h"
 #include "import/workbook_table.h"
 #include "text/error.h"
+#include "text/format.h"
 
 namespace tabrin {
 
 namespace {
+
+// The sheet a query names, from its title row on.
+TWorksheet ReadQueriedSheet(const TSpreadsheet& workbook, const std::string& name, int titleRow) {
+  TWorksheet sheet = workbook.ReadSheet(name);
+  if (titleRow > 0) sheet.DropRowsAbove(titleRow - 1);
+  return sheet;
+}
+
+// The options of the connection string's text keys; a name the reader does
+// not know is refused rather than quietly read another way.
+TTextFileOptions TextOptionsOf(const TConnectionProperties& properties) {
+  TTextFileOptions options;
+  const std::string encoding = properties.Get("Text Encoding");
+  if (!encoding.empty()) {
+    options.encoding = TextEncodingOfName(encoding);
+    if (!options.encoding) {
+      throw TabrinError(FormatMessage("Unknown text encoding '%s': use utf-8, big5, utf-16le or utf-16be", {encoding}));
+    }
+  }
+  const std::string separator = properties.Get("Text Separator");
+  if (!separator.empty()) {
+    options.separator = SeparatorOfName(separator);
+    if (!options.separator) {
+      throw TabrinError(FormatMessage("Unknown separator '%s': use comma, tab or semicolon", {separator}));
+    }
+  }
+  return options;
+}
 
 class TSheetStatement : public TPreparedStatement {
  public:
@@ -18,13 +47,13 @@ class TSheetStatement : public TPreparedStatement {
     if (!params.empty()) throw TabrinError("A sheet query takes no parameters");
     // Read afresh each time, so that a reopened query sees the sheet as the
     // file has it.
-    auto sheet = std::make_shared<const TWorksheet>(workbook_->ReadSheet(query_.sheet));
+    auto sheet = std::make_shared<const TWorksheet>(ReadQueriedSheet(*workbook_, query_.sheet, query_.titleRow));
     if (!query_.filterColumn) return WorksheetTable(sheet, query_.filterColumn);
     // The records' sheet rows come with the table, for an import's journal
     // and messages, instead of reading the sheet a second time for them.
     std::vector<int> kept;
     TStatementResult result = WorksheetTable(sheet, query_.filterColumn, &kept);
-    (*keptPositions_)[{query_.sheet, *query_.filterColumn}] = std::move(kept);
+    (*keptPositions_)[{query_.sheet, query_.titleRow, *query_.filterColumn}] = std::move(kept);
     return result;
   }
 
@@ -36,23 +65,23 @@ class TSheetStatement : public TPreparedStatement {
 
 }  // namespace
 
-TWorkbookBackend::TWorkbookBackend(const std::string& path)
-    : workbook_(OpenSpreadsheetFile(path)) {}
+TWorkbookBackend::TWorkbookBackend(const std::string& path, const TTextFileOptions& textOptions)
+    : workbook_(OpenSpreadsheetFile(path, textOptions)) {}
 
 std::unique_ptr<TPreparedStatement> TWorkbookBackend::Prepare(const std::string& sql) {
   return std::make_unique<TSheetStatement>(workbook_, ParseSheetQuerySql(sql), keptPositions_);
 }
 
-std::vector<int> TWorkbookBackend::FilteredRecordPositions(const std::string& sheet,
+std::vector<int> TWorkbookBackend::FilteredRecordPositions(const std::string& sheet, int titleRow,
                                                            const std::string& filterColumn) const {
-  const auto found = keptPositions_->find({sheet, filterColumn});
+  const auto found = keptPositions_->find({sheet, titleRow, filterColumn});
   if (found != keptPositions_->end()) return found->second;
-  return tabrin::FilteredRecordPositions(workbook_->ReadSheet(sheet), filterColumn);
+  return tabrin::FilteredRecordPositions(ReadQueriedSheet(*workbook_, sheet, titleRow), filterColumn);
 }
 
 void RegisterWorkbookReader() {
   RegisterWorkbookBackend([](const TConnectionProperties& properties) -> std::unique_ptr<TBackend> {
-    return std::make_unique<TWorkbookBackend>(properties.Get("Data Source"));
+    return std::make_unique<TWorkbookBackend>(properties.Get("Data Source"), TextOptionsOf(properties));
   });
 }
 

@@ -69,15 +69,40 @@ class TSqlCursor {
       {sql}));
 }
 
+// "A<row>:" after the sheet's "$": the title row, or 0 for anything else.
+int TitleRowOfRange(std::string_view range) {
+  if (range.size() < 3 || (range.front() != 'A' && range.front() != 'a') || range.back() != ':') return 0;
+  const std::string_view digits = range.substr(1, range.size() - 2);
+  if (digits.size() > 7 || digits.front() == '0') return 0;
+  int row = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return 0;
+    row = row * 10 + (c - '0');
+  }
+  return row;
+}
+
 }  // namespace
+
+std::string SheetQueryTable(std::string_view sheet, int titleRow) {
+  std::string table = "[" + std::string(sheet) + "$";
+  if (titleRow > 0) table += "A" + std::to_string(titleRow) + ":";
+  return table + "]";
+}
 
 TSheetQuerySql ParseSheetQuerySql(std::string_view sql) {
   TSqlCursor cursor(sql);
   if (!cursor.Keyword("select") || !cursor.Symbol("*") || !cursor.Keyword("from")) Unsupported(sql);
   const std::optional<std::string> table = cursor.Bracketed();
-  if (!table || table->size() < 2 || table->back() != '$') Unsupported(sql);
+  if (!table) Unsupported(sql);
+  const std::size_t dollar = table->rfind('$');
+  if (dollar == std::string::npos || dollar == 0) Unsupported(sql);
   TSheetQuerySql query;
-  query.sheet = table->substr(0, table->size() - 1);
+  query.sheet = table->substr(0, dollar);
+  if (dollar + 1 < table->size()) {
+    query.titleRow = TitleRowOfRange(std::string_view(*table).substr(dollar + 1));
+    if (query.titleRow == 0) Unsupported(sql);
+  }
   if (cursor.AtEnd()) return query;
   if (!cursor.Keyword("where")) Unsupported(sql);
   std::optional<std::string> column = cursor.Bracketed();

@@ -9,9 +9,16 @@
 namespace tabrin {
 
 bool IsValidUtf8(std::string_view text);
+// The offset of the first byte that starts no valid UTF-8 character;
+// std::string_view::npos when the whole text is valid.
+std::size_t InvalidUtf8At(std::string_view text);
 
 // Big5 bytes to UTF-8.  A byte sequence that is not Big5 becomes U+FFFD.
 std::string Big5ToUtf8(std::string_view big5);
+// Big5 bytes appended to out as UTF-8, refusing what is not Big5: the offset
+// of the first byte that cannot be read (out then holds the text before it),
+// std::string_view::npos when every byte was read.
+std::size_t AppendBig5AsUtf8(std::string_view big5, std::string& out);
 // UTF-8 to Big5.  A character Big5 cannot encode becomes "?".
 std::string Utf8ToBig5(std::string_view utf8);
 // Windows code page 1252 to UTF-8 (older workbooks written on Western systems).

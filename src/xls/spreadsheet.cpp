@@ -7,6 +7,8 @@
 #include "text/error.h"
 #include "text/format.h"
 #include "text/messages.h"
+#include "xls/cfb/compound_file_format.h"
+#include "xls/csv/csv_spreadsheet.h"
 #include "xls/ooxml/xlsx_reader.h"
 #include "xls/ooxml/zip_package.h"
 
@@ -68,6 +70,10 @@ detail::TZipPackage OpenZip(const std::function<detail::TZipPackage()>& open, co
   }
 }
 
+bool IsCompoundDocument(std::string_view head) {
+  return head.substr(0, cfb::kSignature.size()) == cfb::kSignature;
+}
+
 std::string ReadHead(const std::string& path) {
   std::string head(8, '\0');
   std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -79,8 +85,11 @@ std::string ReadHead(const std::string& path) {
 
 }  // namespace
 
-std::unique_ptr<const TSpreadsheet> OpenSpreadsheetFile(const std::string& path) {
-  if (IsZipPackage(ReadHead(path))) {
+std::unique_ptr<const TSpreadsheet> OpenSpreadsheetFile(const std::string& path, const TTextFileOptions& options) {
+  const std::string head = ReadHead(path);
+  // A workbook saved under a text file's name is still a workbook.
+  if (IsTextFileName(path) && !IsZipPackage(head) && !IsCompoundDocument(head)) return OpenCsvFile(path, options);
+  if (IsZipPackage(head)) {
     return OpenPackage(OpenZip([&] { return detail::TZipPackage::OpenFile(path); }, path), path);
   }
   return std::make_unique<TxlsSpreadsheet>(TWorkbookReader::OpenFile(path));

@@ -6,14 +6,19 @@
 // - a ZIP package with a workbook part: Excel 2007 and later, TxlsxReader;
 // - anything else: TWorkbookReader's error, which says what the file is.
 //
+// A file whose name ends in ".csv" or ".txt" and that is neither of these is
+// read as text, a workbook of one sheet (see xls/csv/csv_spreadsheet.h).
+//
 //   std::unique_ptr<const TSpreadsheet> book = OpenSpreadsheetFile(path);
 //   TWorksheet sheet = book->ReadSheet("sheet1");
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "xls/biff8/workbook_reader.h"
+#include "xls/csv/csv_reader.h"
 
 namespace tabrin {
 
@@ -26,10 +31,14 @@ class TSpreadsheet {
   // The worksheet of that name, compared without regard to letter case.
   // Raises TabrinError naming the sheets there are when it is missing.
   virtual TWorksheet ReadSheet(std::string_view name) const = 0;
+  // How a text file is read: the encoding and separator used; none for a
+  // workbook.
+  virtual std::optional<TCsvLayout> TextLayout() const { return std::nullopt; }
 };
 
-// Raises TabrinError naming the file and what is wrong with it.
-std::unique_ptr<const TSpreadsheet> OpenSpreadsheetFile(const std::string& path);
+// Raises TabrinError naming the file and what is wrong with it.  The options
+// apply to a text file only.
+std::unique_ptr<const TSpreadsheet> OpenSpreadsheetFile(const std::string& path, const TTextFileOptions& options = {});
 // The same for bytes in memory, which must outlive the result.
 std::unique_ptr<const TSpreadsheet> OpenSpreadsheetBytes(std::string_view bytes, std::string displayName);
 

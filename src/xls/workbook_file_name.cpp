@@ -4,13 +4,19 @@
 
 namespace tabrin {
 
-bool IsXlsxFileName(std::string_view fileName) {
-  constexpr std::string_view kExtension = ".xlsx";
-  if (fileName.size() < kExtension.size()) return false;
-  const std::string_view tail = fileName.substr(fileName.size() - kExtension.size());
-  return std::equal(tail.begin(), tail.end(), kExtension.begin(), [](char a, char b) {
+namespace {
+
+bool EndsInExtension(std::string_view fileName, std::string_view extension) {
+  if (fileName.size() < extension.size()) return false;
+  const std::string_view tail = fileName.substr(fileName.size() - extension.size());
+  return std::equal(tail.begin(), tail.end(), extension.begin(), [](char a, char b) {
     return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
   });
 }
+
+}  // namespace
+
+bool IsXlsxFileName(std::string_view fileName) { return EndsInExtension(fileName, ".xlsx"); }
+bool IsCsvFileName(std::string_view fileName) { return EndsInExtension(fileName, ".csv"); }
 
 }  // namespace tabrin

@@ -85,8 +85,8 @@ TEST_F(TabCommandsTest, OpenFailuresLeaveTabAsItWas) {
   EXPECT_TRUE(window_->ADOXLSConnect().Connected());
 
   // Not a workbook: the connection stays closed, the tab untouched.
-  WriteFile("notes.txt", "not a workbook\n");
-  Open(TMasterTable::mtItem, File("notes.txt"));
+  WriteFile("notes.dat", "not a workbook\n");
+  Open(TMasterTable::mtItem, File("notes.dat"));
   ASSERT_EQ(dialogs_.errors.size(), 1u);
   EXPECT_EQ(dialogs_.errors[0].caption, Q(kTestTitle));
   EXPECT_FALSE(window_->ADOXLSConnect().Connected());

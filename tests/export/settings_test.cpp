@@ -192,7 +192,8 @@ TEST(ExportCommand, ForcesTheXlsExtension) {
 }
 
 // A name ending in ".xlsx" (any letter case) keeps its name and asks for an
-// Excel 2007+ workbook; every other name follows the .xls rule.
+// Excel 2007+ workbook, one ending in ".csv" for CSV text; every other name
+// follows the .xls rule.
 TEST(ExportCommand, XlsxNamesAreKeptOthersBecomeXls) {
   const struct {
     const char* chosen;
@@ -206,6 +207,9 @@ TEST(ExportCommand, XlsxNamesAreKeptOthersBecomeXls) {
       {"/data/items.xlsx.txt", "/data/items.xlsx.xls", TExportFormat::efXls},
       {"/data/a.xlsx/items", "/data/a.xlsx/items.xls", TExportFormat::efXls},
       {"/data/items.xlsm", "/data/items.xls", TExportFormat::efXls},
+      {"/data/items.csv", "/data/items.csv", TExportFormat::efCsv},
+      {"/data/items.CSV", "/data/items.CSV", TExportFormat::efCsv},
+      {"/data/items.csv.txt", "/data/items.csv.xls", TExportFormat::efXls},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ExportFileName(c.chosen), c.written) << c.chosen;
@@ -229,6 +233,8 @@ TEST(ExportCommand, TheSaveDialogsEntryDecidesTheKind) {
       {"/data/items", TExportFormat::efXls, "/data/items.xls"},
       {"/data/items.txt", TExportFormat::efXls, "/data/items.xls"},
       {"/data/items.xlsx", TExportFormat::efXls, "/data/items.xlsx"},
+      {"/data/items.csv", TExportFormat::efXls, "/data/items.csv"},
+      {"/data/items.csv", TExportFormat::efXlsx, "/data/items.csv"},
   };
   for (const auto& c : cases) {
     const std::string written = ExportFileName(c.chosen, c.entry);

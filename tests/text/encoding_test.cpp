@@ -71,5 +71,29 @@ TEST(Encoding, ValidUtf8) {
   EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));      // overlong
 }
 
+// Where a text stops being what it should be: the offset of the first byte
+// that cannot be read, past runs of ASCII longer than eight bytes.
+TEST(Encoding, TheFirstUnreadableByteIsFound) {
+  const struct {
+    std::string text;
+    std::size_t utf8;  // InvalidUtf8At
+    std::size_t big5;  // AppendBig5AsUtf8
+    const char* big5Text;
+  } cases[] = {
+      {"小分類 abc", std::string::npos, 0, ""},
+      {"0123456789\xA4\x70\xA4\xC0", 10, std::string::npos, "0123456789小分"},
+      {"abcdefghijklmnop\xFFq", 16, 16, "abcdefghijklmnop"},
+      {"\xB6\xBC\xB6", 0, 2, "飲"},  // a Big5 character cut off at the end
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(InvalidUtf8At(c.text), c.utf8);
+    if (c.utf8 == std::string::npos) continue;
+    std::string out;
+    EXPECT_EQ(AppendBig5AsUtf8(c.text, out), c.big5);
+    EXPECT_EQ(out, c.big5Text);
+  }
+}
+
 }  // namespace
 }  // namespace tabrin

@@ -132,6 +132,10 @@ class TWorksheet {
   int LastRow() const { return lastRow_; }
   int FirstColumn() const { return firstColumn_; }
   int LastColumn() const { return lastColumn_; }
+  // Leaves the rows above row (0-based) out: the used range starts there,
+  // on an empty row when it has no cell, and holds no rows at all when it
+  // lies below the last row.
+  void DropRowsAbove(int row) { firstRow_ = row; }
   // The non-empty cells of a row, ordered by column.
   TRowCells RowCells(int row) const;
   // The cell at a position, or nothing when it is empty.
