@@ -8,6 +8,7 @@
 #include "config/program_folder.h"
 #include "import/import_tabs.h"
 #include "import/import_undo.h"
+#include "import/tab_mapping.h"
 #include "text/sha256.h"
 #include "text/error.h"
 #include "text/format.h"
@@ -51,7 +52,8 @@ CREATE TABLE IF NOT EXISTS JournalEntry (
   Conflicts INTEGER NOT NULL DEFAULT 0,
   State TEXT NOT NULL,
   UndoOf INTEGER,
-  UndoneBy INTEGER
+  UndoneBy INTEGER,
+  Mapping TEXT NOT NULL DEFAULT ''
 );
 CREATE TABLE IF NOT EXISTS JournalBatch (
   EntryId INTEGER NOT NULL,
@@ -315,27 +317,30 @@ class TStatement {
   sqlite3_stmt* statement_ = nullptr;
 };
 
-// A journal made before the count of overwrites that changed nothing was
-// kept gets its column, 0 for the entries it holds.  Another program may add
-// it at the same moment.
-bool AddSameColumn(sqlite3* db) {
-  const auto present = [db] {
-    TStatement column(db, "SELECT 1 FROM pragma_table_info('JournalEntry') WHERE name = 'Same'");
+// A journal made before a column was kept gets it, with its default for the
+// entries it holds.  Another program may add it at the same moment.
+bool AddColumn(sqlite3* db, const std::string& name, const std::string& declaration) {
+  const auto present = [&] {
+    TStatement column(db, "SELECT 1 FROM pragma_table_info('JournalEntry') WHERE name = '" + name + "'");
     return column.Step();
   };
   try {
     if (present()) return true;
-    return sqlite3_exec(db, "ALTER TABLE JournalEntry ADD COLUMN Same INTEGER NOT NULL DEFAULT 0", nullptr, nullptr,
-                        nullptr) == SQLITE_OK ||
-           present();
+    const std::string sql = "ALTER TABLE JournalEntry ADD COLUMN " + name + " " + declaration;
+    return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK || present();
   } catch (const TabrinError&) {
     return false;
   }
 }
 
+// The count of overwrites that changed nothing, and the column mapping.
+bool AddLaterColumns(sqlite3* db) {
+  return AddColumn(db, "Same", "INTEGER NOT NULL DEFAULT 0") && AddColumn(db, "Mapping", "TEXT NOT NULL DEFAULT ''");
+}
+
 constexpr const char* kEntryColumns =
     "Id, Operation, StartedAt, Kind, Target, TableName, Workbook, WorkbookSha256, Cover, Appended, Overwritten, "
-    "Unchanged, Deleted, Restored, Conflicts, State, IFNULL(UndoOf, 0), IFNULL(UndoneBy, 0), Same";
+    "Unchanged, Deleted, Restored, Conflicts, State, IFNULL(UndoOf, 0), IFNULL(UndoneBy, 0), Same, Mapping";
 
 TJournalEntry EntryOf(const TStatement& row) {
   TJournalEntry entry;
@@ -355,6 +360,7 @@ TJournalEntry EntryOf(const TStatement& row) {
   entry.state = StateOfName(row.Text(15));
   entry.undoOf = row.Int(16);
   entry.undoneBy = row.Int(17);
+  entry.mapping = row.Text(19);
   return entry;
 }
 
@@ -377,7 +383,7 @@ TImportJournal::TImportJournal(std::string_view programFolder) {
   }
   sqlite3_busy_timeout(db_, 10000);
   char* error = nullptr;
-  if (sqlite3_exec(db_, kSchema, nullptr, nullptr, &error) != SQLITE_OK || !AddSameColumn(db_)) {
+  if (sqlite3_exec(db_, kSchema, nullptr, nullptr, &error) != SQLITE_OK || !AddLaterColumns(db_)) {
     const std::string message = error ? error : sqlite3_errmsg(db_);
     sqlite3_free(error);
     sqlite3_close_v2(db_);
@@ -404,13 +410,13 @@ void TImportJournal::Rollback() {
 int TImportJournal::AddEntry(const TJournalEntry& entry) {
   Execute(
       "INSERT INTO JournalEntry (Operation, StartedAt, Kind, Target, TableName, Workbook, WorkbookSha256, Cover, "
-      "State, UndoOf, FieldNames) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+      "State, UndoOf, FieldNames, Mapping) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
       {TValue::Text(entry.isUndo ? "undo" : "import"), TValue::Text(entry.startedAt.empty() ? LocalTimeNow() : entry.startedAt),
        TValue::Text(entry.kindCode), TValue::Text(entry.database), TValue::Text(std::string(MasterTableName(entry.table))),
        TValue::Text(entry.workbook), TValue::Text(entry.workbookSha256), TValue::Text(entry.coverText),
        TValue::Text(std::string(StateName(entry.state))),
        entry.undoOf > 0 ? TValue::Integer(entry.undoOf) : TValue(),
-       TValue::Text(FieldNamesOf(ImporterFor(entry.table, entry.Kind())))});
+       TValue::Text(FieldNamesOf(ImporterFor(entry.table, entry.Kind()))), TValue::Text(entry.mapping)});
   return static_cast<int>(sqlite3_last_insert_rowid(db_));
 }
 
@@ -526,6 +532,7 @@ TJournaledImport::TJournaledImport(TImportJournal& journal, const TJournalImport
   entry.workbook = info.workbook;
   entry.workbookSha256 = info.workbookSha256;
   entry.coverText = info.coverText;
+  entry.mapping = info.mapping;
   id_ = journal_.AddEntry(entry);
 }
 
@@ -590,7 +597,8 @@ TJournaledImportResult ImportTabSheetJournaled(TQuery& openSheet, TConnection& d
   // would be judged by.
   SettleUnfinishedUndos(journal, database, databaseIdentity);
   const std::string workbookSha256 = FileSha256Hex(workbookPath);
-  TJournaledImport entry(journal, {kind, databaseIdentity, table, workbookPath, workbookSha256, cover.text});
+  TJournaledImport entry(journal, {kind, databaseIdentity, table, workbookPath, workbookSha256, cover.text,
+                                   MappingText(SheetMappingOf(openSheet))});
   options.cover = cover.mode;
   options.recorder = &entry;
   try {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "db/backend.h"
+#include "import/column_mapping.h"
 #include "xls/spreadsheet.h"
 
 namespace tabrin {
@@ -33,6 +34,17 @@ class TWorkbookBackend : public TBackend {
   // those its last run found when it has run, else read from the sheet.
   std::vector<int> FilteredRecordPositions(const std::string& sheet, const std::string& filterColumn) const;
 
+  // The column mapping every sheet query of the connection applies from its
+  // next run on (see mapped_sheet_table.h); empty by default.  A filter on a
+  // mapped column reads the sheet title it is mapped from.
+  void SetColumnMapping(TColumnMapping mapping) { *mapping_ = std::move(mapping); }
+  const TColumnMapping& ColumnMapping() const { return *mapping_; }
+
+  // A sheet's own titles (WorksheetTitles), before any mapping: those its
+  // last query found, even one that failed on its filter, else read from
+  // the sheet.
+  std::vector<std::string> SheetTitles(const std::string& sheet) const;
+
   // The positions of each filtered query's last run, by sheet and filter
   // column as the query names them.  Its statements fill it (on the
   // connection's thread, like everything else of the connection).
@@ -41,6 +53,9 @@ class TWorkbookBackend : public TBackend {
  private:
   std::shared_ptr<const TSpreadsheet> workbook_;
   std::shared_ptr<TKeptPositions> keptPositions_ = std::make_shared<TKeptPositions>();
+  std::shared_ptr<TColumnMapping> mapping_ = std::make_shared<TColumnMapping>();
+  std::shared_ptr<std::map<std::string, std::vector<std::string>>> titles_ =
+      std::make_shared<std::map<std::string, std::vector<std::string>>>();
 };
 
 }  // namespace tabrin

@@ -1,0 +1,48 @@
+#pragma once
+// A column mapping on an import tab: set on the tab's workbook connection,
+// it governs every sheet query of that connection (the grid, the plan, the
+// import and its journal) until the workbook is opened again.
+//
+//   OpenWorkbook(workbook, path);
+//   SetSheetMapping(workbook, mapping);            // before the sheet query opens
+//   OpenTabSheetQuery(sheet, workbook, table);
+//   ImportTabSheet(sheet, database, kind, table, options);  // reads and leaves as mapped
+//
+// TabSheetTitles gives the sheet's own titles, also when the item tab's
+// query failed for want of its code column, so that a mapping can be made
+// for that sheet too.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "db/connection.h"
+#include "db/database_connection.h"
+#include "db/master_table.h"
+#include "db/query.h"
+#include "import/column_mapping.h"
+#include "import/cover_mode.h"
+
+namespace tabrin {
+
+// Raises TabrinError when the connection is not an open workbook.
+void SetSheetMapping(TConnection& workbook, const TColumnMapping& mapping);
+
+// The mapping of the sheet query's workbook connection; empty for any other
+// query.
+TColumnMapping SheetMappingOf(const TQuery& sheet);
+
+// The titles of the sheet the query's SQL names, as the sheet has them
+// (before a mapping); the query need not be open.  Raises the reader's error
+// for a workbook without that sheet.
+std::vector<std::string> TabSheetTitles(const TQuery& sheet);
+
+// The columns the tab's import reads that the sheet and its mapping do not
+// give (MissingColumns); none for a query on another connection.
+std::vector<std::string> TabMissingColumns(const TQuery& sheet, TMasterTable table,
+                                           std::optional<TDatabaseKind> kind, TCoverMode cover);
+
+// "工作表缺少匯入讀取的欄位：廠商代號、健康捐": the one line that names every
+// missing column; empty when none is missing.
+std::string MissingColumnsText(const std::vector<std::string>& missing);
+
+}  // namespace tabrin
