@@ -27,6 +27,7 @@
 #include "cli/exit_status.h"
 #include "cli/interrupt.h"
 #include "cli/kind_option.h"
+#include "cli/mapping_options.h"
 #include "cli/progress_bar.h"
 #include "config/program_folder.h"
 #include "db/connection.h"
@@ -50,6 +51,7 @@ struct ImportCommandOptions {
   std::string file;
   bool dryRun = false;
   std::string report;
+  MappingOptions mapping;
 };
 
 // The dry run lists this many failing rows; the report has them all.
@@ -73,7 +75,11 @@ int RunDryRun(const ImportCommandOptions& options, CliStreams& streams, TConnect
   TImportPlan plan;
   try {
     const InterruptCancels interrupt(cancel);
-    plan = PlanWorkbookFile(connection, options.kind, table, file, importOptions);
+    TConnection workbook("ADOXLSConnect");
+    TQuery sheet(std::string(ImportTab(table).sheetQueryName), workbook);
+    OpenWorkbook(workbook, file);
+    OpenMappedTabSheet(sheet, workbook, table, options.kind, importOptions.cover, options.mapping, streams);
+    plan = PlanTabSheet(sheet, connection, options.kind, table, importOptions);
   } catch (const TWorkCancelled& e) {
     bar.reset();
     streams.err << e.what() << "\n";
@@ -81,7 +87,9 @@ int RunDryRun(const ImportCommandOptions& options, CliStreams& streams, TConnect
   }
   bar.reset();
   const TPlanCounts counts = plan.Counts();
-  streams.out << "試算匯入，沒有寫入資料庫\n" << PlanCountsLine(counts) << "\n";
+  streams.out << "試算匯入，沒有寫入資料庫\n";
+  if (!plan.mappingText.empty()) streams.out << "欄位對應：" << plan.mappingText << "\n";
+  streams.out << PlanCountsLine(counts) << "\n";
   int listed = 0;
   for (const TPlannedRow& row : plan.rows) {
     if (row.outcome != TPlannedOutcome::poError) continue;
@@ -129,7 +137,7 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
   TConnection workbook("ADOXLSConnect");
   TQuery sheet(std::string(ImportTab(*table).sheetQueryName), workbook);
   OpenWorkbook(workbook, file);
-  OpenTabSheetQuery(sheet, workbook, *table);
+  OpenMappedTabSheet(sheet, workbook, *table, options.kind, cover.mode, options.mapping, streams);
 
   try {
     const InterruptCancels interrupt(cancel);
@@ -172,6 +180,7 @@ void AddImportCommand(CLI::App& app, CommandContext& context) {
                   "to this file: CSV text when the name ends in .csv, else a workbook of the kind an export to "
                   "that name writes (.xlsx, else .xls)")
       ->needs(dryRun);
+  AddMappingOptions(*sub, options->mapping);
   context.AddAction(sub, [options, &context] { return RunImport(*options, context.streams); });
 }
 

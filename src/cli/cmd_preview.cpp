@@ -10,8 +10,11 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/mapping_options.h"
+#include "config/program_folder.h"
 #include "db/connection.h"
 #include "db/query.h"
+#include "import/cover_setting.h"
 #include "import/import_tabs.h"
 #include "import/workbook_preview_columns.h"
 #include "text/error.h"
@@ -23,6 +26,7 @@ namespace {
 struct PreviewOptions {
   std::string table;
   std::string file;
+  MappingOptions mapping;
 };
 
 // Tabs and line breaks inside a cell would break the line layout.
@@ -41,7 +45,9 @@ int RunPreview(const PreviewOptions& options, CliStreams& streams) {
   TConnection workbook("ADOXLSConnect");
   TQuery sheet(std::string(tab.sheetQueryName), workbook);
   OpenWorkbook(workbook, options.file);
-  OpenTabSheetQuery(sheet, workbook, *table);
+  // No database here: the item layout read is the standard one.
+  OpenMappedTabSheet(sheet, workbook, *table, std::nullopt, ReadCoverSetting(ProgramFolder()).mode, options.mapping,
+                     streams, /*sayMissing=*/false);
 
   const std::vector<TGridColumn> columns = GridColumnsPresent(GridColumnList(*table), sheet);
   std::ostream& out = streams.out;
@@ -71,6 +77,7 @@ void AddPreviewCommand(CLI::App& app, CommandContext& context) {
   sub->add_option("file", options->file,
                   "Workbook to read: Excel 97-2003 (.xls) or 2007+ (.xlsx), told apart by its content")
       ->required();
+  AddMappingOptions(*sub, options->mapping);
   context.AddAction(sub, [options, streams = context.streams]() mutable { return RunPreview(*options, streams); });
 }
 
