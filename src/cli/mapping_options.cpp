@@ -3,7 +3,6 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
-#include <exception>
 #include <ostream>
 
 #include "config/program_folder.h"
@@ -77,45 +76,18 @@ void AddMappingOptions(CLI::App& sub, MappingOptions& options) {
 
 void OpenMappedTabSheet(TQuery& sheet, TConnection& workbook, TMasterTable table, std::optional<TDatabaseKind> kind,
                         TCoverMode cover, const MappingOptions& options, CliStreams& streams, bool sayMissing) {
-  TColumnMapping mapping = RequestedMapping(options, table);
-  std::exception_ptr openError;
-  try {
-    OpenTabSheetQuery(sheet, workbook, table);
-  } catch (const TabrinError&) {  // the item tab's code column may be a mapped one
-    openError = std::current_exception();
+  const TTabSheetOpening opening = OpenTabSheetMapped(sheet, workbook, table, kind, cover,
+                                                      RequestedMapping(options, table), ProgramFolder(), {});
+  if (!opening.savedName.empty()) streams.out << "使用已存的欄位對應「" << opening.savedName << "」\n";
+  if (!options.save.empty() && !opening.mapping.Empty()) {
+    TMappingStore(ProgramFolder()).Save({options.save, table, opening.titles, opening.mapping, {}});
+    streams.out << "已存下欄位對應「" << options.save << "」\n";
   }
-  std::vector<std::string> titles;
-  try {
-    titles = TabSheetTitles(sheet);
-  } catch (const TabrinError&) {
-    if (openError) std::rethrow_exception(openError);
-    throw;
-  }
-  const TImporterDef& importer = ImporterFor(table, kind);
-  if (mapping.Empty() && !MissingColumns(titles, importer, cover, {}).empty()) {
-    TMappingStore store(ProgramFolder());
-    if (const std::optional<TSavedMapping> saved = store.FindFor(table, titles)) {
-      mapping = saved->mapping;
-      streams.out << "使用已存的欄位對應「" << saved->name << "」\n";
-    }
-  }
-  if (!mapping.Empty()) {
-    CheckMapping(mapping, titles, importer);
-    SetSheetMapping(workbook, mapping);
-    OpenTabSheetQuery(sheet, workbook, table);
-    if (!options.save.empty()) {
-      TMappingStore(ProgramFolder()).Save({options.save, table, titles, mapping, {}});
-      streams.out << "已存下欄位對應「" << options.save << "」\n";
-    }
-  } else if (openError) {
-    std::rethrow_exception(openError);
-  }
-  const std::vector<std::string> missing = MissingColumns(titles, importer, cover, mapping);
-  if (missing.empty() || !sayMissing) return;
-  streams.out << MissingColumnsText(missing) << "\n";
-  TColumnMapping proposed = ProposeMapping(titles, table, importer, cover);
-  std::erase_if(proposed.pairs, [&](const TColumnPair& pair) { return !Contains(missing, pair.column); });
-  std::erase_if(proposed.left, [&](const std::string& column) { return !Contains(missing, column); });
+  if (opening.missing.empty() || !sayMissing) return;
+  streams.out << MissingColumnsText(opening.missing) << "\n";
+  TColumnMapping proposed = ProposeMapping(opening.titles, table, ImporterFor(table, kind), cover);
+  std::erase_if(proposed.pairs, [&](const TColumnPair& pair) { return !Contains(opening.missing, pair.column); });
+  std::erase_if(proposed.left, [&](const std::string& column) { return !Contains(opening.missing, column); });
   if (!proposed.Empty()) streams.out << "建議的欄位對應：" << OptionsText(proposed) << "\n";
 }
 

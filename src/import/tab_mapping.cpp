@@ -1,6 +1,9 @@
 #include "import/tab_mapping.h"
 
+#include <exception>
+
 #include "import/import_tabs.h"
+#include "import/saved_mappings.h"
 #include "import/workbook_backend.h"
 #include "import/workbook_sql.h"
 #include "text/error.h"
@@ -36,6 +39,46 @@ std::vector<std::string> TabMissingColumns(const TQuery& sheet, TMasterTable tab
                                            std::optional<TDatabaseKind> kind, TCoverMode cover) {
   if (WorkbookBackendOf(sheet.Connection()) == nullptr) return {};
   return MissingColumns(TabSheetTitles(sheet), ImporterFor(table, kind), cover, SheetMappingOf(sheet));
+}
+
+TTabSheetOpening OpenTabSheetMapped(TQuery& sheet, TConnection& workbook, TMasterTable table,
+                                    std::optional<TDatabaseKind> kind, TCoverMode cover,
+                                    const TColumnMapping& requested, std::string_view programFolder,
+                                    const TMappingChooser& choose) {
+  std::exception_ptr openError;
+  try {
+    OpenTabSheetQuery(sheet, workbook, table);
+  } catch (const TabrinError&) {  // the item tab's code column may be one to map
+    openError = std::current_exception();
+  }
+  TTabSheetOpening opening;
+  try {
+    opening.titles = TabSheetTitles(sheet);
+  } catch (const TabrinError&) {
+    if (openError) std::rethrow_exception(openError);
+    throw;
+  }
+  const TImporterDef& importer = ImporterFor(table, kind);
+  opening.mapping = requested;
+  if (requested.Empty() && !MissingColumns(opening.titles, importer, cover, {}).empty()) {
+    TMappingStore store(programFolder);
+    if (const std::optional<TSavedMapping> saved = store.FindFor(table, opening.titles)) {
+      opening.mapping = saved->mapping;
+      opening.savedName = saved->name;
+    } else if (choose) {
+      const TColumnMapping proposed = ProposeMapping(opening.titles, table, importer, cover);
+      if (std::optional<TColumnMapping> chosen = choose(opening.titles, proposed)) opening.mapping = std::move(*chosen);
+    }
+  }
+  if (!opening.mapping.Empty()) {
+    CheckMapping(opening.mapping, opening.titles, importer);
+    SetSheetMapping(workbook, opening.mapping);
+    OpenTabSheetQuery(sheet, workbook, table);
+  } else if (openError) {
+    std::rethrow_exception(openError);
+  }
+  opening.missing = MissingColumns(opening.titles, importer, cover, opening.mapping);
+  return opening;
 }
 
 std::string MissingColumnsText(const std::vector<std::string>& missing) {

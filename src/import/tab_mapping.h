@@ -11,8 +11,10 @@
 // TabSheetTitles gives the sheet's own titles, also when the item tab's
 // query failed for want of its code column, so that a mapping can be made
 // for that sheet too.
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "db/connection.h"
@@ -40,6 +42,30 @@ std::vector<std::string> TabSheetTitles(const TQuery& sheet);
 // give (MissingColumns); none for a query on another connection.
 std::vector<std::string> TabMissingColumns(const TQuery& sheet, TMasterTable table,
                                            std::optional<TDatabaseKind> kind, TCoverMode cover);
+
+// How a tab's sheet was opened by OpenTabSheetMapped.
+struct TTabSheetOpening {
+  std::vector<std::string> titles;   // the sheet's own
+  TColumnMapping mapping;            // the one in force, maybe empty
+  std::string savedName;             // the saved mapping used, if one was
+  std::vector<std::string> missing;  // columns still missing under it
+};
+
+// Given the sheet's titles and the proposed mapping: the mapping to use,
+// or none to open the sheet without one.
+using TMappingChooser =
+    std::function<std::optional<TColumnMapping>(const std::vector<std::string>& titles, const TColumnMapping& proposed)>;
+
+// Opens the tab's sheet query (OpenTabSheetQuery) under a mapping: the one
+// requested when it is not empty; else, when the sheet lacks columns the
+// import reads, the one saved in the program folder for a sheet with these
+// titles (TMappingStore), else the one `choose` gives, if any.  A mapping is
+// checked (CheckMapping) before it is set.  Without a mapping a sheet the
+// tab cannot open raises the reader's error as OpenTabSheetQuery does.
+TTabSheetOpening OpenTabSheetMapped(TQuery& sheet, TConnection& workbook, TMasterTable table,
+                                    std::optional<TDatabaseKind> kind, TCoverMode cover,
+                                    const TColumnMapping& requested, std::string_view programFolder,
+                                    const TMappingChooser& choose);
 
 // "工作表缺少匯入讀取的欄位：廠商代號、健康捐": the one line that names every
 // missing column; empty when none is missing.
