@@ -17,6 +17,7 @@
 #include "app/app_look.h"
 #include "app/dialogs.h"
 #include "app/error_box.h"
+#include "app/mapping_dialog.h"
 #include "app/setup_dialog.h"
 #include "config/program_folder.h"
 #include "db/database_connection.h"
@@ -27,6 +28,8 @@
 #include "import/import_plan.h"
 #include "import/import_tabs.h"
 #include "import/import_undo.h"
+#include "import/saved_mappings.h"
+#include "import/tab_mapping.h"
 
 namespace tabrin::app {
 
@@ -356,11 +359,31 @@ void TFMTabrin::OpenWorkbookOn(TTabPage& tab) {
     tab.plan.reset();
     tab.planLegend->clear();
     tab.workbookPath = std::filesystem::absolute(file->toStdString()).string();
-    OpenTabSheetQuery(sheet, adoXlsConnect_, tab.table);
+    tab.mapping = {};
+    // A sheet that lacks columns the import reads opens under the mapping
+    // saved for its titles, else under the one the clerk accepts.
+    tab.mapping = OpenTabSheetMapped(sheet, adoXlsConnect_, tab.table, dbKind_, cover_.mode, {}, ProgramFolder(),
+                                     [&](const std::vector<std::string>& titles, const TColumnMapping& proposed) {
+                                       return AskMapping(tab, titles, proposed);
+                                     })
+                      .mapping;
     tab.grid->SetSheet(&sheet, *file);
     tab.importBtn->setEnabled(sheet.RecordCount() > 0);
     PlanTab(tab);
   });
+}
+
+std::optional<TColumnMapping> TFMTabrin::AskMapping(const TTabPage& tab, const std::vector<std::string>& titles,
+                                                    const TColumnMapping& proposed) {
+  TMappingDialog dialog(tab.table, ColumnsRead(ImporterFor(tab.table, dbKind_), cover_.mode), titles, proposed, this);
+  if (dialogs_.RunModal(dialog) != QDialog::Accepted) return std::nullopt;
+  const TColumnMapping mapping = dialog.Mapping();
+  if (!mapping.Empty()) TMappingStore(ProgramFolder()).Save({dialog.Name(), tab.table, titles, mapping, {}});
+  return mapping;
+}
+
+void TFMTabrin::UseTabMapping(const TTabPage& tab) {
+  if (adoXlsConnect_.Connected()) SetSheetMapping(adoXlsConnect_, tab.mapping);
 }
 
 void TFMTabrin::RunOnSheet(TTabPage& tab, const QString& what,
@@ -386,6 +409,7 @@ void TFMTabrin::PlanTab(TTabPage& tab) {
   if (!sheet.Active() || !adoConnection_.Connected() || !dbKind_) return;
   TImportOptions options;
   options.cover = cover_.mode;
+  UseTabMapping(tab);
   std::optional<TImportPlan> plan;
   try {
     // A second or two on a full sheet: the same progress as an import.
@@ -414,6 +438,7 @@ void TFMTabrin::ImportInto(TTabPage& tab) {
   Command([this, &tab] {
     TQuery& sheet = *tab.sheetQuery;
     sheet.First();  // a sheet whose open failed is closed: the data layer says so
+    UseTabMapping(tab);
     TImportOptions options;
     options.cover = cover_.mode;
     const auto afterImport = [&] {
