@@ -80,7 +80,7 @@ TMappingDialog::TMappingDialog(TMasterTable table, const std::vector<std::string
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);
-  resize(460, 560);
+  resize(460, 720);  // the twenty columns of the kind-1 item layout without scrolling
 }
 
 TColumnMapping TMappingDialog::Mapping() const {

@@ -56,7 +56,7 @@ void AddMappingsCommand(CLI::App& app, CommandContext& context) {
   CLI::App* sub = app.add_subcommand(
       "mappings", "List the saved column mappings (made in the window or used with --mapping), or remove one");
   auto remove = std::make_shared<std::string>();
-  sub->add_option("--remove", *remove, "Remove the saved column mapping of this name");
+  sub->add_option("--remove", *remove, "Remove the saved column mapping of this name")->type_name("NAME");
   context.AddAction(sub, [remove, &context] { return RunMappings(*remove, context.streams); });
 }
 

@@ -60,18 +60,22 @@ bool Contains(const std::vector<std::string>& names, std::string_view name) {
 
 void AddMappingOptions(CLI::App& sub, MappingOptions& options) {
   sub.add_option("--mapping", options.saved,
-                 "Read the sheet through the saved column mapping of this name (see the verb mappings)");
+                 "Read the sheet through the saved column mapping of this name (see the verb mappings)")
+      ->type_name("NAME");
   sub.add_option("--map", options.pairs,
-                 "'SHEET TITLE=COLUMN': read the column the import reads from the sheet's column of this title; "
+                 "Read COLUMN, one the import reads, from the sheet's column titled TITLE; "
                  "repeatable, and over the pairs of --mapping")
+      ->type_name("'TITLE=COLUMN'")
       ->allow_extra_args(false);
   sub.add_option("--leave", options.left,
                  "A column the import reads that it leaves alone: an overwrite keeps the stored value, a new "
                  "record gets the database's default (not the code column); repeatable")
+      ->type_name("COLUMN")
       ->allow_extra_args(false);
   sub.add_option("--save-mapping", options.save,
                  "Save the column mapping used under this name, for --mapping and for the window, which uses it "
-                 "again for a sheet with the same titles");
+                 "again for a sheet with the same titles")
+      ->type_name("NAME");
 }
 
 void OpenMappedTabSheet(TQuery& sheet, TConnection& workbook, TMasterTable table, std::optional<TDatabaseKind> kind,
