@@ -52,7 +52,9 @@ class TTourDialogs : public TDialogs {
   int RunModal(QDialog& dialog) override {
     if (dynamic_cast<TMappingDialog*>(&dialog) == nullptr) return QDialog::Rejected;
     dialog.show();
-    const QString name = mappingPictures++ == 0 ? QStringLiteral("mapping") : QStringLiteral("mapping-%1").arg(mappingPictures);
+    ++mappingPictures;
+    const QString name =
+        mappingPictures == 1 ? QStringLiteral("mapping") : QStringLiteral("mapping-%1").arg(mappingPictures);
     if (!Save(dialog, outputDir + QStringLiteral("/") + name + QStringLiteral(".png"))) failed = true;
     dialog.accept();
     return QDialog::Accepted;

@@ -24,16 +24,16 @@ struct MappingOptions {
 
 void AddMappingOptions(CLI::App& sub, MappingOptions& options);
 
-// Opens the tab's sheet query on the open workbook as OpenTabSheetQuery
-// does, under the mapping the options ask for; without one, under the
-// mapping saved for a sheet with these titles when the sheet lacks columns
-// the import reads (saying so).  Columns that stay missing are named once,
-// with the options that the proposed mapping would take: on standard
-// output, in front of what the command prints, as a note and not as the
-// error the import raises at its row.  --save-mapping saves the mapping used.  Without any mapping a sheet the tab cannot
-// open raises the reader's error as ever.
-// The preview, which shows the sheet and imports nothing, names no missing
-// columns (sayMissing false).
+// Opens the tab's sheet query on the open workbook (OpenTabSheetMapped)
+// under the mapping the options ask for; without one, under the mapping
+// saved for a sheet with these titles when the sheet lacks columns the import
+// reads (saying so).  --save-mapping saves the mapping used.  Columns that
+// stay missing are named once, with the options that the proposed mapping
+// would take: on standard output, in front of what the command prints, as a
+// note and not as the error the import raises at its row; the preview, which
+// shows the sheet and imports nothing, names none (sayMissing false).
+// Without any mapping a sheet the tab cannot open raises the reader's error
+// as ever.
 void OpenMappedTabSheet(TQuery& sheet, TConnection& workbook, TMasterTable table, std::optional<TDatabaseKind> kind,
                         TCoverMode cover, const MappingOptions& options, CliStreams& streams, bool sayMissing = true);
 

@@ -54,7 +54,8 @@ struct TTabSheetOpening {
 // Given the sheet's titles and the proposed mapping: the mapping to use,
 // or none to open the sheet without one.
 using TMappingChooser =
-    std::function<std::optional<TColumnMapping>(const std::vector<std::string>& titles, const TColumnMapping& proposed)>;
+    std::function<std::optional<TColumnMapping>(const std::vector<std::string>& titles,
+                                                const TColumnMapping& proposed)>;
 
 // Opens the tab's sheet query (OpenTabSheetQuery) under a mapping: the one
 // requested when it is not empty; else, when the sheet lacks columns the

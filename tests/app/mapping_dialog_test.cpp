@@ -46,7 +46,9 @@ class MappingDialogTest : public AppTest {
         return static_cast<int>(QDialog::Rejected);
       }
       shown.emplace_back();
-      for (QComboBox* choice : mapping->choices) shown.back().push_back(choice->objectName() + "=" + choice->currentText());
+      for (QComboBox* choice : mapping->choices) {
+        shown.back().push_back(choice->objectName() + "=" + choice->currentText());
+      }
       shownName = mapping->nameEdit->text();
       answer == QDialog::Accepted ? dialog.accept() : dialog.reject();
       return static_cast<int>(answer);

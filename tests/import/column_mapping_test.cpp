@@ -133,12 +133,14 @@ TEST_P(MappedTabSheet, AnItemExportImportsThroughItsProposedMapping) {
   rows[2][16] = 8;
   WriteWorkbook(path, kItemExportTitles, rows);
   const TImporterDef& importer = ItemImporter(TDatabaseKind::dkOrvella);
-  const TColumnMapping mapping = ProposeMapping(kItemExportTitles, TMasterTable::mtItem, importer, TCoverMode::cmOverwrite);
+  const TColumnMapping mapping =
+      ProposeMapping(kItemExportTitles, TMasterTable::mtItem, importer, TCoverMode::cmOverwrite);
 
   TConnection workbook("ADOXLSConnect");
   TQuery sheet("ADOItemQuery");
   Open(workbook, sheet, TMasterTable::mtItem, path, mapping);
-  EXPECT_TRUE(TabMissingColumns(sheet, TMasterTable::mtItem, TDatabaseKind::dkOrvella, TCoverMode::cmOverwrite).empty());
+  EXPECT_TRUE(
+      TabMissingColumns(sheet, TMasterTable::mtItem, TDatabaseKind::dkOrvella, TCoverMode::cmOverwrite).empty());
   EXPECT_EQ(TabSheetTitles(sheet), kItemExportTitles);  // the sheet's own, before the mapping
 
   const TImportPlan plan =
