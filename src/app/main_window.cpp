@@ -17,6 +17,7 @@
 #include "app/app_look.h"
 #include "app/dialogs.h"
 #include "app/error_box.h"
+#include "app/mapping_dialog.h"
 #include "app/setup_dialog.h"
 #include "app/sheet_choice_dialog.h"
 #include "config/program_folder.h"
@@ -30,6 +31,8 @@
 #include "import/import_undo.h"
 #include "import/workbook_preview_columns.h"
 #include "text/format.h"
+#include "import/saved_mappings.h"
+#include "import/tab_mapping.h"
 
 namespace tabrin::app {
 
@@ -360,7 +363,19 @@ void TFMTabrin::OpenWorkbookOn(TTabPage& tab) {
     tab.planLegend->clear();
     tab.workbookPath = std::filesystem::absolute(file->toStdString()).string();
     tab.sourceNote.clear();
-    OpenTabSheetOrAsk(tab);
+    tab.mapping = {};
+    UseTabMapping(tab);
+    const TSheetChoice choice = OpenTabSheetOrAsk(tab);
+    // A sheet that lacks columns the import reads opens under the mapping
+    // saved for its titles, else under the one the clerk accepts.
+    if (!TabMissingColumns(sheet, tab.table, dbKind_, cover_.mode).empty()) {
+      tab.mapping = OpenTabSheetMapped(sheet, adoXlsConnect_, tab.table, dbKind_, cover_.mode, {}, ProgramFolder(),
+                                       [&](const std::vector<std::string>& titles, const TColumnMapping& proposed) {
+                                         return AskMapping(tab, titles, proposed);
+                                       },
+                                       choice)
+                        .mapping;
+    }
     if (const std::optional<TCsvLayout> text = SheetSourceOf(sheet).text) {
       tab.sourceNote = Utf8(FormatMessage("文字檔：%s，%s分隔",
                                           {TextEncodingName(text->encoding), SeparatorName(text->separator)}));
@@ -371,7 +386,7 @@ void TFMTabrin::OpenWorkbookOn(TTabPage& tab) {
   });
 }
 
-void TFMTabrin::OpenTabSheetOrAsk(TTabPage& tab) {
+TSheetChoice TFMTabrin::OpenTabSheetOrAsk(TTabPage& tab) {
   TQuery& sheet = *tab.sheetQuery;
   std::string reason;
   // Whether the query opens on the choice with a column the tab shows; else
@@ -393,7 +408,7 @@ void TFMTabrin::OpenTabSheetOrAsk(TTabPage& tab) {
   if (!HasTabSheet(adoXlsConnect_)) {
     reason = "活頁簿沒有工作表「sheet1」，請選擇要讀的工作表";
   } else if (opensWithColumns({}, false)) {
-    return;
+    return {};
   }
   QStringList sheets;
   for (const std::string& name : WorkbookSheetNames(adoXlsConnect_)) sheets << Utf8(name);
@@ -402,12 +417,12 @@ void TFMTabrin::OpenTabSheetOrAsk(TTabPage& tab) {
     if (dialogs_.RunModal(dialog) != QDialog::Accepted) {
       // As the tab's own query leaves it: open, or closed with its error.
       OpenTabSheetQuery(sheet, adoXlsConnect_, tab.table);
-      return;
+      return {};
     }
     const TSheetChoice choice = dialog.Choice();
     if (opensWithColumns(choice, true)) {
       tab.sourceNote = Utf8(FormatMessage("工作表「%s」，標題在第 %d 列", {choice.sheet, choice.titleRow}));
-      return;
+      return choice;
     }
   }
 }
@@ -418,6 +433,19 @@ void TFMTabrin::SetLegend(TTabPage& tab, const QString& legend) {
     return;
   }
   tab.planLegend->setText(tab.sourceNote + QStringLiteral("｜") + legend);
+}
+
+std::optional<TColumnMapping> TFMTabrin::AskMapping(const TTabPage& tab, const std::vector<std::string>& titles,
+                                                    const TColumnMapping& proposed) {
+  TMappingDialog dialog(tab.table, ColumnsRead(ImporterFor(tab.table, dbKind_), cover_.mode), titles, proposed, this);
+  if (dialogs_.RunModal(dialog) != QDialog::Accepted) return std::nullopt;
+  const TColumnMapping mapping = dialog.Mapping();
+  if (!mapping.Empty()) TMappingStore(ProgramFolder()).Save({dialog.Name(), tab.table, titles, mapping, {}});
+  return mapping;
+}
+
+void TFMTabrin::UseTabMapping(const TTabPage& tab) {
+  if (adoXlsConnect_.Connected()) SetSheetMapping(adoXlsConnect_, tab.mapping);
 }
 
 void TFMTabrin::RunOnSheet(TTabPage& tab, const QString& what,
@@ -443,6 +471,7 @@ void TFMTabrin::PlanTab(TTabPage& tab) {
   if (!sheet.Active() || !adoConnection_.Connected() || !dbKind_) return;
   TImportOptions options;
   options.cover = cover_.mode;
+  UseTabMapping(tab);
   std::optional<TImportPlan> plan;
   try {
     // A second or two on a full sheet: the same progress as an import.
@@ -471,6 +500,7 @@ void TFMTabrin::ImportInto(TTabPage& tab) {
   Command([this, &tab] {
     TQuery& sheet = *tab.sheetQuery;
     sheet.First();  // a sheet whose open failed is closed: the data layer says so
+    UseTabMapping(tab);
     TImportOptions options;
     options.cover = cover_.mode;
     const auto afterImport = [&] {

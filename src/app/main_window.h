@@ -23,6 +23,7 @@
 #include "db/master_table.h"
 #include "db/query.h"
 #include "export/ferran3_xls.h"
+#include "import/column_mapping.h"
 #include "import/cover_setting.h"
 
 class QAction;
@@ -55,6 +56,10 @@ struct TTabPage {
   // chosen sheet), shown before the plan's legend; empty for none.
   QString sourceNote;
   std::unique_ptr<TTabPlan> plan;  // the grid's notes point into it
+  // The column mapping the sheet was opened under; the tabs share one
+  // workbook connection, so it is set on it again before the tab's plan
+  // and import.
+  TColumnMapping mapping;
 };
 
 class TFMTabrin : public QWidget {
@@ -129,13 +134,19 @@ class TFMTabrin : public QWidget {
   // Opens the tab's sheet query on the open workbook; when the workbook has
   // no sheet "sheet1", or the sheet lacks the item number or every column
   // the tab shows, asks which sheet and title row to read (TSheetChoiceDialog)
-  // until one opens.  Cancel leaves the query as the tab's own query leaves
-  // it, its error raised.
-  void OpenTabSheetOrAsk(TTabPage& tab);
+  // until one opens, and gives the choice it opened on.  Cancel leaves the
+  // query as the tab's own query leaves it, its error raised.
+  TSheetChoice OpenTabSheetOrAsk(TTabPage& tab);
   void SetLegend(TTabPage& tab, const QString& legend);
   // Works out the tab's plan against the connected database and the cover
   // setting and shows it; without a connection or an open sheet, none.
   void PlanTab(TTabPage& tab);
+  // The mapping dialog for a sheet that lacks columns: the mapping accepted
+  // (saved for the next sheet with these titles), or none.
+  std::optional<TColumnMapping> AskMapping(const TTabPage& tab, const std::vector<std::string>& titles,
+                                           const TColumnMapping& proposed);
+  // The tab's mapping on the shared workbook connection.
+  void UseTabMapping(const TTabPage& tab);
   void UpdateUndoButton();
   // Long work on the tab's sheet query off the window's thread: every
   // command is refused and the grid leaves the query alone meanwhile.

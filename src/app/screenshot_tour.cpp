@@ -16,6 +16,7 @@
 
 #include "app/dialogs.h"
 #include "app/main_window.h"
+#include "app/mapping_dialog.h"
 #include "app/setup_dialog.h"
 #include "app/sheet_choice_dialog.h"
 
@@ -23,12 +24,16 @@ namespace tabrin::app {
 
 namespace {
 
+bool Save(QWidget& widget, const QString& file);
+
 // Answers each dialog with what the tour set up next; a box is printed.
 class TTourDialogs : public TDialogs {
  public:
   QString openName;
   QString saveName;
   QString menuChoice;
+  QString outputDir;
+  int mappingPictures = 0;
   bool failed = false;
 
   std::optional<QString> GetOpenFileName(QWidget*) override { return openName; }
@@ -44,7 +49,19 @@ class TTourDialogs : public TDialogs {
     }
     return nullptr;
   }
-  int RunModal(QDialog&) override { return QDialog::Rejected; }
+  // The mapping dialog of an export opened again is pictured (the first
+  // one as mapping.png) and accepted as proposed; anything else is
+  // cancelled.
+  int RunModal(QDialog& dialog) override {
+    if (dynamic_cast<TMappingDialog*>(&dialog) == nullptr) return QDialog::Rejected;
+    dialog.show();
+    ++mappingPictures;
+    const QString name =
+        mappingPictures == 1 ? QStringLiteral("mapping") : QStringLiteral("mapping-%1").arg(mappingPictures);
+    if (!Save(dialog, outputDir + QStringLiteral("/") + name + QStringLiteral(".png"))) failed = true;
+    dialog.accept();
+    return QDialog::Accepted;
+  }
   void ShowMessage(const QString&, const QString&) override {}
   void ShowError(const QString&, const QString& text) override {
     std::cerr << "tabrin: " << text.toStdString() << "\n";
@@ -75,6 +92,7 @@ int RunScreenshotTour(const QString& outputDir) {
   QDir().mkpath(outputDir);
   QTemporaryDir sheets;
   TTourDialogs dialogs;
+  dialogs.outputDir = outputDir;
   TFMTabrin window(dialogs);
   window.show();
   Settle();

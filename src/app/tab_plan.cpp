@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "import/import_tabs.h"
+#include "import/tab_mapping.h"
 
 namespace tabrin::app {
 
@@ -80,6 +81,12 @@ QString TTabPlan::Legend() const {
   for (const auto& [outcome, count] : parts) {
     if (outcome != TPlannedOutcome::poAppend) legend += QStringLiteral("　");
     legend += OutcomeLabel(outcome) + QLatin1Char(' ') + QString::number(count);
+  }
+  // The columns the import reads from other titles or leaves alone, or
+  // those it would miss, on a line of their own.
+  if (!plan_.mappingText.empty()) legend += QStringLiteral("\n欄位對應：") + QString::fromStdString(plan_.mappingText);
+  if (!plan_.missingColumns.empty()) {
+    legend += QLatin1Char('\n') + QString::fromStdString(MissingColumnsText(plan_.missingColumns));
   }
   return legend;
 }

@@ -28,6 +28,7 @@
 #include "cli/exit_status.h"
 #include "cli/interrupt.h"
 #include "cli/kind_option.h"
+#include "cli/mapping_options.h"
 #include "cli/progress_bar.h"
 #include "cli/sheet_options.h"
 #include "config/program_folder.h"
@@ -53,6 +54,7 @@ struct ImportCommandOptions {
   bool dryRun = false;
   std::string report;
   TSheetChoice choice;
+  MappingOptions mapping;
 };
 
 // The dry run lists this many failing rows; the report has them all.
@@ -76,7 +78,12 @@ int RunDryRun(const ImportCommandOptions& options, CliStreams& streams, TConnect
   TImportPlan plan;
   try {
     const InterruptCancels interrupt(cancel);
-    plan = PlanWorkbookFile(connection, options.kind, table, file, importOptions, options.choice);
+    TConnection workbook("ADOXLSConnect");
+    TQuery sheet(std::string(ImportTab(table).sheetQueryName), workbook);
+    OpenWorkbook(workbook, file, options.choice.text);
+    OpenMappedTabSheet(sheet, workbook, table, options.kind, importOptions.cover, options.mapping, streams, true,
+                       options.choice);
+    plan = PlanTabSheet(sheet, connection, options.kind, table, importOptions);
   } catch (const TWorkCancelled& e) {
     bar.reset();
     streams.err << e.what() << "\n";
@@ -84,7 +91,9 @@ int RunDryRun(const ImportCommandOptions& options, CliStreams& streams, TConnect
   }
   bar.reset();
   const TPlanCounts counts = plan.Counts();
-  streams.out << "試算匯入，沒有寫入資料庫\n" << PlanCountsLine(counts) << "\n";
+  streams.out << "試算匯入，沒有寫入資料庫\n";
+  if (!plan.mappingText.empty()) streams.out << "欄位對應：" << plan.mappingText << "\n";
+  streams.out << PlanCountsLine(counts) << "\n";
   int listed = 0;
   for (const TPlannedRow& row : plan.rows) {
     if (row.outcome != TPlannedOutcome::poError) continue;
@@ -132,7 +141,7 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
   TConnection workbook("ADOXLSConnect");
   TQuery sheet(std::string(ImportTab(*table).sheetQueryName), workbook);
   OpenWorkbook(workbook, file, options.choice.text);
-  OpenTabSheetQuery(sheet, workbook, *table, options.choice);
+  OpenMappedTabSheet(sheet, workbook, *table, options.kind, cover.mode, options.mapping, streams, true, options.choice);
 
   try {
     const InterruptCancels interrupt(cancel);
@@ -177,6 +186,7 @@ void AddImportCommand(CLI::App& app, CommandContext& context) {
                   "to this file: CSV text when the name ends in .csv, else a workbook of the kind an export to "
                   "that name writes (.xlsx, else .xls)")
       ->needs(dryRun);
+  AddMappingOptions(*sub, options->mapping);
   context.AddAction(sub, [options, &context] { return RunImport(*options, context.streams); });
 }
 

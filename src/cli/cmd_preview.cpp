@@ -11,8 +11,11 @@
 
 #include "cli/cli.h"
 #include "cli/sheet_options.h"
+#include "cli/mapping_options.h"
+#include "config/program_folder.h"
 #include "db/connection.h"
 #include "db/query.h"
+#include "import/cover_setting.h"
 #include "import/import_tabs.h"
 #include "import/workbook_preview_columns.h"
 #include "text/error.h"
@@ -25,6 +28,7 @@ struct PreviewOptions {
   std::string table;
   std::string file;
   TSheetChoice choice;
+  MappingOptions mapping;
 };
 
 // Tabs and line breaks inside a cell would break the line layout.
@@ -43,7 +47,9 @@ int RunPreview(const PreviewOptions& options, CliStreams& streams) {
   TConnection workbook("ADOXLSConnect");
   TQuery sheet(std::string(tab.sheetQueryName), workbook);
   OpenWorkbook(workbook, options.file, options.choice.text);
-  OpenTabSheetQuery(sheet, workbook, *table, options.choice);
+  // No database here: the item layout read is the standard one.
+  OpenMappedTabSheet(sheet, workbook, *table, std::nullopt, ReadCoverSetting(ProgramFolder()).mode, options.mapping,
+                     streams, /*sayMissing=*/false, options.choice);
 
   const std::vector<TGridColumn> columns = GridColumnsPresent(GridColumnList(*table), sheet);
   std::ostream& out = streams.out;
@@ -74,6 +80,7 @@ void AddPreviewCommand(CLI::App& app, CommandContext& context) {
                   "or a text file of comma-, tab- or semicolon-separated values (.csv, .txt)")
       ->required();
   AddSheetOptions(*sub, options->choice);
+  AddMappingOptions(*sub, options->mapping);
   context.AddAction(sub, [options, streams = context.streams]() mutable { return RunPreview(*options, streams); });
 }
 

@@ -13,6 +13,7 @@ void AddConnectCommand(CLI::App& app, CommandContext& context);
 void AddWhereCommand(CLI::App& app, CommandContext& context);
 void AddHistoryCommand(CLI::App& app, CommandContext& context);
 void AddUndoCommand(CLI::App& app, CommandContext& context);
+void AddMappingsCommand(CLI::App& app, CommandContext& context);
 
 // One line per verb; each Add...Command is defined in its own cmd_*.cpp.
 void RegisterCommands(CLI::App& app, CommandContext& context) {
@@ -25,6 +26,7 @@ void RegisterCommands(CLI::App& app, CommandContext& context) {
   AddWhereCommand(app, context);
   AddHistoryCommand(app, context);
   AddUndoCommand(app, context);
+  AddMappingsCommand(app, context);
 }
 
 }  // namespace tabrin::cli

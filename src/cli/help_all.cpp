@@ -45,7 +45,9 @@ constexpr std::string_view kFiles =
     "                 codes); see settings\n"
     "  Config.ini     the site configuration; its Title names the program in the window\n"
     "  Journal.db     the import journal, made by the first import: every import and undo with what they\n"
-    "                 changed; see history and undo\n";
+    "                 changed; see history and undo\n"
+    "  Mappings.db    the saved column mappings, each under its name with the tab and the sheet titles it was\n"
+    "                 made for; see mappings, --mapping and --save-mapping\n";
 
 constexpr std::string_view kExamples =
     "  Create the embedded database with sample data and export its items to an Excel 2007+ workbook:\n"
@@ -58,7 +60,13 @@ constexpr std::string_view kExamples =
     "\n"
     "  List the imports and take back the newest one:\n"
     "    $ tabrin-cli history\n"
-    "    $ tabrin-cli undo\n";
+    "    $ tabrin-cli undo\n"
+    "\n"
+    "  Import items exported from the embedded database, whose sheet has the supplier column under its display\n"
+    "  title and no column 健康捐: the import names the missing columns and the options that map them; save the\n"
+    "  mapping once and the next workbook with the same titles uses it:\n"
+    "    $ tabrin-cli import --kind 1 --map '應商代號=廠商代號' --leave 健康捐 --save-mapping 商品匯出 item items.xls\n"
+    "    $ tabrin-cli mappings\n";
 
 // What an option takes, as its help names it: the choices of a checked
 // set ("INT:{1,2,3}" gives "1|2|3"), else the type ("TEXT"); nothing for a

@@ -39,6 +39,7 @@ std::string JournalEntryLine(const TJournalEntry& entry) {
   std::string note = StateNote(entry);
   if (!entry.isUndo && entry.undoneBy != 0) note = FormatMessage("已由 #%d 復原", {entry.undoneBy});
   if (!note.empty()) line += "  " + note;
+  if (!entry.mapping.empty()) line += "  欄位對應：" + entry.mapping;
   return line;
 }
 

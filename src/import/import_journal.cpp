@@ -11,6 +11,7 @@
 #include "import/import_tabs.h"
 #include "import/import_undo.h"
 #include "text/ascii.h"
+#include "import/tab_mapping.h"
 #include "text/sha256.h"
 #include "text/error.h"
 #include "text/format.h"
@@ -58,7 +59,8 @@ CREATE TABLE IF NOT EXISTS JournalEntry (
   Sheet TEXT NOT NULL DEFAULT '',
   TitleRow INTEGER NOT NULL DEFAULT 0,
   TextEncoding TEXT NOT NULL DEFAULT '',
-  TextSeparator TEXT NOT NULL DEFAULT ''
+  TextSeparator TEXT NOT NULL DEFAULT '',
+  Mapping TEXT NOT NULL DEFAULT ''
 );
 CREATE TABLE IF NOT EXISTS JournalBatch (
   EntryId INTEGER NOT NULL,
@@ -71,6 +73,7 @@ CREATE TABLE IF NOT EXISTS JournalBatch (
 // The columns a journal made before they were kept lacks, added on open.
 constexpr const char* kLaterColumns[] = {
     "Same INTEGER NOT NULL DEFAULT 0",
+    "Mapping TEXT NOT NULL DEFAULT ''",
     "Sheet TEXT NOT NULL DEFAULT ''",
     "TitleRow INTEGER NOT NULL DEFAULT 0",
     "TextEncoding TEXT NOT NULL DEFAULT ''",
@@ -334,7 +337,7 @@ class TStatement {
 constexpr const char* kEntryColumns =
     "Id, Operation, StartedAt, Kind, Target, TableName, Workbook, WorkbookSha256, Cover, Appended, Overwritten, "
     "Unchanged, Deleted, Restored, Conflicts, State, IFNULL(UndoOf, 0), IFNULL(UndoneBy, 0), Sheet, TitleRow, "
-    "TextEncoding, TextSeparator, Same";
+    "TextEncoding, TextSeparator, Same, Mapping";
 
 TJournalEntry EntryOf(const TStatement& row) {
   TJournalEntry entry;
@@ -358,6 +361,7 @@ TJournalEntry EntryOf(const TStatement& row) {
   entry.titleRow = row.Int(19);
   entry.textEncoding = row.Text(20);
   entry.textSeparator = row.Text(21);
+  entry.mapping = row.Text(23);
   return entry;
 }
 
@@ -432,15 +436,16 @@ void TImportJournal::Rollback() {
 int TImportJournal::AddEntry(const TJournalEntry& entry) {
   Execute(
       "INSERT INTO JournalEntry (Operation, StartedAt, Kind, Target, TableName, Workbook, WorkbookSha256, Cover, "
-      "State, UndoOf, FieldNames, Sheet, TitleRow, TextEncoding, TextSeparator) "
-      "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+      "State, UndoOf, FieldNames, Sheet, TitleRow, TextEncoding, TextSeparator, Mapping) "
+      "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
       {TValue::Text(entry.isUndo ? "undo" : "import"), TValue::Text(entry.startedAt.empty() ? LocalTimeNow() : entry.startedAt),
        TValue::Text(entry.kindCode), TValue::Text(entry.database), TValue::Text(std::string(MasterTableName(entry.table))),
        TValue::Text(entry.workbook), TValue::Text(entry.workbookSha256), TValue::Text(entry.coverText),
        TValue::Text(std::string(StateName(entry.state))),
        entry.undoOf > 0 ? TValue::Integer(entry.undoOf) : TValue(),
        TValue::Text(FieldNamesOf(ImporterFor(entry.table, entry.Kind()))), TValue::Text(entry.sheet),
-       TValue::Integer(entry.titleRow), TValue::Text(entry.textEncoding), TValue::Text(entry.textSeparator)});
+       TValue::Integer(entry.titleRow), TValue::Text(entry.textEncoding), TValue::Text(entry.textSeparator),
+       TValue::Text(entry.mapping)});
   return static_cast<int>(sqlite3_last_insert_rowid(db_));
 }
 
@@ -560,6 +565,7 @@ TJournaledImport::TJournaledImport(TImportJournal& journal, const TJournalImport
   entry.titleRow = info.titleRow;
   entry.textEncoding = info.textEncoding;
   entry.textSeparator = info.textSeparator;
+  entry.mapping = info.mapping;
   id_ = journal_.AddEntry(entry);
 }
 
@@ -650,6 +656,7 @@ TJournaledImportResult ImportTabSheetJournaled(TQuery& openSheet, TConnection& d
     info.textEncoding = TextEncodingName(source.text->encoding);
     info.textSeparator = SeparatorKeyword(source.text->separator);
   }
+  info.mapping = MappingText(SheetMappingOf(openSheet));
   TJournaledImport entry(journal, info);
   options.cover = cover.mode;
   options.recorder = &entry;

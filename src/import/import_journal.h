@@ -2,7 +2,8 @@
 // The import journal: Journal.db, an SQLite file in the program folder (never
 // in the store's database, whose layout other programs rely on), that
 // records every import and every undo: when, which database kind, database,
-// table and workbook (name and SHA-256), the cover setting, the counts, each
+// table and workbook (name and SHA-256), the cover setting, the column
+// mapping, the counts, each
 // appended code with the values it was given, and the earlier and the new
 // values of every overwritten record.
 //
@@ -48,6 +49,7 @@ struct TJournalImportInfo {
   int titleRow = 0;
   std::string textEncoding{};
   std::string textSeparator{};
+  std::string mapping = {};  // the sheet's column mapping as MappingText gives it, empty for none
 };
 
 // The database a kind connects to with the program folder's settings:
@@ -71,6 +73,7 @@ struct TJournalEntry {
   int titleRow = 0;
   std::string textEncoding;
   std::string textSeparator;
+  std::string mapping;    // an import: its column mapping (MappingText), empty for none
   TImportCounts counts;  // an import: what it stored (committed)
   int deleted = 0;       // an undo: records deleted, restored and left as conflicts
   int restored = 0;

@@ -1,6 +1,7 @@
 #include "import/import_plan.h"
 
 #include "import/import_tabs.h"
+#include "import/tab_mapping.h"
 
 namespace tabrin {
 namespace {
@@ -81,7 +82,12 @@ TImportPlan PlanTabSheet(TQuery& openSheet, TConnection& database, TDatabaseKind
                          const TImportOptions& options) {
   TImportOptions tabOptions = options;
   if (!tabOptions.sheetRowOf && openSheet.Active()) tabOptions.sheetRowOf = detail::SheetRowsOf(openSheet);
-  return PlanSheet(openSheet, database, ImporterFor(table, kind), tabOptions);
+  const TColumnMapping mapping = SheetMappingOf(openSheet);
+  const TLeftColumnsImporter importer(ImporterFor(table, kind), mapping.left);
+  TImportPlan plan = PlanSheet(openSheet, database, importer.Def(), tabOptions);
+  plan.mappingText = MappingText(mapping);
+  plan.missingColumns = TabMissingColumns(openSheet, table, kind, options.cover);
+  return plan;
 }
 
 TImportPlan PlanWorkbookFile(TConnection& database, TDatabaseKind kind, TMasterTable table,

@@ -55,6 +55,11 @@ struct TPlanCounts {
 
 struct TImportPlan {
   std::vector<TPlannedRow> rows;  // in sheet order
+  // A tab's plan: the columns its import reads that the sheet lacks (each
+  // failing row names the first it reads), and the sheet's column mapping
+  // as MappingText gives it (empty without one).
+  std::vector<std::string> missingColumns;
+  std::string mappingText;
   TPlanCounts Counts() const;
 };
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "import/importers.h"
+#include "import/tab_mapping.h"
 #include "import/workbook_backend.h"
 #include "import/workbook_sql.h"
 #include "text/ascii.h"
@@ -160,12 +161,13 @@ void OpenTabSheetQuery(TQuery& sheet, TConnection& workbook, TMasterTable table,
 
 TImportCounts ImportTabSheet(TQuery& openSheet, TConnection& database, std::optional<TDatabaseKind> kind,
                              TMasterTable table, const TImportOptions& options) {
+  const TLeftColumnsImporter importer(ImporterFor(table, kind), SheetMappingOf(openSheet).left);
   if (options.sheetRowOf || !openSheet.Active()) {
-    return ImportSheet(openSheet, database, ImporterFor(table, kind), options);
+    return ImportSheet(openSheet, database, importer.Def(), options);
   }
   TImportOptions tabOptions = options;
   tabOptions.sheetRowOf = detail::SheetRowsOf(openSheet);
-  return ImportSheet(openSheet, database, ImporterFor(table, kind), tabOptions);
+  return ImportSheet(openSheet, database, importer.Def(), tabOptions);
 }
 
 TImportCounts ImportWorkbookFile(TConnection& database, TDatabaseKind kind, TMasterTable table,

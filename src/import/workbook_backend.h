@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "db/backend.h"
+#include "import/column_mapping.h"
 #include "xls/spreadsheet.h"
 
 namespace tabrin {
@@ -41,14 +42,29 @@ class TWorkbookBackend : public TBackend {
   std::vector<int> FilteredRecordPositions(const std::string& sheet, int titleRow,
                                            const std::string& filterColumn) const;
 
+  // The column mapping every sheet query of the connection applies from its
+  // next run on (see mapped_sheet_table.h); empty by default.  A filter on a
+  // mapped column reads the sheet title it is mapped from.
+  void SetColumnMapping(TColumnMapping mapping) { *mapping_ = std::move(mapping); }
+  const TColumnMapping& ColumnMapping() const { return *mapping_; }
+
+  // A sheet's own titles (WorksheetTitles) in its title row (0: the first
+  // row of the used range), before any mapping: those its last query found,
+  // even one that failed on its filter, else read from the sheet.
+  std::vector<std::string> SheetTitles(const std::string& sheet, int titleRow) const;
+
   // The positions of each filtered query's last run, by sheet, title row and
   // filter column as the query names them.  Its statements fill it (on the
   // connection's thread, like everything else of the connection).
   using TKeptPositions = std::map<std::tuple<std::string, int, std::string>, std::vector<int>>;
+  // Each sheet's titles by sheet and title row, as its last query found them.
+  using TSheetTitles = std::map<std::pair<std::string, int>, std::vector<std::string>>;
 
  private:
   std::shared_ptr<const TSpreadsheet> workbook_;
   std::shared_ptr<TKeptPositions> keptPositions_ = std::make_shared<TKeptPositions>();
+  std::shared_ptr<TColumnMapping> mapping_ = std::make_shared<TColumnMapping>();
+  std::shared_ptr<TSheetTitles> titles_ = std::make_shared<TSheetTitles>();
 };
 
 }  // namespace tabrin

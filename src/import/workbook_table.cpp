@@ -76,6 +76,13 @@ bool KeptByFilter(const std::optional<TSheetCell>& cell) { return cell && KindBi
 
 }  // namespace
 
+std::vector<std::string> WorksheetTitles(const TWorksheet& sheet) {
+  if (sheet.IsEmpty()) return {"F1"};
+  std::vector<std::string> titles;
+  for (int i = 0; i <= sheet.LastColumn() - sheet.FirstColumn(); ++i) titles.push_back(ColumnName(sheet, i));
+  return titles;
+}
+
 std::vector<int> FilteredRecordPositions(const TWorksheet& sheet, const std::string& filterColumn) {
   std::vector<int> positions;
   if (sheet.IsEmpty()) {

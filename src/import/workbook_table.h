@@ -38,6 +38,10 @@ TStatementResult WorksheetTable(std::shared_ptr<const TWorksheet> sheet, const s
                                 std::vector<int>* keptPositions, int splitFromRows);
 }  // namespace detail
 
+// The column names a sheet query gives the sheet: its titles, "F<n>" for
+// a blank one ("F1" alone for an empty sheet).
+std::vector<std::string> WorksheetTitles(const TWorksheet& sheet);
+
 // For each record the query filtered on filterColumn keeps, in order, its
 // position among the records of the unfiltered query (0 = the row after the
 // titles).  The same rule as WorksheetTable's filter, without building the
