@@ -3,6 +3,7 @@
 #include "import/workbook_sql.h"
 #include "import/workbook_table.h"
 #include "text/error.h"
+#include "text/translation.h"
 
 namespace tabrin {
 
@@ -15,7 +16,7 @@ class TSheetStatement : public TPreparedStatement {
       : workbook_(std::move(workbook)), query_(std::move(query)), keptPositions_(std::move(keptPositions)) {}
 
   TStatementResult Execute(TParamList params) override {
-    if (!params.empty()) throw TabrinError("A sheet query takes no parameters");
+    if (!params.empty()) throw TabrinError(Tr("A sheet query takes no parameters"));
     // Read afresh each time, so that a reopened query sees the sheet as the
     // file has it.
     auto sheet = std::make_shared<const TWorksheet>(workbook_->ReadSheet(query_.sheet));
