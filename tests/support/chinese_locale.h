@@ -12,16 +12,16 @@
 
 namespace tabrin::test {
 
-// Switches the process to zh_TW.UTF-8 with the build tree's catalogue, and
-// back to the C locale (every other test's) when it goes.  Ok() is false
-// when the C library has no zh_TW.UTF-8 locale (scripts/install-deps
-// generates it).
+// Switches the process to zh_TW.UTF-8 (or `locale`) with the build tree's
+// catalogue, and back to the C locale (every other test's) when it goes.
+// Ok() is false when the C library lacks the locale (scripts/install-deps
+// generates zh_TW.UTF-8 and zh_HK.UTF-8).
 class TChineseLocale {
  public:
-  TChineseLocale() {
+  explicit TChineseLocale(const char* locale = "zh_TW.UTF-8") {
     // LANGUAGE would win over the locale's language.
     ::unsetenv("LANGUAGE");
-    ok_ = std::setlocale(LC_ALL, "zh_TW.UTF-8") != nullptr;
+    ok_ = std::setlocale(LC_ALL, locale) != nullptr;
     BindTranslations(TABRIN_LOCALE_DIR);
   }
   ~TChineseLocale() { std::setlocale(LC_ALL, "C"); }
@@ -30,8 +30,8 @@ class TChineseLocale {
 
   bool Ok() const { return ok_; }
   static constexpr const char* kMissing =
-      "the C library has no zh_TW.UTF-8 locale: scripts/install-deps generates it (localedef -i zh_TW -f UTF-8 "
-      "zh_TW.UTF-8)";
+      "the C library lacks the locale: scripts/install-deps generates it (localedef -i zh_TW -f UTF-8 "
+      "zh_TW.UTF-8, and zh_HK likewise)";
 
  private:
   bool ok_ = false;

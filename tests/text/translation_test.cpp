@@ -31,5 +31,12 @@ TEST(Translation, ATaiwaneseDesktopReadsThemInTraditionalChinese) {
   EXPECT_EQ(ErrorBoxText("已處理。"), "已處理。");
 }
 
+// Hong Kong reads the same traditional characters.
+TEST(Translation, AHongKongDesktopReadsTheTaiwaneseCatalogue) {
+  const test::TChineseLocale chinese("zh_HK.UTF-8");
+  if (!chinese.Ok()) GTEST_SKIP() << test::TChineseLocale::kMissing;
+  EXPECT_STREQ(Tr("Unknown error."), "不明的錯誤。");
+}
+
 }  // namespace
 }  // namespace tabrin
