@@ -5,6 +5,7 @@
 #include "app/dialogs.h"
 #include "db/missing_database.h"
 #include "text/error.h"
+#include "text/translation.h"
 
 namespace tabrin::app {
 
@@ -26,7 +27,7 @@ bool ReportErrors(TDialogs& dialogs, const std::function<void()>& command) {
   } catch (const std::exception& error) {
     ShowErrorBox(dialogs, error);
   } catch (...) {
-    dialogs.ShowError(ApplicationTitle(), QStringLiteral("Unknown error."));
+    dialogs.ShowError(ApplicationTitle(), QString::fromUtf8(Tr("Unknown error.")));
   }
   return false;
 }

@@ -16,6 +16,9 @@
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "app/screenshot_tour.h"
+#include "config/program_folder_choice.h"
+#include "text/format.h"
+#include "text/translation.h"
 
 namespace {
 
@@ -38,7 +41,7 @@ bool ParseOptions(int argc, char** argv, TOptions& options) {
       std::cout << "tabrin " TABRIN_VERSION "\n";
       std::exit(0);
     } else if (arg[0] == '-' && std::strncmp(arg, "-platform", 9) != 0) {
-      std::cerr << "tabrin: unknown option " << arg << "\n";
+      std::cerr << tabrin::FormatMessage(tabrin::Tr("tabrin: unknown option %s; see 'tabrin --help'"), {arg}) << "\n";
       return false;
     }
   }
@@ -48,6 +51,8 @@ bool ParseOptions(int argc, char** argv, TOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before the first message: a wrong option's is one.
+  tabrin::InitTranslation(tabrin::InstalledLocaleFolder(tabrin::ExecutableFolder()));
   TOptions options;
   if (!ParseOptions(argc, argv, options)) return 2;
   tabrin::app::PrepareStart(options.home);

@@ -4,7 +4,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <ostream>
+#include <string_view>
+#include <utility>
 
 #include "cli/exit_status.h"
 #include "cli/help_all.h"
@@ -12,6 +15,7 @@
 #include "import/workbook_backend.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 
 namespace tabrin::cli {
 
@@ -21,12 +25,77 @@ namespace {
 // start of the process as the program itself can see.
 const std::chrono::steady_clock::time_point kProcessStart = std::chrono::steady_clock::now();
 
+// The text after `prefix`, or nothing when `text` does not start with it.
+std::optional<std::string> After(std::string_view text, std::string_view prefix) {
+  if (!text.starts_with(prefix)) return std::nullopt;
+  return std::string(text.substr(prefix.size()));
+}
+
+// The two sides of the last `separator` in `text`, or nothing without one.
+std::optional<std::pair<std::string, std::string>> Around(std::string_view text, std::string_view separator) {
+  const std::size_t at = text.rfind(separator);
+  if (at == std::string_view::npos) return std::nullopt;
+  return std::pair{std::string(text.substr(0, at)), std::string(text.substr(at + separator.size()))};
+}
+
+// CLI11's own messages in the user's language: each error class builds its
+// text from the names and values the user typed around fixed English words;
+// those words are matched and the pieces said again in the program's own
+// (translated) words.  A text of another shape (CLI11's rarer errors, the
+// program's own checks, already translated) is shown as it is.
+std::string ParseErrorText(const CLI::ParseError& error) {
+  const std::string what = error.what();
+  if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
+    if (auto args = After(what, "The following argument was not expected: ")) {
+      return FormatMessage(Tr("The following argument was not expected: %s"), {*args});
+    }
+    if (auto args = After(what, "The following arguments were not expected: ")) {
+      return FormatMessage(Tr("The following arguments were not expected: %s"), {*args});
+    }
+  } else if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
+    if (auto name = Around(what, " is required"); name && name->second.empty()) {
+      return FormatMessage(Tr("%s is required"), {name->first});
+    }
+  } else if (dynamic_cast<const CLI::RequiresError*>(&error) != nullptr) {
+    if (auto sides = Around(what, " requires ")) {
+      return FormatMessage(Tr("%s requires %s"), {sides->first, sides->second});
+    }
+  } else if (dynamic_cast<const CLI::ExcludesError*>(&error) != nullptr) {
+    if (auto sides = Around(what, " excludes ")) {
+      return FormatMessage(Tr("%s excludes %s"), {sides->first, sides->second});
+    }
+  } else if (dynamic_cast<const CLI::ValidationError*>(&error) != nullptr) {
+    // "table: x not in {cls,item,supplier,customer}"
+    const std::size_t colon = what.find(": ");
+    if (colon != std::string::npos) {
+      if (auto sides = Around(std::string_view(what).substr(colon + 2), " not in ")) {
+        return FormatMessage(Tr("%s: %s not in %s"), {what.substr(0, colon), sides->first, sides->second});
+      }
+    }
+  } else if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
+    // "--home: At Most 1 required but received 2": an option given twice.
+    if (auto name = Around(what, ": At Most "); name) {
+      if (auto counts = Around(name->second, " required but received ")) {
+        return FormatMessage(Tr("%s: At Most %s required but received %s"),
+                             {name->first, counts->first, counts->second});
+      }
+    }
+    // "--kind: 1 required TEXT missing": an option without its value.
+    if (auto sides = Around(what, ": 1 required "); sides && sides->second.ends_with(" missing")) {
+      const std::string type = sides->second.substr(0, sides->second.size() - std::string_view(" missing").size());
+      return FormatMessage(Tr("%s: 1 required %s missing"), {sides->first, type});
+    }
+  }
+  return what;
+}
+
 // A command line that cannot run: what is wrong with it, prefixed with the
 // program and verb as the user typed them, and the help that shows how.
 int UsageError(CLI::App& app, const std::string& what, std::ostream& err) {
   const std::vector<CLI::App*> chosen = app.get_subcommands();
   const std::string command = chosen.empty() ? app.get_name() : app.get_name() + " " + chosen.front()->get_name();
-  err << command << ": " << what << "\nTry '" << command << " --help' for more information.\n";
+  err << command << ": " << what << "\n" << FormatMessage(Tr("Try '%s --help' for more information."), {command})
+      << "\n";
   return kExitUsage;
 }
 
@@ -36,8 +105,9 @@ int NoVerb(CLI::App& app, std::ostream& err) {
   for (const CLI::App* verb : app.get_subcommands([](CLI::App*) { return true; })) {
     verbs += (verbs.empty() ? "" : ", ") + verb->get_name();
   }
-  err << "Usage: " << app.get_name() << " [--home DIR] VERB [OPTIONS] [ARGUMENTS]\nVerbs: " << verbs << "\nTry '"
-      << app.get_name() << " --help' for more information.\n";
+  err << FormatMessage(Tr("Usage: %s [--home DIR] VERB [OPTIONS] [ARGUMENTS]"), {app.get_name()}) << "\n"
+      << FormatMessage(Tr("Verbs: %s"), {verbs}) << "\n"
+      << FormatMessage(Tr("Try '%s --help' for more information."), {app.get_name()}) << "\n";
   return kExitUsage;
 }
 
@@ -81,7 +151,7 @@ int RunCli(const std::vector<std::string>& args, CliStreams streams) {
     // A mistyped folder would quietly show and use the defaults of files
     // that are not there.
     if (!home.empty() && !std::filesystem::is_directory(home)) {
-      throw TabrinError(FormatMessage("The program folder '%s' does not exist", {home}));
+      throw TabrinError(FormatMessage(Tr("The program folder '%s' does not exist"), {home}));
     }
     InitProgramFolder(home);
     for (auto& [subcommand, action] : context.actions) {
@@ -93,7 +163,7 @@ int RunCli(const std::vector<std::string>& args, CliStreams streams) {
   } catch (const CLI::ParseError& e) {
     // --help and --version end the parse with status 0.
     if (e.get_exit_code() == kExitDone) return app.exit(e, streams.out, streams.err);
-    return UsageError(app, e.what(), streams.err);
+    return UsageError(app, ParseErrorText(e), streams.err);
   } catch (const std::exception& e) {
     streams.err << ErrorBoxText(e.what()) << "\n";
     return kExitFailed;

@@ -28,6 +28,7 @@
 #include "db/query.h"
 #include "export/export_command.h"
 #include "export/ferran3_xls.h"
+#include "text/translation.h"
 
 namespace tabrin::cli {
 
@@ -62,7 +63,7 @@ int RunExport(const ExportOptions& options, CliStreams& streams) {
   const Clock::time_point commandStart = Clock::now();
   const std::optional<TMasterTable> table = MasterTableFromName(options.table);
   if (!table) {
-    streams.err << "Unknown database kind or table\n";
+    streams.err << Tr("Unknown database kind or table") << "\n";
     return 2;
   }
 

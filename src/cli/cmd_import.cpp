@@ -42,6 +42,7 @@
 #include "import/plan_report.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 
 namespace tabrin::cli {
 
@@ -115,7 +116,7 @@ int RunDryRun(const ImportCommandOptions& options, CliStreams& streams, TConnect
 int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
   const std::optional<TMasterTable> table = MasterTableFromName(options.table);
   if (!table) {
-    streams.err << "Unknown database kind or table\n";
+    streams.err << Tr("Unknown database kind or table") << "\n";
     return 2;
   }
 

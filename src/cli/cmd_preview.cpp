@@ -19,6 +19,8 @@
 #include "import/import_tabs.h"
 #include "import/workbook_preview_columns.h"
 #include "text/error.h"
+#include "text/format.h"
+#include "text/translation.h"
 
 namespace tabrin::cli {
 
@@ -41,7 +43,7 @@ std::string OneLine(std::string text) {
 
 int RunPreview(const PreviewOptions& options, CliStreams& streams) {
   const std::optional<TMasterTable> table = MasterTableFromName(options.table);
-  if (!table) throw TabrinError("Unknown tab '" + options.table + "': use cls, item, supplier or customer");
+  if (!table) throw TabrinError(FormatMessage(Tr("Unknown tab '%s': use cls, item, supplier or customer"), {options.table}));
   const TImportTabInfo& tab = ImportTab(*table);
 
   TConnection workbook("ADOXLSConnect");

@@ -30,6 +30,7 @@
 #include "import/import_undo.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 
 namespace tabrin::cli {
 namespace {
@@ -41,7 +42,7 @@ std::string CheckImportNumber(const std::string& text) {
   int number = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
   if (text.empty() || error != std::errc() || end != text.data() + text.size() || number < 1) {
-    throw CLI::ParseError(FormatMessage("'%s' is not an import number; see 'tabrin-cli history'", {text}), kExitUsage);
+    throw CLI::ParseError(FormatMessage(Tr("'%s' is not an import number; see 'tabrin-cli history'"), {text}), kExitUsage);
   }
   return {};
 }

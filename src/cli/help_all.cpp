@@ -32,7 +32,10 @@ constexpr TExitStatus kExitStatuses[] = {
 constexpr std::string_view kEnvironment =
     "  TABRIN_HOME    the program folder, when --home is not given\n"
     "  XDG_DATA_HOME  the user's data folder (default ~/.local/share); an installed copy, whose programs are in\n"
-    "                 the read-only /usr/bin, keeps its program folder in $XDG_DATA_HOME/tabrin\n";
+    "                 the read-only /usr/bin, keeps its program folder in $XDG_DATA_HOME/tabrin\n"
+    "  LANG, LC_ALL, LC_MESSAGES, LANGUAGE\n"
+    "                 the language of the messages: Traditional Chinese for zh_TW and zh_HK, English otherwise\n"
+    "                 (the help stays English)\n";
 
 constexpr std::string_view kFiles =
     "  The program folder (see 'tabrin-cli where') holds, names matched without regard to letter case:\n"

@@ -7,6 +7,7 @@
 
 #include "cli/exit_status.h"
 #include "text/format.h"
+#include "text/translation.h"
 
 namespace tabrin::cli {
 namespace {
@@ -22,7 +23,8 @@ TDatabaseKind ParseKind(const std::string& text) {
   }
   if (!kind) {
     throw CLI::ParseError(
-        FormatMessage("--kind: '%s' is not a database kind; use 1 (ORVELLAPOS), 2 (KESTAPOS) or 3 (KESTAPLUS)", {text}),
+        FormatMessage(Tr("--kind: '%s' is not a database kind; use 1 (ORVELLAPOS), 2 (KESTAPOS) or 3 (KESTAPLUS)"),
+                      {text}),
         kExitUsage);
   }
   return *kind;

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "text/ascii.h"
+#include "text/translation.h"
 
 namespace tabrin {
 
@@ -14,7 +15,7 @@ namespace {
 
 struct TSharedChoice {
   std::mutex mutex;
-  TProgramFolderChoice choice{ExecutableFolder(), TFolderReason::frExecutableFolder, "the executable's folder"};
+  TProgramFolderChoice choice{ExecutableFolder(), TFolderReason::frExecutableFolder, Tr("the executable's folder")};
 };
 
 TSharedChoice& SharedChoice() {

@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "text/format.h"
+#include "text/translation.h"
+
 namespace tabrin {
 
 namespace detail {
@@ -47,27 +50,29 @@ std::string FolderWithSlash(std::string_view folder) {
 
 TProgramFolderChoice ChooseProgramFolder(const TFolderInputs& inputs) {
   if (!inputs.homeOption.empty()) {
-    return {FolderWithSlash(inputs.homeOption), TFolderReason::frHomeOption, "named by --home"};
+    return {FolderWithSlash(inputs.homeOption), TFolderReason::frHomeOption, Tr("named by --home")};
   }
   if (!inputs.tabrinHome.empty()) {
     return {FolderWithSlash(inputs.tabrinHome), TFolderReason::frEnvironment,
-            "named by the environment variable TABRIN_HOME"};
+            Tr("named by the environment variable TABRIN_HOME")};
   }
   const std::string exeFolder = FolderWithSlash(inputs.executableFolder);
   if (inputs.isWritable && inputs.isWritable(exeFolder)) {
-    return {exeFolder, TFolderReason::frExecutableFolder, "the executable's folder (writable)"};
+    return {exeFolder, TFolderReason::frExecutableFolder, Tr("the executable's folder (writable)")};
   }
   // A relative XDG_DATA_HOME is invalid and ignored, as the XDG rules say.
   if (!inputs.xdgDataHome.empty() && inputs.xdgDataHome.front() == '/') {
     return {FolderWithSlash(inputs.xdgDataHome) + "tabrin/", TFolderReason::frUserDataFolder,
-            "the executable's folder " + exeFolder + " is not writable: the user's data folder $XDG_DATA_HOME/tabrin"};
+            FormatMessage(Tr("the executable's folder %s is not writable: the user's data folder $XDG_DATA_HOME/tabrin"),
+                          {exeFolder})};
   }
   if (!inputs.userHome.empty()) {
     return {FolderWithSlash(inputs.userHome) + ".local/share/tabrin/", TFolderReason::frUserDataFolder,
-            "the executable's folder " + exeFolder + " is not writable: the user's data folder ~/.local/share/tabrin"};
+            FormatMessage(Tr("the executable's folder %s is not writable: the user's data folder ~/.local/share/tabrin"),
+                          {exeFolder})};
   }
   return {exeFolder, TFolderReason::frExecutableFolder,
-          "the executable's folder (not writable, and this user has no home folder)"};
+          Tr("the executable's folder (not writable, and this user has no home folder)")};
 }
 
 TFolderInputs CurrentFolderInputs(std::string_view homeOption) {

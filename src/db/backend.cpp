@@ -8,6 +8,7 @@
 #include "db/sqlite_backend.h"
 #include "text/ascii.h"
 #include "text/error.h"
+#include "text/translation.h"
 
 namespace tabrin {
 namespace {
@@ -42,9 +43,9 @@ std::string TBackend::QuoteIdentifier(std::string_view name) const {
 
 TTableInfo TBackend::DescribeTable(std::string_view) { return {}; }
 
-void TBackend::BeginTransaction() { throw TabrinError("Transactions are not supported by this connection"); }
-void TBackend::Commit() { throw TabrinError("Transactions are not supported by this connection"); }
-void TBackend::Rollback() { throw TabrinError("Transactions are not supported by this connection"); }
+void TBackend::BeginTransaction() { throw TabrinError(Tr("Transactions are not supported by this connection")); }
+void TBackend::Commit() { throw TabrinError(Tr("Transactions are not supported by this connection")); }
+void TBackend::Rollback() { throw TabrinError(Tr("Transactions are not supported by this connection")); }
 
 void RegisterBackend(std::string name, TBackendAcceptor accepts, TBackendFactory factory) {
   TRegistry& registry = Registry();
@@ -75,7 +76,7 @@ std::unique_ptr<TBackend> OpenBackend(std::string_view connectionString) {
       }
     }
     if (!factory && IsWorkbookConnection(properties)) {
-      if (!registry.workbook) throw TabrinError("No workbook reader is available in this program");
+      if (!registry.workbook) throw TabrinError(Tr("No workbook reader is available in this program"));
       factory = registry.workbook;
     }
   }
@@ -85,14 +86,14 @@ std::unique_ptr<TBackend> OpenBackend(std::string_view connectionString) {
   if (StartsWithNoCaseAscii(provider, "Microsoft.Jet.OLEDB") ||
       StartsWithNoCaseAscii(provider, "Microsoft.ACE.OLEDB")) {
     const std::string path = properties.Get("Data Source");
-    if (path.empty()) throw TabrinError("Could not find file ''.");
+    if (path.empty()) throw TabrinError(Tr("Could not find file ''."));
     return detail::OpenSqliteBackend(path);
   }
   if (StartsWithNoCaseAscii(provider, "SQLOLEDB") || StartsWithNoCaseAscii(provider, "SQLNCLI") ||
       StartsWithNoCaseAscii(provider, "MSOLEDBSQL")) {
     return detail::OpenOdbcBackend(detail::OdbcConnectionString(properties), detail::LoginTimeoutSeconds(properties));
   }
-  throw TabrinError("Provider cannot be found. It may not be properly installed");
+  throw TabrinError(Tr("Provider cannot be found. It may not be properly installed"));
 }
 
 }  // namespace tabrin

@@ -3,6 +3,7 @@
 #include "db/missing_database.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 
 namespace tabrin {
 namespace {
@@ -36,7 +37,7 @@ TConnection::~TConnection() {
 }
 
 void TConnection::SetConnectionString(std::string_view text) {
-  if (Connected()) throw TabrinError(name_ + ": Operation is not allowed when the object is open");
+  if (Connected()) throw TabrinError(FormatMessage(Tr("%s: Operation is not allowed when the object is open"), {name_}));
   connectionString_ = std::string(text);
 }
 
@@ -73,12 +74,12 @@ void TConnection::Close() {
 }
 
 TBackend& TConnection::Backend() {
-  if (!backend_) throw TabrinError(name_ + ": Connection is closed");
+  if (!backend_) throw TabrinError(FormatMessage(Tr("%s: Connection is closed"), {name_}));
   return *backend_;
 }
 
 void TConnection::BeginTransaction() {
-  if (inTransaction_) throw TabrinError(name_ + ": A transaction is already active");
+  if (inTransaction_) throw TabrinError(FormatMessage(Tr("%s: A transaction is already active"), {name_}));
   // A write transaction takes over from a read stretch.
   if (stretchDepth_ > 0) Backend().EndReadStretch();
   Backend().BeginTransaction();
@@ -102,13 +103,13 @@ TReadStretch::~TReadStretch() {
 }
 
 void TConnection::Commit() {
-  if (!inTransaction_) throw TabrinError(name_ + ": No transaction is active");
+  if (!inTransaction_) throw TabrinError(FormatMessage(Tr("%s: No transaction is active"), {name_}));
   inTransaction_ = false;
   Backend().Commit();
 }
 
 void TConnection::Rollback() {
-  if (!inTransaction_) throw TabrinError(name_ + ": No transaction is active");
+  if (!inTransaction_) throw TabrinError(FormatMessage(Tr("%s: No transaction is active"), {name_}));
   inTransaction_ = false;
   Backend().Rollback();
 }

@@ -6,6 +6,8 @@
 #include "config/program_folder.h"
 #include "db/backend.h"
 #include "db/connection_string.h"
+#include "text/format.h"
+#include "text/translation.h"
 
 namespace tabrin {
 namespace {
@@ -33,11 +35,11 @@ std::string DatabaseIniPath(std::string_view programFolder) {
 std::string TriedServerText(TDatabaseKind kind, std::string_view programFolder) {
   const TServerSettings settings = ReadServerSettings(kind, programFolder);
   const std::string ini = DatabaseIniPath(programFolder);
-  std::string text = "Server: Host=" + settings.host;
+  std::string text = Tr("Server: ") + std::string("Host=") + settings.host;
   if (!settings.port.empty()) text += ", Port=" + settings.port;
   text += ", DatabaseName=" + settings.databaseName;
-  if (std::filesystem::exists(ini)) return text + " (section [Database] of " + ini + ")";
-  return text + " (the defaults: there is no " + ini + ")";
+  if (std::filesystem::exists(ini)) return text + FormatMessage(Tr(" (section [Database] of %s)"), {ini});
+  return text + FormatMessage(Tr(" (the defaults: there is no %s)"), {ini});
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "db/orvella_schema.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 
 namespace tabrin {
 namespace {
@@ -28,9 +29,9 @@ constexpr std::string_view kNoJournal = "PRAGMA journal_mode=OFF;";
 void RunScript(const std::string& path, const std::string& target, std::string_view script) {
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-    std::string message = db ? sqlite3_errmsg(db) : "out of memory";
+    std::string message = db ? sqlite3_errmsg(db) : Tr("out of memory");
     sqlite3_close_v2(db);
-    throw TabrinError(FormatMessage("Cannot create '%s': %s", {target, message}));
+    throw TabrinError(FormatMessage(Tr("Cannot create '%s': %s"), {target, message}));
   }
   char* error = nullptr;
   const std::string text = std::string(kNoJournal) + std::string(script);
@@ -38,7 +39,7 @@ void RunScript(const std::string& path, const std::string& target, std::string_v
     std::string message = error ? error : sqlite3_errmsg(db);
     sqlite3_free(error);
     sqlite3_close_v2(db);
-    throw TabrinError(FormatMessage("Cannot create '%s': %s", {target, message}));
+    throw TabrinError(FormatMessage(Tr("Cannot create '%s': %s"), {target, message}));
   }
   sqlite3_close_v2(db);
 }
@@ -80,13 +81,13 @@ std::string_view EmbeddedSchemaSql() { return kSchema; }
 void CreateEmbeddedDatabase(const std::string& path, const TCreateDatabaseOptions& options) {
   std::error_code missing;
   if (std::filesystem::exists(path, missing) && !options.overwrite) {
-    throw TabrinError(FormatMessage("'%s' already exists; use --force to replace it", {path}));
+    throw TabrinError(FormatMessage(Tr("'%s' already exists; use --force to replace it"), {path}));
   }
   // The new file is built beside the old one and takes its place only when
   // complete, so a failure never leaves a half-made database behind.  SQLite
   // opens files by name, so it is built in a named temporary file.
   TFileReplacement file(path, TReplacementMessages::Same([path](int error) {
-                          return FormatMessage("Cannot create '%s': %s", {path, SystemErrorText(error)});
+                          return FormatMessage(Tr("Cannot create '%s': %s"), {path, SystemErrorText(error)});
                         }),
                         TTemporaryKind::tkNamed);
   // Other versions of this program build the new file as "<path>.new", with

@@ -16,6 +16,7 @@
 #include "text/integer_text.h"
 #include "text/messages.h"
 #include "text/regional.h"
+#include "text/translation.h"
 
 namespace tabrin {
 namespace {
@@ -146,7 +147,7 @@ bool TField::AsBoolean() const {
     case TValueType::vtBoolean: return value.Boolean();
     case TValueType::vtText:
       if (auto flag = ParseBoolean(value.Text(), TRegionalFormats::System())) return *flag;
-      throw TabrinError(FormatMessage("'%s' is not a valid boolean value", {value.Text()}));
+      throw TabrinError(FormatMessage(Tr("'%s' is not a valid boolean value"), {value.Text()}));
     default: return value.Number() != 0;
   }
 }
@@ -188,7 +189,7 @@ void TField::SetAsString(std::string_view text) {
       throw TabrinError(FormatMessage("'%s' is not a valid date and time", {text}));
     case TWriteRule::boolean:
       if (auto flag = ParseBoolean(text, TRegionalFormats::System())) return SetAsBoolean(*flag);
-      throw TabrinError(FormatMessage("'%s' is not a valid boolean value for field '%s'", {text, ErrorName()}));
+      throw TabrinError(FormatMessage(Tr("'%s' is not a valid boolean value for field '%s'"), {text, ErrorName()}));
     default: return;
   }
 }
@@ -237,7 +238,7 @@ void TField::SetAsBoolean(bool value) {
     case TWriteRule::integer: Store(TValue::Integer(value ? 1 : 0)); return;
     case TWriteRule::floating: Store(TValue::Float(value ? 1.0 : 0.0)); return;
     case TWriteRule::dateTime:
-      throw TabrinError(FormatMessage("Cannot access field '%s' as type %s", {ErrorName(), "Boolean"}));
+      throw TabrinError(FormatMessage(Tr("Cannot access field '%s' as type %s"), {ErrorName(), "Boolean"}));
     default: SetAsString(value ? "True" : "False"); return;
   }
 }
@@ -248,7 +249,7 @@ void TField::SetAsDateTime(double serial) {
     case TWriteRule::floating: Store(TValue::Float(serial)); return;
     case TWriteRule::integer:
     case TWriteRule::boolean:
-      throw TabrinError(FormatMessage("Cannot access field '%s' as type %s", {ErrorName(), "DateTime"}));
+      throw TabrinError(FormatMessage(Tr("Cannot access field '%s' as type %s"), {ErrorName(), "DateTime"}));
     default: SetAsString(TRegionalFormats::System().DateTimeToText(serial)); return;
   }
 }

@@ -20,6 +20,7 @@
 #include "text/format.h"
 #include "text/integer_text.h"
 #include "text/regional.h"
+#include "text/translation.h"
 
 namespace tabrin::detail {
 namespace {
@@ -55,8 +56,8 @@ void RefuseWhatFreeTdsCannotCarry(const TConnectionProperties& properties) {
   for (const auto& [connectionKey, iniKey] : kIniKeys) {
     if (properties.Get(connectionKey).find('}') != std::string::npos) {
       throw TabrinError(FormatMessage(
-          "The value of \"%s\" in Database.ini holds \"}\", which the FreeTDS driver cannot receive; "
-          "change that value in Database.ini",
+          Tr("The value of \"%s\" in Database.ini holds \"}\", which the FreeTDS driver cannot receive; "
+             "change that value in Database.ini"),
           {iniKey}));
     }
   }
@@ -90,7 +91,7 @@ std::string Diagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
     lines.push_back(line);
     if (record >= 3) break;
   }
-  return message.empty() ? std::string("The ODBC driver reported an error without a message") : message;
+  return message.empty() ? std::string(Tr("The ODBC driver reported an error without a message")) : message;
 }
 
 // The SQLSTATE of the first diagnostic record, or "".
@@ -512,7 +513,7 @@ std::unique_ptr<TBackend> OpenOdbcBackend(const std::string& odbcConnectionStrin
   SQLHENV env = SQL_NULL_HENV;
   SQLHDBC dbc = SQL_NULL_HDBC;
   if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) {
-    throw TabrinError("The ODBC driver manager could not be initialised");
+    throw TabrinError(Tr("The ODBC driver manager could not be initialised"));
   }
   SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
   if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc))) {
@@ -536,7 +537,7 @@ std::unique_ptr<TBackend> OpenOdbcBackend(const std::string& odbcConnectionStrin
     const auto allowed = std::max<std::chrono::milliseconds>(std::chrono::seconds(timeoutSeconds - 1),
                                                              std::chrono::milliseconds(500));
     if (waited >= allowed || FirstSqlState(dbc).starts_with("HYT")) {
-      message = FormatMessage("The server did not answer within %d seconds (setting \"Timeout\" of Database.ini): %s",
+      message = FormatMessage(Tr("The server did not answer within %d seconds (setting \"Timeout\" of Database.ini): %s"),
                               {timeoutSeconds, message});
     }
     SQLFreeHandle(SQL_HANDLE_DBC, dbc);

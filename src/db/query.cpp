@@ -9,6 +9,7 @@
 #include "text/error.h"
 #include "text/format.h"
 #include "text/messages.h"
+#include "text/translation.h"
 
 namespace tabrin {
 namespace {
@@ -32,13 +33,13 @@ TQuery::~TQuery() = default;
 void TQuery::Fail(const std::string& message) const { throw TabrinError(name_ + ": " + message); }
 
 void TQuery::SetConnection(TConnection* connection) {
-  if (Active()) Fail("Operation is not allowed when the object is open");
+  if (Active()) Fail(Tr("Operation is not allowed when the object is open"));
   connection_ = connection;
   runSqlBuilt_ = false;  // another connection's table may have other columns
 }
 
 void TQuery::SetDeclaredFields(std::span<const TFieldDef> fields) {
-  if (Active()) Fail("Operation is not allowed when the object is open");
+  if (Active()) Fail(Tr("Operation is not allowed when the object is open"));
   declared_.assign(fields.begin(), fields.end());
   fields_.clear();
   boundColumns_.clear();
@@ -66,8 +67,8 @@ void TQuery::CheckActive() const {
 
 void TQuery::Open() {
   if (Active()) return;
-  if (connection_ == nullptr) Fail("Missing Connection or ConnectionString");
-  if (sql_.find_first_not_of(" \t\r\n") == std::string::npos) Fail("Command text was not set for the command object");
+  if (connection_ == nullptr) Fail(Tr("Missing Connection or ConnectionString"));
+  if (sql_.find_first_not_of(" \t\r\n") == std::string::npos) Fail(Tr("Command text was not set for the command object"));
   connection_->Open();
 
   FindWriteTarget();
@@ -97,7 +98,7 @@ void TQuery::Open() {
     }
   }
   result_.Rewind();
-  if (result_.Columns().empty()) Fail("CommandText does not return a result set");
+  if (result_.Columns().empty()) Fail(Tr("CommandText does not return a result set"));
   if (!sameColumns || boundColumns_.empty()) BindFields();
   state_ = TDataSetState::dsBrowse;
 }
@@ -266,7 +267,7 @@ int TQuery::RecordCount() const {
 int TQuery::FieldCount() const { return static_cast<int>(fields_.size()); }
 
 TField& TQuery::Fields(int index) {
-  if (index < 0 || index >= FieldCount()) Fail(FormatMessage("Field index out of range: %d", {index}));
+  if (index < 0 || index >= FieldCount()) Fail(FormatMessage(Tr("Field index out of range: %d"), {index}));
   return *fields_[static_cast<std::size_t>(index)];
 }
 
@@ -296,7 +297,7 @@ const TValue& TQuery::StoredValue(int column) const {
 void TQuery::CheckEditing() const {
   if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert) {
     CheckActive();
-    Fail("Dataset not in edit or insert mode");
+    Fail(Tr("Dataset not in edit or insert mode"));
   }
 }
 
@@ -313,7 +314,7 @@ void TQuery::StoreText(int column, std::string_view text) {
 }
 
 void TQuery::CheckWritable() const {
-  if (table_.empty()) Fail("Cannot modify a read-only dataset");
+  if (table_.empty()) Fail(Tr("Cannot modify a read-only dataset"));
 }
 
 void TQuery::Append() {
@@ -334,7 +335,7 @@ void TQuery::Edit() {
   if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) return;
   CheckWritable();
   if (result_.Empty()) {
-    Fail("Either BOF or EOF is True, or the current record has been deleted. Requested operation requires a current record");
+    Fail(Tr("Either BOF or EOF is True, or the current record has been deleted. Requested operation requires a current record"));
   }
   editBuffer_ = result_.CurrentRow();
   modified_.assign(result_.Columns().size(), false);

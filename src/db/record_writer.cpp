@@ -4,6 +4,7 @@
 
 #include "db/field_type.h"
 #include "text/ascii.h"
+#include "text/translation.h"
 
 namespace tabrin {
 namespace {
@@ -56,7 +57,7 @@ TValue TRecordWriter::Insert(const TRow& values, const TColumnFlags& modified) {
     insertMask_ = modified;
   }
   connection_->RunHeld(insertHold_, insertSql_, insertParams_, writeResult_);
-  if (writeResult_.rowsAffected == 0) throw TRecordWriteError("The record was not added");
+  if (writeResult_.rowsAffected == 0) throw TRecordWriteError(Tr("The record was not added"));
   return writeResult_.insertedRowLocator;
 }
 
@@ -125,7 +126,7 @@ bool TRecordWriter::Update(const TRow& original, const TRow& values, const TColu
     // Only the values tell the record: refuse when they fit several.
     TStatementResult count = connection_->Run("SELECT COUNT(*) FROM " + table_ + " WHERE " + where, whereParams);
     const double matches = count.rows.empty() || count.rows[0].empty() ? 0 : count.rows[0][0].Number();
-    if (matches > 1) throw TRecordWriteError("Insufficient key column information for updating or refreshing");
+    if (matches > 1) throw TRecordWriteError(Tr("Insufficient key column information for updating or refreshing"));
   }
   params.insert(params.end(), whereParams.begin(), whereParams.end());
   // Records of one table are found again the same way, so the statement
@@ -136,9 +137,9 @@ bool TRecordWriter::Update(const TRow& original, const TRow& values, const TColu
   }
   connection_->RunHeld(updateHold_, updateSql_, params, writeResult_);
   if (writeResult_.rowsAffected == 0) {
-    throw TRecordWriteError("Row cannot be located for updating. Some values may have been changed since it was last read");
+    throw TRecordWriteError(Tr("Row cannot be located for updating. Some values may have been changed since it was last read"));
   }
-  if (writeResult_.rowsAffected > 1) throw TRecordWriteError("Insufficient key column information for updating or refreshing");
+  if (writeResult_.rowsAffected > 1) throw TRecordWriteError(Tr("Insufficient key column information for updating or refreshing"));
   return true;
 }
 

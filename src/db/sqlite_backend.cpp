@@ -15,6 +15,7 @@
 #include "text/error.h"
 #include "text/format.h"
 #include "text/regional.h"
+#include "text/translation.h"
 
 namespace tabrin::detail {
 namespace {
@@ -189,7 +190,7 @@ void AppendValue(TRowStore& rows, sqlite3_value* cell, TFieldType type) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
       throw TDatabaseUnavailableError(
-          "Another program is writing to the database; try again when it has finished");
+          Tr("Another program is writing to the database; try again when it has finished"));
     case SQLITE_CANTOPEN:
     case SQLITE_READONLY:
     case SQLITE_PERM:
@@ -197,7 +198,7 @@ void AppendValue(TRowStore& rows, sqlite3_value* cell, TFieldType type) {
     case SQLITE_FULL:
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
-      throw TDatabaseUnavailableError(FormatMessage("The database cannot be used: %s", {message}));
+      throw TDatabaseUnavailableError(FormatMessage(Tr("The database cannot be used: %s"), {message}));
     default:
       throw TabrinError(message);
   }
@@ -233,7 +234,7 @@ class TSqliteStatement : public TPreparedStatement {
     sqlite3_reset(statement_);
     const int markers = sqlite3_bind_parameter_count(statement_);
     if (static_cast<int>(params.size()) < markers) {
-      throw TabrinError(FormatMessage("The statement needs %d parameters, %d were given",
+      throw TabrinError(FormatMessage(Tr("The statement needs %d parameters, %d were given"),
                                       {markers, static_cast<int>(params.size())}));
     }
     for (int i = 0; i < markers; ++i) Bind(i + 1, params[static_cast<std::size_t>(i)]);
@@ -352,11 +353,11 @@ class TSqliteBackend : public TBackend {
                            &tail) != SQLITE_OK) {
       throw TabrinError(sqlite3_errmsg(db_));
     }
-    if (statement == nullptr) throw TabrinError("Command text was not set for the command object");
+    if (statement == nullptr) throw TabrinError(Tr("Command text was not set for the command object"));
     for (; tail && *tail; ++tail) {
       if (!kCLocaleSpace.Contains(*tail) && *tail != ';') {
         sqlite3_finalize(statement);
-        throw TabrinError("Only one statement can be run at a time");
+        throw TabrinError(Tr("Only one statement can be run at a time"));
       }
     }
     return std::make_unique<TSqliteStatement>(db_, statement);
@@ -486,19 +487,19 @@ std::unique_ptr<TBackend> OpenSqliteBackend(const std::string& path) {
       throw TMissingDatabaseError(path);
     case TFileKind::jet:
       throw TabrinError(FormatMessage(
-          "'%s' is a Microsoft Access (Jet) database; this program keeps the ORVELLAPOS database in SQLite "
-          "(create one with \"tabrin-cli init-db\")",
+          Tr("'%s' is a Microsoft Access (Jet) database; this program keeps the ORVELLAPOS database in SQLite "
+             "(create one with \"tabrin-cli init-db\")"),
           {path}));
     case TFileKind::other:
-      throw TabrinError(FormatMessage("Unrecognized database format '%s'.", {path}));
+      throw TabrinError(FormatMessage(Tr("Unrecognized database format '%s'."), {path}));
     case TFileKind::sqlite:
       break;
   }
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
-    std::string message = db ? sqlite3_errmsg(db) : "out of memory";
+    std::string message = db ? sqlite3_errmsg(db) : Tr("out of memory");
     sqlite3_close_v2(db);
-    throw TabrinError(FormatMessage("Cannot open '%s': %s", {path, message}));
+    throw TabrinError(FormatMessage(Tr("Cannot open '%s': %s"), {path, message}));
   }
   sqlite3_busy_timeout(db, 5000);
   sqlite3_extended_result_codes(db, 1);

@@ -6,6 +6,7 @@
 #include "db/schema.h"
 #include "export/ferran3_xls.h"
 #include "export/string_list.h"
+#include "text/translation.h"
 
 namespace tabrin {
 
@@ -39,12 +40,12 @@ class TExportRunHooks {
       AbortWhenCancelled();
     };
     exporter.OnStopExport = [this](TFerran3& sender, bool& canContinue) {
-      if (cancelled_) throw TWorkCancelled(std::string(kExportCancelledMessage));
+      if (cancelled_) throw TWorkCancelled(std::string(Tr(kExportCancelledMessage)));
       if (onStop_) onStop_(sender, canContinue);
     };
     exporter.OnAfterExportSheet = [this](TFerran3XLS& sender, int sheetIndex) {
       AbortWhenCancelled();
-      if (cancelled_) throw TWorkCancelled(std::string(kExportCancelledMessage));
+      if (cancelled_) throw TWorkCancelled(std::string(Tr(kExportCancelledMessage)));
       if (onSheetDone_) onSheetDone_(sender, sheetIndex);
     };
   }
@@ -149,7 +150,7 @@ std::string RunExportCommand(TFerran3XLS& exporter, TQuery& exportQuery, std::st
     TExportRunHooks hooks(exporter, control, total);
     exporter.Execute();
     // Cancelled before the first sheet: the run ended early and kept nothing.
-    if (hooks.Cancelled()) throw TWorkCancelled(std::string(kExportCancelledMessage));
+    if (hooks.Cancelled()) throw TWorkCancelled(std::string(Tr(kExportCancelledMessage)));
   }
   if (times != nullptr) {
     times->querySeconds = std::chrono::duration<double>(opened - start).count();

@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "db/master_table.h"
+#include "text/translation.h"
 #include "text/work_control.h"
 
 namespace tabrin {
@@ -88,7 +89,7 @@ std::string RunExportCommand(TFerran3XLS& exporter, TQuery& exportQuery, std::st
 
 // The text the window shows after a successful export.
 inline constexpr std::string_view kExportDoneMessage = "匯出完畢";
-// What a cancelled export says.
-inline constexpr std::string_view kExportCancelledMessage = "已取消匯出，沒有寫入任何檔案";
+// What a cancelled export says (translate with Tr).
+inline constexpr const char* kExportCancelledMessage = TrNoop("已取消匯出，沒有寫入任何檔案");
 
 }  // namespace tabrin

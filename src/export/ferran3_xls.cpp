@@ -6,6 +6,7 @@
 #include "export/ferran_locale.h"
 #include "export/source_adapter.h"
 #include "text/error.h"
+#include "text/translation.h"
 #include "xls/biff8/workbook_writer.h"
 #include "xls/csv/csv_writer.h"
 #include "xls/ooxml/xlsx_writer.h"
@@ -30,7 +31,7 @@ class TSuspendedSource {
 class TRunGuard {
  public:
   explicit TRunGuard(bool& running) : running_(running) {
-    if (running_) throw TabrinError("The export is already running");
+    if (running_) throw TabrinError(Tr("The export is already running"));
     running_ = true;
   }
   ~TRunGuard() { running_ = false; }
@@ -45,7 +46,7 @@ class TRunGuard {
 
 std::string MoreRowsHint(const TWorkbookOutput& writer) {
   if (writer.MaxRows() >= kXlsxSheetRows) return {};
-  return FormatMessage("; an Excel 2007 or later workbook (.xlsx) holds up to %d rows", {kXlsxSheetRows});
+  return FormatMessage(Tr("; an Excel 2007 or later workbook (.xlsx) holds up to %d rows"), {kXlsxSheetRows});
 }
 
 // The sheet a run without exported sheets adds from the component's own
@@ -262,7 +263,7 @@ void TFerran3XLS::CheckSheetCapacity(TxlsSheet& sheet) const {
   const TFerranColumns& columns = sheet.Columns();
   const int maxColumns = writer_->MaxColumns();
   if (sheet.StartDataCol + columns.Count() > maxColumns) {
-    throw TabrinError(FormatMessage("Sheet %s cannot hold %d columns: a worksheet has at most %d columns",
+    throw TabrinError(FormatMessage(Tr("Sheet %s cannot hold %d columns: a worksheet has at most %d columns"),
                                     {sheet.Title, sheet.StartDataCol + columns.Count(), maxColumns}));
   }
   const int known = TFerranSourceAdapter(sheet.SourceRefs()).KnownRecordCount();
@@ -272,7 +273,7 @@ void TFerran3XLS::CheckSheetCapacity(TxlsSheet& sheet) const {
   if (sheet.CurrentRecordOnly) records = std::min<long long>(records, 1);
   const long long rows = sheet.DataStartRow() + records;
   if (rows > writer_->MaxRows()) {
-    throw TabrinError(FormatMessage("Sheet %s cannot hold %d records: a worksheet has at most %d rows%s",
+    throw TabrinError(FormatMessage(Tr("Sheet %s cannot hold %d records: a worksheet has at most %d rows%s"),
                                     {sheet.Title, records, writer_->MaxRows(), MoreRowsHint(*writer_)}));
   }
 }

@@ -11,6 +11,7 @@
 #include "text/error.h"
 #include "text/format.h"
 #include "text/regional.h"
+#include "text/translation.h"
 #include "xls/model/workbook_output.h"
 
 namespace tabrin {
@@ -81,7 +82,7 @@ int TxlsSheet::DataStartRow() const {
 void TxlsSheet::CheckRowFits() const {
   const TWorkbookOutput& writer = *owner_.Writer();
   if (CurrentRow >= writer.MaxRows()) {
-    throw TabrinError(FormatMessage("Sheet %s cannot hold all records: a worksheet has at most %d rows%s",
+    throw TabrinError(FormatMessage(Tr("Sheet %s cannot hold all records: a worksheet has at most %d rows%s"),
                                     {Title, writer.MaxRows(), MoreRowsHint(writer)}));
   }
 }

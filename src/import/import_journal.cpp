@@ -15,6 +15,7 @@
 #include "text/sha256.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 
 namespace tabrin {
 namespace {
@@ -184,12 +185,12 @@ class TReader {
         Need(1);
         return TValue::Boolean(bytes_[at_++] != 0);
     }
-    throw TabrinError("The import journal holds a value it cannot read");
+    throw TabrinError(Tr("The import journal holds a value it cannot read"));
   }
 
  private:
   void Need(std::size_t size) const {
-    if (bytes_.size() - at_ < size) throw TabrinError("The import journal holds a value it cannot read");
+    if (bytes_.size() - at_ < size) throw TabrinError(Tr("The import journal holds a value it cannot read"));
   }
   void Take(void* out, std::size_t size) {
     Need(size);
@@ -218,7 +219,7 @@ void PutEncodedFields(std::string& out, const TRowChange& change, const TImporte
   };
   for (const TFieldChange& field : change.fields) {
     while (mapping < importer.fields.size() && !isMapping(field.field)) ++mapping;
-    if (mapping == importer.fields.size()) throw TabrinError("The import journal was given a field the importer does not write");
+    if (mapping == importer.fields.size()) throw TabrinError(Tr("The import journal was given a field the importer does not write"));
     const bool appended = change.action == TRowAction::raAppended;
     const bool after = appended || field.Changes();
     out += static_cast<char>(mapping);
@@ -239,14 +240,14 @@ std::vector<TFieldChange> DecodeFields(std::string_view bytes, const std::vector
   while (!reader.AtEnd()) {
     const std::uint8_t number = reader.Byte();
     const std::uint8_t which = reader.Byte();
-    if (number >= fieldNames.size()) throw TabrinError("The import journal holds a value it cannot read");
+    if (number >= fieldNames.size()) throw TabrinError(Tr("The import journal holds a value it cannot read"));
     const std::string& name = fieldNames[number];
     TFieldChange& field = fields.emplace_back();
     for (const TFieldMapping& mapping : importer.fields) {
       if (mapping.field == name) field.field = mapping.field;
     }
     if (field.field.empty()) {
-      throw TabrinError(FormatMessage("The import journal names a field '%s' the importer does not write", {name}));
+      throw TabrinError(FormatMessage(Tr("The import journal names a field '%s' the importer does not write"), {name}));
     }
     field.title = field.field;
     for (const TFieldDef& def : importer.target->fields) {
@@ -328,7 +329,7 @@ class TStatement {
 
  private:
   [[noreturn]] void Fail() const {
-    throw TabrinError(FormatMessage("The import journal cannot be used: %s", {sqlite3_errmsg(db_)}));
+    throw TabrinError(FormatMessage(Tr("The import journal cannot be used: %s"), {sqlite3_errmsg(db_)}));
   }
   sqlite3* db_;
   sqlite3_stmt* statement_ = nullptr;
@@ -377,10 +378,10 @@ TImportJournal::TImportJournal(std::string_view programFolder) {
   path_ = FindFileNoCase(programFolder, kJournalFile);
   if (sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                       nullptr) != SQLITE_OK) {
-    const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
+    const std::string message = db_ ? sqlite3_errmsg(db_) : Tr("out of memory");
     sqlite3_close_v2(db_);
     db_ = nullptr;
-    throw TabrinError(FormatMessage("Cannot open the import journal '%s': %s", {path_, message}));
+    throw TabrinError(FormatMessage(Tr("Cannot open the import journal '%s': %s"), {path_, message}));
   }
   sqlite3_busy_timeout(db_, 10000);
   char* error = nullptr;
@@ -389,7 +390,7 @@ TImportJournal::TImportJournal(std::string_view programFolder) {
     sqlite3_free(error);
     sqlite3_close_v2(db_);
     db_ = nullptr;
-    throw TabrinError(FormatMessage("Cannot open the import journal '%s': %s", {path_, message}));
+    throw TabrinError(FormatMessage(Tr("Cannot open the import journal '%s': %s"), {path_, message}));
   }
   AddLaterColumns();
 }

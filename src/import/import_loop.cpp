@@ -10,6 +10,7 @@
 #include "text/encoding.h"
 #include "text/format.h"
 #include "text/messages.h"
+#include "text/translation.h"
 
 namespace tabrin {
 namespace {
@@ -130,8 +131,8 @@ class TRowImporter {
     const std::size_t length = bytes ? Big5Length(code) : Utf16Length(code);
     if (length <= static_cast<std::size_t>(codeField_.width)) return;
     const std::string_view fieldName = codeField_.title.empty() ? codeField_.name : codeField_.title;
-    throw TabrinError(FormatMessage(bytes ? "Code '%s' is too long for field '%s' (at most %d bytes)"
-                                          : "Code '%s' is too long for field '%s' (at most %d characters)",
+    throw TabrinError(FormatMessage(bytes ? Tr("Code '%s' is too long for field '%s' (at most %d bytes)")
+                                          : Tr("Code '%s' is too long for field '%s' (at most %d characters)"),
                                     {QuotableCode(code), fieldName, codeField_.width}));
   }
 
@@ -456,8 +457,8 @@ TImportError::TImportError(const std::string& cause, int sheetRow, std::string c
       counts_(counts) {}
 
 TImportCancelled::TImportCancelled(int lastSheetRow, TImportCounts counts)
-    : TWorkCancelled(lastSheetRow > 0 ? "已取消匯入，" + SheetRowLine(lastSheetRow, {}) + "及之前的資料列已處理"
-                                      : std::string("已取消匯入，沒有處理任何資料列")),
+    : TWorkCancelled(lastSheetRow > 0 ? FormatMessage(Tr("已取消匯入，%s及之前的資料列已處理"), {SheetRowLine(lastSheetRow, {})})
+                                      : std::string(Tr("已取消匯入，沒有處理任何資料列"))),
       lastSheetRow_(lastSheetRow),
       counts_(counts) {}
 
@@ -614,7 +615,7 @@ void WalkSheetWithoutWriting(TQuery& sheet, TConnection& connection, const TImpo
   rows.ReservePlanned(totalRows);
   for (; !sheet.Eof(); sheet.Next()) {
     const int index = sheet.RecNo();
-    if (options.control.CancelRequested()) throw TWorkCancelled("已取消匯入計畫");
+    if (options.control.CancelRequested()) throw TWorkCancelled(Tr("已取消匯入計畫"));
     TRowWalkStep step;
     std::string error;
     try {

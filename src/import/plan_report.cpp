@@ -7,6 +7,7 @@
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 #include "xls/biff8/workbook_writer.h"
 #include "xls/ooxml/xlsx_writer.h"
 #include "xls/workbook_file_name.h"
@@ -35,8 +36,8 @@ std::string CsvField(const std::string& text) {
 }
 
 void WriteCsv(const TImportPlan& plan, const std::string& path) {
-  const std::string cannotCreate = FormatMessage("Cannot create file '%s'", {path});
-  const std::string cannotWrite = FormatMessage("Error writing file '%s'", {path});
+  const std::string cannotCreate = FormatMessage(Tr("Cannot create file '%s'"), {path});
+  const std::string cannotWrite = FormatMessage(Tr("Error writing file '%s'"), {path});
   TFileReplacement file(path, {[cannotCreate](int) { return cannotCreate; },
                                [cannotWrite](int) { return cannotWrite; },
                                [cannotCreate](int) { return cannotCreate; }});

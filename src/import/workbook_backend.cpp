@@ -5,6 +5,7 @@
 #include "import/workbook_table.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 
 namespace tabrin {
 
@@ -52,7 +53,7 @@ class TSheetStatement : public TPreparedStatement {
         titles_(std::move(titles)) {}
 
   TStatementResult Execute(TParamList params) override {
-    if (!params.empty()) throw TabrinError("A sheet query takes no parameters");
+    if (!params.empty()) throw TabrinError(Tr("A sheet query takes no parameters"));
     // Read afresh each time, so that a reopened query sees the sheet as the
     // file has it.
     auto sheet = std::make_shared<const TWorksheet>(ReadQueriedSheet(*workbook_, query_.sheet, query_.titleRow));

@@ -3,6 +3,7 @@
 #include "text/ascii.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 
 namespace tabrin {
 
@@ -64,8 +65,8 @@ class TSqlCursor {
 
 [[noreturn]] void Unsupported(std::string_view sql) {
   throw TabrinError(FormatMessage(
-      "A workbook can only be queried with \"SELECT * FROM [sheet$]\", optionally followed by "
-      "\"where column<>''\"; this statement is not supported: %s",
+      Tr("A workbook can only be queried with \"SELECT * FROM [sheet$]\", optionally followed by "
+         "\"where column<>''\"; this statement is not supported: %s"),
       {sql}));
 }
 

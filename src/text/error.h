@@ -14,7 +14,8 @@ class TabrinError : public std::runtime_error {
 };
 
 // The text of the standard error box: the message with a full stop appended
-// unless it already ends in one.
+// unless it already ends in one ("." or "。"); "." after English, the
+// translation's full stop after a message that ends in its language.
 std::string ErrorBoxText(std::string_view message);
 
 }  // namespace tabrin

@@ -155,6 +155,18 @@ std::string FormatMessage(std::string_view pattern, std::initializer_list<Messag
       out += c;
       continue;
     }
+    // "%2$s": the second argument, as a translation that puts the
+    // arguments in another order writes them.
+    if (i + 3 < pattern.size() && pattern[i + 1] >= '1' && pattern[i + 1] <= '9' && pattern[i + 2] == '$') {
+      const std::size_t index = static_cast<std::size_t>(pattern[i + 1] - '1');
+      const char conversion = pattern[i + 3];
+      if (index < args.size() && (conversion == 's' || conversion == 'd' || conversion == 'g')) {
+        const MessageArg& arg = args.begin()[index];
+        out += conversion == 'g' ? arg.AsGeneral() : arg.AsText();
+        i += 3;
+        continue;
+      }
+    }
     const char conversion = pattern[++i];
     if (conversion == '%') {
       out += '%';

@@ -1,11 +1,12 @@
 #include "text/messages.h"
 
 #include "text/format.h"
+#include "text/translation.h"
 
 namespace tabrin {
 
 std::string DamagedFileMessage(std::string_view name, std::string_view reason) {
-  return FormatMessage("'%s' is damaged and cannot be read: %s", {name, reason});
+  return FormatMessage(Tr("'%s' is damaged and cannot be read: %s"), {name, reason});
 }
 
 std::string NotAnIntegerMessage(std::string_view text) {

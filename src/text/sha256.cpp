@@ -5,6 +5,7 @@
 
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 
 namespace tabrin {
 namespace {
@@ -103,14 +104,14 @@ std::string Sha256Hex(std::string_view bytes) {
 
 std::string FileSha256Hex(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
-  if (!file) throw TabrinError(FormatMessage("Cannot read file '%s'", {path}));
+  if (!file) throw TabrinError(FormatMessage(Tr("Cannot read file '%s'"), {path}));
   TSha256 hash;
   char buffer[1 << 16];
   while (file) {
     file.read(buffer, sizeof buffer);
     hash.Add(std::string_view(buffer, static_cast<std::size_t>(file.gcount())));
   }
-  if (file.bad()) throw TabrinError(FormatMessage("Cannot read file '%s'", {path}));
+  if (file.bad()) throw TabrinError(FormatMessage(Tr("Cannot read file '%s'"), {path}));
   return hash.HexDigest();
 }
 

@@ -9,6 +9,7 @@
 #include "text/messages.h"
 #include "xls/cfb/compound_file_format.h"
 #include "xls/csv/csv_spreadsheet.h"
+#include "text/translation.h"
 #include "xls/ooxml/xlsx_reader.h"
 #include "xls/ooxml/zip_package.h"
 
@@ -16,7 +17,7 @@ namespace tabrin {
 
 namespace {
 
-constexpr std::string_view kOnlyExcel = "only Excel workbooks (.xls, .xlsx) can be read";
+constexpr const char* kOnlyExcel = TrNoop("only Excel workbooks (.xls, .xlsx) can be read");
 
 class TxlsSpreadsheet : public TSpreadsheet {
  public:
@@ -55,9 +56,9 @@ std::unique_ptr<const TSpreadsheet> OpenPackage(detail::TZipPackage package, con
   }
   if (workbookPart.empty()) {
     if (IsOpenDocumentSpreadsheet(package)) {
-      throw TabrinError(FormatMessage("'%s' is an OpenDocument spreadsheet (.ods); %s", {name, kOnlyExcel}));
+      throw TabrinError(FormatMessage(Tr("'%s' is an OpenDocument spreadsheet (.ods); %s"), {name, Tr(kOnlyExcel)}));
     }
-    throw TabrinError(FormatMessage("'%s' is a ZIP archive, not a workbook; %s", {name, kOnlyExcel}));
+    throw TabrinError(FormatMessage(Tr("'%s' is a ZIP archive, not a workbook; %s"), {name, Tr(kOnlyExcel)}));
   }
   return std::make_unique<TxlsxReader>(std::move(package), std::move(workbookPart), name);
 }

@@ -50,6 +50,8 @@ expect_file share/tabrin/schema/orvella_sqlite.sql
 expect_file share/fontconfig/conf.avail/65-tabrin-ming.conf
 expect_file share/doc/tabrin/changelog.gz
 expect_file share/doc/tabrin/copyright
+expect_file share/locale/zh_TW/LC_MESSAGES/tabrin.mo
+expect_file share/locale/zh_HK/LC_MESSAGES/tabrin.mo
 dpkg-deb --fsys-tarfile "$DEB" | tar -xO ./usr/share/doc/tabrin/copyright | head -n 1 |
   grep -qx "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ||
   fail "the copyright file is not in the machine-readable format"
@@ -85,6 +87,16 @@ count() { sqlite3 "$DATA/Database.mdb" "SELECT COUNT(*) FROM $1"; }
 
 echo "== version"
 [ "$(cli --version)" = "tabrin-cli $VERSION" ] || fail "tabrin-cli --version says: $(cli --version)"
+
+echo "== the user's language"
+# The installed catalogue, found beside the installed program, on a
+# Traditional-Chinese desktop (when the C library has its locale).
+if locale -a 2>/dev/null | grep -qx zh_TW.utf8; then
+  SAID=$(env -i HOME="$USER_HOME" PATH=/usr/bin:/bin LANG=zh_TW.UTF-8 $AS_USER "$ROOT/usr/bin/tabrin-cli" no-such-verb 2>&1 || true)
+  echo "$SAID" | grep -q "多了一個不認得的參數" || fail "tabrin-cli does not speak Chinese under zh_TW.UTF-8: $SAID"
+else
+  echo "skipped: no zh_TW.UTF-8 locale (scripts/install-deps generates it)"
+fi
 
 echo "== program folder"
 DATA="$USER_HOME/.local/share/tabrin"

@@ -113,6 +113,14 @@ TEST(FormatMessage, PercentGMeansTheGeneralForm) {
   EXPECT_EQ(FormatMessage("row %d, 100%%", {37}), "row 37, 100%");
 }
 
+// A translation may put the arguments in another order, as printf's
+// "%2$s" does.
+TEST(FormatMessage, NumberedConversionsTakeTheirArgument) {
+  EXPECT_EQ(FormatMessage("無法以 %2$s 型別存取欄位「%1$s」", {"售價", "Boolean"}), "無法以 Boolean 型別存取欄位「售價」");
+  EXPECT_EQ(FormatMessage("%2$d/%1$d, %s", {3, 4}), "4/3, 3");
+  EXPECT_EQ(FormatMessage("%3$s", {"a"}), "%3$s");
+}
+
 TEST(ErrorBoxText, AppendsAFullStopOnlyWhenMissing) {
   EXPECT_EQ(ErrorBoxText("Field 'X' not found"), "Field 'X' not found.");
   EXPECT_EQ(ErrorBoxText("Done."), "Done.");

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "text/encoding.h"
+#include "text/translation.h"
 #include "xls/biff8/record_numbers.h"
 #include "xls/cfb/compound_file_reader.h"
 #include "xls/model/little_endian.h"
@@ -35,15 +36,15 @@ void AppendUtf16Unit(std::string& out, char16_t unit, char16_t& pendingHigh) {
 
 }  // namespace
 
-void RaiseRecordEndsEarly() { throw TDamagedDocument("a record ends before its data"); }
+void RaiseRecordEndsEarly() { throw TDamagedDocument(Tr("a record ends before its data")); }
 
 TBiffRecordCursor::TBiffRecordCursor(std::string_view stream, std::size_t offset) : stream_(stream), offset_(offset) {}
 
 std::string_view TBiffRecordCursor::NextRaw(std::uint16_t& type) {
-  if (stream_.size() - offset_ < 4) throw TDamagedDocument("the workbook stream ends inside a record");
+  if (stream_.size() - offset_ < 4) throw TDamagedDocument(Tr("the workbook stream ends inside a record"));
   type = GetU16(stream_.data() + offset_);
   const std::size_t length = GetU16(stream_.data() + offset_ + 2);
-  if (stream_.size() - offset_ - 4 < length) throw TDamagedDocument("the workbook stream ends inside a record");
+  if (stream_.size() - offset_ - 4 < length) throw TDamagedDocument(Tr("the workbook stream ends inside a record"));
   const std::string_view body = stream_.substr(offset_ + 4, length);
   offset_ += 4 + length;
   return body;

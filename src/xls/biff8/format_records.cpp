@@ -3,6 +3,7 @@
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 
 namespace tabrin {
 namespace {
@@ -12,7 +13,7 @@ std::u16string LimitedUtf16(const std::string& text, const char* what) {
   // The records store the length in one byte (FONT) or as Excel's limit of
   // 255 characters (FORMAT); longer texts would give a corrupt file.
   if (wide.size() > 255) {
-    throw TabrinError(FormatMessage("%s \"%s\" is longer than 255 characters", {what, text}));
+    throw TabrinError(FormatMessage(Tr("%s \"%s\" is longer than 255 characters"), {what, text}));
   }
   return wide;
 }
@@ -22,7 +23,7 @@ constexpr std::uint8_t kUnderlineCodes[] = {0x00, 0x01, 0x02, 0x21, 0x22};
 }  // namespace
 
 std::unique_ptr<TbiffFont> MakeFontRecord(const TxlsFont& font) {
-  auto record = std::make_unique<TbiffFont>(LimitedUtf16(font.Name, "Font name"));
+  auto record = std::make_unique<TbiffFont>(LimitedUtf16(font.Name, Tr("Font name")));
   record->SetHeight(static_cast<std::uint16_t>(font.Size * 20));
   record->SetOptions(static_cast<std::uint16_t>((font.Has(xfsItalic) ? 0x0002 : 0) |
                                                 (font.Has(xfsStrikeOut) ? 0x0008 : 0)));
@@ -35,7 +36,7 @@ std::unique_ptr<TbiffFont> MakeFontRecord(const TxlsFont& font) {
 }
 
 std::unique_ptr<TbiffFormat> MakeFormatRecord(const TxlsTextFormat& format) {
-  return std::make_unique<TbiffFormat>(format.Index, LimitedUtf16(format.Text, "Number format"));
+  return std::make_unique<TbiffFormat>(format.Index, LimitedUtf16(format.Text, Tr("Number format")));
 }
 
 std::unique_ptr<TbiffXF> MakeFixedXfRecord(int xfIndex) {

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "text/error.h"
+#include "text/translation.h"
 #include "xls/biff8/biff_record.h"
 #include "xls/biff8/workbook_writer.h"
 
@@ -15,7 +16,7 @@ constexpr char kProductVersion[] = "3.36";
 
 void TxlsWorkbookWriter::BeginWorkbook() {
   RequireOpen();
-  if (workbookBegun_) throw TabrinError("The workbook has already been started");
+  if (workbookBegun_) throw TabrinError(Tr("The workbook has already been started"));
   workbookBegun_ = true;
 
   detail::PutBofBody(ClearBuffer(16), biff::kGlobalsSubstream);

@@ -3,6 +3,7 @@
 // memory and inserted in front of the globals EOF, moving the sheets down.
 #include "text/encoding.h"
 #include "text/error.h"
+#include "text/translation.h"
 #include "xls/biff8/biff_record.h"
 #include "xls/biff8/format_records.h"
 #include "xls/biff8/workbook_writer.h"
@@ -67,9 +68,9 @@ void TxlsWorkbookWriter::BuildGlobalsTail(TxlsMemoryStream& tail, std::uint64_t 
 
 void TxlsWorkbookWriter::FinishWorkbook() {
   RequireOpen();
-  if (!workbookBegun_) throw TabrinError("The workbook has not been started");
-  if (finished_) throw TabrinError("The workbook has already been finished");
-  if (sheetOpen_) throw TabrinError("A sheet is still open");
+  if (!workbookBegun_) throw TabrinError(Tr("The workbook has not been started"));
+  if (finished_) throw TabrinError(Tr("The workbook has already been finished"));
+  if (sheetOpen_) throw TabrinError(Tr("A sheet is still open"));
   ResolveQueuedStrings();
   FixDimensions();
 
@@ -79,7 +80,7 @@ void TxlsWorkbookWriter::FinishWorkbook() {
   BuildGlobalsTail(probe, 0);
   const std::uint64_t tailSize = probe.Size() + sst_->StreamSize();
   TxlsMemoryStream& stream = Stream();
-  if (stream.Size() + tailSize > 0xFFFFFFFFull) throw TabrinError("The workbook is larger than 4 GB");
+  if (stream.Size() + tailSize > 0xFFFFFFFFull) throw TabrinError(Tr("The workbook is larger than 4 GB"));
   TxlsMemoryStream tail;
   BuildGlobalsTail(tail, tailSize);
 

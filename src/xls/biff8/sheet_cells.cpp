@@ -4,6 +4,7 @@
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 #include "xls/biff8/biff_record.h"
 #include "xls/biff8/workbook_writer.h"
 
@@ -51,17 +52,17 @@ std::size_t Utf8ToUtf16Units(std::string_view utf8, char16_t* out) {
 
 void CheckRow(int row) {
   if (row < 0 || row > biff::kLastRow) {
-    throw TabrinError(FormatMessage("Row %d is outside the worksheet (rows 1 to 65536)", {row + 1}));
+    throw TabrinError(FormatMessage(Tr("Row %d is outside the worksheet (rows 1 to 65536)"), {row + 1}));
   }
 }
 
 }  // namespace
 
 void TxlsWorkbookWriter::CheckCell(int row, int col) const {
-  if (!sheetOpen_) throw TabrinError("Cells are written between BeginSheet and EndSheet");
+  if (!sheetOpen_) throw TabrinError(Tr("Cells are written between BeginSheet and EndSheet"));
   CheckRow(row);
   if (col < 0 || col > biff::kLastColumn) {
-    throw TabrinError(FormatMessage("Column %d is outside the worksheet (columns 1 to 256)", {col + 1}));
+    throw TabrinError(FormatMessage(Tr("Column %d is outside the worksheet (columns 1 to 256)"), {col + 1}));
   }
 }
 
@@ -96,7 +97,7 @@ void TxlsWorkbookWriter::WriteLabelSst(int row, int col, std::u16string_view utf
   RequireOpen();
   CheckCell(row, col);
   if (utf16.size() > kMaxCellText) {
-    throw TabrinError(FormatMessage("The text in row %d, column %d is longer than 32767 characters",
+    throw TabrinError(FormatMessage(Tr("The text in row %d, column %d is longer than 32767 characters"),
                                     {row + 1, col + 1}));
   }
   // The string's index is filled in when the queued texts are added.

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "text/translation.h"
 #include "xls/biff8/biff_reader.h"
 #include "xls/biff8/record_numbers.h"
 #include "xls/biff8/sheet_halves.h"
@@ -61,7 +62,7 @@ class TWorkbookReader::TCellDecoder {
   void LabelSst(const TBiffRecordView& record) {
     const char* fields = LeadingBytes(record, 10, spare_).data();
     const std::uint32_t index = GetU32(fields + 6);
-    if (index >= sharedCount_) throw TDamagedDocument("a cell refers to a shared text that does not exist");
+    if (index >= sharedCount_) throw TDamagedDocument(Tr("a cell refers to a shared text that does not exist"));
     cells_.AddSharedText(GetU16(fields), CheckedColumn(GetU16(fields + 2)), index);
   }
 
@@ -141,7 +142,7 @@ class TWorkbookReader::TCellDecoder {
  private:
   // Cell records name their column in 16 bits; these workbooks end at IV.
   static std::uint16_t CheckedColumn(std::uint32_t column) {
-    if (column > biff::kLastColumn) throw TDamagedDocument("a cell lies beyond the last column");
+    if (column > biff::kLastColumn) throw TDamagedDocument(Tr("a cell lies beyond the last column"));
     return static_cast<std::uint16_t>(column);
   }
 
@@ -179,7 +180,7 @@ bool TWorkbookReader::ReadCellRecords(TBiffRecordCursor& cursor, const detail::T
   TCellDecoder cells(*this, sheetCells);
   for (;;) {
     if (cursor.Offset() >= stopAt.offset.load(std::memory_order_relaxed)) return false;
-    if (cursor.AtEnd()) throw TDamagedDocument("a sheet ends before its last record");
+    if (cursor.AtEnd()) throw TDamagedDocument(Tr("a sheet ends before its last record"));
     const TBiffRecordView record = cursor.Next();
     if (record.type == biff::kBof) {
       ++reading.nesting;

@@ -7,6 +7,7 @@
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 #include "xls/biff8/biff_record.h"
 #include "xls/model/text_measure.h"
 #include "xls/biff8/workbook_writer.h"
@@ -20,17 +21,17 @@ constexpr int kMaxColumnWidth = 255;
 // Excel refuses a workbook whose sheet names are empty, longer than 31
 // characters, hold one of : \ / ? * [ ] or repeat another sheet's name.
 void CheckSheetTitle(const std::string& title, const TxlsBoundSheetList& sheets) {
-  if (title.empty()) throw TabrinError("A sheet title cannot be empty");
+  if (title.empty()) throw TabrinError(Tr("A sheet title cannot be empty"));
   if (Utf16Length(title) > 31) {
-    throw TabrinError(FormatMessage("Sheet title \"%s\" is longer than 31 characters", {title}));
+    throw TabrinError(FormatMessage(Tr("Sheet title \"%s\" is longer than 31 characters"), {title}));
   }
   if (title.find_first_of(":\\/?*[]") != std::string::npos) {
     throw TabrinError(FormatMessage(
-        "Sheet title \"%s\" contains one of the characters : \\ / ? * [ ]", {title}));
+        Tr("Sheet title \"%s\" contains one of the characters : \\ / ? * [ ]"), {title}));
   }
   for (const TxlsBoundSheet& other : sheets) {
     if (EqualNoCaseAscii(other.Title, title)) {
-      throw TabrinError(FormatMessage("Sheet title \"%s\" is used by another sheet", {title}));
+      throw TabrinError(FormatMessage(Tr("Sheet title \"%s\" is used by another sheet"), {title}));
     }
   }
 }
@@ -46,10 +47,10 @@ void TxlsWorkbookWriter::WritePageText(std::uint16_t id, const std::string& text
     WriteRecord(id, 0);
     return;
   }
-  const char* what = id == biff::kHeader ? "Page header" : "Page footer";
+  const char* what = id == biff::kHeader ? Tr("Page header") : Tr("Page footer");
   if (IsAscii(text)) {
     if (text.size() > 255) {
-      throw TabrinError(FormatMessage("%s is longer than 255 characters", {what}));
+      throw TabrinError(FormatMessage(Tr("%s is longer than 255 characters"), {what}));
     }
     std::uint8_t* body = ClearBuffer(3 + text.size());
     PutU16(body, static_cast<std::uint16_t>(text.size()));
@@ -60,7 +61,7 @@ void TxlsWorkbookWriter::WritePageText(std::uint16_t id, const std::string& text
   }
   // Other characters cannot be stored as 8-bit text: UTF-16 form.
   const std::u16string wide = Utf8ToUtf16(text);
-  if (wide.size() > 255) throw TabrinError(FormatMessage("%s is longer than 255 characters", {what}));
+  if (wide.size() > 255) throw TabrinError(FormatMessage(Tr("%s is longer than 255 characters"), {what}));
   std::uint8_t* body = ClearBuffer(3 + 2 * wide.size());
   PutU16(body, static_cast<std::uint16_t>(wide.size()));
   body[2] = 1;
@@ -70,7 +71,7 @@ void TxlsWorkbookWriter::WritePageText(std::uint16_t id, const std::string& text
 
 void TxlsWorkbookWriter::WriteColumnInfos(std::uint8_t startCol) {
   if (startCol + columnWidths_.size() > 256) {
-    throw TabrinError(FormatMessage("Column %d is outside the worksheet (columns 1 to 256)",
+    throw TabrinError(FormatMessage(Tr("Column %d is outside the worksheet (columns 1 to 256)"),
                                     {static_cast<int>(startCol + columnWidths_.size())}));
   }
   const double z = DefaultZeroWidth();
@@ -92,8 +93,8 @@ void TxlsWorkbookWriter::WriteColumnInfos(std::uint8_t startCol) {
 
 void TxlsWorkbookWriter::BeginSheet(const TxlsSheetHead& head) {
   RequireOpen();
-  if (!workbookBegun_ || finished_) throw TabrinError("Sheets are written between BeginWorkbook and FinishWorkbook");
-  if (sheetOpen_) throw TabrinError("A sheet is still open");
+  if (!workbookBegun_ || finished_) throw TabrinError(Tr("Sheets are written between BeginWorkbook and FinishWorkbook"));
+  if (sheetOpen_) throw TabrinError(Tr("A sheet is still open"));
   CheckSheetTitle(head.Title, *sheets_);
 
   TxlsBoundSheet entry;

@@ -7,6 +7,7 @@
 #include "text/error.h"
 #include "text/format.h"
 #include "text/regional.h"
+#include "text/translation.h"
 #include "xls/biff8/biff_record.h"
 #include "xls/model/extra_cell_values.h"
 #include "xls/biff8/workbook_writer.h"
@@ -75,7 +76,7 @@ void TxlsWorkbookWriter::WriteMergedCells(const std::vector<TxlsMergedCells>& ra
 
 void TxlsWorkbookWriter::EndSheet(const TxlsSheetTail& tail) {
   RequireOpen();
-  if (!sheetOpen_) throw TabrinError("No sheet is open");
+  if (!sheetOpen_) throw TabrinError(Tr("No sheet is open"));
   WriteExtraCells(tail);
   WriteMergedCells(tail.MergedCells);
   WriteHyperlinkCells(tail.Hyperlinks);

@@ -9,6 +9,7 @@
 #include "config/file_replacement.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 #include "xls/biff8/biff_record.h"
 #include "xls/cfb/compound_file_writer.h"
 
@@ -19,7 +20,7 @@ std::string SystemErrorText(int error) { return std::strerror(error); }
 
 TReplacementMessages WorkbookFileMessages(const std::string& target) {
   return {
-      [target](int error) { return FormatMessage("Cannot write '%s': %s", {target, SystemErrorText(error)}); },
+      [target](int error) { return FormatMessage(Tr("Cannot write '%s': %s"), {target, SystemErrorText(error)}); },
       [](int) { return std::string(kWriteErrorMessage); },
       [](int error) { return SystemErrorText(error); },
   };

@@ -14,6 +14,7 @@
 #include "text/error.h"
 #include "text/format.h"
 #include "text/messages.h"
+#include "text/translation.h"
 #include "xls/biff8/biff_reader.h"
 #include "xls/biff8/record_numbers.h"
 #include "xls/biff8/sheet_halves.h"
@@ -34,7 +35,7 @@ using detail::TBiffRecordView;
 using detail::TBiffRecordCursor;
 using detail::TDamagedDocument;
 
-constexpr std::string_view kOnlyXls = "only Excel workbooks (.xls, .xlsx) can be read";
+constexpr const char* kOnlyXls = TrNoop("only Excel workbooks (.xls, .xlsx) can be read");
 
 [[noreturn]] void Fail(std::string_view pattern, std::initializer_list<MessageArg> args) {
   throw TabrinError(FormatMessage(pattern, args));
@@ -45,23 +46,23 @@ bool StartsWith(std::string_view bytes, std::string_view prefix) { return bytes.
 // Files that are plainly something else, recognised by their first bytes,
 // so that the user learns what to do with them.
 void RejectOtherFormats(std::string_view bytes, const std::string& name) {
-  if (bytes.empty()) Fail("'%s' is an empty file; %s", {name, kOnlyXls});
+  if (bytes.empty()) Fail(Tr("'%s' is an empty file; %s"), {name, Tr(kOnlyXls)});
   if (StartsWith(bytes, std::string_view("PK\x03\x04", 4))) {
     const std::string_view head = bytes.substr(0, 4096);
     if (head.find("application/vnd.oasis.opendocument.spreadsheet") != std::string_view::npos) {
-      Fail("'%s' is an OpenDocument spreadsheet (.ods); %s", {name, kOnlyXls});
+      Fail(Tr("'%s' is an OpenDocument spreadsheet (.ods); %s"), {name, Tr(kOnlyXls)});
     }
     if (bytes.substr(0, 65536).find("xl/") != std::string_view::npos) {
-      Fail("'%s' is an Excel 2007 or later workbook (.xlsx), not an Excel 97-2003 workbook (.xls)", {name});
+      Fail(Tr("'%s' is an Excel 2007 or later workbook (.xlsx), not an Excel 97-2003 workbook (.xls)"), {name});
     }
-    Fail("'%s' is a ZIP archive, not a workbook; %s", {name, kOnlyXls});
+    Fail(Tr("'%s' is a ZIP archive, not a workbook; %s"), {name, Tr(kOnlyXls)});
   }
   if (bytes.size() >= 4) {
     const std::uint16_t type = GetU16(bytes.data());
     const char* version = type == biff::kBofBiff2 ? "2.1" : type == biff::kBofBiff3 ? "3.0"
                         : type == biff::kBofBiff4 ? "4.0" : nullptr;
     if (version != nullptr && (bytes[2] == 4 || bytes[2] == 6 || bytes[2] == 8) && bytes[3] == 0) {
-      Fail("'%s' is an Excel %s worksheet; %s", {name, version, kOnlyXls});
+      Fail(Tr("'%s' is an Excel %s worksheet; %s"), {name, version, Tr(kOnlyXls)});
     }
   }
 }
@@ -90,10 +91,10 @@ TWorkbookReader TWorkbookReader::OpenFile(const std::string& path) {
   auto file = std::make_unique<const detail::TFileBytes>(path);
   const std::string head = file->Head(kHeadBytes);
   RejectOtherFormats(head, path);
-  if (!StartsWith(head, cfb::kSignature)) Fail("'%s' is not an Excel workbook (.xls, .xlsx)", {path});
+  if (!StartsWith(head, cfb::kSignature)) Fail(Tr("'%s' is not an Excel workbook (.xls, .xlsx)"), {path});
   if (file->Size() > kLargestWorkbook) {
-    Fail("'%s' is %s MB, larger than any Excel 97-2003 workbook can be; %s",
-         {path, std::to_string(file->Size() >> 20), kOnlyXls});
+    Fail(Tr("'%s' is %s MB, larger than any Excel 97-2003 workbook can be; %s"),
+         {path, std::to_string(file->Size() >> 20), Tr(kOnlyXls)});
   }
   TWorkbookReader reader(path);
   reader.Load(std::move(file));
@@ -129,26 +130,26 @@ void TWorkbookReader::Load(std::unique_ptr<const detail::TContainerBytes> bytes)
     if (source_->streamName.empty()) {
       const std::vector<std::string> names = source_->container->RootStreamNames();
       if (std::find(names.begin(), names.end(), "EncryptedPackage") != names.end()) {
-        Fail("'%s' is protected by a password; remove the password in Excel and save the workbook again",
+        Fail(Tr("'%s' is protected by a password; remove the password in Excel and save the workbook again"),
              {displayName_});
       }
-      Fail("'%s' holds no workbook (a compound document without a \"Workbook\" stream); %s",
-           {displayName_, kOnlyXls});
+      Fail(Tr("'%s' holds no workbook (a compound document without a \"Workbook\" stream); %s"),
+           {displayName_, Tr(kOnlyXls)});
     }
     globals = ReadGlobalsBytes();
   } catch (const detail::TNotCompoundDocument&) {
-    Fail("'%s' is not an Excel workbook (.xls, .xlsx)", {displayName_});
+    Fail(Tr("'%s' is not an Excel workbook (.xls, .xlsx)"), {displayName_});
   } catch (const TDamagedDocument& e) {
     Damaged(e.what());
   } catch (const std::bad_alloc&) {
-    Fail("'%s' is too large to be read in the memory available", {displayName_});
+    Fail(Tr("'%s' is too large to be read in the memory available"), {displayName_});
   }
   try {
     ReadGlobals(globals.View());
   } catch (const TDamagedDocument& e) {
     Damaged(e.what());
   } catch (const std::bad_alloc&) {
-    Fail("'%s' is too large to be read in the memory available", {displayName_});
+    Fail(Tr("'%s' is too large to be read in the memory available"), {displayName_});
   }
 }
 
@@ -219,12 +220,12 @@ class TWorkbookReader::TGlobalsReader {
 
  private:
   void ReadBof(TBiffRecordCursor& cursor) {
-    if (cursor.AtEnd()) throw TDamagedDocument("the workbook stream is empty");
+    if (cursor.AtEnd()) throw TDamagedDocument(Tr("the workbook stream is empty"));
     const TBiffRecordView bof = cursor.Next();
     if (bof.type == biff::kBofBiff2 || bof.type == biff::kBofBiff3 || bof.type == biff::kBofBiff4) {
-      Fail("'%s' is an Excel 4.0 or older workbook; %s", {book_.displayName_, kOnlyXls});
+      Fail(Tr("'%s' is an Excel 4.0 or older workbook; %s"), {book_.displayName_, Tr(kOnlyXls)});
     }
-    if (bof.type != biff::kBof || bof.body.size() < 4) throw TDamagedDocument("the workbook stream does not start a workbook");
+    if (bof.type != biff::kBof || bof.body.size() < 4) throw TDamagedDocument(Tr("the workbook stream does not start a workbook"));
     TBiffBodyReader bofReader(bof);
     const std::uint16_t version = bofReader.U16();
     const std::uint16_t substream = bofReader.U16();
@@ -233,21 +234,21 @@ class TWorkbookReader::TGlobalsReader {
     } else if (version == biff::kVersionBiff5) {
       book_.biffVersion_ = 5;
     } else {
-      throw TDamagedDocument(FormatMessage("unknown workbook version %d", {static_cast<int>(version)}));
+      throw TDamagedDocument(FormatMessage(Tr("unknown workbook version %d"), {static_cast<int>(version)}));
     }
-    if (substream != biff::kGlobalsSubstream) throw TDamagedDocument("the workbook stream does not start a workbook");
+    if (substream != biff::kGlobalsSubstream) throw TDamagedDocument(Tr("the workbook stream does not start a workbook"));
   }
 
   void ReadRecords(TBiffRecordCursor& cursor) {
     for (;;) {
-      if (cursor.AtEnd()) throw TDamagedDocument("the workbook stream ends before the list of sheets is complete");
+      if (cursor.AtEnd()) throw TDamagedDocument(Tr("the workbook stream ends before the list of sheets is complete"));
       const TBiffRecordView record = cursor.Next();
       TBiffBodyReader body(record);
       switch (record.type) {
         case biff::kEof:
           return;
         case biff::kFilePass:
-          Fail("'%s' is protected by a password; remove the password in Excel and save the workbook again",
+          Fail(Tr("'%s' is protected by a password; remove the password in Excel and save the workbook again"),
                {book_.displayName_});
         case biff::kCodePage:
           book_.codePage_ = body.U16();
@@ -320,7 +321,7 @@ class TWorkbookReader::TGlobalsReader {
     const int codePage = book_.codePage_;
     const bool knownCodePage = codePage == 950 || codePage == 1252 || codePage == 367 || codePage == 0x8001;
     if (!knownCodePage) {
-      Fail("'%s' is written in code page %d, which cannot be read (only 950 Big5 and 1252 Western)",
+      Fail(Tr("'%s' is written in code page %d, which cannot be read (only 950 Big5 and 1252 Western)"),
            {book_.displayName_, codePage});
     }
     std::vector<TSheetEntry>& sheets = book_.sheets_;
@@ -358,7 +359,7 @@ TWorksheet TWorkbookReader::ReadSheet(std::string_view name) const {
   } catch (const TDamagedDocument& e) {
     Damaged(e.what());
   } catch (const std::bad_alloc&) {
-    Fail("'%s' is too large to be read in the memory available", {displayName_});
+    Fail(Tr("'%s' is too large to be read in the memory available"), {displayName_});
   }
 }
 
@@ -367,7 +368,7 @@ TWorksheet TWorkbookReader::ReadSheetRecords(const std::string& name, std::uint3
   {
     // The sheet's records are read from the file for this sheet only, and
     // let go of before its cells are ordered and indexed.
-    if (offset >= source_->streamSize) throw TDamagedDocument("a sheet lies outside the workbook stream");
+    if (offset >= source_->streamSize) throw TDamagedDocument(Tr("a sheet lies outside the workbook stream"));
     const std::size_t length = static_cast<std::size_t>(source_->streamSize - offset);
     // The sheet's records end, at the latest, where the next sheet's begin.
     std::uint64_t sheetEnd = source_->streamSize;
@@ -391,12 +392,12 @@ void TWorkbookReader::ReadCells(std::string_view stream, std::size_t sheetBytes,
   TBiffRecordCursor cursor(stream, 0);
   const TBiffRecordView bof = cursor.Next();
   if (bof.type != biff::kBof || bof.body.size() < 4) {
-    throw TDamagedDocument("a sheet does not start where the workbook says");
+    throw TDamagedDocument(Tr("a sheet does not start where the workbook says"));
   }
   {
     TBiffBodyReader bofReader(bof);
     bofReader.Skip(2);
-    if (bofReader.U16() != biff::kWorksheetSubstream) throw TDamagedDocument("a sheet does not start where the workbook says");
+    if (bofReader.U16() != biff::kWorksheetSubstream) throw TDamagedDocument(Tr("a sheet does not start where the workbook says"));
   }
   sheetBytes = std::min(sheetBytes, stream.size());
   sheetCells.Reserve(detail::PackedCellBound(sheetBytes));

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "text/error.h"
+#include "text/translation.h"
 #include "xls/biff8/biff_record.h"
 #include "xls/model/text_measure.h"
 
@@ -18,7 +19,7 @@ TxlsWorkbookWriter::TxlsWorkbookWriter() = default;
 TxlsWorkbookWriter::~TxlsWorkbookWriter() = default;  // an unfinished output is discarded
 
 void TxlsWorkbookWriter::CreateWorkbookFile(const std::string& fileName, TOutputSinkFactory sinkFactory) {
-  if (IsOpen()) throw TabrinError("The workbook output is already open");
+  if (IsOpen()) throw TabrinError(Tr("The workbook output is already open"));
   auto file = std::make_unique<TWorkbookFile>(fileName, std::move(sinkFactory));
   formats_ = std::make_unique<TxlsFormatRegistry>();
   sst_ = std::make_unique<TsstStrings>();
@@ -60,7 +61,7 @@ void TxlsWorkbookWriter::CloseWorkbookFile() {
 }
 
 void TxlsWorkbookWriter::RequireOpen() const {
-  if (!IsOpen()) throw TabrinError("The workbook output is not open");
+  if (!IsOpen()) throw TabrinError(Tr("The workbook output is not open"));
 }
 
 TxlsMemoryStream& TxlsWorkbookWriter::Stream() {

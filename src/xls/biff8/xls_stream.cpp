@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "text/error.h"
+#include "text/translation.h"
 
 namespace tabrin {
 
@@ -65,7 +66,7 @@ std::uint64_t TxlsMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin) {
   if (origin == TSeekOrigin::soCurrent) base = static_cast<std::int64_t>(position_);
   if (origin == TSeekOrigin::soEnd) base = static_cast<std::int64_t>(size_);
   const std::int64_t target = base + offset;
-  if (target < 0) throw TabrinError("Seek before the start of a stream");
+  if (target < 0) throw TabrinError(Tr("Seek before the start of a stream"));
   position_ = static_cast<std::uint64_t>(target);
   return position_;
 }

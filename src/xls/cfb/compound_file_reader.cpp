@@ -12,6 +12,7 @@
 #include "text/ascii.h"
 #include "text/encoding.h"
 #include "text/format.h"
+#include "text/translation.h"
 #include "xls/cfb/compound_file_format.h"
 #include "xls/model/little_endian.h"
 
@@ -39,12 +40,12 @@ void TMemoryBytes::Read(std::uint64_t offset, std::size_t length, char* out) con
 
 TFileBytes::TFileBytes(const std::string& path) : path_(path) {
   fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd_ < 0) throw TabrinError(FormatMessage("Cannot open file '%s': %s", {path, std::strerror(errno)}));
+  if (fd_ < 0) throw TabrinError(FormatMessage(Tr("Cannot open file '%s': %s"), {path, std::strerror(errno)}));
   struct stat status {};
   if (::fstat(fd_, &status) != 0 || S_ISDIR(status.st_mode)) {
     const int error = S_ISDIR(status.st_mode) ? EISDIR : errno;
     ::close(fd_);
-    throw TabrinError(FormatMessage("Cannot open file '%s': %s", {path, std::strerror(error)}));
+    throw TabrinError(FormatMessage(Tr("Cannot open file '%s': %s"), {path, std::strerror(error)}));
   }
   size_ = static_cast<std::uint64_t>(status.st_size);
 }
@@ -56,8 +57,8 @@ void TFileBytes::Read(std::uint64_t offset, std::size_t length, char* out) const
     const ssize_t n = ::pread(fd_, out, length, static_cast<off_t>(offset));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      throw TabrinError(FormatMessage("Cannot read file '%s': %s",
-                                      {path_, n == 0 ? "it is shorter than it was" : std::strerror(errno)}));
+      throw TabrinError(FormatMessage(Tr("Cannot read file '%s': %s"),
+                                      {path_, n == 0 ? Tr("it is shorter than it was") : std::strerror(errno)}));
     }
     out += n, offset += static_cast<std::uint64_t>(n), length -= static_cast<std::size_t>(n);
   }
@@ -96,9 +97,9 @@ void TCompoundFileReader::Open() {
   char signature[cfb::kSignature.size()] = {};
   if (size_ >= sizeof signature) bytes_.Read(0, sizeof signature, signature);
   if (size_ < sizeof signature || std::string_view(signature, sizeof signature) != cfb::kSignature) {
-    throw TNotCompoundDocument("not a compound document");
+    throw TNotCompoundDocument(Tr("not a compound document"));
   }
-  if (size_ < cfb::kHeaderSize) Damaged("the file ends inside its header");
+  if (size_ < cfb::kHeaderSize) Damaged(Tr("the file ends inside its header"));
   header_ = std::string(cfb::kHeaderSize, '\0');
   bytes_.Read(0, cfb::kHeaderSize, header_.data());
   ReadHeader();
@@ -115,10 +116,10 @@ void TCompoundFileReader::ReadHeader() {
   } else if (major == 4 && sectorShift_ == 12) {
     version4_ = true;
   } else {
-    Damaged("unknown container version %d with sector shift %d", {static_cast<int>(major), static_cast<int>(sectorShift_)});
+    Damaged(Tr("unknown container version %d with sector shift %d"), {static_cast<int>(major), static_cast<int>(sectorShift_)});
   }
   sectorSize_ = std::size_t{1} << sectorShift_;
-  if (GetU16(header_.data() + cfb::kMiniSectorShiftAt) != cfb::kMiniSectorShift) Damaged("unknown mini sector size");
+  if (GetU16(header_.data() + cfb::kMiniSectorShiftAt) != cfb::kMiniSectorShift) Damaged(Tr("unknown mini sector size"));
   fatSectorCount_ = GetU32(header_.data() + cfb::kFatSectorCountAt);
   firstDirectorySector_ = GetU32(header_.data() + cfb::kFirstDirectorySectorAt);
   miniCutoff_ = GetU32(header_.data() + cfb::kMiniStreamCutoffAt);
@@ -131,7 +132,7 @@ void TCompoundFileReader::ReadHeader() {
 std::string TCompoundFileReader::Sector(std::uint32_t index, std::size_t length) const {
   const std::uint64_t offset = (static_cast<std::uint64_t>(index) + 1) << sectorShift_;
   if (offset > size_ || size_ - offset < length) {
-    Damaged("the file ends before sector %d", {static_cast<long long>(index)});
+    Damaged(Tr("the file ends before sector %d"), {static_cast<long long>(index)});
   }
   std::string bytes(length, '\0');
   bytes_.Read(offset, length, bytes.data());
@@ -140,7 +141,7 @@ std::string TCompoundFileReader::Sector(std::uint32_t index, std::size_t length)
 
 void TCompoundFileReader::ReadFat() {
   const std::size_t sectorsInFile = static_cast<std::size_t>(size_ >> sectorShift_);
-  if (fatSectorCount_ > sectorsInFile) Damaged("the allocation table claims more sectors than the file holds");
+  if (fatSectorCount_ > sectorsInFile) Damaged(Tr("the allocation table claims more sectors than the file holds"));
 
   // The first 109 allocation-table sector numbers sit in the header, the
   // rest in a chain of DIFAT sectors whose last entry links to the next.
@@ -153,7 +154,7 @@ void TCompoundFileReader::ReadFat() {
   std::uint32_t next = firstDifatSector_;
   std::vector<bool> seen(sectorsInFile + 1, false);
   while (fatSectors.size() < fatSectorCount_) {
-    if (next >= sectorsInFile || seen[next]) Damaged("the list of allocation-table sectors is broken");
+    if (next >= sectorsInFile || seen[next]) Damaged(Tr("the list of allocation-table sectors is broken"));
     seen[next] = true;
     const std::string difat = Sector(next, sectorSize_);
     for (std::size_t i = 0; i < perDifatSector && fatSectors.size() < fatSectorCount_; ++i) {
@@ -179,10 +180,10 @@ std::vector<std::uint32_t> TCompoundFileReader::FollowChain(const std::vector<st
   while (chain.size() < needed) {
     if (current == cfb::kEndOfChain) {
       if (needed == SIZE_MAX) break;
-      Damaged("the %s is shorter than its recorded size", {what});
+      Damaged(Tr("the %s is shorter than its recorded size"), {what});
     }
-    if (current >= table.size()) Damaged("the %s points outside the file", {what});
-    if (seen[current]) Damaged("the sector chain of the %s runs in a loop", {what});
+    if (current >= table.size()) Damaged(Tr("the %s points outside the file"), {what});
+    if (seen[current]) Damaged(Tr("the sector chain of the %s runs in a loop"), {what});
     seen[current] = true;
     chain.push_back(current);
     current = table[current];
@@ -191,7 +192,7 @@ std::vector<std::uint32_t> TCompoundFileReader::FollowChain(const std::vector<st
 }
 
 std::string TCompoundFileReader::ReadRegularStream(std::uint32_t start, std::uint64_t size, const char* what) const {
-  if (size > size_) Damaged("the %s is larger than the file", {what});
+  if (size > size_) Damaged(Tr("the %s is larger than the file"), {what});
   const std::size_t needed = static_cast<std::size_t>((size + sectorSize_ - 1) >> sectorShift_);
   const std::vector<std::uint32_t> chain = FollowChain(fat_, start, needed, what);
   std::string out(static_cast<std::size_t>(size), '\0');
@@ -203,7 +204,7 @@ std::string TCompoundFileReader::ReadRegularStream(std::uint32_t start, std::uin
     const std::uint64_t offset = (static_cast<std::uint64_t>(chain[i]) + 1) << sectorShift_;
     const std::size_t length = std::min<std::size_t>(run << sectorShift_, out.size() - done);
     if (offset > size_ || size_ - offset < length) {
-      Damaged("the file ends before sector %d", {static_cast<long long>(chain[i] + run - 1)});
+      Damaged(Tr("the file ends before sector %d"), {static_cast<long long>(chain[i] + run - 1)});
     }
     bytes_.Read(offset, length, out.data() + done);
     done += length;
@@ -213,8 +214,8 @@ std::string TCompoundFileReader::ReadRegularStream(std::uint32_t start, std::uin
 }
 
 void TCompoundFileReader::ReadDirectory() {
-  const std::vector<std::uint32_t> chain = FollowChain(fat_, firstDirectorySector_, SIZE_MAX, "directory");
-  if (chain.empty()) Damaged("the directory is missing");
+  const std::vector<std::uint32_t> chain = FollowChain(fat_, firstDirectorySector_, SIZE_MAX, Tr("directory"));
+  if (chain.empty()) Damaged(Tr("the directory is missing"));
   const std::size_t perSector = sectorSize_ / cfb::kEntrySize;
   entries_.reserve(chain.size() * perSector);
   for (const std::uint32_t sector : chain) {
@@ -242,13 +243,13 @@ void TCompoundFileReader::ReadDirectory() {
       entries_.push_back(std::move(entry));
     }
   }
-  if (entries_.front().type != cfb::kRootEntry) Damaged("the directory has no root entry");
+  if (entries_.front().type != cfb::kRootEntry) Damaged(Tr("the directory has no root entry"));
 }
 
 void TCompoundFileReader::ReadMiniFat() {
   if (miniFatSectorCount_ == 0 || firstMiniFatSector_ == cfb::kEndOfChain) return;
-  if (miniFatSectorCount_ > fat_.size()) Damaged("the mini allocation table claims more sectors than the file holds");
-  const std::vector<std::uint32_t> chain = FollowChain(fat_, firstMiniFatSector_, miniFatSectorCount_, "mini allocation table");
+  if (miniFatSectorCount_ > fat_.size()) Damaged(Tr("the mini allocation table claims more sectors than the file holds"));
+  const std::vector<std::uint32_t> chain = FollowChain(fat_, firstMiniFatSector_, miniFatSectorCount_, Tr("mini allocation table"));
   const std::size_t perSector = sectorSize_ / 4;
   miniFat_.reserve(chain.size() * perSector);
   for (const std::uint32_t sector : chain) {
@@ -261,17 +262,17 @@ std::string TCompoundFileReader::ReadMiniStream(std::uint32_t start, std::uint64
   const TDirectoryEntry& root = entries_.front();
   const std::size_t miniSector = std::size_t{1} << cfb::kMiniSectorShift;
   const std::size_t needed = static_cast<std::size_t>((size + miniSector - 1) >> cfb::kMiniSectorShift);
-  const std::vector<std::uint32_t> chain = FollowChain(miniFat_, start, needed, "small stream");
+  const std::vector<std::uint32_t> chain = FollowChain(miniFat_, start, needed, Tr("small stream"));
   // The mini stream itself is a regular stream owned by the root entry;
   // only its sectors that the chain uses are needed, but it is small.
-  const std::string container = ReadRegularStream(root.start, root.size, "mini stream");
+  const std::string container = ReadRegularStream(root.start, root.size, Tr("mini stream"));
   std::string out;
   out.reserve(static_cast<std::size_t>(size));
   for (const std::uint32_t sector : chain) {
     const std::size_t offset = static_cast<std::size_t>(sector) << cfb::kMiniSectorShift;
     const std::size_t length = std::min<std::size_t>(miniSector, static_cast<std::size_t>(size) - out.size());
     if (offset > container.size() || container.size() - offset < length) {
-      Damaged("a small stream points outside the mini stream");
+      Damaged(Tr("a small stream points outside the mini stream"));
     }
     out.append(container, offset, length);
   }
@@ -317,7 +318,7 @@ std::optional<std::string> TCompoundFileReader::ReadRootStream(std::string_view 
   const TDirectoryEntry* entry = FindRootStream(name);
   if (entry == nullptr) return std::nullopt;
   if (entry->size < miniCutoff_) return ReadMiniStream(entry->start, entry->size);
-  return ReadRegularStream(entry->start, entry->size, "stream");
+  return ReadRegularStream(entry->start, entry->size, Tr("stream"));
 }
 
 std::unique_ptr<TLentBytes> TCompoundFileReader::LendRootStreamPart(std::string_view name, std::uint64_t offset,
@@ -328,7 +329,7 @@ std::unique_ptr<TLentBytes> TCompoundFileReader::LendRootStreamPart(std::string_
     return nullptr;
   }
   const std::size_t needed = static_cast<std::size_t>((offset + length + sectorSize_ - 1) >> sectorShift_);
-  const std::vector<std::uint32_t> chain = FollowChain(fat_, entry->start, needed, "stream");
+  const std::vector<std::uint32_t> chain = FollowChain(fat_, entry->start, needed, Tr("stream"));
   const std::size_t first = static_cast<std::size_t>(offset >> sectorShift_);
   for (std::size_t i = first + 1; i < chain.size(); ++i) {
     if (chain[i] != chain[first] + (i - first)) return nullptr;
@@ -349,16 +350,16 @@ void TCompoundFileReader::ReadRootStreamPart(std::string_view name, std::uint64_
                                              char* out) const {
   const TDirectoryEntry* entry = FindRootStream(name);
   if (entry == nullptr || offset > entry->size || entry->size - offset < length) {
-    Damaged("a part of a stream lies outside it");
+    Damaged(Tr("a part of a stream lies outside it"));
   }
   if (entry->size < miniCutoff_) {
     const std::string whole = ReadMiniStream(entry->start, entry->size);
     std::memcpy(out, whole.data() + offset, length);
     return;
   }
-  if (entry->size > size_) Damaged("the stream is larger than the file");
+  if (entry->size > size_) Damaged(Tr("the stream is larger than the file"));
   const std::size_t needed = static_cast<std::size_t>((offset + length + sectorSize_ - 1) >> sectorShift_);
-  const std::vector<std::uint32_t> chain = FollowChain(fat_, entry->start, needed, "stream");
+  const std::vector<std::uint32_t> chain = FollowChain(fat_, entry->start, needed, Tr("stream"));
   // Runs of consecutive sectors, the usual layout, are read at once.
   std::uint64_t at = offset;  // the next stream byte to copy
   const std::uint64_t end = offset + length;
@@ -370,7 +371,7 @@ void TCompoundFileReader::ReadRootStreamPart(std::string_view name, std::uint64_
     const std::uint64_t fileOffset = ((static_cast<std::uint64_t>(chain[i]) + 1) << sectorShift_) + (at - runStart);
     const std::size_t n = static_cast<std::size_t>(runEnd - at);
     if (fileOffset > size_ || size_ - fileOffset < n) {
-      Damaged("the file ends before sector %d", {static_cast<long long>(chain[i] + run - 1)});
+      Damaged(Tr("the file ends before sector %d"), {static_cast<long long>(chain[i] + run - 1)});
     }
     bytes_.Read(fileOffset, n, out + (at - offset));
     at = runEnd;

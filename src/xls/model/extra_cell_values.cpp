@@ -4,6 +4,7 @@
 #include "text/error.h"
 #include "text/format.h"
 #include "text/regional.h"
+#include "text/translation.h"
 
 namespace tabrin::detail {
 
@@ -23,8 +24,8 @@ double ValueNumber(const TxlsCellValue& value, bool dateTime) {
       if (auto serial = regional.ParseDateTime(*text)) return *serial;
     }
     if (auto number = regional.ParseFloat(*text)) return *number;
-    throw TabrinError(FormatMessage(dateTime ? "\"%s\" is not a valid date and time"
-                                             : "\"%s\" is not a valid number",
+    throw TabrinError(FormatMessage(dateTime ? Tr("\"%s\" is not a valid date and time")
+                                             : Tr("\"%s\" is not a valid number"),
                                     {*text}));
   }
   return 0;
@@ -35,7 +36,7 @@ bool ValueBoolean(const TxlsCellValue& value) {
   if (const auto* number = std::get_if<double>(&value)) return *number != 0;
   if (const auto* text = std::get_if<std::string>(&value)) {
     if (auto flag = ParseBoolean(*text, TRegionalFormats::System())) return *flag;
-    throw TabrinError(FormatMessage("\"%s\" is not a valid Boolean value", {*text}));
+    throw TabrinError(FormatMessage(Tr("\"%s\" is not a valid Boolean value"), {*text}));
   }
   return false;
 }

@@ -16,6 +16,7 @@
 #include "text/ascii.h"
 #include "text/encoding.h"
 #include "text/error.h"
+#include "text/translation.h"
 
 namespace tabrin {
 namespace {
@@ -63,7 +64,7 @@ struct TxlsTextMeasurer::Impl {
   std::mutex mutex;
 
   Impl() {
-    if (FT_Init_FreeType(&library) != 0) throw TabrinError("Cannot start the font engine");
+    if (FT_Init_FreeType(&library) != 0) throw TabrinError(Tr("Cannot start the font engine"));
     FcInit();
   }
   ~Impl() {

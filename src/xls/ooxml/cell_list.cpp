@@ -3,12 +3,13 @@
 #include <string_view>
 
 #include "text/format.h"
+#include "text/translation.h"
 #include "xls/ooxml/zip_package.h"
 
 namespace tabrin::detail {
 
 void TooManyCells() {
-  throw TDamagedPackage(FormatMessage("a worksheet holds more than %d cells", {static_cast<long long>(kXlsxMaxCells)}));
+  throw TDamagedPackage(FormatMessage(Tr("a worksheet holds more than %d cells"), {static_cast<long long>(kXlsxMaxCells)}));
 }
 
 void TCellList::PlayInto(TWorksheetBuilder& builder) const {

@@ -6,6 +6,7 @@
 
 #include "text/format.h"
 #include "text/regional.h"
+#include "text/translation.h"
 #include "xls/model/worksheet_builder.h"
 #include "xls/ooxml/escaped_text.h"
 #include "xls/ooxml/zip_package.h"
@@ -89,7 +90,7 @@ TCellValue TCellValueReader::Read(TCellType type, std::uint32_t style, std::stri
   switch (type) {
     case TCellType::Shared: {
       const std::optional<std::uint32_t> index = ParseIndex(text);
-      if (!index || *index >= sharedStrings_.Count()) Damaged("a cell refers to a shared text that does not exist");
+      if (!index || *index >= sharedStrings_.Count()) Damaged(Tr("a cell refers to a shared text that does not exist"));
       TCellValue value;
       value.what = TCellValue::TWhat::Shared;
       value.shared = *index;
@@ -112,13 +113,13 @@ TCellValue TCellValueReader::Read(TCellType type, std::uint32_t style, std::stri
     case TCellType::Date: {
       if (Trim(text).empty()) return Touch();
       const std::optional<double> days = ParseIsoDateTime(text);
-      if (!days) Damaged(FormatMessage("a date cell holds \"%s\", which is not a date", {text}));
+      if (!days) Damaged(FormatMessage(Tr("a date cell holds \"%s\", which is not a date"), {text}));
       return Value(TCellKind::ckDateTime, *days);
     }
     case TCellType::Number: {
       if (Trim(text).empty()) return Touch();
       const std::optional<double> number = ParseNumber(text);
-      if (!number) Damaged(FormatMessage("a number cell holds \"%s\", which is not a number", {text}));
+      if (!number) Damaged(FormatMessage(Tr("a number cell holds \"%s\", which is not a number"), {text}));
       if (style < dateStyles_.size() && dateStyles_[style]) {
         return Value(TCellKind::ckDateTime, DayCount(*number, dates1904_));
       }

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "text/format.h"
+#include "text/translation.h"
 #include "xls/ooxml/cell_reference.h"
 #include "xls/ooxml/value_text.h"
 #include "xls/ooxml/xlsx_reader.h"
@@ -72,11 +73,11 @@ void TSheetHandler::StartRow(const TXmlAttributes& attributes) {
     row_ = rowSeen_ ? row_ + 1 : 0;
   } else {
     const std::optional<std::uint32_t> number = ParseIndex(r);
-    if (!number || *number == 0) Damaged("a row has a number that is not one");
+    if (!number || *number == 0) Damaged(Tr("a row has a number that is not one"));
     row_ = *number - 1;
   }
   needsRowNumber_ = false;
-  if (row_ >= kXlsxMaxRows) Damaged("a row lies beyond the last row of a worksheet");
+  if (row_ >= kXlsxMaxRows) Damaged(Tr("a row lies beyond the last row of a worksheet"));
   rowSeen_ = true;
   column_ = UINT32_MAX;  // the next cell without a reference is the first
 }
@@ -106,10 +107,10 @@ void TSheetHandler::StartCell(const TXmlAttributes& attributes) {
   if (*ref == '\0') {
     column_ = column_ == UINT32_MAX ? 0 : column_ + 1;
   } else if (!PlainCellReference(ref, row_, column_) && !ParseCellReference(ref, row_, column_)) {
-    Damaged(FormatMessage("a cell has the reference \"%s\", which names no cell", {std::string_view(ref)}));
+    Damaged(FormatMessage(Tr("a cell has the reference \"%s\", which names no cell"), {std::string_view(ref)}));
   }
-  if (row_ >= kXlsxMaxRows) Damaged("a cell lies beyond the last row of a worksheet");
-  if (column_ >= kXlsxMaxColumns) Damaged("a cell lies beyond the last column of a worksheet");
+  if (row_ >= kXlsxMaxRows) Damaged(Tr("a cell lies beyond the last row of a worksheet"));
+  if (column_ >= kXlsxMaxColumns) Damaged(Tr("a cell lies beyond the last column of a worksheet"));
   type_ = CellTypeOf(type);
   if (*style != '\0' && !PlainIndex(style, style_)) style_ = ParseIndex(style).value_or(0);
 }

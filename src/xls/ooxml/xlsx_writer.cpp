@@ -9,6 +9,7 @@
 #include "text/error.h"
 #include "text/format.h"
 #include "text/messages.h"
+#include "text/translation.h"
 #include "xls/model/extra_cell_values.h"
 #include "xls/model/text_measure.h"
 
@@ -25,7 +26,7 @@ constexpr double kLxwPaddingPixels = 5;
 
 [[noreturn]] void Unsupported(const std::string& sheet, std::string_view what) {
   throw TabrinError(FormatMessage(
-      "Sheet %s has %s, which only an Excel 97-2003 workbook (.xls) can hold; export it to .xls", {sheet, what}));
+      Tr("Sheet %s has %s, which only an Excel 97-2003 workbook (.xls) can hold; export it to .xls"), {sheet, what}));
 }
 
 lxw_color_t Rgb(TxlsColor color) {
@@ -132,16 +133,16 @@ TxlsxWorkbookWriter::~TxlsxWorkbookWriter() {
   if (workbook_ != nullptr) lxw_workbook_free(workbook_);
 }
 
-void TxlsxWorkbookWriter::Check(int error, std::string_view what) const {
+void TxlsxWorkbookWriter::Check(int error, const char* what) const {
   if (error == LXW_NO_ERROR) return;
-  throw TabrinError(FormatMessage("Cannot write %s to '%s': %s",
-                                  {what, target_, lxw_strerror(static_cast<lxw_error>(error))}));
+  throw TabrinError(FormatMessage(Tr("Cannot write %s to '%s': %s"),
+                                  {Tr(what), target_, lxw_strerror(static_cast<lxw_error>(error))}));
 }
 
 void TxlsxWorkbookWriter::CreateWorkbookFile(const std::string& fileName, TOutputSinkFactory) {
-  if (workbook_ != nullptr) throw TabrinError("The workbook output is already open");
+  if (workbook_ != nullptr) throw TabrinError(Tr("The workbook output is already open"));
   target_ = fileName;
-  const std::string cannotCreate = FormatMessage("Cannot create file '%s'", {fileName});
+  const std::string cannotCreate = FormatMessage(Tr("Cannot create file '%s'"), {fileName});
   const auto cannotWrite = [](int) { return std::string(kWriteErrorMessage); };
   file_ = std::make_unique<TFileReplacement>(
       fileName, TReplacementMessages{[cannotCreate](int) { return cannotCreate; }, cannotWrite, cannotWrite});
@@ -177,43 +178,43 @@ void TxlsxWorkbookWriter::CloseWorkbookFile() {
 }
 
 void TxlsxWorkbookWriter::BeginWorkbook() {
-  if (workbook_ == nullptr) throw TabrinError("The workbook output is not open");
+  if (workbook_ == nullptr) throw TabrinError(Tr("The workbook output is not open"));
 }
 
 void TxlsxWorkbookWriter::FinishWorkbook() {
-  if (workbook_ == nullptr) throw TabrinError("The workbook output is not open");
+  if (workbook_ == nullptr) throw TabrinError(Tr("The workbook output is not open"));
   finished_ = true;
 }
 
 void TxlsxWorkbookWriter::SetPictures(const TxlsPictures&) {}
 
 void TxlsxWorkbookWriter::RequireSheet() const {
-  if (sheet_ == nullptr) throw TabrinError("No sheet is being written");
+  if (sheet_ == nullptr) throw TabrinError(Tr("No sheet is being written"));
 }
 
 void TxlsxWorkbookWriter::BeginSheet(const TxlsSheetHead& head) {
-  if (workbook_ == nullptr) throw TabrinError("The workbook output is not open");
-  if (head.Title.empty()) throw TabrinError("A sheet title cannot be empty");
+  if (workbook_ == nullptr) throw TabrinError(Tr("The workbook output is not open"));
+  if (head.Title.empty()) throw TabrinError(Tr("A sheet title cannot be empty"));
   if (workbook_validate_sheet_name(workbook_, head.Title.c_str()) != LXW_NO_ERROR) {
     throw TabrinError(FormatMessage(
-        "Sheet title \"%s\" cannot be used: at most 31 characters, none of : \\ / ? * [ ], not used by another sheet",
+        Tr("Sheet title \"%s\" cannot be used: at most 31 characters, none of : \\ / ? * [ ], not used by another sheet"),
         {head.Title}));
   }
-  if (!head.Background.empty()) Unsupported(head.Title, "a background picture");
+  if (!head.Background.empty()) Unsupported(head.Title, Tr("a background picture"));
   sheet_ = workbook_add_worksheet(workbook_, head.Title.c_str());
   sheetTitle_ = head.Title;
-  if (sheet_ == nullptr) throw TabrinError(FormatMessage("Cannot add the sheet \"%s\"", {head.Title}));
+  if (sheet_ == nullptr) throw TabrinError(FormatMessage(Tr("Cannot add the sheet \"%s\""), {head.Title}));
   startCol_ = head.StartDataCol;
   if (startCol_ + columnWidths_.size() > static_cast<std::size_t>(kXlsxSheetColumns)) {
-    throw TabrinError(FormatMessage("Column %d is outside the worksheet (columns 1 to %d)",
+    throw TabrinError(FormatMessage(Tr("Column %d is outside the worksheet (columns 1 to %d)"),
                                     {static_cast<int>(startCol_ + columnWidths_.size()), kXlsxSheetColumns}));
   }
   worksheet_set_default_row(sheet_, head.DefRowHeight, LXW_FALSE);
   if (!head.PageHeader.empty()) {
-    Check(worksheet_set_header(sheet_, CentredPageText(head.PageHeader).c_str()), "the page header");
+    Check(worksheet_set_header(sheet_, CentredPageText(head.PageHeader).c_str()), TrNoop("the page header"));
   }
   if (!head.PageFooter.empty()) {
-    Check(worksheet_set_footer(sheet_, CentredPageText(head.PageFooter).c_str()), "the page footer");
+    Check(worksheet_set_footer(sheet_, CentredPageText(head.PageFooter).c_str()), TrNoop("the page footer"));
   }
   SetColumnWidths();
 }
@@ -232,7 +233,7 @@ void TxlsxWorkbookWriter::SetColumnWidths() {
     const double stored = w + 1 + 1 / z;
     const double given = (std::round(stored * kLxwDigitPixels) - kLxwPaddingPixels) / kLxwDigitPixels;
     const auto column = static_cast<lxw_col_t>(startCol_ + i);
-    Check(worksheet_set_column(sheet_, column, column, std::max(given, 0.0), nullptr), "a column width");
+    Check(worksheet_set_column(sheet_, column, column, std::max(given, 0.0), nullptr), TrNoop("a column width"));
   }
 }
 
@@ -243,7 +244,7 @@ void TxlsxWorkbookWriter::PatchColumnWidths() {
 
 lxw_format* TxlsxWorkbookWriter::MakeFormat(const TxlsXFormat* entry) {
   lxw_format* format = workbook_add_format(workbook_);
-  if (format == nullptr) throw TabrinError("There is not enough memory for a cell format");
+  if (format == nullptr) throw TabrinError(Tr("There is not enough memory for a cell format"));
   ApplyFont(format, entry != nullptr && entry->Font != nullptr ? *entry->Font : TxlsFont());
   if (entry == nullptr) return format;
   if (entry->NumberFormat != nullptr && entry->NumberFormat->Text != "General") {
@@ -270,20 +271,20 @@ void TxlsxWorkbookWriter::WriteLabelSst(int row, int col, std::string_view utf8,
   const std::string text(utf8);
   Check(worksheet_write_string(sheet_, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(col), text.c_str(),
                                FormatOf(xf)),
-        "a text cell");
+        TrNoop("a text cell"));
 }
 
 void TxlsxWorkbookWriter::WriteNumber(int row, int col, double value, std::uint16_t xf) {
   RequireSheet();
   Check(worksheet_write_number(sheet_, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(col), value, FormatOf(xf)),
-        "a number cell");
+        TrNoop("a number cell"));
 }
 
 void TxlsxWorkbookWriter::WriteBoolean(int row, int col, bool value, std::uint16_t xf) {
   RequireSheet();
   Check(worksheet_write_boolean(sheet_, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(col), value ? 1 : 0,
                                 FormatOf(xf)),
-        "a Boolean cell");
+        TrNoop("a Boolean cell"));
 }
 
 void TxlsxWorkbookWriter::WriteBlank(int row, int col, std::uint16_t xf) {
@@ -291,7 +292,7 @@ void TxlsxWorkbookWriter::WriteBlank(int row, int col, std::uint16_t xf) {
   // A blank cell in the default format shows nothing and needs no record.
   if (xf == kDefaultXfIndex) return;
   Check(worksheet_write_blank(sheet_, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(col), FormatOf(xf)),
-        "a blank cell");
+        TrNoop("a blank cell"));
 }
 
 void TxlsxWorkbookWriter::WriteAggregateFormula(int row, int col, std::uint16_t xf, TxlsAggregate aggregate,
@@ -304,7 +305,7 @@ void TxlsxWorkbookWriter::WriteAggregateFormula(int row, int col, std::uint16_t 
                               column + std::to_string(std::max(firstRow, lastRow) + 1) + ")";
   Check(worksheet_write_formula(sheet_, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(col), formula.c_str(),
                                 FormatOf(xf)),
-        "a formula");
+        TrNoop("a formula"));
 }
 
 void TxlsxWorkbookWriter::MeasureCellWidth(std::string_view utf8, std::uint16_t xf, int column) {
@@ -326,9 +327,9 @@ void TxlsxWorkbookWriter::MeasureRowHeight(std::uint16_t, int) { RequireSheet();
 
 void TxlsxWorkbookWriter::EndSheet(const TxlsSheetTail& tail) {
   RequireSheet();
-  if (!tail.Hyperlinks.empty()) Unsupported(sheetTitle_, "hyperlinks");
-  if (!tail.Notes.empty()) Unsupported(sheetTitle_, "notes");
-  if (!tail.Images.empty()) Unsupported(sheetTitle_, "images");
+  if (!tail.Hyperlinks.empty()) Unsupported(sheetTitle_, Tr("hyperlinks"));
+  if (!tail.Notes.empty()) Unsupported(sheetTitle_, Tr("notes"));
+  if (!tail.Images.empty()) Unsupported(sheetTitle_, Tr("images"));
   // Extra cells and merged ranges count rows and columns from 1; 0 means unset.
   for (const TxlsResolvedCell& resolved : tail.Cells) {
     const TxlsCell* cell = resolved.Cell;
@@ -356,7 +357,7 @@ void TxlsxWorkbookWriter::EndSheet(const TxlsSheetTail& tail) {
     Check(worksheet_merge_range(sheet_, static_cast<lxw_row_t>(range.FirstRow - 1),
                                 static_cast<lxw_col_t>(range.FirstCol - 1), static_cast<lxw_row_t>(range.LastRow - 1),
                                 static_cast<lxw_col_t>(range.LastCol - 1), "", nullptr),
-          "merged cells");
+          TrNoop("merged cells"));
   }
   sheet_ = nullptr;
 }

@@ -71,7 +71,9 @@ class TxlsxWorkbookWriter : public TWorkbookOutput {
   lxw_format* FormatOf(std::uint16_t xf);
   lxw_format* MakeFormat(const TxlsXFormat* entry);
   void SetColumnWidths();
-  void Check(int error, std::string_view what) const;
+  // `what` is marked with TrNoop and translated only when the write fails:
+  // a cell write is checked a million times.
+  void Check(int error, const char* what) const;
   int DefaultZeroWidth();
 
   std::string target_;

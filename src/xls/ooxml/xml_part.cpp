@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "text/format.h"
+#include "text/translation.h"
 
 namespace tabrin::detail {
 
@@ -91,7 +92,7 @@ TXmlStream::TXmlStream(TXmlHandler& handler) : state_(new TState) {
   state_->parser = XML_ParserCreate(nullptr);
   if (state_->parser == nullptr) {
     delete state_;
-    throw TDamagedPackage("there is not enough memory to read it");
+    throw TDamagedPackage(Tr("there is not enough memory to read it"));
   }
   state_->handler = &handler;
   XML_SetUserData(state_->parser, static_cast<TParseState*>(state_));
@@ -115,9 +116,9 @@ bool TXmlStream::Parse(const char* data, std::size_t size, bool last) {
 void TXmlStream::Raise(std::string_view partName) const {
   if (state_->failure) std::rethrow_exception(state_->failure);
   if (state_->doctype) {
-    throw TDamagedPackage(FormatMessage("the part %s declares a document type, which is refused", {partName}));
+    throw TDamagedPackage(FormatMessage(Tr("the part %s declares a document type, which is refused"), {partName}));
   }
-  throw TDamagedPackage(FormatMessage("the part %s is not well-formed XML (line %d: %s)",
+  throw TDamagedPackage(FormatMessage(Tr("the part %s is not well-formed XML (line %d: %s)"),
                                       {partName, static_cast<long long>(XML_GetCurrentLineNumber(state_->parser)),
                                        XML_ErrorString(XML_GetErrorCode(state_->parser))}));
 }

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "text/format.h"
+#include "text/translation.h"
 
 namespace tabrin::detail {
 
@@ -20,10 +21,10 @@ std::string ZipErrorText(int code) {
 
 [[noreturn]] void NotReadable(int code) {
   switch (code) {
-    case ZIP_ER_NOZIP: throw TDamagedPackage("it is not a complete ZIP archive (cut short or not a ZIP file)");
-    case ZIP_ER_INCONS: throw TDamagedPackage("its ZIP directory does not agree with its contents");
-    case ZIP_ER_MEMORY: throw TDamagedPackage("there is not enough memory to open it");
-    default: throw TDamagedPackage("its ZIP archive cannot be read (" + ZipErrorText(code) + ")");
+    case ZIP_ER_NOZIP: throw TDamagedPackage(Tr("it is not a complete ZIP archive (cut short or not a ZIP file)"));
+    case ZIP_ER_INCONS: throw TDamagedPackage(Tr("its ZIP directory does not agree with its contents"));
+    case ZIP_ER_MEMORY: throw TDamagedPackage(Tr("there is not enough memory to open it"));
+    default: throw TDamagedPackage(FormatMessage(Tr("its ZIP archive cannot be read (%s)"), {ZipErrorText(code)}));
   }
 }
 
@@ -43,26 +44,26 @@ std::size_t TPartReader::Read(char* buffer, std::size_t size) {
   if (got < 0) {
     zip_error_t* error = zip_file_get_error(file_);
     const int code = zip_error_code_zip(error);
-    if (code == ZIP_ER_CRC) throw TDamagedPackage(FormatMessage("the part %s fails its checksum", {name_}));
+    if (code == ZIP_ER_CRC) throw TDamagedPackage(FormatMessage(Tr("the part %s fails its checksum"), {name_}));
     if (code == ZIP_ER_EOF || code == ZIP_ER_READ || code == ZIP_ER_INCONS) {
-      throw TDamagedPackage(FormatMessage("the part %s is cut short", {name_}));
+      throw TDamagedPackage(FormatMessage(Tr("the part %s is cut short"), {name_}));
     }
-    throw TDamagedPackage(FormatMessage("the part %s cannot be inflated (%s)", {name_, zip_error_strerror(error)}));
+    throw TDamagedPackage(FormatMessage(Tr("the part %s cannot be inflated (%s)"), {name_, zip_error_strerror(error)}));
   }
   inflated_ += static_cast<std::uint64_t>(got);
   // A sound part inflates to exactly the size its headers state; one that
   // goes past it is damaged, or a bomb that understates its size.
   if (declaredSizeKnown_ && inflated_ > declaredSize_) {
-    throw TDamagedPackage(FormatMessage("the part %s inflates past the %d bytes it declares",
+    throw TDamagedPackage(FormatMessage(Tr("the part %s inflates past the %d bytes it declares"),
                                         {name_, static_cast<long long>(declaredSize_)}));
   }
   if (inflated_ > maxBytes_) {
-    throw TDamagedPackage(FormatMessage("the part %s inflates to more than %d MiB",
+    throw TDamagedPackage(FormatMessage(Tr("the part %s inflates to more than %d MiB"),
                                         {name_, static_cast<long long>(maxBytes_ >> 20)}));
   }
   if (inflated_ > kRatioCheckedFrom && inflated_ / kMaxCompressionRatio > compressedSize_) {
     throw TDamagedPackage(FormatMessage(
-        "the part %s inflates more than %d times over, which only a ZIP bomb does",
+        Tr("the part %s inflates more than %d times over, which only a ZIP bomb does"),
         {name_, static_cast<long long>(kMaxCompressionRatio)}));
   }
   return static_cast<std::size_t>(got);
@@ -83,7 +84,7 @@ TZipPackage TZipPackage::OpenBytes(std::string_view bytes) {
   zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
   if (source == nullptr) {
     zip_error_fini(&error);
-    throw TDamagedPackage("there is not enough memory to open it");
+    throw TDamagedPackage(Tr("there is not enough memory to open it"));
   }
   zip_t* archive = zip_open_from_source(source, ZIP_RDONLY, &error);
   if (archive == nullptr) {
@@ -117,26 +118,26 @@ bool TZipPackage::Has(std::string_view partName) const {
 std::unique_ptr<TPartReader> TZipPackage::Open(std::string_view partName, std::uint64_t maxBytes) const {
   const std::string name(partName);
   const zip_int64_t index = zip_name_locate(archive_, name.c_str(), ZIP_FL_NOCASE);
-  if (index < 0) throw TDamagedPackage(FormatMessage("the part %s is missing", {name}));
+  if (index < 0) throw TDamagedPackage(FormatMessage(Tr("the part %s is missing"), {name}));
   zip_stat_t stat;
   zip_stat_init(&stat);
   if (zip_stat_index(archive_, static_cast<zip_uint64_t>(index), 0, &stat) != 0) {
-    throw TDamagedPackage(FormatMessage("the part %s cannot be read", {name}));
+    throw TDamagedPackage(FormatMessage(Tr("the part %s cannot be read"), {name}));
   }
   if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) != 0 && stat.encryption_method != ZIP_EM_NONE) {
-    throw TDamagedPackage(FormatMessage("the part %s is encrypted", {name}));
+    throw TDamagedPackage(FormatMessage(Tr("the part %s is encrypted"), {name}));
   }
   if ((stat.valid & ZIP_STAT_SIZE) != 0 && stat.size > maxBytes) {
-    throw TDamagedPackage(FormatMessage("the part %s inflates to more than %d MiB",
+    throw TDamagedPackage(FormatMessage(Tr("the part %s inflates to more than %d MiB"),
                                         {name, static_cast<long long>(maxBytes >> 20)}));
   }
   zip_file_t* file = zip_fopen_index(archive_, static_cast<zip_uint64_t>(index), 0);
   if (file == nullptr) {
     const int code = zip_error_code_zip(zip_get_error(archive_));
     if (code == ZIP_ER_COMPNOTSUPP) {
-      throw TDamagedPackage(FormatMessage("the part %s is compressed in a way that cannot be read", {name}));
+      throw TDamagedPackage(FormatMessage(Tr("the part %s is compressed in a way that cannot be read"), {name}));
     }
-    throw TDamagedPackage(FormatMessage("the part %s cannot be read (%s)", {name, ZipErrorText(code)}));
+    throw TDamagedPackage(FormatMessage(Tr("the part %s cannot be read (%s)"), {name, ZipErrorText(code)}));
   }
   const std::uint64_t compressed = (stat.valid & ZIP_STAT_COMP_SIZE) != 0 ? stat.comp_size : 0;
   const std::optional<std::uint64_t> declared =

@@ -7,6 +7,7 @@
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 #include "xls/biff8/biff_record.h"
 #include "xls/biff8/drawing/body_writer.h"
 #include "xls/biff8/drawing/short_path.h"
@@ -43,7 +44,7 @@ std::size_t HLinkLength(const TxlsHyperlink& link, std::size_t t, std::size_t u,
 }
 
 [[noreturn]] void RaiseTooLong(const TxlsHyperlink& link) {
-  throw TabrinError(FormatMessage("The hyperlink in row %d, column %d is too long to be stored",
+  throw TabrinError(FormatMessage(Tr("The hyperlink in row %d, column %d is too long to be stored"),
                                   {static_cast<int>(link.Row), static_cast<int>(link.Col)}));
 }
 

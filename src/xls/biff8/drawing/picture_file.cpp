@@ -10,6 +10,7 @@
 
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 #include "xls/biff8/biff_record.h"
 
 namespace tabrin {
@@ -17,10 +18,10 @@ namespace {
 
 [[noreturn]] void RaiseNotDecodable(TxlsPictureKind kind, const std::string& fileName) {
   if (kind == TxlsPictureKind::Wmf || kind == TxlsPictureKind::Emf) {
-    throw TabrinError(FormatMessage("The picture %s is a %s drawing, which cannot be drawn on this system",
+    throw TabrinError(FormatMessage(Tr("The picture %s is a %s drawing, which cannot be drawn on this system"),
                                     {fileName, PictureKindName(kind)}));
   }
-  throw TabrinError(FormatMessage("The picture %s is not a %s picture that can be read", {fileName, PictureKindName(kind)}));
+  throw TabrinError(FormatMessage(Tr("The picture %s is not a %s picture that can be read"), {fileName, PictureKindName(kind)}));
 }
 
 // The largest image of an icon file, as a file stb_image can decode: a PNG
@@ -69,10 +70,10 @@ std::vector<std::uint8_t> IconAsDecodable(const std::vector<std::uint8_t>& ico, 
 std::vector<std::uint8_t> ReadPictureFile(const std::string& fileName) {
   std::ifstream in(fileName, std::ios::binary);
   if (!in) {
-    throw TabrinError(FormatMessage("Cannot read the picture %s: %s", {fileName, std::strerror(errno)}));
+    throw TabrinError(FormatMessage(Tr("Cannot read the picture %s: %s"), {fileName, std::strerror(errno)}));
   }
   std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) throw TabrinError(FormatMessage("Cannot read the picture %s", {fileName}));
+  if (in.bad()) throw TabrinError(FormatMessage(Tr("Cannot read the picture %s"), {fileName}));
   return bytes;
 }
 
@@ -119,7 +120,7 @@ std::vector<std::uint8_t> EncodePng(const TxlsRgbaImage& image) {
     out->insert(out->end(), bytes, bytes + size);
   };
   if (stbi_write_png_to_func(append, &png, image.Width, image.Height, 4, image.Pixels.data(), image.Width * 4) == 0) {
-    throw TabrinError("Cannot convert a picture to PNG");
+    throw TabrinError(Tr("Cannot convert a picture to PNG"));
   }
   return png;
 }

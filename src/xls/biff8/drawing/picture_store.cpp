@@ -4,6 +4,7 @@
 
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 #include "xls/biff8/drawing/escher_builder.h"
 #include "xls/biff8/drawing/md4.h"
 
@@ -49,12 +50,12 @@ void TxlsPictureStore::Load(const TxlsPictures& pictures) {
     const std::uint8_t blipType = StoreBlipType(kind);
     std::error_code error;
     if (picture.FileName.empty() || !std::filesystem::is_regular_file(picture.FileName, error)) {
-      reasons_[i] = FormatMessage("its file \"%s\" does not exist", {picture.FileName});
+      reasons_[i] = FormatMessage(Tr("its file \"%s\" does not exist"), {picture.FileName});
       continue;
     }
     if (blipType == 0) {
-      reasons_[i] = FormatMessage("%s pictures cannot be placed on a sheet",
-                                  {kind == TxlsPictureKind::Unknown ? std::string("this kind of")
+      reasons_[i] = FormatMessage(Tr("%s pictures cannot be placed on a sheet"),
+                                  {kind == TxlsPictureKind::Unknown ? std::string(Tr("this kind of"))
                                                                     : std::string(PictureKindName(kind))});
       continue;
     }
@@ -66,12 +67,12 @@ void TxlsPictureStore::Load(const TxlsPictures& pictures) {
     if (kind == TxlsPictureKind::Gif) {
       entry.Data = EncodePng(DecodePicture(kind, bytes, picture.FileName));
     } else if (kind == TxlsPictureKind::Bmp) {
-      if (bytes.size() < 14) throw TabrinError(FormatMessage("The picture %s is not a BMP picture that can be read", {picture.FileName}));
+      if (bytes.size() < 14) throw TabrinError(FormatMessage(Tr("The picture %s is not a BMP picture that can be read"), {picture.FileName}));
       entry.Data.assign(bytes.begin() + 14, bytes.end());
     } else {
       entry.Data = std::move(bytes);
     }
-    if (entry.Data.size() > 0x7FFFFF00u) throw TabrinError(FormatMessage("The picture %s is too large", {picture.FileName}));
+    if (entry.Data.size() > 0x7FFFFF00u) throw TabrinError(FormatMessage(Tr("The picture %s is too large"), {picture.FileName}));
     entry.Uid = Md4Digest(entry.Data.data(), entry.Data.size());
     entries_.push_back(std::move(entry));
   }

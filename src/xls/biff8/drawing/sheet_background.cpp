@@ -7,6 +7,7 @@
 
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 #include "xls/biff8/biff_record.h"
 #include "xls/biff8/drawing/picture_file.h"
 #include "xls/biff8/workbook_writer.h"
@@ -48,19 +49,19 @@ void TxlsWorkbookWriter::WriteBackground(const std::string& fileName) {
   // PNG is not a kind the background takes.
   if (kind == TxlsPictureKind::Png) return;
   if (kind == TxlsPictureKind::Unknown) {
-    throw TabrinError(FormatMessage("The background picture %s is not a JPEG, GIF, BMP or ICO file", {fileName}));
+    throw TabrinError(FormatMessage(Tr("The background picture %s is not a JPEG, GIF, BMP or ICO file"), {fileName}));
   }
   std::error_code error;
   if (!std::filesystem::is_regular_file(fileName, error)) {
-    throw TabrinError(FormatMessage("The background picture %s does not exist", {fileName}));
+    throw TabrinError(FormatMessage(Tr("The background picture %s does not exist"), {fileName}));
   }
   const TxlsRgbaImage image = DecodePicture(kind, ReadPictureFile(fileName), fileName);
   if (image.Width > 0xFFFF || image.Height > 0xFFFF) {
-    throw TabrinError(FormatMessage("The background picture %s is larger than 65535 pixels", {fileName}));
+    throw TabrinError(FormatMessage(Tr("The background picture %s is larger than 65535 pixels"), {fileName}));
   }
   const std::vector<std::uint8_t> pixels = BottomUpBgr(image);
   if (pixels.size() > 0xFFFFFFFFu - 12) {
-    throw TabrinError(FormatMessage("The background picture %s is too large", {fileName}));
+    throw TabrinError(FormatMessage(Tr("The background picture %s is too large"), {fileName}));
   }
 
   const std::size_t first = std::min(pixels.size(), kFirstPixelBytes);

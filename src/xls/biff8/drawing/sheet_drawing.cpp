@@ -18,6 +18,7 @@
 
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 #include "xls/biff8/biff_record.h"
 #include "xls/biff8/drawing/drawing_ids.h"
 #include "xls/biff8/drawing/escher_builder.h"
@@ -134,17 +135,17 @@ TxlsSheetGrid SheetGrid(const TxlsSheetHead& head, const std::vector<int>& colum
 TxlsStoredPicture& StoredPictureOf(const TxlsImage& image, const TxlsPictures& pictures, TxlsPictureStore& store) {
   const int pictureIndex = pictures.IndexOf(image.PictureName);
   if (pictureIndex < 0) {
-    throw TabrinError(FormatMessage("The image %s shows the picture %s, which is not in the workbook's pictures",
+    throw TabrinError(FormatMessage(Tr("The image %s shows the picture %s, which is not in the workbook's pictures"),
                                     {image.Title, image.PictureName}));
   }
   TxlsStoredPicture* stored = store.Find(static_cast<std::size_t>(pictureIndex));
   if (stored == nullptr) {
-    throw TabrinError(FormatMessage("The image %s cannot show the picture %s: %s",
+    throw TabrinError(FormatMessage(Tr("The image %s cannot show the picture %s: %s"),
                                     {image.Title, image.PictureName,
                                      store.Reason(static_cast<std::size_t>(pictureIndex))}));
   }
   if (image.Row == 0 || image.Col == 0) {
-    throw TabrinError(FormatMessage("The image %s has no place on the sheet (row and column start at 1)", {image.Title}));
+    throw TabrinError(FormatMessage(Tr("The image %s has no place on the sheet (row and column start at 1)"), {image.Title}));
   }
   return *stored;
 }
@@ -211,7 +212,7 @@ std::vector<std::uint8_t> DrawingHead(std::uint32_t drawingId, std::uint32_t gro
 void WriteMsoDrawing(TxlsWorkbookWriter& writer, const std::vector<std::uint8_t>& head,
                      const std::vector<std::uint8_t>& drawing) {
   const std::size_t size = head.size() + drawing.size();
-  if (size > biff::kMaxRecordBody) throw TabrinError("A drawing object is too large to be stored");
+  if (size > biff::kMaxRecordBody) throw TabrinError(Tr("A drawing object is too large to be stored"));
   std::uint8_t* body = writer.ClearBuffer(size);
   std::copy(drawing.begin(), drawing.end(), std::copy(head.begin(), head.end(), body));
   writer.WriteRecord(biff::kMsoDrawing, static_cast<std::uint16_t>(size));
@@ -234,7 +235,7 @@ void TxlsWorkbookWriter::WriteDrawingObjects(const TxlsSheetTail& tail) {
   const std::vector<const TxlsImage*> images = ImagesToWrite(tail);
   if (notes.empty() && images.empty()) return;
   if (notes.size() + images.size() > 0xFFFF) {
-    throw TabrinError("A sheet can carry at most 65535 notes and images");
+    throw TabrinError(Tr("A sheet can carry at most 65535 notes and images"));
   }
 
   // The drawing takes the next free cluster of shape ids: its first id is
