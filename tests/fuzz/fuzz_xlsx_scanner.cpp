@@ -2,9 +2,14 @@
 // wherever the scanner reads a part at all, it delivers expat's events, and
 // a worksheet's handler (or the shared strings') fed by it ends with expat's
 // cells (texts).  The first byte of an input is the size of the chunks the
-// part arrives in (0 for a whole chunk), the second says which body it has
-// (even: a worksheet's sheet data, odd: the shared strings), the rest is
-// the part.  Seed it with tests/fuzz/scanner_seeds and the dictionary
+// part arrives in (0 for a whole chunk); the second says which body it has
+// (bit 0 clear: a worksheet's sheet data, set: the shared strings) and
+// whether the rest is the part (bit 1 clear) or the recipe of a generated
+// one (set): each byte a piece of a sheet or of the shared strings (cells of
+// every type, rows with and without numbers, entities and character
+// references, prefixes, quotes, white space inside tags, rich texts with
+// phonetic runs, comments and CDATA, line ends), the last one where the
+// part is cut short, if anywhere.  Seed it with tests/fuzz/scanner_seeds and the dictionary
 // tests/fuzz/xml.dict.  On exit it tells how many inputs the scanner read
 // and how many it left to expat.
 #include <cstddef>
@@ -43,7 +48,7 @@ struct Counts {
 template <class TRead>
 std::optional<std::string> SheetReading(TRead read) {
   auto texts = std::make_shared<tabrin::TTextPool>();
-  texts->Add("shared");
+  for (const char* text : {"shared", "", "_x0041_", "共用"}) texts->Add(text);
   const std::vector<bool> dateStyles = {false, true};
   tabrin::detail::TWorksheetBuilder builder("sheet", texts);
   tabrin::detail::TSheetHandler handler(*texts, dateStyles, false);
@@ -98,6 +103,104 @@ void CompareReadings(TReading reading, std::string_view xml, std::string_view bo
   if (byScanner != byExpat) Differ("readings", *byScanner, byExpat.value_or("(refused)"));
 }
 
+// A sheet or shared strings part made from a recipe, one piece per byte.
+std::string Generated(std::string_view recipe, bool strings) {
+  if (recipe.empty()) return {};
+  const unsigned char first = static_cast<unsigned char>(recipe[0]);
+  const std::string p = (first & 1) != 0 ? "x:" : "";
+  const char* declarations[] = {"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n",
+                                "<?xml version='1.0' encoding='utf-8'?>", "", "\xEF\xBB\xBF"};
+  std::string xml = declarations[(first >> 1) & 3];
+  const std::string ns = p.empty() ? " xmlns=\"urn:main\"" : " xmlns:x=\"urn:main\"";
+  const std::string root = strings ? "sst" : "worksheet";
+  xml +=
+      "<" + p + root + ns + (strings ? " uniqueCount=\"3\">" : "><" + p + "dimension ref=\"A1\"/><" + p + "sheetData>");
+  const auto tag = [&](const std::string& name) { return "<" + p + name + ">"; };
+  const auto end = [&](const std::string& name) { return "</" + p + name + ">"; };
+  const char* texts[] = {
+      "a &amp; b", "&#65;&#x4e2d;&#128512;", "l1\r\nl2\rl3&#13;", "中文 é 😀", " _x000D_ ", "&lt;&gt;&quot;&apos;", "]]",
+      "\t x \n"};
+  const char* values[] = {"42.5", " 7 ", "1e3", "-0", "0", "2", "x", "45000.25"};
+  bool rowOpen = false;
+  int row = 0;
+  const std::size_t pieces = recipe.size() > 1 ? recipe.size() - 1 : recipe.size();
+  for (std::size_t i = 1; i < pieces; ++i) {
+    const auto b = static_cast<unsigned char>(recipe[i]);
+    const std::string text = texts[b >> 5];
+    const std::string value = values[(b >> 5) & 7];
+    const std::string r = std::to_string(row);
+    if (strings) {
+      switch (b & 7) {
+        case 0: xml += tag("si") + tag("t") + text + end("t") + end("si"); break;
+        case 1:
+          xml += tag("si") + tag("r") + "<" + p + "rPr><" + p + "b/></" + p + "rPr>" + tag("t") + text + end("t") +
+                 end("r") + "<" + p + "rPh sb='0' eb=\"1\">" + tag("t") + "ruby" + end("t") + end("rPh") + end("si");
+          break;
+        case 2: xml += "<" + p + "si><" + p + "t xml:space=\"preserve\">" + text + end("t") + end("si"); break;
+        case 3: xml += "<" + p + "si/>\r\n"; break;
+        case 4: xml += b >= 0xE0 ? "<!-- " + text + " -->" : "\n"; break;
+        case 5:
+          xml += tag("si") + tag("t") + (b >= 0xE0 ? "<![CDATA[" + value + "]]>" : value) + end("t") + end("si");
+          break;
+        case 6: xml += "<" + p + "si\n>" + "<" + p + "t\t>" + text + "</" + p + "t  >" + end("si"); break;
+        default: xml += "\n  "; break;
+      }
+      continue;
+    }
+    switch (b & 15) {
+      case 0:
+        if (rowOpen) xml += end("row");
+        ++row;
+        xml += (b & 16) != 0 ? tag("row") : "<" + p + "row r=\"" + std::to_string(row) + "\" spans='1:3'>";
+        rowOpen = true;
+        break;
+      case 1:
+        if (rowOpen) xml += end("row");
+        rowOpen = false;
+        break;
+      case 2:
+        xml += "<" + p + "c r=\"B" + r + "\" s=\"" + std::to_string(b >> 6) + "\">" + tag("v") + value + end("v") +
+               end("c");
+        break;
+      case 3: xml += "<" + p + "c t=\"s\">" + tag("v") + std::to_string(b >> 6) + end("v") + end("c"); break;
+      case 4:
+        xml += "<" + p + "c t=\"inlineStr\">" + tag("is") + tag("r") + tag("t") + text + end("t") + end("r") +
+               tag("rPh") + tag("t") + "ruby" + end("t") + end("rPh") + end("is") + end("c");
+        break;
+      case 5: xml += "<" + p + "c r=\"C" + r + "\" s=\"1\"/>"; break;
+      case 6:
+        xml += "<" + p + "c\n r = 'D" + r + "'\tt='b' >" + "<" + p + "v >" + value + "</" + p + "v\r\n></" + p + "c >";
+        break;
+      case 7:
+        xml += "<" + p + "c t=\"str\"><" + p + "f>A1&amp;\"x\"</" + p + "f>" + tag("v") + text + end("v") + end("c");
+        break;
+      case 8: xml += "<" + p + "c t=\"e\">" + tag("v") + "#N/A" + end("v") + end("c"); break;
+      case 9: xml += b >= 0xE0 ? "<!-- </" + p + "row> -->" : " "; break;
+      case 10:
+        xml += "<" + p + "c>" + tag("v") + (b >= 0xE0 ? "<![CDATA[" + value + "]]>" : value) + end("v") + end("c");
+        break;
+      case 11: xml += "<" + p + "c t=\"d\">" + tag("v") + "2024-03-05T14:30:15" + end("v") + end("c"); break;
+      case 12: xml += "<" + p + "c r=\"E&#" + std::to_string(49 + (b >> 6)) + ";\" x=\"a&#9;b\tc\r\nd\"/>"; break;
+      case 13: xml += "<" + p + "c>" + tag("v") + value + end("v") + end("c"); break;
+      case 14:
+        xml += "<" + p + "c t=\"inlineStr\">" + tag("is") + "<" + p + "t xml:space=\"preserve\">" + text + end("t") +
+               end("is") + end("c");
+        break;
+      default: xml += "\r\n"; break;
+    }
+  }
+  if (!strings) {
+    if (rowOpen) xml += end("row");
+    xml += end("sheetData") + "<" + p + "pageMargins left=\"0.7\"/>";
+  }
+  xml += end(root);
+  // The last byte, when there are more than one: where the part is cut
+  // short, if it is (from 224 on).
+  const auto last = static_cast<unsigned char>(recipe.back());
+  if (recipe.size() > 1 && last >= 224) xml.resize(xml.size() * (last - 224) / 32);
+  return xml;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -105,7 +208,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t chunk = data[0] == 0 ? tabrin::detail::kChunkBytes : data[0];
   const bool strings = (data[1] & 1) != 0;
   const std::string_view body = strings ? "sst" : "sheetData";
-  const std::string_view xml(reinterpret_cast<const char*>(data + 2), size - 2);
+  const std::string_view rest(reinterpret_cast<const char*>(data + 2), size - 2);
+  const std::string generated = (data[1] & 2) != 0 ? Generated(rest, strings) : std::string();
+  const std::string_view xml = (data[1] & 2) != 0 ? std::string_view(generated) : rest;
 
   const std::optional<std::string> events = tabrin::test::ScannedEvents(xml, body, chunk);
   if (!events) {
