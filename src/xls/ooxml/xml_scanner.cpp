@@ -1,5 +1,6 @@
 #include "xls/ooxml/xml_scanner.h"
 
+#include <array>
 #include <cstring>
 
 #include "xls/ooxml/xml_characters.h"
@@ -11,17 +12,34 @@ namespace {
 // The most attributes an element may have here; more are left to expat.
 constexpr std::size_t kMostAttributes = 32;
 
-bool IsSpace(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
+// What a byte is to the scanner, looked up in one table: names are of
+// ASCII letters, digits and ".-_:" only, not starting with a digit, '.',
+// '-' or ':'; plain bytes of character data and of attribute values need
+// no second look.
+enum : unsigned char { kStartsName = 1, kInName = 2, kSpace = 4, kPlainText = 8, kPlainValue = 16 };
 
-// Names of ASCII letters, digits and ".-_:" only, not starting with a
-// digit, '.', '-' or ':'.
-bool StartsName(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
-bool InName(char c) {
-  return StartsName(c) || (c >= '0' && c <= '9') || c == '.' || c == '-' || c == ':';
-}
+constexpr std::array<unsigned char, 256> kByteClasses = [] {
+  std::array<unsigned char, 256> classes{};
+  for (int c = 0x20; c < 0x80; ++c) {
+    classes[c] |= kPlainText | kPlainValue;
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_') classes[c] |= kStartsName | kInName;
+    if ((c >= '0' && c <= '9') || c == '.' || c == '-' || c == ':') classes[c] |= kInName;
+  }
+  classes['&'] &= ~(kPlainText | kPlainValue);
+  classes['<'] &= ~(kPlainText | kPlainValue);
+  classes[']'] &= ~kPlainText;
+  for (const char c : {' ', '\n', '\t', '\r'}) classes[static_cast<unsigned char>(c)] |= kSpace;
+  classes['\n'] |= kPlainText;
+  classes['\t'] |= kPlainText;
+  return classes;
+}();
+
+bool Is(char c, unsigned char kind) { return (kByteClasses[static_cast<unsigned char>(c)] & kind) != 0; }
+bool IsSpace(char c) { return Is(c, kSpace); }
+bool StartsName(char c) { return Is(c, kStartsName); }
 
 char* SkipName(char* p, char* end) {
-  while (p < end && InName(*p)) ++p;
+  while (p < end && Is(*p, kInName)) ++p;
   return p;
 }
 
@@ -44,7 +62,7 @@ bool CheckValue(const char* p, const char* end, bool& normalize) {
   normalize = false;
   while (p < end) {
     const auto c = static_cast<unsigned char>(*p);
-    if (c >= 0x20 && c < 0x80 && c != '&' && c != '<') {
+    if (Is(*p, kPlainValue)) {
       ++p;
     } else if (c == '\t' || c == '\n' || c == '\r') {
       normalize = true;
@@ -188,9 +206,7 @@ TXmlScanner::TStep TXmlScanner::Text(std::size_t& at, const char* lt) {
   bool decode = false;
   for (const char* p = text; p < lt;) {
     const auto c = static_cast<unsigned char>(*p);
-    if (c >= 0x20 && c < 0x80 && c != '&' && c != ']') {
-      ++p;
-    } else if (c == '\n' || c == '\t') {
+    if (Is(*p, kPlainText)) {
       ++p;
     } else if (c == '\r') {
       decode = true;
@@ -320,12 +336,14 @@ TXmlScanner::TStep TXmlScanner::EndTag(std::size_t& at) {
 }
 
 bool TXmlScanner::Duplicates() const {
-  const auto name = [](const TAttribute& a) {
-    return std::string_view(a.name, static_cast<std::size_t>(a.nameEnd - a.name));
+  const auto same = [](const TAttribute& a, const TAttribute& b) {
+    const std::size_t length = static_cast<std::size_t>(a.nameEnd - a.name);
+    return length == static_cast<std::size_t>(b.nameEnd - b.name) && a.name[0] == b.name[0] &&
+           std::memcmp(a.name, b.name, length) == 0;
   };
-  for (std::size_t i = 0; i < attributes_.size(); ++i) {
-    for (std::size_t j = i + 1; j < attributes_.size(); ++j) {
-      if (name(attributes_[i]) == name(attributes_[j])) return true;
+  for (std::size_t i = 1; i < attributes_.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) {
+      if (same(attributes_[i], attributes_[j])) return true;
     }
   }
   return false;
