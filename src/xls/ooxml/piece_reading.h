@@ -23,6 +23,7 @@
 #include <string_view>
 #include <thread>
 
+#include "xls/ooxml/handover_hook.h"
 #include "xls/ooxml/piece_cutter.h"
 #include "xls/ooxml/xml_part.h"
 #include "xls/ooxml/zip_package.h"
@@ -32,11 +33,6 @@ namespace tabrin::detail {
 // Pieces waiting for the second parser, and pieces read but not yet added.
 inline constexpr std::size_t kQueuedPieces = 2;
 inline constexpr std::size_t kPiecesAhead = 8;
-
-// Called on the second parser's thread for every piece it read, as it hands
-// the piece over; null but in tests, which make it throw to see that a
-// failure there reaches the reading thread.
-inline void (*pieceReadHook)() = nullptr;
 
 // The second parser, on a thread of its own: reads the head without keeping
 // what it finds, then each piece it is given into a list (of cells, of

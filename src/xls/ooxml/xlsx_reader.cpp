@@ -11,6 +11,7 @@
 #include "xls/ooxml/part_limits.h"
 #include "xls/ooxml/piece_reading.h"
 #include "xls/ooxml/relationships.h"
+#include "xls/ooxml/scanned_part.h"
 #include "xls/ooxml/shared_strings.h"
 #include "xls/ooxml/sheet_handler.h"
 #include "xls/ooxml/workbook_parts.h"
@@ -77,6 +78,14 @@ void TxlsxReader::ListWorksheets(const detail::TWorkbookPart& workbook,
 }
 
 void TxlsxReader::ReadSharedStrings(const std::string& part) {
+  try {
+    detail::TSharedStringsHandler handler;
+    handler.SendTo(sharedStrings_.get(), nullptr);
+    if (detail::ScanXmlPart(package_, part, detail::kMaxStringsPartBytes, "sst", handler)) return;
+  } catch (...) {
+    // Read again below by expat, which decides what is wrong.
+  }
+  *sharedStrings_ = TTextPool();
   if (TwoThreads()) {
     try {
       const std::unique_ptr<detail::TPartReader> reader = package_.Open(part, detail::kMaxStringsPartBytes);
@@ -104,6 +113,7 @@ std::vector<std::string> TxlsxReader::SheetNames() const {
 
 TWorksheet TxlsxReader::ReadSheet(std::string_view name) const {
   const TSheetEntry& entry = sheets_[detail::FindSheet(SheetNames(), name, displayName_)];
+  if (std::optional<TWorksheet> sheet = ReadSheetScanned(entry.name, entry.part)) return std::move(*sheet);
   if (TwoThreads()) {
     try {
       if (std::optional<TWorksheet> sheet = ReadSheetInPieces(entry.name, entry.part)) return std::move(*sheet);
@@ -121,6 +131,21 @@ TWorksheet TxlsxReader::ReadSheet(std::string_view name) const {
     Damaged(e.what());
   }
   return builder.Finish();
+}
+
+// Empty when the sheet has to be read by expat.
+std::optional<TWorksheet> TxlsxReader::ReadSheetScanned(const std::string& name, const std::string& partName) const {
+  try {
+    detail::TWorksheetBuilder builder(name, sharedStrings_);
+    detail::TSheetHandler handler(*sharedStrings_, dateStyles_, dates1904_);
+    handler.SendTo(&builder, nullptr);
+    if (detail::ScanXmlPart(package_, partName, detail::kMaxSheetPartBytes, "sheetData", handler)) {
+      return builder.Finish();
+    }
+  } catch (...) {
+    // Read again by expat, which decides what is wrong.
+  }
+  return std::nullopt;
 }
 
 // Empty when the sheet has to be read with one parser after all.

@@ -5,8 +5,12 @@
 //
 // The package stays open and every part is streamed through a SAX parser:
 // the shared strings and the cell formats are kept, a worksheet's XML never
-// is (beyond a few pieces of a quarter megabyte while two parsers share the
-// work of a large part).  What a cell becomes:
+// is (beyond a few chunks of a quarter megabyte).  The bodies of the two
+// large parts, a worksheet's sheet data and the shared strings, are read by
+// a scanner of our own (scanned_part.h) where it can, beside a thread that
+// inflates the part; what it leaves to expat is read by two expat parsers
+// sharing the work of a large part, or by one, whose result and message
+// are the reader's.  What a cell becomes:
 //   shared, inline and rich texts (runs joined, phonetic guides left out),
 //   formula results as their cached values, numbers, dates (numbers whose
 //   cell format shows a date or a time; day counts from 1899-12-30 also in
@@ -58,6 +62,7 @@ class TxlsxReader : public TSpreadsheet {
   void ReadWorkbook();
   void ListWorksheets(const detail::TWorkbookPart& workbook, const std::vector<detail::TRelationship>& relationships);
   void ReadSharedStrings(const std::string& part);
+  std::optional<TWorksheet> ReadSheetScanned(const std::string& name, const std::string& partName) const;
   std::optional<TWorksheet> ReadSheetInPieces(const std::string& name, const std::string& partName) const;
   [[noreturn]] void Damaged(const std::string& reason) const;
 
