@@ -2,12 +2,14 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 
 #include "config/program_folder.h"
 #include "import/import_tabs.h"
 #include "import/import_undo.h"
+#include "import/rejects_file.h"
 #include "text/sha256.h"
 #include "text/error.h"
 #include "text/format.h"
@@ -50,7 +52,10 @@ CREATE TABLE IF NOT EXISTS JournalEntry (
   Conflicts INTEGER NOT NULL DEFAULT 0,
   State TEXT NOT NULL,
   UndoOf INTEGER,
-  UndoneBy INTEGER
+  UndoneBy INTEGER,
+  Skipped INTEGER NOT NULL DEFAULT 0,
+  NotAppended INTEGER NOT NULL DEFAULT 0,
+  Rejects TEXT NOT NULL DEFAULT ''
 );
 CREATE TABLE IF NOT EXISTS JournalBatch (
   EntryId INTEGER NOT NULL,
@@ -58,7 +63,23 @@ CREATE TABLE IF NOT EXISTS JournalBatch (
   Records BLOB NOT NULL,
   PRIMARY KEY (EntryId, Seq)
 );
+CREATE TABLE IF NOT EXISTS JournalSkipped (
+  EntryId INTEGER NOT NULL,
+  SheetRow INTEGER NOT NULL,
+  Code TEXT NOT NULL,
+  ColumnTitle TEXT NOT NULL,
+  Cause TEXT NOT NULL
+);
+CREATE INDEX IF NOT EXISTS JournalSkippedEntry ON JournalSkipped (EntryId);
 )sql";
+
+// The columns a journal made before they existed lacks, each with its
+// declaration; they are added when the journal is opened.
+constexpr std::pair<const char*, const char*> kAddedEntryColumns[] = {
+    {"Skipped", "Skipped INTEGER NOT NULL DEFAULT 0"},
+    {"NotAppended", "NotAppended INTEGER NOT NULL DEFAULT 0"},
+    {"Rejects", "Rejects TEXT NOT NULL DEFAULT ''"},
+};
 
 std::string_view StateName(TJournalState state) {
   switch (state) {
@@ -316,7 +337,8 @@ class TStatement {
 
 constexpr const char* kEntryColumns =
     "Id, Operation, StartedAt, Kind, Target, TableName, Workbook, WorkbookSha256, Cover, Appended, Overwritten, "
-    "Unchanged, Deleted, Restored, Conflicts, State, IFNULL(UndoOf, 0), IFNULL(UndoneBy, 0)";
+    "Unchanged, Deleted, Restored, Conflicts, State, IFNULL(UndoOf, 0), IFNULL(UndoneBy, 0), NotAppended, Skipped, "
+    "Rejects";
 
 TJournalEntry EntryOf(const TStatement& row) {
   TJournalEntry entry;
@@ -336,6 +358,9 @@ TJournalEntry EntryOf(const TStatement& row) {
   entry.state = StateOfName(row.Text(15));
   entry.undoOf = row.Int(16);
   entry.undoneBy = row.Int(17);
+  entry.counts.notAppended = row.Int(18);
+  entry.counts.skipped = row.Int(19);
+  entry.rejects = row.Text(20);
   return entry;
 }
 
@@ -364,6 +389,19 @@ TImportJournal::TImportJournal(std::string_view programFolder) {
     sqlite3_close_v2(db_);
     db_ = nullptr;
     throw TabrinError(FormatMessage("Cannot open the import journal '%s': %s", {path_, message}));
+  }
+  AddMissingColumns();
+}
+
+void TImportJournal::AddMissingColumns() {
+  std::vector<std::string> present;
+  {
+    TStatement columns(db_, "PRAGMA table_info(JournalEntry)");
+    while (columns.Step()) present.push_back(columns.Text(1));
+  }
+  for (const auto& [name, declaration] : kAddedEntryColumns) {
+    if (std::find(present.begin(), present.end(), name) != present.end()) continue;
+    Execute(std::string("ALTER TABLE JournalEntry ADD COLUMN ") + declaration);
   }
 }
 
@@ -515,23 +553,35 @@ void TJournaledImport::RowDone(int sheetRow, const TRowChange& change) {
     case TRowAction::raAppended: ++pendingCounts_.appended; break;
     case TRowAction::raOverwritten: ++pendingCounts_.overwritten; break;
     case TRowAction::raLeft: ++pendingCounts_.unchanged; return;
+    case TRowAction::raNotAppended: ++pendingCounts_.notAppended; return;
   }
   // Laid out as AppendJournalRecord does, the fields encoded in place.
   PutRecordHead(pending_, sheetRow, change.code, change.action);
   PutEncodedFields(pending_, change, importer_);
 }
 
+void TJournaledImport::RowSkipped(const TSkippedRow& row) { pendingSkipped_.push_back(row); }
+
 void TJournaledImport::BatchCommitting() {
   const TImportCounts counts{committed_.appended + pendingCounts_.appended,
                              committed_.overwritten + pendingCounts_.overwritten,
-                             committed_.unchanged + pendingCounts_.unchanged};
+                             committed_.unchanged + pendingCounts_.unchanged,
+                             committed_.notAppended + pendingCounts_.notAppended,
+                             committed_.skipped + static_cast<int>(pendingSkipped_.size())};
   journal_.Begin();
   try {
     const int seq = pending_.empty() ? seq_ : seq_ + 1;
     if (!pending_.empty()) journal_.AddRecords(id_, seq, pending_);
-    journal_.Execute("UPDATE JournalEntry SET Appended = ?, Overwritten = ?, Unchanged = ? WHERE Id = ?",
-                     {TValue::Integer(counts.appended), TValue::Integer(counts.overwritten),
-                      TValue::Integer(counts.unchanged), TValue::Integer(id_)});
+    for (const TSkippedRow& row : pendingSkipped_) {
+      journal_.Execute("INSERT INTO JournalSkipped (EntryId, SheetRow, Code, ColumnTitle, Cause) VALUES (?, ?, ?, ?, ?)",
+                       {TValue::Integer(id_), TValue::Integer(row.sheetRow), TValue::Text(row.code),
+                        TValue::Text(row.column), TValue::Text(row.cause)});
+    }
+    journal_.Execute(
+        "UPDATE JournalEntry SET Appended = ?, Overwritten = ?, Unchanged = ?, NotAppended = ?, Skipped = ? "
+        "WHERE Id = ?",
+        {TValue::Integer(counts.appended), TValue::Integer(counts.overwritten), TValue::Integer(counts.unchanged),
+         TValue::Integer(counts.notAppended), TValue::Integer(counts.skipped), TValue::Integer(id_)});
     journal_.Commit();
     seq_ = seq;
   } catch (...) {
@@ -541,11 +591,17 @@ void TJournaledImport::BatchCommitting() {
   committed_ = counts;
   pending_.clear();
   pendingCounts_ = {};
+  pendingSkipped_.clear();
 }
 
 void TJournaledImport::BatchRolledBack() {
   pending_.clear();
   pendingCounts_ = {};
+  pendingSkipped_.clear();
+}
+
+void TJournaledImport::SetRejects(const std::string& path) {
+  journal_.Execute("UPDATE JournalEntry SET Rejects = ? WHERE Id = ?", {TValue::Text(path), TValue::Integer(id_)});
 }
 
 void TJournaledImport::Finish(TJournalState state) {
@@ -558,10 +614,26 @@ std::string SameWorkbookText(const TJournalEntry& earlier) {
   return FormatMessage("此檔案已於 #%d（%s）匯入過", {earlier.id, earlier.startedAt.substr(0, 16)});
 }
 
+std::vector<TSkippedRow> TImportJournal::SkippedRows(int importId) {
+  TStatement statement(db_,
+                       "SELECT SheetRow, Code, ColumnTitle, Cause FROM JournalSkipped WHERE EntryId = ? "
+                       "ORDER BY SheetRow");
+  statement.Bind({TValue::Integer(importId)});
+  std::vector<TSkippedRow> rows;
+  while (statement.Step()) {
+    TSkippedRow& row = rows.emplace_back();
+    row.sheetRow = statement.Int(0);
+    row.code = statement.Text(1);
+    row.column = statement.Text(2);
+    row.cause = statement.Text(3);
+  }
+  return rows;
+}
+
 TJournaledImportResult ImportTabSheetJournaled(TQuery& openSheet, TConnection& database, TDatabaseKind kind,
                                                TMasterTable table, const std::string& workbookPath,
                                                std::string_view programFolder, const TCoverSetting& cover,
-                                               TImportOptions options) {
+                                               TImportOptions options, const std::string& rejectsPath) {
   const std::string databaseIdentity = DatabaseIdentity(kind, programFolder);
   TImportJournal journal(programFolder);
   // Before this import changes records an undo killed after its commit
@@ -574,7 +646,13 @@ TJournaledImportResult ImportTabSheetJournaled(TQuery& openSheet, TConnection& d
   try {
     const TImportCounts counts = ImportTabSheet(openSheet, database, kind, table, options);
     entry.Finish(TJournalState::jsDone);
-    return {counts, journal.NewestImportOf(workbookSha256, entry.Id())};
+    TJournaledImportResult result{counts, journal.NewestImportOf(workbookSha256, entry.Id()), {}};
+    if (options.skipped != nullptr && !options.skipped->empty()) {
+      result.rejectsPath = rejectsPath.empty() ? DefaultRejectsPath(workbookPath) : rejectsPath;
+      WriteRejectsFile(openSheet, *options.skipped, result.rejectsPath);
+      entry.SetRejects(result.rejectsPath);
+    }
+    return result;
   } catch (const TImportCancelled&) {
     entry.Finish(TJournalState::jsCancelled);
     throw;
