@@ -15,6 +15,10 @@
 // per outcome and the first rows that would fail) and exits with 4 when a
 // row would fail; --report FILE writes the whole plan to FILE as well (CSV
 // text when FILE ends in .csv, else a workbook chosen as an export chooses).
+//
+// --update-only, --keep-blanks and --skip-errors [--rejects FILE] choose
+// what the import may change (see import_choice_options.h); an import that
+// left rows out exits with 5.
 #include <CLI/CLI.hpp>
 
 #include <filesystem>
@@ -25,6 +29,7 @@
 
 #include "cli/cli.h"
 #include "cli/exit_status.h"
+#include "cli/import_choice_options.h"
 #include "cli/interrupt.h"
 #include "cli/kind_option.h"
 #include "cli/progress_bar.h"
@@ -50,6 +55,7 @@ struct ImportCommandOptions {
   std::string file;
   bool dryRun = false;
   std::string report;
+  ImportChoiceOptions choices;
 };
 
 // The dry run lists this many failing rows; the report has them all.
@@ -81,7 +87,8 @@ int RunDryRun(const ImportCommandOptions& options, CliStreams& streams, TConnect
   }
   bar.reset();
   const TPlanCounts counts = plan.Counts();
-  streams.out << "試算匯入，沒有寫入資料庫\n" << PlanCountsLine(counts) << "\n";
+  streams.out << "試算匯入，沒有寫入資料庫\n" << PlanCountsLine(counts)
+              << (importOptions.updateOnly ? FormatMessage("，未新增 %d 筆", {counts.notAppended}) : "") << "\n";
   int listed = 0;
   for (const TPlannedRow& row : plan.rows) {
     if (row.outcome != TPlannedOutcome::poError) continue;
@@ -114,6 +121,11 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
   const TCoverSetting cover = ReadCoverSetting(ProgramFolder());
   TImportOptions importOptions;
   importOptions.cover = cover.mode;
+  std::vector<TSkippedRow> skipped;
+  ApplyImportChoices(options.choices, ReadImportChoices(ProgramFolder()), importOptions, skipped);
+  const auto countsLine = [&](const TImportCounts& counts) {
+    return CountsLine(counts) + ChoiceCountsText(importOptions, counts);
+  };
   TConnection connection("ADOConnection");
   ConnectDatabase(connection, options.kind, ProgramFolder());
   if (options.dryRun) return RunDryRun(options, streams, connection, *table, importOptions);
@@ -126,7 +138,7 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
   if (streams.errIsTerminal) {
     bar = std::make_unique<ProgressBar>(streams.err);
     importOptions.control.progress = [&](const TWorkProgress& progress) {
-      bar->Show(progress, [&] { return CountsLine(counts); });
+      bar->Show(progress, [&] { return countsLine(counts); });
     };
   }
   const std::string file = std::filesystem::absolute(options.file).string();
@@ -137,20 +149,23 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
 
   try {
     const InterruptCancels interrupt(cancel);
+    const std::string rejects =
+        options.choices.rejects.empty() ? std::string() : std::filesystem::absolute(options.choices.rejects).string();
     const TJournaledImportResult result = ImportTabSheetJournaled(sheet, connection, options.kind, *table, file,
-                                                                  ProgramFolder(), cover, importOptions);
+                                                                  ProgramFolder(), cover, importOptions, rejects);
     counts = result.counts;
     bar.reset();
-    streams.out << kImportDoneMessage << "\n" << CountsLine(counts) << "\n";
+    streams.out << kImportDoneMessage << "\n" << countsLine(counts) << "\n";
     if (result.sameWorkbook) streams.out << SameWorkbookText(*result.sameWorkbook) << "\n";
-    return 0;
+    if (!result.rejectsPath.empty()) streams.out << "略過的列已寫入 " << result.rejectsPath << "\n";
+    return counts.skipped > 0 ? kExitRowsSkipped : kExitDone;
   } catch (const TImportCancelled& e) {
     bar.reset();
-    streams.err << e.what() << "\n" << CountsLine(e.Counts()) << "\n";
+    streams.err << e.what() << "\n" << countsLine(e.Counts()) << "\n";
     return kInterruptedExitCode;
   } catch (const TImportError& e) {
     bar.reset();
-    streams.err << ErrorBoxText(e.what()) << "\n" << CountsLine(e.Counts()) << "\n";
+    streams.err << ErrorBoxText(e.what()) << "\n" << countsLine(e.Counts()) << "\n";
     return 1;
   }
 }
@@ -175,6 +190,7 @@ void AddImportCommand(CLI::App& app, CommandContext& context) {
                   "to this file: CSV text when the name ends in .csv, else a workbook of the kind an export to "
                   "that name writes (.xlsx, else .xls)")
       ->needs(dryRun);
+  AddImportChoiceOptions(*sub, options->choices, dryRun);
   context.AddAction(sub, [options, &context] { return RunImport(*options, context.streams); });
 }
 

@@ -38,6 +38,8 @@ std::string JournalEntryLine(const TJournalEntry& entry) {
   } else {
     line += FormatMessage("新增 %d 筆，覆蓋 %d 筆，未變更 %d 筆",
                           {entry.counts.appended, entry.counts.overwritten, entry.counts.unchanged});
+    if (entry.counts.notAppended > 0) line += FormatMessage("，未新增 %d 筆", {entry.counts.notAppended});
+    if (entry.counts.skipped > 0) line += FormatMessage("，略過 %d 列", {entry.counts.skipped});
   }
   std::string note = StateNote(entry);
   if (!entry.isUndo && entry.undoneBy != 0) note = FormatMessage("已由 #%d 復原", {entry.undoneBy});
