@@ -411,6 +411,9 @@ class TBatchTransaction {
     connection_.Commit();
   }
 
+  // Whether the open batch may go on after a statement in it failed.
+  bool SurvivesFailedStatement() { return open_ && connection_.Backend().TransactionSurvivesFailedStatement(); }
+
   void Rollback() {
     if (!open_) return;
     open_ = false;
@@ -557,7 +560,7 @@ class TSheetImport {
       }
       TSkippedRow skipped{index, SheetRowOf(index), rows_.CurrentCode(), std::string(rows_.CurrentColumn()), e.what()};
       rows_.CancelEdit();
-      if (rows_.DatabaseFailed()) StoreBatchBefore(index);
+      if (rows_.DatabaseFailed() && !batch_.SurvivesFailedStatement()) StoreBatchBefore(index);
       Skip(std::move(skipped));
     }
   }
@@ -570,12 +573,13 @@ class TSheetImport {
     options_.skipped->push_back(std::move(row));
   }
 
-  // After a row the database refused, when the import goes on past it: the
-  // refusal may have left the transaction unusable (PostgreSQL refuses every
-  // further statement in it), so the batch is rolled back, its rows before
-  // the refused one are written again (leaving out those it skipped) and
-  // committed, and a new batch begins at the refused row.  Every row is
-  // written again at most once, however many rows the database refuses.
+  // After a row the database refused, when the import goes on past it and
+  // the backend cannot say that the transaction survived the refusal
+  // (PostgreSQL refuses every further statement in it): the batch is rolled
+  // back, its rows before the refused one are written again (leaving out
+  // those it skipped) and committed, and a new batch begins at the refused
+  // row.  Every row is written again at most once, however many rows the
+  // database refuses; each refusal costs a commit.
   void StoreBatchBefore(int refusedIndex) {
     std::vector<TSkippedRow>& skipped = *options_.skipped;
     std::size_t nextSkipped = batchSkippedFrom_;
