@@ -33,6 +33,7 @@
 #include "text/format.h"
 #include "import/saved_mappings.h"
 #include "import/tab_mapping.h"
+#include "xls/workbook_file_name.h"
 
 namespace tabrin::app {
 
@@ -231,7 +232,10 @@ void TFMTabrin::OpenStoredConnection() {
   });
 }
 
-void TFMTabrin::FormCreate() { cover_ = ReadCoverSetting(ProgramFolder()); }
+void TFMTabrin::FormCreate() {
+  cover_ = ReadCoverSetting(ProgramFolder());
+  choices_ = ReadImportChoices(ProgramFolder());
+}
 
 void TFMTabrin::Command(const std::function<void()>& command) {
   if (busy_) return;
@@ -261,9 +265,19 @@ void TFMTabrin::dbconnButtonClick() {
 void TFMTabrin::inisetupButtonClick() {
   Command([this] {
     std::optional<TCoverMode> choice;
-    if (fmsetup_->AskCover(choice)) WriteCoverChoice(ProgramFolder(), choice);
+    if (!fmsetup_->AskCover(choice)) return;
+    WriteCoverChoice(ProgramFolder(), choice);
     // Cover() keeps the setting read at start: the new one governs imports
-    // from the next start.
+    // from the next start.  The boxes below it take effect at once (a clerk
+    // who ticks update only expects the next import to append nothing), and
+    // the file is left as it is when they are unchanged.
+    const TImportChoices chosen = fmsetup_->ImportChoices();
+    if (chosen == choices_ && chosen == ReadImportChoices(ProgramFolder())) return;
+    WriteImportChoices(ProgramFolder(), chosen);
+    choices_ = chosen;
+    for (TTabPage& tab : tabs_) {
+      if (tab.plan) PlanTab(tab);
+    }
   });
 }
 
@@ -469,8 +483,7 @@ void TFMTabrin::PlanTab(TTabPage& tab) {
   SetLegend(tab, {});
   TQuery& sheet = *tab.sheetQuery;
   if (!sheet.Active() || !adoConnection_.Connected() || !dbKind_) return;
-  TImportOptions options;
-  options.cover = cover_.mode;
+  TImportOptions options = BaseImportOptions();
   UseTabMapping(tab);
   std::optional<TImportPlan> plan;
   try {
@@ -496,13 +509,46 @@ void TFMTabrin::ITEMImportBtnClick() { ImportInto(Tab(TMasterTable::mtItem)); }
 void TFMTabrin::SupplierImportBtnClick() { ImportInto(Tab(TMasterTable::mtSupplier)); }
 void TFMTabrin::CustImportBtnClick() { ImportInto(Tab(TMasterTable::mtCustomer)); }
 
+TImportOptions TFMTabrin::BaseImportOptions() const {
+  TImportOptions options;
+  options.cover = cover_.mode;
+  options.updateOnly = choices_.updateOnly;
+  options.keepBlanks = choices_.keepBlanks;
+  return options;
+}
+
+std::optional<std::string> TFMTabrin::AskForRejectsFile(const TTabPage& tab) {
+  const int errors = tab.plan ? tab.plan->Counts().errors : 0;
+  if (errors == 0) return std::string();
+  const QString question = QStringLiteral("試算有 %1 列錯誤，匯入會停在第一個錯誤列。\n\n"
+                                          "要匯入其他的列，並把這 %1 列連同錯誤原因存成檔案，修正後再匯入嗎？")
+                               .arg(errors);
+  if (!dialogs_.Ask(ApplicationTitle(), question)) return std::string();
+  // The source's kind first, as the file is written when no name is given.
+  const bool xlsx = IsXlsxFileName(tab.workbookPath);
+  const QString xls = QStringLiteral("Excel 97-2003 活頁簿 (*.xls)");
+  const QString xlsxEntry = QStringLiteral("Excel 活頁簿 (*.xlsx)");
+  const std::optional<TSaveAnswer> answer = dialogs_.GetSaveFileName(
+      this, QStringLiteral("儲存錯誤的列"), xlsx ? QStringList{xlsxEntry, xls} : QStringList{xls, xlsxEntry});
+  if (!answer || answer->name.isEmpty()) return std::nullopt;
+  std::string name = answer->name.toStdString();
+  if (std::filesystem::path(name).extension().empty()) {
+    name += (answer->filterEntry == 0) == xlsx ? ".xlsx" : ".xls";
+  }
+  return std::filesystem::absolute(name).string();
+}
+
 void TFMTabrin::ImportInto(TTabPage& tab) {
   Command([this, &tab] {
     TQuery& sheet = *tab.sheetQuery;
     sheet.First();  // a sheet whose open failed is closed: the data layer says so
     UseTabMapping(tab);
-    TImportOptions options;
-    options.cover = cover_.mode;
+    const std::optional<std::string> rejects = AskForRejectsFile(tab);
+    if (!rejects) return;
+    TImportOptions options = BaseImportOptions();
+    std::vector<TSkippedRow> skipped;
+    if (!rejects->empty()) options.skipped = &skipped;
+    TJournaledImportResult result;
     const auto afterImport = [&] {
       UpdateUndoButton();
       PlanTab(tab);
@@ -515,8 +561,8 @@ void TFMTabrin::ImportInto(TTabPage& tab) {
       RunOnSheet(tab, QStringLiteral("匯入中"), [&](const TWorkControl& control) {
         options.control = control;
         if (dbKind_) {
-          const TJournaledImportResult result = ImportTabSheetJournaled(
-              sheet, adoConnection_, *dbKind_, tab.table, tab.workbookPath, ProgramFolder(), cover_, options);
+          result = ImportTabSheetJournaled(sheet, adoConnection_, *dbKind_, tab.table, tab.workbookPath,
+                                           ProgramFolder(), cover_, options, *rejects);
           counts = result.counts;
           sameWorkbook = result.sameWorkbook;
         } else {
@@ -536,8 +582,12 @@ void TFMTabrin::ImportInto(TTabPage& tab) {
       throw;
     }
     afterImport();
-    std::string message = std::string(kImportDoneMessage) + "\n" + ImportCountsText(counts);
+    std::string message =
+        std::string(kImportDoneMessage) + "\n" + ImportCountsText(counts) + ChoiceCountsText(options, counts);
     if (sameWorkbook) message += "\n" + SameWorkbookText(*sameWorkbook);
+    if (!result.rejectsPath.empty()) {
+      message += "\n" + FormatMessage("略過的列已寫入 %s", {result.rejectsPath});
+    }
     dialogs_.ShowMessage(ApplicationTitle(), Utf8(message));
   });
 }

@@ -75,6 +75,9 @@ class TFMTabrin : public QWidget {
   // start does not say which kind it is).
   const std::optional<TDatabaseKind>& DBKind() const { return dbKind_; }
   const TCoverSetting& Cover() const { return cover_; }
+  // Update only and blanks keeping the stored value: read at start, and
+  // from the settings dialog's OK on.
+  const TImportChoices& ImportChoices() const { return choices_; }
   TFmsetup& Fmsetup() { return *fmsetup_; }
   TConnection& ADOConnection() { return adoConnection_; }
   TConnection& ADOXLSConnect() { return adoXlsConnect_; }
@@ -152,11 +155,18 @@ class TFMTabrin : public QWidget {
   // command is refused and the grid leaves the query alone meanwhile.
   void RunOnSheet(TTabPage& tab, const QString& what, const std::function<void(const TWorkControl&)>& work);
   void ImportInto(TTabPage& tab);
+  // The options every plan and import of the window starts from.
+  TImportOptions BaseImportOptions() const;
+  // When the tab's plan has failing rows: whether to import the other rows
+  // and where to save the failed ones.  Empty to import as usual (stopping
+  // at the first failing row); nullopt when the clerk cancelled the save.
+  std::optional<std::string> AskForRejectsFile(const TTabPage& tab);
   void ExportFrom(TTabPage& tab);
 
   TDialogs& dialogs_;
   std::optional<TDatabaseKind> dbKind_;
   TCoverSetting cover_;
+  TImportChoices choices_;
   bool busy_ = false;
   TProgressObserver progressObserver_;
 

@@ -1,6 +1,7 @@
 #include "app/setup_dialog.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -49,9 +50,18 @@ TFmsetup::TFmsetup(TDialogs& dialogs, QWidget* parent) : QDialog(parent), dialog
   bbtnOk->setAutoDefault(false);
   bbtnCancel->setAutoDefault(false);
 
+  UpdateOnly = new QCheckBox(QStringLiteral("只更新已有的資料，不新增"), this);
+  UpdateOnly->setObjectName(QStringLiteral("UpdateOnly"));
+  UpdateOnly->setGeometry(16, 142, 300, 20);
+  KeepBlanks = new QCheckBox(QStringLiteral("空白儲存格保留原來的值"), this);
+  KeepBlanks->setObjectName(QStringLiteral("KeepBlanks"));
+  KeepBlanks->setGeometry(16, 166, 300, 20);
+
   setTabOrder(bbtnOk, bbtnCancel);
   setTabOrder(bbtnCancel, CoverYes);
   setTabOrder(CoverYes, CoverNo);
+  setTabOrder(CoverNo, UpdateOnly);
+  setTabOrder(UpdateOnly, KeepBlanks);
 
   connect(bbtnOk, &QPushButton::clicked, this, &TFmsetup::bbtnOkClick);
   connect(bbtnCancel, &QPushButton::clicked, this, &TFmsetup::bbtnCancelClick);
@@ -59,7 +69,17 @@ TFmsetup::TFmsetup(TDialogs& dialogs, QWidget* parent) : QDialog(parent), dialog
   ReportErrors(dialogs_, [this] { FormCreate(); });
 }
 
-void TFmsetup::FormCreate() { SetChoice(ReadCoverChoice(ProgramFolder())); }
+void TFmsetup::FormCreate() {
+  SetImportChoices(ReadImportChoices(ProgramFolder()));
+  SetChoice(ReadCoverChoice(ProgramFolder()));
+}
+
+TImportChoices TFmsetup::ImportChoices() const { return {UpdateOnly->isChecked(), KeepBlanks->isChecked()}; }
+
+void TFmsetup::SetImportChoices(const TImportChoices& choices) {
+  UpdateOnly->setChecked(choices.updateOnly);
+  KeepBlanks->setChecked(choices.keepBlanks);
+}
 
 std::optional<TCoverMode> TFmsetup::Choice() const {
   if (CoverYes->isChecked()) return TCoverMode::cmOverwrite;

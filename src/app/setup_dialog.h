@@ -1,6 +1,8 @@
 #pragma once
 // The import settings dialog "系統設定": whether an import overwrites a
 // record whose code already exists ("是", item 0) or leaves it ("否", item 1).
+// Below them two boxes choose what else an import may change: update only
+// (no new records) and blank cells keeping the stored value.
 // Created once at start-up, hidden, and kept: its choice is read from
 // SETUP.ini only then and otherwise stays what the user last clicked, also
 // after Cancel.
@@ -9,8 +11,10 @@
 #include <optional>
 
 #include "import/cover_mode.h"
+#include "import/cover_setting.h"
 
 class QButtonGroup;
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -36,12 +40,18 @@ class TFmsetup : public QDialog {
   std::optional<TCoverMode> Choice() const;
   void SetChoice(std::optional<TCoverMode> choice);
 
+  // The two boxes below.
+  TImportChoices ImportChoices() const;
+  void SetImportChoices(const TImportChoices& choices);
+
   QLabel* Label1 = nullptr;
   QGroupBox* RBCover = nullptr;
   QRadioButton* CoverYes = nullptr;
   QRadioButton* CoverNo = nullptr;
   QPushButton* bbtnOk = nullptr;
   QPushButton* bbtnCancel = nullptr;
+  QCheckBox* UpdateOnly = nullptr;
+  QCheckBox* KeepBlanks = nullptr;
 
  public slots:
   void FormCreate();

@@ -16,7 +16,7 @@ const QString& OutcomeLabel(TPlannedOutcome outcome) {
   static const QString labels[] = {
       Utf8(PlannedOutcomeText(TPlannedOutcome::poAppend)), Utf8(PlannedOutcomeText(TPlannedOutcome::poOverwrite)),
       Utf8(PlannedOutcomeText(TPlannedOutcome::poSame)), Utf8(PlannedOutcomeText(TPlannedOutcome::poLeft)),
-      Utf8(PlannedOutcomeText(TPlannedOutcome::poError))};
+      Utf8(PlannedOutcomeText(TPlannedOutcome::poError)), Utf8(PlannedOutcomeText(TPlannedOutcome::poNotAppended))};
   return labels[static_cast<int>(outcome)];
 }
 
@@ -52,6 +52,7 @@ QString TTabPlan::Tip(int record) const {
   const TPlannedRow* row = RowOf(record);
   if (!row) return {};
   QString tip = OutcomeLabel(row->outcome);
+  const std::string kept = KeptBlanksText(*row);
   switch (row->outcome) {
     case TPlannedOutcome::poOverwrite:
       if (!row->code.empty()) tip += QLatin1Char(' ') + Utf8(row->code);
@@ -59,7 +60,11 @@ QString TTabPlan::Tip(int record) const {
         tip += QLatin1Char('\n') + Utf8(change.title) + QStringLiteral("：") + Utf8(ValueText(change.before)) +
                QStringLiteral(" → ") + Utf8(ValueText(change.after));
       }
+      if (!kept.empty()) tip += QLatin1Char('\n') + Utf8(kept);
       return tip;
+    case TPlannedOutcome::poSame:
+      if (kept.empty()) return {};
+      return tip + QLatin1Char(' ') + Utf8(row->code) + QLatin1Char('\n') + Utf8(kept);
     case TPlannedOutcome::poError:
       // As the dry run of the command line lists it.
       return tip + QLatin1Char('\n') + Utf8(SheetRowLine(row->sheetRow, row->column)) + QStringLiteral("：") +
@@ -81,6 +86,10 @@ QString TTabPlan::Legend() const {
   for (const auto& [outcome, count] : parts) {
     if (outcome != TPlannedOutcome::poAppend) legend += QStringLiteral("　");
     legend += OutcomeLabel(outcome) + QLatin1Char(' ') + QString::number(count);
+  }
+  if (counts.notAppended > 0) {
+    legend += QStringLiteral("　") + OutcomeLabel(TPlannedOutcome::poNotAppended) + QLatin1Char(' ') +
+              QString::number(counts.notAppended);
   }
   // The columns the import reads from other titles or leaves alone, or
   // those it would miss, on a line of their own.

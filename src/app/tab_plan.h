@@ -22,15 +22,18 @@ class TTabPlan {
   // them).
   TTabPlan(TImportPlan plan, const TQuery& sheet);
 
-  // "新增", "覆蓋", "內容相同", "未變更", "錯誤"; empty for a record without a plan.
+  // "新增", "覆蓋", "內容相同", "未變更", "錯誤", "未新增"; empty for a record
+  // without a plan.
   QString Label(int record) const;
   // An overwrite: "覆蓋 A01" and one line a changed field, "品名：舊 → 新";
   // an error: "錯誤" and "工作表第 4 列，欄位「售價」：" with the message the
-  // import would raise.  Empty for
-  // the other outcomes.
+  // import would raise.  With keep-blanks an overwrite (also one that stays
+  // the same) ends with "空白保留：品名、售價".  Empty for the other outcomes.
   QString Tip(int record) const;
-  // "匯入試算：新增 1　覆蓋 1　內容相同 1　未變更 0　錯誤 1"
+  // "匯入試算：新增 1　覆蓋 1　內容相同 1　未變更 0　錯誤 1", and "　未新增 2"
+  // when update only leaves new codes out.
   QString Legend() const;
+  TPlanCounts Counts() const { return plan_.Counts(); }
   // The grid's notes over this plan, which must outlive them.
   grid::TRowNotes RowNotes() const;
 

@@ -16,6 +16,10 @@
 // per outcome and the first rows that would fail) and exits with 4 when a
 // row would fail; --report FILE writes the whole plan to FILE as well (CSV
 // text when FILE ends in .csv, else a workbook chosen as an export chooses).
+//
+// --update-only, --keep-blanks and --skip-errors [--rejects FILE] choose
+// what the import may change (see import_choice_options.h); an import that
+// left rows out exits with 5.
 #include <CLI/CLI.hpp>
 
 #include <filesystem>
@@ -26,6 +30,7 @@
 
 #include "cli/cli.h"
 #include "cli/exit_status.h"
+#include "cli/import_choice_options.h"
 #include "cli/interrupt.h"
 #include "cli/kind_option.h"
 #include "cli/mapping_options.h"
@@ -56,6 +61,7 @@ struct ImportCommandOptions {
   std::string report;
   TSheetChoice choice;
   MappingOptions mapping;
+  ImportChoiceOptions choices;
 };
 
 // The dry run lists this many failing rows; the report has them all.
@@ -94,7 +100,8 @@ int RunDryRun(const ImportCommandOptions& options, CliStreams& streams, TConnect
   const TPlanCounts counts = plan.Counts();
   streams.out << "試算匯入，沒有寫入資料庫\n";
   if (!plan.mappingText.empty()) streams.out << "欄位對應：" << plan.mappingText << "\n";
-  streams.out << PlanCountsLine(counts) << "\n";
+  streams.out << PlanCountsLine(counts)
+              << (importOptions.updateOnly ? FormatMessage("，未新增 %d 筆", {counts.notAppended}) : "") << "\n";
   int listed = 0;
   for (const TPlannedRow& row : plan.rows) {
     if (row.outcome != TPlannedOutcome::poError) continue;
@@ -123,6 +130,11 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
   const TCoverSetting cover = ReadCoverSetting(ProgramFolder());
   TImportOptions importOptions;
   importOptions.cover = cover.mode;
+  std::vector<TSkippedRow> skipped;
+  ApplyImportChoices(options.choices, ReadImportChoices(ProgramFolder()), importOptions, skipped);
+  const auto countsLine = [&](const TImportCounts& counts) {
+    return ImportCountsText(counts) + ChoiceCountsText(importOptions, counts);
+  };
   TConnection connection("ADOConnection");
   ConnectDatabase(connection, options.kind, ProgramFolder());
   if (options.dryRun) return RunDryRun(options, streams, connection, *table, importOptions);
@@ -135,7 +147,7 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
   if (streams.errIsTerminal) {
     bar = std::make_unique<ProgressBar>(streams.err);
     importOptions.control.progress = [&](const TWorkProgress& progress) {
-      bar->Show(progress, [&] { return ImportCountsText(counts); });
+      bar->Show(progress, [&] { return countsLine(counts); });
     };
   }
   const std::string file = std::filesystem::absolute(options.file).string();
@@ -146,20 +158,23 @@ int RunImport(const ImportCommandOptions& options, CliStreams& streams) {
 
   try {
     const InterruptCancels interrupt(cancel);
+    const std::string rejects =
+        options.choices.rejects.empty() ? std::string() : std::filesystem::absolute(options.choices.rejects).string();
     const TJournaledImportResult result = ImportTabSheetJournaled(sheet, connection, options.kind, *table, file,
-                                                                  ProgramFolder(), cover, importOptions);
+                                                                  ProgramFolder(), cover, importOptions, rejects);
     counts = result.counts;
     bar.reset();
-    streams.out << kImportDoneMessage << "\n" << ImportCountsText(counts) << "\n";
+    streams.out << kImportDoneMessage << "\n" << countsLine(counts) << "\n";
     if (result.sameWorkbook) streams.out << SameWorkbookText(*result.sameWorkbook) << "\n";
-    return 0;
+    if (!result.rejectsPath.empty()) streams.out << "略過的列已寫入 " << result.rejectsPath << "\n";
+    return counts.skipped > 0 ? kExitRowsSkipped : kExitDone;
   } catch (const TImportCancelled& e) {
     bar.reset();
-    streams.err << e.what() << "\n" << ImportCountsText(e.Counts()) << "\n";
+    streams.err << e.what() << "\n" << countsLine(e.Counts()) << "\n";
     return kInterruptedExitCode;
   } catch (const TImportError& e) {
     bar.reset();
-    streams.err << ErrorBoxText(e.what()) << "\n" << ImportCountsText(e.Counts()) << "\n";
+    streams.err << ErrorBoxText(e.what()) << "\n" << countsLine(e.Counts()) << "\n";
     return 1;
   }
 }
@@ -188,6 +203,7 @@ void AddImportCommand(CLI::App& app, CommandContext& context) {
                   "that name writes (.xlsx, else .xls)")
       ->needs(dryRun);
   AddMappingOptions(*sub, options->mapping);
+  AddImportChoiceOptions(*sub, options->choices, dryRun);
   context.AddAction(sub, [options, &context] { return RunImport(*options, context.streams); });
 }
 

@@ -16,8 +16,8 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitConflicts = 3;
 // import --dry-run found rows that the import would stop at.
 inline constexpr int kExitRowsWouldFail = 4;
-// Kept for an import that leaves bad rows out and goes on: no verb does
-// that yet, so none returns it and the manual does not list it.
+// import --skip-errors left failing rows out (the others are stored, the
+// failed ones written to the rejects workbook).
 inline constexpr int kExitRowsSkipped = 5;
 // Ctrl-C stopped the work: kInterruptedExitCode (130), as shells report it.
 

@@ -17,7 +17,7 @@ struct TExitStatus {
   std::string_view meaning;
 };
 
-// Those a verb returns; kExitRowsSkipped is left out until one does.
+// Those a verb returns.
 constexpr TExitStatus kExitStatuses[] = {
     {kExitDone, "done"},
     {kExitFailed, "failed: the work could not be done (a file, the database, an import stopped at a row); the "
@@ -25,6 +25,8 @@ constexpr TExitStatus kExitStatuses[] = {
     {kExitUsage, "wrong usage: an unknown verb or option, a missing or wrong value, no verb at all"},
     {kExitConflicts, "undo took the import back but left records changed since, and named them"},
     {kExitRowsWouldFail, "import --dry-run found rows that the import would stop at"},
+    {kExitRowsSkipped, "import --skip-errors left failing rows out: the other rows are stored, the failed ones are "
+                       "in the rejects workbook"},
     {kInterruptedExitCode, "interrupted: Ctrl-C stopped an import (the rows before it are kept) or an export "
                            "(no file written)"},
 };
@@ -45,7 +47,8 @@ constexpr std::string_view kFiles =
     "                 Login, Password, DatabaseName, Driver (an ODBC driver; default FreeTDS) and Timeout\n"
     "                 (seconds; default 15)\n"
     "  SETUP.ini      the import setting: section [Setting], key Cover (\"0\": an import overwrites existing\n"
-    "                 codes); see settings\n"
+    "                 codes); see settings.  Beside it UpdateOnly and KeepBlanks (\"1\": on; see import\n"
+    "                 --update-only and --keep-blanks)\n"
     "  Config.ini     the site configuration; its Title names the program in the window\n"
     "  Journal.db     the import journal, made by the first import: every import and undo with what they\n"
     "                 changed; see history and undo\n"
@@ -60,6 +63,9 @@ constexpr std::string_view kExamples =
     "  See what importing sub-categories would do, with every row's outcome in plan.csv, then import them:\n"
     "    $ tabrin-cli import --kind 1 --dry-run --report plan.csv cls cls.xls\n"
     "    $ tabrin-cli import --kind 1 cls cls.xls\n"
+    "\n"
+    "  Import the good rows of a price list into existing items only, the failed rows to fix.xls:\n"
+    "    $ tabrin-cli import --kind 1 --update-only --keep-blanks --skip-errors --rejects fix.xls item prices.xls\n"
     "\n"
     "  List the imports and take back the newest one:\n"
     "    $ tabrin-cli history\n"

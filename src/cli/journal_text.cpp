@@ -35,6 +35,8 @@ std::string JournalEntryLine(const TJournalEntry& entry) {
     line += FormatMessage("刪除 %d 筆，還原 %d 筆，衝突 %d 筆", {entry.deleted, entry.restored, entry.conflicts});
   } else {
     line += ImportCountsText(entry.counts);
+    if (entry.counts.notAppended > 0) line += FormatMessage("，未新增 %d 筆", {entry.counts.notAppended});
+    if (entry.counts.skipped > 0) line += FormatMessage("，略過 %d 列", {entry.counts.skipped});
   }
   std::string note = StateNote(entry);
   if (!entry.isUndo && entry.undoneBy != 0) note = FormatMessage("已由 #%d 復原", {entry.undoneBy});

@@ -152,6 +152,11 @@ class TBackend {
   virtual void BeginTransaction();
   virtual void Commit();
   virtual void Rollback();
+  // After a statement of the open transaction failed: whether the
+  // transaction is still open with only that statement undone, so that the
+  // caller may go on in it.  Default: not known, so no (PostgreSQL refuses
+  // every further statement of such a transaction).
+  virtual bool TransactionSurvivesFailedStatement() { return false; }
 
   // A stretch of statements that write nothing (the import plan's lookup of
   // every sheet row): a backend that takes and checks its locks around each

@@ -392,6 +392,9 @@ class TSqliteBackend : public TBackend {
   void BeginTransaction() override { Exec("BEGIN IMMEDIATE"); }
   void Commit() override { Exec("COMMIT"); }
   void Rollback() override { Exec("ROLLBACK"); }
+  // A constraint or a trigger's RAISE(ABORT) undoes the failing statement
+  // alone; an error that ends the transaction leaves SQLite in autocommit.
+  bool TransactionSurvivesFailedStatement() override { return !sqlite3_get_autocommit(db_); }
   // Outside a transaction SQLite takes its file lock, checks whether the
   // file changed and lets go again for every statement; a read transaction
   // does that once.  It ends in a rollback, having written nothing.

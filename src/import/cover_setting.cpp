@@ -47,6 +47,17 @@ std::optional<TCoverMode> ReadCoverChoice(std::string_view programFolder) {
   }
 }
 
+TImportChoices ReadImportChoices(std::string_view programFolder) {
+  const TIniFile ini(FindFileNoCase(programFolder, "SETUP.ini"));
+  return {ini.ReadString(kSection, "UpdateOnly", "0") == "1", ini.ReadString(kSection, "KeepBlanks", "0") == "1"};
+}
+
+void WriteImportChoices(std::string_view programFolder, const TImportChoices& choices) {
+  TIniFile ini(FindFileNoCase(programFolder, "SETUP.ini"));
+  ini.WriteString(kSection, "UpdateOnly", choices.updateOnly ? "1" : "0");
+  ini.WriteString(kSection, "KeepBlanks", choices.keepBlanks ? "1" : "0");
+}
+
 void WriteCoverChoice(std::string_view programFolder, std::optional<TCoverMode> choice) {
   TIniFile ini(FindFileNoCase(programFolder, "Setup.ini"));
   ini.WriteString(kSection, "Cover", std::to_string(ItemIndexOf(choice)));

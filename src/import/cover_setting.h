@@ -6,6 +6,14 @@
 //   TCoverSetting cover = ReadCoverSetting(ProgramFolder());   // at start
 //   options.cover = cover.mode;
 //   WriteCoverChoice(ProgramFolder(), TCoverMode::cmKeep);     // settings "否"
+//
+// Beside "Cover", the same section holds what else an import may change:
+// "UpdateOnly" (new codes are not appended) and "KeepBlanks" (an overwrite
+// leaves a field alone where the sheet's cell is blank), each "1" for on
+// and anything else, a missing key included, for off.
+//
+//   TImportChoices choices = ReadImportChoices(ProgramFolder());
+//   options.updateOnly = choices.updateOnly;
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,5 +44,16 @@ std::optional<TCoverMode> ReadCoverChoice(std::string_view programFolder);
 // "-1" nothing chosen, creating the file, section and key as needed.
 // Raises "Unable to write to %s".
 void WriteCoverChoice(std::string_view programFolder, std::optional<TCoverMode> choice);
+
+struct TImportChoices {
+  bool updateOnly = false;
+  bool keepBlanks = false;
+  friend bool operator==(const TImportChoices&, const TImportChoices&) = default;
+};
+
+TImportChoices ReadImportChoices(std::string_view programFolder);
+
+// Stores both keys, "1" or "0".  Raises "Unable to write to %s".
+void WriteImportChoices(std::string_view programFolder, const TImportChoices& choices);
 
 }  // namespace tabrin

@@ -12,6 +12,7 @@
 #include "import/import_undo.h"
 #include "text/ascii.h"
 #include "import/tab_mapping.h"
+#include "import/rejects_file.h"
 #include "text/sha256.h"
 #include "text/error.h"
 #include "text/format.h"
@@ -61,7 +62,10 @@ CREATE TABLE IF NOT EXISTS JournalEntry (
   TitleRow INTEGER NOT NULL DEFAULT 0,
   TextEncoding TEXT NOT NULL DEFAULT '',
   TextSeparator TEXT NOT NULL DEFAULT '',
-  Mapping TEXT NOT NULL DEFAULT ''
+  Mapping TEXT NOT NULL DEFAULT '',
+  Skipped INTEGER NOT NULL DEFAULT 0,
+  NotAppended INTEGER NOT NULL DEFAULT 0,
+  Rejects TEXT NOT NULL DEFAULT ''
 );
 CREATE TABLE IF NOT EXISTS JournalBatch (
   EntryId INTEGER NOT NULL,
@@ -69,6 +73,14 @@ CREATE TABLE IF NOT EXISTS JournalBatch (
   Records BLOB NOT NULL,
   PRIMARY KEY (EntryId, Seq)
 );
+CREATE TABLE IF NOT EXISTS JournalSkipped (
+  EntryId INTEGER NOT NULL,
+  SheetRow INTEGER NOT NULL,
+  Code TEXT NOT NULL,
+  ColumnTitle TEXT NOT NULL,
+  Cause TEXT NOT NULL
+);
+CREATE INDEX IF NOT EXISTS JournalSkippedEntry ON JournalSkipped (EntryId);
 )sql";
 
 // The columns a journal made before they were kept lacks, added on open.
@@ -79,6 +91,9 @@ constexpr const char* kLaterColumns[] = {
     "TitleRow INTEGER NOT NULL DEFAULT 0",
     "TextEncoding TEXT NOT NULL DEFAULT ''",
     "TextSeparator TEXT NOT NULL DEFAULT ''",
+    "Skipped INTEGER NOT NULL DEFAULT 0",
+    "NotAppended INTEGER NOT NULL DEFAULT 0",
+    "Rejects TEXT NOT NULL DEFAULT ''",
 };
 
 std::string_view StateName(TJournalState state) {
@@ -338,7 +353,7 @@ class TStatement {
 constexpr const char* kEntryColumns =
     "Id, Operation, StartedAt, Kind, Target, TableName, Workbook, WorkbookSha256, Cover, Appended, Overwritten, "
     "Unchanged, Deleted, Restored, Conflicts, State, IFNULL(UndoOf, 0), IFNULL(UndoneBy, 0), Sheet, TitleRow, "
-    "TextEncoding, TextSeparator, Same, Mapping";
+    "TextEncoding, TextSeparator, Same, Mapping, NotAppended, Skipped, Rejects";
 
 TJournalEntry EntryOf(const TStatement& row) {
   TJournalEntry entry;
@@ -363,6 +378,9 @@ TJournalEntry EntryOf(const TStatement& row) {
   entry.textEncoding = row.Text(20);
   entry.textSeparator = row.Text(21);
   entry.mapping = row.Text(23);
+  entry.counts.notAppended = row.Int(24);
+  entry.counts.skipped = row.Int(25);
+  entry.rejects = row.Text(26);
   return entry;
 }
 
@@ -413,7 +431,7 @@ void TImportJournal::AddLaterColumns() {
       const std::string message = error ? error : sqlite3_errmsg(db_);
       sqlite3_free(error);
       if (message.find("duplicate column") == std::string::npos) {
-        throw TabrinError(FormatMessage("Cannot open the import journal '%s': %s", {path_, message}));
+        throw TabrinError(FormatMessage(Tr("Cannot open the import journal '%s': %s"), {path_, message}));
       }
     }
   }
@@ -578,23 +596,36 @@ void TJournaledImport::RowDone(int sheetRow, const TRowChange& change) {
       if (change.Same()) ++pendingCounts_.same;
       break;
     case TRowAction::raLeft: ++pendingCounts_.unchanged; return;
+    case TRowAction::raNotAppended: ++pendingCounts_.notAppended; return;
   }
   // Laid out as AppendJournalRecord does, the fields encoded in place.
   PutRecordHead(pending_, sheetRow, change.code, change.action);
   PutEncodedFields(pending_, change, importer_);
 }
 
+void TJournaledImport::RowSkipped(const TSkippedRow& row) { pendingSkipped_.push_back(row); }
+
 void TJournaledImport::BatchCommitting() {
   const TImportCounts counts{committed_.appended + pendingCounts_.appended,
                              committed_.overwritten + pendingCounts_.overwritten,
-                             committed_.unchanged + pendingCounts_.unchanged, committed_.same + pendingCounts_.same};
+                             committed_.unchanged + pendingCounts_.unchanged, committed_.same + pendingCounts_.same,
+                             committed_.notAppended + pendingCounts_.notAppended,
+                             committed_.skipped + static_cast<int>(pendingSkipped_.size())};
   journal_.Begin();
   try {
     const int seq = pending_.empty() ? seq_ : seq_ + 1;
     if (!pending_.empty()) journal_.AddRecords(id_, seq, pending_);
-    journal_.Execute("UPDATE JournalEntry SET Appended = ?, Overwritten = ?, Unchanged = ?, Same = ? WHERE Id = ?",
-                     {TValue::Integer(counts.appended), TValue::Integer(counts.overwritten),
-                      TValue::Integer(counts.unchanged), TValue::Integer(counts.same), TValue::Integer(id_)});
+    for (const TSkippedRow& row : pendingSkipped_) {
+      journal_.Execute("INSERT INTO JournalSkipped (EntryId, SheetRow, Code, ColumnTitle, Cause) VALUES (?, ?, ?, ?, ?)",
+                       {TValue::Integer(id_), TValue::Integer(row.sheetRow), TValue::Text(row.code),
+                        TValue::Text(row.column), TValue::Text(row.cause)});
+    }
+    journal_.Execute(
+        "UPDATE JournalEntry SET Appended = ?, Overwritten = ?, Unchanged = ?, Same = ?, NotAppended = ?, Skipped = ? "
+        "WHERE Id = ?",
+        {TValue::Integer(counts.appended), TValue::Integer(counts.overwritten), TValue::Integer(counts.unchanged),
+         TValue::Integer(counts.same), TValue::Integer(counts.notAppended), TValue::Integer(counts.skipped),
+         TValue::Integer(id_)});
     journal_.Commit();
     seq_ = seq;
   } catch (...) {
@@ -604,11 +635,17 @@ void TJournaledImport::BatchCommitting() {
   committed_ = counts;
   pending_.clear();
   pendingCounts_ = {};
+  pendingSkipped_.clear();
 }
 
 void TJournaledImport::BatchRolledBack() {
   pending_.clear();
   pendingCounts_ = {};
+  pendingSkipped_.clear();
+}
+
+void TJournaledImport::SetRejects(const std::string& path) {
+  journal_.Execute("UPDATE JournalEntry SET Rejects = ? WHERE Id = ?", {TValue::Text(path), TValue::Integer(id_)});
 }
 
 void TJournaledImport::Finish(TJournalState state) {
@@ -639,10 +676,26 @@ std::string SameWorkbookText(const TJournalEntry& earlier) {
   return FormatMessage("此檔案已於 #%d（%s）匯入過", {earlier.id, earlier.startedAt.substr(0, 16)});
 }
 
+std::vector<TSkippedRow> TImportJournal::SkippedRows(int importId) {
+  TStatement statement(db_,
+                       "SELECT SheetRow, Code, ColumnTitle, Cause FROM JournalSkipped WHERE EntryId = ? "
+                       "ORDER BY SheetRow");
+  statement.Bind({TValue::Integer(importId)});
+  std::vector<TSkippedRow> rows;
+  while (statement.Step()) {
+    TSkippedRow& row = rows.emplace_back();
+    row.sheetRow = statement.Int(0);
+    row.code = statement.Text(1);
+    row.column = statement.Text(2);
+    row.cause = statement.Text(3);
+  }
+  return rows;
+}
+
 TJournaledImportResult ImportTabSheetJournaled(TQuery& openSheet, TConnection& database, TDatabaseKind kind,
                                                TMasterTable table, const std::string& workbookPath,
                                                std::string_view programFolder, const TCoverSetting& cover,
-                                               TImportOptions options) {
+                                               TImportOptions options, const std::string& rejectsPath) {
   const std::string databaseIdentity = DatabaseIdentity(kind, programFolder);
   TImportJournal journal(programFolder);
   // Before this import changes records an undo killed after its commit
@@ -664,7 +717,13 @@ TJournaledImportResult ImportTabSheetJournaled(TQuery& openSheet, TConnection& d
   try {
     const TImportCounts counts = ImportTabSheet(openSheet, database, kind, table, options);
     entry.Finish(TJournalState::jsDone);
-    return {counts, journal.NewestImportOf(workbookSha256, entry.Id())};
+    TJournaledImportResult result{counts, journal.NewestImportOf(workbookSha256, entry.Id()), {}};
+    if (options.skipped != nullptr && !options.skipped->empty()) {
+      result.rejectsPath = rejectsPath.empty() ? DefaultRejectsPath(workbookPath) : rejectsPath;
+      WriteRejectsFile(openSheet, *options.skipped, result.rejectsPath);
+      entry.SetRejects(result.rejectsPath);
+    }
+    return result;
   } catch (const TImportCancelled&) {
     entry.Finish(TJournalState::jsCancelled);
     throw;

@@ -74,7 +74,8 @@ struct TJournalEntry {
   std::string textEncoding;
   std::string textSeparator;
   std::string mapping;    // an import: its column mapping (MappingText), empty for none
-  TImportCounts counts;  // an import: what it stored (committed)
+  TImportCounts counts;  // an import: what it stored (committed), the rows it left out included
+  std::string rejects;   // an import that left out failing rows: the file they were written to
   int deleted = 0;       // an undo: records deleted, restored and left as conflicts
   int restored = 0;
   int conflicts = 0;
@@ -120,6 +121,9 @@ class TImportJournal {
   // The appended and overwritten records of an import, in the order written
   // (of an undo: the codes it left as conflicts).
   std::vector<TJournalRow> Rows(int importId);
+  // The failing rows an import left out and went on past, in sheet order
+  // (recordIndex unknown: 0).
+  std::vector<TSkippedRow> SkippedRows(int importId);
   // The undos still "running": at work now, or stopped before the journal
   // said how they ended.  Oldest first.
   std::vector<TJournalEntry> UnfinishedUndos();
@@ -155,11 +159,14 @@ class TJournaledImport : public TImportRecorder {
   int Id() const { return id_; }
 
   void RowDone(int sheetRow, const TRowChange& change) override;
+  void RowSkipped(const TSkippedRow& row) override;
   void BatchCommitting() override;
   void BatchRolledBack() override;
 
   // The end of the import: its state (the counts are those committed).
   void Finish(TJournalState state);
+  // The file the rows the import left out were written to.
+  void SetRejects(const std::string& path);
 
  private:
   TImportJournal& journal_;
@@ -169,6 +176,7 @@ class TJournaledImport : public TImportRecorder {
   std::string pending_;  // the open batch's records, encoded at once
   TImportCounts committed_;
   TImportCounts pendingCounts_;
+  std::vector<TSkippedRow> pendingSkipped_;  // the open batch's rows left out
 };
 
 // What a journaled import stored, and the newest import before it of the
@@ -176,6 +184,7 @@ class TJournaledImport : public TImportRecorder {
 struct TJournaledImportResult {
   TImportCounts counts;
   std::optional<TJournalEntry> sameWorkbook;
+  std::string rejectsPath;  // where the rows left out were written; empty when none were
 };
 
 // "items.xls", or with what was read beyond the tab's default:
@@ -191,10 +200,13 @@ std::string SameWorkbookText(const TJournalEntry& earlier);
 // is made before the first row, so that an import that cannot be journaled
 // does not start, and it is closed as done, cancelled or failed by whatever
 // ends the import, which is then raised as it was.  The cover setting
-// governs the import (options.cover is set from it) and is recorded.
+// governs the import (options.cover is set from it) and is recorded.  An
+// import that went on past failing rows (options.skipped) writes them to
+// rejectsPath (default DefaultRejectsPath of the workbook) once it is done,
+// and the journal records the file.
 TJournaledImportResult ImportTabSheetJournaled(TQuery& openSheet, TConnection& database, TDatabaseKind kind,
                                                TMasterTable table, const std::string& workbookPath,
                                                std::string_view programFolder, const TCoverSetting& cover,
-                                               TImportOptions options);
+                                               TImportOptions options, const std::string& rejectsPath = {});
 
 }  // namespace tabrin

@@ -1,5 +1,6 @@
 #include "import/import_loop.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <functional>
@@ -17,7 +18,7 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-enum class TRowOutcome { roSkipped, roAppended, roOverwritten, roOverwrittenSame, roUnchanged };
+enum class TRowOutcome { roSkipped, roAppended, roOverwritten, roOverwrittenSame, roUnchanged, roNotAppended };
 
 // Write: post every record.  Plan: work every row out as far as the post and
 // drop the record instead (the import plan).
@@ -29,6 +30,7 @@ void Count(TRowOutcome outcome, TImportCounts& counts) {
     case TRowOutcome::roOverwrittenSame: ++counts.same; [[fallthrough]];
     case TRowOutcome::roOverwritten: ++counts.overwritten; break;
     case TRowOutcome::roUnchanged: ++counts.unchanged; break;
+    case TRowOutcome::roNotAppended: ++counts.notAppended; break;
     case TRowOutcome::roSkipped: break;
   }
 }
@@ -52,14 +54,17 @@ std::string QuotableCode(const std::string& code) {
 // read so that an error can name it.
 class TRowImporter {
  public:
-  TRowImporter(TQuery& sheet, TConnection& connection, const TImporterDef& importer, TCoverMode cover,
+  TRowImporter(TQuery& sheet, TConnection& connection, const TImporterDef& importer, const TImportOptions& options,
                TRowMode mode = TRowMode::rmWrite)
       : sheet_(sheet),
         target_(*importer.target, connection),
         importer_(importer),
         codeField_(DeclaredField(*importer.target, importer.codeField)),
-        overwrite_(cover == TCoverMode::cmOverwrite),
+        overwrite_(options.cover == TCoverMode::cmOverwrite),
+        updateOnly_(options.updateOnly),
+        keepBlanks_(options.keepBlanks),
         mode_(mode) {
+    written_.assign(importer.fields.size(), true);
     for (const TFieldMapping& mapping : importer.fields) {
       const TFieldDef& def = DeclaredField(*importer.target, mapping.field);
       titles_.push_back(def.title.empty() ? def.name : def.title);
@@ -73,6 +78,7 @@ class TRowImporter {
   }
 
   TRowOutcome ImportCurrentRow() {
+    databaseFailed_ = false;
     column_ = importer_.codeColumn;
     currentCode_.clear();
     currentCode_ = CellView(importer_.codeColumn);
@@ -86,19 +92,16 @@ class TRowImporter {
     target_.Close();
     target_.SetSql(importer_.lookupSql);
     target_.SetParameter(0, TValue::Text(code));  // the lookup's only marker
-    target_.Open();
+    OnDatabase([&] { target_.Open(); });
 
     const TPlannedRecord* planned = PlannedRecord(code);
     if (target_.RecordCount() == 0 && planned == nullptr) {
+      if (updateOnly_) return Leave(TRowAction::raNotAppended, code, TRowOutcome::roNotAppended);
       target_.Append();
       WriteFields(code, &TFieldMapping::newRecord);
       return Store(TRowAction::raAppended, code, &TFieldMapping::newRecord, nullptr);
     }
-    if (!overwrite_) {
-      if (Follows()) Follow(TRowAction::raLeft, code, nullptr, nullptr);
-      if (recorder_ != nullptr && mode_ == TRowMode::rmWrite) recorder_->RowDone(sheetRowOf_(sheet_.RecNo()), change_);
-      return TRowOutcome::roUnchanged;
-    }
+    if (!overwrite_) return Leave(TRowAction::raLeft, code, TRowOutcome::roUnchanged);
     if (target_.RecordCount() > 0) {
       target_.Edit();
     } else {
@@ -123,7 +126,40 @@ class TRowImporter {
   // Drops a record left half-written by a failed row.
   void CancelEdit() { target_.Cancel(); }
 
+  // Whether the last row failed in a statement the database ran (its
+  // lookup or its post) rather than on a cell: a failed statement can leave
+  // the transaction unusable.
+  bool DatabaseFailed() const { return databaseFailed_; }
+
  private:
+  template <typename Statement>
+  void OnDatabase(const Statement& statement) {
+    try {
+      statement();
+    } catch (...) {
+      databaseFailed_ = true;
+      throw;
+    }
+  }
+
+  // A row that writes nothing: an existing code left, a new one not appended.
+  TRowOutcome Leave(TRowAction action, const std::string& code, TRowOutcome outcome) {
+    if (Follows()) Follow(action, code, nullptr, nullptr);
+    if (recorder_ != nullptr && mode_ == TRowMode::rmWrite) recorder_->RowDone(sheetRowOf_(sheet_.RecNo()), change_);
+    return outcome;
+  }
+
+  // A cell as the keep-blanks choice sees it: no value or the empty text.
+  bool BlankCell(std::string_view column) {
+    const TValue& value = Cell(column).Value();
+    return value.IsNull() || (value.Type() == TValueType::vtText && value.Text().empty());
+  }
+
+  static bool ReadsCell(TCellRule rule) {
+    return rule == TCellRule::crText || rule == TCellRule::crTextCut || rule == TCellRule::crDate ||
+           rule == TCellRule::crNumber;
+  }
+
   // A code longer than its field could never be found again (the field keeps
   // only its first bytes), so every import would append another cut copy.
   void CheckCodeWidth(const std::string& code) const {
@@ -137,10 +173,17 @@ class TRowImporter {
   }
 
   void WriteFields(const std::string& code, TCellSource TFieldMapping::*branch) {
+    const bool keepBlanks = keepBlanks_ && branch == &TFieldMapping::overwrite;
+    if (keepBlanks_) std::fill(written_.begin(), written_.end(), true);
     for (const TFieldMapping& mapping : importer_.fields) {
       const TCellSource& source = mapping.*branch;
       if (source.rule == TCellRule::crNotWritten) continue;
       column_ = source.column;
+      if (keepBlanks) {
+        const bool kept = ReadsCell(source.rule) && BlankCell(source.column);
+        written_[static_cast<std::size_t>(&mapping - importer_.fields.data())] = !kept;
+        if (kept) continue;
+      }
       TField& field = TargetField(mapping);
       switch (source.rule) {
         case TCellRule::crCode: field.SetAsString(code); break;
@@ -170,7 +213,7 @@ class TRowImporter {
 
   void Post() {
     column_ = {};
-    target_.Post();
+    OnDatabase([&] { target_.Post(); });
   }
 
   // The values an earlier row of the plan left in a record, by mapping.
@@ -186,8 +229,9 @@ class TRowImporter {
     return &plannedRecord_;
   }
 
-  void RememberPlanned(const std::string& code) {
-    TRow record(importer_.fields.size());
+  // A field the row leaves alone keeps what an earlier row planned.
+  void RememberPlanned(const std::string& code, const TPlannedRecord* planned) {
+    TRow record = planned != nullptr ? *planned : TRow(importer_.fields.size());
     for (std::size_t i = 0; i < change_.fields.size(); ++i) record[writtenIndex_[i]] = change_.fields[i].after;
     planned_[code] = plannedRecords_.size();
     plannedRecords_.push_back(record);
@@ -205,7 +249,7 @@ class TRowImporter {
     if (mode_ == TRowMode::rmPlan) {
       column_ = {};
       target_.Cancel();
-      RememberPlanned(code);
+      RememberPlanned(code, planned);
     } else {
       Post();
       if (recorder_ != nullptr) recorder_->RowDone(sheetRowOf_(sheet_.RecNo()), change_);
@@ -233,6 +277,7 @@ class TRowImporter {
     change_.action = action;
     change_.code = code;
     writtenIndex_.clear();
+    change_.keptBlanks.clear();
     std::size_t count = 0;
     if (branch != nullptr) {
       // The entries are written over in place: a row costs no allocation
@@ -241,6 +286,11 @@ class TRowImporter {
       for (std::size_t i = 0; i < importer_.fields.size(); ++i) {
         const TFieldMapping& mapping = importer_.fields[i];
         if ((mapping.*branch).rule == TCellRule::crNotWritten) continue;
+        if (!written_[i]) {
+          const TValue& stored = planned != nullptr ? (*planned)[i] : TargetField(mapping).OldValue();
+          if (!SameStoredValue(stored, TValue())) change_.keptBlanks.push_back(titles_[i]);
+          continue;
+        }
         TFieldChange& entry = change_.fields[count++];
         entry.field = mapping.field;
         entry.title = titles_[i];
@@ -316,7 +366,11 @@ class TRowImporter {
   const TImporterDef& importer_;
   const TFieldDef& codeField_;
   bool overwrite_;
+  bool updateOnly_;
+  bool keepBlanks_;
   TRowMode mode_;
+  bool databaseFailed_ = false;
+  std::vector<bool> written_;  // by mapping: false for a field a blank cell left alone
   TImportRecorder* recorder_ = nullptr;
   std::function<int(int)> sheetRowOf_;
   TRowChange change_;
@@ -372,6 +426,9 @@ class TBatchTransaction {
     open_ = false;
     connection_.Commit();
   }
+
+  // Whether the open batch may go on after a statement in it failed.
+  bool SurvivesFailedStatement() { return open_ && connection_.Backend().TransactionSurvivesFailedStatement(); }
 
   void Rollback() {
     if (!open_) return;
@@ -444,6 +501,15 @@ std::string ImportCountsText(const TImportCounts& counts) {
                        {counts.appended, counts.overwritten - counts.same, counts.same, counts.unchanged});
 }
 
+std::string TSkippedRow::Reason() const { return SheetRowLine(sheetRow, column) + "：" + cause; }
+
+std::string ChoiceCountsText(const TImportOptions& options, const TImportCounts& counts) {
+  std::string text;
+  if (options.updateOnly) text += FormatMessage("，未新增 %d 筆", {counts.notAppended});
+  if (options.skipped != nullptr) text += FormatMessage("，略過 %d 列", {counts.skipped});
+  return text;
+}
+
 std::string SheetRowLine(int sheetRow, std::string_view column) {
   if (column.empty()) return FormatMessage("工作表第 %d 列", {sheetRow});
   return FormatMessage("工作表第 %d 列，欄位「%s」", {sheetRow, column});
@@ -472,7 +538,7 @@ class TSheetImport {
   TSheetImport(TQuery& sheet, TConnection& connection, const TImporterDef& importer, const TImportOptions& options)
       : sheet_(sheet),
         options_(options),
-        rows_(sheet, connection, importer, options.cover),
+        rows_(sheet, connection, importer, options),
         batch_(connection, options) {
     if (options.recorder != nullptr) {
       rows_.SetRecorder(options.recorder, [this](int recordIndex) { return SheetRowOf(recordIndex); });
@@ -496,6 +562,7 @@ class TSheetImport {
       if (batch_.Due()) {
         CommitBatch();
         batchStart_ = {index + 1, counts_};
+        batchSkippedFrom_ = SkippedSoFar();
         BeginNextBatch();
       }
       Report(index + 1);
@@ -516,8 +583,63 @@ class TSheetImport {
     } catch (const TDatabaseUnavailableError& e) {
       throw Unavailable(e);
     } catch (const std::exception& e) {
-      throw Fail(index, e.what(), std::string(rows_.CurrentColumn()));
+      if (options_.skipped == nullptr || (rows_.DatabaseFailed() && !batch_.Owned())) {
+        throw Fail(index, e.what(), std::string(rows_.CurrentColumn()));
+      }
+      TSkippedRow skipped{index, SheetRowOf(index), rows_.CurrentCode(), std::string(rows_.CurrentColumn()), e.what()};
+      rows_.CancelEdit();
+      if (rows_.DatabaseFailed() && !batch_.SurvivesFailedStatement()) StoreBatchBefore(index);
+      Skip(std::move(skipped));
     }
+  }
+
+  std::size_t SkippedSoFar() const { return options_.skipped != nullptr ? options_.skipped->size() : 0; }
+
+  void Skip(TSkippedRow row) {
+    ++counts_.skipped;
+    if (options_.recorder != nullptr) options_.recorder->RowSkipped(row);
+    options_.skipped->push_back(std::move(row));
+  }
+
+  // After a row the database refused, when the import goes on past it and
+  // the backend cannot say that the transaction survived the refusal
+  // (PostgreSQL refuses every further statement in it): the batch is rolled
+  // back, its rows before the refused one are written again (leaving out
+  // those it skipped) and committed, and a new batch begins at the refused
+  // row.  Every row is written again at most once, however many rows the
+  // database refuses; each refusal costs a commit.
+  void StoreBatchBefore(int refusedIndex) {
+    std::vector<TSkippedRow>& skipped = *options_.skipped;
+    std::size_t nextSkipped = batchSkippedFrom_;
+    int index = batchStart_.recordIndex;
+    try {
+      batch_.Rollback();
+      counts_ = batchStart_.counts;
+      batch_.Begin();
+      for (sheet_.MoveTo(index); index < refusedIndex && !sheet_.Eof(); sheet_.Next(), index = sheet_.RecNo()) {
+        if (nextSkipped < skipped.size() && skipped[nextSkipped].recordIndex == index) {
+          ++counts_.skipped;
+          if (options_.recorder != nullptr) options_.recorder->RowSkipped(skipped[nextSkipped]);
+          ++nextSkipped;
+          continue;
+        }
+        Count(rows_.ImportCurrentRow(), counts_);
+      }
+      batch_.Commit();
+      batchStart_ = {refusedIndex, counts_};
+      batchSkippedFrom_ = skipped.size();
+      batch_.Begin();
+    } catch (const TDatabaseUnavailableError& e) {
+      throw Unavailable(e);
+    } catch (const std::exception& e) {
+      rows_.CancelEdit();
+      try {
+        batch_.Rollback();
+      } catch (const std::exception&) {  // the server is gone; the batch was not stored
+      }
+      throw TImportError(e.what(), SheetRowOf(index), std::string(rows_.CurrentColumn()), batchStart_.counts);
+    }
+    sheet_.MoveTo(refusedIndex);
   }
 
   void BeginFirstBatch() {
@@ -588,6 +710,7 @@ class TSheetImport {
   TBatchTransaction batch_;
   TImportCounts counts_;
   TBatchStart batchStart_;
+  std::size_t batchSkippedFrom_ = 0;  // the first entry of options_.skipped in the open batch
   int totalRows_ = 0;
 };
 
@@ -605,7 +728,7 @@ void WalkSheetWithoutWriting(TQuery& sheet, TConnection& connection, const TImpo
   auto sheetRowOf = [&](int recordIndex) {
     return options.sheetRowOf ? options.sheetRowOf(recordIndex) : recordIndex + 2;
   };
-  TRowImporter rows(sheet, connection, importer, options.cover, TRowMode::rmPlan);
+  TRowImporter rows(sheet, connection, importer, options, TRowMode::rmPlan);
   // Every row's lookup in one read transaction where the backend gains by
   // it: the plan sees one state of the database, and SQLite takes its lock
   // once instead of once per row.

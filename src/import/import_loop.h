@@ -25,6 +25,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "db/backend.h"
 #include "db/connection.h"
@@ -43,8 +44,10 @@ inline constexpr std::string_view kImportDoneMessage = "匯入完畢";
 struct TImportCounts {
   int appended = 0;
   int overwritten = 0;
-  int unchanged = 0;  // existing codes left alone (TCoverMode::cmKeep)
-  int same = 0;       // of the overwritten, those that already held what was stored
+  int unchanged = 0;    // existing codes left alone (TCoverMode::cmKeep)
+  int same = 0;         // of the overwritten, those that already held what was stored
+  int notAppended = 0;  // new codes left out (TImportOptions::updateOnly)
+  int skipped = 0;      // failing rows left out (TImportOptions::skipped)
   int Rows() const { return appended + overwritten + unchanged; }
   friend bool operator==(const TImportCounts&, const TImportCounts&) = default;
 };
@@ -54,9 +57,34 @@ struct TImportCounts {
 // apart.  Every front end shows an import's counts in these words.
 std::string ImportCountsText(const TImportCounts& counts);
 
+// A row an import that goes on past failing rows left out: where it is,
+// its code as far as it was read, and the error that stopped it (with the
+// column being read, maybe empty).
+struct TSkippedRow {
+  int recordIndex = 0;  // of the sheet query
+  int sheetRow = 0;
+  std::string code;
+  std::string column;
+  std::string cause;
+  // "工作表第 5 列，欄位「售價」：<cause>", as the dry run lists a failing row.
+  std::string Reason() const;
+};
+
 struct TImportOptions {
   // What becomes of a record whose code the table already holds.
   TCoverMode cover = TCoverMode::cmOverwrite;
+  // Update only: a code the table does not hold is not appended (counted as
+  // notAppended, planned as "未新增").
+  bool updateOnly = false;
+  // An overwrite leaves a field alone where the sheet's cell is blank
+  // (instead of storing the empty text, 0 or null).
+  bool keepBlanks = false;
+  // When set, a row that fails (a bad cell, a code too long, a record the
+  // database refuses) is left out, listed here in sheet order and counted
+  // as skipped, and the import goes on; the stored rows are every other
+  // row.  An error of the database as a whole still stops the import, and
+  // so does a refused record inside a transaction of the caller's own.
+  std::vector<TSkippedRow>* skipped = nullptr;
   // The time bound is what limits the work a killed import loses; the row
   // bound only keeps a fast import's batch (and its journal) from growing
   // without end.  Each commit waits for the disk, twice with a journal, so
@@ -75,6 +103,11 @@ struct TImportOptions {
   // (see import_recorder.h): the journal that lets the import be undone.
   TImportRecorder* recorder = nullptr;
 };
+
+// What an import's counts line adds for the choices in force: "，未新增 2 筆"
+// with update-only, "，略過 3 列" when failing rows are left out; empty
+// without them.
+std::string ChoiceCountsText(const TImportOptions& options, const TImportCounts& counts);
 
 // An error that stopped an import: the message as the failing step raised
 // it, then a line naming the sheet row and, when one was being read, the
@@ -135,7 +168,7 @@ struct TRowWalkStep {
 // up to the post, and drops each record instead of posting it; later rows
 // see the records earlier rows would have written (a code twice in one
 // sheet).  Unlike the import it goes on past a failing row.  Uses
-// cover, sheetRowOf and control (progress; a cancel raises
+// cover, updateOnly, keepBlanks, sheetRowOf and control (progress; a cancel raises
 // TWorkCancelled) of options.  An error of the database as a whole raises
 // TImportError without a sheet row.
 void WalkSheetWithoutWriting(TQuery& sheet, TConnection& connection, const TImporterDef& importer,

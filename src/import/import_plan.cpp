@@ -21,7 +21,9 @@ TPlannedRow PlannedRowOf(const detail::TRowWalkStep& step) {
   switch (change.action) {
     case TRowAction::raAppended: row.outcome = TPlannedOutcome::poAppend; break;
     case TRowAction::raLeft: row.outcome = TPlannedOutcome::poLeft; break;
+    case TRowAction::raNotAppended: row.outcome = TPlannedOutcome::poNotAppended; break;
     case TRowAction::raOverwritten:
+      row.keptBlanks = change.keptBlanks;
       for (const TFieldChange& field : change.fields) {
         if (field.Changes()) row.changes.push_back(field);
       }
@@ -40,6 +42,7 @@ std::string_view PlannedOutcomeText(TPlannedOutcome outcome) {
     case TPlannedOutcome::poSame: return "內容相同";
     case TPlannedOutcome::poLeft: return "未變更";
     case TPlannedOutcome::poError: return "錯誤";
+    case TPlannedOutcome::poNotAppended: return "未新增";
   }
   return {};
 }
@@ -56,6 +59,7 @@ TPlanCounts TImportPlan::Counts() const {
         break;
       case TPlannedOutcome::poLeft: ++counts.left; break;
       case TPlannedOutcome::poError: ++counts.errors; break;
+      case TPlannedOutcome::poNotAppended: ++counts.notAppended; break;
     }
   }
   return counts;
@@ -67,6 +71,12 @@ std::string ChangesText(const std::vector<TFieldChange>& changes) {
     if (!text.empty()) text += "；";
     text += std::string(change.title) + "：" + ValueText(change.before) + " → " + ValueText(change.after);
   }
+  return text;
+}
+
+std::string KeptBlanksText(const TPlannedRow& row) {
+  std::string text;
+  for (std::string_view title : row.keptBlanks) text += (text.empty() ? "空白保留：" : "、") + std::string(title);
   return text;
 }
 

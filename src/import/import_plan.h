@@ -30,9 +30,9 @@
 
 namespace tabrin {
 
-enum class TPlannedOutcome { poAppend, poOverwrite, poSame, poLeft, poError };
+enum class TPlannedOutcome { poAppend, poOverwrite, poSame, poLeft, poError, poNotAppended };
 
-// "新增", "覆蓋", "內容相同", "未變更", "錯誤".
+// "新增", "覆蓋", "內容相同", "未變更", "錯誤", "未新增" (update only).
 std::string_view PlannedOutcomeText(TPlannedOutcome outcome);
 
 struct TPlannedRow {
@@ -40,6 +40,9 @@ struct TPlannedRow {
   TPlannedOutcome outcome = TPlannedOutcome::poError;
   std::string code;                    // for an error, as far as it was read (maybe empty)
   std::vector<TFieldChange> changes;   // poOverwrite: the fields whose value changes
+  // poOverwrite, poSame with keep-blanks: the fields with a stored value a
+  // blank cell leaves alone, by title.
+  std::vector<std::string_view> keptBlanks;
   std::string error;                   // poError: the message the import would raise
   std::string column;                  // poError: the column being read, maybe empty
 };
@@ -50,6 +53,7 @@ struct TPlanCounts {
   int same = 0;
   int left = 0;
   int errors = 0;
+  int notAppended = 0;
   friend bool operator==(const TPlanCounts&, const TPlanCounts&) = default;
 };
 
@@ -66,8 +70,11 @@ struct TImportPlan {
 // "品名：舊名 → 新名；售價：10 → 12".
 std::string ChangesText(const std::vector<TFieldChange>& changes);
 
+// "空白保留：品名、售價", or empty when the row keeps no field.
+std::string KeptBlanksText(const TPlannedRow& row);
+
 // The plan of an open sheet query with an importer; see ImportSheet for the
-// options used (cover, sheetRowOf, control).
+// options used (cover, updateOnly, keepBlanks, sheetRowOf, control).
 TImportPlan PlanSheet(TQuery& sheet, TConnection& connection, const TImporterDef& importer,
                       const TImportOptions& options);
 

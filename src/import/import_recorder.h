@@ -15,12 +15,19 @@
 #include "import/row_change.h"
 
 namespace tabrin {
+struct TSkippedRow;
+}
+
+namespace tabrin {
 
 class TImportRecorder {
  public:
   virtual ~TImportRecorder() = default;
   // A row of the open batch was written (appended, overwritten) or left.
   virtual void RowDone(int sheetRow, const TRowChange& change) = 0;
+  // A failing row the import left out and went on past (TImportOptions::
+  // skipped), in the open batch as the rows are.
+  virtual void RowSkipped(const TSkippedRow& /*row*/) {}
   virtual void BatchCommitting() = 0;
   virtual void BatchRolledBack() = 0;
 };

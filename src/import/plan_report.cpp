@@ -20,9 +20,17 @@ constexpr std::size_t kCellTextUnits = 32767;
 // The text of a long plan goes to the file in pieces of about this size.
 constexpr std::size_t kCsvChunkBytes = 1 << 16;
 
+// The changed fields, then those a blank cell leaves alone (keep-blanks).
+std::string ChangesCell(const TPlannedRow& row) {
+  std::string text = ChangesText(row.changes);
+  const std::string kept = KeptBlanksText(row);
+  if (!kept.empty()) text += (text.empty() ? "" : "；") + kept;
+  return text;
+}
+
 std::vector<std::string> ReportCells(const TPlannedRow& row) {
-  return {std::to_string(row.sheetRow), row.code, std::string(PlannedOutcomeText(row.outcome)),
-          ChangesText(row.changes), row.outcome == TPlannedOutcome::poError ? PlannedErrorText(row) : std::string()};
+  return {std::to_string(row.sheetRow), row.code, std::string(PlannedOutcomeText(row.outcome)), ChangesCell(row),
+          row.outcome == TPlannedOutcome::poError ? PlannedErrorText(row) : std::string()};
 }
 
 std::string CsvField(const std::string& text) {

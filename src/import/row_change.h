@@ -20,6 +20,7 @@ enum class TRowAction {
   raAppended,     // a code the table did not hold: a new record
   raOverwritten,  // a code it held, with the cover setting "0"
   raLeft,         // a code it held, left as it is (cover setting not "0")
+  raNotAppended,  // a code the table did not hold, left out by an update-only import
 };
 
 struct TFieldChange {
@@ -36,6 +37,9 @@ struct TRowChange {
   TRowAction action = TRowAction::raLeft;
   std::string code;                  // as looked up (item numbers completed)
   std::vector<TFieldChange> fields;  // the fields the branch writes, in order; empty when left
+  // An overwrite that keeps blanks: the fields whose blank cell left a
+  // stored value alone (not in fields), by title.
+  std::vector<std::string_view> keptBlanks;
   // An overwrite that stores what the record holds already.
   bool Same() const;
 };

@@ -109,6 +109,10 @@ TEST(Cli, HelpAllShowsEveryVerbsOptionsTheExitStatusesFilesAndExamples) {
     EXPECT_NE(all.out.find(heading), std::string::npos) << heading;
   }
   EXPECT_NE(all.out.find("\n  4    import --dry-run found rows that the import would stop at\n"), std::string::npos) << all.out;
+  EXPECT_NE(all.out.find("\n  5    import --skip-errors left failing rows out"), std::string::npos) << all.out;
+  for (const char* option : {"--skip-errors", "--rejects", "--update-only", "--keep-blanks"}) {
+    EXPECT_NE(all.out.find(std::string("\n    ") + option + " "), std::string::npos) << option;
+  }
   for (const char* file : {"Database.mdb", "Database.ini", "Config.ini", "SETUP.ini", "Journal.db"}) {
     EXPECT_NE(all.out.find(std::string("\n  ") + file), std::string::npos) << file;
   }

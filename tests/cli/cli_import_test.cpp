@@ -614,6 +614,55 @@ TEST_P(CliImport, ASavedMappingIsUsedAgainListedAndRemoved) {
   EXPECT_EQ(Run({"mappings", "--remove", "價目表"}), 1);
   EXPECT_EQ(Run({"import", "--kind", GetParam(), "--dry-run", "--mapping", "價目表", "supplier", file}), 1);
   EXPECT_EQ(err_.str(), "沒有名為「價目表」的欄位對應；mappings 列出已存的對應.\n");
+
+// --skip-errors stores the good rows, writes the failed ones beside the
+// workbook (or where --rejects says) and exits with 5; history counts them.
+TEST_P(CliImport, SkipErrorsStoresTheGoodRowsAndHandsBackTheFailedOnes) {
+  const std::string kind = GetParam() == "1" ? "ORVELLAPOS" : "KESTAPOS";
+  const std::string file = home_ + "cls.xls";
+  WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "飲料"}, {"0220", "太長"}, {"B02", "零食"}});
+  EXPECT_EQ(Run({"import", "--kind", GetParam(), "--skip-errors", "cls", file}), 5) << err_.str();
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 2 筆，覆蓋 0 筆，未變更 0 筆，略過 1 列\n略過的列已寫入 " + home_ +
+                            "cls-rejects.xls\n");
+  EXPECT_EQ(Rows("SELECT ClsNo FROM Classify ORDER BY ClsNo"), (Table{{"A01"}, {"B02"}}));
+  ASSERT_TRUE(std::filesystem::exists(home_ + "cls-rejects.xls"));
+
+  // The rejects file, as it is, fails again on its one row.
+  EXPECT_EQ(Run({"import", "--kind", GetParam(), "--skip-errors", "--rejects", home_ + "again.xlsx", "cls",
+                 home_ + "cls-rejects.xls"}),
+            5);
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 0 筆，未變更 0 筆，略過 1 列\n略過的列已寫入 " + home_ +
+                            "again.xlsx\n");
+  ASSERT_EQ(Run({"history"}), 0);
+  EXPECT_EQ(MaskTimes(out_.str()),
+            "#2  TIME  匯入  " + kind + "  小分類  cls-rejects.xls  新增 0 筆，覆蓋 0 筆，未變更 0 筆，略過 1 列\n"
+            "#1  TIME  匯入  " + kind + "  小分類  cls.xls  新增 2 筆，覆蓋 0 筆，未變更 0 筆，略過 1 列\n");
+
+  // Without a bad row the exit status is 0; --rejects needs --skip-errors.
+  WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"C03", "雜貨"}});
+  EXPECT_EQ(Run({"import", "--kind", GetParam(), "--skip-errors", "cls", file}), 0) << err_.str();
+  EXPECT_EQ(Run({"import", "--kind", GetParam(), "--rejects", "x.xls", "cls", file}), 2);
+}
+
+// --update-only appends nothing, --keep-blanks keeps what a blank cell
+// would wipe; the dry run shows both.
+TEST_P(CliImport, UpdateOnlyAndKeepBlanks) {
+  Database().Execute("INSERT INTO Customer (CustNo, Name, Address) VALUES ('C1', '王', '台北')");
+  const std::string file = home_ + "cust.xls";
+  WriteSheet(file, {"顧客編號", "身分證字號", "姓名", "性別", "電話1", "地址", "會員等級"},
+             {{"C1", std::monostate(), "李"}, {"C2", std::monostate(), "陳"}});
+  EXPECT_EQ(Run({"import", "--kind", GetParam(), "--dry-run", "--update-only", "--keep-blanks", "customer", file}), 0);
+  EXPECT_EQ(out_.str(), "試算匯入，沒有寫入資料庫\n新增 0 筆，覆蓋 1 筆（其中 0 筆內容相同），未變更 0 筆，錯誤 0 列，未新增 1 筆\n");
+  EXPECT_EQ(Run({"import", "--kind", GetParam(), "--update-only", "--keep-blanks", "customer", file}), 0);
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 1 筆，未變更 0 筆，未新增 1 筆\n");
+  EXPECT_EQ(Rows("SELECT CustNo, Name, Address FROM Customer"), (Table{{"C1", "李", "台北"}}));
+
+  // The same choices stored beside Cover in SETUP.ini.
+  std::ofstream(home_ + "SETUP.ini") << "[Setting]\nCover=0\nUpdateOnly=1\nKeepBlanks=1\n";
+  Database().Execute("UPDATE Customer SET Name = '王'");
+  EXPECT_EQ(Import("customer", file), 0);
+  EXPECT_EQ(MaskTimes(out_.str()), "匯入完畢\n新增 0 筆，覆蓋 1 筆，未變更 0 筆，未新增 1 筆\n此檔案已於 #1（TIME）匯入過\n");
+  EXPECT_EQ(Rows("SELECT CustNo, Name, Address FROM Customer"), (Table{{"C1", "李", "台北"}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, CliImport, ::testing::Values("1", "2"), KindName);

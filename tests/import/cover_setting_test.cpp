@@ -89,3 +89,37 @@ TEST(CoverSetting, AFailedWriteNamesTheFile) {
 
 }  // namespace
 }  // namespace tabrin
+
+namespace tabrin {
+namespace {
+
+// The choices beside Cover: off unless the key says "1"; written as "1" and
+// "0" in the same section, Cover and every other line left as they are.
+TEST(ImportChoices, ReadBesideCoverAndWrittenWithoutTouchingIt) {
+  const struct {
+    const char* file;
+    TImportChoices choices;
+  } cases[] = {
+      {"", {}},
+      {"[Setting]\r\nCover=1\r\nUpdateOnly=1\r\n", {.updateOnly = true}},
+      {"[setting]\r\nkeepblanks=1\r\nupdateonly=yes\r\n", {.keepBlanks = true}},
+      {"[Other]\r\nUpdateOnly=1\r\nKeepBlanks=1\r\n", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    test::TTempFolder folder;
+    folder.Write("setup.ini", c.file);
+    EXPECT_EQ(ReadImportChoices(folder.Path()), c.choices);
+  }
+
+  test::TTempFolder folder;
+  folder.Write("SETUP.ini", "[Setting]\r\nCover=00\r\n");
+  WriteImportChoices(folder.Path(), {.updateOnly = true, .keepBlanks = false});
+  EXPECT_EQ(ReadImportChoices(folder.Path()), (TImportChoices{.updateOnly = true}));
+  EXPECT_EQ(ReadCoverSetting(folder.Path()).text, "00");
+  WriteImportChoices(folder.Path(), {.updateOnly = false, .keepBlanks = true});
+  EXPECT_EQ(ReadImportChoices(folder.Path()), (TImportChoices{.keepBlanks = true}));
+}
+
+}  // namespace
+}  // namespace tabrin

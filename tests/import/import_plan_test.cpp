@@ -101,6 +101,7 @@ TEST_P(ImportPlanAgreement, TheTableHoldsWhatThePlanSaidRowForRow) {
           }
           break;
         case TPlannedOutcome::poLeft: ++planned.unchanged; break;
+        case TPlannedOutcome::poNotAppended: ++planned.notAppended; break;
         case TPlannedOutcome::poError: break;
       }
     }
