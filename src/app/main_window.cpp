@@ -29,6 +29,7 @@
 #include "import/import_plan.h"
 #include "import/import_tabs.h"
 #include "import/import_undo.h"
+#include "import/rejects_file.h"
 #include "import/workbook_preview_columns.h"
 #include "text/format.h"
 #include "import/saved_mappings.h"
@@ -525,15 +526,23 @@ std::optional<std::string> TFMTabrin::AskForRejectsFile(const TTabPage& tab) {
                                .arg(errors);
   if (!dialogs_.Ask(ApplicationTitle(), question)) return std::string();
   // The source's kind first, as the file is written when no name is given.
-  const bool xlsx = IsXlsxFileName(tab.workbookPath);
-  const QString xls = QStringLiteral("Excel 97-2003 活頁簿 (*.xls)");
-  const QString xlsxEntry = QStringLiteral("Excel 活頁簿 (*.xlsx)");
-  const std::optional<TSaveAnswer> answer = dialogs_.GetSaveFileName(
-      this, QStringLiteral("儲存錯誤的列"), xlsx ? QStringList{xlsxEntry, xls} : QStringList{xls, xlsxEntry});
+  struct TRejectsEntry {
+    QString filter;
+    const char* extension;
+  };
+  std::vector<TRejectsEntry> entries = {{QStringLiteral("Excel 97-2003 活頁簿 (*.xls)"), ".xls"},
+                                        {QStringLiteral("Excel 活頁簿 (*.xlsx)"), ".xlsx"},
+                                        {QStringLiteral("CSV 文字檔 (*.csv)"), ".csv"}};
+  const std::string sourceExtension = std::filesystem::path(DefaultRejectsPath(tab.workbookPath)).extension().string();
+  std::stable_partition(entries.begin(), entries.end(),
+                        [&](const TRejectsEntry& entry) { return entry.extension == sourceExtension; });
+  QStringList filters;
+  for (const TRejectsEntry& entry : entries) filters << entry.filter;
+  const std::optional<TSaveAnswer> answer = dialogs_.GetSaveFileName(this, QStringLiteral("儲存錯誤的列"), filters);
   if (!answer || answer->name.isEmpty()) return std::nullopt;
   std::string name = answer->name.toStdString();
   if (std::filesystem::path(name).extension().empty()) {
-    name += (answer->filterEntry == 0) == xlsx ? ".xlsx" : ".xls";
+    name += entries[std::clamp(answer->filterEntry, 0, static_cast<int>(entries.size()) - 1)].extension;
   }
   return std::filesystem::absolute(name).string();
 }

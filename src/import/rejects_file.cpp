@@ -8,6 +8,8 @@
 #include "text/error.h"
 #include "text/format.h"
 #include "xls/biff8/workbook_writer.h"
+#include "xls/csv/csv_writer.h"
+#include "xls/csv/text_file_options.h"
 #include "xls/ooxml/xlsx_writer.h"
 #include "xls/workbook_file_name.h"
 
@@ -29,10 +31,15 @@ void WriteCell(TWorkbookOutput& writer, int row, int column, const TField& field
   if (!text.empty()) writer.WriteLabelSst(row, column, CutToUtf16Units(text, kCellTextUnits), kDefaultXfIndex);
 }
 
+// The kind of file the name asks for, as an export to that name writes.
+std::unique_ptr<TWorkbookOutput> RejectsWriterFor(const std::string& path) {
+  if (IsCsvFileName(path)) return std::make_unique<TCsvWorkbookWriter>();
+  if (IsXlsxFileName(path)) return std::make_unique<TxlsxWorkbookWriter>();
+  return std::make_unique<TxlsWorkbookWriter>();
+}
+
 void WriteRejectsWorkbook(TQuery& sheet, const std::vector<TSkippedRow>& rows, const std::string& path) {
-  const std::unique_ptr<TWorkbookOutput> writer =
-      IsXlsxFileName(path) ? std::unique_ptr<TWorkbookOutput>(std::make_unique<TxlsxWorkbookWriter>())
-                           : std::unique_ptr<TWorkbookOutput>(std::make_unique<TxlsWorkbookWriter>());
+  const std::unique_ptr<TWorkbookOutput> writer = RejectsWriterFor(path);
   const int columns = sheet.FieldCount();
   writer->CreateWorkbookFile(path);
   writer->BeginWorkbook();
@@ -55,16 +62,11 @@ void WriteRejectsWorkbook(TQuery& sheet, const std::vector<TSkippedRow>& rows, c
 
 std::string DefaultRejectsPath(const std::string& workbookPath) {
   const std::filesystem::path path(workbookPath);
-  const std::string extension = IsXlsxFileName(workbookPath) ? ".xlsx" : ".xls";
+  const std::string extension = IsXlsxFileName(workbookPath) ? ".xlsx" : IsTextFileName(workbookPath) ? ".csv" : ".xls";
   return (path.parent_path() / (path.stem().string() + "-rejects" + extension)).string();
 }
 
 void WriteRejectsFile(TQuery& sheet, const std::vector<TSkippedRow>& rows, const std::string& path) {
-  // The one place the format is chosen by the name: a CSV writer for rows
-  // of a CSV sheet goes here, beside the workbook writers.
-  if (LowerAscii(std::filesystem::path(path).extension().string()) == ".csv") {
-    throw TabrinError(FormatMessage("略過的列只能寫成 .xls 或 .xlsx 活頁簿：%s", {path}));
-  }
   WriteRejectsWorkbook(sheet, rows, path);
 }
 

@@ -21,7 +21,8 @@ namespace tabrin {
 inline constexpr std::string_view kRejectReasonTitle = "錯誤原因";
 
 // Beside the workbook: "/data/items.xls" gives "/data/items-rejects.xls",
-// the kind of workbook kept (".xlsx" for a name ending in it, else ".xls").
+// the kind of file kept (".xlsx" for a name ending in it, ".csv" for a text
+// file, else ".xls").  WriteRejectsFile writes the kind the name asks for.
 std::string DefaultRejectsPath(const std::string& workbookPath);
 
 // Writes the rows of the open sheet query that rows names, replacing the

@@ -81,7 +81,7 @@ TEST_F(WindowChoicesTest, YesImportsTheOtherRowsAndSavesTheFailedOnesWhereTheCle
   ASSERT_TRUE(dialogs_.errors.empty()) << dialogs_.errors[0].text.toStdString();
   ASSERT_EQ(dialogs_.saveDialogs.size(), 1u);
   EXPECT_EQ(dialogs_.saveDialogs[0].filters,
-            (QStringList{Q("Excel 97-2003 活頁簿 (*.xls)"), Q("Excel 活頁簿 (*.xlsx)")}));
+            (QStringList{Q("Excel 97-2003 活頁簿 (*.xls)"), Q("Excel 活頁簿 (*.xlsx)"), Q("CSV 文字檔 (*.csv)")}));
   EXPECT_EQ(Codes(), (std::vector<std::string>{"A01", "B02"}));
   ASSERT_EQ(dialogs_.messages.size(), 1u);
   EXPECT_EQ(dialogs_.messages[0].text, Q("匯入完畢\n新增 2 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆，略過 1 列\n略過的列已寫入 ") +

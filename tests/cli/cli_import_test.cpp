@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -622,7 +623,7 @@ TEST_P(CliImport, SkipErrorsStoresTheGoodRowsAndHandsBackTheFailedOnes) {
   const std::string file = home_ + "cls.xls";
   WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"A01", "飲料"}, {"0220", "太長"}, {"B02", "零食"}});
   EXPECT_EQ(Run({"import", "--kind", GetParam(), "--skip-errors", "cls", file}), 5) << err_.str();
-  EXPECT_EQ(out_.str(), "匯入完畢\n新增 2 筆，覆蓋 0 筆，未變更 0 筆，略過 1 列\n略過的列已寫入 " + home_ +
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 2 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆，略過 1 列\n略過的列已寫入 " + home_ +
                             "cls-rejects.xls\n");
   EXPECT_EQ(Rows("SELECT ClsNo FROM Classify ORDER BY ClsNo"), (Table{{"A01"}, {"B02"}}));
   ASSERT_TRUE(std::filesystem::exists(home_ + "cls-rejects.xls"));
@@ -631,17 +632,33 @@ TEST_P(CliImport, SkipErrorsStoresTheGoodRowsAndHandsBackTheFailedOnes) {
   EXPECT_EQ(Run({"import", "--kind", GetParam(), "--skip-errors", "--rejects", home_ + "again.xlsx", "cls",
                  home_ + "cls-rejects.xls"}),
             5);
-  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 0 筆，未變更 0 筆，略過 1 列\n略過的列已寫入 " + home_ +
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆，略過 1 列\n略過的列已寫入 " + home_ +
                             "again.xlsx\n");
   ASSERT_EQ(Run({"history"}), 0);
   EXPECT_EQ(MaskTimes(out_.str()),
-            "#2  TIME  匯入  " + kind + "  小分類  cls-rejects.xls  新增 0 筆，覆蓋 0 筆，未變更 0 筆，略過 1 列\n"
-            "#1  TIME  匯入  " + kind + "  小分類  cls.xls  新增 2 筆，覆蓋 0 筆，未變更 0 筆，略過 1 列\n");
+            "#2  TIME  匯入  " + kind + "  小分類  cls-rejects.xls  新增 0 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆，略過 1 列\n"
+            "#1  TIME  匯入  " + kind + "  小分類  cls.xls  新增 2 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆，略過 1 列\n");
 
   // Without a bad row the exit status is 0; --rejects needs --skip-errors.
   WriteSheet(file, {"小分類代碼", "小分類名稱"}, {{"C03", "雜貨"}});
   EXPECT_EQ(Run({"import", "--kind", GetParam(), "--skip-errors", "cls", file}), 0) << err_.str();
   EXPECT_EQ(Run({"import", "--kind", GetParam(), "--rejects", "x.xls", "cls", file}), 2);
+
+  // A text file's failed rows come back as a text file beside it, in UTF-8
+  // with a byte-order mark, and import again as they are.
+  const std::string csv = home_ + "cls.csv";
+  {
+    std::ofstream out(csv, std::ios::binary);
+    out << "小分類代碼,小分類名稱\r\nD04,日用\r\n0330,太長\r\n";
+  }
+  EXPECT_EQ(Run({"import", "--kind", GetParam(), "--skip-errors", "cls", csv}), 5) << err_.str();
+  EXPECT_TRUE(out_.str().ends_with("略過的列已寫入 " + home_ + "cls-rejects.csv\n")) << out_.str();
+  std::ifstream rejects(home_ + "cls-rejects.csv", std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(rejects)), std::istreambuf_iterator<char>());
+  EXPECT_TRUE(text.starts_with("\xEF\xBB\xBF小分類代碼,小分類名稱,錯誤原因\r\n0330,太長,工作表第 3 列")) << text;
+  EXPECT_EQ(Run({"import", "--kind", GetParam(), "--skip-errors", "--rejects", home_ + "again.csv", "cls",
+                 home_ + "cls-rejects.csv"}),
+            5);
 }
 
 // --update-only appends nothing, --keep-blanks keeps what a blank cell
@@ -654,14 +671,14 @@ TEST_P(CliImport, UpdateOnlyAndKeepBlanks) {
   EXPECT_EQ(Run({"import", "--kind", GetParam(), "--dry-run", "--update-only", "--keep-blanks", "customer", file}), 0);
   EXPECT_EQ(out_.str(), "試算匯入，沒有寫入資料庫\n新增 0 筆，覆蓋 1 筆（其中 0 筆內容相同），未變更 0 筆，錯誤 0 列，未新增 1 筆\n");
   EXPECT_EQ(Run({"import", "--kind", GetParam(), "--update-only", "--keep-blanks", "customer", file}), 0);
-  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 1 筆，未變更 0 筆，未新增 1 筆\n");
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 0 筆，覆蓋 1 筆，內容相同 0 筆，未變更 0 筆，未新增 1 筆\n");
   EXPECT_EQ(Rows("SELECT CustNo, Name, Address FROM Customer"), (Table{{"C1", "李", "台北"}}));
 
   // The same choices stored beside Cover in SETUP.ini.
   std::ofstream(home_ + "SETUP.ini") << "[Setting]\nCover=0\nUpdateOnly=1\nKeepBlanks=1\n";
   Database().Execute("UPDATE Customer SET Name = '王'");
   EXPECT_EQ(Import("customer", file), 0);
-  EXPECT_EQ(MaskTimes(out_.str()), "匯入完畢\n新增 0 筆，覆蓋 1 筆，未變更 0 筆，未新增 1 筆\n此檔案已於 #1（TIME）匯入過\n");
+  EXPECT_EQ(MaskTimes(out_.str()), "匯入完畢\n新增 0 筆，覆蓋 1 筆，內容相同 0 筆，未變更 0 筆，未新增 1 筆\n此檔案已於 #1（TIME）匯入過\n");
   EXPECT_EQ(Rows("SELECT CustNo, Name, Address FROM Customer"), (Table{{"C1", "李", "台北"}}));
 }
 

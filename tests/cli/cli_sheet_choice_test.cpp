@@ -84,7 +84,7 @@ TEST_F(CliSheetChoice, ImportAndDryRunReadTheChosenSheetAndTheJournalNamesIt) {
       << err_.str();
   EXPECT_EQ(out_.str(), "試算匯入，沒有寫入資料庫\n新增 2 筆，覆蓋 0 筆（其中 0 筆內容相同），未變更 0 筆，錯誤 0 列\n");
   ASSERT_EQ(Run({"import", "--kind", "1", "--sheet", "工作表1", "--header-row", "3", "cls", book_}), 0) << err_.str();
-  EXPECT_EQ(out_.str(), "匯入完畢\n新增 2 筆，覆蓋 0 筆，未變更 0 筆\n");
+  EXPECT_EQ(out_.str(), "匯入完畢\n新增 2 筆，覆蓋 0 筆，內容相同 0 筆，未變更 0 筆\n");
   ASSERT_EQ(Run({"history"}), 0);
   EXPECT_NE(out_.str().find("price list.xls（工作表「工作表1」，標題在第 3 列）  新增 2 筆"), std::string::npos)
       << out_.str();
