@@ -91,6 +91,7 @@ QString TTabPlan::Legend() const {
     legend += QStringLiteral("　") + OutcomeLabel(TPlannedOutcome::poNotAppended) + QLatin1Char(' ') +
               QString::number(counts.notAppended);
   }
+  if (counts.blankRows > 0) legend += QStringLiteral("　空白列 ") + QString::number(counts.blankRows);
   // The columns the import reads from other titles or leaves alone, or
   // those it would miss, on a line of their own.
   if (!plan_.mappingText.empty()) legend += QStringLiteral("\n欄位對應：") + QString::fromStdString(plan_.mappingText);

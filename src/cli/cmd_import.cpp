@@ -101,7 +101,8 @@ int RunDryRun(const ImportCommandOptions& options, CliStreams& streams, TConnect
   streams.out << "試算匯入，沒有寫入資料庫\n";
   if (!plan.mappingText.empty()) streams.out << "欄位對應：" << plan.mappingText << "\n";
   streams.out << PlanCountsLine(counts)
-              << (importOptions.updateOnly ? FormatMessage("，未新增 %d 筆", {counts.notAppended}) : "") << "\n";
+              << (importOptions.updateOnly ? FormatMessage("，未新增 %d 筆", {counts.notAppended}) : "")
+              << (counts.blankRows > 0 ? FormatMessage("，空白列 %d 列", {counts.blankRows}) : "") << "\n";
   int listed = 0;
   for (const TPlannedRow& row : plan.rows) {
     if (row.outcome != TPlannedOutcome::poError) continue;

@@ -18,7 +18,15 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-enum class TRowOutcome { roSkipped, roAppended, roOverwritten, roOverwrittenSame, roUnchanged, roNotAppended };
+enum class TRowOutcome {
+  roSkipped,
+  roBlankRow,
+  roAppended,
+  roOverwritten,
+  roOverwrittenSame,
+  roUnchanged,
+  roNotAppended
+};
 
 // Write: post every record.  Plan: work every row out as far as the post and
 // drop the record instead (the import plan).
@@ -31,6 +39,7 @@ void Count(TRowOutcome outcome, TImportCounts& counts) {
     case TRowOutcome::roOverwritten: ++counts.overwritten; break;
     case TRowOutcome::roUnchanged: ++counts.unchanged; break;
     case TRowOutcome::roNotAppended: ++counts.notAppended; break;
+    case TRowOutcome::roBlankRow: ++counts.blankRows; break;
     case TRowOutcome::roSkipped: break;
   }
 }
@@ -83,7 +92,14 @@ class TRowImporter {
     currentCode_.clear();
     currentCode_ = CellView(importer_.codeColumn);
     const std::string raw = currentCode_;
-    if (importer_.skipEmptyCode && raw.empty()) return TRowOutcome::roSkipped;
+    if (raw.empty()) {
+      // A row with no cell filled is no data (a used range that runs past
+      // the rows, as spreadsheet programs leave it); a row with other cells
+      // but no code names no record to store.
+      if (RowIsBlank()) return TRowOutcome::roBlankRow;
+      if (importer_.skipEmptyCode) return TRowOutcome::roSkipped;
+      throw TabrinError(Tr("The code is blank"));
+    }
     const std::string code = importer_.completeItemNumber ? CompleteItemNumber(raw) : raw;
     currentCode_ = code;
     CheckCodeWidth(code);
@@ -147,6 +163,14 @@ class TRowImporter {
     if (Follows()) Follow(action, code, nullptr, nullptr);
     if (recorder_ != nullptr && mode_ == TRowMode::rmWrite) recorder_->RowDone(sheetRowOf_(sheet_.RecNo()), change_);
     return outcome;
+  }
+
+  bool RowIsBlank() {
+    for (int i = 0; i < sheet_.FieldCount(); ++i) {
+      const TValue& value = sheet_.Fields(i).Value();
+      if (!value.IsNull() && !(value.Type() == TValueType::vtText && value.Text().empty())) return false;
+    }
+    return true;
   }
 
   // A cell as the keep-blanks choice sees it: no value or the empty text.
@@ -507,6 +531,7 @@ std::string ChoiceCountsText(const TImportOptions& options, const TImportCounts&
   std::string text;
   if (options.updateOnly) text += FormatMessage("，未新增 %d 筆", {counts.notAppended});
   if (options.skipped != nullptr) text += FormatMessage("，略過 %d 列", {counts.skipped});
+  if (counts.blankRows > 0) text += FormatMessage("，空白列 %d 列", {counts.blankRows});
   return text;
 }
 
@@ -742,7 +767,13 @@ void WalkSheetWithoutWriting(TQuery& sheet, TConnection& connection, const TImpo
     TRowWalkStep step;
     std::string error;
     try {
-      if (rows.ImportCurrentRow() == TRowOutcome::roSkipped) continue;
+      const TRowOutcome outcome = rows.ImportCurrentRow();
+      if (outcome == TRowOutcome::roSkipped) continue;
+      if (outcome == TRowOutcome::roBlankRow) {
+        step.blankRow = true;
+        visit(step);
+        continue;
+      }
       step.change = &rows.Change();
     } catch (const TDatabaseUnavailableError& e) {
       rows.CancelEdit();

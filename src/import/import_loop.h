@@ -48,6 +48,7 @@ struct TImportCounts {
   int same = 0;         // of the overwritten, those that already held what was stored
   int notAppended = 0;  // new codes left out (TImportOptions::updateOnly)
   int skipped = 0;      // failing rows left out (TImportOptions::skipped)
+  int blankRows = 0;    // rows with no cell filled, passed over
   int Rows() const { return appended + overwritten + unchanged; }
   friend bool operator==(const TImportCounts&, const TImportCounts&) = default;
 };
@@ -104,8 +105,9 @@ struct TImportOptions {
   TImportRecorder* recorder = nullptr;
 };
 
-// What an import's counts line adds for the choices in force: "，未新增 2 筆"
-// with update-only, "，略過 3 列" when failing rows are left out; empty
+// What an import's counts line adds for the choices in force and the rows
+// passed over: "，未新增 2 筆" with update-only, "，略過 3 列" when failing
+// rows are left out, "，空白列 4 列" for rows with no cell filled; empty
 // without them.
 std::string ChoiceCountsText(const TImportOptions& options, const TImportCounts& counts);
 
@@ -162,6 +164,7 @@ struct TRowWalkStep {
   const std::string* error = nullptr;
   std::string_view column;
   std::string_view code;  // with an error: the code as far as it was read, maybe empty
+  bool blankRow = false;  // a row with no cell filled, passed over (no change, no error)
 };
 
 // Works out every row of the open sheet query exactly as ImportSheet does,

@@ -62,6 +62,7 @@ TPlanCounts TImportPlan::Counts() const {
       case TPlannedOutcome::poNotAppended: ++counts.notAppended; break;
     }
   }
+  counts.blankRows = blankRows;
   return counts;
 }
 
@@ -84,7 +85,13 @@ TImportPlan PlanSheet(TQuery& sheet, TConnection& connection, const TImporterDef
                       const TImportOptions& options) {
   TImportPlan plan;
   detail::WalkSheetWithoutWriting(sheet, connection, importer, options,
-                                  [&](const detail::TRowWalkStep& step) { plan.rows.push_back(PlannedRowOf(step)); });
+                                  [&](const detail::TRowWalkStep& step) {
+                                    if (step.blankRow) {
+                                      ++plan.blankRows;
+                                    } else {
+                                      plan.rows.push_back(PlannedRowOf(step));
+                                    }
+                                  });
   return plan;
 }
 

@@ -54,11 +54,13 @@ struct TPlanCounts {
   int left = 0;
   int errors = 0;
   int notAppended = 0;
+  int blankRows = 0;  // rows with no cell filled, passed over
   friend bool operator==(const TPlanCounts&, const TPlanCounts&) = default;
 };
 
 struct TImportPlan {
-  std::vector<TPlannedRow> rows;  // in sheet order
+  std::vector<TPlannedRow> rows;  // in sheet order; rows with no cell filled are not among them
+  int blankRows = 0;              // those rows
   // A tab's plan: the columns its import reads that the sheet lacks (each
   // failing row names the first it reads), and the sheet's column mapping
   // as MappingText gives it (empty without one).

@@ -9,6 +9,7 @@
 #include "import/import_tabs.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 
 namespace tabrin {
 namespace {
@@ -67,7 +68,7 @@ std::vector<TColumnPair> PairsOf(const std::string& text) {
   std::vector<TColumnPair> pairs;
   for (const std::string& item : Split(text, kItemSeparator)) {
     const std::size_t at = item.find(kPartSeparator);
-    if (at == std::string::npos) throw TabrinError("The saved column mappings hold a pair they cannot read");
+    if (at == std::string::npos) throw TabrinError(Tr("The saved column mappings hold a pair they cannot read"));
     pairs.push_back({item.substr(0, at), item.substr(at + 1)});
   }
   return pairs;
@@ -109,7 +110,7 @@ class TStatement {
 
  private:
   [[noreturn]] void Fail() const {
-    throw TabrinError(FormatMessage("The saved column mappings cannot be used: %s", {sqlite3_errmsg(db_)}));
+    throw TabrinError(FormatMessage(Tr("The saved column mappings cannot be used: %s"), {sqlite3_errmsg(db_)}));
   }
   sqlite3* db_;
   sqlite3_stmt* statement_ = nullptr;
@@ -150,7 +151,7 @@ TMappingStore::TMappingStore(std::string_view programFolder) {
     sqlite3_free(error);
     sqlite3_close_v2(db_);
     db_ = nullptr;
-    throw TabrinError(FormatMessage("Cannot open the saved column mappings '%s': %s", {path_, message}));
+    throw TabrinError(FormatMessage(Tr("Cannot open the saved column mappings '%s': %s"), {path_, message}));
   }
 }
 

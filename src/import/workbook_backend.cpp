@@ -26,14 +26,14 @@ TTextFileOptions TextOptionsOf(const TConnectionProperties& properties) {
   if (!encoding.empty()) {
     options.encoding = TextEncodingOfName(encoding);
     if (!options.encoding) {
-      throw TabrinError(FormatMessage("Unknown text encoding '%s': use utf-8, big5, utf-16le or utf-16be", {encoding}));
+      throw TabrinError(FormatMessage(Tr("Unknown text encoding '%s': use utf-8, big5, utf-16le or utf-16be"), {encoding}));
     }
   }
   const std::string separator = properties.Get("Text Separator");
   if (!separator.empty()) {
     options.separator = SeparatorOfName(separator);
     if (!options.separator) {
-      throw TabrinError(FormatMessage("Unknown separator '%s': use comma, tab or semicolon", {separator}));
+      throw TabrinError(FormatMessage(Tr("Unknown separator '%s': use comma, tab or semicolon"), {separator}));
     }
   }
   return options;

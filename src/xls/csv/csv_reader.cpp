@@ -6,6 +6,7 @@
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
+#include "text/translation.h"
 #include "xls/model/worksheet_builder.h"
 
 namespace tabrin {
@@ -89,7 +90,7 @@ std::string HexByte(unsigned char byte) {
 
 [[noreturn]] void Unreadable(const std::string& displayName, std::string_view bytes, std::size_t at,
                              TTextEncoding encoding) {
-  throw TabrinError(FormatMessage("'%s', line %d: byte %s cannot be read as %s text",
+  throw TabrinError(FormatMessage(Tr("'%s', line %d: byte %s cannot be read as %s text"),
                                   {displayName, LineOfByte(bytes, at), HexByte(static_cast<unsigned char>(bytes[at])),
                                    TextEncodingName(encoding)}));
 }
@@ -151,7 +152,7 @@ class TCsvParser {
 
   void Finish() {
     if (state_ == TState::stQuoted) {
-      throw TabrinError(FormatMessage("'%s', line %d: a quoted field is not closed", {displayName_, quoteLine_}));
+      throw TabrinError(FormatMessage(Tr("'%s', line %d: a quoted field is not closed"), {displayName_, quoteLine_}));
     }
     if (state_ != TState::stFieldStart || column_ > 0) EndField();
   }
@@ -198,7 +199,7 @@ class TCsvParser {
   void EndField() {
     state_ = TState::stFieldStart;
     if (column_ >= kCsvMaxColumns) {
-      throw TabrinError(FormatMessage("'%s', line %d: more than %d fields on one line",
+      throw TabrinError(FormatMessage(Tr("'%s', line %d: more than %d fields on one line"),
                                       {displayName_, line_, kCsvMaxColumns}));
     }
     if (!field_.empty()) {
@@ -211,10 +212,10 @@ class TCsvParser {
 
   [[noreturn]] void TooLong() const {
     if (state_ == TState::stQuoted) {
-      throw TabrinError(FormatMessage("'%s', line %d: a quoted field is not closed within %d characters",
+      throw TabrinError(FormatMessage(Tr("'%s', line %d: a quoted field is not closed within %d characters"),
                                       {displayName_, quoteLine_, static_cast<int>(kCsvMaxFieldUnits)}));
     }
-    throw TabrinError(FormatMessage("'%s', line %d: a field is longer than %d characters",
+    throw TabrinError(FormatMessage(Tr("'%s', line %d: a field is longer than %d characters"),
                                     {displayName_, line_, static_cast<int>(kCsvMaxFieldUnits)}));
   }
 

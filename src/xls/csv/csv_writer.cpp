@@ -4,6 +4,7 @@
 
 #include "config/file_replacement.h"
 #include "text/format.h"
+#include "text/translation.h"
 #include "text/messages.h"
 #include "text/regional.h"
 #include "xls/model/date_formats.h"
@@ -40,7 +41,7 @@ void TCsvWorkbookWriter::CreateWorkbookFile(const std::string& fileName, TOutput
   file_ = std::make_unique<TFileReplacement>(
       fileName,
       TReplacementMessages{
-          [fileName](int error) { return FormatMessage("Cannot write '%s': %s", {fileName, std::strerror(error)}); },
+          [fileName](int error) { return FormatMessage(Tr("Cannot write '%s': %s"), {fileName, std::strerror(error)}); },
           [](int) { return std::string(kWriteErrorMessage); },
           [](int error) { return std::string(std::strerror(error)); }});
   text_ = "\xEF\xBB\xBF";
