@@ -23,6 +23,7 @@
 #include "config/program_folder.h"
 #include "db/database_connection.h"
 #include "export/export_command.h"
+#include "export/import_template.h"
 #include "import/cover_setting.h"
 #include "import/import_journal.h"
 #include "import/import_loop.h"
@@ -84,14 +85,15 @@ struct TTabNames {
   const char* xlsBtn;
   const char* importBtn;
   const char* exportBtn;
+  const char* templateBtn;
 };
 
 // In tab order: 小分類, 商品檔, 廠商資料, 會員資料.
 constexpr TTabNames kTabNames[] = {
-    {"TabSheet1", "gwDBGridCLS", "ToolBar4", "ClsXlsBtn", "ClsImportBtn", "ClsExportBtn"},
-    {"TabSheet2", "gwDBGrid2", "ToolBar3", "ItemXlsBtn", "ITEMImportBtn", "ItemExportBtn"},
-    {"TabSheet3", "gwDBGrid1", "ToolBar2", "SupplierXlsBtn", "SupplierImportBtn", "SupplierExportBtn"},
-    {"TabSheet4", "gwDBGrid3", "ToolBar1", "CustXlsBtn", "CustImportBtn", "CustomerExportBtn"},
+    {"TabSheet1", "gwDBGridCLS", "ToolBar4", "ClsXlsBtn", "ClsImportBtn", "ClsExportBtn", "ClsTemplateBtn"},
+    {"TabSheet2", "gwDBGrid2", "ToolBar3", "ItemXlsBtn", "ITEMImportBtn", "ItemExportBtn", "ItemTemplateBtn"},
+    {"TabSheet3", "gwDBGrid1", "ToolBar2", "SupplierXlsBtn", "SupplierImportBtn", "SupplierExportBtn", "SupplierTemplateBtn"},
+    {"TabSheet4", "gwDBGrid3", "ToolBar1", "CustXlsBtn", "CustImportBtn", "CustomerExportBtn", "CustomerTemplateBtn"},
 };
 
 // The design-time connection stored with the window: the kind-1 database of
@@ -188,17 +190,21 @@ void TFMTabrin::CreateTabs() {
         CommandButton(tab.toolBar, names.importBtn, QStringLiteral("匯入"), QStringLiteral("import"), kButtonWidth);
     tab.exportBtn =
         CommandButton(tab.toolBar, names.exportBtn, QStringLiteral("匯出"), QStringLiteral("export"), 2 * kButtonWidth);
-    for (QToolButton* button : {tab.xlsBtn, tab.importBtn, tab.exportBtn}) button->setEnabled(false);
+    tab.templateBtn = CommandButton(tab.toolBar, names.templateBtn, QStringLiteral("範本"), QStringLiteral("template"),
+                                    3 * kButtonWidth);
+    tab.templateBtn->setToolTip(QStringLiteral("存一個空白的匯入範本：標題就是這一頁匯入讀取的欄位，填好即可匯入"));
+    for (QToolButton* button : {tab.xlsBtn, tab.importBtn, tab.exportBtn, tab.templateBtn}) button->setEnabled(false);
     tab.planLegend = new QLabel(tab.toolBar);
     tab.planLegend->setObjectName(QStringLiteral("PlanLegend"));
     tab.planLegend->setTextFormat(Qt::PlainText);
     tab.planLegend->setWordWrap(true);
-    tab.planLegend->setGeometry(3 * kButtonWidth + 8, kButtonTop, 540, kButtonHeight);
+    tab.planLegend->setGeometry(4 * kButtonWidth + 8, kButtonTop, 435, kButtonHeight);
     tab.planLegend->setToolTip(QStringLiteral("表格第一欄「試算」是匯入每一列會做的事；"
                                               "停在一列上可看到要覆蓋的欄位（舊 → 新）或錯誤"));
     connect(tab.xlsBtn, &QToolButton::clicked, this, openSlots[i]);
     connect(tab.importBtn, &QToolButton::clicked, this, importSlots[i]);
     connect(tab.exportBtn, &QToolButton::clicked, this, exportSlots[i]);
+    connect(tab.templateBtn, &QToolButton::clicked, this, [this, &tab] { WriteTemplateFor(tab); });
 
     tab.sheetQuery = std::make_unique<TQuery>(std::string(info.sheetQueryName), adoXlsConnect_);
     tab.exportQuery = std::make_unique<TQuery>(ExportQueryDef(tab.table), adoConnection_);
@@ -346,6 +352,7 @@ void TFMTabrin::Connect(TDatabaseKind kind) {
     for (TTabPage& tab : tabs_) {
       tab.xlsBtn->setEnabled(true);
       tab.exportBtn->setEnabled(true);
+      tab.templateBtn->setEnabled(true);
     }
     Databaseinfo->setText(QString::fromStdString(result.statusText));
     dbKind_ = result.kind;
@@ -628,6 +635,20 @@ void TFMTabrin::ExportFrom(TTabPage& tab) {
         [&](const TWorkControl& control) { RunExportCommand(ferran3Xls_, query, file, control); },
         progressObserver_);
     dialogs_.ShowMessage(ApplicationTitle(), Utf8(kExportDoneMessage));
+  });
+}
+
+// --- Import template ----------------------------------------------------------------
+
+void TFMTabrin::WriteTemplateFor(TTabPage& tab) {
+  Command([this, &tab] {
+    const std::optional<TSaveAnswer> answer =
+        dialogs_.GetSaveFileName(this, QStringLiteral("匯入範本  "), QtFilterEntries(kExportDialogFilter));
+    if (!answer) return;
+    const int entry = std::clamp(answer->filterEntry, 0, static_cast<int>(std::size(kExportDialogFormats)) - 1);
+    const std::string file = ExportFileName(answer->name.toStdString(), kExportDialogFormats[entry]);
+    const std::string written = WriteImportTemplate(tab.table, dbKind_, file);
+    dialogs_.ShowMessage(ApplicationTitle(), QStringLiteral("已寫入 ") + QString::fromStdString(written));
   });
 }
 

@@ -48,6 +48,7 @@ struct TTabPage {
   QToolButton* xlsBtn = nullptr;
   QToolButton* importBtn = nullptr;
   QToolButton* exportBtn = nullptr;
+  QToolButton* templateBtn = nullptr;  // 範本: the import template for the connected kind
   QLabel* planLegend = nullptr;  // the plan's counts, or why there is none
   std::unique_ptr<TQuery> sheetQuery;
   std::unique_ptr<TQuery> exportQuery;
@@ -162,6 +163,9 @@ class TFMTabrin : public QWidget {
   // at the first failing row); nullopt when the clerk cancelled the save.
   std::optional<std::string> AskForRejectsFile(const TTabPage& tab);
   void ExportFrom(TTabPage& tab);
+  // Asks for a file name as the export does and writes the tab's import
+  // template there for the connected kind.
+  void WriteTemplateFor(TTabPage& tab);
 
   TDialogs& dialogs_;
   std::optional<TDatabaseKind> dbKind_;

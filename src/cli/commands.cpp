@@ -14,6 +14,7 @@ void AddWhereCommand(CLI::App& app, CommandContext& context);
 void AddHistoryCommand(CLI::App& app, CommandContext& context);
 void AddUndoCommand(CLI::App& app, CommandContext& context);
 void AddMappingsCommand(CLI::App& app, CommandContext& context);
+void AddTemplateCommand(CLI::App& app, CommandContext& context);
 
 // One line per verb; each Add...Command is defined in its own cmd_*.cpp.
 void RegisterCommands(CLI::App& app, CommandContext& context) {
@@ -27,6 +28,7 @@ void RegisterCommands(CLI::App& app, CommandContext& context) {
   AddHistoryCommand(app, context);
   AddUndoCommand(app, context);
   AddMappingsCommand(app, context);
+  AddTemplateCommand(app, context);
 }
 
 }  // namespace tabrin::cli

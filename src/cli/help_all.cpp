@@ -75,7 +75,11 @@ constexpr std::string_view kExamples =
     "  title and no column 健康捐: the import names the missing columns and the options that map them; save the\n"
     "  mapping once and the next workbook with the same titles uses it:\n"
     "    $ tabrin-cli import --kind 1 --map '應商代號=廠商代號' --leave 健康捐 --save-mapping 商品匯出 item items.xls\n"
-    "    $ tabrin-cli mappings\n";
+    "    $ tabrin-cli mappings\n"
+    "\n"
+    "  Write an empty item workbook with exactly the titles the kind-1 import reads, fill it in, import it:\n"
+    "    $ tabrin-cli template --kind 1 item new-items.xlsx\n"
+    "    $ tabrin-cli import --kind 1 item new-items.xlsx\n";
 
 // What an option takes, as its help names it: the choices of a checked
 // set ("INT:{1,2,3}" gives "1|2|3"), else the type ("TEXT"); nothing for a

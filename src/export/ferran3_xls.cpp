@@ -5,10 +5,9 @@
 #include "config/program_folder.h"
 #include "export/ferran_locale.h"
 #include "export/source_adapter.h"
+#include "export/workbook_output_for.h"
 #include "text/error.h"
 #include "text/translation.h"
-#include "xls/biff8/workbook_writer.h"
-#include "xls/csv/csv_writer.h"
 #include "xls/ooxml/xlsx_writer.h"
 
 namespace tabrin {
@@ -103,13 +102,7 @@ void TFerran3XLS::Execute() {
 }
 
 void TFerran3XLS::OpenOutput() {
-  if (IsXlsxFileName(FileName)) {
-    writer_ = std::make_unique<TxlsxWorkbookWriter>();
-  } else if (IsCsvFileName(FileName)) {
-    writer_ = std::make_unique<TCsvWorkbookWriter>();
-  } else {
-    writer_ = std::make_unique<TxlsWorkbookWriter>();
-  }
+  writer_ = WorkbookOutputFor(FileName);
   writer_->CreateWorkbookFile(FileName, sinkFactory_);
 }
 

@@ -84,7 +84,7 @@ TEST(Cli, WrongUsageSaysWhyAndNamesTheHelp) {
 TEST(Cli, NoVerbPrintsAShortUsageAndExitsWithTwo) {
   const std::string usage =
       "Usage: tabrin-cli [--home DIR] VERB [OPTIONS] [ARGUMENTS]\n"
-      "Verbs: export, preview, import, settings, init-db, connect, where, history, undo, mappings\n"
+      "Verbs: export, preview, import, settings, init-db, connect, where, history, undo, mappings, template\n"
       "Try 'tabrin-cli --help' for more information.\n";
   for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"--home", "/tmp"}}) {
     const CliRun run = RunArgs(args);

@@ -85,7 +85,7 @@ void TxlsWorkbookWriter::WriteColumnInfos(std::uint8_t startCol) {
     PutU16(body + 0, static_cast<std::uint16_t>(startCol + i));
     PutU16(body + 2, static_cast<std::uint16_t>(startCol + i));
     PutU16(body + 4, static_cast<std::uint16_t>(std::min(width, 65535.0)));
-    PutU16(body + 6, kDefaultXfIndex);
+    PutU16(body + 6, ColumnFormat(i));
     PutU16(body + 8, 0);
     WriteRecord(biff::kColInfo, 11);
   }

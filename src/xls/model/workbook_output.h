@@ -6,7 +6,7 @@
 // file shows them alike.
 //
 // Use, in this order: CreateWorkbookFile, BeginWorkbook; per sheet
-// ColumnWidths() = {...}, BeginSheet, the cells (rows in ascending order),
+// ColumnWidths() = {...} (and ColumnFormats(), optional), BeginSheet, the cells (rows in ascending order),
 // PatchColumnWidths (optional), EndSheet; FinishWorkbook, CloseWorkbookFile.
 // Closing before FinishWorkbook discards the output and leaves an existing
 // file of that name as it was.
@@ -48,10 +48,24 @@ class TWorkbookOutput {
 
   virtual TxlsFormatRegistry& Formats() = 0;
   virtual std::vector<int>& ColumnWidths() = 0;
+  // The cell format of each column's cells that hold nothing yet (what a
+  // value typed into them is shown as), by column from the sheet's start
+  // column, among the columns ColumnWidths() gives; a column not given, or
+  // given 15, has the default.  Text has none.
+  std::vector<std::uint16_t>& ColumnFormats() { return columnFormats_; }
 
   // The grid of one worksheet of this file format.
   virtual int MaxRows() const = 0;
   virtual int MaxColumns() const = 0;
+
+ protected:
+  // The format ColumnFormats() gives column i.
+  std::uint16_t ColumnFormat(std::size_t i) const {
+    return i < columnFormats_.size() ? columnFormats_[i] : kDefaultXfIndex;
+  }
+
+ private:
+  std::vector<std::uint16_t> columnFormats_;
 };
 
 }  // namespace tabrin

@@ -233,7 +233,10 @@ void TxlsxWorkbookWriter::SetColumnWidths() {
     const double stored = w + 1 + 1 / z;
     const double given = (std::round(stored * kLxwDigitPixels) - kLxwPaddingPixels) / kLxwDigitPixels;
     const auto column = static_cast<lxw_col_t>(startCol_ + i);
-    Check(worksheet_set_column(sheet_, column, column, std::max(given, 0.0), nullptr), TrNoop("a column width"));
+    const std::uint16_t xf = ColumnFormat(i);
+    Check(worksheet_set_column(sheet_, column, column, std::max(given, 0.0),
+                               xf == kDefaultXfIndex ? nullptr : FormatOf(xf)),
+          TrNoop("a column width"));
   }
 }
 
