@@ -5,7 +5,7 @@
 #include "config/program_folder.h"
 #include "export/ferran_locale.h"
 #include "export/source_adapter.h"
-#include "export/workbook_output_for.h"
+#include "xls/workbook_output_for.h"
 #include "text/error.h"
 #include "text/translation.h"
 #include "xls/ooxml/xlsx_writer.h"

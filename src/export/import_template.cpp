@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "export/export_command.h"
-#include "export/workbook_output_for.h"
+#include "xls/workbook_output_for.h"
 #include "import/column_mapping.h"
 #include "import/cover_mode.h"
 #include "import/import_mapping.h"

@@ -7,11 +7,9 @@
 #include "text/encoding.h"
 #include "text/error.h"
 #include "text/format.h"
-#include "xls/biff8/workbook_writer.h"
-#include "xls/csv/csv_writer.h"
 #include "xls/csv/text_file_options.h"
-#include "xls/ooxml/xlsx_writer.h"
 #include "xls/workbook_file_name.h"
+#include "xls/workbook_output_for.h"
 
 namespace tabrin {
 namespace {
@@ -31,15 +29,8 @@ void WriteCell(TWorkbookOutput& writer, int row, int column, const TField& field
   if (!text.empty()) writer.WriteLabelSst(row, column, CutToUtf16Units(text, kCellTextUnits), kDefaultXfIndex);
 }
 
-// The kind of file the name asks for, as an export to that name writes.
-std::unique_ptr<TWorkbookOutput> RejectsWriterFor(const std::string& path) {
-  if (IsCsvFileName(path)) return std::make_unique<TCsvWorkbookWriter>();
-  if (IsXlsxFileName(path)) return std::make_unique<TxlsxWorkbookWriter>();
-  return std::make_unique<TxlsWorkbookWriter>();
-}
-
 void WriteRejectsWorkbook(TQuery& sheet, const std::vector<TSkippedRow>& rows, const std::string& path) {
-  const std::unique_ptr<TWorkbookOutput> writer = RejectsWriterFor(path);
+  const std::unique_ptr<TWorkbookOutput> writer = WorkbookOutputFor(path);
   const int columns = sheet.FieldCount();
   writer->CreateWorkbookFile(path);
   writer->BeginWorkbook();

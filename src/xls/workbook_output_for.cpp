@@ -1,4 +1,4 @@
-#include "export/workbook_output_for.h"
+#include "xls/workbook_output_for.h"
 
 #include "xls/biff8/workbook_writer.h"
 #include "xls/csv/csv_writer.h"
