@@ -21,7 +21,7 @@ void TSheetHandler::StartElement(std::string_view name, const TXmlAttributes& at
   bounds_.Entered();
   switch (state_) {
     case State::Outside:
-      if (name == "sheetData") state_ = State::Data;
+      if (name == "sheetData") Enter(State::Data);
       return;
     case State::Data:
       if (name == "row") StartRow(attributes);
@@ -47,7 +47,7 @@ void TSheetHandler::EndElement(std::string_view name) {
   if (state_ == State::Cell) {
     if (name == "c") {
       EndCell();
-      state_ = State::Data;
+      Enter(State::Data);
     } else if (name == "v") {
       wantsText_ = false;
       hasValue_ = true;
@@ -59,7 +59,7 @@ void TSheetHandler::EndElement(std::string_view name) {
     }
   } else if (state_ == State::Data) {
     if (name == "sheetData") {
-      state_ = State::Outside;
+      Enter(State::Outside);
     } else {
       bounds_.NoteEnd();
     }
@@ -82,17 +82,15 @@ void TSheetHandler::StartRow(const TXmlAttributes& attributes) {
   column_ = UINT32_MAX;  // the next cell without a reference is the first
 }
 
+void TSheetHandler::Cell(const TScannedCell& cell) {
+  StartCell(cell.ref, cell.type, cell.style);
+  value_.assign(cell.value);
+  hasValue_ = cell.hasValue;
+  EndCell();
+  Enter(State::Data);
+}
+
 void TSheetHandler::StartCell(const TXmlAttributes& attributes) {
-  if (needsRowNumber_) throw TNeedsWholeSheet();
-  state_ = State::Cell;
-  style_ = 0;
-  hasValue_ = false;
-  inline_ = false;
-  value_.clear();
-  if (!rowSeen_) {  // a cell outside any row
-    rowSeen_ = true;
-    row_ = 0;
-  }
   static const char kNone[] = "";
   const char *ref = kNone, *type = kNone, *style = kNone;
   attributes.ForEachRaw([&](std::string_view name, const char* value) {
@@ -104,6 +102,20 @@ void TSheetHandler::StartCell(const TXmlAttributes& attributes) {
       default: break;
     }
   });
+  StartCell(ref, type, style);
+}
+
+void TSheetHandler::StartCell(const char* ref, const char* type, const char* style) {
+  if (needsRowNumber_) throw TNeedsWholeSheet();
+  Enter(State::Cell);
+  style_ = 0;
+  hasValue_ = false;
+  inline_ = false;
+  value_.clear();
+  if (!rowSeen_) {  // a cell outside any row
+    rowSeen_ = true;
+    row_ = 0;
+  }
   if (*ref == '\0') {
     column_ = column_ == UINT32_MAX ? 0 : column_ + 1;
   } else if (!PlainCellReference(ref, row_, column_) && !ParseCellReference(ref, row_, column_)) {
