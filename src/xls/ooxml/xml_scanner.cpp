@@ -163,7 +163,7 @@ bool CheckText(const char* p, const char* lt, bool& decode) {
 
 // A start tag without attributes at p, of an element of that local name;
 // p is then after it, and name and nameEnd bound its qualified name.
-bool OpenTag(char*& p, char* end, std::string_view local, char*& name, char*& nameEnd) {
+[[gnu::always_inline]] inline bool OpenTag(char*& p, char* end, std::string_view local, char*& name, char*& nameEnd) {
   if (end - p < 2 || *p != '<' || !StartsName(p[1])) return false;
   char* const n = p + 1;
   char* const e = SkipName(n, end);
@@ -178,13 +178,13 @@ bool OpenTag(char*& p, char* end, std::string_view local, char*& name, char*& na
 
 // The end tag of the element of that qualified name at p; p is then after
 // it.
-bool CloseTag(char*& p, char* end, const char* name, const char* nameEnd) {
-  const std::ptrdiff_t length = nameEnd - name;
-  if (end - p < length + 3 || p[0] != '<' || p[1] != '/' ||
-      std::memcmp(p + 2, name, static_cast<std::size_t>(length)) != 0) {
-    return false;
+[[gnu::always_inline]] inline bool CloseTag(char*& p, char* end, const char* name, const char* nameEnd) {
+  if (end - p < (nameEnd - name) + 3 || p[0] != '<' || p[1] != '/') return false;
+  char* q = p + 2;
+  for (const char* n = name; n < nameEnd; ++n, ++q) {
+    if (*q != *n) return false;
   }
-  char* const close = SkipSpace(p + 2 + length, end);
+  char* const close = SkipSpace(q, end);
   if (close == end || *close != '>') return false;
   p = close + 1;
   return true;
@@ -279,9 +279,18 @@ TXmlScanner::TStep TXmlScanner::Text(std::size_t& at, const char* lt) {
 }
 
 bool TXmlScanner::CellText(char*& p, char* end, std::string_view& text) {
-  char* const lt = static_cast<char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
+  // A value is short and mostly plain: one look at each byte before any
+  // search.
+  char* plain = p;
+  while (plain < end && Is(*plain, kPlainText)) ++plain;
+  if (plain < end && *plain == '<') {
+    text = std::string_view(p, static_cast<std::size_t>(plain - p));
+    p = plain;
+    return true;
+  }
+  char* const lt = static_cast<char*>(std::memchr(plain, '<', static_cast<std::size_t>(end - plain)));
   bool decode = false;
-  if (lt == nullptr || !CheckText(p, lt, decode)) return false;
+  if (lt == nullptr || !CheckText(plain, lt, decode)) return false;
   if (decode) {
     DecodeText(p, lt, text_);
     text = text_;
