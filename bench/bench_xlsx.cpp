@@ -154,6 +154,7 @@ class TNothingHandler : public detail::TXmlHandler, public detail::TScannedCellS
   TNothingHandler() { takesCells_ = true; }
   long elements = 0;
   void Cell(const detail::TScannedCell&) override { ++elements; }
+  void Row(std::string_view) override { ++elements; }
   void StartElement(std::string_view, const detail::TXmlAttributes&) override { ++elements; }
   void EndElement(std::string_view) override {}
   void Text(std::string_view) override {}

@@ -247,10 +247,17 @@ const std::vector<CellCase> kCellCases = {
      "<c r=\"C2\"><v>6</v> </c><c r=\"D2\"><v a=\"1\">7</v></c><c r=\"E2\"><c r=\"F2\"><v>8</v></c><v>9</v></c>"
      "<c r=\"G2\"><is><t>x</t><t>y</t></is></c><c r=\"H2\"><x/></c><c rr=\"1\" r=\"I2\"/><c ss=\"1\" r=\"J2\"/></row>",
      0},
+    {"rows of every shape",
+     "<row r=\"1\" spans=\"1:3\" x14ac:dyDescent=\"0.25\" ht='12.8'><c><v>1</v></c></row><row/><row r = '3'\t/>"
+     "<x:row r=\"4\"><c/></x:row><row spans=\"1:2\" y:r=\"6\" r=\"9\"><c/></row><row\n><c/></row >"
+     "<row r=\"&#56;\" a=\"\t\"><c/></row><row r=\" 9 \"><c/></row>",
+     6},
     {"a damaged reference", "<row><c r=\"A1\"><v>1</v></c><c r=\"1A\"><v>2</v></c></row>", 2},
     {"a number that is not one", "<row><c r=\"A1\"><v>1x</v></c></row>", 1},
     {"a shared text that does not exist", "<row><c r=\"A1\" t=\"s\"><v>1</v></c></row>", 1},
     {"a cell beyond the last column", "<row><c r=\"XFE1\"/></row>", 1},
+    {"a row that is not one", "<row r=\"1\"><c/></row><row r=\"x\"><c/></row>", 1},
+    {"a row beyond the last row", "<row r=\"1048577\"><c/></row>", 0},
 };
 
 TEST(XlsxScannerTest, HandsCellsOfTheCommonShapeWholeAsTheirEventsWouldHaveGivenThem) {
@@ -270,10 +277,31 @@ TEST(XlsxScannerTest, HandsCellsOfTheCommonShapeWholeAsTheirEventsWouldHaveGiven
   }
 }
 
+// Malformed cells and rows of the common shape are left to expat.
+TEST(XlsxScannerTest, LeavesMalformedCellsAndRowsToExpat) {
+  const std::string rows[] = {
+      "<row><c r=\"A1\" r=\"A2\"/></row>",
+      "<row><c r=\"A1\"s=\"1\"><v>1</v></c></row>",
+      "<row><c r=\"A1\"><v>1</c></v></row>",
+      "<row><c r=\"A1\"><v>1</v></x:c></row>",
+      "<row><c r=\"A1\"><v>&nbsp;</v></c></row>",
+      "<row><c r=\"A1\"><v>\x01</v></c></row>",
+      "<row r=\"1\" r=\"2\"><c/></row>",
+      "<row r=\"1\" spans=\"1:2\" spans=\"1:3\"><c/></row>",
+      "<row r=\"1\"spans=\"1:2\"><c/></row>",
+      "<row r=\"1\"><c/></x:row>",
+  };
+  for (const std::string& row : rows) {
+    for (const std::size_t chunk : {std::size_t{1}, std::size_t{5}, detail::kChunkBytes}) {
+      EXPECT_EQ(ReadSheet(Sheet(row), chunk, false, true).cells, std::nullopt) << row << ", chunks of " << chunk;
+    }
+  }
+}
+
 // A sheet of cells of the common shape and others, cut short at every byte.
 TEST(XlsxScannerTest, EveryTruncationOfCellsReadsAsExpatReadsItOrIsLeftToIt) {
   const std::string xml = Sheet(
-      "<row r='1'><c r=\"A1\" s=\"1\"><v>4.5</v></c><x:c t='inlineStr' r=\"B1\"><x:is><x:t>a&amp;b</x:t></x:is></x:c>"
+      "<row r='1' spans=\"1:5\"><c r=\"A1\" s=\"1\"><v>4.5</v></c><x:c t='inlineStr' r=\"B1\"><x:is><x:t>a&amp;b</x:t></x:is></x:c>"
       "<c r=\"C1\" t=\"s\"/><c r=\"D1\" t=\"str\"><v>中&#13;\r\n</v ></c><c r=\"E1\"><f>1</f><v>1</v></c></row>");
   for (std::size_t size = 0; size <= xml.size(); ++size) {
     const std::string cut = xml.substr(0, size);

@@ -1,6 +1,7 @@
 #pragma once
 // A worksheet cell of the common shape, read by the scanner straight from
-// the bytes and handed over whole: <c> with no attributes but r, s and t,
+// the bytes and handed over whole (and a row's start tag, read the same
+// way): <c> with no attributes but r, s and t,
 // empty or holding one <v> or one <is> with one <t>, nothing else inside.
 // The handler is given what its events would have given it, in one call
 // instead of five.
@@ -21,10 +22,15 @@ struct TScannedCell {
 
 // A handler that takes such cells.  While TakesCells() says so, the scanner
 // hands every cell of the common shape to Cell and delivers no events for
-// it; anything else still arrives as events.
+// it, and hands the start tag of every row of plain attributes to Row;
+// anything else still arrives as events.
 class TScannedCellSink {
  public:
   virtual void Cell(const TScannedCell& cell) = 0;
+  // In place of the start of a row element: the value of its first
+  // attribute of the local name r, "" where there is none.  Its end still
+  // arrives as an event.
+  virtual void Row(std::string_view ref) = 0;
   bool TakesCells() const { return takesCells_; }
 
  protected:

@@ -24,7 +24,7 @@ void TSheetHandler::StartElement(std::string_view name, const TXmlAttributes& at
       if (name == "sheetData") Enter(State::Data);
       return;
     case State::Data:
-      if (name == "row") StartRow(attributes);
+      if (name == "row") StartRow(attributes.Get("r"));
       else if (name == "c") StartCell(attributes);
       return;
     case State::Cell:
@@ -66,8 +66,7 @@ void TSheetHandler::EndElement(std::string_view name) {
   }
 }
 
-void TSheetHandler::StartRow(const TXmlAttributes& attributes) {
-  const std::string_view r = attributes.Get("r");
+void TSheetHandler::StartRow(std::string_view r) {
   if (r.empty()) {
     if (needsRowNumber_) throw TNeedsWholeSheet();
     row_ = rowSeen_ ? row_ + 1 : 0;

@@ -37,6 +37,10 @@ class TSheetHandler : public TPieceHandler<TWorksheetBuilder, TCellList>, public
   // A cell whole, as its events would have given it; taken inside the sheet
   // data, outside any cell.
   void Cell(const TScannedCell& cell) override;
+  void Row(std::string_view ref) override {
+    bounds_.Entered();
+    StartRow(ref);
+  }
 
  private:
   enum class State { Outside, Data, Cell };
@@ -52,7 +56,7 @@ class TSheetHandler : public TPieceHandler<TWorksheetBuilder, TCellList>, public
     state_ = state;
     takesCells_ = state == State::Data;
   }
-  void StartRow(const TXmlAttributes& attributes);
+  void StartRow(std::string_view ref);
   void StartCell(const TXmlAttributes& attributes);
   void StartCell(const char* ref, const char* type, const char* style);
   void EndCell();

@@ -258,7 +258,7 @@ TXmlScanner::TStep TXmlScanner::Step(std::size_t& at) {
   if (end - at < 2) return TStep::NeedMore;
   if (data[at + 1] == '/') return EndTag(at);
   if (data[at + 1] == '!' || data[at + 1] == '?') return TStep::Refused;
-  if (cells_ != nullptr && cells_->TakesCells() && Cell(at)) return TStep::Done;
+  if (cells_ != nullptr && cells_->TakesCells() && (Cell(at) || Row(at))) return TStep::Done;
   return StartTag(at);
 }
 
@@ -361,6 +361,69 @@ bool TXmlScanner::Cell(std::size_t& at) {
   }
   at = static_cast<std::size_t>(p - data);
   cells_->Cell(cell);
+  return true;
+}
+
+bool TXmlScanner::Row(std::size_t& at) {
+  char* const data = window_.bytes.data();
+  char* const end = data + End();
+  char* const name = data + at + 1;
+  char* const nameEnd = SkipName(name, end);
+  if (nameEnd == end || !StartsName(*name)) return false;
+  const std::string_view local = LocalPart(name, nameEnd);
+  if (local != "row") return false;
+
+  // Its attributes, of plain values, no two of one name.
+  constexpr std::size_t kMost = 16;
+  const char* names[kMost];
+  std::size_t lengths[kMost];
+  std::size_t count = 0;
+  std::string_view ref;
+  bool hasRef = false;
+  char* p = nameEnd;
+  for (;;) {
+    if (p == end) return false;
+    if (*p == '>' || *p == '/') break;
+    if (!IsSpace(*p)) return false;
+    p = SkipSpace(p, end);
+    if (p == end) return false;
+    if (*p == '>' || *p == '/') break;
+    if (!StartsName(*p) || count == kMost) return false;
+    char* const attribute = p;
+    p = SkipName(p, end);
+    if (p == end || p[-1] == ':') return false;
+    const auto length = static_cast<std::size_t>(p - attribute);
+    for (std::size_t i = 0; i < count; ++i) {
+      if (lengths[i] == length && std::memcmp(names[i], attribute, length) == 0) return false;
+    }
+    names[count] = attribute;
+    lengths[count++] = length;
+    p = SkipSpace(p, end);
+    if (p == end || *p != '=') return false;
+    p = SkipSpace(p + 1, end);
+    if (p == end || (*p != '"' && *p != '\'')) return false;
+    const char quote = *p++;
+    char* const value = p;
+    while (p < end && *p != quote && Is(*p, kPlainValue)) ++p;
+    if (p == end || *p != quote) return false;
+    if (!hasRef && LocalPart(attribute, attribute + length) == "r") {
+      ref = std::string_view(value, static_cast<std::size_t>(p - value));
+      hasRef = true;
+    }
+    ++p;
+  }
+  const bool empty = *p == '/';
+  if (empty) {
+    if (end - p < 2 || p[1] != '>') return false;
+    ++p;
+  }
+  at = static_cast<std::size_t>(p + 1 - data);
+  if (!empty) {
+    open_.append(name, nameEnd);
+    openEnds_.push_back(open_.size());
+  }
+  cells_->Row(ref);
+  if (empty) handler_.EndElement(local);
   return true;
 }
 

@@ -74,6 +74,9 @@ class TXmlScanner {
   // A whole cell of the common shape at at, handed to cells_; false leaves
   // it, untouched, to StartTag.
   bool Cell(std::size_t& at);
+  // The start tag of a row at at, its attributes plain, handed to cells_;
+  // false leaves it, untouched, to StartTag.
+  bool Row(std::size_t& at);
   // The character data from p up to the next '<', which p is then at;
   // false where it is not in the window or not plain.
   bool CellText(char*& p, char* end, std::string_view& text);
