@@ -83,10 +83,17 @@ void TSheetHandler::StartRow(std::string_view r) {
 
 void TSheetHandler::Cell(const TScannedCell& cell) {
   StartCell(cell.ref, cell.type, cell.style);
-  value_.assign(cell.value);
-  hasValue_ = cell.hasValue;
-  EndCell();
   Enter(State::Data);
+  if (!cell.hasValue || DecodesText(type_)) {
+    value_.assign(cell.value);
+    hasValue_ = cell.hasValue;
+    EndCell();
+    return;
+  }
+  // A value read where it stands, without a copy.
+  if (target_ == nullptr && list_ == nullptr) return;
+  if (target_ != nullptr) CheckRoomForCell(*target_);
+  AddCell(values_.ReadPlain(type_, style_, cell.value));
 }
 
 void TSheetHandler::StartCell(const TXmlAttributes& attributes) {
@@ -129,8 +136,11 @@ void TSheetHandler::StartCell(const char* ref, const char* type, const char* sty
 void TSheetHandler::EndCell() {
   if (target_ == nullptr && list_ == nullptr) return;
   if (target_ != nullptr) CheckRoomForCell(*target_);
-  const TCellValue value = hasValue_ ? values_.Read(type_, style_, value_) : TCellValue();
-  if (target_ != nullptr) AddCell(*target_, row_, column_, value);
+  AddCell(hasValue_ ? values_.Read(type_, style_, value_) : TCellValue());
+}
+
+void TSheetHandler::AddCell(const TCellValue& value) {
+  if (target_ != nullptr) detail::AddCell(*target_, row_, column_, value);
   else list_->Add(row_, column_, value);
 }
 

@@ -60,6 +60,8 @@ class TSheetHandler : public TPieceHandler<TWorksheetBuilder, TCellList>, public
   void StartCell(const TXmlAttributes& attributes);
   void StartCell(const char* ref, const char* type, const char* style);
   void EndCell();
+  // Sends the cell to the target or the list, whichever there is.
+  void AddCell(const TCellValue& value);
 
   TCellValueReader values_;
   TRunTextCollector runs_;
