@@ -1,8 +1,10 @@
 #pragma once
 // A worksheet cell of the common shape, read by the scanner straight from
 // the bytes and handed over whole (and a row's start tag, read the same
-// way): <c> with no attributes but r, s and t,
-// empty or holding one <v> or one <is> with one <t>, nothing else inside.
+// way): <c> with no attributes but r, s and t (unprefixed, each once, in
+// any order, their values plain ASCII without references), empty or
+// holding one <v> or one <is> with one <t>, none of them with attributes,
+// nothing else inside, not even white space.
 // The handler is given what its events would have given it, in one call
 // instead of five.
 #include <string_view>
