@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "xls/model/worksheet_builder.h"
@@ -91,9 +92,15 @@ std::optional<std::string> StringsReading(TRead read) {
 
 template <class TReading>
 void CompareReadings(TReading reading, std::string_view xml, std::string_view body, std::size_t chunk) {
-  const std::optional<std::string> byScanner = reading([&](tabrin::detail::TXmlHandler& handler) {
+  const std::optional<std::string> byScanner = reading([&](auto& handler) {
     tabrin::detail::TInflatedChunks chunks(tabrin::test::ReadFrom(xml), false, chunk);
-    return tabrin::detail::ScanXml(chunks, body, handler);
+    // A sheet's handler takes the cells of the common shape whole, as the
+    // reader has it do.
+    tabrin::detail::TScannedCellSink* cells = nullptr;
+    if constexpr (std::is_base_of_v<tabrin::detail::TScannedCellSink, std::remove_reference_t<decltype(handler)>>) {
+      cells = &handler;
+    }
+    return tabrin::detail::ScanXml(chunks, body, handler, cells);
   });
   if (!byScanner || byScanner->starts_with("error")) return;  // the reader reads it again by expat
   const std::optional<std::string> byExpat = reading([&](tabrin::detail::TXmlHandler& handler) {
@@ -181,7 +188,14 @@ std::string Generated(std::string_view recipe, bool strings) {
         break;
       case 11: xml += "<" + p + "c t=\"d\">" + tag("v") + "2024-03-05T14:30:15" + end("v") + end("c"); break;
       case 12: xml += "<" + p + "c r=\"E&#" + std::to_string(49 + (b >> 6)) + ";\" x=\"a&#9;b\tc\r\nd\"/>"; break;
-      case 13: xml += "<" + p + "c>" + tag("v") + value + end("v") + end("c"); break;
+      case 13:
+        switch (b >> 4) {
+          case 0: xml += "<" + p + "c>" + tag("v") + value + end("v") + end("c"); break;
+          case 1: xml += "<" + p + "c s='1' t=\"str\" r=\"F" + r + "\">" + tag("v") + text + end("v") + end("c"); break;
+          case 2: xml += "<" + p + "c t='inlineStr'>" + tag("is") + tag("t") + text + end("t") + end("is") + end("c"); break;
+          default: xml += "<" + p + "c s=\"1\" r='G" + r + "' />"; break;
+        }
+        break;
       case 14:
         xml += "<" + p + "c t=\"inlineStr\">" + tag("is") + "<" + p + "t xml:space=\"preserve\">" + text + end("t") +
                end("is") + end("c");

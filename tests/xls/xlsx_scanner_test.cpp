@@ -162,6 +162,159 @@ TEST(XlsxScannerTest, EveryTruncationReadsAsExpatReadsItOrIsLeftToIt) {
   }
 }
 
+// Through a sheet's handler, which takes the cells of the common shape
+// whole: the cells (or the handler's message) as expat's events give them.
+class CountedSheetHandler : public detail::TSheetHandler {
+ public:
+  using TSheetHandler::TSheetHandler;
+  void Cell(const detail::TScannedCell& cell) override {
+    ++whole;
+    TSheetHandler::Cell(cell);
+  }
+  int whole = 0;
+};
+
+struct SheetReading {
+  std::optional<std::string> cells;  // or the handler's message; nothing where the scanner leaves the part
+  int whole = 0;                     // cells taken whole
+};
+
+SheetReading ReadSheet(const std::string& xml, std::size_t chunk, bool thread, bool scanned) {
+  auto texts = std::make_shared<TTextPool>();
+  texts->Add("shared");
+  detail::TWorksheetBuilder builder("sheet1", texts);
+  const std::vector<bool> dateStyles = {false, true};
+  CountedSheetHandler handler(*texts, dateStyles, false);
+  handler.SendTo(&builder, nullptr);
+  SheetReading reading;
+  try {
+    if (scanned) {
+      detail::TInflatedChunks chunks(test::ReadFrom(xml), thread, chunk);
+      if (!detail::ScanXml(chunks, "sheetData", handler, &handler)) return reading;
+    } else {
+      detail::TXmlStream stream(handler);
+      if (!stream.Parse(xml.data(), xml.size(), true)) stream.Raise("sheet");
+    }
+  } catch (const detail::TDamagedPackage& e) {
+    reading.cells = e.what();
+    reading.whole = handler.whole;
+    return reading;
+  }
+  const TWorksheet sheet = builder.Finish();
+  reading.cells = "";
+  for (int row = sheet.FirstRow(); row <= sheet.LastRow(); ++row) {
+    for (int column = sheet.FirstColumn(); column <= sheet.LastColumn(); ++column) {
+      *reading.cells += test::Describe(sheet, row, column) + ";";
+    }
+  }
+  reading.whole = handler.whole;
+  return reading;
+}
+
+struct CellCase {
+  const char* what;
+  std::string rows;
+  int whole;  // cells of the common shape, in one chunk
+};
+
+const std::vector<CellCase> kCellCases = {
+    {"attributes in any order",
+     "<row r=\"1\"><c t=\"s\" s=\"1\" r=\"B1\"><v>0</v></c><c s=\"1\" r=\"C1\"><v>45000.5</v></c>"
+     "<c r=\"D1\" t=\"b\" s=\"0\"><v>1</v></c></row>",
+     3},
+    {"single quotes", "<row><c r='A1' t='str' s='1'><v>x</v></c><c r=\"B1\" t='e'><v>#DIV/0!</v></c></row>", 2},
+    {"prefixes", "<row><x:c r=\"A1\"><x:v>1</x:v></x:c><c r=\"B1\"><y:v>2</y:v></c>"
+                 "<a:b:c r=\"C1\" t=\"inlineStr\"><x:is><y:t>a</y:t></x:is></a:b:c></row>",
+     3},
+    {"white space inside tags",
+     "<row><c\n r = \"A1\"\ts\r\n=\r\n'1' ><v >2.5</v\t></c\n><c r=\"B1\" /><c r=\"C1\"\t/></row>", 3},
+    {"references and line ends in values",
+     "<row><c t=\"str\"><v>a&amp;b&lt;&#x4e2d;&#13;\r\nc\rd</v></c><c><v>&#49;.5</v></c>"
+     "<c t=\"inlineStr\"><is><t>&quot;x&apos; &gt;</t></is></c><c t=\"s\"><v> 0 </v></c></row>",
+     4},
+    {"cells without references", "<row><c><v>1</v></c><c/><c t=\"b\"><v>0</v></c></row><c><v>3</v></c>", 4},
+    {"inline strings",
+     "<row><c r=\"A1\" t=\"inlineStr\"><is><t>a_x0041_ b</t></is></c><c r=\"B1\" t=\"inlineStr\"><is><t></t></is></c>"
+     "<c r=\"C1\" t=\"inlineStr\"><is><t xml:space=\"preserve\"> x </t></is></c>"
+     "<c r=\"D1\" t=\"inlineStr\"><is><r><t>a</t></r><rPh><t>b</t></rPh></is></c></row>",
+     2},
+    {"empty values", "<row><c r=\"A1\"><v></v></c><c r=\"B1\"></c><c r=\"C1\"><v/></c><c r=\"D1\" t=\"d\"><v/></c></row>",
+     2},
+    {"texts of every kind", "<row><c t=\"str\"><v>\x7f\xc2\x80 é 中 😀 a]b>c]]</v></c></row>", 1},
+    {"cells of other shapes",
+     "<row><c r=\"A1\" cm=\"1\"><v>1</v></c><c r=\"B1\"><f>1+1</f><v>2</v></c><c r=\"C1\"><v>1</v><v>2</v></c>"
+     "<c r=\"D1\" y:r=\"E1\"><v>3</v></c><c r=\"A&#50;\"><v>4</v></c><c r=\"B\t2\"/><c> <v>5</v></c>"
+     "<c r=\"C2\"><v>6</v> </c><c r=\"D2\"><v a=\"1\">7</v></c><c r=\"E2\"><c r=\"F2\"><v>8</v></c><v>9</v></c>"
+     "<c r=\"G2\"><is><t>x</t><t>y</t></is></c><c r=\"H2\"><x/></c><c rr=\"1\" r=\"I2\"/><c ss=\"1\" r=\"J2\"/></row>",
+     0},
+    {"rows of every shape",
+     "<row r=\"1\" spans=\"1:3\" x14ac:dyDescent=\"0.25\" ht='12.8'><c><v>1</v></c></row><row/><row r = '3'\t/>"
+     "<x:row r=\"4\"><c/></x:row><row spans=\"1:2\" y:r=\"6\" r=\"9\"><c/></row><row\n><c/></row >"
+     "<row r=\"&#56;\" a=\"\t\"><c/></row><row r=\" 9 \"><c/></row>",
+     6},
+    {"a damaged reference", "<row><c r=\"A1\"><v>1</v></c><c r=\"1A\"><v>2</v></c></row>", 2},
+    {"a number that is not one", "<row><c r=\"A1\"><v>1x</v></c></row>", 1},
+    {"a shared text that does not exist", "<row><c r=\"A1\" t=\"s\"><v>1</v></c></row>", 1},
+    {"a cell beyond the last column", "<row><c r=\"XFE1\"/></row>", 1},
+    {"a row that is not one", "<row r=\"1\"><c/></row><row r=\"x\"><c/></row>", 1},
+    {"a row beyond the last row", "<row r=\"1048577\"><c/></row>", 0},
+};
+
+TEST(XlsxScannerTest, HandsCellsOfTheCommonShapeWholeAsTheirEventsWouldHaveGivenThem) {
+  for (const CellCase& c : kCellCases) {
+    const std::string xml = Sheet(c.rows);
+    const SheetReading expected = ReadSheet(xml, 0, false, false);
+    ASSERT_TRUE(expected.cells) << c.what;
+    for (const std::size_t chunk : kChunkSizes) {
+      for (const bool thread : {false, true}) {
+        const SheetReading scanned = ReadSheet(xml, chunk, thread, true);
+        EXPECT_EQ(scanned.cells, expected.cells) << c.what << ", chunks of " << chunk;
+        if (chunk == detail::kChunkBytes) {
+          EXPECT_EQ(scanned.whole, c.whole) << c.what;
+        }
+      }
+    }
+  }
+}
+
+// Malformed cells and rows of the common shape are left to expat.
+TEST(XlsxScannerTest, LeavesMalformedCellsAndRowsToExpat) {
+  const std::string rows[] = {
+      "<row><c r=\"A1\" r=\"A2\"/></row>",
+      "<row><c r=\"A1\"s=\"1\"><v>1</v></c></row>",
+      "<row><c r=\"A1\"><v>1</c></v></row>",
+      "<row><c r=\"A1\"><v>1</v></x:c></row>",
+      "<row><c r=\"A1\"><v>&nbsp;</v></c></row>",
+      "<row><c r=\"A1\"><v>\x01</v></c></row>",
+      "<row r=\"1\" r=\"2\"><c/></row>",
+      "<row r=\"1\" spans=\"1:2\" spans=\"1:3\"><c/></row>",
+      "<row r=\"1\"spans=\"1:2\"><c/></row>",
+      "<row r=\"1\"><c/></x:row>",
+  };
+  for (const std::string& row : rows) {
+    for (const std::size_t chunk : {std::size_t{1}, std::size_t{5}, detail::kChunkBytes}) {
+      EXPECT_EQ(ReadSheet(Sheet(row), chunk, false, true).cells, std::nullopt) << row << ", chunks of " << chunk;
+    }
+  }
+}
+
+// A sheet of cells of the common shape and others, cut short at every byte.
+TEST(XlsxScannerTest, EveryTruncationOfCellsReadsAsExpatReadsItOrIsLeftToIt) {
+  const std::string xml = Sheet(
+      "<row r='1' spans=\"1:5\"><c r=\"A1\" s=\"1\"><v>4.5</v></c><x:c t='inlineStr' r=\"B1\"><x:is><x:t>a&amp;b</x:t></x:is></x:c>"
+      "<c r=\"C1\" t=\"s\"/><c r=\"D1\" t=\"str\"><v>中&#13;\r\n</v ></c><c r=\"E1\"><f>1</f><v>1</v></c></row>");
+  for (std::size_t size = 0; size <= xml.size(); ++size) {
+    const std::string cut = xml.substr(0, size);
+    const SheetReading expected = ReadSheet(cut, 0, false, false);
+    for (const std::size_t chunk : {std::size_t{3}, detail::kChunkBytes}) {
+      const SheetReading scanned = ReadSheet(cut, chunk, false, true);
+      if (scanned.cells) {
+        EXPECT_EQ(scanned.cells, expected.cells) << "cut at " << size << ", chunks of " << chunk;
+      }
+    }
+  }
+}
+
 // Through the reader: cells as expat's reading gives them, and for a damaged
 // sheet expat's message with its line.
 std::string ExpatReading(const std::string& path) {

@@ -87,6 +87,15 @@ void AddCell(TWorksheetBuilder& builder, std::uint32_t row, std::uint32_t column
 }
 
 TCellValue TCellValueReader::Read(TCellType type, std::uint32_t style, std::string& text) const {
+  if (!DecodesText(type)) return ReadPlain(type, style, text);
+  DecodeEscapes(text);
+  TCellValue value;
+  value.what = TCellValue::TWhat::Own;
+  value.text = text;
+  return value;
+}
+
+TCellValue TCellValueReader::ReadPlain(TCellType type, std::uint32_t style, std::string_view text) const {
   switch (type) {
     case TCellType::Shared: {
       const std::optional<std::uint32_t> index = ParseIndex(text);
@@ -97,13 +106,8 @@ TCellValue TCellValueReader::Read(TCellType type, std::uint32_t style, std::stri
       return value;
     }
     case TCellType::Formula:
-    case TCellType::Inline: {
-      DecodeEscapes(text);
-      TCellValue value;
-      value.what = TCellValue::TWhat::Own;
-      value.text = text;
-      return value;
-    }
+    case TCellType::Inline:
+      break;
     case TCellType::Boolean: {
       const std::string_view v = Trim(text);
       return Value(TCellKind::ckBoolean, v == "1" || v == "true" ? 1 : 0);

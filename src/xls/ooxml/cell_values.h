@@ -31,6 +31,10 @@ inline TCellType CellTypeOf(const char* type) {
   return TCellType::Number;
 }
 
+// Whether the value text of a cell of that type is a text of the cell's
+// own, decoded in place.
+inline bool DecodesText(TCellType type) { return type == TCellType::Formula || type == TCellType::Inline; }
+
 // What a cell adds to its sheet: a touch only (it widens the used range), a
 // value, a shared text or a text of its own.
 struct TCellValue {
@@ -56,6 +60,9 @@ class TCellValueReader {
   // text cell is decoded in place and the result refers to it.  Raises
   // TDamagedPackage for a text that is not what the type says.
   TCellValue Read(TCellType type, std::uint32_t style, std::string& text) const;
+  // The same for a type whose text is read as it stands (DecodesText says
+  // not), from text anywhere.
+  TCellValue ReadPlain(TCellType type, std::uint32_t style, std::string_view text) const;
 
  private:
   const TTextPool& sharedStrings_;

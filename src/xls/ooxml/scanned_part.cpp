@@ -92,8 +92,8 @@ bool DeclaresUtf8(std::string_view head) {
          UpperAscii(name[2]) == 'F' && name.substr(3) == "-8";
 }
 
-bool ScanXml(TInflatedChunks& chunks, std::string_view body, TXmlHandler& handler) {
-  TXmlScanner scanner(chunks, handler);
+bool ScanXml(TInflatedChunks& chunks, std::string_view body, TXmlHandler& handler, TScannedCellSink* cells) {
+  TXmlScanner scanner(chunks, handler, cells);
   if (!scanner.Start()) return false;
   std::size_t head = scanner.Begin();
   while (scanner.End() - head < kDeclarationBytes && scanner.More(head)) {
@@ -130,11 +130,11 @@ bool ScanXml(TInflatedChunks& chunks, std::string_view body, TXmlHandler& handle
 }
 
 bool ScanXmlPart(const TZipPackage& package, std::string_view partName, std::uint64_t maxBytes,
-                 std::string_view body, TXmlHandler& handler) {
+                 std::string_view body, TXmlHandler& handler, TScannedCellSink* cells) {
   const std::unique_ptr<TPartReader> part = package.Open(partName, maxBytes);
   TInflatedChunks chunks([&part](char* buffer, std::size_t size) { return part->Read(buffer, size); },
                          std::thread::hardware_concurrency() > 1);
-  return ScanXml(chunks, body, handler);
+  return ScanXml(chunks, body, handler, cells);
 }
 
 }  // namespace tabrin::detail

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "xls/ooxml/inflated_chunks.h"
+#include "xls/ooxml/scanned_cell.h"
 #include "xls/ooxml/xml_part.h"
 #include "xls/ooxml/zip_package.h"
 
@@ -27,12 +28,13 @@ namespace tabrin::detail {
 // mark.
 bool DeclaresUtf8(std::string_view head);
 
-// The part's bytes as chunks give them.
-bool ScanXml(TInflatedChunks& chunks, std::string_view body, TXmlHandler& handler);
+// The part's bytes as chunks give them.  cells, where given, is the
+// handler taking the body's cells of the common shape whole.
+bool ScanXml(TInflatedChunks& chunks, std::string_view body, TXmlHandler& handler, TScannedCellSink* cells = nullptr);
 
 // The part of the package, inflated on a thread of its own where there are
 // two cores.
 bool ScanXmlPart(const TZipPackage& package, std::string_view partName, std::uint64_t maxBytes,
-                 std::string_view body, TXmlHandler& handler);
+                 std::string_view body, TXmlHandler& handler, TScannedCellSink* cells = nullptr);
 
 }  // namespace tabrin::detail

@@ -21,10 +21,10 @@ void TSheetHandler::StartElement(std::string_view name, const TXmlAttributes& at
   bounds_.Entered();
   switch (state_) {
     case State::Outside:
-      if (name == "sheetData") state_ = State::Data;
+      if (name == "sheetData") Enter(State::Data);
       return;
     case State::Data:
-      if (name == "row") StartRow(attributes);
+      if (name == "row") StartRow(attributes.Get("r"));
       else if (name == "c") StartCell(attributes);
       return;
     case State::Cell:
@@ -47,7 +47,7 @@ void TSheetHandler::EndElement(std::string_view name) {
   if (state_ == State::Cell) {
     if (name == "c") {
       EndCell();
-      state_ = State::Data;
+      Enter(State::Data);
     } else if (name == "v") {
       wantsText_ = false;
       hasValue_ = true;
@@ -59,15 +59,14 @@ void TSheetHandler::EndElement(std::string_view name) {
     }
   } else if (state_ == State::Data) {
     if (name == "sheetData") {
-      state_ = State::Outside;
+      Enter(State::Outside);
     } else {
       bounds_.NoteEnd();
     }
   }
 }
 
-void TSheetHandler::StartRow(const TXmlAttributes& attributes) {
-  const std::string_view r = attributes.Get("r");
+void TSheetHandler::StartRow(std::string_view r) {
   if (r.empty()) {
     if (needsRowNumber_) throw TNeedsWholeSheet();
     row_ = rowSeen_ ? row_ + 1 : 0;
@@ -82,17 +81,22 @@ void TSheetHandler::StartRow(const TXmlAttributes& attributes) {
   column_ = UINT32_MAX;  // the next cell without a reference is the first
 }
 
-void TSheetHandler::StartCell(const TXmlAttributes& attributes) {
-  if (needsRowNumber_) throw TNeedsWholeSheet();
-  state_ = State::Cell;
-  style_ = 0;
-  hasValue_ = false;
-  inline_ = false;
-  value_.clear();
-  if (!rowSeen_) {  // a cell outside any row
-    rowSeen_ = true;
-    row_ = 0;
+void TSheetHandler::Cell(const TScannedCell& cell) {
+  StartCell(cell.ref, cell.type, cell.style);
+  Enter(State::Data);
+  if (!cell.hasValue || DecodesText(type_)) {
+    value_.assign(cell.value);
+    hasValue_ = cell.hasValue;
+    EndCell();
+    return;
   }
+  // A value read where it stands, without a copy.
+  if (target_ == nullptr && list_ == nullptr) return;
+  if (target_ != nullptr) CheckRoomForCell(*target_);
+  AddCell(values_.ReadPlain(type_, style_, cell.value));
+}
+
+void TSheetHandler::StartCell(const TXmlAttributes& attributes) {
   static const char kNone[] = "";
   const char *ref = kNone, *type = kNone, *style = kNone;
   attributes.ForEachRaw([&](std::string_view name, const char* value) {
@@ -104,6 +108,20 @@ void TSheetHandler::StartCell(const TXmlAttributes& attributes) {
       default: break;
     }
   });
+  StartCell(ref, type, style);
+}
+
+void TSheetHandler::StartCell(const char* ref, const char* type, const char* style) {
+  if (needsRowNumber_) throw TNeedsWholeSheet();
+  Enter(State::Cell);
+  style_ = 0;
+  hasValue_ = false;
+  inline_ = false;
+  value_.clear();
+  if (!rowSeen_) {  // a cell outside any row
+    rowSeen_ = true;
+    row_ = 0;
+  }
   if (*ref == '\0') {
     column_ = column_ == UINT32_MAX ? 0 : column_ + 1;
   } else if (!PlainCellReference(ref, row_, column_) && !ParseCellReference(ref, row_, column_)) {
@@ -118,8 +136,11 @@ void TSheetHandler::StartCell(const TXmlAttributes& attributes) {
 void TSheetHandler::EndCell() {
   if (target_ == nullptr && list_ == nullptr) return;
   if (target_ != nullptr) CheckRoomForCell(*target_);
-  const TCellValue value = hasValue_ ? values_.Read(type_, style_, value_) : TCellValue();
-  if (target_ != nullptr) AddCell(*target_, row_, column_, value);
+  AddCell(hasValue_ ? values_.Read(type_, style_, value_) : TCellValue());
+}
+
+void TSheetHandler::AddCell(const TCellValue& value) {
+  if (target_ != nullptr) detail::AddCell(*target_, row_, column_, value);
   else list_->Add(row_, column_, value);
 }
 

@@ -18,11 +18,12 @@
 #include "xls/ooxml/cell_values.h"
 #include "xls/ooxml/piece_handler.h"
 #include "xls/ooxml/run_text.h"
+#include "xls/ooxml/scanned_cell.h"
 #include "xls/ooxml/xml_part.h"
 
 namespace tabrin::detail {
 
-class TSheetHandler : public TPieceHandler<TWorksheetBuilder, TCellList> {
+class TSheetHandler : public TPieceHandler<TWorksheetBuilder, TCellList>, public TScannedCellSink {
  public:
   // Thrown for a piece that cannot be read without the pieces before it.
   struct TNeedsWholeSheet {};
@@ -33,6 +34,13 @@ class TSheetHandler : public TPieceHandler<TWorksheetBuilder, TCellList> {
   void StartElement(std::string_view name, const TXmlAttributes& attributes) override;
   void EndElement(std::string_view name) override;
   void Text(std::string_view text) override { value_.append(text); }
+  // A cell whole, as its events would have given it; taken inside the sheet
+  // data, outside any cell.
+  void Cell(const TScannedCell& cell) override;
+  void Row(std::string_view ref) override {
+    bounds_.Entered();
+    StartRow(ref);
+  }
 
  private:
   enum class State { Outside, Data, Cell };
@@ -44,9 +52,16 @@ class TSheetHandler : public TPieceHandler<TWorksheetBuilder, TCellList> {
   }
   void PieceBegins() override { needsRowNumber_ = true; }
 
-  void StartRow(const TXmlAttributes& attributes);
+  void Enter(State state) {
+    state_ = state;
+    takesCells_ = state == State::Data;
+  }
+  void StartRow(std::string_view ref);
   void StartCell(const TXmlAttributes& attributes);
+  void StartCell(const char* ref, const char* type, const char* style);
   void EndCell();
+  // Sends the cell to the target or the list, whichever there is.
+  void AddCell(const TCellValue& value);
 
   TCellValueReader values_;
   TRunTextCollector runs_;

@@ -139,7 +139,7 @@ std::optional<TWorksheet> TxlsxReader::ReadSheetScanned(const std::string& name,
     detail::TWorksheetBuilder builder(name, sharedStrings_);
     detail::TSheetHandler handler(*sharedStrings_, dateStyles_, dates1904_);
     handler.SendTo(&builder, nullptr);
-    if (detail::ScanXmlPart(package_, partName, detail::kMaxSheetPartBytes, "sheetData", handler)) {
+    if (detail::ScanXmlPart(package_, partName, detail::kMaxSheetPartBytes, "sheetData", handler, &handler)) {
       return builder.Finish();
     }
   } catch (...) {

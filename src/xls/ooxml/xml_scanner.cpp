@@ -130,6 +130,66 @@ void DecodeText(const char* p, const char* end, std::string& out) {
   }
 }
 
+// Checks character data up to lt; decode is set when it holds references
+// or carriage returns.
+bool CheckText(const char* p, const char* lt, bool& decode) {
+  decode = false;
+  while (p < lt) {
+    const auto c = static_cast<unsigned char>(*p);
+    if (Is(*p, kPlainText)) {
+      ++p;
+    } else if (c == '\r') {
+      decode = true;
+      ++p;
+    } else if (c == '&') {
+      char character[4];
+      const char* after = nullptr;
+      if (ReadReference(p, lt, character, after) == 0) return false;
+      decode = true;
+      p = after;
+    } else if (c == ']') {
+      if (lt - p >= 3 && p[1] == ']' && p[2] == '>') return false;
+      ++p;
+    } else if (c >= 0x80) {
+      const std::size_t length = XmlCharLength(p, lt);
+      if (length == 0) return false;
+      p += length;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A start tag without attributes at p, of an element of that local name;
+// p is then after it, and name and nameEnd bound its qualified name.
+[[gnu::always_inline]] inline bool OpenTag(char*& p, char* end, std::string_view local, char*& name, char*& nameEnd) {
+  if (end - p < 2 || *p != '<' || !StartsName(p[1])) return false;
+  char* const n = p + 1;
+  char* const e = SkipName(n, end);
+  if (LocalPart(n, e) != local) return false;
+  char* const close = SkipSpace(e, end);
+  if (close == end || *close != '>') return false;
+  name = n;
+  nameEnd = e;
+  p = close + 1;
+  return true;
+}
+
+// The end tag of the element of that qualified name at p; p is then after
+// it.
+[[gnu::always_inline]] inline bool CloseTag(char*& p, char* end, const char* name, const char* nameEnd) {
+  if (end - p < (nameEnd - name) + 3 || p[0] != '<' || p[1] != '/') return false;
+  char* q = p + 2;
+  for (const char* n = name; n < nameEnd; ++n, ++q) {
+    if (*q != *n) return false;
+  }
+  char* const close = SkipSpace(q, end);
+  if (close == end || *close != '>') return false;
+  p = close + 1;
+  return true;
+}
+
 }  // namespace
 
 bool TXmlScanner::Start() {
@@ -198,36 +258,14 @@ TXmlScanner::TStep TXmlScanner::Step(std::size_t& at) {
   if (end - at < 2) return TStep::NeedMore;
   if (data[at + 1] == '/') return EndTag(at);
   if (data[at + 1] == '!' || data[at + 1] == '?') return TStep::Refused;
+  if (cells_ != nullptr && cells_->TakesCells() && (Cell(at) || Row(at))) return TStep::Done;
   return StartTag(at);
 }
 
 TXmlScanner::TStep TXmlScanner::Text(std::size_t& at, const char* lt) {
   const char* const text = window_.bytes.data() + at;
   bool decode = false;
-  for (const char* p = text; p < lt;) {
-    const auto c = static_cast<unsigned char>(*p);
-    if (Is(*p, kPlainText)) {
-      ++p;
-    } else if (c == '\r') {
-      decode = true;
-      ++p;
-    } else if (c == '&') {
-      char character[4];
-      const char* after = nullptr;
-      if (ReadReference(p, lt, character, after) == 0) return TStep::Refused;
-      decode = true;
-      p = after;
-    } else if (c == ']') {
-      if (lt - p >= 3 && p[1] == ']' && p[2] == '>') return TStep::Refused;
-      ++p;
-    } else if (c >= 0x80) {
-      const std::size_t length = XmlCharLength(p, lt);
-      if (length == 0) return TStep::Refused;
-      p += length;
-    } else {
-      return TStep::Refused;
-    }
-  }
+  if (!CheckText(text, lt, decode)) return TStep::Refused;
   if (handler_.WantsText()) {
     if (decode) {
       DecodeText(text, lt, text_);
@@ -238,6 +276,155 @@ TXmlScanner::TStep TXmlScanner::Text(std::size_t& at, const char* lt) {
   }
   at = static_cast<std::size_t>(lt - window_.bytes.data());
   return TStep::Done;
+}
+
+bool TXmlScanner::CellText(char*& p, char* end, std::string_view& text) {
+  // A value is short and mostly plain: one look at each byte before any
+  // search.
+  char* plain = p;
+  while (plain < end && Is(*plain, kPlainText)) ++plain;
+  if (plain < end && *plain == '<') {
+    text = std::string_view(p, static_cast<std::size_t>(plain - p));
+    p = plain;
+    return true;
+  }
+  char* const lt = static_cast<char*>(std::memchr(plain, '<', static_cast<std::size_t>(end - plain)));
+  bool decode = false;
+  if (lt == nullptr || !CheckText(plain, lt, decode)) return false;
+  if (decode) {
+    DecodeText(p, lt, text_);
+    text = text_;
+  } else {
+    text = std::string_view(p, static_cast<std::size_t>(lt - p));
+  }
+  p = lt;
+  return true;
+}
+
+bool TXmlScanner::Cell(std::size_t& at) {
+  char* const data = window_.bytes.data();
+  char* const end = data + End();
+  char* const name = data + at + 1;
+  char* const nameEnd = SkipName(name, end);
+  if (nameEnd == end || !StartsName(*name) || LocalPart(name, nameEnd) != "c") return false;
+
+  // The attributes r, s and t (by those names only, once each).
+  char* values[3] = {nullptr, nullptr, nullptr};
+  char* valueEnds[3] = {nullptr, nullptr, nullptr};
+  char* p = nameEnd;
+  for (;;) {
+    if (p == end) return false;
+    if (*p == '>' || *p == '/') break;
+    if (!IsSpace(*p)) return false;
+    p = SkipSpace(p, end);
+    if (p == end) return false;
+    if (*p == '>' || *p == '/') break;
+    const int which = *p == 'r' ? 0 : *p == 's' ? 1 : *p == 't' ? 2 : -1;
+    if (which < 0 || values[which] != nullptr || ++p == end || Is(*p, kInName)) return false;
+    p = SkipSpace(p, end);
+    if (p == end || *p != '=') return false;
+    p = SkipSpace(p + 1, end);
+    if (p == end || (*p != '"' && *p != '\'')) return false;
+    const char quote = *p++;
+    values[which] = p;
+    while (p < end && *p != quote && Is(*p, kPlainValue)) ++p;
+    if (p == end || *p != quote) return false;
+    valueEnds[which] = p++;
+  }
+  TScannedCell cell;
+  if (*p == '/') {
+    if (end - p < 2 || p[1] != '>') return false;
+    p += 2;
+  } else {
+    // The content: nothing, <v>text</v> or <is><t>text</t></is>.
+    ++p;
+    char *child = nullptr, *childEnd = nullptr;
+    if (OpenTag(p, end, "v", child, childEnd)) {
+      if (!CellText(p, end, cell.value) || !CloseTag(p, end, child, childEnd)) return false;
+      cell.hasValue = true;
+    } else if (OpenTag(p, end, "is", child, childEnd)) {
+      char *t = nullptr, *tEnd = nullptr;
+      if (!OpenTag(p, end, "t", t, tEnd) || !CellText(p, end, cell.value) || !CloseTag(p, end, t, tEnd) ||
+          !CloseTag(p, end, child, childEnd)) {
+        return false;
+      }
+      cell.hasValue = true;
+    }
+    if (!CloseTag(p, end, name, nameEnd)) return false;
+  }
+  // The cell is whole and sound: its values become C strings, in place.
+  const char** const targets[3] = {&cell.ref, &cell.style, &cell.type};
+  for (int i = 0; i < 3; ++i) {
+    if (values[i] == nullptr) continue;
+    *valueEnds[i] = '\0';
+    *targets[i] = values[i];
+  }
+  at = static_cast<std::size_t>(p - data);
+  cells_->Cell(cell);
+  return true;
+}
+
+bool TXmlScanner::Row(std::size_t& at) {
+  char* const data = window_.bytes.data();
+  char* const end = data + End();
+  char* const name = data + at + 1;
+  char* const nameEnd = SkipName(name, end);
+  if (nameEnd == end || !StartsName(*name)) return false;
+  const std::string_view local = LocalPart(name, nameEnd);
+  if (local != "row") return false;
+
+  // Its attributes, of plain values, no two of one name.
+  constexpr std::size_t kMost = 16;
+  const char* names[kMost];
+  std::size_t lengths[kMost];
+  std::size_t count = 0;
+  std::string_view ref;
+  bool hasRef = false;
+  char* p = nameEnd;
+  for (;;) {
+    if (p == end) return false;
+    if (*p == '>' || *p == '/') break;
+    if (!IsSpace(*p)) return false;
+    p = SkipSpace(p, end);
+    if (p == end) return false;
+    if (*p == '>' || *p == '/') break;
+    if (!StartsName(*p) || count == kMost) return false;
+    char* const attribute = p;
+    p = SkipName(p, end);
+    if (p == end || p[-1] == ':') return false;
+    const auto length = static_cast<std::size_t>(p - attribute);
+    for (std::size_t i = 0; i < count; ++i) {
+      if (lengths[i] == length && std::memcmp(names[i], attribute, length) == 0) return false;
+    }
+    names[count] = attribute;
+    lengths[count++] = length;
+    p = SkipSpace(p, end);
+    if (p == end || *p != '=') return false;
+    p = SkipSpace(p + 1, end);
+    if (p == end || (*p != '"' && *p != '\'')) return false;
+    const char quote = *p++;
+    char* const value = p;
+    while (p < end && *p != quote && Is(*p, kPlainValue)) ++p;
+    if (p == end || *p != quote) return false;
+    if (!hasRef && LocalPart(attribute, attribute + length) == "r") {
+      ref = std::string_view(value, static_cast<std::size_t>(p - value));
+      hasRef = true;
+    }
+    ++p;
+  }
+  const bool empty = *p == '/';
+  if (empty) {
+    if (end - p < 2 || p[1] != '>') return false;
+    ++p;
+  }
+  at = static_cast<std::size_t>(p + 1 - data);
+  if (!empty) {
+    open_.append(name, nameEnd);
+    openEnds_.push_back(open_.size());
+  }
+  cells_->Row(ref);
+  if (empty) handler_.EndElement(local);
+  return true;
 }
 
 TXmlScanner::TStep TXmlScanner::StartTag(std::size_t& at) {

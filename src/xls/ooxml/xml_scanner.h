@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "xls/ooxml/inflated_chunks.h"
+#include "xls/ooxml/scanned_cell.h"
 #include "xls/ooxml/xml_part.h"
 
 namespace tabrin::detail {
@@ -33,7 +34,10 @@ inline constexpr std::size_t kMaxKept = std::size_t{4} << 20;
 
 class TXmlScanner {
  public:
-  TXmlScanner(TInflatedChunks& chunks, TXmlHandler& handler) : chunks_(chunks), handler_(handler) {}
+  // cells, where given, takes the cells of the common shape (scanned_cell.h)
+  // in place of their events.
+  TXmlScanner(TInflatedChunks& chunks, TXmlHandler& handler, TScannedCellSink* cells = nullptr)
+      : chunks_(chunks), handler_(handler), cells_(cells) {}
 
   // The first chunk into the window; false for an empty part.
   bool Start();
@@ -67,10 +71,20 @@ class TXmlScanner {
   TStep StartTag(std::size_t& at);
   TStep EndTag(std::size_t& at);
   TStep Text(std::size_t& at, const char* lt);
+  // A whole cell of the common shape at at, handed to cells_; false leaves
+  // it, untouched, to StartTag.
+  bool Cell(std::size_t& at);
+  // The start tag of a row at at, its attributes plain, handed to cells_;
+  // false leaves it, untouched, to StartTag.
+  bool Row(std::size_t& at);
+  // The character data from p up to the next '<', which p is then at;
+  // false where it is not in the window or not plain.
+  bool CellText(char*& p, char* end, std::string_view& text);
   bool Duplicates() const;
 
   TInflatedChunks& chunks_;
   TXmlHandler& handler_;
+  TScannedCellSink* cells_;
   TChunk window_;
   std::vector<char> spare_;
   std::string open_;                 // the qualified names of the open elements, end to end
