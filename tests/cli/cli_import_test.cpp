@@ -615,6 +615,7 @@ TEST_P(CliImport, ASavedMappingIsUsedAgainListedAndRemoved) {
   EXPECT_EQ(Run({"mappings", "--remove", "價目表"}), 1);
   EXPECT_EQ(Run({"import", "--kind", GetParam(), "--dry-run", "--mapping", "價目表", "supplier", file}), 1);
   EXPECT_EQ(err_.str(), "沒有名為「價目表」的欄位對應；mappings 列出已存的對應.\n");
+}
 
 // --skip-errors stores the good rows, writes the failed ones beside the
 // workbook (or where --rejects says) and exits with 5; history counts them.
