@@ -61,8 +61,17 @@ TEST_P(ClassifyImport, ACodeWithAQuoteIsLookedUpExactly) {
 }
 
 TEST_P(ClassifyImport, BlankCellsGiveEmptyTextsAndOtherColumnsAreIgnored) {
-  Import(TMasterTable::mtClassify, {"備註", "小分類名稱", "小分類代碼"}, {{"x", Cell(), "Z9"}, {"y", "空碼"}});
-  EXPECT_EQ(Stored(), (Table{{"", "空碼", "False", ""}, {"Z9", "", "False", ""}}));
+  Import(TMasterTable::mtClassify, {"備註", "小分類名稱", "小分類代碼"}, {{"x", Cell(), "Z9"}});
+  EXPECT_EQ(Stored(), (Table{{"Z9", "", "False", ""}}));
+}
+
+// A row with cells but no code names no record: it stops the import there
+// instead of storing a record whose code is empty.
+TEST_P(ClassifyImport, ARowWithABlankCodeStopsTheImport) {
+  const TImportError error =
+      ImportFailing(TMasterTable::mtClassify, {"備註", "小分類名稱", "小分類代碼"}, {{"x", "飲料", "A01"}, {"y", "空碼"}});
+  EXPECT_STREQ(error.what(), "The code is blank\n工作表第 3 列，欄位「小分類代碼」");
+  EXPECT_EQ(Stored(), (Table{{"A01", "飲料", "False", ""}}));
 }
 
 TEST_P(ClassifyImport, ALongNameKeepsItsFirstFortyBytes) {
